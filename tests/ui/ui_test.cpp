@@ -1,0 +1,192 @@
+// Tests of the dialog model: key routing, data exchange, notifications,
+// nested modals and the scripted host's failure reports.
+#include <gtest/gtest.h>
+
+#include "platform/ui/afxwin.h"
+#include "platform/ui/scripthost.h"
+
+namespace {
+
+enum { kTmpl = 900, kChild = 901, kEdit = 10, kEdit2 = 11, kList = 12, kGo = 13, kHidden = 14 };
+
+void registerTemplates() {
+  AfxRegisterTemplate(DlgTemplate{kTmpl, "Test", 200, 100, "MS Sans Serif",
+                                  {{-1, CtlClass::Static, "&Name:", 5, 5, 30, 8, 0},
+                                   {kEdit, CtlClass::Edit, "", 40, 5, 60, 14, ES_AUTOHSCROLL},
+                                   {-1, CtlClass::Static, "&Ort:", 5, 25, 30, 8, 0},
+                                   {kEdit2, CtlClass::Edit, "", 40, 25, 60, 14, 0},
+                                   {kList, CtlClass::ListBox, "", 40, 45, 60, 40, LBS_SORT | LBS_NOTIFY},
+                                   {kGo, CtlClass::Button, "&Los", 120, 5, 40, 14, 0},
+                                   {IDOK, CtlClass::Button, "OK", 120, 25, 40, 14, BS_DEFPUSHBUTTON, true},
+                                   {IDCANCEL, CtlClass::Button, "Abbrechen", 120, 45, 40, 14, 0}}});
+  AfxRegisterTemplate(DlgTemplate{kChild, "Kind", 100, 50, "MS Sans Serif",
+                                  {{IDOK, CtlClass::Button, "OK", 5, 5, 40, 14, BS_DEFPUSHBUTTON}}});
+}
+
+class TestDlg : public CDialog {
+ public:
+  TestDlg() : CDialog(kTmpl) {}
+  CString name, ort, sel;
+  CEdit edit;
+  CListBox list;
+  int okCount = 0, goCount = 0, changes = 0, selChanges = 0;
+  bool ctrlAtGo = false;
+  void DoDataExchange(CDataExchange* dx) override {
+    DDX_Control(dx, kEdit, edit);
+    DDX_Control(dx, kList, list);
+    DDX_Text(dx, kEdit, name);
+    DDV_MaxChars(dx, name, 5);
+    DDX_Text(dx, kEdit2, ort);
+    DDX_LBString(dx, kList, sel);
+  }
+  void OnOK() override { ++okCount; UpdateData(TRUE); }
+  void OnGo() { ++goCount; ctrlAtGo = GetKeyState(VK_CONTROL) < 0; }
+  void OnChange() { ++changes; }
+  void OnSel() { ++selChanges; }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(TestDlg, CDialog)
+ON_BN_CLICKED(kGo, OnGo)
+ON_EN_CHANGE(kEdit, OnChange)
+ON_LBN_SELCHANGE(kList, OnSel)
+END_MESSAGE_MAP()
+
+class UiTest : public ::testing::Test {
+ protected:
+  void SetUp() override { registerTemplates(); }
+};
+
+TEST_F(UiTest, EnterRoutesToFocusedButtonElseDefault) {
+  ScriptHost host;
+  TestDlg dlg;
+  host.type(kEdit, "abc")
+      .key(VK_RETURN)  // edit focused: default button (hidden IDOK) -> OnOK
+      .focus(kGo)
+      .key(VK_RETURN, MOD_CONTROL_KEY)  // focused push button is pressed
+      .check([&](CDialog&) {
+        EXPECT_EQ(dlg.okCount, 1);
+        EXPECT_EQ(dlg.goCount, 1);
+        EXPECT_TRUE(dlg.ctrlAtGo);
+        EXPECT_EQ(dlg.name, "abc");
+      })
+      .key(VK_ESCAPE);
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(host.remaining(), 0u);
+  EXPECT_FALSE(GetKeyState(VK_CONTROL) < 0);  // modifiers belong to one event
+}
+
+TEST_F(UiTest, MaxCharsLimitsTypingAndChangeNotifiesOutsideExchange) {
+  ScriptHost host;
+  TestDlg dlg;
+  host.type(kEdit, "abcdefgh")
+      .check([&](CDialog& d) {
+        EXPECT_EQ(d.control(kEdit)->text, "abcde");
+        EXPECT_EQ(dlg.changes, 5);
+        dlg.name = "xy";
+        dlg.UpdateData(FALSE);  // no notification during data exchange
+        EXPECT_EQ(dlg.changes, 5);
+        dlg.edit.SetWindowText("zz");  // outside it, one
+        EXPECT_EQ(dlg.changes, 6);
+      })
+      .close();
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+}
+
+TEST_F(UiTest, SortedListSelectionAndTabOrder) {
+  ScriptHost host;
+  TestDlg dlg;
+  host.check([&](CDialog& d) {
+        EXPECT_EQ(d.focusId(), kEdit);  // first tab stop
+        dlg.list.AddString("Mainz");
+        dlg.list.AddString("Aachen");
+        EXPECT_EQ(dlg.list.AddString("Köln"), 1);
+      })
+      .select(kList, 2)
+      .check([&](CDialog& d) {
+        EXPECT_EQ(dlg.selChanges, 1);
+        dlg.UpdateData(TRUE);
+        EXPECT_EQ(dlg.sel, "Mainz");
+        EXPECT_EQ(d.focusId(), kList);
+      })
+      .key(VK_TAB)
+      .check([](CDialog& d) { EXPECT_EQ(d.focusId(), kGo); })
+      .key(VK_TAB, MOD_SHIFT_KEY)
+      .key(VK_TAB, MOD_SHIFT_KEY)
+      .check([](CDialog& d) { EXPECT_EQ(d.focusId(), kEdit2); })
+      .access('N')
+      .check([](CDialog& d) { EXPECT_EQ(d.focusId(), kEdit); })
+      .access('l')
+      .check([&](CDialog&) { EXPECT_EQ(dlg.goCount, 1); })
+      .close();
+  dlg.DoModal();
+}
+
+TEST_F(UiTest, NestedModalDisablesOwnerAndBoxesAreChecked) {
+  ScriptHost host;
+  TestDlg dlg;
+  host.check([&](CDialog&) {
+        CDialog child(kChild, &dlg);
+        EXPECT_EQ(child.DoModal(), IDOK);
+        EXPECT_TRUE(dlg.enabledAsOwner());
+        EXPECT_EQ(dlg.MessageBox("Hallo", "Titel"), IDOK);
+      })
+      .expectDialog(kChild)
+      .check([&](CDialog&) { EXPECT_FALSE(dlg.enabledAsOwner()); })
+      .key(VK_RETURN)
+      .expectBox("Hallo", "Titel")
+      .close();
+  dlg.DoModal();
+  ASSERT_EQ(host.boxes().size(), 1u);
+  EXPECT_TRUE(host.boxes()[0].owned);
+  EXPECT_EQ(AfxModalStack().size(), 0u);
+}
+
+TEST_F(UiTest, ScriptMismatchesFailClearly) {
+  {
+    ScriptHost host;
+    TestDlg dlg;
+    host.type(kEdit, "a");
+    try {
+      dlg.DoModal();
+      FAIL() << "no error";
+    } catch (const UiError& e) {
+      EXPECT_NE(std::string(e.what()).find("still waits for input"), std::string::npos);
+    }
+    EXPECT_TRUE(AfxModalStack().empty());
+  }
+  {
+    ScriptHost host;
+    TestDlg dlg;
+    host.check([&](CDialog&) { dlg.MessageBox("Unerwartet", "X"); }).close();
+    EXPECT_THROW(dlg.DoModal(), UiError);
+  }
+  {
+    ScriptHost host;
+    TestDlg dlg;
+    host.check([&](CDialog&) { dlg.MessageBox("A", "B"); }).expectBox("A", "C").close();
+    EXPECT_THROW(dlg.DoModal(), UiError);
+  }
+  {
+    ScriptHost host;
+    TestDlg dlg;
+    host.click(kHidden);  // no such control
+    EXPECT_THROW(dlg.DoModal(), UiError);
+  }
+}
+
+}  // namespace
+
+#include "platform/ui/cp1252.h"
+
+namespace {
+TEST(Cp1252, RoundTripsGermanLettersAndMarksWhatItCannotHold) {
+  const std::string cp = "M\xFCnchen \xC4\xD6\xDC\xE4\xF6\xDF \x80";
+  const std::string utf = Cp1252ToUtf8(cp);
+  EXPECT_EQ(utf, "M\xC3\xBCnchen \xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\x9F \xE2\x82\xAC");
+  EXPECT_EQ(Utf8ToCp1252(utf), cp);
+  EXPECT_EQ(Utf8ToCp1252("\xE2\x86\x92"), "?");       // an arrow is not in the code page
+  EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");             // cut sequence
+  EXPECT_EQ(Cp1252ToUtf8("\x81"), "?");               // hole of the code page
+}
+}  // namespace
