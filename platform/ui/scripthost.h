@@ -45,6 +45,8 @@ class ScriptHost : public UiHost {
   // The next thing that happens must be a message box with this text and
   // caption; the script answers OK.
   ScriptHost& expectBox(const std::string& text, const std::string& caption);
+  // The same for a box whose text the test reads afterwards from boxes().
+  ScriptHost& expectBoxCaptioned(const std::string& caption);
 
   size_t remaining() const { return steps_.size(); }
   const std::vector<Box>& boxes() const { return boxes_; }
@@ -61,6 +63,7 @@ class ScriptHost : public UiHost {
     std::function<void(CDialog&)> act;
     int templateId = 0;
     std::string text, caption;
+    bool anyText = false;
   };
   ScriptHost& push(Step s);
   [[noreturn]] void fail(const std::string& msg);

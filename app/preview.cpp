@@ -1,0 +1,145 @@
+// preview.cpp - the 50 km list: the main dialog's handler and the preview.
+#include "app/preview.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/bhfsuche.h"
+#include "app/textconv.h"
+#include "app/zolmadlg.h"
+#include "common/dtacc/dm/dm.h"
+#include "engine/eb.h"
+#include "support/msg.h"
+#include "support/utday.h"
+
+namespace {
+constexpr int kMaxKm = 50;
+constexpr int kLetzteNummer = 99999;
+}  // namespace
+
+bool ZolmaListenTauglich(const EbhfSatz& e) {
+  return e.letters[kEbhfLetterList1] == 'N' && e.letters[kEbhfLetterList2] == 'N' &&
+         e.flags3[kEbhfFlagList] != 'N';
+}
+
+void CZOLMADlg::On50kmListe() {
+  UpdateData(TRUE);
+  const char kUnvollstaendig[] = "Unvollst\xE4" "ndige Daten";
+  if (m_strAbgang.IsEmpty()) {
+    MessageBox("Bitte Abgang eingeben", kUnvollstaendig, MB_OK);
+    m_Abgang.SetFocus();
+    return;
+  }
+  char name[21];
+  int nr = BhfSuchen(m_strAbgang, name, 0);
+  if (nr < 0) {
+    MessageBox("Abgang unbekannt", kUnvollstaendig, MB_OK);
+    m_Abgang.SetFocus();
+    m_Abgang.SendMessage(EM_SETSEL, 0, -1);
+    m_Abgang.SendMessage(EM_SCROLLCARET);
+    return;
+  }
+  m_strAbgang.TrimLeft();
+  m_strAbgang.TrimRight();
+  if (m_strAbgang.IsEmpty()) {
+    UpdateData(FALSE);
+    m_Abgang.SetFocus();
+    m_Abgang.SendMessage(EM_SETSEL, 0, -1);
+    m_Abgang.SendMessage(EM_SCROLLCARET);
+    return;
+  }
+  // The list shows the origin as typed (the field holds at most 20).
+  std::snprintf(name, sizeof name, "%s", static_cast<const char*>(m_strAbgang));
+  CString caption;
+  caption.Format("50km Liste Vorschau f\xFCr %s", name);
+  CPreviewDialog preview(caption, name, 21, nr, nullptr);
+  preview.DoModal();
+}
+
+BEGIN_MESSAGE_MAP(CPreviewDialog, CDialog)
+ON_BN_CLICKED(IDOK, OnDrucken)
+END_MESSAGE_MAP()
+
+CPreviewDialog::CPreviewDialog(const char* caption, const char* abgang, int, int abgangNr, CWnd* parent)
+    : CDialog(IDD_PREVIEW, parent), m_pszAbgang(abgang), m_nAbgang(abgangNr), m_strTitel(caption) {}
+
+void CPreviewDialog::DoDataExchange(CDataExchange* dx) {
+  DDX_Control(dx, IDC_LISTE, m_Liste);
+  DDX_Control(dx, IDOK, m_Drucken);
+}
+
+BOOL CPreviewDialog::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SetWindowText(m_strTitel);
+
+  m_Liste.SendMessage(LVM_DELETEALLITEMS);
+  m_Liste.InsertColumn(0, "Ziel", LVCFMT_LEFT, 240, 0);
+  m_Liste.InsertColumn(1, "km", LVCFMT_LEFT, 40, 1);
+  m_Liste.ModifyStyle(LVS_TYPEMASK, LVS_REPORT);
+  m_Liste.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+
+  EbAbschnitte abschnitte;
+  std::memset(&abschnitte, 0, sizeof abschnitte);
+  EbErgebnis ergebnis;
+  std::memset(&ergebnis, 0, sizeof ergebnis);
+  EbAnfrage anfrage;
+  std::memset(&anfrage, 0, sizeof anfrage);
+  int zeilen = 0;
+
+  MsgTrapFrame frame;
+  int raised = MsgTry(frame, [&] {
+    std::memcpy(anfrage.itId, "XXXXXX", 6);
+    anfrage.anfrageTyp = '1';
+    anfrage.textBreite = 100;
+    anfrage.textFlag = '0';
+    anfrage.fahrtCode = '1';
+    anfrage.zweiWege = 'N';
+    anfrage.datum = UtToday();
+    anfrage.hin.optionFlag = 'N';
+    anfrage.hin.ibv = m_nAbgang;
+    anfrage.hin.relSchluessel1 = 1;
+    anfrage.hin.reserviert2 = 'K';
+    anfrage.rueck.relSchluessel1 = 1;
+    anfrage.rueck.reserviert2 = ' ';
+    anfrage.optionen[0] = 'N';
+    anfrage.optionen[1] = 'N';
+    anfrage.profilKey = 0;
+    anfrage.festeFolge = 1;
+
+    for (int n = 0; n <= kLetzteNummer; ++n) {
+      if (n == m_nAbgang) continue;
+      EbhfSatz e;
+      if (DbGetEbhf(&e, 80, static_cast<uint32_t>(n), UtToday()) != kDbFound) continue;
+      if (!ZolmaListenTauglich(e)) continue;
+      anfrage.hin.ibn = n;
+      if (EbGfEntfernungsBerechnung(&ergebnis, &abschnitte, &anfrage, 0) != 0) continue;
+      char name[21];
+      BhfKanonischerName(e.name, name);
+      std::int32_t km = static_cast<std::int32_t>(ergebnis.hin.kmWzVxt) +
+                        static_cast<std::int32_t>(ergebnis.hin.kmDrVxt) +
+                        static_cast<std::int32_t>(ergebnis.hin.kmWz) + static_cast<std::int32_t>(ergebnis.hin.kmDr);
+      if (km > kMaxKm) continue;
+      LVITEM item{LVIF_TEXT, zeilen, 0, name};
+      int at = m_Liste.InsertItem(&item);
+      char kmText[16];
+      std::snprintf(kmText, sizeof kmText, "%d", static_cast<int>(km));
+      m_Liste.SetItemText(at, 1, kmText);
+      ++zeilen;
+    }
+  });
+  if (raised != 0) {
+    // The raise has taken the frame off the chain; the rows found so far
+    // stay in the list.
+    MessageBox("Fehler in EB", "KRV Entfernungsberechnung", MB_OK);
+    MsgWrite(frame.received);
+    MsgFree(frame.received);
+    frame.received = nullptr;
+    return TRUE;
+  }
+  m_Drucken.EnableWindow(TRUE);
+  return TRUE;
+}
+
+void CPreviewDialog::OnCancel() { CDialog::OnCancel(); }
+
+void CPreviewDialog::OnDrucken() { DruckeListe(); }

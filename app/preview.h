@@ -1,0 +1,35 @@
+// preview.h - the 50 km list's preview dialog.
+//
+// CPreviewDialog computes, when it opens, every station that passes the
+// list's tests and lies within 50 km of the origin, one engine request a
+// station, and shows them in a list view sorted by name. "Drucken" prints
+// the list, "Abbruch" closes it. Nothing survives the dialog.
+#pragma once
+
+#include "app/resource.h"
+#include "platform/ui/afxwin.h"
+
+class CPreviewDialog : public CDialog {
+ public:
+  CPreviewDialog(const char* caption, const char* abgang, int unused, int abgangNr, CWnd* parent);
+  ~CPreviewDialog() override = default;
+
+  CListCtrl m_Liste;            // 1043
+  CButton m_Drucken;            // IDOK
+  const char* m_pszAbgang;      // the origin as typed; not owned
+  int m_nAbgang;                // the origin's station number
+  CString m_strTitel;
+
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+  void OnCancel() override;
+  void OnDrucken();
+  virtual void DruckeListe();
+
+  DECLARE_MESSAGE_MAP()
+};
+
+// Whether station record `e` may appear on a 50 km list at all: its list
+// letters 8 and 9 are both 'N' and its second flag is not 'N'.
+struct EbhfSatz;
+bool ZolmaListenTauglich(const EbhfSatz& e);

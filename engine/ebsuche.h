@@ -1,0 +1,56 @@
+/*
+** Route along a point sequence: the rail route step of one direction.
+**
+** EbLaufwegBerechnen (declared in engine/ebint.h with EbErgLostAnfuegen,
+** EbErgSatzAnfuegen and EbLaufwegSlotsVergessen) builds the route of a
+** direction as a chain in the result slot and returns its kilometres. With
+** a fixed point sequence the route runs through origin, "BP-Vor", relation
+** start and end, "BP-Nach" and destination in this order; each leg between
+** two consecutive points comes from the kilometre computation, the relation
+** leg from FBRR. This module owns the three work slots (legs leaving the
+** origin, inner legs with the relation leg, legs reaching the destination),
+** the scratch slot that receives one leg, the route day and the bus record.
+*/
+#ifndef ZOLMA_ENGINE_EBSUCHE_H
+#define ZOLMA_ENGINE_EBSUCHE_H
+
+#include <cstdint>
+
+#include "engine/ebint.h"
+
+/* Indexes of the point sequence. */
+enum {
+  EB_PKT_START = 0,     /* origin */
+  EB_PKT_BP_VOR = 1,    /* break point before the relation */
+  EB_PKT_REL_START = 2, /* relation start */
+  EB_PKT_REL_ENDE = 3,  /* relation end */
+  EB_PKT_BP_NACH = 4,   /* break point after the relation */
+  EB_PKT_ZIEL = 5,      /* destination */
+  EB_PKT_ANZAHL = 6
+};
+
+/* Leg flags: 0x10 empties the three work slots before the first leg. */
+enum : std::uint32_t { EB_LEG_LEEREN = 0x10, EB_LEG_OHNE_PUNKTE = 0x20 };
+
+/* Work slots and the scratch slot (-1 until taken). */
+extern std::int32_t EbSucheSlotErster;
+extern std::int32_t EbSucheSlotMitte;
+extern std::int32_t EbSucheSlotLetzter;
+extern std::int32_t EbSucheScratchSlot;
+/* The route day: the day of the search request being computed. */
+extern UtDayNumber EbSucheTag;
+/* The bus record; nothing in the system fills it. */
+extern EbBusSatz EbSucheBusSatz;
+
+/* The legs of one point sequence into the work slots; returns the km. */
+std::int32_t EbWegEntfernung(const EbSuchAnfrage* anfrage, std::uint32_t legFlags,
+                             const std::int32_t punkte[EB_PKT_ANZAHL], std::uint32_t flags);
+/* The relation leg: its FBRR record as a type-5 element into slot; returns
+** the relation km. */
+std::int32_t EbFbrrAbschnitt(const EbSuchAnfrage* anfrage, std::int32_t slot);
+
+/* Takes the work slots (and, with scratch, the scratch slot) when they are
+** not held in the current element pool. */
+void EbSucheSlotsSichern(bool scratch);
+
+#endif

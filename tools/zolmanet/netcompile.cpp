@@ -1,0 +1,614 @@
+/*
+** The network compiler (see netcompile.h).
+**
+** Checks run in the order stations, areas, lines, route descriptions,
+** relations, messages; the first failure ends the compilation with its file
+** and line. The derived tables are computed per epoch: the network's first
+** day and every day on which a kilometre change takes effect. A pair whose
+** kilometres differ from one epoch to the next gets a new version from that
+** day on; a STEN pair that disappears gets a withdrawn version.
+*/
+#include "tools/zolmanet/netcompile.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
+
+#include "tools/zolmanet/netcatalog.h"
+#include "tools/zolmanet/netgraph.h"
+#include "tools/zolmanet/nettext.h"
+
+namespace zolmanet {
+
+namespace {
+
+[[noreturn]] void Fail(const Pos& pos, const std::string& text) { throw CompileError(At(pos, text)); }
+
+std::string Where(const Pos& pos) { return pos.file + ":" + std::to_string(pos.line); }
+
+std::string Pad(const std::string& s, size_t n) {
+  std::string out = s;
+  out.resize(n, ' ');
+  return out;
+}
+
+bool IsNode(const Station& s) { return s.kind == 'H' || s.kind == 'A'; }
+
+std::string Dos(const std::string& text, size_t maxLen, const Pos& pos, const char* what) {
+  std::string err;
+  auto d = ToDos(text, &err);
+  if (!d) Fail(pos, std::string(what) + " '" + text + "': " + err);
+  if (d->size() > maxLen) {
+    Fail(pos, std::string(what) + " '" + text + "' is " + std::to_string(d->size()) + " characters long; at most " +
+                  std::to_string(maxLen) + " fit");
+  }
+  return *d;
+}
+
+uint16_t Base(uint16_t day) { return static_cast<uint16_t>(day & 0x7FFF); }
+
+/* Kilometres of one STEN or GREN pair in one epoch. */
+struct PairValue {
+  uint16_t km1 = 0, km2 = 0, flags = 0;
+  bool operator==(const PairValue& o) const { return km1 == o.km1 && km2 == o.km2 && flags == o.flags; }
+};
+
+struct Stretch {
+  uint32_t a = 0, b = 0;         /* station indices */
+  int part = 1;
+  uint32_t km = 0;
+  std::vector<std::pair<uint16_t, uint32_t>> changes;  /* (day, km), ascending */
+  uint32_t KmOn(uint16_t day) const {
+    uint32_t k = km;
+    for (const auto& c : changes) {
+      if (c.first <= day) k = c.second;
+    }
+    return k;
+  }
+};
+
+class Compiler {
+ public:
+  explicit Compiler(const Network& net) : net_(net) {}
+
+  CompiledNet Run() {
+    out_.versionInfo = net_.versionInfo;
+    out_.created = net_.created;
+    Stations();
+    Areas();
+    Lines();
+    RouteTexts();
+    Derived();
+    Relations();
+    Messages();
+    return std::move(out_);
+  }
+
+ private:
+  /* Stations ------------------------------------------------------------ */
+
+  void Stations() {
+    std::map<uint32_t, size_t> first;
+    for (size_t k = 0; k < net_.stations.size(); ++k) {
+      const Station& s = net_.stations[k];
+      auto [it, fresh] = first.emplace(s.number, k);
+      if (!fresh) {
+        Fail(s.pos, "station number " + std::to_string(s.number) + " is given twice (first at " +
+                        Where(net_.stations[it->second].pos) + ")");
+      }
+    }
+    /* Stations are indexed in ascending number order. */
+    for (const auto& [number, k] : first) {
+      index_[number] = static_cast<uint32_t>(order_.size());
+      order_.push_back(k);
+    }
+    std::map<std::string, const Station*> keys;
+    for (size_t k : order_) {
+      const Station& s = net_.stations[k];
+      if (s.name.empty()) Fail(s.pos, "station " + std::to_string(s.number) + " has an empty name");
+      EbhfRecord r;
+      r.station = s.number;
+      r.name = Pad(Dos(s.name, 20, s.pos, "station name"), 20);
+      r.name2 = Pad(Dos(s.name2.empty() ? s.name : s.name2, 20, s.pos, "second name"), 20);
+      r.code = Pad(Dos(s.code, 9, s.pos, "short code"), 9);
+      if (IsNode(s)) {
+        if (s.area != 0) {
+          Fail(s.pos, "node station " + std::to_string(s.number) +
+                          " names a tariff area; node stations join areas through the areas' node lists");
+        }
+      } else if (s.area == 0) {
+        Fail(s.pos, "station " + std::to_string(s.number) + " has no tariff area (gebiet=...)");
+      }
+      r.area = s.area;
+      r.flagChars[0] = 'J';
+      r.flagChars[1] = s.listFlag;
+      r.flagChars[2] = 'N';
+      std::fill(std::begin(r.flagLetters), std::end(r.flagLetters), 'N');
+      r.flagLetters[5] = s.kind;
+      r.flagLetters[8] = s.flag8;
+      r.flagLetters[9] = s.flag9;
+      r.flagLetters[11] = s.kmPart;
+      uint16_t from = s.validFrom == kNoDay ? net_.firstDay : s.validFrom;
+      if (s.withdrawn != kNoDay && s.withdrawn <= from) {
+        Fail(s.pos, "station " + std::to_string(s.number) + " is withdrawn on or before the day it opens");
+      }
+      if (s.withdrawn != kNoDay) {
+        EbhfRecord w = r;
+        w.validFrom = static_cast<uint16_t>(s.withdrawn | kWithdrawn);
+        out_.ebhf.push_back(w);
+      }
+      r.validFrom = from;
+      out_.ebhf.push_back(r);
+
+      std::vector<std::string> names{s.name};
+      names.insert(names.end(), s.aliases.begin(), s.aliases.end());
+      for (const std::string& name : names) {
+        std::string err;
+        auto key = PbhfKey(name, &err);
+        if (!key) Fail(s.pos, "station name '" + name + "': " + err);
+        if (key->empty()) Fail(s.pos, "station name '" + name + "' gives an empty lookup key");
+        auto [it, fresh] = keys.emplace(*key, &s);
+        if (!fresh) {
+          Fail(s.pos, "station name '" + name + "' (lookup key " + *key + ") is already the name of station " +
+                          std::to_string(it->second->number) + " (" + Where(it->second->pos) + ")");
+        }
+        PbhfRecord p;
+        p.name = Pad(*key, 20);
+        p.station = s.number;
+        if (s.withdrawn != kNoDay) {
+          p.validFrom = static_cast<uint16_t>(s.withdrawn | kWithdrawn);
+          out_.pbhf.push_back(p);
+        }
+        p.validFrom = from;
+        out_.pbhf.push_back(p);
+      }
+    }
+    /* EBHF is already in number order, newest first within a station. */
+    std::stable_sort(out_.pbhf.begin(), out_.pbhf.end(), [](const PbhfRecord& x, const PbhfRecord& y) {
+      int c = CompareBytes(x.name, y.name);
+      if (c != 0) return c < 0;
+      return Base(x.validFrom) > Base(y.validFrom);
+    });
+  }
+
+  static int CompareBytes(const std::string& x, const std::string& y) {
+    size_t n = std::min(x.size(), y.size());
+    for (size_t i = 0; i < n; ++i) {
+      unsigned char a = static_cast<unsigned char>(x[i]), b = static_cast<unsigned char>(y[i]);
+      if (a != b) return a < b ? -1 : 1;
+    }
+    return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
+  }
+
+  const Station* Find(uint32_t number) const {
+    auto it = index_.find(number);
+    return it == index_.end() ? nullptr : &net_.stations[order_[it->second]];
+  }
+
+  /* Areas --------------------------------------------------------------- */
+
+  void Areas() {
+    std::map<uint16_t, const Area*> seen;
+    for (const Area& a : net_.areas) {
+      auto [it, fresh] = seen.emplace(a.number, &a);
+      if (!fresh) {
+        Fail(a.pos, "tariff area " + std::to_string(a.number) + " is given twice (first at " +
+                        Where(it->second->pos) + ")");
+      }
+      if (a.nodes.size() > 10) {
+        Fail(a.pos, "tariff area " + std::to_string(a.number) + " has " + std::to_string(a.nodes.size()) +
+                        " node stations; at most 10 are allowed");
+      }
+      std::set<uint32_t> inArea;
+      for (uint32_t n : a.nodes) {
+        const Station* s = Find(n);
+        if (!s) Fail(a.pos, "tariff area " + std::to_string(a.number) + " names unknown station " + std::to_string(n));
+        if (!IsNode(*s)) {
+          Fail(a.pos, "station " + std::to_string(n) + " in the node list of tariff area " + std::to_string(a.number) +
+                          " is no node station (art=H or art=A)");
+        }
+        if (!inArea.insert(n).second) {
+          Fail(a.pos, "tariff area " + std::to_string(a.number) + " names node station " + std::to_string(n) + " twice");
+        }
+      }
+    }
+    for (size_t k : order_) {
+      const Station& s = net_.stations[k];
+      if (!IsNode(s) && !seen.count(s.area)) {
+        Fail(s.pos, "station " + std::to_string(s.number) + " names tariff area " + std::to_string(s.area) +
+                        ", which is not described");
+      }
+    }
+    std::vector<const Area*> sorted;
+    for (const auto& [number, a] : seen) sorted.push_back(a);
+    for (const Area* a : sorted) {
+      for (uint32_t n : a->nodes) {
+        TdrgRecord t;
+        t.area = a->number;
+        t.node = n;
+        t.validFrom = net_.firstDay;
+        out_.tdrg.push_back(t);
+      }
+    }
+    areas_ = sorted;
+  }
+
+  /* Lines --------------------------------------------------------------- */
+
+  void Lines() {
+    std::map<std::pair<uint32_t, uint32_t>, size_t> stretchOf;
+    for (const Line& l : net_.lines) {
+      if (l.stops.size() < 2) Fail(l.pos, "line '" + l.name + "' has fewer than two stations");
+      std::set<uint32_t> onLine;
+      for (size_t k = 0; k < l.stops.size(); ++k) {
+        const Stop& st = l.stops[k];
+        const Station* s = Find(st.station);
+        if (!s) Fail(st.pos, "line '" + l.name + "' names unknown station " + std::to_string(st.station));
+        if (!st.nameCheck.empty() && st.nameCheck != s->name) {
+          Fail(st.pos, "line row names station " + std::to_string(st.station) + " '" + st.nameCheck +
+                           "', but that station is '" + s->name + "'");
+        }
+        if (!onLine.insert(st.station).second) {
+          Fail(st.pos, "station " + std::to_string(st.station) + " stands twice on line '" + l.name + "'");
+        }
+        if (k > 0 && st.km <= l.stops[k - 1].km) {
+          Fail(st.pos, "kilometres of line '" + l.name + "' do not ascend at station " + std::to_string(st.station));
+        }
+        if (k == 0) continue;
+        Stretch sp;
+        uint32_t ia = index_.at(l.stops[k - 1].station), ib = index_.at(st.station);
+        sp.a = std::min(ia, ib);
+        sp.b = std::max(ia, ib);
+        sp.part = l.part;
+        sp.km = static_cast<uint32_t>(st.km - l.stops[k - 1].km);
+        stretchOf[{sp.a, sp.b}] = stretches_.size();
+        stretches_.push_back(sp);
+      }
+      for (const KmChange& c : l.changes) {
+        bool neighbours = false;
+        for (size_t k = 1; k < l.stops.size(); ++k) {
+          uint32_t x = l.stops[k - 1].station, y = l.stops[k].station;
+          if ((x == c.a && y == c.b) || (x == c.b && y == c.a)) neighbours = true;
+        }
+        if (!neighbours) {
+          Fail(c.pos, "km_ab: stations " + std::to_string(c.a) + " and " + std::to_string(c.b) +
+                          " are no neighbours on line '" + l.name + "'");
+        }
+        if (c.from <= net_.firstDay) Fail(c.pos, "km_ab: the change must take effect after the network's first day");
+        uint32_t ia = index_.at(c.a), ib = index_.at(c.b);
+        Stretch& sp = stretches_[stretchOf.at({std::min(ia, ib), std::max(ia, ib)})];
+        for (const auto& ex : sp.changes) {
+          if (ex.first == c.from) Fail(c.pos, "km_ab: this stretch already changes on that day");
+        }
+        sp.changes.emplace_back(c.from, static_cast<uint32_t>(c.km));
+        std::sort(sp.changes.begin(), sp.changes.end());
+        epochs_.insert(c.from);
+      }
+    }
+    std::vector<char> onAnyLine(order_.size(), 0);
+    for (const Stretch& sp : stretches_) onAnyLine[sp.a] = onAnyLine[sp.b] = 1;
+    for (size_t i = 0; i < order_.size(); ++i) {
+      const Station& s = net_.stations[order_[i]];
+      if (!onAnyLine[i]) Fail(s.pos, "station " + std::to_string(s.number) + " lies on no line");
+    }
+    epochs_.insert(net_.firstDay);
+  }
+
+  /* Route descriptions -------------------------------------------------- */
+
+  struct PairText {
+    uint32_t number;
+    bool against;   /* written from the higher to the lower station number */
+  };
+
+  void RouteTexts() {
+    std::set<uint32_t> used;
+    for (const RouteText& r : net_.routeTexts) {
+      if (r.number) used.insert(r.number);
+    }
+    uint32_t next = 1;
+    std::map<std::tuple<uint32_t, uint32_t, uint16_t>, const RouteText*> seen;
+    std::map<uint32_t, std::pair<uint32_t, uint32_t>> pairOfNumber;
+    for (const RouteText& r : net_.routeTexts) {
+      for (uint32_t st : {r.from, r.to}) {
+        const Station* s = Find(st);
+        if (!s) Fail(r.pos, "route description names unknown station " + std::to_string(st));
+        if (!IsNode(*s)) Fail(r.pos, "route description: station " + std::to_string(st) + " is no node station");
+      }
+      if (r.from == r.to) Fail(r.pos, "route description runs from a station to itself");
+      uint32_t lo = std::min(r.from, r.to), hi = std::max(r.from, r.to);
+      uint16_t from = r.validFrom == kNoDay ? net_.firstDay : r.validFrom;
+      auto [it, fresh] = seen.emplace(std::make_tuple(lo, hi, from), &r);
+      if (!fresh) {
+        Fail(r.pos, "the stretch " + std::to_string(lo) + "-" + std::to_string(hi) +
+                        " already has a route description from that day (" + Where(it->second->pos) + ")");
+      }
+      std::string text = Dos(r.text, 40, r.pos, "route description");
+      CheckBrackets(text, r.pos);
+      auto pt = pairText_.find({lo, hi});
+      uint32_t number;
+      if (pt != pairText_.end()) {
+        number = pt->second.number;
+        if (r.number && r.number != number) {
+          Fail(r.pos, "the stretch already carries route-text number " + std::to_string(number));
+        }
+        if (pt->second.against != (r.from > r.to)) {
+          Fail(r.pos, "all route descriptions of one stretch are written in the same direction");
+        }
+      } else {
+        if (r.number) number = r.number;
+        else {
+          while (used.count(next)) ++next;
+          number = next++;
+          used.insert(number);
+        }
+        auto [pn, freshNumber] = pairOfNumber.emplace(number, std::make_pair(lo, hi));
+        if (!freshNumber && pn->second != std::make_pair(lo, hi)) {
+          Fail(r.pos, "route-text number " + std::to_string(number) + " is already used for another stretch");
+        }
+        pairText_[{lo, hi}] = PairText{number, r.from > r.to};
+      }
+      RbgtRecord rec;
+      rec.number = number;
+      rec.station1 = r.from;
+      rec.station2 = r.to;
+      rec.text = text;
+      rec.validFrom = from;
+      out_.rbgt.push_back(rec);
+    }
+    std::stable_sort(out_.rbgt.begin(), out_.rbgt.end(), [](const RbgtRecord& x, const RbgtRecord& y) {
+      if (x.number != y.number) return x.number < y.number;
+      return Base(x.validFrom) > Base(y.validFrom);
+    });
+  }
+
+  static void CheckBrackets(const std::string& text, const Pos& pos) {
+    int group = 0, aside = 0;
+    for (char c : text) {
+      if (c == '<') { if (group) Fail(pos, "route description: groups '<' '>' do not nest"); ++group; }
+      else if (c == '>') { if (!group) Fail(pos, "route description: '>' without '<'"); --group; }
+      else if (c == '(') ++aside;
+      else if (c == ')') { if (!aside) Fail(pos, "route description: ')' without '('"); --aside; }
+    }
+    if (group || aside) Fail(pos, "route description: a group or an aside is not closed");
+  }
+
+  /* Derived tables ------------------------------------------------------ */
+
+  void Derived() {
+    const size_t n = order_.size();
+    std::vector<uint32_t> nodes;  /* station indices, ascending number */
+    for (uint32_t i = 0; i < n; ++i) {
+      if (IsNode(St(i))) nodes.push_back(i);
+    }
+    /* The non-node stations of each area, and the areas each node serves. */
+    std::map<uint16_t, std::vector<uint32_t>> members;
+    for (uint32_t i = 0; i < n; ++i) {
+      if (!IsNode(St(i))) members[St(i).area].push_back(i);
+    }
+    std::map<uint32_t, std::vector<uint16_t>> servedBy;
+    for (const Area* a : areas_) {
+      for (uint32_t nn : a->nodes) servedBy[index_.at(nn)].push_back(a->number);
+    }
+    const size_t nn = nodes.size();
+    for (uint32_t i : nodes) out_.grenNodes.push_back(St(i).number);
+
+    std::map<std::pair<uint32_t, uint32_t>, std::vector<std::pair<uint16_t, std::optional<PairValue>>>> stenVersions;
+    std::vector<std::vector<std::pair<uint16_t, PairValue>>> grenVersions(nn * (nn > 0 ? nn - 1 : 0) / 2);
+    std::vector<uint32_t> total, part2;
+    std::map<std::pair<uint32_t, uint32_t>, PairValue> prevSten;
+    bool firstEpoch = true;
+    for (uint16_t day : epochs_) {
+      Graph g(n);
+      for (const Stretch& sp : stretches_) {
+        uint32_t km = sp.KmOn(day);
+        g.AddStretch(sp.a, sp.b, sp.part == 2 ? 0 : km, sp.part == 2 ? km : 0);
+      }
+      std::map<std::pair<uint32_t, uint32_t>, PairValue> sten;
+      for (const Stretch& sp : stretches_) {
+        uint32_t km = sp.KmOn(day);
+        PairValue v{static_cast<uint16_t>(sp.part == 2 ? 0 : km), static_cast<uint16_t>(sp.part == 2 ? km : 0),
+                    kStenSecondA};
+        auto key = std::make_pair(St(sp.a).number, St(sp.b).number);
+        auto it = sten.find(key);
+        if (it == sten.end() || v.km1 + v.km2 < it->second.km1 + it->second.km2) sten[key] = v;
+      }
+      for (size_t ni = 0; ni < nn; ++ni) {
+        uint32_t src = nodes[ni];
+        g.ShortestWays(src, &total, &part2);
+        for (size_t nj = ni + 1; nj < nn; ++nj) {
+          uint32_t dst = nodes[nj];
+          if (total[dst] == kUnreached) {
+            Fail(St(dst).pos, "node stations " + std::to_string(St(src).number) + " and " +
+                                       std::to_string(St(dst).number) + " are joined by no line");
+          }
+          PairValue v = KmValue(total[dst], part2[dst], St(dst).pos, 0);
+          auto& vers = grenVersions[GrenIndex(ni, nj, nn)];
+          if (vers.empty() || !(vers.back().second == v)) vers.emplace_back(day, v);
+        }
+        auto served = servedBy.find(src);
+        if (served == servedBy.end()) continue;
+        for (uint16_t area : served->second) {
+          for (uint32_t s : members[area]) {
+            if (total[s] == kUnreached) {
+              Fail(St(s).pos, "station " + std::to_string(St(s).number) + " cannot reach node station " +
+                                       std::to_string(St(src).number) + " of its tariff area");
+            }
+            PairValue v = KmValue(total[s], part2[s], St(s).pos, 0);
+            uint32_t x = St(s).number, y = St(src).number;
+            sten[{std::min(x, y), std::max(x, y)}] = v;
+          }
+        }
+      }
+      /* Versions: a pair that changes or appears gets a record from this
+      ** day, one that disappears a withdrawn record. */
+      for (const auto& [key, v] : sten) {
+        auto p = prevSten.find(key);
+        if (p == prevSten.end() || !(p->second == v)) {
+          stenVersions[key].emplace_back(firstEpoch ? net_.firstDay : day, v);
+        }
+      }
+      for (const auto& [key, v] : prevSten) {
+        if (!sten.count(key)) {
+          stenVersions[key].emplace_back(static_cast<uint16_t>(day | kWithdrawn), v);
+        }
+      }
+      prevSten = std::move(sten);
+      firstEpoch = false;
+    }
+    for (const auto& [key, vers] : stenVersions) {
+      for (auto it = vers.rbegin(); it != vers.rend(); ++it) {
+        StenRecord r;
+        r.a = key.first;
+        r.b = key.second;
+        r.km1 = it->second->km1;
+        r.km2 = it->second->km2;
+        r.flags = it->second->flags;
+        r.validFrom = it->first;
+        out_.sten.push_back(r);
+      }
+    }
+    out_.gren.resize(grenVersions.size());
+    for (size_t ni = 0; ni < nn; ++ni) {
+      for (size_t nj = ni + 1; nj < nn; ++nj) {
+        const auto& vers = grenVersions[GrenIndex(ni, nj, nn)];
+        GrenEntry base;
+        auto pt = pairText_.find({St(nodes[ni]).number, St(nodes[nj]).number});
+        if (pt != pairText_.end()) {
+          base.routeText = static_cast<int32_t>(pt->second.number);
+          base.flags = pt->second.against ? 1 : 0;
+        }
+        for (size_t k = 0; k < vers.size(); ++k) {
+          GrenEntry e = base;
+          e.km1 = vers[k].second.km1;
+          e.km2 = vers[k].second.km2;
+          e.validFrom = k == 0 ? net_.firstDay : vers[k].first;
+          if (k + 1 == vers.size()) {
+            out_.gren[GrenIndex(ni, nj, nn)] = e;
+          } else {
+            GrenHistory h;
+            h.i = static_cast<int16_t>(ni);
+            h.j = static_cast<int16_t>(nj);
+            h.entry = e;
+            out_.grenHistory.push_back(h);
+          }
+        }
+      }
+    }
+    /* History newest first within a pair. */
+    std::stable_sort(out_.grenHistory.begin(), out_.grenHistory.end(), [](const GrenHistory& x, const GrenHistory& y) {
+      if (x.i != y.i) return x.i < y.i;
+      if (x.j != y.j) return x.j < y.j;
+      return Base(x.entry.validFrom) > Base(y.entry.validFrom);
+    });
+    if (nn > 32767) Fail(net_.headerPos, "more than 32767 node stations");
+  }
+
+  PairValue KmValue(uint32_t total, uint32_t p2, const Pos& pos, uint16_t flags) const {
+    uint32_t p1 = total - p2;
+    if (p1 > 65535 || p2 > 65535) Fail(pos, "a shortest way is longer than 65535 km");
+    return PairValue{static_cast<uint16_t>(p1), static_cast<uint16_t>(p2), flags};
+  }
+
+  const Station& St(uint32_t i) const { return net_.stations[order_[i]]; }
+
+  /* Relations ----------------------------------------------------------- */
+
+  void Relations() {
+    std::map<std::tuple<uint16_t, uint32_t, uint16_t>, const Relation*> seen;
+    for (const Relation& r : net_.relations) {
+      FbrrRecord f;
+      f.key = r.key;
+      f.number = r.number;
+      f.validFrom = r.validFrom == kNoDay ? net_.firstDay : r.validFrom;
+      f.validTo = r.validTo == kNoDay ? kOpenEnd : r.validTo;
+      if (f.validTo < f.validFrom) Fail(r.pos, "relation ends before it begins");
+      auto [it, fresh] = seen.emplace(std::make_tuple(r.key, r.number, f.validFrom), &r);
+      if (!fresh) Fail(r.pos, "relation " + std::to_string(r.key) + "/" + std::to_string(r.number) +
+                                  " is given twice (first at " + Where(it->second->pos) + ")");
+      for (int k = 0; k < 4; ++k) {
+        if (r.stations[k] == 0) continue;
+        if (!Find(r.stations[k])) Fail(r.pos, "relation names unknown station " + std::to_string(r.stations[k]));
+        f.stations[k] = 8000000 + r.stations[k];
+      }
+      f.km[0] = r.km;
+      out_.fbrr.push_back(f);
+      if (r.points.size() > 20) Fail(r.pos, "a relation has at most 20 points");
+      uint16_t group = 1;
+      for (const RelationPoint& p : r.points) {
+        if (!Find(p.station)) Fail(r.pos, "relation point names unknown station " + std::to_string(p.station));
+        FbrwRecord w;
+        w.key1 = r.key;
+        w.key2 = static_cast<uint16_t>(r.number & 0xFFFF);
+        w.group = group++;
+        w.validFrom = f.validFrom;
+        w.station = 8000000 + p.station;
+        w.kind = p.kind;
+        out_.fbrw.push_back(w);
+      }
+    }
+    std::stable_sort(out_.fbrr.begin(), out_.fbrr.end(), [](const FbrrRecord& x, const FbrrRecord& y) {
+      if (x.key != y.key) return x.key < y.key;
+      if (x.number != y.number) return x.number < y.number;
+      return x.validFrom > y.validFrom;
+    });
+    std::stable_sort(out_.fbrw.begin(), out_.fbrw.end(), [](const FbrwRecord& x, const FbrwRecord& y) {
+      return std::make_tuple(x.key1, x.key2, x.group, 0xFFFF - Base(x.validFrom)) <
+             std::make_tuple(y.key1, y.key2, y.group, 0xFFFF - Base(y.validFrom));
+    });
+  }
+
+  /* Messages ------------------------------------------------------------ */
+
+  void Messages() {
+    std::map<std::tuple<char, char, char, uint16_t, uint16_t>, const Message*> seen;
+    for (const Message& m : net_.messages) {
+      FehlRecord f;
+      f.variant = m.variant;
+      f.ssid[0] = m.ssid[0];
+      f.ssid[1] = m.ssid[1];
+      f.number = m.number;
+      f.validFrom = m.validFrom == kNoDay ? net_.firstDay : m.validFrom;
+      auto [it, fresh] = seen.emplace(std::make_tuple(m.variant, m.ssid[0], m.ssid[1], m.number, f.validFrom), &m);
+      std::string id = std::string(1, m.variant) + " " + m.ssid[0] + m.ssid[1] + " " + std::to_string(m.number);
+      if (!fresh) Fail(m.pos, "message " + id + " is given twice (first at " + Where(it->second->pos) + ")");
+      std::string err;
+      auto text = ToDin66003(m.text, &err);
+      if (!text) Fail(m.pos, "message " + id + ": " + err);
+      if (text->size() > 70) {
+        Fail(m.pos, "message " + id + " is " + std::to_string(text->size()) + " characters long; at most 70 fit");
+      }
+      if (const CatalogEntry* e = FindCatalogEntry(m.ssid, m.number)) {
+        std::string bad = CheckPlaceholders(*text, e->types);
+        if (!bad.empty()) Fail(m.pos, "message " + id + ": " + bad);
+      }
+      f.pattern = Pad(*text, 70);
+      out_.fehl.push_back(f);
+    }
+    std::stable_sort(out_.fehl.begin(), out_.fehl.end(), [](const FehlRecord& x, const FehlRecord& y) {
+      auto kx = std::make_tuple(static_cast<unsigned char>(x.variant), static_cast<unsigned char>(x.ssid[0]),
+                                static_cast<unsigned char>(x.ssid[1]), x.number);
+      auto ky = std::make_tuple(static_cast<unsigned char>(y.variant), static_cast<unsigned char>(y.ssid[0]),
+                                static_cast<unsigned char>(y.ssid[1]), y.number);
+      if (kx != ky) return kx < ky;
+      return Base(x.validFrom) > Base(y.validFrom);
+    });
+  }
+
+  const Network& net_;
+  CompiledNet out_;
+  std::map<uint32_t, uint32_t> index_;   /* station number -> index */
+  std::vector<size_t> order_;            /* index -> position in net_.stations */
+  std::vector<const Area*> areas_;
+  std::vector<Stretch> stretches_;
+  std::set<uint16_t> epochs_;
+  std::map<std::pair<uint32_t, uint32_t>, PairText> pairText_;
+};
+
+}  // namespace
+
+CompiledNet Compile(const Network& net) { return Compiler(net).Run(); }
+
+}  // namespace zolmanet
