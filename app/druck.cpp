@@ -1,10 +1,488 @@
-// druck.cpp - printing the result page and the 50 km list.
+// druck.cpp - printing the result page, and the printer set-up that the
+// result page and the 50 km list share (CDruckAuftrag, druck.h).
 //
-// Printing joins in a later step; until then "&Drucken" stays disabled
-// and the preview's "Drucken" does nothing.
-#include "app/preview.h"
+// Messages and printed lines are formatted into buffers of 100 characters,
+// so no line holds more than 99; the route-text line is also cut to the
+// width of the page. Texts are in the Windows character set.
+#include "app/druck.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
 #include "app/zolmadlg.h"
+#include "common/dtacc/dm/dmbase.h"
+#include "support/utday.h"
 
-void CZOLMADlg::DoDrucken() {}
+bool ZolmaDruckTrace = false;
 
-void CPreviewDialog::DruckeListe() {}
+namespace {
+
+constexpr int kPuffer = 100;
+constexpr long kMindestGroesse = 156;  // the device settings record at least
+const char kCaption[] = "Fehler beim Drucken";
+#define OEFFNEN "Kann Drucker nicht \xF6" "ffnen: "
+#define SCHLIESSEN "Kann Drucker nicht schlie\xDF" "en: "
+
+const char* const kSchriftName[3] = {"Bold", "Klein", "Normal"};
+
+long letzterFehler() { return static_cast<long>(GetLastError()); }
+
+// The trace lines of the device settings, one per field in record order.
+void traceEinstellungen(const DEVMODEA& d) {
+  DebugTrace("   dmDeviceName    = '%.32s'\n", d.dmDeviceName);
+  DebugTrace("   dmSpecVersion   = %u\n", static_cast<unsigned>(d.dmSpecVersion));
+  DebugTrace("   dmDriverVersion = %u\n", static_cast<unsigned>(d.dmDriverVersion));
+  DebugTrace("   dmSize          = %u\n", static_cast<unsigned>(d.dmSize));
+  DebugTrace("   dmDriverExtra   = %u\n", static_cast<unsigned>(d.dmDriverExtra));
+  DebugTrace("   dmFields        = %lx\n", static_cast<unsigned long>(d.dmFields));
+  DebugTrace("   dmOrientation   = %d\n", d.dmOrientation);
+  DebugTrace("   dmPaperSize     = %d\n", d.dmPaperSize);
+  DebugTrace("   dmPaperLength   = %d\n", d.dmPaperLength);
+  DebugTrace("   dmPaperWidth    = %d\n", d.dmPaperWidth);
+  DebugTrace("   dmScale         = %d\n", d.dmScale);
+  DebugTrace("   dmCopies        = %d\n", d.dmCopies);
+  DebugTrace("   dmDefaultSource = %d\n", d.dmDefaultSource);
+  DebugTrace("   dmPrintQuality  = %d\n", d.dmPrintQuality);
+  DebugTrace("   dmColor         = %d\n", d.dmColor);
+  DebugTrace("   dmDuplex        = %d\n", d.dmDuplex);
+  DebugTrace("   dmYResolution   = %d\n", d.dmYResolution);
+  DebugTrace("   dmTTOption      = %d\n", d.dmTTOption);
+  DebugTrace("   dmCollate       = %d\n", d.dmCollate);
+  DebugTrace("   dmFormName      = '%.32s'\n", d.dmFormName);
+  DebugTrace("   dmLogPixels     = %u\n", static_cast<unsigned>(d.dmLogPixels));
+  DebugTrace("   dmBitsPerPel    = %lu\n", static_cast<unsigned long>(d.dmBitsPerPel));
+  DebugTrace("   dmPelsWidth     = %lu\n", static_cast<unsigned long>(d.dmPelsWidth));
+  DebugTrace("   dmPelsHeight    = %lu\n", static_cast<unsigned long>(d.dmPelsHeight));
+  DebugTrace("   dmDisplayFlags  = %lu\n", static_cast<unsigned long>(d.dmDisplayFlags));
+  DebugTrace("   dmDisplayFrequency = %lu\n", static_cast<unsigned long>(d.dmDisplayFrequency));
+}
+
+// Day, month and year of a local time; zeros when it cannot be converted.
+struct Datum {
+  int tag = 0, monat = 0, jahr = 0;
+};
+
+Datum heute() {
+  Datum d;
+  UtDate u;
+  if (UtSecondsToDateTime(&u, UtNowSeconds())) {
+    d.tag = u.day;
+    d.monat = u.month;
+    d.jahr = u.year;
+  }
+  return d;
+}
+
+Datum datenStand() {
+  Datum d;
+  std::time_t t = static_cast<std::time_t>(DbDatenZeitstempel);
+  std::tm tm{};
+  // A negative stamp names no date; the line then shows zeros.
+  if (DbDatenZeitstempel >= 0 && localtime_r(&t, &tm)) {
+    d.tag = tm.tm_mday;
+    d.monat = tm.tm_mon + 1;
+    d.jahr = tm.tm_year + 1900;
+  }
+  return d;
+}
+
+}  // namespace
+
+void DebugTrace(const char* format, ...) {
+  if (!ZolmaDruckTrace) return;
+  std::FILE* f = std::fopen("C:\\ZOLMA.DBG", "a");
+  if (!f) return;
+  va_list ap;
+  va_start(ap, format);
+  std::vfprintf(f, format, ap);
+  va_end(ap);
+  std::fclose(f);
+}
+
+void ZolmaDatumsZeile(char* buffer, unsigned size) {
+  Datum h = heute(), d = datenStand();
+  std::snprintf(buffer, size, "Berechnung vom %02d.%02d.%04d (Daten vom %02d.%02d.%04d)", h.tag, h.monat, h.jahr,
+                d.tag, d.monat, d.jahr);
+}
+
+int GetDefaultPrinterName(char* buffer, unsigned size) {
+  if (!buffer || size == 0) return ERROR_INSUFFICIENT_BUFFER;
+  buffer[0] = '\0';
+  OSVERSIONINFOA version;
+  std::memset(&version, 0, sizeof version);
+  version.dwOSVersionInfoSize = sizeof version;
+  if (!GetVersionExA(&version)) return static_cast<int>(GetLastError());
+
+  if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+    DWORD needed = 0, returned = 0;
+    if (!EnumPrintersA(PRINTER_ENUM_DEFAULT, nullptr, 5, nullptr, 0, &needed, &returned)) {
+      DWORD err = GetLastError();
+      if (err != ERROR_INSUFFICIENT_BUFFER) return static_cast<int>(err);
+    }
+    if (needed == 0) return 0;  // no printer: the name stays empty
+    BYTE* info = static_cast<BYTE*>(PrMalloc(needed));
+    if (!info) return static_cast<int>(GetLastError());
+    int result = 0;
+    if (!EnumPrintersA(PRINTER_ENUM_DEFAULT, nullptr, 5, info, needed, &needed, &returned)) {
+      result = static_cast<int>(GetLastError());
+    } else if (returned > 0) {
+      PRINTER_INFO_5A first;
+      std::memcpy(&first, info, sizeof first);
+      const char* name = first.pPrinterName ? first.pPrinterName : "";
+      if (std::strlen(name) > size - 1)
+        result = ERROR_INSUFFICIENT_BUFFER;
+      else
+        std::snprintf(buffer, size, "%s", name);
+    }
+    PrFree(info);
+    return result;
+  }
+
+  if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+    if (version.dwMajorVersion >= 15) return ERROR_INSUFFICIENT_BUFFER;
+    DWORD n = GetProfileStringA("windows", "device", "", buffer, size);
+    if (n == size - 1) return ERROR_INSUFFICIENT_BUFFER;
+    buffer[size - 1] = '\0';
+    char* comma = std::strchr(buffer, ',');
+    if (comma) *comma = '\0';
+    return 0;
+  }
+  // The other platforms are not ours: no printer name.
+  return ERROR_INVALID_PARAMETER;
+}
+
+// ---- CDruckAuftrag ------------------------------------------------------------
+
+CDruckAuftrag::CDruckAuftrag(const Art& art) : art_(art) { name_[0] = '\0'; }
+
+CDruckAuftrag::~CDruckAuftrag() { Freigeben(); }
+
+bool CDruckAuftrag::Fehler(const char* format, ...) {
+  char text[kPuffer];
+  va_list ap;
+  va_start(ap, format);
+  std::vsnprintf(text, sizeof text, format, ap);
+  va_end(ap);
+  art_.owner->MessageBox(text, kCaption, MB_OK);
+  Freigeben();
+  return false;
+}
+
+void CDruckAuftrag::Freigeben() {
+  if (zurueck_ && dc_) SelectObject(dc_, zurueck_);
+  zurueck_ = nullptr;
+  for (int s : {Normal, Klein, Bold}) {
+    if (schrift_[s]) DeleteObject(schrift_[s]);
+    schrift_[s] = nullptr;
+  }
+  if (dokumentOffen_) AbortDoc(dc_);
+  dokumentOffen_ = false;
+  if (dc_) DeleteDC(dc_);
+  dc_ = nullptr;
+  if (einstellungen_) PrFree(einstellungen_);
+  einstellungen_ = nullptr;
+  if (info_) PrFree(info_);
+  info_ = nullptr;
+  if (printer_) ClosePrinter(printer_);
+  printer_ = nullptr;
+}
+
+bool CDruckAuftrag::Einrichten() {
+  const bool trace = art_.trace;
+
+  // S1: the default printer.
+  if (GetDefaultPrinterName(name_, sizeof name_) != 0) return Fehler(OEFFNEN "GetDefaultPrinterName");
+  if (trace) DebugTrace("DoDrucken: GetDefaultPrinterName '%s'\n", name_);
+
+  // S2: the printer.
+  if (!OpenPrinterA(name_, &printer_, nullptr)) {
+    printer_ = nullptr;
+    return Fehler(OEFFNEN "OpenPrinter %ld", letzterFehler());
+  }
+  if (trace) DebugTrace("DoDrucken: OpenPrinter erfolgreich\n");
+
+  // S3: the size of the level-2 information; the answer is "no room".
+  DWORD groesse = 0;
+  if (GetPrinterA(printer_, 2, nullptr, 0, &groesse) || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+    return Fehler(OEFFNEN "GetPrinter %ld", letzterFehler());
+  if (trace) DebugTrace("DoDrucken: GetPrinter ben\xF6tigt %ld Bytes\n", static_cast<long>(groesse));
+  info_ = static_cast<PRINTER_INFO_2A*>(PrMalloc(groesse));
+  if (!info_) return Fehler("Kann keinen Speicher anlegen");
+
+  // S4: the level-2 information.
+  if (!GetPrinterA(printer_, 2, reinterpret_cast<BYTE*>(info_), groesse, &groesse))
+    return Fehler(OEFFNEN "GetPrinter (2) %ld", letzterFehler());
+  if (trace) DebugTrace("DoDrucken: GetPrinter erfolgreich\n");
+
+  // S5: the size of the device settings.
+  LONG dmGroesse = DocumentPropertiesA(nullptr, printer_, name_, nullptr, nullptr, 0);
+  if (dmGroesse < 0) return Fehler(OEFFNEN "DocumentProperties %ld", letzterFehler());
+  if (dmGroesse < kMindestGroesse) return Fehler(OEFFNEN "DocumentProperties %ld bytes", static_cast<long>(dmGroesse));
+  einstellungen_ = static_cast<DEVMODEA*>(PrMalloc(static_cast<std::size_t>(dmGroesse)));
+  if (!einstellungen_) return Fehler("Kann keinen Speicher anlegen (2)");
+  if (trace) DebugTrace("DoDrucken: DocumentProperties ben\xF6tigt %ld Bytes\n", static_cast<long>(dmGroesse));
+
+  // S6: the printer's current settings.
+  LONG r = DocumentPropertiesA(nullptr, printer_, name_, einstellungen_, nullptr, DM_OUT_BUFFER);
+  if (r != IDOK) {
+    if (r < 0) return Fehler(OEFFNEN "DocumentProperties (2) %ld", letzterFehler());
+    return Fehler(OEFFNEN "DocumentProperties (2) %ld bytes", static_cast<long>(r));
+  }
+
+  // S7: portrait, A4, one copy, simplex.
+  einstellungen_->dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_DUPLEX;
+  einstellungen_->dmOrientation = DMORIENT_PORTRAIT;
+  einstellungen_->dmPaperSize = DMPAPER_A4;
+  einstellungen_->dmCopies = 1;
+  einstellungen_->dmDuplex = DMDUP_SIMPLEX;
+
+  // S8: merged by the printer; with Shift held its settings prompt first.
+  DWORD modus = DM_IN_BUFFER | DM_OUT_BUFFER;
+  if (GetKeyState(VK_SHIFT) < 0) modus |= DM_IN_PROMPT;
+  r = DocumentPropertiesA(art_.owner, printer_, name_, einstellungen_, einstellungen_, modus);
+  if (r == IDCANCEL) {
+    Freigeben();
+    return false;
+  }
+  if (r < 0) return Fehler(OEFFNEN "DocumentProperties (3) %ld", letzterFehler());
+  if (r != IDOK) return Fehler(OEFFNEN "DocumentProperties (3) %ld bytes", static_cast<long>(r));
+  if (trace) {
+    DebugTrace("DoDrucken: DocumentProperties liefert:\n");
+    traceEinstellungen(*einstellungen_);
+  }
+
+  // S9: the device context; the level-2 information is done with.
+  dc_ = CreateDCA("WINSPOOL", info_->pPrinterName, nullptr, einstellungen_);
+  if (!dc_) return Fehler(OEFFNEN "CreateDC %ld", letzterFehler());
+  PrFree(info_);
+  info_ = nullptr;
+  if (trace) DebugTrace("DoDrucken: CreateDC erfolgreich\n");
+
+  // S10: the document.
+  DOCINFOA doc{sizeof(DOCINFOA), art_.dokument, nullptr, nullptr, 0};
+  if (StartDocA(dc_, &doc) <= 0) return Fehler(OEFFNEN "StartDoc %ld", letzterFehler());
+  dokumentOffen_ = true;
+  if (trace) DebugTrace("DoDrucken: StartDoc erfolgreich\n");
+
+  // S11: twips.
+  if (SetMapMode(dc_, MM_TWIPS) == 0) return Fehler(OEFFNEN "SetMapMode %ld", letzterFehler());
+  if (trace) DebugTrace("DoDrucken: SetMapMode erfolgreich\n");
+
+  // S12: the extent is only a check; the page size is fixed.
+  SIZE ausdehnung;
+  if (!GetWindowExtEx(dc_, &ausdehnung)) return Fehler(OEFFNEN "GetWindowExtEx %ld", letzterFehler());
+  if (trace) DebugTrace("DoDrucken: GetWindowExtEx erfolgreich %d %d\n", kBreite, kHoehe);
+  if (art_.ursprungLesen) {
+    POINT p;
+    if (!GetWindowOrgEx(dc_, &p)) return Fehler(OEFFNEN "GetWindowOrgEx %ld", letzterFehler());
+    if (trace) DebugTrace("DoDrucken: GetWindowOrgEx erfolgreich %d %d\n", static_cast<int>(p.x), static_cast<int>(p.y));
+    if (!GetViewportOrgEx(dc_, &p)) return Fehler(OEFFNEN "GetViewportOrgEx %ld", letzterFehler());
+    if (trace)
+      DebugTrace("DoDrucken: GetViewportOrgEx erfolgreich %d %d\n", static_cast<int>(p.x), static_cast<int>(p.y));
+  }
+
+  // S13: the fonts.
+  struct Def {
+    int hoehe, gewicht;
+    DWORD pitch;
+  };
+  const Def defs[3] = {{240, FW_BOLD, FIXED_PITCH | FF_MODERN},
+                       {120, FW_NORMAL, FIXED_PITCH | FF_MODERN},
+                       {art_.normalHoehe, FW_NORMAL, VARIABLE_PITCH | FF_SWISS}};
+  for (int s : {Bold, Klein, Normal}) {
+    schrift_[s] = CreateFontA(-defs[s].hoehe, 0, 0, 0, defs[s].gewicht, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                              OUT_TT_ONLY_PRECIS, CLIP_TT_ALWAYS, PROOF_QUALITY, defs[s].pitch, "Courier New");
+    if (!schrift_[s]) return Fehler(OEFFNEN "CreateFont %s %ld", kSchriftName[s], letzterFehler());
+    if (trace) DebugTrace("DoDrucken: CreateFont %s erfolgreich\n", kSchriftName[s]);
+  }
+
+  // S14: the metrics of each font, then the first font to print with.
+  for (int s : {Bold, Klein, Normal}) {
+    HGDIOBJ vorher = SelectObject(dc_, schrift_[s]);
+    if (!vorher) return Fehler(OEFFNEN "SelectObject %s %ld", kSchriftName[s], letzterFehler());
+    zurueck_ = vorher;
+    if (!GetTextMetricsA(dc_, &metrik_[s]))
+      return Fehler(OEFFNEN "GetTextMetrics %s %ld", kSchriftName[s], letzterFehler());
+    if (!SelectObject(dc_, vorher)) {
+      zurueck_ = nullptr;
+      return Fehler(OEFFNEN "SelectObject Standard %ld", letzterFehler());
+    }
+    zurueck_ = nullptr;
+    if (trace) DebugTrace("DoDrucken: Font %s ist %d hoch\n", kSchriftName[s], static_cast<int>(metrik_[s].tmHeight));
+  }
+  start_ = SelectObject(dc_, schrift_[art_.zuletzt]);
+  if (!start_) return Fehler(OEFFNEN "SelectObject %s %ld", kSchriftName[art_.zuletzt], letzterFehler());
+  zurueck_ = start_;
+  return true;
+}
+
+bool CDruckAuftrag::SeiteBeginnen() {
+  if (StartPage(dc_) <= 0) return Fehler(OEFFNEN "StartPage %ld", letzterFehler());
+  if (art_.trace) DebugTrace("DoDrucken: StartPage erfolgreich\n");
+  if (SetMapMode(dc_, MM_TWIPS) == 0) return Fehler(OEFFNEN "SetMapMode %ld", letzterFehler());
+  if (!Waehle(Bold)) return false;
+  if (art_.trace) DebugTrace("DoDrucken: GetTextColor liefert: %lx\n", static_cast<unsigned long>(GetTextColor(dc_)));
+  SetTextColor(dc_, RGB(0, 0, 0));
+  return true;
+}
+
+bool CDruckAuftrag::Waehle(Schrift s) {
+  HGDIOBJ vorher = SelectObject(dc_, schrift_[s]);
+  if (!vorher) return Fehler(OEFFNEN "SelectObject %s %ld", kSchriftName[s], letzterFehler());
+  if (!zurueck_) zurueck_ = vorher;
+  return true;
+}
+
+bool CDruckAuftrag::WaehleStandard(bool schliessen) {
+  if (!SelectObject(dc_, start_)) {
+    // Not tried again while releasing.
+    zurueck_ = nullptr;
+    if (schliessen) return Fehler(SCHLIESSEN "SelectObject Standard %ld", letzterFehler());
+    return Fehler(OEFFNEN "SelectObject Standard %ld", letzterFehler());
+  }
+  zurueck_ = nullptr;
+  return true;
+}
+
+bool CDruckAuftrag::SeiteBeenden() {
+  if (EndPage(dc_) <= 0) return Fehler(SCHLIESSEN "EndPage %ld", letzterFehler());
+  return true;
+}
+
+bool CDruckAuftrag::Abschliessen() {
+  if (EndDoc(dc_) <= 0) return Fehler(SCHLIESSEN "EndDoc %ld", letzterFehler());
+  dokumentOffen_ = false;
+  for (int s : {Normal, Klein, Bold}) {
+    BOOL ok = DeleteObject(schrift_[s]);
+    schrift_[s] = nullptr;
+    if (!ok) return Fehler(SCHLIESSEN "DeleteObject %s %ld", kSchriftName[s], letzterFehler());
+  }
+  BOOL ok = DeleteDC(dc_);
+  dc_ = nullptr;
+  if (!ok) return Fehler(SCHLIESSEN "DeleteDC %ld", letzterFehler());
+  PrFree(einstellungen_);
+  einstellungen_ = nullptr;
+  ok = ClosePrinter(printer_);
+  printer_ = nullptr;
+  if (!ok) return Fehler(SCHLIESSEN "ClosePrinter %ld", letzterFehler());
+  return true;
+}
+
+void CDruckAuftrag::Text(int x, int y, const char* text) {
+  RECT r{x, y, kBreite, -kHoehe};
+  DrawTextA(dc_, text, -1, &r, DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
+}
+
+int CDruckAuftrag::Breite(const char* text) {
+  SIZE s{0, 0};
+  if (!GetTextExtentPointA(dc_, text, static_cast<int>(std::strlen(text)), &s)) return 0;
+  return static_cast<int>(s.cx);
+}
+
+void CDruckAuftrag::Logo() {
+  ZolmaBilderRegistrieren();
+  HBITMAP bild = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_LOGO_DRUCK));
+  if (!bild) return;
+  HDC speicher = CreateCompatibleDC(dc_);
+  if (!speicher) {
+    DeleteObject(bild);
+    return;
+  }
+  HGDIOBJ alt = SelectObject(speicher, bild);
+  if (alt) {
+    SetMapMode(speicher, GetMapMode(dc_));
+    BITMAP bm;
+    std::memset(&bm, 0, sizeof bm);
+    if (GetObjectA(bild, sizeof bm, &bm) && bm.bmWidth > 0 && bm.bmHeight > 0) {
+      POINT groesse{bm.bmWidth, bm.bmHeight};
+      DPtoLP(dc_, &groesse, 1);
+      int breite = static_cast<int>(static_cast<double>(bm.bmWidth) / bm.bmHeight * static_cast<double>(kLogoHoehe));
+      StretchBlt(dc_, kBreite - breite - kRand, kOben, breite, -kLogoHoehe, speicher, 0, 0, groesse.x, groesse.y,
+                 SRCCOPY);
+    }
+    SelectObject(speicher, alt);
+  }
+  DeleteDC(speicher);
+  DeleteObject(bild);
+}
+
+// ---- the result page --------------------------------------------------------------
+
+void CZOLMADlg::DoDrucken() {
+  ZolmaDruckTrace = false;
+  DebugTrace("DoDrucken: Begin\n");
+
+  CDruckAuftrag job(
+      CDruckAuftrag::Art{this, "KRV Entfernungsberechnung", 240, true, true, CDruckAuftrag::Bold});
+  if (!job.Einrichten()) return;
+
+  // P1, P2: the page and its title, underlined.
+  if (!job.SeiteBeginnen()) return;
+  const int x = CDruckAuftrag::kRand;
+  const int hoehe = job.TextHoehe(CDruckAuftrag::Bold);
+  const int schritt = hoehe * 11 / 10;
+  int y = CDruckAuftrag::kOben;
+  const char titel[] = "Ergebnis der Entfernungsberechnung:";
+  job.Text(x, y, titel);
+  MoveToEx(job.dc(), x, y - hoehe, nullptr);
+  int titelBreite = job.Breite(titel);
+  LineTo(job.dc(), x + titelBreite, y - hoehe);
+
+  // P3: the result area as the dialog shows it.
+  UpdateData(TRUE);
+  char zeile[kPuffer];
+  y -= 2 * schritt;
+  std::snprintf(zeile, sizeof zeile, "Von:           %s", static_cast<const char*>(m_strVon));
+  job.Text(x, y, zeile);
+  y -= schritt;
+  std::snprintf(zeile, sizeof zeile, "Nach:          %s", static_cast<const char*>(m_strNach));
+  job.Text(x, y, zeile);
+
+  if (!job.Waehle(CDruckAuftrag::Normal)) return;
+  if (!m_strU1.IsEmpty()) {
+    y -= schritt;
+    std::snprintf(zeile, sizeof zeile, "\xDC" "ber 1:        %s", static_cast<const char*>(m_strU1));
+    job.Text(x, y, zeile);
+  }
+  if (!m_strU2.IsEmpty()) {
+    y -= schritt;
+    std::snprintf(zeile, sizeof zeile, "\xDC" "ber 2:        %s", static_cast<const char*>(m_strU2));
+    job.Text(x, y, zeile);
+  }
+  y -= 2 * schritt;
+  std::snprintf(zeile, sizeof zeile, "Wegetext:      %s", static_cast<const char*>(m_strWegetext[0]));
+  // A long route text is cut where the line would pass the right margin.
+  const int platz = CDruckAuftrag::kBreite - 2 * CDruckAuftrag::kRand;
+  if (job.Breite(zeile) > platz) {
+    size_t passt = 15, zuViel = std::strlen(zeile);
+    while (zuViel - passt > 1) {
+      size_t mitte = (passt + zuViel) / 2;
+      char probe[kPuffer];
+      std::snprintf(probe, sizeof probe, "%.*s", static_cast<int>(mitte), zeile);
+      if (job.Breite(probe) > platz)
+        zuViel = mitte;
+      else
+        passt = mitte;
+    }
+    zeile[passt] = '\0';
+  }
+  job.Text(x, y, zeile);
+
+  if (!job.Waehle(CDruckAuftrag::Bold)) return;
+  y -= 2 * schritt;
+  std::snprintf(zeile, sizeof zeile, "Entfernung:    %s", static_cast<const char*>(m_strEntfernung));
+  job.Text(x, y, zeile);
+
+  if (!job.Waehle(CDruckAuftrag::Klein)) return;
+  y -= 2 * schritt;
+  ZolmaDatumsZeile(zeile, sizeof zeile);
+  job.Text(x, y, zeile);
+
+  // P4 to P6: the logo, the end of the page and of the document.
+  job.Logo();
+  if (!job.SeiteBeenden()) return;
+  if (!job.WaehleStandard(true)) return;
+  job.Abschliessen();
+}

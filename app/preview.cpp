@@ -112,12 +112,10 @@ BOOL CPreviewDialog::OnInitDialog() {
       if (DbGetEbhf(&e, 80, static_cast<uint32_t>(n), UtToday()) != kDbFound) continue;
       if (!ZolmaListenTauglich(e)) continue;
       anfrage.hin.ibn = n;
-      if (EbGfEntfernungsBerechnung(&ergebnis, &abschnitte, &anfrage, 0) != 0) continue;
+      if (ZolmaEntfernung(&ergebnis, &abschnitte, &anfrage, 0) != 0) continue;
       char name[21];
       BhfKanonischerName(e.name, name);
-      std::int32_t km = static_cast<std::int32_t>(ergebnis.hin.kmWzVxt) +
-                        static_cast<std::int32_t>(ergebnis.hin.kmDrVxt) +
-                        static_cast<std::int32_t>(ergebnis.hin.kmWz) + static_cast<std::int32_t>(ergebnis.hin.kmDr);
+      std::int32_t km = ZolmaKmSumme(ergebnis.hin);
       if (km > kMaxKm) continue;
       LVITEM item{LVIF_TEXT, zeilen, 0, name};
       int at = m_Liste.InsertItem(&item);

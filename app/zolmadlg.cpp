@@ -33,10 +33,10 @@ const FeldInfo kFelder[] = {
     {IDC_UEBER2, "2. \xDC" "ber-Bahnhof eingeben", IDC_BERECHNEN},
 };
 
-// Printing and the 50 km list join in a later step; until then their
-// buttons stay disabled.
-constexpr bool kZolmaDruckenVorhanden = false;
-constexpr bool kZolmaListeVorhanden = false;
+// Printing and the 50 km list are built: "&Drucken" is enabled by a
+// successful calculation, "50 km Li&ste" from the start.
+constexpr bool kZolmaDruckenVorhanden = true;
+constexpr bool kZolmaListeVorhanden = true;
 
 const char kUnvollstaendig[] = "Unvollst\xE4" "ndige Daten";
 const char kKrv[] = "KRV Entfernungsberechnung";
@@ -61,6 +61,25 @@ CString ZolmaTitel(const char* caption, long stamp) {
   }
   t.Format("%s - Daten vom %02d.%02d.%04d", caption, tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900);
   return t;
+}
+
+namespace {
+ZolmaEngineFn g_engineStandIn = nullptr;
+}  // namespace
+
+std::int32_t ZolmaEntfernung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte, EbAnfrage* anfrage,
+                             std::uint32_t flags) {
+  if (g_engineStandIn) return g_engineStandIn(ergebnis, abschnitte, anfrage, flags);
+  return EbGfEntfernungsBerechnung(ergebnis, abschnitte, anfrage, flags);
+}
+
+void ZolmaTestSetEngine(ZolmaEngineFn fn) { g_engineStandIn = fn; }
+
+std::int32_t ZolmaKmSumme(const EbWeg& weg) {
+  // The four fields are added as 32-bit numbers; unsigned arithmetic wraps
+  // where a signed sum of absurd values would overflow.
+  std::uint32_t sum = weg.kmWzVxt + weg.kmDrVxt + weg.kmWz + weg.kmDr;
+  return static_cast<std::int32_t>(sum);
 }
 
 BEGIN_MESSAGE_MAP(CZOLMADlg, CDialog)
@@ -225,7 +244,12 @@ void CZOLMADlg::OnPaint() {
     // A minimised dialog paints its icon; the terminal never minimises.
     CPaintDC dc(this);
     SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-    dc.DrawIcon(0, 0, m_hIcon);
+    // The icon sits in the middle of the client area.
+    CRect rect;
+    GetClientRect(&rect);
+    int x = (rect.Width() - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (rect.Height() - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
   } else {
     CDialog::OnPaint();
   }
@@ -320,7 +344,7 @@ void CZOLMADlg::OnBerechnen() {
 
   MsgTrapFrame frame;
   int ergebnisCode = 0;
-  int raised = MsgTry(frame, [&] { ergebnisCode = EbGfEntfernungsBerechnung(&ergebnis, &abschnitte, &anfrage, 0); });
+  int raised = MsgTry(frame, [&] { ergebnisCode = ZolmaEntfernung(&ergebnis, &abschnitte, &anfrage, 0); });
   if (raised != 0) {
     // A raise reached this frame: the raise has taken it off the chain
     // already, so it is not popped again.
@@ -382,8 +406,7 @@ void CZOLMADlg::OnBerechnen() {
   const char* shown = wegetext[0] == '*' ? wegetext + 1 : wegetext;
   m_Wegetext[0].SetWindowText(shown);
 
-  std::int32_t km = static_cast<std::int32_t>(ergebnis.hin.kmWzVxt) + static_cast<std::int32_t>(ergebnis.hin.kmDrVxt) +
-                    static_cast<std::int32_t>(ergebnis.hin.kmWz) + static_cast<std::int32_t>(ergebnis.hin.kmDr);
+  std::int32_t km = ZolmaKmSumme(ergebnis.hin);
   char kmText[32];
   std::snprintf(kmText, sizeof kmText, "%d km", static_cast<int>(km));
   m_Entfernung.SetWindowText(kmText);

@@ -6,6 +6,8 @@
 // printing, the 50 km list and the end.
 #pragma once
 
+#include <cstdint>
+
 #include "app/resource.h"
 #include "platform/ui/afxwin.h"
 
@@ -67,3 +69,19 @@ class CZOLMADlg : public CDialog {
 
 // The window title "<caption> - Daten vom DD.MM.YYYY" for a data-time stamp.
 CString ZolmaTitel(const char* caption, long stamp);
+
+// One distance request of the dialog (the calculation and the 50 km list):
+// the engine's EbGfEntfernungsBerechnung, unless a test has put a stand-in
+// in its place with ZolmaTestSetEngine (null restores the engine).
+struct EbErgebnis;
+struct EbAbschnitte;
+struct EbAnfrage;
+using ZolmaEngineFn = std::int32_t (*)(EbErgebnis*, EbAbschnitte*, EbAnfrage*, std::uint32_t);
+std::int32_t ZolmaEntfernung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte, EbAnfrage* anfrage,
+                             std::uint32_t flags);
+void ZolmaTestSetEngine(ZolmaEngineFn fn);
+
+// The distance of one direction of an answer: "Km-WZ-VXT" + "Km-DR-VXT" +
+// "Km-WZ" + "Km-DR" as a signed 32-bit number (added without overflow).
+struct EbWeg;
+std::int32_t ZolmaKmSumme(const EbWeg& weg);

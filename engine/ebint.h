@@ -302,7 +302,7 @@ std::int32_t EbListenVergleichen();
 extern std::int32_t EbSlotHin;
 extern std::int32_t EbSlotRueck;
 
-/* ---- chain reader and segment list (ebliste.cpp) ------------------------ */
+/* ---- chain reader and segment list (ebleser.cpp) ------------------------ */
 
 /* Answer points of both directions: P0..P7 and the Ne/See points N0, N1,
 ** copied into EbErgebnis::punkte in this order (p[hin], p[rueck], n[hin],
@@ -325,7 +325,7 @@ std::int32_t EbErgKetteAuswerten(std::int32_t* ersterBhf, std::int32_t* letzterB
 /* Fills the 13 entries of one direction of the segment list from a chain. */
 void EbAbschnitteFuellen(std::uint32_t slot, EbAbschnitt* eintraege, UtDayNumber datum);
 
-/* ---- route-search work lists (ebsuche.cpp) ------------------------------ */
+/* ---- route-search work lists (ebliste.cpp) ------------------------------ */
 
 /* Engine-lifetime lists: the engine copies of "listeEbWegeVar" (id 22) and
 ** "listeEbWegeBhf" (id 23). */

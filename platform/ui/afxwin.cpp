@@ -265,6 +265,27 @@ CWnd* CWnd::SetFocus() {
 
 int CWnd::GetDlgCtrlID() const { return id_; }
 
+void CWnd::GetClientRect(CRect* rect) const {
+  if (!rect) return;
+  *rect = CRect{};
+  if (dlg_ && id_ == 0) {
+    if (const DlgTemplate* t = dlg_->dlgTemplate()) {
+      rect->right = t->cx;
+      rect->bottom = t->cy;
+    }
+    return;
+  }
+  if (ControlState* c = state()) {
+    rect->right = c->cx;
+    rect->bottom = c->cy;
+  }
+}
+
+int GetSystemMetrics(int index) {
+  // An icon covers 8 x 8 dialog units, about 32 x 32 pixels.
+  return index == SM_CXICON || index == SM_CYICON ? 8 : 0;
+}
+
 CWnd* CWnd::GetDlgItem(int id) const {
   CDialog* d = dlg_;
   if (!d || id_ != 0) return nullptr;

@@ -168,6 +168,17 @@ struct ControlState {
 class CDialog;
 class CDataExchange;
 
+// A rectangle; the model measures windows in dialog units.
+struct CRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+};
+
+// System metrics: the size of an icon (in the model's units).
+enum : int { SM_CXICON = 11, SM_CYICON = 12 };
+int GetSystemMetrics(int index);
+
 // ---------------------------------------------------------------------------
 // CWnd: a window of the model, either a dialog or one of its controls.
 class CWnd {
@@ -186,6 +197,8 @@ class CWnd {
   int GetDlgCtrlID() const;
   CWnd* GetDlgItem(int id) const;
   BOOL IsIconic() const { return FALSE; }
+  // The client area: origin 0, 0 and the template's size.
+  void GetClientRect(CRect* rect) const;
   int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
   LRESULT SendMessage(UINT msg, WPARAM w = 0, LPARAM l = 0);
 

@@ -4,17 +4,25 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 
+#include "app/bhfsuche.h"
 #include "app/resource.h"
 #include "app/zolmaapp.h"
 #include "app/zolmadlg.h"
 #include "platform/ui/scripthost.h"
+#include "common/dtacc/dm/dm.h"
+#include "engine/eb.h"
+#include "support/msg.h"
 #include "support/msgtext/msgformat.h"
+#include "support/utname.h"
 #include "support/utday.h"
 #include "tools/dmwriter/dmwriter.h"
 
@@ -36,6 +44,26 @@ class InDir {
   fs::path old_;
 };
 
+// Runs the whole program in `dir`. A failing script step ends the run with
+// an exception past the program's own shut-down; the tables and names it
+// leaves behind are cleared here, so that the next test starts clean.
+BOOL startApp(const fs::path& dir) {
+  InDir in(dir);
+  CZOLMAApp app;
+  app.m_pszAppName = "zolma";
+  try {
+    return app.InitInstance();
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << "the program ended by an exception: " << e.what();
+  }
+  while (DbIsLoaded(&DbPbhfTab)) DbUnloadPbhf();
+  EbGfEndeEntfernungsBerechnung();
+  UtRemoveGroup(kUtRegisterGroup);
+  while (DbIsLoaded(&DbFehlTab)) DbUnloadFehl();
+  MsgFormatTestReset();
+  return FALSE;
+}
+
 class DialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -47,10 +75,7 @@ class DialogTest : public ::testing::Test {
   // Runs the whole program on the sample data; `script` fills the host's
   // steps for the main dialog, which the script must end.
   void run(ScriptHost& host) {
-    InDir in(ZOLMA_SAMPLE_DIR);
-    CZOLMAApp app;
-    app.m_pszAppName = "zolma";
-    EXPECT_EQ(app.InitInstance(), FALSE);
+    EXPECT_EQ(startApp(ZOLMA_SAMPLE_DIR), FALSE);
     EXPECT_EQ(host.remaining(), 0u) << "script not used up";
   }
 };
@@ -80,16 +105,28 @@ TEST_F(DialogTest, TitleCarriesTheDataDateAndInitialState) {
   EXPECT_EQ(host.dialogsRun(), (std::vector<int>{IDD_ZOLMA_DIALOG, IDD_ABOUTBOX}));
 }
 
+TEST(ZolmaTitel, DayOfTheDataStampInLocalTime) {
+  std::tm tm{};
+  tm.tm_year = 2018 - 1900;
+  tm.tm_mon = 1;
+  tm.tm_mday = 1;
+  tm.tm_hour = 0;
+  tm.tm_min = 30;
+  tm.tm_isdst = -1;
+  long stamp = static_cast<long>(std::mktime(&tm));
+  EXPECT_EQ(ZolmaTitel("KRV Entfernungsberechnung (Version 3.2d)", stamp),
+            "KRV Entfernungsberechnung (Version 3.2d) - Daten vom 01.02.2018");
+  // A stamp that names no day leaves the caption alone.
+  EXPECT_EQ(ZolmaTitel("KRV", -1), "KRV");
+}
+
 TEST_F(DialogTest, StartupFailsWithoutDataFiles) {
   fs::path empty = fs::temp_directory_path() / ("zolma-empty-" + std::to_string(getpid()));
   fs::create_directories(empty);
   {
     ScriptHost host;
     host.expectBox("Fehler bei der Initialisierung", "Fehler");
-    InDir in(empty);
-    CZOLMAApp app;
-    app.m_pszAppName = "zolma";
-    EXPECT_EQ(app.InitInstance(), FALSE);
+    EXPECT_EQ(startApp(empty), FALSE);
     ASSERT_EQ(host.boxes().size(), 1u);
     EXPECT_FALSE(host.boxes()[0].owned);
     EXPECT_TRUE(host.dialogsRun().empty());
@@ -138,6 +175,71 @@ TEST_F(DialogTest, EnterInAStationField) {
        },
        "Bamberg"},
       {"picker cancelled keeps the text", "bamb", 0, [](ScriptHost& h) { h.click(IDCANCEL); }, "bamb"},
+      {"a second name of a station resolves to its canonical name", "f\xFCrth", 0, nullptr,
+       "F\xFCrth (Bay) Hbf"},
+      {"the field takes 20 characters of a longer text", "Hochstadt-Marktzeuln und mehr", 0, nullptr,
+       "Hochstadt-Marktzeuln"},
+      {"five digits are a name, not a number", "10005", 0,
+       [](ScriptHost& h) {
+         h.check([](CDialog& p) {
+            EXPECT_EQ(text(p, IDC_BHF_EDIT), "10005");
+            EXPECT_TRUE(p.control(IDC_BHF_LISTE)->items.empty());
+            EXPECT_FALSE(p.control(IDOK)->enabled);
+          }).key(VK_ESCAPE);
+       },
+       "10005"},
+      {"a station with two names is listed once", "n\xFCrnberg", MOD_CONTROL_KEY,
+       [](ScriptHost& h) {
+         h.check([](CDialog& p) {
+           const auto& items = p.control(IDC_BHF_LISTE)->items;
+           EXPECT_EQ(std::count(items.begin(), items.end(), kNuernberg), 1);
+           // Found under its second name, listed under its own.
+           EXPECT_EQ(std::count(items.begin(), items.end(), "Nbg-Dutzendteich"), 1);
+           auto at = std::find(items.begin(), items.end(), kNuernberg);
+           ASSERT_NE(at, items.end());
+           p.SelectListItem(IDC_BHF_LISTE, static_cast<int>(at - items.begin()));
+         }).key(VK_RETURN);
+       },
+       kNuernberg},
+      {"a long text in the picker; a 20-character name comes back whole", "hochst", MOD_CONTROL_KEY,
+       [](ScriptHost& h) {
+         // 50 characters: the list uses the first 41, the lookup 20.
+         h.type(IDC_BHF_EDIT, "Hochstadt-Marktzeuln und noch viel mehr Text danach")
+             .check([](CDialog& p) {
+               EXPECT_EQ(p.control(IDC_BHF_LISTE)->items, (std::vector<std::string>{"Hochstadt-Marktzeuln"}));
+               EXPECT_FALSE(p.control(IDOK)->enabled);
+             })
+             .select(IDC_BHF_LISTE, 0)
+             .click(IDOK);
+       },
+       "Hochstadt-Marktzeuln"},
+      {"the picker refills on typing; OK only after a selection", "bamb", 0,
+       [](ScriptHost& h) {
+         h.type(IDC_BHF_EDIT, "")
+             .check([](CDialog& p) {
+               EXPECT_TRUE(p.control(IDC_BHF_LISTE)->items.empty());
+               EXPECT_FALSE(p.control(IDOK)->enabled);
+             })
+             .type(IDC_BHF_EDIT, "qqq")
+             .check([](CDialog& p) { EXPECT_TRUE(p.control(IDC_BHF_LISTE)->items.empty()); })
+             .type(IDC_BHF_EDIT, "bamberg ")
+             .check([](CDialog& p) {
+               EXPECT_EQ(p.control(IDC_BHF_LISTE)->items,
+                         (std::vector<std::string>{"Bamberg", "Bamberg Gbf"}));
+             })
+             .select(IDC_BHF_LISTE, 1)
+             .check([](CDialog& p) {
+               EXPECT_EQ(text(p, IDC_BHF_EDIT), "Bamberg Gbf");
+               EXPECT_EQ(p.control(IDC_BHF_LISTE)->items.size(), 2u);  // not refilled
+               EXPECT_TRUE(p.control(IDOK)->enabled);
+             })
+             .cancelSelection(IDC_BHF_LISTE)
+             .check([](CDialog& p) { EXPECT_FALSE(p.control(IDOK)->enabled); })
+             .key(VK_RETURN)  // OK is disabled: Enter does nothing
+             .check([](CDialog& p) { EXPECT_FALSE(p.ended()); })
+             .click(IDCANCEL);
+       },
+       "bamb"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -180,6 +282,7 @@ struct MissingCase {
   std::string message;
   int focus;
   bool selected;
+  const char* abgangNachher = nullptr;  // the origin field afterwards, if checked
 };
 
 TEST_F(DialogTest, CalculateReportsTheFirstFieldThatCannotBeUsed) {
@@ -190,6 +293,12 @@ TEST_F(DialogTest, CalculateReportsTheFirstFieldThatCannotBeUsed) {
       {"Bamberg", "Qqq", "", "", "Ziel unbekannt", IDC_ZIEL, true},
       {"Bamberg", "Erlangen", "Qqq", "", "\xDC" "ber 1 unbekannt", IDC_UEBER1, true},
       {"Bamberg", "Erlangen", "", "Qqq", "\xDC" "ber 2 unbekannt", IDC_UEBER2, true},
+      // A station number is only looked up as a name and by prefix here.
+      {"1104", "Bamberg", "", "", "Abgang unbekannt", IDC_ABGANG, true, "1104"},
+      // The fields before the failing one already show their canonical names.
+      {"bamb", "Qqq", "", "", "Ziel unbekannt", IDC_ZIEL, true, "Bamberg"},
+      {"n\xFCrnberg hbf", "Erlangen", "", "Qqq", "\xDC" "ber 2 unbekannt", IDC_UEBER2, true,
+       "N\xFCrnberg Hbf"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -209,6 +318,9 @@ TEST_F(DialogTest, CalculateReportsTheFirstFieldThatCannotBeUsed) {
             EXPECT_TRUE(f->caretScrolled);
           }
           EXPECT_EQ(text(d, IDC_ENTFERNUNG), "");
+          if (c.abgangNachher) {
+            EXPECT_EQ(text(d, IDC_ABGANG), c.abgangNachher);
+          }
         })
         .key(VK_ESCAPE);
     run(host);
@@ -234,10 +346,18 @@ TEST_F(DialogTest, CalculateShowsNamesViaRowsAndDistance) {
         ASSERT_GE(km.size(), 4u);
         EXPECT_EQ(km.substr(km.size() - 3), " km");
         EXPECT_GT(std::atoi(km.c_str()), 0);
+        EXPECT_EQ(km, "62 km");  // along the line, 0 to 62
+        // The route text in code page 1252, its markers shown as '*', none
+        // in front.
+        const std::string weg = text(d, IDC_WEGETEXT1);
+        EXPECT_NE(weg.find("F\xFCrth"), std::string::npos) << weg;
+        EXPECT_EQ(weg.find('$'), std::string::npos) << weg;
+        EXPECT_NE(weg.front(), '*') << weg;
       })
       .type(IDC_UEBER1, "Forchheim")
       .click(IDC_BERECHNEN)
       .check([](CDialog& d) {
+        EXPECT_EQ(text(d, IDC_ENTFERNUNG), "90 km");  // 38 out, 14 back, 38 on
         EXPECT_EQ(text(d, IDC_U1_LABEL), "\xDC" "ber 1:");
         EXPECT_EQ(text(d, IDC_U2_LABEL), "\xDC" "ber 2:");
         EXPECT_TRUE(d.control(IDC_U2_LABEL)->visible);
@@ -289,12 +409,7 @@ TEST_F(DialogTest, EngineErrorsShowTheirMessageText) {
           EXPECT_EQ(text(d, IDC_ENTFERNUNG), "");
         })
         .key(VK_ESCAPE);
-    {
-      InDir in(data.dir());
-      CZOLMAApp app;
-      app.m_pszAppName = "zolma";
-      app.InitInstance();
-    }
+    startApp(data.dir());
     EXPECT_EQ(host.remaining(), 0u);
     ASSERT_EQ(host.boxes().size(), 1u);
     const std::string msg = host.boxes()[0].text;
@@ -309,6 +424,476 @@ TEST_F(DialogTest, EngineErrorsShowTheirMessageText) {
     }
   }
   MsgFormatTestReset();
+}
+
+// The logical names of the data files while the program runs, and none
+// left after it.
+TEST_F(DialogTest, RegistersTheTableNamesAndRemovesThemAtTheEnd) {
+  const std::pair<const char*, const char*> names[] = {
+      {"Absender", "zolma"},    {"FEHL", "DMFEHL"},      {"EBBA", "#$/&-.+()"}, {"EBGB", "#$/&-.+()"},
+      {"EBGG", "#$/&-.+()"},    {"EBGM", "#$/&-.+()"},   {"EBHF", "DMEBHF"},    {"EBHN", "DMEBHN"},
+      {"FBRR", "DMFBRR"},       {"FBRW", "DMFBRW"},      {"GREN", "DMGREN"},    {"LOST", "#$/&-.+()"},
+      {"NESR", "#$/&-.+()"},    {"NGAT", "#$/&-.+()"},   {"RBGT", "DMRBGT"},    {"RELA", "DMRELA"},
+      {"STEN", "DMSTEN"},       {"TDRG", "DMTDRG"},      {"PBHF", "DMPBHF"},
+  };
+  ScriptHost host;
+  host.check([&](CDialog&) {
+        for (const auto& [name, value] : names) {
+          const char* got = UtQueryRegister(name);
+          ASSERT_NE(got, nullptr) << name;
+          EXPECT_STREQ(got, value) << name;
+        }
+        EXPECT_TRUE(DbIsLoaded(&DbPbhfTab));
+      })
+      .close();  // the close box ends the program like "B&eenden"
+  run(host);
+  for (const auto& [name, value] : names) EXPECT_EQ(UtQueryRegister(name), nullptr) << name;
+  EXPECT_EQ(UtQueryName(kUtRegisterGroup, "EBHF"), nullptr);
+  EXPECT_FALSE(DbIsLoaded(&DbPbhfTab));
+  EXPECT_FALSE(DbIsLoaded(&DbEbhfTab));
+}
+
+// A missing station-name file: the engine has started, the load of the
+// names fails, the program says so and ends without a dialog, leaving no
+// names and no tables behind.
+TEST_F(DialogTest, StartupFailsWhenTheStationNamesAreMissing) {
+  DataCopy data("ohne-pbhf");
+  fs::remove(data.dir() / "DMPBHF");
+  ScriptHost host;
+  host.expectBox("Fehler bei der Initialisierung", "Fehler");
+  EXPECT_EQ(startApp(data.dir()), FALSE);
+  EXPECT_EQ(host.remaining(), 0u);
+  ASSERT_EQ(host.boxes().size(), 1u);
+  EXPECT_FALSE(host.boxes()[0].owned);
+  EXPECT_TRUE(host.dialogsRun().empty());
+  EXPECT_EQ(UtQueryRegister("Absender"), nullptr);
+  EXPECT_EQ(UtQueryRegister("PBHF"), nullptr);
+  EXPECT_FALSE(DbIsLoaded(&DbEbhfTab));  // the engine was ended
+  EXPECT_EQ(MsgTopFrame(), nullptr);
+}
+
+// Enter moves through the four fields; each opens the picker with its own
+// caption, and the last hands the focus to "&Berechnen".
+TEST_F(DialogTest, EnterInEachFieldUsesItsCaptionAndNextControl) {
+  const struct {
+    int field;
+    const char* caption;
+    int next;
+  } cases[] = {
+      {IDC_ABGANG, "Abgangsbahnhof eingeben", IDC_ZIEL},
+      {IDC_ZIEL, "Zielbahnhof eingeben", IDC_UEBER1},
+      {IDC_UEBER1, "1. \xDC" "ber-Bahnhof eingeben", IDC_UEBER2},
+      {IDC_UEBER2, "2. \xDC" "ber-Bahnhof eingeben", IDC_BERECHNEN},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.caption);
+    ScriptHost host;
+    host.type(c.field, "bamb")
+        .key(VK_RETURN)
+        .expectDialog(IDD_BAHNHOF)
+        .check([&](CDialog& p) { EXPECT_EQ(p.title(), c.caption); })
+        .key(VK_ESCAPE)
+        .check([&](CDialog& d) {
+          EXPECT_EQ(d.templateId(), IDD_ZOLMA_DIALOG);
+          EXPECT_EQ(d.focusId(), c.next);
+          EXPECT_EQ(text(d, c.field), "bamb");
+        })
+        .key(VK_ESCAPE);
+    run(host);
+  }
+}
+
+// Station name resolution on the sample data set, for today.
+struct SuchCase {
+  std::string text;
+  int exactOnly;
+  int nummer;
+  std::string name;  // checked when nummer >= 0
+};
+
+TEST_F(DialogTest, StationNameResolution) {
+  const SuchCase cases[] = {
+      {"1104", 1, 1104, "Ottensoos"},           // 1 to 4 digits: a station number
+      {"1104", 0, -1, ""},                      // ... only with exactOnly
+      {"10005", 1, -1, ""},                     // five digits are a name
+      {"9999", 1, -1, ""},                      // a number without a station
+      {"bamberg", 1, 10005, "Bamberg"},         // exact, any case
+      {"ottensoos ", 1, 1104, "Ottensoos"},     // trailing blank
+      {"bamb", 1, -1, ""},                      // no prefix with exactOnly
+      {"bamb", 0, 10005, "Bamberg"},            // the first name with the prefix
+      {"f\xFCrth", 1, 10002, "F\xFCrth (Bay) Hbf"},  // a second name of the station
+      // The first match is a second name; the retry with the canonical
+      // name finds the station under its own name.
+      {"n\xFCrnberg-du", 0, 1106, "Nbg-Dutzendteich"},
+      // 21 characters: the first 20 are looked up.
+      {"N\xFCrnberg-Dutzendteich", 1, 1106, "Nbg-Dutzendteich"},
+      {"   ", 1, -1, ""},
+      {"   ", 0, 1127, "Altdorf (b N\xFCrnberg)"},  // blanks: the first name of all
+      {std::string(60, 'x'), 0, -1, ""},          // longer than any buffer
+      {"Bamberg" + std::string(60, ' '), 0, 10005, "Bamberg"},
+  };
+  ScriptHost host;
+  host.check([&](CDialog&) {
+        for (const auto& c : cases) {
+          SCOPED_TRACE("\"" + c.text + "\" exactOnly " + std::to_string(c.exactOnly));
+          char name[21];
+          int nr = BhfSuchen(c.text.c_str(), name, c.exactOnly);
+          EXPECT_EQ(nr, c.nummer);
+          if (nr >= 0 && c.nummer >= 0) {
+            EXPECT_EQ(std::string(name), c.name);
+          }
+        }
+        char name[21];
+        EXPECT_EQ(BhfPrefixSuchen("bamb", name), 0);
+        EXPECT_STREQ(name, "Bamberg");
+        EXPECT_EQ(BhfPrefixSuchen(std::string(21, 'B').c_str(), name), -1);
+        EXPECT_EQ(BhfPrefixSuchen(nullptr, name), -1);
+        EXPECT_EQ(BhfPrefixAnzahl("bamb"), 2);
+        EXPECT_EQ(BhfPrefixAnzahl("qqq"), 0);
+        EXPECT_EQ(BhfPrefixAnzahl(std::string(60, 'x').c_str()), 0);
+      })
+      .key(VK_ESCAPE);
+  run(host);
+  // Without the tables nothing resolves.
+  char name[21];
+  EXPECT_EQ(BhfPrefixAnzahl("bamb"), -1);
+  EXPECT_EQ(BhfSuchen("Bamberg", name, 0), -1);
+  EXPECT_EQ(BhfPrefixSuchen("bamb", name), -1);
+}
+
+// A station-name table with a name whose station the station table does
+// not know: the name resolves to nothing and the picker does not list it.
+TEST_F(DialogTest, ANameWithoutItsStationIsNoStation) {
+  DataCopy data("geist");
+  std::vector<dmw::PbhfRecord> names;
+  for (auto [name, nr] : std::initializer_list<std::pair<const char*, std::uint32_t>>{
+           {"BAMBERG", 10005}, {"BAMBERG HBF", 10005}, {"BAMBERG GEIST", 99999}, {"OTTENSOOS", 1104}}) {
+    dmw::PbhfRecord r;
+    r.station_name = name;
+    r.station_number = nr;
+    names.push_back(r);
+  }
+  dmw::pbhfFile(names).write(data.dir() / "DMPBHF");
+  ScriptHost host;
+  host.check([](CDialog&) {
+        char name[21];
+        EXPECT_EQ(BhfSuchen("Bamberg Geist", name, 1), -1);
+        EXPECT_EQ(BhfSuchen("Bamberg Geist", name, 0), -1);
+        EXPECT_EQ(BhfPrefixSuchen("bamberg g", name), -1);
+        EXPECT_EQ(BhfPrefixAnzahl("bamberg"), 3);
+      })
+      .type(IDC_ABGANG, "bamberg")
+      .key(VK_RETURN, MOD_CONTROL_KEY)
+      .expectDialog(IDD_BAHNHOF)
+      .check([](CDialog& p) {
+        // Two names of one station give one entry; the ghost gives none.
+        EXPECT_EQ(p.control(IDC_BHF_LISTE)->items, (std::vector<std::string>{"Bamberg"}));
+      })
+      .key(VK_ESCAPE)
+      .key(VK_ESCAPE);
+  startApp(data.dir());
+  EXPECT_EQ(host.remaining(), 0u);
+}
+
+// A stand-in for the engine: it records the request and answers as a test
+// sets it up.
+struct StandIn {
+  static inline EbAnfrage anfrage{};
+  static inline bool abschnitteLeer = false;
+  static inline std::uint32_t flags = 99;
+  static inline int calls = 0;
+  static inline int code = 0;
+  static inline bool raise = false;
+  static inline std::string wegetext;
+  static inline std::uint32_t km[4] = {0, 0, 0, 0};
+
+  static std::int32_t run(EbErgebnis* e, EbAbschnitte* a, EbAnfrage* r, std::uint32_t f) {
+    ++calls;
+    anfrage = *r;
+    flags = f;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(a);
+    abschnitteLeer = std::all_of(bytes, bytes + sizeof *a, [](unsigned char b) { return b == 0; });
+    if (raise) MsgRaise(1999, "EB", 1000, 0, "");
+    std::memset(e, 0, sizeof *e);
+    std::memset(e->hin.wegetext, ' ', sizeof e->hin.wegetext);
+    std::memcpy(e->hin.wegetext, wegetext.data(), std::min(wegetext.size(), sizeof e->hin.wegetext));
+    e->hin.kmWzVxt = km[0];
+    e->hin.kmDrVxt = km[1];
+    e->hin.kmWz = km[2];
+    e->hin.kmDr = km[3];
+    return code;
+  }
+  static void answer(int c, const std::string& text, std::uint32_t a, std::uint32_t b, std::uint32_t k,
+                     std::uint32_t d) {
+    code = c;
+    raise = false;
+    wegetext = text;
+    km[0] = a;
+    km[1] = b;
+    km[2] = k;
+    km[3] = d;
+  }
+};
+
+class StandInScope {
+ public:
+  StandInScope() {
+    StandIn::calls = 0;
+    StandIn::answer(0, "", 0, 0, 0, 0);
+    ZolmaTestSetEngine(&StandIn::run);
+  }
+  ~StandInScope() { ZolmaTestSetEngine(nullptr); }
+};
+
+// The request that "&Berechnen" sends.
+TEST_F(DialogTest, CalculateSendsATypeOneRequestWithFixedVias) {
+  StandInScope standIn;
+  StandIn::answer(0, "*Ottensoos$Erlangen", 10, 0, 20, 0);
+  ScriptHost host;
+  host.type(IDC_ABGANG, "Ottensoos")
+      .type(IDC_ZIEL, "Bamberg")
+      .type(IDC_UEBER2, "Erlangen")
+      .click(IDC_BERECHNEN)
+      .check([](CDialog&) {
+        const EbAnfrage& r = StandIn::anfrage;
+        EXPECT_EQ(StandIn::calls, 1);
+        EXPECT_EQ(StandIn::flags, 0u);
+        EXPECT_TRUE(StandIn::abschnitteLeer);
+        EXPECT_EQ(std::string(r.itId, 6), "XXXXXX");
+        EXPECT_EQ(r.anfrageTyp, '1');
+        EXPECT_EQ(r.textBreite, 100);
+        EXPECT_EQ(r.textFlag, '1');
+        EXPECT_EQ(r.fahrtCode, '1');
+        EXPECT_EQ(r.zweiWege, 'N');
+        EXPECT_EQ(r.datum, UtToday());
+        EXPECT_EQ(r.hin.optionFlag, 'N');
+        EXPECT_EQ(r.hin.ibv, 1104);
+        EXPECT_EQ(r.hin.ibn, 10005);
+        EXPECT_EQ(r.hin.relSchluessel1, 1);
+        EXPECT_EQ(r.hin.relSchluessel2, 0);
+        EXPECT_EQ(r.hin.relRichtung, 0);
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(r.hin.relBhf[i], 0);
+        EXPECT_EQ(r.hin.bpVor, 0);  // empty via 1
+        EXPECT_EQ(r.hin.bpNach, 10003);
+        EXPECT_EQ(r.hin.reserviert2, 'K');
+        EXPECT_EQ(r.rueck.ibv, 0);
+        EXPECT_EQ(r.rueck.ibn, 0);
+        EXPECT_EQ(r.rueck.relSchluessel1, 1);
+        EXPECT_EQ(r.rueck.relSchluessel2, 0);
+        EXPECT_EQ(r.rueck.bpVor, 0);
+        EXPECT_EQ(r.rueck.bpNach, 0);
+        EXPECT_EQ(r.rueck.reserviert2, ' ');
+        EXPECT_EQ(r.optionen[0], 'N');
+        EXPECT_EQ(r.optionen[1], 'N');
+        EXPECT_EQ(r.profilKey, 0);
+        EXPECT_EQ(r.festeFolge, 1);
+      })
+      .key(VK_ESCAPE);
+  run(host);
+}
+
+// What the dialog shows for an answer. Every row first shows a success
+// with the route text "Vorher", so that a failure can be seen to leave the
+// route text alone.
+struct AnzeigeCase {
+  const char* name;
+  int code;
+  bool raise;
+  std::string wegetext;
+  std::uint32_t km[4];
+  std::string box;       // empty: no message box
+  std::string route;     // 1037 afterwards
+  std::string distance;  // 1031 afterwards
+};
+
+TEST_F(DialogTest, CalculateShowsTheAnswerOrTheError) {
+  const AnzeigeCase cases[] = {
+      {"route markers", 0, false, "*A$B", {120, 0, 35, 0}, "", "A*B", "155 km"},
+      {"only one leading marker is dropped", 0, false, "**A", {1, 2, 3, 4}, "", "*A", "10 km"},
+      {"DOS umlauts", 0, false, "*N\x81rnberg$F\x81rth", {0, 0, 0, 0}, "", "N\xFCrnberg*F\xFCrth", "0 km"},
+      {"a full route text", 0, false, std::string(184, 'x'), {0, 7, 0, 0}, "", std::string(184, 'x'), "7 km"},
+      {"absurd kilometres wrap", 0, false, "*A", {0xFFFFFFFFu, 0, 0, 0}, "", "A", "-1 km"},
+      {"unknown relation", 1103, false, "", {}, "Unbekannte VXT-Relation", "Vorher", ""},
+      {"no relation", 1404, false, "", {}, "Keine VXT-Relation gefunden", "Vorher", ""},
+      {"text from the message table", 1105, false, "", {},
+       "Keine Entfernung zwischen zwei Knotenbahnh\xF6" "fen gefunden", "Vorher", ""},
+      {"a number without a message text", 1717, false, "", {}, "Fehler in EB, ErrCode 1717\n", "Vorher", ""},
+      {"a raise past the engine", 0, true, "", {}, "Fehler in EB", "Vorher", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StandInScope standIn;
+    MsgTrapFrame* top = nullptr;
+    ScriptHost host;
+    host.type(IDC_ABGANG, "Ottensoos")
+        .type(IDC_ZIEL, "Bamberg")
+        .type(IDC_UEBER1, "Erlangen")
+        .check([](CDialog&) { StandIn::answer(0, "*Vorher", 1, 0, 0, 0); })
+        .click(IDC_BERECHNEN)
+        .check([&](CDialog& d) {
+          EXPECT_EQ(text(d, IDC_WEGETEXT1), "Vorher");
+          EXPECT_TRUE(d.control(IDC_U1_LABEL)->visible);
+          EXPECT_TRUE(d.control(IDC_DRUCKEN)->enabled);  // a success enables printing
+          StandIn::answer(c.code, c.wegetext, c.km[0], c.km[1], c.km[2], c.km[3]);
+          StandIn::raise = c.raise;
+          top = MsgTopFrame();
+        })
+        .click(IDC_BERECHNEN);
+    if (!c.box.empty()) host.expectBox(c.box, kKrv);
+    host.check([&](CDialog& d) {
+          // The handler's own frame is gone, the frames below it are intact.
+          EXPECT_EQ(MsgTopFrame(), top);
+          EXPECT_EQ(text(d, IDC_WEGETEXT1), c.route);
+          EXPECT_EQ(text(d, IDC_ENTFERNUNG), c.distance);
+          if (c.box.empty()) {
+            EXPECT_EQ(text(d, IDC_VON), "Ottensoos");
+            EXPECT_EQ(text(d, IDC_NACH), "Bamberg");
+            EXPECT_EQ(text(d, IDC_U1), "Erlangen");
+          } else {
+            EXPECT_EQ(text(d, IDC_VON), "");
+            EXPECT_EQ(text(d, IDC_NACH), "");
+            EXPECT_EQ(text(d, IDC_U1), "");
+            EXPECT_FALSE(d.control(IDC_U1_LABEL)->visible);
+            EXPECT_FALSE(d.control(IDC_U2_LABEL)->visible);
+          }
+          for (int id = IDC_WEGETEXT2; id <= IDC_WEGETEXT4; ++id) EXPECT_EQ(text(d, id), "");
+          EXPECT_TRUE(d.control(IDC_DRUCKEN)->enabled);  // and a failure leaves it so
+        })
+        .key(VK_ESCAPE);
+    run(host);
+    EXPECT_EQ(MsgTopFrame(), nullptr);
+  }
+  MsgFormatTestReset();
+}
+
+// The 50 km list of an origin typed in lower case, with the engine on the
+// sample data.
+TEST_F(DialogTest, FiftyKmListOfAnOrigin) {
+  ScriptHost host;
+  host.type(IDC_ABGANG, "n\xFCrnberg hbf")
+      .click(IDC_50KM)
+      .expectDialog(IDD_PREVIEW)
+      .check([](CDialog& p) {
+        // The origin as typed, not its canonical name.
+        EXPECT_EQ(p.title(), "50km Liste Vorschau f\xFCr n\xFCrnberg hbf");
+        ControlState* list = p.control(IDC_LISTE);
+        ASSERT_EQ(list->columns.size(), 2u);
+        EXPECT_EQ(list->columns[0].text, "Ziel");
+        EXPECT_EQ(list->columns[1].text, "km");
+        EXPECT_TRUE(list->style & LVS_REPORT);
+        std::map<std::string, int> rows;
+        for (const auto& r : list->rows) {
+          ASSERT_EQ(r.size(), 2u);
+          rows[r[0]] = std::atoi(r[1].c_str());
+          EXPECT_LE(std::atoi(r[1].c_str()), 50) << r[0];
+        }
+        EXPECT_EQ(rows.count("Erlangen"), 1u);
+        if (rows.count("Erlangen")) {
+          EXPECT_EQ(rows["Erlangen"], 24);
+        }
+        EXPECT_EQ(rows.count(kNuernberg), 0u);          // the origin itself
+        EXPECT_EQ(rows.count("N\xFCrnberg Rbf"), 0u);   // its list flag keeps it off
+        EXPECT_EQ(rows.count("Bamberg"), 0u);           // 62 km
+        EXPECT_EQ(rows.count("F\xFCrth (Bay) Hbf"), 1u);  // DOS umlauts converted
+        EXPECT_TRUE(p.control(IDOK)->enabled);
+      })
+      .key(VK_ESCAPE)
+      .check([](CDialog& d) {
+        EXPECT_EQ(d.templateId(), IDD_ZOLMA_DIALOG);
+        EXPECT_EQ(text(d, IDC_ABGANG), "n\xFCrnberg hbf");  // not written back
+      })
+      .key(VK_ESCAPE);
+  run(host);
+  EXPECT_EQ(host.dialogsRun(), (std::vector<int>{IDD_ZOLMA_DIALOG, IDD_PREVIEW}));
+}
+
+TEST_F(DialogTest, FiftyKmListNeedsAnOrigin) {
+  const struct {
+    const char* typed;
+    const char* box;  // null: none
+  } cases[] = {
+      {"", "Bitte Abgang eingeben"},
+      {"Xyzzy", "Abgang unbekannt"},
+      {"   ", nullptr},  // resolves by prefix, but is nothing once trimmed
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("\"") + c.typed + "\"");
+    ScriptHost host;
+    host.type(IDC_ABGANG, c.typed).click(IDC_50KM);
+    if (c.box) host.expectBox(c.box, kUnvollstaendig);
+    host.check([&](CDialog& d) {
+          EXPECT_EQ(d.focusId(), IDC_ABGANG);
+          ControlState* f = d.control(IDC_ABGANG);
+          if (!c.box) {
+            EXPECT_EQ(f->text, "");
+          }
+          if (!c.box || std::string(c.box) == "Abgang unbekannt") {
+            EXPECT_EQ(f->selStart, 0);
+            EXPECT_EQ(f->selEnd, static_cast<int>(f->text.size()));
+            EXPECT_TRUE(f->caretScrolled);
+          }
+        })
+        .key(VK_ESCAPE);
+    run(host);
+    EXPECT_EQ(host.dialogsRun(), (std::vector<int>{IDD_ZOLMA_DIALOG}));
+  }
+}
+
+// The list's tests against the stand-in engine: the border at 50 km, a
+// request that fails, and a raise that ends the loop.
+std::int32_t g_raiseAt = -1;  // the station whose request raises, -1 none
+
+std::int32_t fiftyKmStandIn(EbErgebnis* e, EbAbschnitte* a, EbAnfrage* r, std::uint32_t f) {
+  StandIn::wegetext.clear();
+  std::uint32_t km = 1000;
+  StandIn::code = 0;
+  StandIn::raise = false;
+  switch (r->hin.ibn) {
+    case 1104: km = 50; break;              // Ottensoos: listed
+    case 1105: km = 51; break;              // Henfenfeld: too far
+    case 1103: StandIn::code = 1101; break;  // an engine code: left out
+    case 1106: StandIn::raise = g_raiseAt == 1106; break;
+    case 1107: km = 10; break;              // Nuernberg-Fischbach
+    default: break;
+  }
+  for (auto& k : StandIn::km) k = 0;
+  StandIn::km[2] = km;
+  return StandIn::run(e, a, r, f);
+}
+
+TEST_F(DialogTest, FiftyKmListAgainstTheStandIn) {
+  for (bool raise : {false, true}) {
+    SCOPED_TRACE(raise ? "with a raise at station 1106" : "without a raise");
+    StandInScope standIn;
+    ZolmaTestSetEngine(&fiftyKmStandIn);
+    g_raiseAt = raise ? 1106 : -1;
+    MsgTrapFrame* top = nullptr;
+    ScriptHost host;
+    host.type(IDC_ABGANG, "Bamberg").check([&](CDialog&) { top = MsgTopFrame(); }).click(IDC_50KM);
+    if (raise) host.expectBox("Fehler in EB", kKrv);
+    host.expectDialog(IDD_PREVIEW)
+        .check([&](CDialog& p) {
+          EXPECT_EQ(MsgTopFrame(), top);
+          const EbAnfrage& r = StandIn::anfrage;
+          EXPECT_EQ(r.textFlag, '0');
+          EXPECT_EQ(r.anfrageTyp, '1');
+          EXPECT_EQ(r.hin.ibv, 10005);
+          EXPECT_EQ(r.hin.bpVor, 0);
+          EXPECT_EQ(r.hin.bpNach, 0);
+          EXPECT_EQ(r.festeFolge, 1);
+          EXPECT_EQ(StandIn::flags, 0u);
+          std::vector<std::vector<std::string>> want{{"Ottensoos", "50"}};
+          if (!raise) want.insert(want.begin(), {"N\xFCrnberg-Fischbach", "10"});
+          EXPECT_EQ(p.control(IDC_LISTE)->rows, want);
+        })
+        .key(VK_ESCAPE)
+        .key(VK_ESCAPE);
+    run(host);
+    if (raise) {
+      ASSERT_EQ(host.boxes().size(), 1u);
+      EXPECT_TRUE(host.boxes()[0].owned);
+    }
+  }
 }
 
 }  // namespace

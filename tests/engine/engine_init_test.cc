@@ -157,6 +157,7 @@ TEST(EngineInit, NoAllocationPerRequestOnceRunning) {
                            DialogAnfrage(22, 12, 11), DialogAnfrage(11, 21)};
   anfragen[2].fahrtCode = '2';
   anfragen[3].hin.relSchluessel2 = 777;
+  anfragen[3].textFlag = '0';  // a relation's text needs the station master
   EbErgebnis erg;
   // Warm-up: the pool grows to the largest chain set.
   for (EbAnfrage& a : anfragen) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -12,6 +13,7 @@
 #include "engine/ebkette.h"
 #include "engine/ebleser.h"
 #include "engine/ebsuche.h"
+#include "engine/ebwegetext.h"
 #include "tests/enginekm/ekm_netz.h"
 
 // Counts operator new while a test asks for it. The replacement pairs
@@ -157,7 +159,21 @@ struct RelFall {
   std::uint32_t relOut;
 };
 
+// The relation's route text takes its names from the station master, which
+// has no data in this system; here it answers with a name for every
+// station, so that the request runs through to the segment list.
+DbLookupResult stammMitNamen(BhfSatz* out, std::uint32_t, UtDayNumber) {
+  std::memset(out->routeTextName, ' ', sizeof out->routeTextName);
+  std::memcpy(out->routeTextName, "Ort", 3);
+  std::memcpy(out->shortName, "ORT ", 4);
+  return kDbFound;
+}
+
 TEST(EnginekmWeg, Relationsabschnitt) {
+  struct StammTausch {
+    StammTausch() { EbWtStammAbfrage = stammMitNamen; }
+    ~StammTausch() { EbWtStammAbfrage = DbGetBhf; }
+  } stamm;
   Umgebung u(basisNetz());
   ASSERT_EQ(u.initCode, 0);
   const RelFall faelle[] = {

@@ -55,6 +55,16 @@ struct PairValue {
   bool operator==(const PairValue& o) const { return km1 == o.km1 && km2 == o.km2 && flags == o.flags; }
 };
 
+constexpr size_t kMaxNodeStations = 4096;
+constexpr size_t kMaxNodesForDerivedTexts = 2000;
+
+/* A node station that an ordinary station reaches without passing another
+** node, with the kilometres of that way. */
+struct Bound {
+  uint32_t node;            /* index among the node stations */
+  uint32_t total, part2;
+};
+
 struct Stretch {
   uint32_t a = 0, b = 0;         /* station indices */
   int part = 1;
@@ -301,6 +311,7 @@ class Compiler {
   struct PairText {
     uint32_t number;
     bool against;   /* written from the higher to the lower station number */
+    std::string text;  /* DOS code page, the newest version */
   };
 
   void RouteTexts() {
@@ -311,6 +322,7 @@ class Compiler {
     uint32_t next = 1;
     std::map<std::tuple<uint32_t, uint32_t, uint16_t>, const RouteText*> seen;
     std::map<uint32_t, std::pair<uint32_t, uint32_t>> pairOfNumber;
+    std::map<std::pair<uint32_t, uint32_t>, uint16_t> newestFrom;
     for (const RouteText& r : net_.routeTexts) {
       for (uint32_t st : {r.from, r.to}) {
         const Station* s = Find(st);
@@ -331,6 +343,10 @@ class Compiler {
       uint32_t number;
       if (pt != pairText_.end()) {
         number = pt->second.number;
+        if (from >= newestFrom[{lo, hi}]) {
+          pt->second.text = text;
+          newestFrom[{lo, hi}] = from;
+        }
         if (r.number && r.number != number) {
           Fail(r.pos, "the stretch already carries route-text number " + std::to_string(number));
         }
@@ -348,7 +364,8 @@ class Compiler {
         if (!freshNumber && pn->second != std::make_pair(lo, hi)) {
           Fail(r.pos, "route-text number " + std::to_string(number) + " is already used for another stretch");
         }
-        pairText_[{lo, hi}] = PairText{number, r.from > r.to};
+        pairText_[{lo, hi}] = PairText{number, r.from > r.to, text};
+        newestFrom[{lo, hi}] = from;
       }
       RbgtRecord rec;
       rec.number = number;
@@ -388,16 +405,32 @@ class Compiler {
     for (uint32_t i = 0; i < n; ++i) {
       if (!IsNode(St(i))) members[St(i).area].push_back(i);
     }
-    std::map<uint32_t, std::vector<uint16_t>> servedBy;
-    for (const Area* a : areas_) {
-      for (uint32_t nn : a->nodes) servedBy[index_.at(nn)].push_back(a->number);
+    std::vector<char> isNode(n, 0);
+    std::vector<uint32_t> nodeIndex(n, 0);
+    for (size_t ni = 0; ni < nodes.size(); ++ni) {
+      isNode[nodes[ni]] = 1;
+      nodeIndex[nodes[ni]] = static_cast<uint32_t>(ni);
     }
     const size_t nn = nodes.size();
+    /* The matrix holds n(n-1)/2 pairs; beyond a few thousand node stations
+    ** neither it nor the GREN file stays of a sensible size. */
+    if (nn > kMaxNodeStations) {
+      Fail(net_.headerPos, std::to_string(nn) + " node stations; at most " + std::to_string(kMaxNodeStations) +
+                               " are supported");
+    }
+    if (net_.deriveRouteTexts && nn > kMaxNodesForDerivedTexts) {
+      Fail(net_.headerPos, "wegetexte_ableiten=ja is for networks of at most " +
+                               std::to_string(kMaxNodesForDerivedTexts) + " node stations");
+    }
+    std::vector<std::vector<uint16_t>> servedBy(nn);
+    for (const Area* a : areas_) {
+      for (uint32_t node : a->nodes) servedBy[nodeIndex[index_.at(node)]].push_back(a->number);
+    }
     for (uint32_t i : nodes) out_.grenNodes.push_back(St(i).number);
 
     std::map<std::pair<uint32_t, uint32_t>, std::vector<std::pair<uint16_t, std::optional<PairValue>>>> stenVersions;
     std::vector<std::vector<std::pair<uint16_t, PairValue>>> grenVersions(nn * (nn > 0 ? nn - 1 : 0) / 2);
-    std::vector<uint32_t> total, part2;
+    std::vector<uint32_t> total, part2, pred, nodePred;
     std::map<std::pair<uint32_t, uint32_t>, PairValue> prevSten;
     bool firstEpoch = true;
     for (uint16_t day : epochs_) {
@@ -415,30 +448,59 @@ class Compiler {
         auto it = sten.find(key);
         if (it == sten.end() || v.km1 + v.km2 < it->second.km1 + it->second.km2) sten[key] = v;
       }
+      /* Every way leaves a station through the first node station on it:
+      ** the local ways from each node (passing no other node) give the node
+      ** graph and, for each ordinary station, its bounding nodes; the
+      ** shortest ways between nodes then run over the node graph. */
+      Graph nodeGraph(nn);
+      std::vector<std::vector<Bound>> bounds(n);
       for (size_t ni = 0; ni < nn; ++ni) {
-        uint32_t src = nodes[ni];
-        g.ShortestWays(src, &total, &part2);
-        for (size_t nj = ni + 1; nj < nn; ++nj) {
-          uint32_t dst = nodes[nj];
-          if (total[dst] == kUnreached) {
-            Fail(St(dst).pos, "node stations " + std::to_string(St(src).number) + " and " +
-                                       std::to_string(St(dst).number) + " are joined by no line");
+        for (const Graph::Reached& r : g.LocalWays(nodes[ni], isNode)) {
+          if (isNode[r.station]) {
+            nodeGraph.AddStretch(static_cast<uint32_t>(ni), nodeIndex[r.station], r.total - r.part2, r.part2);
+          } else {
+            bounds[r.station].push_back(Bound{static_cast<uint32_t>(ni), r.total, r.part2});
           }
-          PairValue v = KmValue(total[dst], part2[dst], St(dst).pos, 0);
+        }
+      }
+      for (size_t ni = 0; ni < nn; ++ni) {
+        const bool lastEpoch = day == *epochs_.rbegin();
+        nodeGraph.ShortestWays(static_cast<uint32_t>(ni), &total, &part2, lastEpoch ? &pred : nullptr);
+        if (lastEpoch && net_.deriveRouteTexts) {
+          if (nodePred.empty()) nodePred.resize(nn * nn);
+          std::copy(pred.begin(), pred.end(), nodePred.begin() + static_cast<std::ptrdiff_t>(ni * nn));
+        }
+        for (size_t nj = ni + 1; nj < nn; ++nj) {
+          if (total[nj] == kUnreached) {
+            Fail(St(nodes[nj]).pos, "node stations " + std::to_string(St(nodes[ni]).number) + " and " +
+                                        std::to_string(St(nodes[nj]).number) + " are joined by no line");
+          }
+          PairValue v = KmValue(total[nj], part2[nj], St(nodes[nj]).pos, 0);
           auto& vers = grenVersions[GrenIndex(ni, nj, nn)];
           if (vers.empty() || !(vers.back().second == v)) vers.emplace_back(day, v);
         }
-        auto served = servedBy.find(src);
-        if (served == servedBy.end()) continue;
-        for (uint16_t area : served->second) {
-          for (uint32_t s : members[area]) {
-            if (total[s] == kUnreached) {
-              Fail(St(s).pos, "station " + std::to_string(St(s).number) + " cannot reach node station " +
-                                       std::to_string(St(src).number) + " of its tariff area");
+        /* Each station of an area this node serves: the shortest way to the
+        ** node leaves the station through one of its bounding nodes. */
+        const uint32_t nodeNumber = St(nodes[ni]).number;
+        for (uint16_t area : servedBy[ni]) {
+          for (uint32_t st : members[area]) {
+            uint64_t best = kUnreached;
+            uint32_t bestPart2 = 0;
+            for (const Bound& bd : bounds[st]) {
+              if (total[bd.node] == kUnreached) continue;
+              uint64_t t = static_cast<uint64_t>(bd.total) + total[bd.node];
+              if (t < best) {
+                best = t;
+                bestPart2 = bd.part2 + part2[bd.node];
+              }
             }
-            PairValue v = KmValue(total[s], part2[s], St(s).pos, 0);
-            uint32_t x = St(s).number, y = St(src).number;
-            sten[{std::min(x, y), std::max(x, y)}] = v;
+            if (best >= kUnreached) {
+              Fail(St(st).pos, "station " + std::to_string(St(st).number) + " cannot reach node station " +
+                                   std::to_string(nodeNumber) + " of its tariff area");
+            }
+            PairValue v = KmValue(static_cast<uint32_t>(best), bestPart2, St(st).pos, 0);
+            uint32_t x = St(st).number;
+            sten[{std::min(x, nodeNumber), std::max(x, nodeNumber)}] = v;
           }
         }
       }
@@ -470,6 +532,7 @@ class Compiler {
         out_.sten.push_back(r);
       }
     }
+    if (net_.deriveRouteTexts) DeriveRouteTexts(nodes, nodePred);
     out_.gren.resize(grenVersions.size());
     for (size_t ni = 0; ni < nn; ++ni) {
       for (size_t nj = ni + 1; nj < nn; ++nj) {
@@ -503,7 +566,106 @@ class Compiler {
       if (x.j != y.j) return x.j < y.j;
       return Base(x.entry.validFrom) > Base(y.entry.validFrom);
     });
-    if (nn > 32767) Fail(net_.headerPos, "more than 32767 node stations");
+  }
+
+  static std::vector<std::string> SplitParts(const std::string& text) {
+    std::vector<std::string> parts;
+    std::string cur;
+    for (char c : text) {
+      if (c == '#') { parts.push_back(cur); cur.clear(); }
+      else cur.push_back(c);
+    }
+    parts.push_back(cur);
+    return parts;
+  }
+
+  static std::string JoinParts(const std::vector<std::string>& parts) {
+    std::string s;
+    for (size_t k = 0; k < parts.size(); ++k) s += (k ? "#" : "") + parts[k];
+    return s;
+  }
+
+  static bool Balanced(const std::string& text) {
+    int group = 0, aside = 0;
+    for (char c : text) {
+      if (c == '<') { if (group) return false; ++group; }
+      else if (c == '>') { if (!group) return false; --group; }
+      else if (c == '(') ++aside;
+      else if (c == ')') { if (!aside) return false; --aside; }
+    }
+    return !group && !aside;
+  }
+
+  /* Route texts of the node pairs that have none typed and whose shortest
+  ** way passes further node stations: the typed descriptions of the
+  ** stretches along the way joined, or, when that is too long or cannot be
+  ** turned round, the names of the node stations passed. A node's name is
+  ** the part that typed descriptions give it at their ends, else its
+  ** route-text name. */
+  void DeriveRouteTexts(const std::vector<uint32_t>& nodes, const std::vector<uint32_t>& pred) {
+    const size_t nn = nodes.size();
+    if (pred.size() != nn * nn) return;
+    std::map<uint32_t, std::string> label;
+    for (const auto& [pair, pt] : pairText_) {
+      std::vector<std::string> parts = SplitParts(pt.text);
+      uint32_t first = pt.against ? pair.second : pair.first;
+      uint32_t last = pt.against ? pair.first : pair.second;
+      if (!label.count(first) && !parts.front().empty()) label[first] = parts.front();
+      if (!label.count(last) && !parts.back().empty()) label[last] = parts.back();
+    }
+    auto labelOf = [&](uint32_t idx) {
+      const Station& s = St(nodes[idx]);
+      auto it = label.find(s.number);
+      if (it != label.end()) return it->second;
+      std::string err;
+      auto d = ToDos(s.name2.empty() ? s.name : s.name2, &err);
+      return d ? *d : std::string();
+    };
+    uint32_t next = 1;
+    for (const RbgtRecord& r : out_.rbgt) next = std::max(next, r.number + 1);
+    for (size_t ni = 0; ni < nn; ++ni) {
+      for (size_t nj = ni + 1; nj < nn; ++nj) {
+        const uint32_t lo = St(nodes[ni]).number, hi = St(nodes[nj]).number;
+        if (pairText_.count({lo, hi})) continue;
+        std::vector<uint32_t> way{static_cast<uint32_t>(nj)};
+        while (way.back() != ni && way.size() <= nn) {
+          uint32_t p = pred[ni * nn + way.back()];
+          if (p == kUnreached) break;
+          way.push_back(p);
+        }
+        if (way.back() != ni || way.size() < 3) continue;
+        std::reverse(way.begin(), way.end());
+        std::vector<std::string> joined;
+        bool ok = true;
+        for (size_t k = 0; ok && k + 1 < way.size(); ++k) {
+          uint32_t a = St(nodes[way[k]]).number, b = St(nodes[way[k + 1]]).number;
+          auto it = pairText_.find({std::min(a, b), std::max(a, b)});
+          if (it == pairText_.end()) { ok = false; break; }
+          std::vector<std::string> parts = SplitParts(it->second.text);
+          bool writtenFromA = (a < b) != it->second.against;
+          if (!writtenFromA) {
+            if (it->second.text.find_first_of("<>") != std::string::npos) { ok = false; break; }
+            std::reverse(parts.begin(), parts.end());
+          }
+          joined.insert(joined.end(), parts.begin() + (k == 0 ? 0 : 1), parts.end());
+        }
+        std::string text = JoinParts(joined);
+        if (!ok || text.size() > 40 || !Balanced(text)) {
+          std::vector<std::string> names;
+          for (uint32_t idx : way) names.push_back(labelOf(idx));
+          text = JoinParts(names);
+          if (text.size() > 40 || !Balanced(text)) continue;
+        }
+        RbgtRecord rec;
+        rec.number = next++;
+        rec.station1 = lo;
+        rec.station2 = hi;
+        rec.text = text;
+        rec.validFrom = net_.firstDay;
+        out_.rbgt.push_back(rec);
+        pairText_[{lo, hi}] = PairText{rec.number, false, text};
+      }
+    }
   }
 
   PairValue KmValue(uint32_t total, uint32_t p2, const Pos& pos, uint16_t flags) const {
@@ -518,6 +680,7 @@ class Compiler {
 
   void Relations() {
     std::map<std::tuple<uint16_t, uint32_t, uint16_t>, const Relation*> seen;
+    std::map<std::pair<uint16_t, uint16_t>, const Relation*> pointsKey;
     for (const Relation& r : net_.relations) {
       FbrrRecord f;
       f.key = r.key;
@@ -533,9 +696,24 @@ class Compiler {
         if (!Find(r.stations[k])) Fail(r.pos, "relation names unknown station " + std::to_string(r.stations[k]));
         f.stations[k] = 8000000 + r.stations[k];
       }
+      /* The station lookup puts the lower of the first two stations first
+      ** (and then swaps the last two), so only such a record can be found. */
+      if (r.stations[0] > r.stations[1]) {
+        Fail(r.pos, "relation " + std::to_string(r.key) + "/" + std::to_string(r.number) +
+                        ": the first station must have the lower number of the first two");
+      }
       f.km[0] = r.km;
       out_.fbrr.push_back(f);
       if (r.points.size() > 20) Fail(r.pos, "a relation has at most 20 points");
+      /* FBRW keeps the points under the low 16 bits of the relation number. */
+      if (!r.points.empty()) {
+        auto [pk, freshKey] = pointsKey.emplace(std::make_pair(r.key, static_cast<uint16_t>(r.number & 0xFFFF)), &r);
+        if (!freshKey && pk->second->number != r.number) {
+          Fail(r.pos, "relation " + std::to_string(r.key) + "/" + std::to_string(r.number) +
+                          " keeps its points under the same key as relation " + std::to_string(pk->second->number) +
+                          " (" + Where(pk->second->pos) + ")");
+        }
+      }
       uint16_t group = 1;
       for (const RelationPoint& p : r.points) {
         if (!Find(p.station)) Fail(r.pos, "relation point names unknown station " + std::to_string(p.station));

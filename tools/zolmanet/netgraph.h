@@ -31,8 +31,19 @@ class Graph {
   void AddStretch(uint32_t a, uint32_t b, uint32_t km1, uint32_t km2);
 
   /* Shortest ways from src: total[i] (kUnreached when i cannot be reached)
-  ** and part2[i], the km part 2 of that way. */
-  void ShortestWays(uint32_t src, std::vector<uint32_t>* total, std::vector<uint32_t>* part2) const;
+  ** and part2[i], the km part 2 of that way; with pred, also the station
+  ** before i on that way (kUnreached for src and unreached stations). */
+  void ShortestWays(uint32_t src, std::vector<uint32_t>* total, std::vector<uint32_t>* part2,
+                    std::vector<uint32_t>* pred = nullptr) const;
+
+  struct Reached {
+    uint32_t station;
+    uint32_t total, part2;
+  };
+  /* Shortest ways from src that pass no barrier station on the way: a
+  ** barrier station (other than src) is reached but not passed. Returns
+  ** every station reached (src excluded), in order of station index. */
+  std::vector<Reached> LocalWays(uint32_t src, const std::vector<char>& barrier) const;
 
  private:
   struct Edge {

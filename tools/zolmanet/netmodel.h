@@ -121,6 +121,7 @@ struct Network {
   std::string versionInfo;
   int64_t created = 0;          /* header time, seconds since 1.1.1970 */
   uint16_t firstDay = 0;        /* valid-from of everything not dated */
+  bool deriveRouteTexts = false;  /* compose route texts for the other node pairs */
   Pos headerPos;
   std::vector<Station> stations;
   std::vector<Line> lines;

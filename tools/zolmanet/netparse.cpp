@@ -173,6 +173,10 @@ class Parser {
         if (!v) Fail(pos_, err);
         net_->created = *v;
       } else if (t.key == "gueltig_ab") net_->firstDay = Day(t, pos_);
+      else if (t.key == "wegetexte_ableiten") {
+        if (t.value != "ja" && t.value != "nein") Fail(pos_, "wegetexte_ableiten takes ja or nein");
+        net_->deriveRouteTexts = t.value == "ja";
+      }
       else Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'netz'");
     }
     net_->headerPos = pos_;

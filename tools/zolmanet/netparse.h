@@ -6,6 +6,7 @@
 ** quoted text starts a comment. The directives:
 **
 **   netz versionsinfo="..." erstellt=YYYY-MM-DD[THH:MM:SS] gueltig_ab=YYYY-MM-DD
+**        [wegetexte_ableiten=ja|nein]
 **   bahnhof NR "Name" [name2="..."] [kuerzel="..."] [art=B|H|A|N] [gebiet=NR]
 **           [liste=J|N] [merkmal8=J|N] [merkmal9=J|N] [kmteil=A|B]
 **           [ab=DATUM] [entfaellt=DATUM] [alias="..."]...

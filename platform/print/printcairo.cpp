@@ -1,0 +1,405 @@
+// printcairo.cpp - the real backend: CUPS, fontconfig, cairo PDF.
+//
+// Printers: the built-in file printer "PDF-Datei", and, unless the layer's
+// settings switch it off, every destination of the system print service.
+// The print service's default destination is the default printer when it
+// has one; otherwise the file printer is.
+//
+// Fonts are resolved through fontconfig: the face named ("Courier New"
+// becomes a metric-compatible face such as Liberation Mono), its weight and
+// slant. When the face found contradicts the pitch asked for (a variable
+// pitch asked of a fixed-pitch face), the family's standard face is taken
+// instead, as the platform's font mapper does: Arial for FF_SWISS, Times New
+// Roman for FF_ROMAN, Courier New for FF_MODERN.
+//
+// A finished document is rendered to PDF with cairo, page by page, the
+// device dots (600 an inch from the printable area's top left) mapped to
+// the sheet, and then handed to the print service (with its copies and
+// sides) or written into the file printer's folder.
+#include <cairo-ft.h>
+#include <cairo-pdf.h>
+#include <cairo.h>
+#include <cups/cups.h>
+#include <fontconfig/fontconfig.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "platform/print/printdev.h"
+#include "platform/ui/cp1252.h"
+
+namespace {
+
+std::string g_lastFile;
+
+constexpr double kProbeSize = 1000.0;  // the size at which faces are measured
+
+struct Face {
+  cairo_font_face_t* face = nullptr;
+  cairo_scaled_font_t* probe = nullptr;
+  PrFaceMetrics metrics;
+};
+
+const char* genericFace(DWORD pitchAndFamily) {
+  switch (pitchAndFamily & 0xF0) {
+    case FF_SWISS:
+      return "Arial";
+    case FF_ROMAN:
+      return "Times New Roman";
+    case FF_MODERN:
+      return "Courier New";
+    default:
+      return (pitchAndFamily & 0x3) == FIXED_PITCH ? "monospace" : "sans-serif";
+  }
+}
+
+// Matches a family with weight and slant; the caller destroys the result.
+FcPattern* match(const std::string& family, const PrFontSpec& spec) {
+  FcPattern* pat = FcPatternCreate();
+  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  int weight = spec.weight > 0 ? spec.weight : FW_NORMAL;
+  FcPatternAddInteger(pat, FC_WEIGHT, FcWeightFromOpenType(weight));
+  FcPatternAddInteger(pat, FC_SLANT, spec.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult result;
+  FcPattern* found = FcFontMatch(nullptr, pat, &result);
+  FcPatternDestroy(pat);
+  return found;
+}
+
+bool isFixed(FcPattern* p) {
+  int spacing = FC_PROPORTIONAL;
+  if (FcPatternGetInteger(p, FC_SPACING, 0, &spacing) != FcResultMatch) return false;
+  return spacing >= FC_MONO;
+}
+
+class CairoBackend : public PrBackend {
+ public:
+  CairoBackend() { FcInit(); }
+  ~CairoBackend() override {
+    for (auto& [key, f] : faces_) {
+      if (f.probe) cairo_scaled_font_destroy(f.probe);
+      if (f.face) cairo_font_face_destroy(f.face);
+    }
+  }
+  CairoBackend(const CairoBackend&) = delete;
+  CairoBackend& operator=(const CairoBackend&) = delete;
+
+  std::vector<PrPrinterInfo> printers() override {
+    std::vector<PrPrinterInfo> out;
+    out.push_back(PrPrinterInfo{kPrFilePrinterName, "DATEI:", "ZOLMA PDF",
+                                "PDF-Dateien im Ordner " + PrGetSettings().fileFolder, ""});
+    if (!PrGetSettings().useSystemQueue) return out;
+    cups_dest_t* dests = nullptr;
+    int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    for (int i = 0; i < n; ++i) {
+      PrPrinterInfo p;
+      p.name = destName(dests[i]);
+      p.port = "CUPS:";
+      p.driver = "CUPS";
+      const char* info = cupsGetOption("printer-info", dests[i].num_options, dests[i].options);
+      const char* loc = cupsGetOption("printer-location", dests[i].num_options, dests[i].options);
+      p.comment = info ? info : "";
+      p.location = loc ? loc : "";
+      out.push_back(p);
+    }
+    cupsFreeDests(n, dests);
+    return out;
+  }
+
+  std::string defaultPrinter() override {
+    if (PrGetSettings().useSystemQueue) {
+      cups_dest_t* dests = nullptr;
+      int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+      std::string name;
+      for (int i = 0; i < n; ++i)
+        if (dests[i].is_default) name = destName(dests[i]);
+      cupsFreeDests(n, dests);
+      if (!name.empty()) return name;
+    }
+    return kPrFilePrinterName;
+  }
+
+  PrFaceMetrics metrics(const PrFontSpec& font) override { return resolve(font).metrics; }
+
+  double advance(const PrFontSpec& font, const std::string& text) override {
+    Face& f = resolve(font);
+    if (!f.probe) return static_cast<double>(text.size()) * f.metrics.aveWidth;
+    std::string utf8 = Cp1252ToUtf8(text);
+    cairo_text_extents_t te;
+    cairo_scaled_font_text_extents(f.probe, utf8.c_str(), &te);
+    return te.x_advance / kProbeSize;
+  }
+
+  bool submit(const PrDocument& doc, DWORD* error) override {
+    std::string pdf;
+    if (!render(doc, pdf)) {
+      *error = ERROR_NOT_ENOUGH_MEMORY;
+      return false;
+    }
+    if (doc.port == "CUPS:") return toQueue(doc, pdf, error);
+    return toFolder(doc, pdf, error);
+  }
+
+ private:
+  static std::string destName(const cups_dest_t& d) {
+    std::string name = d.name ? d.name : "";
+    if (d.instance) name += std::string("/") + d.instance;
+    return name;
+  }
+
+  Face& resolve(const PrFontSpec& spec) {
+    std::string key = spec.face + "|" + std::to_string(spec.weight) + "|" + (spec.italic ? "i" : "r") + "|" +
+                      std::to_string(spec.pitchAndFamily);
+    auto it = faces_.find(key);
+    if (it != faces_.end()) return it->second;
+    Face& f = faces_[key];
+    std::string family = spec.face.empty() ? genericFace(spec.pitchAndFamily) : spec.face;
+    FcPattern* found = match(family, spec);
+    DWORD pitch = spec.pitchAndFamily & 0x3;
+    if (found && ((pitch == VARIABLE_PITCH && isFixed(found)) || (pitch == FIXED_PITCH && !isFixed(found)))) {
+      FcPattern* other = match(genericFace(spec.pitchAndFamily), spec);
+      if (other) {
+        FcPatternDestroy(found);
+        found = other;
+      }
+    }
+    if (!found) {
+      f.metrics.resolvedFamily = family;
+      return f;
+    }
+    FcChar8* name = nullptr;
+    if (FcPatternGetString(found, FC_FAMILY, 0, &name) == FcResultMatch && name)
+      f.metrics.resolvedFamily = reinterpret_cast<const char*>(name);
+    f.metrics.fixedPitch = isFixed(found);
+    f.face = cairo_ft_font_face_create_for_pattern(found);
+    FcPatternDestroy(found);
+    cairo_matrix_t size, identity;
+    cairo_matrix_init_scale(&size, kProbeSize, kProbeSize);
+    cairo_matrix_init_identity(&identity);
+    cairo_font_options_t* opts = fontOptions();
+    f.probe = cairo_scaled_font_create(f.face, &size, &identity, opts);
+    cairo_font_options_destroy(opts);
+    if (cairo_scaled_font_status(f.probe) != CAIRO_STATUS_SUCCESS) {
+      cairo_scaled_font_destroy(f.probe);
+      f.probe = nullptr;
+      return f;
+    }
+    cairo_font_extents_t fe;
+    cairo_scaled_font_extents(f.probe, &fe);
+    f.metrics.ascent = fe.ascent / kProbeSize;
+    f.metrics.descent = fe.descent / kProbeSize;
+    f.metrics.maxWidth = fe.max_x_advance / kProbeSize;
+    cairo_text_extents_t te;
+    cairo_scaled_font_text_extents(f.probe, "x", &te);
+    f.metrics.aveWidth = te.x_advance / kProbeSize;
+    return f;
+  }
+
+  static cairo_font_options_t* fontOptions() {
+    cairo_font_options_t* o = cairo_font_options_create();
+    cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_OFF);
+    return o;
+  }
+
+  static cairo_status_t append(void* closure, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+  }
+
+  static void setColor(cairo_t* cr, COLORREF c) {
+    cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
+  }
+
+  void drawText(cairo_t* cr, const PrTextOp& t) {
+    Face& f = resolve(t.font);
+    if (!f.face || t.emDots <= 0) return;
+    std::string utf8 = Cp1252ToUtf8(t.text);
+    cairo_set_font_face(cr, f.face);
+    cairo_set_font_size(cr, t.emDots);
+    cairo_font_options_t* opts = fontOptions();
+    cairo_set_font_options(cr, opts);
+    cairo_font_options_destroy(opts);
+    setColor(cr, t.color);
+    double baseline = t.dy + t.ascentDots;
+    cairo_move_to(cr, t.dx, baseline);
+    cairo_show_text(cr, utf8.c_str());
+    if (t.font.underline || t.font.strikeOut) {
+      cairo_text_extents_t te;
+      cairo_text_extents(cr, utf8.c_str(), &te);
+      cairo_set_line_width(cr, t.emDots * 0.05);
+      if (t.font.underline) {
+        cairo_move_to(cr, t.dx, baseline + t.emDots * 0.1);
+        cairo_rel_line_to(cr, te.x_advance, 0);
+      }
+      if (t.font.strikeOut) {
+        cairo_move_to(cr, t.dx, baseline - t.emDots * 0.25);
+        cairo_rel_line_to(cr, te.x_advance, 0);
+      }
+      cairo_stroke(cr);
+    }
+  }
+
+  static void drawLine(cairo_t* cr, const PrLineOp& l) {
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_set_line_width(cr, 3.0);  // about a third of a point
+    cairo_move_to(cr, l.dx0, l.dy0);
+    cairo_line_to(cr, l.dx1, l.dy1);
+    cairo_stroke(cr);
+  }
+
+  static void drawBitmap(cairo_t* cr, const PrBitmapOp& b) {
+    if (!b.bitmap || b.bitmap->width <= 0 || b.bitmap->height <= 0 || b.sw == 0 || b.sh == 0) return;
+    int w = b.bitmap->width, h = b.bitmap->height;
+    cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    if (cairo_surface_status(img) != CAIRO_STATUS_SUCCESS) {
+      cairo_surface_destroy(img);
+      return;
+    }
+    cairo_surface_flush(img);
+    unsigned char* data = cairo_image_surface_get_data(img);
+    int stride = cairo_image_surface_get_stride(img);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        std::uint32_t px = b.bitmap->pixels[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
+        std::uint32_t v = px & 0xFFFFFFu;
+        std::memcpy(data + static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x) * 4, &v, 4);
+      }
+    }
+    cairo_surface_mark_dirty(img);
+    cairo_save(cr);
+    cairo_translate(cr, b.dx, b.dy);
+    cairo_scale(cr, b.dw / b.sw, b.dh / b.sh);
+    cairo_translate(cr, -b.sx, -b.sy);
+    cairo_set_source_surface(cr, img, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(cr, b.sx, b.sy, b.sw, b.sh);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(img);
+  }
+
+  bool render(const PrDocument& doc, std::string& pdf) {
+    double scale = 72.0 / kPrDotsPerInch;
+    double wPt = doc.paperWidthDots * scale, hPt = doc.paperHeightDots * scale;
+    cairo_surface_t* s = cairo_pdf_surface_create_for_stream(append, &pdf, wPt, hPt);
+    std::string title = Cp1252ToUtf8(doc.name);
+    cairo_pdf_surface_set_metadata(s, CAIRO_PDF_METADATA_TITLE, title.c_str());
+    cairo_pdf_surface_set_metadata(s, CAIRO_PDF_METADATA_CREATOR, "zolma");
+    cairo_t* cr = cairo_create(s);
+    for (const PrPage& page : doc.pages) {
+      cairo_save(cr);
+      cairo_scale(cr, scale, scale);
+      cairo_translate(cr, kPrMarginDots, kPrMarginDots);
+      for (const PrOp& op : page.ops) {
+        if (auto* t = std::get_if<PrTextOp>(&op)) drawText(cr, *t);
+        if (auto* l = std::get_if<PrLineOp>(&op)) drawLine(cr, *l);
+        if (auto* b = std::get_if<PrBitmapOp>(&op)) drawBitmap(cr, *b);
+      }
+      cairo_restore(cr);
+      cairo_show_page(cr);
+    }
+    cairo_destroy(cr);
+    cairo_surface_finish(s);
+    bool ok = cairo_surface_status(s) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(s);
+    return ok;
+  }
+
+  static bool toQueue(const PrDocument& doc, const std::string& pdf, DWORD* error) {
+    char path[1024];
+    int fd = cupsTempFd(path, sizeof path);
+    if (fd < 0) {
+      *error = ERROR_OPEN_FAILED;
+      return false;
+    }
+    size_t written = 0;
+    while (written < pdf.size()) {
+      ssize_t n = ::write(fd, pdf.data() + written, pdf.size() - written);
+      if (n <= 0) break;
+      written += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (written != pdf.size()) {
+      ::unlink(path);
+      *error = ERROR_WRITE_FAULT;
+      return false;
+    }
+    cups_option_t* options = nullptr;
+    int n = 0;
+    n = cupsAddOption("copies", std::to_string(doc.settings.dmCopies > 0 ? doc.settings.dmCopies : 1).c_str(), n,
+                      &options);
+    const char* sides = doc.settings.dmDuplex == DMDUP_VERTICAL     ? "two-sided-long-edge"
+                        : doc.settings.dmDuplex == DMDUP_HORIZONTAL ? "two-sided-short-edge"
+                                                                    : "one-sided";
+    n = cupsAddOption("sides", sides, n, &options);
+    n = cupsAddOption("media", doc.settings.dmFormName[0] ? doc.settings.dmFormName : "A4", n, &options);
+    std::string title = Cp1252ToUtf8(doc.name);
+    int job = cupsPrintFile(doc.printer.c_str(), path, title.c_str(), n, options);
+    cupsFreeOptions(n, options);
+    ::unlink(path);
+    if (job <= 0) {
+      *error = ERROR_OPEN_FAILED;
+      return false;
+    }
+    return true;
+  }
+
+  static std::string fileStem(const std::string& name) {
+    std::string out;
+    for (unsigned char c : name) {
+      bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+      if (keep)
+        out += static_cast<char>(c);
+      else if (!out.empty() && out.back() != '_')
+        out += '_';
+    }
+    while (!out.empty() && out.back() == '_') out.pop_back();
+    return out.empty() ? "Druck" : out;
+  }
+
+  static bool toFolder(const PrDocument& doc, const std::string& pdf, DWORD* error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path folder = PrGetSettings().fileFolder.empty() ? fs::path(".") : fs::path(PrGetSettings().fileFolder);
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder, ec)) {
+      *error = ERROR_OPEN_FAILED;
+      return false;
+    }
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    std::string base = fileStem(doc.name) + "-" + stamp;
+    fs::path path = folder / (base + ".pdf");
+    for (int i = 2; fs::exists(path, ec) && i < 1000; ++i) path = folder / (base + "-" + std::to_string(i) + ".pdf");
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(pdf.data(), static_cast<std::streamsize>(pdf.size()));
+    out.close();
+    if (!out) {
+      fs::remove(path, ec);
+      *error = ERROR_WRITE_FAULT;
+      return false;
+    }
+    g_lastFile = path.string();
+    return true;
+  }
+
+  std::map<std::string, Face> faces_;
+};
+
+}  // namespace
+
+std::unique_ptr<PrBackend> PrMakeRealBackend() { return std::make_unique<CairoBackend>(); }
+
+std::string PrLastFileWritten() { return g_lastFile; }

@@ -1,0 +1,1221 @@
+// winprint.cpp - the printing layer's state: printer handles, device
+// contexts, documents and pages, fonts and bitmaps, the last error.
+//
+// Owns every handle the layer hands out (each checked on use, so a stale
+// or foreign handle fails instead of being followed), the version and
+// profile answers, the bitmap resources, the layer's settings and the test
+// hooks of printtest.h: the call log and the fault injection. Documents are
+// built here as device-independent pages (printdev.h) and handed to the
+// installed backend at EndDoc.
+#include "platform/print/winprint.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "platform/print/printdev.h"
+#include "platform/print/printtest.h"
+
+// ---- objects behind the handles ---------------------------------------------
+
+struct PrPrinter {
+  PrPrinterInfo info;
+};
+
+struct PrGdiObject {
+  enum class Kind { Font, Bitmap } kind;
+  bool stock = false;
+  PrFontSpec font;
+  std::shared_ptr<const PrBitmapData> bitmap;
+};
+
+struct PrModule {
+  int unused;
+};
+
+struct PrDc {
+  bool memory = false;
+  int dpi = kPrDotsPerInch;
+  std::string printer, port;
+  DEVMODEA settings{};
+  int paperW = 0, paperH = 0;  // dots, oriented
+  int mapMode = MM_TEXT;
+  COLORREF color = RGB(0, 0, 0);
+  POINT pos{0, 0};
+  HGDIOBJ font = nullptr;
+  HGDIOBJ bitmap = nullptr;
+  std::unique_ptr<PrDocument> doc;
+  bool inPage = false;
+};
+
+namespace {
+
+PrGdiObject g_stockFont{PrGdiObject::Kind::Font, true, PrFontSpec{0, FW_NORMAL, false, false, false, ANSI_CHARSET,
+                                                                  FIXED_PITCH | FF_MODERN, "Courier New"},
+                        nullptr};
+PrGdiObject g_stockBitmap{PrGdiObject::Kind::Bitmap, true, PrFontSpec{},
+                          std::make_shared<PrBitmapData>(PrBitmapData{1, 1, {0xFFFFFF}})};
+PrModule g_module{0};
+
+DWORD g_lastError = 0;
+std::unique_ptr<PrBackend> g_backend;
+PrSettings g_settings;
+OSVERSIONINFOA g_version{sizeof(OSVERSIONINFOA), 6, 1, 7601, VER_PLATFORM_WIN32_NT, ""};
+std::map<int, std::shared_ptr<const PrBitmapData>> g_bitmaps;
+int g_jobCounter = 0;
+
+// Live handles and their names.
+std::map<const void*, std::string> g_live;
+std::set<PrPrinter*> g_printers;
+std::set<PrDc*> g_dcs;
+std::set<PrGdiObject*> g_objects;
+std::map<std::string, int> g_serials;
+
+// Test hooks.
+bool g_recording = false;
+std::vector<PrCall> g_calls;
+struct Fault {
+  int occurrence;
+  long long result;
+  DWORD error;
+};
+std::map<std::string, std::vector<Fault>> g_faults;
+std::map<std::string, int> g_callCounts;
+
+std::string fmt(const char* f, ...) {
+  char buf[512];
+  va_list ap;
+  va_start(ap, f);
+  std::vsnprintf(buf, sizeof buf, f, ap);
+  va_end(ap);
+  return buf;
+}
+
+std::string quoted(const char* s) {
+  if (!s) return "null";
+  return std::string("\"") + s + "\"";
+}
+
+std::string nameOf(const void* h) {
+  if (!h) return "null";
+  if (h == &g_stockFont) return "stockfont";
+  if (h == &g_stockBitmap) return "stockbitmap";
+  auto it = g_live.find(h);
+  return it == g_live.end() ? "invalid" : it->second;
+}
+
+std::string addLive(const void* h, const std::string& kind) {
+  std::string name = kind + std::to_string(++g_serials[kind]);
+  g_live[h] = name;
+  return name;
+}
+
+long long asNumber(long long v) { return v; }
+long long asNumber(const void* p) { return p ? 1 : 0; }
+
+template <class R>
+R done(const char* call, const std::string& args, R result, const std::string& handle = "") {
+  if (g_recording) g_calls.push_back(PrCall{call, args, asNumber(result), g_lastError, handle});
+  return result;
+}
+
+// Counts the call; true when a fault is armed for it (its last error set).
+bool injected(const char* call, long long* result) {
+  if (!g_recording) return false;
+  int n = ++g_callCounts[call];
+  auto it = g_faults.find(call);
+  if (it == g_faults.end()) return false;
+  for (const Fault& f : it->second) {
+    if (f.occurrence == 0 || f.occurrence == n) {
+      *result = f.result;
+      g_lastError = f.error;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool fail(DWORD error) {
+  g_lastError = error;
+  return false;
+}
+
+PrPrinter* printerOf(HANDLE h) {
+  auto* p = static_cast<PrPrinter*>(h);
+  return g_printers.count(p) ? p : nullptr;
+}
+
+PrDc* dcOf(HDC h) { return g_dcs.count(h) ? h : nullptr; }
+
+PrGdiObject* objectOf(HGDIOBJ h) {
+  if (h == &g_stockFont || h == &g_stockBitmap) return h;
+  return g_objects.count(h) ? h : nullptr;
+}
+
+bool sameNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (std::tolower(x) != std::tolower(y)) return false;
+  }
+  return true;
+}
+
+const PrPrinterInfo* findPrinter(const std::string& name, std::vector<PrPrinterInfo>& all) {
+  all = PrCurrentBackend().printers();
+  for (const auto& p : all)
+    if (sameNoCase(p.name, name)) return &p;
+  return nullptr;
+}
+
+void copyName(char* dst, size_t size, const std::string& src) { std::snprintf(dst, size, "%s", src.c_str()); }
+
+DEVMODEA defaultSettings(const std::string& printer) {
+  DEVMODEA dm;
+  std::memset(&dm, 0, sizeof dm);
+  copyName(dm.dmDeviceName, sizeof dm.dmDeviceName, printer);
+  dm.dmSpecVersion = 0x0401;
+  dm.dmDriverVersion = 0x0100;
+  dm.dmSize = sizeof(DEVMODEA);
+  dm.dmDriverExtra = 0;
+  dm.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_PRINTQUALITY | DM_COLOR | DM_DUPLEX |
+                DM_YRESOLUTION | DM_COLLATE | DM_FORMNAME;
+  dm.dmOrientation = DMORIENT_PORTRAIT;
+  dm.dmPaperSize = DMPAPER_A4;
+  dm.dmScale = 100;
+  dm.dmCopies = 1;
+  dm.dmDefaultSource = 7;  // automatic
+  dm.dmPrintQuality = static_cast<short>(kPrDotsPerInch);
+  dm.dmColor = DMCOLOR_COLOR;
+  dm.dmDuplex = DMDUP_SIMPLEX;
+  dm.dmYResolution = static_cast<short>(kPrDotsPerInch);
+  dm.dmCollate = 1;
+  copyName(dm.dmFormName, sizeof dm.dmFormName, "A4");
+  return dm;
+}
+
+const char* formName(short paper) {
+  switch (paper) {
+    case DMPAPER_LETTER:
+      return "Letter";
+    case DMPAPER_A3:
+      return "A3";
+    case DMPAPER_A5:
+      return "A5";
+    default:
+      return "A4";
+  }
+}
+
+// Merges the fields `in` names into `work`; false for a value no printer
+// of the layer can take.
+bool mergeSettings(DEVMODEA& work, const DEVMODEA& in) {
+  int w, h;
+  if (in.dmFields & DM_ORIENTATION) {
+    if (in.dmOrientation != DMORIENT_PORTRAIT && in.dmOrientation != DMORIENT_LANDSCAPE) return false;
+    work.dmOrientation = in.dmOrientation;
+  }
+  if (in.dmFields & DM_PAPERSIZE) {
+    if (!PrPaperDots(in.dmPaperSize, &w, &h)) return false;
+    work.dmPaperSize = in.dmPaperSize;
+    copyName(work.dmFormName, sizeof work.dmFormName, formName(in.dmPaperSize));
+  }
+  if (in.dmFields & DM_COPIES) {
+    if (in.dmCopies < 1 || in.dmCopies > 999) return false;
+    work.dmCopies = in.dmCopies;
+  }
+  if (in.dmFields & DM_DUPLEX) {
+    if (in.dmDuplex < DMDUP_SIMPLEX || in.dmDuplex > DMDUP_HORIZONTAL) return false;
+    work.dmDuplex = in.dmDuplex;
+  }
+  return true;
+}
+
+// ---- coordinates ----
+
+double unitsPerInch(const PrDc& dc) {
+  switch (dc.mapMode) {
+    case MM_LOMETRIC:
+      return 254.0;
+    case MM_HIMETRIC:
+      return 2540.0;
+    case MM_LOENGLISH:
+      return 100.0;
+    case MM_HIENGLISH:
+      return 1000.0;
+    case MM_TWIPS:
+      return 1440.0;
+    default:
+      return dc.dpi;
+  }
+}
+
+bool flipsY(const PrDc& dc) { return dc.mapMode != MM_TEXT; }
+
+double toDevX(const PrDc& dc, double x) { return x * dc.dpi / unitsPerInch(dc); }
+double toDevY(const PrDc& dc, double y) { return (flipsY(dc) ? -y : y) * dc.dpi / unitsPerInch(dc); }
+double toLogX(const PrDc& dc, double x) { return x * unitsPerInch(dc) / dc.dpi; }
+double toLogY(const PrDc& dc, double y) { return (flipsY(dc) ? -y : y) * unitsPerInch(dc) / dc.dpi; }
+
+// A font as realised in a context: its em in logical units and in dots.
+struct Realised {
+  PrFaceMetrics m;
+  double emLog;
+  double emDots;
+};
+
+Realised realise(const PrDc& dc, const PrGdiObject& font) {
+  Realised r;
+  r.m = PrCurrentBackend().metrics(font.font);
+  double cell = r.m.ascent + r.m.descent;
+  if (font.font.height < 0) {
+    r.emLog = -static_cast<double>(font.font.height);
+  } else if (font.font.height > 0) {
+    r.emLog = font.font.height / (cell > 0 ? cell : 1.0);
+  } else {
+    // The device's own size: 12 points.
+    r.emLog = toLogX(dc, dc.dpi / 6.0);
+  }
+  r.emDots = toDevX(dc, r.emLog);
+  return r;
+}
+
+LONG roundL(double v) { return static_cast<LONG>(std::lround(v)); }
+
+void fillMetrics(const Realised& r, const PrGdiObject& font, TEXTMETRICA* tm) {
+  std::memset(tm, 0, sizeof *tm);
+  tm->tmHeight = roundL(r.emLog * (r.m.ascent + r.m.descent));
+  tm->tmAscent = roundL(r.emLog * r.m.ascent);
+  tm->tmDescent = tm->tmHeight - tm->tmAscent;
+  tm->tmInternalLeading = tm->tmHeight - roundL(r.emLog);
+  tm->tmExternalLeading = 0;
+  tm->tmAveCharWidth = roundL(r.emLog * r.m.aveWidth);
+  tm->tmMaxCharWidth = roundL(r.emLog * r.m.maxWidth);
+  tm->tmWeight = font.font.weight ? font.font.weight : FW_NORMAL;
+  tm->tmDigitizedAspectX = kPrDotsPerInch;
+  tm->tmDigitizedAspectY = kPrDotsPerInch;
+  tm->tmFirstChar = 0x20;
+  tm->tmLastChar = 0xFF;
+  tm->tmDefaultChar = '?';
+  tm->tmBreakChar = ' ';
+  tm->tmItalic = font.font.italic;
+  tm->tmUnderlined = font.font.underline;
+  tm->tmStruckOut = font.font.strikeOut;
+  tm->tmPitchAndFamily = static_cast<BYTE>((font.font.pitchAndFamily & 0xF0) | (r.m.fixedPitch ? 0 : 1) | 0x04);
+  tm->tmCharSet = static_cast<BYTE>(font.font.charSet);
+}
+
+std::string textOf(LPCSTR text, int count) {
+  if (!text) return "";
+  if (count < 0) return text;
+  return std::string(text, strnlen(text, static_cast<size_t>(count)));
+}
+
+// '&' marks an access key: it is dropped, "&&" stands for '&'.
+std::string withoutPrefix(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '&') {
+      if (i + 1 < s.size() && s[i + 1] == '&') {
+        out += '&';
+        ++i;
+      }
+      continue;
+    }
+    out += s[i];
+  }
+  return out;
+}
+
+void dropDocument(PrDc& dc) {
+  dc.doc.reset();
+  dc.inPage = false;
+}
+
+}  // namespace
+
+// ---- backend and settings ---------------------------------------------------
+
+PrBackend& PrCurrentBackend() {
+  if (!g_backend) g_backend = PrMakeRealBackend();
+  return *g_backend;
+}
+
+void PrInstallBackend(std::unique_ptr<PrBackend> backend) { g_backend = std::move(backend); }
+
+const PrSettings& PrGetSettings() { return g_settings; }
+void PrSetSettings(const PrSettings& settings) { g_settings = settings; }
+
+bool PrPaperDots(short paper, int* width, int* height) {
+  // Sizes in millimetres, portrait.
+  double w, h;
+  switch (paper) {
+    case DMPAPER_A4:
+      w = 210, h = 297;
+      break;
+    case DMPAPER_A5:
+      w = 148, h = 210;
+      break;
+    case DMPAPER_A3:
+      w = 297, h = 420;
+      break;
+    case DMPAPER_LETTER:
+      w = 215.9, h = 279.4;
+      break;
+    default:
+      return false;
+  }
+  *width = static_cast<int>(std::lround(w * kPrDotsPerInch / 25.4));
+  *height = static_cast<int>(std::lround(h * kPrDotsPerInch / 25.4));
+  return true;
+}
+
+void PrRegisterBitmap(int id, int width, int height, const std::uint32_t* pixels) {
+  auto b = std::make_shared<PrBitmapData>();
+  if (width > 0 && height > 0 && pixels) {
+    b->width = width;
+    b->height = height;
+    b->pixels.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
+  }
+  g_bitmaps[id] = b;
+}
+
+// ---- last error, version, profile ---------------------------------------------
+
+DWORD GetLastError() { return g_lastError; }
+void SetLastError(DWORD code) { g_lastError = code; }
+
+BOOL GetVersionExA(OSVERSIONINFOA* info) {
+  long long inj;
+  if (injected("GetVersionExA", &inj)) return done("GetVersionExA", "", static_cast<BOOL>(inj));
+  if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
+    return done("GetVersionExA", "", static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)));
+  *info = g_version;
+  return done("GetVersionExA", fmt("platform %u, %u.%u", static_cast<unsigned>(g_version.dwPlatformId),
+                                   static_cast<unsigned>(g_version.dwMajorVersion),
+                                   static_cast<unsigned>(g_version.dwMinorVersion)),
+              TRUE);
+}
+
+DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR out, DWORD size) {
+  std::string args = fmt("%s, %s, %s, %u", quoted(section).c_str(), quoted(key).c_str(), quoted(def).c_str(),
+                         static_cast<unsigned>(size));
+  long long inj;
+  if (injected("GetProfileStringA", &inj)) return done("GetProfileStringA", args, static_cast<DWORD>(inj));
+  std::string value = def ? def : "";
+  if (section && key && sameNoCase(section, "windows") && sameNoCase(key, "device")) {
+    std::string name = PrCurrentBackend().defaultPrinter();
+    if (!name.empty()) {
+      std::vector<PrPrinterInfo> all;
+      const PrPrinterInfo* p = findPrinter(name, all);
+      value = name + ",winspool," + (p ? p->port : std::string());
+    }
+  }
+  if (!out || size == 0) return done("GetProfileStringA", args, static_cast<DWORD>(0));
+  size_t n = std::min<size_t>(value.size(), size - 1);
+  std::memcpy(out, value.data(), n);
+  out[n] = '\0';
+  g_lastError = ERROR_SUCCESS;
+  return done("GetProfileStringA", args + " -> " + quoted(out), static_cast<DWORD>(n));
+}
+
+// ---- the spooler ------------------------------------------------------------------
+
+void* PrMalloc(std::size_t size) {
+  std::string args = fmt("%zu", size);
+  long long inj;
+  if (injected("malloc", &inj)) return done("malloc", args, static_cast<void*>(nullptr));
+  void* p = std::malloc(size ? size : 1);
+  if (!p) {
+    g_lastError = ERROR_NOT_ENOUGH_MEMORY;
+    return done("malloc", args, p);
+  }
+  return done("malloc", args, p, addLive(p, "block"));
+}
+
+void PrFree(void* block) {
+  std::string name = nameOf(block);
+  if (!block) return;
+  long long inj;
+  if (injected("free", &inj)) {
+    done("free", name, 0LL, name);
+    return;
+  }
+  if (g_live.erase(block)) std::free(block);
+  done("free", name, 1LL, name);
+}
+
+BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* needed, DWORD* returned) {
+  std::string args = fmt("0x%x, %s, %u, %s, %u", static_cast<unsigned>(flags), quoted(name).c_str(),
+                         static_cast<unsigned>(level), buf ? "buffer" : "null", static_cast<unsigned>(cbBuf));
+  long long inj;
+  if (injected("EnumPrintersA", &inj)) return done("EnumPrintersA", args, static_cast<BOOL>(inj));
+  if (!needed || !returned) return done("EnumPrintersA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)));
+  if (level != 5) return done("EnumPrintersA", args, static_cast<BOOL>(fail(ERROR_INVALID_LEVEL)));
+  std::vector<PrPrinterInfo> list;
+  if (flags & PRINTER_ENUM_DEFAULT) {
+    std::string def = PrCurrentBackend().defaultPrinter();
+    std::vector<PrPrinterInfo> all;
+    const PrPrinterInfo* p = def.empty() ? nullptr : findPrinter(def, all);
+    if (p) list.push_back(*p);
+  } else {
+    list = PrCurrentBackend().printers();
+  }
+  size_t size = list.size() * sizeof(PRINTER_INFO_5A);
+  for (const auto& p : list) size += p.name.size() + 1 + p.port.size() + 1;
+  *needed = static_cast<DWORD>(size);
+  *returned = 0;
+  if (size > cbBuf || (size > 0 && !buf)) {
+    g_lastError = ERROR_INSUFFICIENT_BUFFER;
+    return done("EnumPrintersA", args + fmt(" -> needs %zu", size), FALSE);
+  }
+  if (size > 0 && reinterpret_cast<std::uintptr_t>(buf) % alignof(PRINTER_INFO_5A) != 0)
+    return done("EnumPrintersA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)));
+  char* strings = reinterpret_cast<char*>(buf) + list.size() * sizeof(PRINTER_INFO_5A);
+  for (size_t i = 0; i < list.size(); ++i) {
+    PRINTER_INFO_5A info{};
+    info.pPrinterName = strings;
+    std::memcpy(strings, list[i].name.c_str(), list[i].name.size() + 1);
+    strings += list[i].name.size() + 1;
+    info.pPortName = strings;
+    std::memcpy(strings, list[i].port.c_str(), list[i].port.size() + 1);
+    strings += list[i].port.size() + 1;
+    info.DeviceNotSelectedTimeout = 15000;
+    info.TransmissionRetryTimeout = 45000;
+    std::memcpy(buf + i * sizeof(PRINTER_INFO_5A), &info, sizeof info);
+  }
+  *returned = static_cast<DWORD>(list.size());
+  g_lastError = ERROR_SUCCESS;
+  return done("EnumPrintersA", args + fmt(" -> %zu printer(s)", list.size()), TRUE);
+}
+
+BOOL OpenPrinterA(LPSTR name, HANDLE* printer, void*) {
+  std::string args = quoted(name);
+  long long inj;
+  if (injected("OpenPrinterA", &inj)) {
+    if (printer) *printer = nullptr;
+    return done("OpenPrinterA", args, static_cast<BOOL>(inj));
+  }
+  if (!printer) return done("OpenPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)));
+  *printer = nullptr;
+  std::vector<PrPrinterInfo> all;
+  const PrPrinterInfo* p = name ? findPrinter(name, all) : nullptr;
+  if (!p) return done("OpenPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_PRINTER_NAME)));
+  auto* h = new PrPrinter{*p};
+  g_printers.insert(h);
+  *printer = h;
+  return done("OpenPrinterA", args, TRUE, addLive(h, "printer"));
+}
+
+BOOL ClosePrinter(HANDLE printer) {
+  std::string name = nameOf(printer);
+  long long inj;
+  if (injected("ClosePrinter", &inj)) return done("ClosePrinter", name, static_cast<BOOL>(inj), name);
+  PrPrinter* p = printerOf(printer);
+  if (!p) return done("ClosePrinter", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  g_printers.erase(p);
+  g_live.erase(p);
+  delete p;
+  return done("ClosePrinter", name, TRUE, name);
+}
+
+BOOL GetPrinterA(HANDLE printer, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* needed) {
+  std::string name = nameOf(printer);
+  std::string args = fmt("%s, %u, %s, %u", name.c_str(), static_cast<unsigned>(level), buf ? "buffer" : "null",
+                         static_cast<unsigned>(cbBuf));
+  long long inj;
+  if (injected("GetPrinterA", &inj)) return done("GetPrinterA", args, static_cast<BOOL>(inj), name);
+  PrPrinter* p = printerOf(printer);
+  if (!p) return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (!needed) return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  if (level != 2) return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_LEVEL)), name);
+  const std::string* strs[] = {&p->info.name, &p->info.port, &p->info.driver, &p->info.comment, &p->info.location};
+  static const std::string kProcessor = "winprint", kDatatype = "RAW", kEmpty;
+  size_t size = sizeof(PRINTER_INFO_2A);
+  size = (size + alignof(DEVMODEA) - 1) / alignof(DEVMODEA) * alignof(DEVMODEA);
+  size_t devOffset = size;
+  size += sizeof(DEVMODEA);
+  for (const std::string* s : strs) size += s->size() + 1;
+  size += kProcessor.size() + 1 + kDatatype.size() + 1 + 3 * (kEmpty.size() + 1);
+  *needed = static_cast<DWORD>(size);
+  if (!buf || cbBuf < size) {
+    g_lastError = ERROR_INSUFFICIENT_BUFFER;
+    return done("GetPrinterA", args + fmt(" -> needs %zu", size), FALSE, name);
+  }
+  if (reinterpret_cast<std::uintptr_t>(buf) % alignof(PRINTER_INFO_2A) != 0)
+    return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  char* at = reinterpret_cast<char*>(buf) + devOffset + sizeof(DEVMODEA);
+  auto put = [&at](const std::string& s) {
+    char* start = at;
+    std::memcpy(at, s.c_str(), s.size() + 1);
+    at += s.size() + 1;
+    return start;
+  };
+  PRINTER_INFO_2A info{};
+  info.pServerName = nullptr;
+  info.pPrinterName = put(p->info.name);
+  info.pShareName = put(kEmpty);
+  info.pPortName = put(p->info.port);
+  info.pDriverName = put(p->info.driver);
+  info.pComment = put(p->info.comment);
+  info.pLocation = put(p->info.location);
+  info.pSepFile = put(kEmpty);
+  info.pPrintProcessor = put(kProcessor);
+  info.pDatatype = put(kDatatype);
+  info.pParameters = put(kEmpty);
+  DEVMODEA dm = defaultSettings(p->info.name);
+  std::memcpy(buf + devOffset, &dm, sizeof dm);
+  info.pDevMode = reinterpret_cast<DEVMODEA*>(buf + devOffset);
+  info.Attributes = 0x40;  // local
+  info.Priority = 1;
+  info.DefaultPriority = 1;
+  std::memcpy(buf, &info, sizeof info);
+  g_lastError = ERROR_SUCCESS;
+  return done("GetPrinterA", args, TRUE, name);
+}
+
+LONG DocumentPropertiesA(HWND owner, HANDLE printer, LPSTR device, DEVMODEA* out, DEVMODEA* in, DWORD mode) {
+  std::string name = nameOf(printer);
+  std::string args = fmt("%s, %s, %s, %s, %s, 0x%x", owner ? "owner" : "null", name.c_str(), quoted(device).c_str(),
+                         out ? "out" : "null", in ? "in" : "null", static_cast<unsigned>(mode));
+  long long inj;
+  if (injected("DocumentPropertiesA", &inj)) return done("DocumentPropertiesA", args, static_cast<LONG>(inj), name);
+  PrPrinter* p = printerOf(printer);
+  if (!p) {
+    g_lastError = ERROR_INVALID_HANDLE;
+    return done("DocumentPropertiesA", args, static_cast<LONG>(-1), name);
+  }
+  if (mode == 0) {
+    g_lastError = ERROR_SUCCESS;
+    return done("DocumentPropertiesA", args, static_cast<LONG>(sizeof(DEVMODEA)), name);
+  }
+  DEVMODEA work = defaultSettings(p->info.name);
+  if (mode & DM_IN_BUFFER) {
+    DEVMODEA given;
+    if (!in) {
+      g_lastError = ERROR_INVALID_PARAMETER;
+      return done("DocumentPropertiesA", args, static_cast<LONG>(-1), name);
+    }
+    std::memcpy(&given, in, sizeof given);
+    if (given.dmSize != sizeof(DEVMODEA) || !mergeSettings(work, given)) {
+      g_lastError = ERROR_INVALID_PARAMETER;
+      return done("DocumentPropertiesA", args, static_cast<LONG>(-1), name);
+    }
+  }
+  if ((mode & DM_OUT_BUFFER) && !out) {
+    g_lastError = ERROR_INVALID_PARAMETER;
+    return done("DocumentPropertiesA", args, static_cast<LONG>(-1), name);
+  }
+  if (mode & DM_IN_PROMPT) {
+    if (PrRunSettingsPrompt(owner, p->info.name, work) != IDOK) {
+      g_lastError = ERROR_CANCELLED;
+      return done("DocumentPropertiesA", args + " -> cancelled", static_cast<LONG>(IDCANCEL), name);
+    }
+  }
+  if (mode & DM_OUT_BUFFER) std::memcpy(out, &work, sizeof work);
+  g_lastError = ERROR_SUCCESS;
+  return done("DocumentPropertiesA",
+              args + fmt(" -> orientation %d, paper %d, copies %d, duplex %d", work.dmOrientation, work.dmPaperSize,
+                         work.dmCopies, work.dmDuplex),
+              static_cast<LONG>(IDOK), name);
+}
+
+// ---- contexts, documents, pages --------------------------------------------------
+
+HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA* settings) {
+  std::string args = fmt("%s, %s, %s, %s", quoted(driver).c_str(), quoted(device).c_str(), quoted(output).c_str(),
+                         settings ? "settings" : "null");
+  long long inj;
+  if (injected("CreateDCA", &inj)) return done("CreateDCA", args, static_cast<HDC>(nullptr));
+  if (!driver || !sameNoCase(driver, "WINSPOOL") || output) {
+    fail(ERROR_INVALID_PARAMETER);
+    return done("CreateDCA", args, static_cast<HDC>(nullptr));
+  }
+  std::vector<PrPrinterInfo> all;
+  const PrPrinterInfo* p = device ? findPrinter(device, all) : nullptr;
+  if (!p) {
+    fail(ERROR_INVALID_PRINTER_NAME);
+    return done("CreateDCA", args, static_cast<HDC>(nullptr));
+  }
+  DEVMODEA dm = defaultSettings(p->name);
+  if (settings) {
+    DEVMODEA given;
+    std::memcpy(&given, settings, sizeof given);
+    if (given.dmSize != sizeof(DEVMODEA) || !mergeSettings(dm, given)) {
+      fail(ERROR_INVALID_PARAMETER);
+      return done("CreateDCA", args, static_cast<HDC>(nullptr));
+    }
+  }
+  auto* dc = new PrDc;
+  dc->printer = p->name;
+  dc->port = p->port;
+  dc->settings = dm;
+  PrPaperDots(dm.dmPaperSize, &dc->paperW, &dc->paperH);
+  if (dm.dmOrientation == DMORIENT_LANDSCAPE) std::swap(dc->paperW, dc->paperH);
+  dc->font = &g_stockFont;
+  g_dcs.insert(dc);
+  return done("CreateDCA", args, dc, addLive(dc, "dc"));
+}
+
+HDC CreateCompatibleDC(HDC like) {
+  std::string args = nameOf(like);
+  long long inj;
+  if (injected("CreateCompatibleDC", &inj)) return done("CreateCompatibleDC", args, static_cast<HDC>(nullptr));
+  PrDc* base = like ? dcOf(like) : nullptr;
+  if (like && !base) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("CreateCompatibleDC", args, static_cast<HDC>(nullptr));
+  }
+  auto* dc = new PrDc;
+  dc->memory = true;
+  dc->dpi = base ? base->dpi : 96;
+  dc->font = &g_stockFont;
+  dc->bitmap = &g_stockBitmap;
+  g_dcs.insert(dc);
+  return done("CreateCompatibleDC", args, dc, addLive(dc, "mem"));
+}
+
+BOOL DeleteDC(HDC h) {
+  std::string name = nameOf(h);
+  long long inj;
+  if (injected("DeleteDC", &inj)) return done("DeleteDC", name, static_cast<BOOL>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) return done("DeleteDC", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  g_dcs.erase(dc);
+  g_live.erase(dc);
+  delete dc;
+  return done("DeleteDC", name, TRUE, name);
+}
+
+int StartDocA(HDC h, const DOCINFOA* doc) {
+  std::string name = nameOf(h);
+  std::string args = fmt("%s, %s", name.c_str(), doc ? quoted(doc->lpszDocName).c_str() : "null");
+  long long inj;
+  if (injected("StartDocA", &inj)) return done("StartDocA", args, static_cast<int>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("StartDocA", args, -1, name);
+  }
+  if (dc->memory || dc->doc || !doc || doc->lpszOutput) {
+    fail(ERROR_INVALID_PARAMETER);
+    return done("StartDocA", args, -1, name);
+  }
+  dc->doc = std::make_unique<PrDocument>();
+  dc->doc->name = doc->lpszDocName ? doc->lpszDocName : "";
+  dc->doc->printer = dc->printer;
+  dc->doc->port = dc->port;
+  dc->doc->settings = dc->settings;
+  dc->doc->paperWidthDots = dc->paperW;
+  dc->doc->paperHeightDots = dc->paperH;
+  dc->inPage = false;
+  g_lastError = ERROR_SUCCESS;
+  return done("StartDocA", args, ++g_jobCounter, name);
+}
+
+int StartPage(HDC h) {
+  std::string name = nameOf(h);
+  long long inj;
+  if (injected("StartPage", &inj)) return done("StartPage", name, static_cast<int>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("StartPage", name, -1, name);
+  }
+  if (!dc->doc || dc->inPage) {
+    fail(ERROR_INVALID_PARAMETER);
+    return done("StartPage", name, -1, name);
+  }
+  dc->doc->pages.emplace_back();
+  dc->inPage = true;
+  return done("StartPage", name, 1, name);
+}
+
+int EndPage(HDC h) {
+  std::string name = nameOf(h);
+  long long inj;
+  if (injected("EndPage", &inj)) return done("EndPage", name, static_cast<int>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("EndPage", name, -1, name);
+  }
+  if (!dc->doc || !dc->inPage) {
+    // No page was started: there is nothing to end.
+    fail(ERROR_INVALID_PARAMETER);
+    return done("EndPage", name, -1, name);
+  }
+  dc->inPage = false;
+  return done("EndPage", name, 1, name);
+}
+
+int EndDoc(HDC h) {
+  std::string name = nameOf(h);
+  long long inj;
+  if (injected("EndDoc", &inj)) return done("EndDoc", name, static_cast<int>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("EndDoc", name, -1, name);
+  }
+  if (!dc->doc) {
+    fail(ERROR_INVALID_PARAMETER);
+    return done("EndDoc", name, -1, name);
+  }
+  std::unique_ptr<PrDocument> doc = std::move(dc->doc);
+  dc->inPage = false;
+  DWORD err = 0;
+  if (!PrCurrentBackend().submit(*doc, &err)) {
+    fail(err ? err : ERROR_WRITE_FAULT);
+    return done("EndDoc", name, -1, name);
+  }
+  g_lastError = ERROR_SUCCESS;
+  return done("EndDoc", name, 1, name);
+}
+
+int AbortDoc(HDC h) {
+  std::string name = nameOf(h);
+  long long inj;
+  if (injected("AbortDoc", &inj)) return done("AbortDoc", name, static_cast<int>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("AbortDoc", name, -1, name);
+  }
+  if (!dc->doc) {
+    fail(ERROR_INVALID_PARAMETER);
+    return done("AbortDoc", name, -1, name);
+  }
+  dropDocument(*dc);
+  return done("AbortDoc", name, 1, name);
+}
+
+int SetMapMode(HDC h, int mode) {
+  std::string name = nameOf(h);
+  std::string args = fmt("%s, %d", name.c_str(), mode);
+  long long inj;
+  if (injected("SetMapMode", &inj)) return done("SetMapMode", args, static_cast<int>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("SetMapMode", args, 0, name);
+  }
+  if (mode < MM_TEXT || mode > MM_TWIPS) {
+    fail(ERROR_INVALID_PARAMETER);
+    return done("SetMapMode", args, 0, name);
+  }
+  int previous = dc->mapMode;
+  dc->mapMode = mode;
+  return done("SetMapMode", args, previous, name);
+}
+
+int GetMapMode(HDC h) {
+  std::string name = nameOf(h);
+  long long inj;
+  if (injected("GetMapMode", &inj)) return done("GetMapMode", name, static_cast<int>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("GetMapMode", name, 0, name);
+  }
+  return done("GetMapMode", name, dc->mapMode, name);
+}
+
+BOOL GetWindowExtEx(HDC h, SIZE* size) {
+  std::string name = nameOf(h);
+  long long inj;
+  if (injected("GetWindowExtEx", &inj)) return done("GetWindowExtEx", name, static_cast<BOOL>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) return done("GetWindowExtEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (!size) return done("GetWindowExtEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  if (dc->mapMode == MM_TEXT || dc->memory) {
+    size->cx = 1;
+    size->cy = 1;
+  } else {
+    size->cx = roundL(toLogX(*dc, dc->paperW - 2 * kPrMarginDots));
+    size->cy = roundL(toLogX(*dc, dc->paperH - 2 * kPrMarginDots));
+  }
+  return done("GetWindowExtEx", name + fmt(" -> %d %d", size->cx, size->cy), TRUE, name);
+}
+
+BOOL GetWindowOrgEx(HDC h, POINT* origin) {
+  std::string name = nameOf(h);
+  long long inj;
+  if (injected("GetWindowOrgEx", &inj)) return done("GetWindowOrgEx", name, static_cast<BOOL>(inj), name);
+  if (!dcOf(h)) return done("GetWindowOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (!origin) return done("GetWindowOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  *origin = POINT{0, 0};
+  return done("GetWindowOrgEx", name, TRUE, name);
+}
+
+BOOL GetViewportOrgEx(HDC h, POINT* origin) {
+  std::string name = nameOf(h);
+  long long inj;
+  if (injected("GetViewportOrgEx", &inj)) return done("GetViewportOrgEx", name, static_cast<BOOL>(inj), name);
+  if (!dcOf(h)) return done("GetViewportOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (!origin) return done("GetViewportOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  *origin = POINT{0, 0};
+  return done("GetViewportOrgEx", name, TRUE, name);
+}
+
+static BOOL convertPoints(const char* call, HDC h, POINT* points, int count, bool toLogical) {
+  std::string name = nameOf(h);
+  std::string args = fmt("%s, %d", name.c_str(), count);
+  long long inj;
+  if (injected(call, &inj)) return done(call, args, static_cast<BOOL>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) return done(call, args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (!points || count < 0) return done(call, args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  for (int i = 0; i < count; ++i) {
+    POINT& p = points[i];
+    if (toLogical) {
+      p = POINT{roundL(toLogX(*dc, p.x)), roundL(toLogY(*dc, p.y))};
+    } else {
+      p = POINT{roundL(toDevX(*dc, p.x)), roundL(toDevY(*dc, p.y))};
+    }
+  }
+  if (count > 0) args += fmt(" -> (%d, %d)", points[0].x, points[0].y);
+  return done(call, args, TRUE, name);
+}
+
+BOOL DPtoLP(HDC h, POINT* points, int count) { return convertPoints("DPtoLP", h, points, count, true); }
+BOOL LPtoDP(HDC h, POINT* points, int count) { return convertPoints("LPtoDP", h, points, count, false); }
+
+// ---- fonts and text ------------------------------------------------------------------
+
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+                  DWORD pitchAndFamily, LPCSTR face) {
+  std::string args = fmt("%d, %d, %d, %d, %d, %u, %u, %u, %u, %u, 0x%x, %u, 0x%x, %s", height, width, escapement,
+                         orientation, weight, static_cast<unsigned>(italic), static_cast<unsigned>(underline),
+                         static_cast<unsigned>(strikeOut), static_cast<unsigned>(charSet),
+                         static_cast<unsigned>(outPrecision), static_cast<unsigned>(clipPrecision),
+                         static_cast<unsigned>(quality), static_cast<unsigned>(pitchAndFamily), quoted(face).c_str());
+  long long inj;
+  if (injected("CreateFontA", &inj)) return done("CreateFontA", args, static_cast<HFONT>(nullptr));
+  if (weight < 0 || weight > 1000) {
+    fail(ERROR_INVALID_PARAMETER);
+    return done("CreateFontA", args, static_cast<HFONT>(nullptr));
+  }
+  auto* f = new PrGdiObject{PrGdiObject::Kind::Font, false,
+                            PrFontSpec{height, weight, italic != 0, underline != 0, strikeOut != 0, charSet,
+                                       pitchAndFamily, face ? face : ""},
+                            nullptr};
+  g_objects.insert(f);
+  return done("CreateFontA", args, f, addLive(f, "font"));
+}
+
+HGDIOBJ SelectObject(HDC h, HGDIOBJ object) {
+  std::string name = nameOf(h);
+  std::string args = fmt("%s, %s", name.c_str(), nameOf(object).c_str());
+  long long inj;
+  if (injected("SelectObject", &inj)) return done("SelectObject", args, static_cast<HGDIOBJ>(nullptr));
+  PrDc* dc = dcOf(h);
+  PrGdiObject* o = objectOf(object);
+  if (!dc || !o) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("SelectObject", args, static_cast<HGDIOBJ>(nullptr));
+  }
+  HGDIOBJ previous;
+  if (o->kind == PrGdiObject::Kind::Font) {
+    previous = dc->font;
+    dc->font = o;
+  } else {
+    // A bitmap goes into one memory context at a time.
+    bool elsewhere = false;
+    for (PrDc* other : g_dcs)
+      if (other != dc && other->bitmap == o && !o->stock) elsewhere = true;
+    if (!dc->memory || elsewhere) {
+      fail(ERROR_INVALID_PARAMETER);
+      return done("SelectObject", args, static_cast<HGDIOBJ>(nullptr));
+    }
+    previous = dc->bitmap;
+    dc->bitmap = o;
+  }
+  return done("SelectObject", args, previous, nameOf(previous));
+}
+
+BOOL DeleteObject(HGDIOBJ object) {
+  std::string name = nameOf(object);
+  long long inj;
+  if (injected("DeleteObject", &inj)) return done("DeleteObject", name, static_cast<BOOL>(inj), name);
+  PrGdiObject* o = objectOf(object);
+  if (!o) return done("DeleteObject", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (o->stock) return done("DeleteObject", name, TRUE, name);
+  for (PrDc* dc : g_dcs) {
+    if (dc->font == o) dc->font = &g_stockFont;
+    if (dc->bitmap == o) dc->bitmap = &g_stockBitmap;
+  }
+  g_objects.erase(o);
+  g_live.erase(o);
+  delete o;
+  return done("DeleteObject", name, TRUE, name);
+}
+
+BOOL GetTextMetricsA(HDC h, TEXTMETRICA* metrics) {
+  std::string name = nameOf(h);
+  long long inj;
+  if (injected("GetTextMetricsA", &inj)) return done("GetTextMetricsA", name, static_cast<BOOL>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) return done("GetTextMetricsA", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (!metrics) return done("GetTextMetricsA", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  fillMetrics(realise(*dc, *dc->font), *dc->font, metrics);
+  return done("GetTextMetricsA", name + fmt(" (%s) -> height %d", nameOf(dc->font).c_str(), metrics->tmHeight), TRUE,
+              name);
+}
+
+BOOL GetTextExtentPointA(HDC h, LPCSTR text, int count, SIZE* size) {
+  std::string name = nameOf(h);
+  std::string s = textOf(text, count);
+  std::string args = fmt("%s, %s, %d", name.c_str(), quoted(s.c_str()).c_str(), count);
+  long long inj;
+  if (injected("GetTextExtentPointA", &inj)) return done("GetTextExtentPointA", args, static_cast<BOOL>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) return done("GetTextExtentPointA", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (!text || !size || count < 0)
+    return done("GetTextExtentPointA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  Realised r = realise(*dc, *dc->font);
+  TEXTMETRICA tm;
+  fillMetrics(r, *dc->font, &tm);
+  size->cx = roundL(r.emLog * PrCurrentBackend().advance(dc->font->font, s));
+  size->cy = tm.tmHeight;
+  return done("GetTextExtentPointA", args + fmt(" -> %d %d", size->cx, size->cy), TRUE, name);
+}
+
+COLORREF SetTextColor(HDC h, COLORREF color) {
+  std::string name = nameOf(h);
+  std::string args = fmt("%s, 0x%06x", name.c_str(), static_cast<unsigned>(color));
+  long long inj;
+  if (injected("SetTextColor", &inj)) return done("SetTextColor", args, static_cast<COLORREF>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("SetTextColor", args, static_cast<COLORREF>(CLR_INVALID), name);
+  }
+  COLORREF previous = dc->color;
+  dc->color = color & 0xFFFFFFu;
+  return done("SetTextColor", args, previous, name);
+}
+
+COLORREF GetTextColor(HDC h) {
+  std::string name = nameOf(h);
+  long long inj;
+  if (injected("GetTextColor", &inj)) return done("GetTextColor", name, static_cast<COLORREF>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("GetTextColor", name, static_cast<COLORREF>(CLR_INVALID), name);
+  }
+  return done("GetTextColor", name, dc->color, name);
+}
+
+int DrawTextA(HDC h, LPCSTR text, int count, RECT* rect, UINT format) {
+  std::string name = nameOf(h);
+  std::string s = textOf(text, count);
+  std::string args = fmt("%s, %s, %d, (%d, %d, %d, %d), 0x%x", name.c_str(), quoted(s.c_str()).c_str(), count,
+                         rect ? rect->left : 0, rect ? rect->top : 0, rect ? rect->right : 0, rect ? rect->bottom : 0,
+                         format);
+  long long inj;
+  if (injected("DrawTextA", &inj)) return done("DrawTextA", args, static_cast<int>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("DrawTextA", args, 0, name);
+  }
+  if (!text || !rect || dc->memory || !dc->inPage) {
+    fail(ERROR_INVALID_PARAMETER);
+    return done("DrawTextA", args, 0, name);
+  }
+  if (!(format & DT_NOPREFIX)) s = withoutPrefix(s);
+  Realised r = realise(*dc, *dc->font);
+  TEXTMETRICA tm;
+  fillMetrics(r, *dc->font, &tm);
+  PrTextOp op;
+  op.font = dc->font->font;
+  op.resolvedFamily = r.m.resolvedFamily;
+  op.x = rect->left;
+  op.y = rect->top;
+  op.dx = toDevX(*dc, rect->left);
+  op.dy = toDevY(*dc, rect->top);
+  op.emDots = r.emDots;
+  op.ascentDots = r.emDots * r.m.ascent;
+  op.text = s;
+  op.color = dc->color;
+  dc->doc->pages.back().ops.emplace_back(std::move(op));
+  return done("DrawTextA", args, static_cast<int>(tm.tmHeight), name);
+}
+
+BOOL MoveToEx(HDC h, int x, int y, POINT* previous) {
+  std::string name = nameOf(h);
+  std::string args = fmt("%s, %d, %d", name.c_str(), x, y);
+  long long inj;
+  if (injected("MoveToEx", &inj)) return done("MoveToEx", args, static_cast<BOOL>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) return done("MoveToEx", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (previous) *previous = dc->pos;
+  dc->pos = POINT{x, y};
+  return done("MoveToEx", args, TRUE, name);
+}
+
+BOOL LineTo(HDC h, int x, int y) {
+  std::string name = nameOf(h);
+  std::string args = fmt("%s, %d, %d", name.c_str(), x, y);
+  long long inj;
+  if (injected("LineTo", &inj)) return done("LineTo", args, static_cast<BOOL>(inj), name);
+  PrDc* dc = dcOf(h);
+  if (!dc) return done("LineTo", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (dc->memory || !dc->inPage) return done("LineTo", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  PrLineOp op{dc->pos.x, dc->pos.y, x, y, toDevX(*dc, dc->pos.x), toDevY(*dc, dc->pos.y), toDevX(*dc, x),
+              toDevY(*dc, y)};
+  dc->doc->pages.back().ops.emplace_back(op);
+  dc->pos = POINT{x, y};
+  return done("LineTo", args, TRUE, name);
+}
+
+// ---- bitmaps -----------------------------------------------------------------------
+
+HINSTANCE GetModuleHandleA(LPCSTR name) {
+  if (name) {
+    g_lastError = ERROR_INVALID_PARAMETER;
+    return nullptr;
+  }
+  return &g_module;
+}
+
+HBITMAP LoadBitmapA(HINSTANCE module, LPCSTR name) {
+  auto id = reinterpret_cast<std::uintptr_t>(name);
+  std::string args = id < 0x10000 ? fmt("module, #%u", static_cast<unsigned>(id)) : quoted(name);
+  long long inj;
+  if (injected("LoadBitmapA", &inj)) return done("LoadBitmapA", args, static_cast<HBITMAP>(nullptr));
+  if (module != &g_module || id >= 0x10000) {
+    fail(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return done("LoadBitmapA", args, static_cast<HBITMAP>(nullptr));
+  }
+  auto it = g_bitmaps.find(static_cast<int>(id));
+  if (it == g_bitmaps.end() || it->second->width <= 0) {
+    fail(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return done("LoadBitmapA", args, static_cast<HBITMAP>(nullptr));
+  }
+  auto* b = new PrGdiObject{PrGdiObject::Kind::Bitmap, false, PrFontSpec{}, it->second};
+  g_objects.insert(b);
+  return done("LoadBitmapA", args, b, addLive(b, "bitmap"));
+}
+
+int GetObjectA(HGDIOBJ object, int size, void* out) {
+  std::string name = nameOf(object);
+  std::string args = fmt("%s, %d", name.c_str(), size);
+  long long inj;
+  if (injected("GetObjectA", &inj)) return done("GetObjectA", args, static_cast<int>(inj), name);
+  PrGdiObject* o = objectOf(object);
+  if (!o) {
+    fail(ERROR_INVALID_HANDLE);
+    return done("GetObjectA", args, 0, name);
+  }
+  if (o->kind != PrGdiObject::Kind::Bitmap || !out || size < static_cast<int>(sizeof(BITMAP))) {
+    fail(ERROR_INVALID_PARAMETER);
+    return done("GetObjectA", args, 0, name);
+  }
+  BITMAP bm{0, o->bitmap->width, o->bitmap->height, ((o->bitmap->width * 24 + 31) / 32) * 4, 1, 24, nullptr};
+  std::memcpy(out, &bm, sizeof bm);
+  return done("GetObjectA", args + fmt(" -> %d x %d", bm.bmWidth, bm.bmHeight), static_cast<int>(sizeof bm), name);
+}
+
+BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, int ws, int hs, DWORD rop) {
+  std::string args = fmt("%s, %d, %d, %d, %d, %s, %d, %d, %d, %d, 0x%x", nameOf(dst).c_str(), x, y, w, h,
+                         nameOf(src).c_str(), xs, ys, ws, hs, static_cast<unsigned>(rop));
+  long long inj;
+  if (injected("StretchBlt", &inj)) return done("StretchBlt", args, static_cast<BOOL>(inj), nameOf(dst));
+  PrDc* d = dcOf(dst);
+  PrDc* s = dcOf(src);
+  if (!d || !s) return done("StretchBlt", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), nameOf(dst));
+  if (rop != SRCCOPY || d->memory || !d->inPage || !s->memory || !s->bitmap)
+    return done("StretchBlt", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), nameOf(dst));
+  PrBitmapOp op;
+  op.bitmap = s->bitmap->bitmap;
+  op.x = x, op.y = y, op.w = w, op.h = h;
+  op.dx = toDevX(*d, x);
+  op.dy = toDevY(*d, y);
+  op.dw = toDevX(*d, x + w) - op.dx;
+  op.dh = toDevY(*d, y + h) - op.dy;
+  op.sx = toDevX(*s, xs);
+  op.sy = toDevY(*s, ys);
+  op.sw = toDevX(*s, xs + ws) - op.sx;
+  op.sh = toDevY(*s, ys + hs) - op.sy;
+  d->doc->pages.back().ops.emplace_back(std::move(op));
+  return done("StretchBlt", args, TRUE, nameOf(dst));
+}
+
+// ---- test hooks ----------------------------------------------------------------------
+
+namespace {
+
+// Frees whatever the program left behind.
+void freeLeftovers() {
+  for (PrDc* dc : g_dcs) delete dc;
+  g_dcs.clear();
+  for (PrGdiObject* o : g_objects) delete o;
+  g_objects.clear();
+  for (PrPrinter* p : g_printers) delete p;
+  g_printers.clear();
+  for (auto& [p, name] : g_live)
+    if (name.rfind("block", 0) == 0) std::free(const_cast<void*>(p));
+  g_live.clear();
+}
+
+}  // namespace
+
+std::unique_ptr<PrBackend> PrMakeRecordingBackend(const PrRecorderConfig& config);
+const std::vector<PrDocument>& PrRecordedDocuments();
+
+void PrTestInstallRecorder(const PrRecorderConfig& config) {
+  freeLeftovers();
+  g_serials.clear();
+  g_calls.clear();
+  g_faults.clear();
+  g_callCounts.clear();
+  g_recording = true;
+  g_lastError = 0;
+  g_version = OSVERSIONINFOA{sizeof(OSVERSIONINFOA), 6, 1, 7601, VER_PLATFORM_WIN32_NT, ""};
+  PrInstallBackend(PrMakeRecordingBackend(config));
+}
+
+void PrTestUninstall() {
+  freeLeftovers();
+  g_serials.clear();
+  g_calls.clear();
+  g_faults.clear();
+  g_callCounts.clear();
+  g_recording = false;
+  g_version = OSVERSIONINFOA{sizeof(OSVERSIONINFOA), 6, 1, 7601, VER_PLATFORM_WIN32_NT, ""};
+  g_backend.reset();
+}
+
+void PrTestInjectFault(const std::string& name, int occurrence, long long result, DWORD lastError) {
+  g_faults[name].push_back(Fault{occurrence, result, lastError});
+}
+
+void PrTestClearFaults() { g_faults.clear(); }
+
+const std::vector<PrCall>& PrTestCalls() { return g_calls; }
+void PrTestClearCalls() { g_calls.clear(); }
+
+std::vector<std::string> PrTestLive() {
+  std::vector<std::string> out;
+  for (const auto& [p, name] : g_live) out.push_back(name);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+void PrTestSetVersion(DWORD platformId, DWORD major, DWORD minor) {
+  g_version.dwPlatformId = platformId;
+  g_version.dwMajorVersion = major;
+  g_version.dwMinorVersion = minor;
+}
+
+const std::vector<PrDocument>& PrTestSubmitted() { return PrRecordedDocuments(); }

@@ -1,0 +1,402 @@
+// Tests of the network compiler: the derived tables of a small description,
+// the text conversions, the errors of broken descriptions (one table of
+// cases, each naming the file and line it expects), and that a failed write
+// leaves no data file half written.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/zolmanet/netcatalog.h"
+#include "tools/zolmanet/netcompile.h"
+#include "tools/zolmanet/netparse.h"
+#include "tools/zolmanet/nettext.h"
+#include "tools/zolmanet/netwrite.h"
+
+namespace {
+
+using namespace zolmanet;
+
+// A small network. Line numbers matter to the error table below.
+//
+//   100 ==5== 11 ==7== 12 ==8== 200 ==9== 21 ==6== 300     (200-300 in km part 2)
+//   area 1: nodes 100, 200; stations 11, 12
+//   area 2: nodes 300, 200; station 21
+//   from 2024-01-01 the stretch 11-12 measures 6 km
+const std::vector<std::string> kBase = {
+    /* 1 */ "netz versionsinfo=\"Test 1\" erstellt=2026-01-01T10:00:00 gueltig_ab=2020-01-01",
+    /* 2 */ "bahnhof 100 \"Anstadt\" art=H",
+    /* 3 */ "bahnhof 200 \"Bödorf\" art=H alias=\"Bödorf Mitte\"",
+    /* 4 */ "bahnhof 300 \"Cehausen\" art=A",
+    /* 5 */ "bahnhof 11 \"Ahof\" gebiet=1 name2=\"Ahof Ort\"",
+    /* 6 */ "bahnhof 12 \"Bühl\" gebiet=1 liste=N",
+    /* 7 */ "bahnhof 21 \"Cefeld\" gebiet=2 entfaellt=2025-06-01   # aufgelassen",
+    /* 8 */ "gebiet 1 \"Eins\" knoten=100,200",
+    /* 9 */ "gebiet 2 \"Zwei\" knoten=300,200",
+    /* 10 */ "strecke \"A-B\"",
+    /* 11 */ "  0 100 \"Anstadt\"",
+    /* 12 */ "  5 11",
+    /* 13 */ "  12 12",
+    /* 14 */ "  20 200",
+    /* 15 */ "  km_ab 2024-01-01 11 12 6",
+    /* 16 */ "ende",
+    /* 17 */ "strecke \"B-C\" teil=2",
+    /* 18 */ "  0 200",
+    /* 19 */ "  9 21",
+    /* 20 */ "  15 300",
+    /* 21 */ "ende",
+    /* 22 */ "wegetext 100 200 \"Anstadt#Ahof#Bödorf\"",
+    /* 23 */ "wegetext 300 200 \"Cehausen#Bödorf\"",
+    /* 24 */ "meldung D EB 1102 \"Bahnhof %1d/%2d am %3s fehlt\"",
+    /* 25 */ "meldung D EB 1101 \"Bahnhof fehlt im Verzeichnis\"",
+};
+
+std::string Join(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const std::string& l : lines) s += l + "\n";
+  return s;
+}
+
+CompiledNet CompileText(const std::string& text) {
+  Network net;
+  ParseText("t.net", text, &net);
+  return Compile(net);
+}
+
+uint16_t D(const char* date) {
+  std::string err;
+  return *ParseDay(date, &err);
+}
+
+const StenRecord* FindSten(const CompiledNet& c, uint32_t a, uint32_t b, size_t version = 0) {
+  for (size_t i = 0; i < c.sten.size(); ++i) {
+    if (c.sten[i].a == a && c.sten[i].b == b) {
+      if (i + version < c.sten.size() && c.sten[i + version].a == a && c.sten[i + version].b == b) {
+        return &c.sten[i + version];
+      }
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+TEST(DataCompile, DerivesStenFromNeighboursAndNodesAlongTheShortestWay) {
+  CompiledNet c = CompileText(Join(kBase));
+  // Neighbours compete with the node route ('A'); a station and a node of
+  // its area are final ('N') and carry the shortest way.
+  struct Want { uint32_t a, b; uint16_t km1, km2, flags; };
+  const Want wants[] = {
+      {11, 100, 5, 0, 0},           {11, 200, 14, 0, 0},  // newest version first
+      {12, 100, 11, 0, 0},          {12, 200, 8, 0, 0},
+      {11, 12, 6, 0, kStenSecondA}, {21, 200, 0, 9, 0},
+      {21, 300, 0, 6, 0},
+  };
+  for (const Want& w : wants) {
+    const StenRecord* r = FindSten(c, w.a, w.b);
+    ASSERT_NE(r, nullptr) << w.a << "-" << w.b;
+    EXPECT_EQ(r->km1, w.km1) << w.a << "-" << w.b;
+    EXPECT_EQ(r->km2, w.km2) << w.a << "-" << w.b;
+    EXPECT_EQ(r->flags, w.flags) << w.a << "-" << w.b;
+  }
+  // The kilometre change gives the affected pairs a second, older version.
+  const StenRecord* newer = FindSten(c, 11, 200, 0);
+  const StenRecord* older = FindSten(c, 11, 200, 1);
+  ASSERT_NE(older, nullptr);
+  EXPECT_EQ(newer->validFrom, D("2024-01-01"));
+  EXPECT_EQ(older->validFrom, D("2020-01-01"));
+  EXPECT_EQ(older->km1, 15);
+  EXPECT_EQ(FindSten(c, 11, 100, 1), nullptr);  // untouched: one version
+  // Sorted by (a, b), newest first.
+  for (size_t i = 1; i < c.sten.size(); ++i) {
+    const StenRecord& p = c.sten[i - 1];
+    const StenRecord& q = c.sten[i];
+    ASSERT_TRUE(p.a < q.a || (p.a == q.a && p.b < q.b) ||
+                (p.a == q.a && p.b == q.b && (p.validFrom & 0x7FFF) > (q.validFrom & 0x7FFF)));
+  }
+}
+
+TEST(DataCompile, DerivesTheGrenMatrixWithHistoryAndRouteTexts) {
+  CompiledNet c = CompileText(Join(kBase));
+  ASSERT_EQ(c.grenNodes, (std::vector<uint32_t>{100, 200, 300}));
+  ASSERT_EQ(c.gren.size(), 3u);
+  const GrenEntry& ab = c.gren[GrenIndex(0, 1, 3)];
+  const GrenEntry& ac = c.gren[GrenIndex(0, 2, 3)];
+  const GrenEntry& bc = c.gren[GrenIndex(1, 2, 3)];
+  EXPECT_EQ(ab.km1, 19);
+  EXPECT_EQ(ab.validFrom, D("2024-01-01"));
+  EXPECT_EQ(ac.km1, 19);
+  EXPECT_EQ(ac.km2, 15);
+  EXPECT_EQ(bc.km1, 0);
+  EXPECT_EQ(bc.km2, 15);
+  EXPECT_EQ(bc.validFrom, D("2020-01-01"));
+  // The older versions of 100-200 and 100-300 went to the history.
+  ASSERT_EQ(c.grenHistory.size(), 2u);
+  EXPECT_EQ(c.grenHistory[0].i, 0);
+  EXPECT_EQ(c.grenHistory[0].j, 1);
+  EXPECT_EQ(c.grenHistory[0].entry.km1, 20);
+  EXPECT_EQ(c.grenHistory[0].entry.validFrom, D("2020-01-01"));
+  // Route texts: 100->200 written along the pair order, 300->200 against it.
+  EXPECT_EQ(ab.routeText, 1);
+  EXPECT_EQ(ab.flags, 0);
+  EXPECT_EQ(bc.routeText, 2);
+  EXPECT_EQ(bc.flags, 1);
+  ASSERT_EQ(c.rbgt.size(), 2u);
+  EXPECT_EQ(c.rbgt[1].station1, 300u);
+  EXPECT_EQ(c.rbgt[1].station2, 200u);
+  EXPECT_EQ(c.rbgt[0].text, "Anstadt#Ahof#B\x94" "dorf");
+}
+
+TEST(DataCompile, DerivesRouteTextsForNodePairsOverFurtherNodes) {
+  std::vector<std::string> lines = kBase;
+  lines[0] += " wegetexte_ableiten=ja";
+  CompiledNet c = CompileText(Join(lines));
+  // 100-300 runs over 200: the typed stretches joined, the second one
+  // turned round to run along the way.
+  const GrenEntry& ac = c.gren[GrenIndex(0, 2, 3)];
+  ASSERT_EQ(ac.routeText, 3);
+  EXPECT_EQ(ac.flags, 0);
+  ASSERT_EQ(c.rbgt.size(), 3u);
+  EXPECT_EQ(c.rbgt[2].station1, 100u);
+  EXPECT_EQ(c.rbgt[2].station2, 300u);
+  EXPECT_EQ(c.rbgt[2].text, "Anstadt#Ahof#B\x94" "dorf#Cehausen");
+  // Without the switch the pair has no route text.
+  EXPECT_EQ(CompileText(Join(kBase)).gren[GrenIndex(0, 2, 3)].routeText, 0);
+}
+
+TEST(DataCompile, StationsNamesAndMessages) {
+  CompiledNet c = CompileText(Join(kBase));
+  // EBHF: numbers ascending; the withdrawn station has its withdrawn record
+  // first; names in the DOS code page; node stations carry area 0.
+  ASSERT_EQ(c.ebhf.size(), 7u);
+  EXPECT_EQ(c.ebhf[0].station, 11u);
+  EXPECT_EQ(c.ebhf[0].name2, "Ahof Ort            ");
+  EXPECT_EQ(c.ebhf[1].name, "B\x81hl                ");
+  EXPECT_EQ(c.ebhf[1].flagChars[1], 'N');
+  EXPECT_EQ(c.ebhf[2].station, 21u);
+  EXPECT_EQ(c.ebhf[2].validFrom, D("2025-06-01") | kWithdrawn);
+  EXPECT_EQ(c.ebhf[3].validFrom, D("2020-01-01"));
+  EXPECT_EQ(c.ebhf[5].flagLetters[5], 'H');
+  EXPECT_EQ(c.ebhf[5].area, 0);
+  // PBHF: normalised keys in byte order, aliases included.
+  std::vector<std::string> keys;
+  for (const PbhfRecord& p : c.pbhf) keys.push_back(p.name.substr(0, p.name.find_last_not_of(' ') + 1));
+  EXPECT_EQ(keys, (std::vector<std::string>{"AHOF", "ANSTADT", "BOEDORF", "BOEDORF MITTE", "BUEHL", "CEFELD",
+                                            "CEFELD", "CEHAUSEN"}));
+  // FEHL: DIN 66003, sorted by number.
+  ASSERT_EQ(c.fehl.size(), 2u);
+  EXPECT_EQ(c.fehl[0].number, 1101);
+  EXPECT_EQ(c.fehl[1].pattern.substr(0, 15), "Bahnhof %1d/%2d");
+  EXPECT_EQ(c.fehl[1].pattern.size(), 70u);
+}
+
+TEST(DataCompile, TextConversions) {
+  std::string err;
+  EXPECT_EQ(*PbhfKey("Müller", &err), "MUELLER");
+  EXPECT_EQ(*PbhfKey("straße", &err), "STRASSE");
+  EXPECT_EQ(*PbhfKey("Köln Hbf ", &err), "KOELN HBF");
+  EXPECT_EQ(*PbhfKey("Schwäbisch Gmünd Hbf", &err), "SCHWAEBISCH GMUEND H");  // cut to 20
+  EXPECT_EQ(*ToDin66003("Über München, Größe", &err), "]ber M}nchen, Gr|~e");
+  EXPECT_FALSE(ToDin66003("a[b]", &err).has_value());
+  EXPECT_FALSE(ToDin66003("Ça", &err).has_value());
+  EXPECT_EQ(*ToDos("Äußere Fürth", &err), "\x8E" "u\xE1" "ere F\x81rth");
+  EXPECT_FALSE(ToDos("\xE2\x82\xAC", &err).has_value());  // the euro sign
+  EXPECT_FALSE(ToDos("\xC3", &err).has_value());          // cut UTF-8
+  EXPECT_EQ(DaysFromCivil(1980, 1, 1), 0);
+  EXPECT_EQ(DaysFromCivil(2099, 12, 31), 43829);
+  EXPECT_EQ(*ParseDay("2024-02-29", &err), 16130);
+  EXPECT_EQ(DayText(16130), "2024-02-29");
+  EXPECT_FALSE(ParseDay("2023-02-29", &err).has_value());
+  EXPECT_FALSE(ParseDay("2070-01-01", &err).has_value());  // needs bit 15
+  EXPECT_EQ(CheckPlaceholders("Bahnhof %1d/%2d am %3s, 100%%", "dls"), "");
+  EXPECT_EQ(CheckPlaceholders("%1:-6s|%2:*d", "sd"), "");
+  EXPECT_NE(CheckPlaceholders("%1s", "d"), "");
+  EXPECT_NE(CheckPlaceholders("%2d", "d"), "");
+}
+
+// One broken description per row: lines replaced (1-based) or appended,
+// and the error the compiler must give, file and line included.
+struct BrokenCase {
+  const char* what;
+  std::vector<std::pair<int, std::string>> edits;  // line 0 = append
+  const char* expected;
+};
+
+std::string Apply(const BrokenCase& bc) {
+  std::vector<std::string> lines = kBase;
+  for (const auto& [line, text] : bc.edits) {
+    if (line == 0) lines.push_back(text);
+    else lines[static_cast<size_t>(line - 1)] = text;
+  }
+  return Join(lines);
+}
+
+std::string ElevenNodes() {
+  return "gebiet 1 \"Eins\" knoten=100,200,301,302,303,304,305,306,307,308,309";
+}
+
+TEST(DataCompile, BrokenDescriptionsNameFileAndLine) {
+  const std::vector<BrokenCase> cases = {
+      {"unknown station in a line", {{19, "  9 22"}}, "t.net:19: line 'B-C' names unknown station 22"},
+      {"duplicate station number", {{0, "bahnhof 12 \"Zweitbühl\" gebiet=1"}},
+       "t.net:26: station number 12 is given twice (first at t.net:6)"},
+      {"area with more than 10 node stations",
+       {{8, ElevenNodes()}, {0, "bahnhof 301 \"K1\" art=H"}, {0, "bahnhof 302 \"K2\" art=H"},
+        {0, "bahnhof 303 \"K3\" art=H"}, {0, "bahnhof 304 \"K4\" art=H"}, {0, "bahnhof 305 \"K5\" art=H"},
+        {0, "bahnhof 306 \"K6\" art=H"}, {0, "bahnhof 307 \"K7\" art=H"}, {0, "bahnhof 308 \"K8\" art=H"},
+        {0, "bahnhof 309 \"K9\" art=H"}},
+       "t.net:8: tariff area 1 has 11 node stations; at most 10 are allowed"},
+      {"non-node station in a node list", {{8, "gebiet 1 \"Eins\" knoten=100,11"}},
+       "t.net:8: station 11 in the node list of tariff area 1 is no node station"},
+      {"area that names a station twice", {{8, "gebiet 1 \"Eins\" knoten=100,200,100"}},
+       "t.net:8: tariff area 1 names node station 100 twice"},
+      {"duplicate area", {{9, "gebiet 1 \"Zwei\" knoten=300,200"}},
+       "t.net:9: tariff area 1 is given twice (first at t.net:8)"},
+      {"station without area", {{5, "bahnhof 11 \"Ahof\""}}, "t.net:5: station 11 has no tariff area"},
+      {"area not described", {{5, "bahnhof 11 \"Ahof\" gebiet=7"}},
+       "t.net:5: station 11 names tariff area 7, which is not described"},
+      {"node station naming an area", {{2, "bahnhof 100 \"Anstadt\" art=H gebiet=1"}},
+       "t.net:2: node station 100 names a tariff area"},
+      {"name longer than 20 characters", {{5, "bahnhof 11 \"Ahof an der Langen Au\" gebiet=1"}},
+       "t.net:5: station name 'Ahof an der Langen Au' is 21 characters long; at most 20 fit"},
+      {"name outside the DOS code page", {{5, "bahnhof 11 \"Ahof \xE2\x82\xAC\" gebiet=1"}},
+       "t.net:5: station name 'Ahof \xE2\x82\xAC': character U+20AC has no place in the DOS code page"},
+      {"two stations with one lookup name", {{6, "bahnhof 12 \"AHOF\" gebiet=1"}},
+       "t.net:6: station name 'AHOF' (lookup key AHOF) is already the name of station 11 (t.net:5)"},
+      {"station on no line", {{0, "bahnhof 13 \"Dorf\" gebiet=1"}}, "t.net:26: station 13 lies on no line"},
+      {"line row with another name", {{11, "  0 100 \"Anstatt\""}},
+       "t.net:11: line row names station 100 'Anstatt', but that station is 'Anstadt'"},
+      {"kilometres that do not ascend", {{13, "  5 12"}},
+       "t.net:13: kilometres of line 'A-B' do not ascend at station 12"},
+      {"station twice on a line", {{13, "  12 11"}}, "t.net:13: station 11 stands twice on line 'A-B'"},
+      {"change of a stretch that is none", {{15, "  km_ab 2024-01-01 11 200 6"}},
+       "t.net:15: km_ab: stations 11 and 200 are no neighbours on line 'A-B'"},
+      {"node stations without a joining line",
+       {{0, "bahnhof 400 \"Insel\" art=H"}, {0, "bahnhof 41 \"Inselhof\" gebiet=3"},
+        {0, "gebiet 3 \"Drei\" knoten=400"}, {0, "strecke \"Insel\""}, {0, " 0 400"}, {0, " 4 41"}, {0, "ende"}},
+       "t.net:26: node stations 100 and 400 are joined by no line"},
+      {"route description between no node stations", {{22, "wegetext 11 200 \"Ahof#Bödorf\""}},
+       "t.net:22: route description: station 11 is no node station"},
+      {"route description too long", {{22, "wegetext 100 200 \"Anstadt#Ahof#Bühl#Bödorf#und noch weiter fort\""}},
+       "t.net:22: route description 'Anstadt#Ahof#Bühl#Bödorf#und noch weiter fort' is 45 characters long"},
+      {"route description with an open group", {{22, "wegetext 100 200 \"Anstadt#<Ahof#Bödorf\""}},
+       "t.net:22: route description: a group or an aside is not closed"},
+      {"message whose placeholder does not fit", {{24, "meldung D EB 1102 \"Bahnhof %1s\""}},
+       "t.net:24: message D EB 1102: placeholder %1s does not fit parameter type 'd'"},
+      {"raise-code text with a placeholder", {{25, "meldung D EB 1101 \"Bahnhof %1d fehlt\""}},
+       "t.net:25: message D EB 1101: placeholder %1d refers to a parameter the message does not have"},
+      {"message character of the 7-bit code", {{25, "meldung D EB 1101 \"Bahnhof [fehlt]\""}},
+       "t.net:25: message D EB 1101: character '[' stands for an umlaut"},
+      {"message longer than 70 characters",
+       {{25, "meldung D EB 1101 \"" + std::string(71, 'x') + "\""}},
+       "t.net:25: message D EB 1101 is 71 characters long; at most 70 fit"},
+      {"duplicate message", {{0, "meldung D EB 1101 \"Noch einmal\""}},
+       "t.net:26: message D EB 1101 is given twice (first at t.net:25)"},
+      {"unknown directive", {{0, "bahnhöfe 1 2 3"}}, "t.net:26: unknown directive 'bahnhöfe'"},
+      {"unknown key", {{5, "bahnhof 11 \"Ahof\" gebiet=1 farbe=rot"}}, "t.net:5: unknown key 'farbe' for 'bahnhof'"},
+      {"quoted text not closed", {{5, "bahnhof 11 \"Ahof gebiet=1"}}, "t.net:5: quoted text is not closed"},
+      {"line without its end", {{21, "# (ende fehlt)"}}, "t.net:17: line 'B-C' has no 'ende'"},
+      {"date that does not exist", {{7, "bahnhof 21 \"Cefeld\" gebiet=2 entfaellt=2025-02-30"}},
+       "t.net:7: '2025-02-30' is no date (YYYY-MM-DD)"},
+      {"withdrawn before it opens", {{7, "bahnhof 21 \"Cefeld\" gebiet=2 ab=2025-06-01 entfaellt=2025-06-01"}},
+       "t.net:7: station 21 is withdrawn on or before the day it opens"},
+      {"relation that its stations cannot find", {{0, "relation 1 9 200 100 km=20"}},
+       "t.net:26: relation 1/9: the first station must have the lower number of the first two"},
+      {"relation point of an unknown station", {{0, "relation 1 9 100 200 km=20 punkte=100:M,150:O"}},
+       "t.net:26: relation point names unknown station 150"},
+      {"station number out of range", {{5, "bahnhof 100000 \"Ahof\" gebiet=1"}},
+       "t.net:5: station number 100000 lies outside 1 .. 99999"},
+  };
+  for (const BrokenCase& bc : cases) {
+    std::string got;
+    try {
+      CompileText(Apply(bc));
+      got = "(compiled without error)";
+    } catch (const CompileError& e) {
+      got = e.what();
+    }
+    EXPECT_EQ(got.rfind(bc.expected, 0), 0u) << bc.what << "\n  got:      " << got << "\n  expected: " << bc.expected;
+  }
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    path_ = std::filesystem::temp_directory_path() /
+            ("zolmanet-test-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::vector<std::string> Files(const std::filesystem::path& dir) {
+  std::vector<std::string> out;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) out.push_back(e.path().filename().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+TEST(DataCompile, WritesEveryTableAndNothingHalfWrittenOnFailure) {
+  TempDir dir;
+  CompiledNet c = CompileText(Join(kBase));
+  WriteDataFiles(c, dir.path().string());
+  const std::vector<std::string> all = {"DMEBHF", "DMFBRR", "DMFBRW", "DMFEHL", "DMGREN",
+                                        "DMPBHF", "DMRBGT", "DMSTEN", "DMTDRG"};
+  EXPECT_EQ(Files(dir.path()), all);
+  auto size = std::filesystem::file_size(dir.path() / "DMEBHF");
+  // Header 26, block 0 "VERSIONSINFO=Test 1" + 2 NULs and its 6-byte header,
+  // 7 EBHF records and the empty second block.
+  EXPECT_EQ(size, 26u + 6 + 21 + 6 + 7 * 130 + 6);
+
+  // A failing write of one file: the files of the last good run stay as
+  // they were, and no temporary file is left.
+  TempDir dir2;
+  std::ofstream(dir2.path() / "DMEBHF") << "old";
+  g_failWriteOf = "DMSTEN";
+  EXPECT_THROW(WriteDataFiles(c, dir2.path().string()), CompileError);
+  g_failWriteOf = nullptr;
+  EXPECT_EQ(Files(dir2.path()), std::vector<std::string>{"DMEBHF"});
+  EXPECT_EQ(std::filesystem::file_size(dir2.path() / "DMEBHF"), 3u);
+}
+
+TEST(DataCompile, CommandLineReportsTheErrorAndWritesNothing) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path() / "in");
+  std::vector<std::string> lines = kBase;
+  lines[18] = "  9 22";
+  std::ofstream(dir.path() / "in" / "netz.net") << Join(lines);
+  std::string cmd = std::string(ZOLMANET_EXE) + " -o " + (dir.path() / "out").string() + " " +
+                    (dir.path() / "in").string() + " 2>" + (dir.path() / "err.txt").string();
+  int rc = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(rc));
+  EXPECT_EQ(WEXITSTATUS(rc), 1);
+  std::ifstream err(dir.path() / "err.txt");
+  std::stringstream ss;
+  ss << err.rdbuf();
+  EXPECT_NE(ss.str().find("netz.net:19: line 'B-C' names unknown station 22"), std::string::npos) << ss.str();
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "out" / "DMEBHF"));
+
+  lines[18] = "  9 21";
+  std::ofstream(dir.path() / "in" / "netz.net") << Join(lines);
+  rc = std::system(cmd.c_str());
+  EXPECT_EQ(WEXITSTATUS(rc), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "out" / "DMSTEN"));
+}
+
+}  // namespace

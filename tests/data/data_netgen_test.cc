@@ -1,0 +1,73 @@
+// Tests of the synthetic network generator: the same seed gives the same
+// network, its description compiles to the same data files as the network
+// itself, and the default network has the size and shape the benchmarks
+// need.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "tools/netgen/netgen.h"
+#include "tools/zolmanet/netcompile.h"
+#include "tools/zolmanet/netparse.h"
+#include "tools/zolmanet/netprint.h"
+#include "tools/zolmanet/netwrite.h"
+
+namespace {
+
+using namespace zolmanet;
+
+netgen::Options Small(uint64_t seed) {
+  netgen::Options o;
+  o.seed = seed;
+  o.grid = 5;
+  o.between = 3;
+  return o;
+}
+
+std::map<std::string, dmw::Bytes> Files(const Network& net) {
+  std::map<std::string, dmw::Bytes> out;
+  for (const auto& [name, file] : BuildDataFiles(Compile(net))) out[name] = file.bytes();
+  return out;
+}
+
+TEST(DataNetgen, SameSeedSameNetworkAndItsDescriptionCompilesAlike) {
+  Network a = netgen::Generate(Small(7));
+  Network b = netgen::Generate(Small(7));
+  Network c = netgen::Generate(Small(8));
+  const std::string text = PrintDescription(a);
+  EXPECT_EQ(text, PrintDescription(b));
+  EXPECT_NE(text, PrintDescription(c));
+
+  Network reread;
+  ParseText("synth.net", text, &reread);
+  EXPECT_EQ(PrintDescription(reread), text);
+  EXPECT_EQ(Files(reread), Files(a));
+}
+
+TEST(DataNetgen, DefaultNetworkIsLargeEnough) {
+  Network net = netgen::Generate(netgen::Options{});
+  size_t nodes = 0;
+  for (const Station& s : net.stations) nodes += (s.kind == 'H' || s.kind == 'A');
+  EXPECT_GE(net.stations.size(), 10000u);
+  EXPECT_GE(nodes, 1000u);
+  // Areas of up to 10 node stations; every ordinary station's stretch ends
+  // at two nodes of its area.
+  std::map<uint16_t, std::set<uint32_t>> nodesOf;
+  for (const Area& a : net.areas) {
+    EXPECT_LE(a.nodes.size(), 10u);
+    nodesOf[a.number].insert(a.nodes.begin(), a.nodes.end());
+  }
+  std::map<uint32_t, uint16_t> areaOf;
+  for (const Station& s : net.stations) areaOf[s.number] = s.area;
+  for (const Line& l : net.lines) {
+    uint32_t from = l.stops.front().station, to = l.stops.back().station;
+    for (size_t k = 1; k + 1 < l.stops.size(); ++k) {
+      const auto& nodesOfArea = nodesOf[areaOf[l.stops[k].station]];
+      ASSERT_TRUE(nodesOfArea.count(from) && nodesOfArea.count(to)) << l.name;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+// druckhilfe.h - helpers of the printing tests: a scripted host that keeps
+// the owner of every message box, and readers of the recorded documents
+// and of the layer's call log.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/print/printtest.h"
+#include "platform/ui/scripthost.h"
+
+// A ScriptHost that also remembers which window owned each message box.
+class OwnerHost : public ScriptHost {
+ public:
+  std::vector<CWnd*> owners;
+  int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type) override {
+    owners.push_back(owner);
+    return ScriptHost::MessageBox(owner, text, caption, type);
+  }
+};
+
+// The texts of one page in drawing order.
+inline std::vector<PrTextOp> TextsOf(const PrPage& page) {
+  std::vector<PrTextOp> out;
+  for (const PrOp& op : page.ops)
+    if (auto* t = std::get_if<PrTextOp>(&op)) out.push_back(*t);
+  return out;
+}
+
+inline std::vector<PrBitmapOp> BitmapsOf(const PrPage& page) {
+  std::vector<PrBitmapOp> out;
+  for (const PrOp& op : page.ops)
+    if (auto* b = std::get_if<PrBitmapOp>(&op)) out.push_back(*b);
+  return out;
+}
+
+// Index in the call log of call `name` number `occurrence` (1-based), -1.
+inline int CallIndex(const std::string& name, int occurrence) {
+  const auto& calls = PrTestCalls();
+  int seen = 0;
+  for (size_t i = 0; i < calls.size(); ++i)
+    if (calls[i].name == name && ++seen == occurrence) return static_cast<int>(i);
+  return -1;
+}
+
+// Checks that after the call at index `failed` the program released, in
+// reverse order of obtaining them, exactly what it still held: printer
+// handles, memory blocks, contexts, an open document, fonts and bitmaps.
+// The failed call itself counts as releasing its object when it is a
+// release (but a failed EndDoc leaves the document open).
+inline void ExpectReleasedInReverse(int failed) {
+  const auto& calls = PrTestCalls();
+  std::vector<std::string> held;
+  auto drop = [&held](const std::string& h) {
+    for (size_t i = held.size(); i-- > 0;)
+      if (held[i] == h) {
+        held.erase(held.begin() + static_cast<std::ptrdiff_t>(i));
+        return true;
+      }
+    return false;
+  };
+  auto isAcquire = [](const PrCall& c) {
+    if (c.result == 0) return false;
+    return c.name == "OpenPrinterA" || c.name == "malloc" || c.name == "CreateDCA" || c.name == "CreateFontA" ||
+           c.name == "LoadBitmapA" || c.name == "CreateCompatibleDC" || (c.name == "StartDocA" && c.result > 0);
+  };
+  auto key = [](const PrCall& c) {
+    if (c.name == "StartDocA" || c.name == "EndDoc" || c.name == "AbortDoc") return "doc:" + c.handle;
+    return c.handle;
+  };
+  auto isRelease = [](const PrCall& c) {
+    return c.name == "ClosePrinter" || c.name == "free" || c.name == "DeleteDC" || c.name == "DeleteObject" ||
+           c.name == "AbortDoc" || c.name == "EndDoc";
+  };
+  for (int i = 0; i < failed; ++i) {
+    const PrCall& c = calls[static_cast<size_t>(i)];
+    if (isAcquire(c)) held.push_back(key(c));
+    if (isRelease(c) && (c.result > 0 || c.name == "free")) drop(key(c));
+  }
+  const PrCall& f = calls[static_cast<size_t>(failed)];
+  if (isRelease(f) && f.name != "EndDoc") drop(key(f));
+  std::vector<std::string> released;
+  for (size_t i = static_cast<size_t>(failed) + 1; i < calls.size(); ++i) {
+    const PrCall& c = calls[i];
+    EXPECT_FALSE(isAcquire(c)) << "obtained after the failure: " << c.name << " " << c.args;
+    if (isRelease(c) && c.name != "EndDoc") released.push_back(key(c));
+  }
+  std::vector<std::string> expected(held.rbegin(), held.rend());
+  EXPECT_EQ(released, expected);
+}
