@@ -2,7 +2,9 @@
 //
 // The program opens its data files from the current folder. Its name
 // without extension is the sender name of its messages.
+#include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 
 #include "app/zolmaapp.h"
@@ -17,6 +19,12 @@ int main(int argc, char** argv) {
   size_t dot = name.find_last_of('.');
   if (dot != std::string::npos && dot > 0) name = name.substr(0, dot);
   AfxSetAppName(name.c_str());
-  CursesHost host;
-  return AfxWinMain();
+  try {
+    CursesHost host;
+    return AfxWinMain();
+  } catch (const std::exception& e) {
+    // The terminal is restored (the host is gone) before the reason is shown.
+    std::fprintf(stderr, "%s: %s\n", name.c_str(), e.what());
+    return 1;
+  }
 }

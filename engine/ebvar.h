@@ -233,6 +233,14 @@ enum { EB_VF_VON, EB_VF_NACH, EB_VF_BP_VOR, EB_VF_BP_NACH, EB_VF_REL_WERT, EB_VF
        EB_VF_REL_ENDE, EB_VF_DRITTE, EB_VF_VIERTE };
 EbVarFolge EbVarFolgeLesen(const EbSuchAnfrage* anfrage, const UtList* bhf, const EbWegeVar& v);
 
+/* The walk over the variants of "listeEbWegeVar" (points in
+** "listeEbWegeBhf"): the first variant that satisfies the relation rules of
+** both ends is the route; returns its km with its legs in the route step's
+** work slots. No such variant raises 1420. */
+std::int32_t EbVarWegWaehlen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
+                             EbRelBlockB* blockB, std::int32_t beruehrung[2],
+                             std::uint32_t flags);
+
 /* Test support: how many point sequences had their legs computed (cache
 ** misses and leg rebuilds) since the process started. */
 extern std::uint32_t EbVarLegBerechnungen;

@@ -240,18 +240,10 @@ static bool regelnErfuellt(const EbSuchAnfrage* a, const EbWegeVar& v, const EbV
   return start && ende;
 }
 
-std::int32_t EbWegUeberVarianten(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
-                                 EbRelBlockB* blockB, std::int32_t beruehrung[2],
-                                 std::uint32_t flags) {
+std::int32_t EbVarWegWaehlen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
+                             EbRelBlockB* blockB, std::int32_t beruehrung[2],
+                             std::uint32_t flags) {
   if (listeWegeFertig.elementSize == 0) EbListeInitWegeFertig(&listeWegeFertig);
-
-  const std::int32_t profilKey = anfrage->profilKey != 0 ? anfrage->profilKey : 1;
-  EbPunkt punkte[EB_VAR_MAX_PUNKTE] = {};
-  const std::uint16_t n = EbVarRoutenpunkte(anfrage, punkte);
-  EbSuchStatus status{};
-  EbWegeVariantenSuchen(&listeEbWegeBhf, punkte, &listeEbWegeVar, &status, profilKey, n);
-  if (status.code != 0) EbRaiseEinfach(EB_RC_VARIANTEN);
-
   bool legsDa = false;
   EbVarFolge legsVon{};
   for (std::uint32_t i = 0; i < listeEbWegeVar.count; ++i) {
@@ -279,7 +271,21 @@ std::int32_t EbWegUeberVarianten(const EbSuchAnfrage* anfrage, EbRelBlockA* bloc
     beruehrung[1] = f.w[EB_VF_BP_NACH];
     return km;
   }
+  /* No variant stands: no route, not the km of some other variant. */
   *blockA = EbRelBlockA{};
   *blockB = EbRelBlockB{};
+  beruehrung[0] = beruehrung[1] = 0;
   EbRaiseEinfach(EB_RC_VARIANTEN);
+}
+
+std::int32_t EbWegUeberVarianten(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
+                                 EbRelBlockB* blockB, std::int32_t beruehrung[2],
+                                 std::uint32_t flags) {
+  const std::int32_t profilKey = anfrage->profilKey != 0 ? anfrage->profilKey : 1;
+  EbPunkt punkte[EB_VAR_MAX_PUNKTE] = {};
+  const std::uint16_t n = EbVarRoutenpunkte(anfrage, punkte);
+  EbSuchStatus status{};
+  EbWegeVariantenSuchen(&listeEbWegeBhf, punkte, &listeEbWegeVar, &status, profilKey, n);
+  if (status.code != 0) EbRaiseEinfach(EB_RC_VARIANTEN);
+  return EbVarWegWaehlen(anfrage, blockA, blockB, beruehrung, flags);
 }

@@ -1,6 +1,9 @@
 // The dialog application driven through the scripted host on the sample
-// data set: start-up and title, Enter in the station fields with the
-// picker, and "&Berechnen" with its messages and its result display.
+// data set: start-up, shut-down and title, Enter in the station fields
+// with the picker, station name resolution, "&Berechnen" with its messages
+// and its result display, and the 50 km list. A stand-in for the engine
+// (ZolmaTestSetEngine) shows the request sent and the display of answers,
+// errors and raises that the sample data cannot produce.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,9 +20,9 @@
 #include "app/resource.h"
 #include "app/zolmaapp.h"
 #include "app/zolmadlg.h"
-#include "platform/ui/scripthost.h"
 #include "common/dtacc/dm/dm.h"
 #include "engine/eb.h"
+#include "platform/ui/scripthost.h"
 #include "support/msg.h"
 #include "support/msgtext/msgformat.h"
 #include "support/utname.h"
@@ -588,6 +591,16 @@ TEST_F(DialogTest, ANameWithoutItsStationIsNoStation) {
       .check([](CDialog& p) {
         // Two names of one station give one entry; the ghost gives none.
         EXPECT_EQ(p.control(IDC_BHF_LISTE)->items, (std::vector<std::string>{"Bamberg"}));
+      })
+      .key(VK_ESCAPE)
+      // One name begins with the text, but it names no station: the picker
+      // opens, with nothing to choose.
+      .type(IDC_ZIEL, "bamberg g")
+      .key(VK_RETURN)
+      .expectDialog(IDD_BAHNHOF)
+      .check([](CDialog& p) {
+        EXPECT_EQ(text(p, IDC_BHF_EDIT), "bamberg g");
+        EXPECT_TRUE(p.control(IDC_BHF_LISTE)->items.empty());
       })
       .key(VK_ESCAPE)
       .key(VK_ESCAPE);

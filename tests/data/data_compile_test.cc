@@ -123,6 +123,29 @@ TEST(DataCompile, DerivesStenFromNeighboursAndNodesAlongTheShortestWay) {
   }
 }
 
+TEST(DataCompile, PairsTheStationsOfOneStretchWithinAnArea) {
+  // 100 -3- 11 -2- 12 -4- 13 -3- 200 -5- 15 -4- 300; 11, 12, 13 in area 1,
+  // 15 in area 2.
+  const std::string text =
+      "bahnhof 100 \"A\" art=H\nbahnhof 200 \"B\" art=H\nbahnhof 300 \"C\" art=H\n"
+      "bahnhof 11 \"D\" gebiet=1\nbahnhof 12 \"E\" gebiet=1\nbahnhof 13 \"F\" gebiet=1\n"
+      "bahnhof 15 \"G\" gebiet=2\n"
+      "gebiet 1 \"Eins\" knoten=100,200\ngebiet 2 \"Zwei\" knoten=200,300\n"
+      "strecke \"L\"\n 0 100\n 3 11\n 5 12\n 9 13\n 12 200\n 17 15\n 21 300\nende\n";
+  CompiledNet c = CompileText(text);
+  const StenRecord* r = FindSten(c, 11, 13);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->km1, 6);
+  EXPECT_EQ(r->flags, kStenSecondA);
+  EXPECT_EQ(FindSten(c, 11, 15), nullptr);  // another area, and a node between
+  EXPECT_EQ(FindSten(c, 13, 15), nullptr);
+  ASSERT_NE(FindSten(c, 13, 200), nullptr);
+  EXPECT_EQ(FindSten(c, 13, 200)->flags, 0);  // the node of its area: final
+  // Three pairs within area 1, six of its stations with its nodes, two of 15
+  // with its nodes; every neighbour pair is one of these.
+  EXPECT_EQ(c.sten.size(), 3u + 6u + 2u);
+}
+
 TEST(DataCompile, DerivesTheGrenMatrixWithHistoryAndRouteTexts) {
   CompiledNet c = CompileText(Join(kBase));
   ASSERT_EQ(c.grenNodes, (std::vector<uint32_t>{100, 200, 300}));
@@ -213,6 +236,8 @@ TEST(DataCompile, TextConversions) {
   EXPECT_EQ(DaysFromCivil(2099, 12, 31), 43829);
   EXPECT_EQ(*ParseDay("2024-02-29", &err), 16130);
   EXPECT_EQ(DayText(16130), "2024-02-29");
+  EXPECT_EQ(TimeText(*ParseTime("2026-11-30T12:34:56", &err)), "2026-11-30T12:34:56");
+  EXPECT_EQ(TimeText(0), "1970-01-01T00:00:00");
   EXPECT_FALSE(ParseDay("2023-02-29", &err).has_value());
   EXPECT_FALSE(ParseDay("2070-01-01", &err).has_value());  // needs bit 15
   EXPECT_EQ(CheckPlaceholders("Bahnhof %1d/%2d am %3s, 100%%", "dls"), "");

@@ -21,7 +21,7 @@ constexpr UtDayNumber kLater = 17136;   // 2026-12-01
 // Station numbers of the description in data/sample.
 enum : int32_t {
   kNuernberg = 10001, kFuerth = 10002, kErlangen = 10003, kBamberg = 10005,
-  kWuerzburg = 10024, kVach = 2101, kEltersdorf = 2102, kBubenreuth = 2104,
+  kWuerzburg = 10024, kVach = 2101, kEltersdorf = 2102, kErlangenBruck = 2103, kBubenreuth = 2104,
   kZapfendorf = 3107, kLudwigsstadt = 4113, kProbstzella = 4114, kPleinfeld = 8105,
   kSchwabach = 8116, kHartershofen = 9115,
 };
@@ -84,6 +84,7 @@ TEST_F(DataEngine, KnownDistances) {
       {"the same with a via", kNuernberg, kBamberg, kErlangen, kBefore, 62, 0},
       {"node to node over a third node", kErlangen, kWuerzburg, 0, kAfter, 105, 0},
       {"neighbours of one area", kVach, kEltersdorf, 0, kAfter, 4, 0},
+      {"two stations of one stretch", kVach, kErlangenBruck, 0, kAfter, 8, 0},
       {"through a node of the area", kSchwabach, kPleinfeld, 0, kAfter, 25, 0},
       {"two areas over two nodes", kBubenreuth, kZapfendorf, 0, kBefore, 50, 0},
       {"two areas after the change", kZapfendorf, kBubenreuth, 0, kAfter, 49, 0},

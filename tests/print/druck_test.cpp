@@ -31,7 +31,7 @@ PrRecorderConfig config() {
   return c;
 }
 
-class DruckTest : public ::testing::Test {
+class PrintDruckTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ZolmaRegisterResources();
@@ -111,7 +111,7 @@ const char kDatum[] = "Berechnung vom 10.12.2026 (Daten vom 01.02.2018)";
 
 // ---- the result page ------------------------------------------------------------------
 
-TEST_F(DruckTest, ResultPageWithoutViasFollowsTheTextHeight) {
+TEST_F(PrintDruckTest, ResultPageWithoutViasFollowsTheTextHeight) {
   OwnerHost host;
   CZOLMADlg dlg;
   drucke(host, dlg, Ergebnis{});
@@ -175,7 +175,7 @@ TEST_F(DruckTest, ResultPageWithoutViasFollowsTheTextHeight) {
                        "-240, 0, 0, 0, 400, 0, 0, 0, 0, 7, 0x20, 2, 0x22, \"Courier New\""}));
 }
 
-TEST_F(DruckTest, ResultPageViaRowsPrintByPosition) {
+TEST_F(PrintDruckTest, ResultPageViaRowsPrintByPosition) {
   struct Fall {
     const char* u1;
     const char* u2;
@@ -209,7 +209,7 @@ TEST_F(DruckTest, ResultPageViaRowsPrintByPosition) {
   }
 }
 
-TEST_F(DruckTest, LongRouteTextIsCutToTheLine) {
+TEST_F(PrintDruckTest, LongRouteTextIsCutToTheLine) {
   // 184 characters of route text: the line holds at most 99 and ends
   // before the right margin (Normal letters are 0.5 x 240 = 120 wide).
   std::string lang;
@@ -240,7 +240,7 @@ struct Schritt {
 std::string oeffnen(const std::string& s) { return "Kann Drucker nicht \xF6" "ffnen: " + s; }
 std::string schliessen(const std::string& s) { return "Kann Drucker nicht schlie\xDF" "en: " + s; }
 
-TEST_F(DruckTest, EveryStepOfTheResultPageFailing) {
+TEST_F(PrintDruckTest, EveryStepOfTheResultPageFailing) {
   const DWORD e = 4711;
   const std::vector<Schritt> schritte = {
       {"GetVersionExA", 1, 0, oeffnen("GetDefaultPrinterName")},
@@ -320,7 +320,7 @@ TEST_F(DruckTest, EveryStepOfTheResultPageFailing) {
   }
 }
 
-TEST_F(DruckTest, LogoStepsFailQuietly) {
+TEST_F(PrintDruckTest, LogoStepsFailQuietly) {
   for (const char* call : {"LoadBitmapA", "CreateCompatibleDC"}) {
     SCOPED_TRACE(call);
     PrTestInstallRecorder(config());
@@ -336,7 +336,7 @@ TEST_F(DruckTest, LogoStepsFailQuietly) {
   }
 }
 
-TEST_F(DruckTest, DefaultPrinterOnBothPlatformFamilies) {
+TEST_F(PrintDruckTest, DefaultPrinterOnBothPlatformFamilies) {
   struct Fall {
     DWORD platform, major;
     std::vector<PrPrinterInfo> printers;
@@ -393,7 +393,7 @@ TEST_F(DruckTest, DefaultPrinterOnBothPlatformFamilies) {
 
 // ---- the settings prompt ----------------------------------------------------------------
 
-TEST_F(DruckTest, ShiftShowsTheSettingsPromptCancelPrintsNothing) {
+TEST_F(PrintDruckTest, ShiftShowsTheSettingsPromptCancelPrintsNothing) {
   OwnerHost host;
   CZOLMADlg dlg;
   drucke(host, dlg, Ergebnis{}, MOD_SHIFT_KEY, [&dlg](OwnerHost& h) {
@@ -427,7 +427,7 @@ TEST_F(DruckTest, ShiftShowsTheSettingsPromptCancelPrintsNothing) {
   EXPECT_EQ(PrTestSubmitted().size(), 1u);
 }
 
-TEST_F(DruckTest, SettingsPromptChoicesReachTheDocument) {
+TEST_F(PrintDruckTest, SettingsPromptChoicesReachTheDocument) {
   OwnerHost host;
   CZOLMADlg dlg;
   drucke(host, dlg, Ergebnis{}, MOD_SHIFT_KEY, [](OwnerHost& h) {
@@ -462,7 +462,7 @@ std::vector<std::vector<std::string>> reihen(int n) {
   return r;
 }
 
-class ListeTest : public DruckTest {
+class PrintListeTest : public PrintDruckTest {
  protected:
   // Runs the preview, fills it, presses "Drucken" and then `more`; returns
   // whether the preview ended by itself (it closes after a print).
@@ -515,7 +515,7 @@ void expectListenSeite(const PrPage& page, int first, int last, int seite, int s
   EXPECT_EQ(b[0].y, -554);
 }
 
-TEST_F(ListeTest, FortyTwoRowsFillOnePage) {
+TEST_F(PrintListeTest, FortyTwoRowsFillOnePage) {
   OwnerHost host;
   EXPECT_TRUE(drucke(host, 42));
   EXPECT_TRUE(host.boxes().empty());
@@ -530,7 +530,7 @@ TEST_F(ListeTest, FortyTwoRowsFillOnePage) {
   EXPECT_EQ(CallIndex("GetViewportOrgEx", 1), -1);
 }
 
-TEST_F(ListeTest, FortyThreeRowsTakeTwoPages) {
+TEST_F(PrintListeTest, FortyThreeRowsTakeTwoPages) {
   OwnerHost host;
   EXPECT_TRUE(drucke(host, 43));
   ASSERT_EQ(PrTestSubmitted().size(), 1u);
@@ -544,7 +544,7 @@ TEST_F(ListeTest, FortyThreeRowsTakeTwoPages) {
   EXPECT_EQ(TextsOf(doc.pages[1])[1].text, "Hamburg -> Ziel 042                42 km");
 }
 
-TEST_F(ListeTest, EmptyListPrintsOnePageWithItsFooter) {
+TEST_F(PrintListeTest, EmptyListPrintsOnePageWithItsFooter) {
   OwnerHost host;
   EXPECT_TRUE(drucke(host, 0));
   EXPECT_TRUE(host.boxes().empty());
@@ -554,7 +554,7 @@ TEST_F(ListeTest, EmptyListPrintsOnePageWithItsFooter) {
   EXPECT_TRUE(PrTestLive().empty());
 }
 
-TEST_F(ListeTest, EveryPageAndClosingStepFailingLeavesThePreviewOpen) {
+TEST_F(PrintListeTest, EveryPageAndClosingStepFailingLeavesThePreviewOpen) {
   const DWORD e = 33;
   // One row, one page. Selections: 1 to 7 the set-up (7 = Normal at its
   // end), 8 Bold at the page's start, 9 and 10 the logo, 11 Normal for
@@ -603,7 +603,7 @@ TEST_F(ListeTest, EveryPageAndClosingStepFailingLeavesThePreviewOpen) {
   }
 }
 
-TEST_F(ListeTest, FailedEndPageBetweenPagesIsAFailedPrint) {
+TEST_F(PrintListeTest, FailedEndPageBetweenPagesIsAFailedPrint) {
   PrTestInjectFault("EndPage", 1, 0, 77);
   OwnerHost host;
   bool closed = drucke(host, 43, [](OwnerHost& h, CPreviewDialog&) {
@@ -616,7 +616,7 @@ TEST_F(ListeTest, FailedEndPageBetweenPagesIsAFailedPrint) {
   EXPECT_EQ(CallIndex("StartPage", 2), -1);
 }
 
-TEST_F(ListeTest, ShiftPromptIsOwnedByThePreview) {
+TEST_F(PrintListeTest, ShiftPromptIsOwnedByThePreview) {
   OwnerHost host;
   char abgang[21] = "Hamburg";
   CPreviewDialog preview("50km Liste Vorschau f\xFCr Hamburg", abgang, 21, 4711, nullptr);

@@ -4,8 +4,10 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "common/dtacc/dm/dm_sten.h"
 #include "tests/varianten/var_netz.h"
 
 using namespace vartest;
@@ -55,6 +57,39 @@ struct Antwort {
     return erg.hin.kmWzVxt + erg.hin.kmDrVxt + erg.hin.kmWz + erg.hin.kmDr;
   }
 };
+
+// The outbound chain as text: stations of start, via and destination
+// elements, and line and relation segments in travel order.
+std::string kette(std::uint32_t slot) {
+  std::string s;
+  for (const EbListNode* k = EbListSlots[slot].kopf; k != nullptr; k = k->next) {
+    if (!s.empty()) s += ' ';
+    switch (k->typ) {
+      case EB_ELEM_START: case EB_ELEM_ZIEL: case EB_ELEM_VIA: {
+        const char* art = k->typ == EB_ELEM_START ? "start" : k->typ == EB_ELEM_ZIEL ? "ziel" : "via";
+        s += art + std::to_string(EbNutzlastLesen<EbhfSatz>(k).station);
+        break;
+      }
+      case EB_ELEM_LINIE: {
+        StenSatz st = EbNutzlastLesen<StenSatz>(k);
+        std::uint32_t a = st.stationA, b = st.stationB;
+        if (k->umgekehrt) std::swap(a, b);
+        s += "S" + std::to_string(a) + "-" + std::to_string(b);
+        break;
+      }
+      case EB_ELEM_RELATION: {
+        FbrrSatz f = EbNutzlastLesen<FbrrSatz>(k);
+        std::uint32_t a = f.stations[0], b = f.stations[1];
+        if (k->umgekehrt) std::swap(a, b);
+        s += "F" + std::to_string(a) + "-" + std::to_string(b);
+        break;
+      }
+      default:
+        s += "T" + std::to_string(k->typ);
+    }
+  }
+  return s;
+}
 
 Antwort rechnen(EbAnfrage a) {
   Antwort r;
@@ -185,6 +220,109 @@ TEST(VariantenRoute, AFailedSearchEndsWith1420) {
     EXPECT_EQ(fest.code, 0);
     EXPECT_EQ(fest.km(), 90u);
   }
+}
+
+// Break points and a relation on a route over variants: the plain variant
+// runs through them in order. The relation start, which FBRR turns into
+// the relation number in the variant's points, is routed from the station
+// the request gave.
+TEST(VariantenRoute, BreakPointsAndRelationLegOverTheVariants) {
+  Netz n;
+  for (std::uint32_t s : {10u, 12u, 13u, 15u, 16u, 20u}) n.station(s);
+  n.linie(10, 15, 30);
+  n.linie(15, 20, 40);
+  n.linie(10, 12, 5);
+  n.linie(13, 16, 7);
+  n.linie(16, 20, 4);
+  n.fbrr.push_back({1, 4711, 0, 0, {8000012, 8000013, 0, 0}, {25, 0, 0, 0}, dmw::kOpenEndDay});
+  n.profil(1, 7, 5);
+  Umgebung u(n);
+
+  EbAnfrage a = anfrage(10, 20);
+  a.hin.bpVor = 15;
+  Antwort r = rechnen(a);
+  ASSERT_EQ(r.code, 0);
+  EXPECT_EQ(r.km(), 70u);
+  EXPECT_EQ(r.segmente(), "S10-15:30 S15-20:40");
+  EXPECT_EQ(r.erg.hin.bpVorlauf, 15u);
+
+  // Without route texts (the chain is read directly).
+  EbAnfrage b = anfrage(10, 20);
+  b.textFlag = '0';
+  b.hin.relBhf[0] = 12;
+  b.hin.relBhf[1] = 13;
+  b.hin.bpNach = 16;
+  Antwort q = rechnen(b);
+  ASSERT_EQ(q.code, 0);
+  EXPECT_EQ(q.erg.hin.kmWzVxt, 25u);
+  EXPECT_EQ(q.km(), 5u + 25u + 7u + 4u);
+  EXPECT_EQ(q.erg.hin.bpNachlauf, 16u);
+  EXPECT_EQ(kette(static_cast<std::uint32_t>(EbSlotHin)),
+            "start10 S10-12 F12-13 S13-16 via16 S16-20 ziel20");
+}
+
+// The walk over the variants when none stands: every variant failing its
+// threshold, or every variant passed over for want of an option bit, is no
+// route: 1420, blocks and touch pair cleared, no km.
+TEST(VariantenRoute, NoVariantStandingIsNoRoute) {
+  Umgebung u(schwellenNetz());
+  EbSuchAnfrage a = suchAnfrage(10, 20, 1);
+  a.bpVor = 0;
+  struct Fall {
+    const char* was;
+    std::int32_t relFlags, schwelle;
+    int code;
+  } faelle[] = {
+      {"every threshold out of reach", 0x01, 1000, 1420},
+      {"every variant needs an option bit", 0x02, 0, 1420},
+      {"as the search left them", -1, 0, 0},
+  };
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(f.was);
+    EbPunkt p[EB_VAR_MAX_PUNKTE];
+    const std::uint16_t cnt = EbVarRoutenpunkte(&a, p);
+    EbSuchStatus st{};
+    EbWegeVariantenSuchen(&listeEbWegeBhf, p, &listeEbWegeVar, &st, 1, cnt);
+    ASSERT_EQ(st.code, 0);
+    if (f.relFlags >= 0) {
+      for (std::uint32_t i = 0; i < listeEbWegeVar.count; ++i) {
+        auto* v = static_cast<EbWegeVar*>(UtListAt(&listeEbWegeVar, i));
+        v->abgang.relFlags = f.relFlags;
+        v->abgang.kmSchwelle = f.schwelle;
+      }
+    }
+    EbListeArrayFreigeben(&listeWegeFertig);
+    EbRelBlockA A{};
+    EbRelBlockB B{};
+    A.gefundenStart = 9;
+    std::int32_t touch[2] = {5, 6};
+    std::int32_t km = -1;
+    int nummer = 0;
+    int code = fangen([&] { km = EbVarWegWaehlen(&a, &A, &B, touch, 0); }, &nummer);
+    EXPECT_EQ(code, f.code);
+    // The cache holds each point sequence once, in the list's ascending
+    // order of its 36-byte key.
+    const std::uint32_t anzahl = listeWegeFertig.count;
+    if (f.relFlags == 0x01) {
+      EXPECT_EQ(anzahl, 4u);  // 31-41, 31-20, 10-41, 10-20
+    }
+    for (std::uint32_t i = 1; i < anzahl; ++i)
+      EXPECT_LT(std::memcmp(UtListAt(&listeWegeFertig, i - 1), UtListAt(&listeWegeFertig, i), 36), 0);
+    if (f.code != 0) {
+      EXPECT_EQ(nummer, 1420);
+      EXPECT_EQ(km, -1);
+      EXPECT_EQ(A.gefundenStart, 0);
+      EXPECT_EQ(touch[0], 0);
+      EXPECT_EQ(touch[1], 0);
+    } else {
+      EXPECT_EQ(km, 70);
+      EXPECT_EQ(A.gefundenStart, 1);
+      EXPECT_EQ(A.bhfStart, 31);
+      EXPECT_EQ(A.kmSchwelleStart, 10);
+      EXPECT_EQ(name25(A.nameStart), "Nord tief");
+    }
+  }
+  EbListeArrayFreigeben(&listeWegeFertig);
 }
 
 }  // namespace

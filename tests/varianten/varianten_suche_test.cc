@@ -400,4 +400,39 @@ TEST(VariantenRelation, BorderAheadOfTheOriginGivesASecondVariant) {
   EXPECT_EQ(bits, (std::vector<std::int32_t>{0x02, 0, 0x02, 0, 0, 0, 0}));
 }
 
+// A break point that the entry maps to the same station as the origin is
+// absorbed by the mapped origin: the pair's sequence leaves it out; the
+// plain origin keeps it as "BP-Vor".
+TEST(VariantenRelation, BreakPointAbsorbedByTheMappedOrigin) {
+  Netz n;
+  for (std::uint32_t s : {10u, 11u, 20u, 31u}) n.station(s);
+  n.profil(1, 7, 5, 0x10);
+  n.abbild(7, 10, 31, "Ursprung");
+  n.abbild(7, 11, 31, "Ursprung");
+  Umgebung u(n);
+  EbSuchAnfrage a = suchAnfrage(10, 20, 1);
+  a.bpVor = 11;
+  Ergebnis e;
+  EbPunkt p[EB_VAR_MAX_PUNKTE];
+  const std::uint16_t cnt = EbVarRoutenpunkte(&a, p);
+  EbWegeVariantenSuchen(&listeEbWegeBhf, p, &listeEbWegeVar, &e.status, 1, cnt);
+  ASSERT_EQ(e.status.code, 0);
+  e.var = varianten(listeEbWegeVar);
+  const std::vector<Zeile> erwartet = {
+      {7, 7, 7, 'J', 'N', "10 31* 20"},
+      {7, 0, 7, 'N', 'J', "10 31* 20"},
+      {0, 7, 7, 'J', 'N', "10 11 20"},
+      {0, 0, 7, 'J', 'N', "10 11 20"},
+      {0, 0, 0, 'N', 'N', "10 11 20"},
+  };
+  EXPECT_EQ(zeilen(e.var), erwartet);
+  EbVarFolge f0 = EbVarFolgeLesen(&a, &listeEbWegeBhf, e.var[0]);
+  EXPECT_EQ(f0.w[EB_VF_VON], 31);
+  EXPECT_EQ(f0.w[EB_VF_BP_VOR], 0);
+  EbVarFolge f2 = EbVarFolgeLesen(&a, &listeEbWegeBhf, e.var[2]);
+  EXPECT_EQ(f2.w[EB_VF_VON], 10);
+  EXPECT_EQ(f2.w[EB_VF_BP_VOR], 11);
+  EXPECT_EQ(f2.w[EB_VF_NACH], 20);
+}
+
 }  // namespace

@@ -3,7 +3,10 @@
 **
 ** Checks run in the order stations, areas, lines, route descriptions,
 ** relations, messages; the first failure ends the compilation with its file
-** and line. The derived tables are computed per epoch: the network's first
+** and line. STEN pairs: neighbours on a line, two stations of one area
+** joined without passing a node station (both competing with the route over
+** the nodes), and each station with the node stations of its area (final).
+** The derived tables are computed per epoch: the network's first
 ** day and every day on which a kilometre change takes effect. A pair whose
 ** kilometres differ from one epoch to the next gets a new version from that
 ** day on; a STEN pair that disappears gets a withdrawn version.
@@ -447,6 +450,19 @@ class Compiler {
         auto key = std::make_pair(St(sp.a).number, St(sp.b).number);
         auto it = sten.find(key);
         if (it == sten.end() || v.km1 + v.km2 < it->second.km1 + it->second.km2) sten[key] = v;
+      }
+      /* Two stations of one area that a way joins without passing a node
+      ** station: their line kilometres, against which the route over the
+      ** nodes competes (the direct way of two stations on one stretch). */
+      for (uint32_t i = 0; i < n; ++i) {
+        if (isNode[i]) continue;
+        for (const Graph::Reached& r : g.LocalWays(i, isNode)) {
+          if (r.station <= i || isNode[r.station] || St(r.station).area != St(i).area) continue;
+          PairValue v = KmValue(r.total, r.part2, St(r.station).pos, kStenSecondA);
+          auto key = std::make_pair(St(i).number, St(r.station).number);
+          auto it = sten.find(key);
+          if (it == sten.end() || v.km1 + v.km2 < it->second.km1 + it->second.km2) sten[key] = v;
+        }
       }
       /* Every way leaves a station through the first node station on it:
       ** the local ways from each node (passing no other node) give the node

@@ -4,9 +4,10 @@
 **
 ** `Compile` checks the description as a whole (stations that exist, unique
 ** numbers and names, areas with 1 to 10 node stations, lines that join
-** up), derives what is not typed (STEN pairs of neighbours and of each
+** up), derives what is not typed (STEN pairs of neighbours, of two
+** stations of one area joined without passing a node station, and of each
 ** station with the node stations of its area, the GREN matrix between node
-** stations, both along the shortest way and for every day on which a
+** stations, all along the shortest way and for every day on which a
 ** kilometre change takes effect; the name-lookup keys; the text code
 ** pages), and returns the records in meaning, sorted as the tables keep
 ** them. netwrite turns them into data files through the data-file writer.

@@ -193,9 +193,11 @@ std::optional<uint16_t> ParseDay(const std::string& text, std::string* err) {
   return static_cast<uint16_t>(n);
 }
 
-std::string DayText(uint16_t day) {
-  /* Inverse of DaysFromCivil. */
-  int64_t z = static_cast<int64_t>(day) + 3652 + 719468;
+namespace {
+
+/* Civil date of a count of days since 1.1.1970 (inverse of DaysFromCivil). */
+std::string CivilText(int64_t days1970) {
+  int64_t z = days1970 + 719468;
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   const unsigned doe = static_cast<unsigned>(z - era * 146097);
   const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
@@ -209,6 +211,10 @@ std::string DayText(uint16_t day) {
   std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", static_cast<int>(y), m, d);
   return buf;
 }
+
+}  // namespace
+
+std::string DayText(uint16_t day) { return CivilText(static_cast<int64_t>(day) + 3652); }
 
 std::optional<int64_t> ParseTime(const std::string& text, std::string* err) {
   int y; unsigned m, d;
@@ -242,7 +248,7 @@ std::optional<int64_t> ParseTime(const std::string& text, std::string* err) {
 std::string TimeText(int64_t seconds) {
   int64_t days = seconds / 86400;
   int64_t rest = seconds % 86400;
-  std::string date = DayText(static_cast<uint16_t>(days - 3652));
+  std::string date = CivilText(days);
   char buf[80];
   std::snprintf(buf, sizeof buf, "%sT%02d:%02d:%02d", date.c_str(), static_cast<int>(rest / 3600),
                 static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));

@@ -1,0 +1,110 @@
+// Tests of the real backend: a printed result page and a printed 50 km
+// list become PDF files in the file printer's folder whose text pdftotext
+// reads back. Skipped when pdftotext is not installed.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/preview.h"
+#include "app/resource.h"
+#include "app/zolmadlg.h"
+#include "platform/print/printdev.h"
+#include "platform/print/printtest.h"
+#include "platform/ui/scripthost.h"
+
+namespace {
+
+bool haveTool(const char* tool) {
+  std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
+  return std::system(cmd.c_str()) == 0;
+}
+
+std::string run(const std::string& cmd) {
+  std::string out;
+  std::FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+class PrintPdfTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!haveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    ZolmaRegisterResources();
+    PrTestUninstall();  // the real backend
+    char tmpl[] = "/tmp/zolma-druck-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    folder_ = tmpl;
+    PrSettings s;
+    s.useSystemQueue = false;  // never print on a real queue from a test
+    s.fileFolder = folder_ + "/ausgabe";
+    PrSetSettings(s);
+  }
+  void TearDown() override {
+    PrSetSettings(PrSettings());
+    std::error_code ec;
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+  }
+  std::string text(const std::string& pdf) { return run("pdftotext -layout '" + pdf + "' -"); }
+  std::string folder_;
+};
+
+TEST_F(PrintPdfTest, ResultPageBecomesAPdfWithItsTexts) {
+  ScriptHost host;
+  CZOLMADlg dlg;
+  host.check([](CDialog& d) {
+        d.control(IDC_VON)->text = "Hamburg Hbf";
+        d.control(IDC_NACH)->text = "M\xFCnchen Hbf";
+        d.control(IDC_U1)->text = "W\xFCrzburg Hbf";
+        d.control(IDC_WEGETEXT1)->text = "Hamburg*W\xFCrzburg*M\xFCnchen";
+        d.control(IDC_ENTFERNUNG)->text = "776 km";
+        d.control(IDC_DRUCKEN)->enabled = true;
+      })
+      .click(IDC_DRUCKEN)
+      .close();
+  dlg.DoModal();
+  EXPECT_TRUE(host.boxes().empty());
+  std::string pdf = PrLastFileWritten();
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_EQ(std::filesystem::path(pdf).parent_path(), std::filesystem::path(folder_ + "/ausgabe"));
+  std::string t = text(pdf);
+  for (const char* s : {"Ergebnis der Entfernungsberechnung:", "Von:", "Hamburg Hbf", "Nach:", "München Hbf",
+                        "Über 1:", "Würzburg Hbf", "Wegetext:", "Hamburg*Würzburg*München", "Entfernung:", "776 km",
+                        "Berechnung vom", "Daten vom"})
+    EXPECT_NE(t.find(s), std::string::npos) << s << " not in:\n" << t;
+  if (haveTool("pdffonts")) {
+    std::string fonts = run("pdffonts '" + pdf + "'");
+    EXPECT_NE(fonts.find("LiberationMono-Bold"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("LiberationSans"), std::string::npos) << fonts;
+  }
+}
+
+TEST_F(PrintPdfTest, FortyThreeRowListBecomesTwoPages) {
+  ScriptHost host;
+  char abgang[21] = "Hamburg";
+  CPreviewDialog preview("50km Liste Vorschau f\xFCr Hamburg", abgang, 21, 4711, nullptr);
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 43; ++i) rows.push_back({"Ziel " + std::to_string(100 + i), std::to_string(i % 50)});
+  host.check([rows](CDialog& d) { d.control(IDC_LISTE)->rows = rows; }).click(IDOK);
+  EXPECT_EQ(preview.DoModal(), IDOK);
+  std::string t = text(PrLastFileWritten());
+  EXPECT_NE(t.find("Liste der von Hamburg innerhalb von 50 km erreichbaren Ziele"), std::string::npos) << t;
+  EXPECT_NE(t.find("Hamburg -> Ziel 100"), std::string::npos);
+  EXPECT_NE(t.find("Hamburg -> Ziel 142"), std::string::npos);
+  EXPECT_NE(t.find("Seite 1 von 2"), std::string::npos);
+  EXPECT_NE(t.find("Seite 2 von 2"), std::string::npos);
+  // Pages are separated by form feeds.
+  size_t pages = 0;
+  for (char c : t) pages += c == '\f';
+  EXPECT_EQ(pages, 2u);
+}
+
+}  // namespace
