@@ -3,7 +3,7 @@
 # any of them is missing. Safe to run again.
 set -euo pipefail
 pkgs=(build-essential cmake googletest libgtest-dev libbenchmark-dev
-      libncurses-dev libcairo2-dev libfontconfig1-dev libcups2-dev
+      libncurses-dev libcairo2-dev libfontconfig1-dev libfreetype-dev libcups2-dev
       fonts-liberation2 poppler-utils tmux)
 missing=()
 for p in "${pkgs[@]}"; do

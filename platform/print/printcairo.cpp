@@ -60,12 +60,12 @@ const char* genericFace(DWORD pitchAndFamily) {
 }
 
 // Matches a family with weight and slant; the caller destroys the result.
-FcPattern* match(const std::string& family, const PrFontSpec& spec) {
+FcPattern* match(const std::string& family, const PrFontDesc& desc) {
   FcPattern* pat = FcPatternCreate();
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  int weight = spec.weight > 0 ? spec.weight : FW_NORMAL;
+  int weight = desc.weight > 0 ? desc.weight : FW_NORMAL;
   FcPatternAddInteger(pat, FC_WEIGHT, FcWeightFromOpenType(weight));
-  FcPatternAddInteger(pat, FC_SLANT, spec.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddInteger(pat, FC_SLANT, desc.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcConfigSubstitute(nullptr, pat, FcMatchPattern);
   FcDefaultSubstitute(pat);
   FcResult result;
@@ -88,6 +88,10 @@ class CairoBackend : public PrBackend {
       if (f.probe) cairo_scaled_font_destroy(f.probe);
       if (f.face) cairo_font_face_destroy(f.face);
     }
+    // Let go of the font caches of cairo and fontconfig, so that a leak
+    // checker sees nothing left; the next backend starts them again.
+    cairo_debug_reset_static_data();
+    FcFini();
   }
   CairoBackend(const CairoBackend&) = delete;
   CairoBackend& operator=(const CairoBackend&) = delete;
@@ -127,9 +131,9 @@ class CairoBackend : public PrBackend {
     return kPrFilePrinterName;
   }
 
-  PrFaceMetrics metrics(const PrFontSpec& font) override { return resolve(font).metrics; }
+  PrFaceMetrics metrics(const PrFontDesc& font) override { return resolve(font).metrics; }
 
-  double advance(const PrFontSpec& font, const std::string& text) override {
+  double advance(const PrFontDesc& font, const std::string& text) override {
     Face& f = resolve(font);
     if (!f.probe) return static_cast<double>(text.size()) * f.metrics.aveWidth;
     std::string utf8 = Cp1252ToUtf8(text);
@@ -155,17 +159,17 @@ class CairoBackend : public PrBackend {
     return name;
   }
 
-  Face& resolve(const PrFontSpec& spec) {
-    std::string key = spec.face + "|" + std::to_string(spec.weight) + "|" + (spec.italic ? "i" : "r") + "|" +
-                      std::to_string(spec.pitchAndFamily);
+  Face& resolve(const PrFontDesc& desc) {
+    std::string key = desc.face + "|" + std::to_string(desc.weight) + "|" + (desc.italic ? "i" : "r") + "|" +
+                      std::to_string(desc.pitchAndFamily);
     auto it = faces_.find(key);
     if (it != faces_.end()) return it->second;
     Face& f = faces_[key];
-    std::string family = spec.face.empty() ? genericFace(spec.pitchAndFamily) : spec.face;
-    FcPattern* found = match(family, spec);
-    DWORD pitch = spec.pitchAndFamily & 0x3;
+    std::string family = desc.face.empty() ? genericFace(desc.pitchAndFamily) : desc.face;
+    FcPattern* found = match(family, desc);
+    DWORD pitch = desc.pitchAndFamily & 0x3;
     if (found && ((pitch == VARIABLE_PITCH && isFixed(found)) || (pitch == FIXED_PITCH && !isFixed(found)))) {
-      FcPattern* other = match(genericFace(spec.pitchAndFamily), spec);
+      FcPattern* other = match(genericFace(desc.pitchAndFamily), desc);
       if (other) {
         FcPatternDestroy(found);
         found = other;

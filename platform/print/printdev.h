@@ -31,7 +31,7 @@ struct PrPrinterInfo {
 };
 
 // A font as the program created it.
-struct PrFontSpec {
+struct PrFontDesc {
   int height = 0;  // as passed to CreateFontA
   int weight = FW_NORMAL;
   bool italic = false;
@@ -59,7 +59,7 @@ struct PrBitmapData {
 };
 
 struct PrTextOp {
-  PrFontSpec font;
+  PrFontDesc font;
   std::string resolvedFamily;
   int x = 0, y = 0;            // logical top left as passed
   double dx = 0, dy = 0;       // device top left
@@ -102,9 +102,9 @@ class PrBackend {
   virtual std::vector<PrPrinterInfo> printers() = 0;
   // The default printer's name, "" when there is none.
   virtual std::string defaultPrinter() = 0;
-  virtual PrFaceMetrics metrics(const PrFontSpec& font) = 0;
+  virtual PrFaceMetrics metrics(const PrFontDesc& font) = 0;
   // The advance width of a text (code page 1252) in ems.
-  virtual double advance(const PrFontSpec& font, const std::string& text) = 0;
+  virtual double advance(const PrFontDesc& font, const std::string& text) = 0;
   // Hands a finished document on; false with *error set when that fails.
   virtual bool submit(const PrDocument& doc, DWORD* error) = 0;
 };

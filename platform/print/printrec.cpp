@@ -18,7 +18,7 @@ class RecordingBackend : public PrBackend {
   std::vector<PrPrinterInfo> printers() override { return config_.printers; }
   std::string defaultPrinter() override { return config_.defaultPrinter; }
 
-  PrFaceMetrics metrics(const PrFontSpec& font) override {
+  PrFaceMetrics metrics(const PrFontDesc& font) override {
     PrFaceMetrics m;
     m.ascent = config_.ascent;
     m.descent = config_.descent;
@@ -29,7 +29,7 @@ class RecordingBackend : public PrBackend {
     return m;
   }
 
-  double advance(const PrFontSpec& font, const std::string& text) override {
+  double advance(const PrFontDesc& font, const std::string& text) override {
     return static_cast<double>(text.size()) * metrics(font).aveWidth;
   }
 

@@ -31,7 +31,7 @@ struct PrPrinter {
 struct PrGdiObject {
   enum class Kind { Font, Bitmap } kind;
   bool stock = false;
-  PrFontSpec font;
+  PrFontDesc font;
   std::shared_ptr<const PrBitmapData> bitmap;
 };
 
@@ -56,10 +56,10 @@ struct PrDc {
 
 namespace {
 
-PrGdiObject g_stockFont{PrGdiObject::Kind::Font, true, PrFontSpec{0, FW_NORMAL, false, false, false, ANSI_CHARSET,
+PrGdiObject g_stockFont{PrGdiObject::Kind::Font, true, PrFontDesc{0, FW_NORMAL, false, false, false, ANSI_CHARSET,
                                                                   FIXED_PITCH | FF_MODERN, "Courier New"},
                         nullptr};
-PrGdiObject g_stockBitmap{PrGdiObject::Kind::Bitmap, true, PrFontSpec{},
+PrGdiObject g_stockBitmap{PrGdiObject::Kind::Bitmap, true, PrFontDesc{},
                           std::make_shared<PrBitmapData>(PrBitmapData{1, 1, {0xFFFFFF}})};
 PrModule g_module{0};
 
@@ -904,7 +904,7 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
     return done("CreateFontA", args, static_cast<HFONT>(nullptr));
   }
   auto* f = new PrGdiObject{PrGdiObject::Kind::Font, false,
-                            PrFontSpec{height, weight, italic != 0, underline != 0, strikeOut != 0, charSet,
+                            PrFontDesc{height, weight, italic != 0, underline != 0, strikeOut != 0, charSet,
                                        pitchAndFamily, face ? face : ""},
                             nullptr};
   g_objects.insert(f);
@@ -1102,7 +1102,7 @@ HBITMAP LoadBitmapA(HINSTANCE module, LPCSTR name) {
     fail(ERROR_RESOURCE_NAME_NOT_FOUND);
     return done("LoadBitmapA", args, static_cast<HBITMAP>(nullptr));
   }
-  auto* b = new PrGdiObject{PrGdiObject::Kind::Bitmap, false, PrFontSpec{}, it->second};
+  auto* b = new PrGdiObject{PrGdiObject::Kind::Bitmap, false, PrFontDesc{}, it->second};
   g_objects.insert(b);
   return done("LoadBitmapA", args, b, addLive(b, "bitmap"));
 }

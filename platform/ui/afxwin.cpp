@@ -45,16 +45,38 @@ bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 
 unsigned char upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
 
-// Case-insensitive order of list entries (ASCII letters folded).
+// The sort key of one code page 1252 character for sorted lists: letters
+// compare without regard to case, and the accented letters of the code page
+// sort with their base letter (ä with a, ö with o, ü with u; ß as s), the
+// way a reader of a German list expects. Ties are broken by the bytes.
+unsigned char sortBase(unsigned char c) {
+  static const char kBase[64 + 1] =
+      "AAAAAAACEEEEIIII"   // 0xC0 - 0xCF
+      "DNOOOOO*OUUUUYTS"   // 0xD0 - 0xDF
+      "AAAAAAACEEEEIIII"   // 0xE0 - 0xEF
+      "DNOOOOO/OUUUUYTY";  // 0xF0 - 0xFF
+  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
+  if (c >= 0xC0) {
+    char b = kBase[c - 0xC0];
+    if (b != '*' && b != '/') return static_cast<unsigned char>(b);
+  }
+  return c;
+}
+
 int compareNoCase(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = sortBase(static_cast<unsigned char>(a[i]));
+    unsigned char y = sortBase(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
   for (size_t i = 0; i < n; ++i) {
     unsigned char x = upper(static_cast<unsigned char>(a[i]));
     unsigned char y = upper(static_cast<unsigned char>(b[i]));
     if (x != y) return x < y ? -1 : 1;
   }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
+  return 0;
 }
 
 bool isTabStop(const ControlState& c) {
@@ -855,8 +877,8 @@ void CDialog::Char(unsigned char ch, unsigned mods) {
   e.ReplaceSel(s);
 }
 
-void CDialog::AccessKey(char letter) {
-  ModScope scope(MOD_ALT_KEY);
+void CDialog::AccessKey(char letter, unsigned mods) {
+  ModScope scope(mods | MOD_ALT_KEY);
   char want = static_cast<char>(upper(static_cast<unsigned char>(letter)));
   for (size_t i = 0; i < controls_.size(); ++i) {
     const ControlState& c = controls_[i];

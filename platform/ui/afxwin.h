@@ -350,7 +350,7 @@ class CDialog : public CWnd {
   // Each sets the event's modifier state (GetKeyState) while it runs.
   void KeyDown(int vk, unsigned mods = 0);
   void Char(unsigned char ch, unsigned mods = 0);  // typed character, cp1252
-  void AccessKey(char letter);                    // Alt + letter
+  void AccessKey(char letter, unsigned mods = 0);  // Alt + letter (+ mods)
   void Click(int id, unsigned mods = 0);          // mouse click on a control
   void SelectListItem(int id, int index);         // user selection in a list box
   void CancelListSelection(int id);

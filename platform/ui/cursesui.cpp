@@ -381,7 +381,7 @@ void systemMenu(CDialog& d) {
 void handleKey(CDialog& d, const Key& k, unsigned mods) {
   ControlState* f = d.focused();
   if (k.alt) {
-    d.AccessKey(static_cast<char>(k.code));
+    d.AccessKey(static_cast<char>(k.code), mods);
     return;
   }
   if (k.isKey) {

@@ -77,8 +77,8 @@ ScriptHost& ScriptHost::cancelSelection(int id) {
   return push({Kind::Act, "cancel selection " + std::to_string(id), [id](CDialog& d) { d.CancelListSelection(id); }});
 }
 
-ScriptHost& ScriptHost::access(char letter) {
-  return push({Kind::Act, std::string("Alt+") + letter, [letter](CDialog& d) { d.AccessKey(letter); }});
+ScriptHost& ScriptHost::access(char letter, unsigned mods) {
+  return push({Kind::Act, std::string("Alt+") + letter, [letter, mods](CDialog& d) { d.AccessKey(letter, mods); }});
 }
 
 ScriptHost& ScriptHost::sysCommand(UINT id) {

@@ -35,7 +35,7 @@ class ScriptHost : public UiHost {
   ScriptHost& focus(int id);
   ScriptHost& select(int id, int index);               // user selects list entry
   ScriptHost& cancelSelection(int id);
-  ScriptHost& access(char letter);                     // Alt + letter
+  ScriptHost& access(char letter, unsigned mods = 0);  // Alt + letter
   ScriptHost& sysCommand(UINT id);
   ScriptHost& close();                                 // the close box
   // Checks that the dialog on top runs the template, then goes on.

@@ -2,6 +2,8 @@
 // data-file writer into a private working directory (the loader opens the
 // files from the current directory), the logical names of the engine's
 // twelve tables, and a request record filled as the main dialog fills it.
+// The shared pieces come from tests/common/testnetz.h; this layer keeps the
+// network, its day, its flag letters and the current-directory file names.
 //
 // The network ("Netz"), day kTag:
 //
@@ -44,6 +46,7 @@
 #include "engine/eb.h"
 #include "support/msg.h"
 #include "support/utname.h"
+#include "tests/common/testnetz.h"
 #include "tools/dmwriter/dmwriter.h"
 
 namespace enginetest {
@@ -51,15 +54,13 @@ namespace enginetest {
 inline constexpr UtDayNumber kTag = 16000;
 
 // Creates (once per process) a temporary directory and makes it the
-// current directory; it is removed at exit.
+// current directory; it is removed at exit. The files are written and
+// registered under names relative to it.
 inline void DatenVerzeichnis() {
-  static std::string dir;
+  static std::filesystem::path dir;
   if (dir.empty()) {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "engine-XXXXXX").string();
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    ASSERT_NE(mkdtemp(buf.data()), nullptr);
-    dir = buf.data();
+    dir = testnetz::neuesVerzeichnis(std::filesystem::temp_directory_path() / "engine-XXXXXX");
+    ASSERT_FALSE(dir.empty());
     std::atexit([] {
       std::error_code ec;
       std::filesystem::remove_all(dir, ec);
@@ -68,45 +69,26 @@ inline void DatenVerzeichnis() {
   std::filesystem::current_path(dir);
 }
 
-// Flag letters: index 5 station kind, 8 and 9 'N', 11 km-part letter.
+// Flag letters: index 5 station kind, 8 and 9 'N', 11 km-part letter, the
+// rest 'N'.
 inline std::string Buchstaben(char art, char kmTeil = 'A') {
-  std::string s(14, 'N');
-  s[5] = art;
-  s[11] = kmTeil;
-  return s;
+  return testnetz::kennbuchstaben('N', art, kmTeil);
 }
 
+// A station with second name "<name> Kurz" and flag characters "NJN".
 inline dmw::EbhfRecord Bahnhof(std::uint32_t nr, const std::string& name, char art,
                                std::uint16_t gebiet, char kmTeil = 'A') {
-  dmw::EbhfRecord r;
-  r.station_number = nr;
-  r.station_name = name;
-  r.second_name = name + " Kurz";
-  r.tariff_area = gebiet;
-  r.flag_chars = "NJN";
-  r.flag_letters = Buchstaben(art, kmTeil);
-  return r;
+  return testnetz::bahnhof(nr, name, name + " Kurz", gebiet, "NJN", Buchstaben(art, kmTeil));
 }
 
 inline dmw::StenPair Sten(std::uint32_t a, std::uint32_t b, std::uint16_t km1, char f1, char f2,
                           char f3, std::uint16_t km2 = 0) {
-  dmw::StenPair p;
-  p.station_a = a;
-  p.station_b = b;
-  p.km_part1 = km1;
-  p.km_part2 = km2;
-  p.flags = dmw::stenFlags(f1, f2, f3);
-  return p;
+  return testnetz::stenPaar(a, b, km1, km2, dmw::stenFlags(f1, f2, f3));
 }
 
 inline dmw::GrenPair Gren(std::uint32_t a, std::uint32_t b, std::uint16_t km1,
                           std::uint16_t km2 = 0) {
-  dmw::GrenPair p;
-  p.station_a = a;
-  p.station_b = b;
-  p.km_part1 = km1;
-  p.km_part2 = km2;
-  return p;
+  return testnetz::grenPaar(a, b, km1, km2);
 }
 
 // The fixture network as records, so that a test can change a part before
@@ -167,36 +149,14 @@ struct Netz {
   }
 
   static void Datei(const dmw::DataFile& f, const char* code, const char* phys) {
-    f.write(phys);
-    ASSERT_EQ(UtSetName(code, phys), 0);
+    ASSERT_EQ(testnetz::dateiSchreiben(f, code, phys), 0);
   }
 };
 
-// A type '1' request as the main dialog sends it.
+// A type '1' request as the main dialog sends it, for day kTag.
 inline EbAnfrage DialogAnfrage(std::int32_t von, std::int32_t nach, std::int32_t via1 = 0,
                                std::int32_t via2 = 0) {
-  EbAnfrage a;
-  std::memset(&a, 0, sizeof a);
-  std::memcpy(a.itId, "XXXXXX", 6);
-  a.anfrageTyp = '1';
-  a.textBreite = 100;
-  a.textFlag = '1';
-  a.fahrtCode = '1';
-  a.zweiWege = 'N';
-  a.datum = kTag;
-  a.hin.optionFlag = 'N';
-  a.hin.ibv = von;
-  a.hin.ibn = nach;
-  a.hin.relSchluessel1 = 1;
-  a.hin.bpVor = via1;
-  a.hin.bpNach = via2;
-  a.hin.reserviert2 = 'K';
-  a.rueck.relSchluessel1 = 1;
-  a.rueck.reserviert2 = ' ';
-  a.optionen[0] = 'N';
-  a.optionen[1] = 'N';
-  a.festeFolge = 1;
-  return a;
+  return testnetz::dialogAnfrage(von, nach, via1, via2, kTag);
 }
 
 // The fixed-width text as a string.
@@ -210,10 +170,10 @@ inline std::uint32_t Summe(const EbWeg& w) { return w.kmWzVxt + w.kmDrVxt + w.km
 // "S11-100 G100-300 S300-21".
 inline std::string Abschnitte(const EbAbschnitt* e) {
   std::string s;
-  for (int i = 0; i < EB_MAX_ABSCHNITTE && e[i].art != 0; ++i) {
+  for (const EbAbschnitt& x : testnetz::bisEndmarke(e)) {
     if (!s.empty()) s += ' ';
-    s += e[i].art;
-    s += std::to_string(e[i].von) + "-" + std::to_string(e[i].nach);
+    s += x.art;
+    s += std::to_string(x.von) + "-" + std::to_string(x.nach);
   }
   return s;
 }

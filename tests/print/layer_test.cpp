@@ -231,13 +231,13 @@ TEST(PrintRealBackendTest, CourierNewResolvesToAMetricCompatibleFace) {
   if (std::system("fc-list 2>/dev/null | grep -q 'Liberation Mono'") != 0)
     GTEST_SKIP() << "the Liberation fonts are not installed";
   PrTestUninstall();
-  PrFontSpec bold{-240, FW_BOLD, false, false, false, ANSI_CHARSET, FIXED_PITCH | FF_MODERN, "Courier New"};
+  PrFontDesc bold{-240, FW_BOLD, false, false, false, ANSI_CHARSET, FIXED_PITCH | FF_MODERN, "Courier New"};
   PrFaceMetrics m = PrCurrentBackend().metrics(bold);
   EXPECT_EQ(m.resolvedFamily, "Liberation Mono");
   EXPECT_TRUE(m.fixedPitch);
   EXPECT_NEAR(m.aveWidth, 0.6, 0.01);  // Courier New's letters are 0.6 em
   EXPECT_NEAR(PrCurrentBackend().advance(bold, "abcdefghij"), 6.0, 0.05);
-  PrFontSpec normal = bold;
+  PrFontDesc normal = bold;
   normal.weight = FW_NORMAL;
   normal.pitchAndFamily = VARIABLE_PITCH | FF_SWISS;
   PrFaceMetrics n = PrCurrentBackend().metrics(normal);

@@ -118,6 +118,25 @@ TEST_F(UiTest, SortedListSelectionAndTabOrder) {
       .check([](CDialog& d) { EXPECT_EQ(d.focusId(), kEdit); })
       .access('l')
       .check([&](CDialog&) { EXPECT_EQ(dlg.goCount, 1); })
+      .access('l', MOD_CONTROL_KEY)  // a modifier held with Alt reaches the handler
+      .check([&](CDialog&) {
+        EXPECT_EQ(dlg.goCount, 2);
+        EXPECT_TRUE(dlg.ctrlAtGo);
+      })
+      .close();
+  dlg.DoModal();
+}
+
+TEST_F(UiTest, SortedListsPutUmlautsWithTheirBaseLetter) {
+  ScriptHost host;
+  TestDlg dlg;
+  host.check([&](CDialog& d) {
+        for (const char* s : {"Buttenheim", "B\xFC" "chenbach", "Bamberg", "\xC4" "rzen", "Zirndorf", "bad"})
+          dlg.list.AddString(s);
+        const std::vector<std::string> want = {"\xC4" "rzen", "bad", "Bamberg", "B\xFC" "chenbach", "Buttenheim",
+                                               "Zirndorf"};
+        EXPECT_EQ(d.control(kList)->items, want);
+      })
       .close();
   dlg.DoModal();
 }

@@ -1,7 +1,9 @@
 // Test support for the route-variant search: a small network with EBGG
 // profiles, EBGB point mappings and FBRR relations written with the
 // data-file writer, the engine brought up over it, a message catcher for
-// the warnings, and helpers that read the search's result lists.
+// the warnings, and helpers that read the search's result lists. The
+// shared pieces come from tests/common/testnetz.h; this layer keeps the
+// network, its day, the search day set after start-up and the catcher.
 #ifndef ZOLMA_TESTS_VARIANTEN_VAR_NETZ_H
 #define ZOLMA_TESTS_VARIANTEN_VAR_NETZ_H
 
@@ -23,6 +25,7 @@
 #include "engine/ebvar.h"
 #include "support/msg.h"
 #include "support/utname.h"
+#include "tests/common/testnetz.h"
 #include "tools/dmwriter/dmwriter.h"
 
 namespace vartest {
@@ -38,22 +41,14 @@ struct Netz {
   std::vector<dmw::EbgbRecord> ebgb;
   std::vector<dmw::FbrrRecord> fbrr;
 
-  // An ordinary station of tariff area 1.
+  // An ordinary station (kind 'B') of tariff area 1.
   void station(std::uint32_t nr) {
-    dmw::EbhfRecord r;
-    r.station_number = nr;
-    r.station_name = "Bf " + std::to_string(nr);
-    r.second_name = "B" + std::to_string(nr);
-    r.tariff_area = 1;
-    r.flag_chars = "NJN";
-    r.flag_letters = std::string(14, 'N');
-    r.flag_letters[5] = 'B';
-    r.flag_letters[11] = 'A';
-    bhf.push_back(r);
+    bhf.push_back(testnetz::bahnhof(nr, "Bf " + std::to_string(nr), "B" + std::to_string(nr), 1,
+                                    "NJN", testnetz::kennbuchstaben('N', 'B', 'A')));
   }
   // A line whose direct kilometres stand (second STEN letter 'J').
   void linie(std::uint32_t a, std::uint32_t b, std::uint16_t km) {
-    sten.push_back({a, b, 0, false, km, 0, dmw::stenFlags('N', 'J', 'N')});
+    sten.push_back(testnetz::stenPaar(a, b, km, 0, dmw::stenFlags('N', 'J', 'N')));
   }
   // A profile entry (key1 profile, key2 entry).
   void profil(std::uint16_t key1, std::uint16_t key2, std::uint16_t rang,
@@ -87,16 +82,13 @@ struct Dateien {
   bool ebgg = true, ebgb = true, fbrr = true;
 };
 
-// Writes a network, registers every engine table name and brings the
-// engine up over it; the destructor ends the engine and removes it all.
-class Umgebung {
+// Writes a network into a private directory under /tmp (GREN and TDRG
+// empty), registers every engine table name and brings the engine up over
+// it, then sets the search day to kTag; the destructor ends the engine and
+// removes it all.
+class Umgebung : public testnetz::Umgebung {
  public:
-  explicit Umgebung(const Netz& n, Dateien d = {}) {
-    char muster[] = "/tmp/varianten_XXXXXX";
-    char* p = mkdtemp(muster);
-    if (p == nullptr) throw std::runtime_error("mkdtemp");
-    dir_ = p;
-    for (const char* c : alle()) UtSetName(c, kDbNoFileName);
+  explicit Umgebung(const Netz& n, Dateien d = {}) : testnetz::Umgebung("/tmp/varianten_XXXXXX") {
     datei("EBHF", dmw::ebhfFile(n.bhf));
     datei("STEN", dmw::stenFile(n.sten));
     datei("GREN", dmw::grenFile({}, {}));
@@ -104,42 +96,16 @@ class Umgebung {
     if (d.fbrr) datei("FBRR", dmw::fbrrFile(n.fbrr));
     if (d.ebgg) datei("EBGG", dmw::ebggFile(n.ebgg));
     if (d.ebgb) datei("EBGB", dmw::ebgbFile(n.ebgb));
-    initCode = EbGfInitEntfernungsBerechnung();
+    hochfahren();
     EbSucheTag = kTag;
   }
-  ~Umgebung() {
-    EbGfEndeEntfernungsBerechnung();
-    for (const char* c : alle()) UtRemoveName(kUtRegisterGroup, c);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  Umgebung(const Umgebung&) = delete;
-  Umgebung& operator=(const Umgebung&) = delete;
-
-  int initCode = -1;
-
- private:
-  static std::vector<const char*> alle() {
-    return {"EBGG", "EBGB", "EBHF", "TDRG", "FBRR", "GREN",
-            "STEN", "RBGT", "NESR", "NGAT", "LOST", "FBRW"};
-  }
-  void datei(const char* code, const dmw::DataFile& f) {
-    std::filesystem::path pfad = dir_ / (std::string("DM") + code);
-    f.write(pfad);
-    UtSetName(code, pfad.c_str());
-  }
-  std::filesystem::path dir_;
 };
 
 // ---- messages --------------------------------------------------------------
 
 // One message written to the message file: its number and its numeric and
 // text parameters in order.
-struct Meldung {
-  int nummer = 0;
-  std::vector<std::int64_t> zahlen;
-  std::vector<std::string> texte;
-};
+using testnetz::Meldung;
 
 inline std::vector<Meldung>& gesendet() {
   static std::vector<Meldung> v;
@@ -147,18 +113,7 @@ inline std::vector<Meldung>& gesendet() {
 }
 
 inline void mitschreiben(const Meldungskontext* m) {
-  Meldung x;
-  x.nummer = m->Meldungsnummer;
-  int n = m->paramCount < kMsgMaxParams ? m->paramCount : kMsgMaxParams;
-  for (int i = 0; i < n; ++i) {
-    const MsgParamDesc& d = m->params[i];
-    if (d.offset < 0) continue;
-    if (d.type == 'l') x.zahlen.push_back(MsgDataI32(m, d.offset));
-    if (d.type == 'd') x.zahlen.push_back(MsgDataI16(m, d.offset));
-    if (d.type == 's')
-      x.texte.emplace_back(reinterpret_cast<const char*>(m->data + d.offset), d.length);
-  }
-  gesendet().push_back(x);
+  gesendet().push_back(testnetz::meldungLesen(m));
 }
 
 // Catches what goes to the message file while it lives.
@@ -178,15 +133,13 @@ class Mithoerer {
 
 // ---- running engine code inside a trap frame -----------------------------
 
+// Returns the raise code (0 = none) and, when the raise left a message,
+// stores its number in *nummer.
 template <class F>
 int fangen(F&& fn, int* nummer = nullptr) {
-  MsgTrapFrame frame;
-  int code = MsgTry(frame, std::forward<F>(fn));
-  if (code != 0) {
-    if (nummer != nullptr && frame.received != nullptr) *nummer = frame.received->Meldungsnummer;
-    MsgFree(frame.received);
-  }
-  return code;
+  const testnetz::Ausgang a = testnetz::fangen(std::forward<F>(fn));
+  if (nummer != nullptr && a.gemeldet) *nummer = a.nummer;
+  return a.code;
 }
 
 // ---- route points and result lists -----------------------------------------

@@ -17,23 +17,7 @@ namespace {
 // A type '1' request as the dialog fills it, but without a fixed point
 // sequence.
 EbAnfrage anfrage(std::int32_t von, std::int32_t nach, std::int32_t festeFolge = 0) {
-  EbAnfrage a;
-  std::memset(&a, 0, sizeof a);
-  std::memcpy(a.itId, "XXXXXX", 6);
-  a.anfrageTyp = '1';
-  a.textBreite = 100;
-  a.textFlag = '1';
-  a.fahrtCode = '1';
-  a.zweiWege = 'N';
-  a.datum = kTag;
-  a.hin.optionFlag = 'N';
-  a.hin.ibv = von;
-  a.hin.ibn = nach;
-  a.hin.relSchluessel1 = 1;
-  a.hin.reserviert2 = 'K';
-  a.rueck.relSchluessel1 = 1;
-  a.rueck.reserviert2 = ' ';
-  a.optionen[0] = a.optionen[1] = 'N';
+  EbAnfrage a = testnetz::dialogAnfrage(von, nach, 0, 0, kTag);
   a.profilKey = 0;
   a.festeFolge = festeFolge;
   return a;

@@ -1,6 +1,8 @@
 // Test support for the route text: a small network written with the
 // data-file writer, the engine brought up over it, chains built through
-// the engine's own chain operations, and a catcher for raises.
+// the engine's own chain operations, and a catcher for raises. The shared
+// pieces come from tests/common/testnetz.h; this layer keeps the network,
+// its day and the chain builder.
 //
 // The network, day kTag:
 //
@@ -37,57 +39,24 @@
 #include "engine/ebwegetext.h"
 #include "support/msg.h"
 #include "support/utname.h"
+#include "tests/common/testnetz.h"
 #include "tools/dmwriter/dmwriter.h"
 
 namespace wt {
 
 inline constexpr UtDayNumber kTag = 15500;
 
-// What a protected call ended with.
-struct Ausgang {
-  int code = 0;       // raise code, 0 = no raise
-  int nummer = 0;     // message number
-  std::string ss;     // subsystem id
-  std::vector<std::int64_t> zahlen;
-  std::vector<std::string> texte;
-};
+// What a protected call ended with, and fn run inside a trap frame.
+using testnetz::Ausgang;
+using testnetz::fangen;
 
-template <class F>
-Ausgang fangen(F&& fn) {
-  MsgTrapFrame frame;
-  Ausgang a;
-  a.code = MsgTry(frame, std::forward<F>(fn));
-  if (a.code != 0 && frame.received != nullptr) {
-    const Meldungskontext* m = frame.received;
-    a.nummer = m->Meldungsnummer;
-    a.ss.assign(m->SS_id, 2);
-    int n = m->paramCount < kMsgMaxParams ? m->paramCount : kMsgMaxParams;
-    for (int i = 0; i < n; ++i) {
-      const MsgParamDesc& d = m->params[i];
-      if (d.offset < 0) continue;
-      if (d.type == 'd') a.zahlen.push_back(MsgDataI16(m, d.offset));
-      if (d.type == 'l') a.zahlen.push_back(MsgDataI32(m, d.offset));
-      if (d.type == 's')
-        a.texte.emplace_back(reinterpret_cast<const char*>(m->data + d.offset), d.length);
-    }
-  }
-  if (a.code != 0) MsgFree(frame.received);
-  return a;
-}
-
+// A station with flag characters "NJN" and flag letters 'N' but for the
+// kind and kilometre-part letter 'A'.
 inline dmw::EbhfRecord bahnhof(std::uint32_t nr, const std::string& name,
                                const std::string& name2, std::uint16_t gebiet = 0,
                                char art = 'B') {
-  dmw::EbhfRecord r;
-  r.station_number = nr;
-  r.station_name = name;
-  r.second_name = name2;
-  r.tariff_area = gebiet;
-  r.flag_chars = "NJN";
-  r.flag_letters = std::string(14, 'N');
-  r.flag_letters[5] = art;
-  r.flag_letters[11] = 'A';
-  return r;
+  return testnetz::bahnhof(nr, name, name2, gebiet, "NJN",
+                           testnetz::kennbuchstaben('N', art, 'A'));
 }
 
 // The network as records; a test may add to them before the environment
@@ -134,45 +103,22 @@ struct Netz {
   }
 };
 
-inline const char* const kAlleTabellen[] = {"EBGG", "EBGB", "EBHF", "TDRG", "FBRR", "GREN",
-                                            "STEN", "RBGT", "NESR", "NGAT", "LOST", "FBRW"};
+using testnetz::kAlleTabellen;
 
-// Writes the network into a private directory, registers every engine
-// table and brings the engine up; the destructor ends it all again.
-class Umgebung {
+// Writes the network into a private directory under /tmp, registers every
+// engine table (FBRW only when the test gave relation points) and brings
+// the engine up; the destructor ends it all again.
+class Umgebung : public testnetz::Umgebung {
  public:
-  explicit Umgebung(const Netz& n = Netz()) {
-    char muster[] = "/tmp/wegetext_XXXXXX";
-    char* p = mkdtemp(muster);
-    if (p == nullptr) throw std::runtime_error("mkdtemp");
-    dir_ = p;
-    for (const char* c : kAlleTabellen) UtSetName(c, kDbNoFileName);
+  explicit Umgebung(const Netz& n = Netz()) : testnetz::Umgebung("/tmp/wegetext_XXXXXX") {
     datei("EBHF", dmw::ebhfFile(n.bhf));
     datei("RBGT", dmw::rbgtFile(n.rbgt));
     if (!n.fbrw.empty()) datei("FBRW", dmw::fbrwFile(n.fbrw));
     datei("STEN", dmw::stenFile(n.sten));
     datei("GREN", dmw::grenFile(n.knoten, n.gren));
     datei("TDRG", dmw::tdrgFile(n.tdrg));
-    initCode = EbGfInitEntfernungsBerechnung();
+    hochfahren();
   }
-  ~Umgebung() {
-    EbGfEndeEntfernungsBerechnung();
-    for (const char* c : kAlleTabellen) UtRemoveName(kUtRegisterGroup, c);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  Umgebung(const Umgebung&) = delete;
-  Umgebung& operator=(const Umgebung&) = delete;
-
-  int initCode = -1;
-
- private:
-  void datei(const char* code, const dmw::DataFile& f) {
-    std::filesystem::path pfad = dir_ / (std::string("DM") + code);
-    f.write(pfad);
-    UtSetName(code, pfad.c_str());
-  }
-  std::filesystem::path dir_;
 };
 
 // One element of a test chain, by meaning. Segments name their stored

@@ -1,0 +1,164 @@
+// Shared test support for the engine's test areas: data directories, the
+// registration of the engine's table names, record builders, the engine
+// brought up over a written network, the dialog request and the reading
+// of raises. See testnetz.h.
+#include "tests/common/testnetz.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <system_error>
+
+namespace testnetz {
+
+const char* const kAlleTabellen[kTabellenAnzahl] = {"EBGG", "EBGB", "EBHF", "TDRG",
+                                                     "FBRR", "GREN", "STEN", "RBGT",
+                                                     "NESR", "NGAT", "LOST", "FBRW"};
+
+std::filesystem::path neuesVerzeichnis(const std::filesystem::path& muster) {
+  std::string s = muster.string();
+  std::vector<char> buf(s.begin(), s.end());
+  buf.push_back('\0');
+  if (mkdtemp(buf.data()) == nullptr) return {};
+  return std::filesystem::path(buf.data());
+}
+
+int dateiSchreiben(const dmw::DataFile& f, const char* code, const std::filesystem::path& pfad) {
+  f.write(pfad);
+  return UtSetName(code, pfad.c_str());
+}
+
+void alleOhneDatei() {
+  for (const char* c : kAlleTabellen) UtSetName(c, kDbNoFileName);
+}
+
+void alleNamenEntfernen() {
+  for (const char* c : kAlleTabellen) UtRemoveName(kUtRegisterGroup, c);
+}
+
+std::string kennbuchstaben(char fuell, char art, char kmTeil) {
+  std::string s(14, fuell);
+  s[5] = art;
+  s[8] = s[9] = 'N';
+  s[11] = kmTeil;
+  return s;
+}
+
+dmw::EbhfRecord bahnhof(std::uint32_t nr, const std::string& name, const std::string& name2,
+                        std::uint16_t gebiet, const std::string& flagZeichen,
+                        const std::string& buchstaben) {
+  dmw::EbhfRecord r;
+  r.station_number = nr;
+  r.station_name = name;
+  r.second_name = name2;
+  r.tariff_area = gebiet;
+  r.flag_chars = flagZeichen;
+  r.flag_letters = buchstaben;
+  return r;
+}
+
+dmw::StenPair stenPaar(std::uint32_t a, std::uint32_t b, std::uint16_t km1, std::uint16_t km2,
+                       std::uint16_t flags, std::uint16_t ab) {
+  dmw::StenPair p;
+  p.station_a = a;
+  p.station_b = b;
+  p.valid_from = ab;
+  p.km_part1 = km1;
+  p.km_part2 = km2;
+  p.flags = flags;
+  return p;
+}
+
+dmw::GrenPair grenPaar(std::uint32_t a, std::uint32_t b, std::uint16_t km1, std::uint16_t km2) {
+  dmw::GrenPair p;
+  p.station_a = a;
+  p.station_b = b;
+  p.km_part1 = km1;
+  p.km_part2 = km2;
+  return p;
+}
+
+Umgebung::Umgebung(const std::filesystem::path& muster) {
+  dir_ = neuesVerzeichnis(muster);
+  if (dir_.empty()) throw std::runtime_error("mkdtemp");
+  alleOhneDatei();
+}
+
+Umgebung::~Umgebung() {
+  EbGfEndeEntfernungsBerechnung();
+  alleNamenEntfernen();
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+}
+
+void Umgebung::datei(const char* code, const dmw::DataFile& f) {
+  dateiSchreiben(f, code, dir_ / (std::string("DM") + code));
+}
+
+void Umgebung::hochfahren() { initCode = EbGfInitEntfernungsBerechnung(); }
+
+EbAnfrage dialogAnfrage(std::int32_t von, std::int32_t nach, std::int32_t via1,
+                        std::int32_t via2, UtDayNumber tag) {
+  EbAnfrage a;
+  std::memset(&a, 0, sizeof a);
+  std::memcpy(a.itId, "XXXXXX", 6);
+  a.anfrageTyp = '1';
+  a.textBreite = 100;
+  a.textFlag = '1';
+  a.fahrtCode = '1';
+  a.zweiWege = 'N';
+  a.datum = tag;
+  a.hin.optionFlag = 'N';
+  a.hin.ibv = von;
+  a.hin.ibn = nach;
+  a.hin.relSchluessel1 = 1;
+  a.hin.bpVor = via1;
+  a.hin.bpNach = via2;
+  a.hin.reserviert2 = 'K';
+  a.rueck.relSchluessel1 = 1;
+  a.rueck.reserviert2 = ' ';
+  a.optionen[0] = a.optionen[1] = 'N';
+  a.festeFolge = 1;
+  return a;
+}
+
+std::vector<EbAbschnitt> bisEndmarke(const EbAbschnitt* liste) {
+  std::vector<EbAbschnitt> v;
+  for (int i = 0; i < EB_MAX_ABSCHNITTE && liste[i].art != 0; ++i) v.push_back(liste[i]);
+  return v;
+}
+
+Meldung meldungLesen(const Meldungskontext* m) {
+  Meldung x;
+  x.nummer = m->Meldungsnummer;
+  x.ss.assign(m->SS_id, 2);
+  const int n = m->paramCount < kMsgMaxParams ? m->paramCount : kMsgMaxParams;
+  for (int i = 0; i < n; ++i) {
+    const MsgParamDesc& d = m->params[i];
+    if (d.offset < 0) continue;
+    if (d.type == 'd') x.zahlen.push_back(MsgDataI16(m, d.offset));
+    if (d.type == 'l') x.zahlen.push_back(MsgDataI32(m, d.offset));
+    if (d.type == 's')
+      x.texte.emplace_back(reinterpret_cast<const char*>(m->data + d.offset), d.length);
+  }
+  return x;
+}
+
+Ausgang auswerten(int code, MsgTrapFrame& frame) {
+  Ausgang a;
+  a.code = code;
+  if (code == 0) return a;
+  if (frame.received != nullptr) {
+    Meldung m = meldungLesen(frame.received);
+    a.nummer = m.nummer;
+    a.ss = std::move(m.ss);
+    a.zahlen = std::move(m.zahlen);
+    a.texte = std::move(m.texte);
+    a.gemeldet = true;
+  }
+  MsgFree(frame.received);
+  frame.received = nullptr;
+  return a;
+}
+
+}  // namespace testnetz
