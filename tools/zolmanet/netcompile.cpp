@@ -615,7 +615,7 @@ class Compiler {
   /* Route texts of the node pairs that have none typed and whose shortest
   ** way passes further node stations: the typed descriptions of the
   ** stretches along the way joined, or, when that is too long or cannot be
-  ** turned round, the names of the node stations passed. A node's name is
+  ** turned round, the names of the node stations passed (as many as fit). A node's name is
   ** the part that typed descriptions give it at their ends, else its
   ** route-text name. */
   void DeriveRouteTexts(const std::vector<uint32_t>& nodes, const std::vector<uint32_t>& pred) {
@@ -670,6 +670,12 @@ class Compiler {
           std::vector<std::string> names;
           for (uint32_t idx : way) names.push_back(labelOf(idx));
           text = JoinParts(names);
+          // A long way names fewer of the nodes it passes: the middle ones
+          // go first, the two ends always stay.
+          while ((text.size() > 40 || !Balanced(text)) && names.size() > 3) {
+            names.erase(names.begin() + static_cast<std::ptrdiff_t>(names.size() / 2));
+            text = JoinParts(names);
+          }
           if (text.size() > 40 || !Balanced(text)) continue;
         }
         RbgtRecord rec;
