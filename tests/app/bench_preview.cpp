@@ -1,0 +1,69 @@
+// Benchmark of the 50 km list as the user meets it: the program runs on a
+// data folder (by default the synthetic network generated with the build),
+// the origin is typed, and "50 km Li&ste" is clicked again and again; each
+// time is measured from the click until the preview shows its finished
+// list. Prints the median, the fastest and the slowest time and the rows.
+//
+//   app_bench_preview [--daten=DIR] [--abgang=TEXT] [--laeufe=N]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/resource.h"
+#include "app/zolmaapp.h"
+#include "platform/ui/scripthost.h"
+
+#ifndef ZOLMA_BENCH_DATEN
+#define ZOLMA_BENCH_DATEN "."
+#endif
+
+int main(int argc, char** argv) {
+  std::string daten = ZOLMA_BENCH_DATEN;
+  std::string abgang = "545";  // a station in the middle of the synthetic grid
+  int laeufe = 15;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--daten=", 8) == 0) daten = argv[i] + 8;
+    else if (std::strncmp(argv[i], "--abgang=", 9) == 0) abgang = argv[i] + 9;
+    else if (std::strncmp(argv[i], "--laeufe=", 9) == 0) laeufe = std::max(1, std::atoi(argv[i] + 9));
+  }
+  std::filesystem::current_path(daten);
+
+  using Clock = std::chrono::steady_clock;
+  std::vector<double> ms;
+  int rows = -1;
+  Clock::time_point start;
+  ScriptHost host;
+  host.type(IDC_ABGANG, abgang).key(VK_RETURN);
+  for (int i = 0; i < laeufe; ++i) {
+    host.check([&](CDialog&) { start = Clock::now(); })
+        .click(IDC_50KM)
+        .expectDialog(IDD_PREVIEW)
+        .check([&](CDialog& d) {
+          ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+          rows = static_cast<int>(d.control(IDC_LISTE)->rows.size());
+        })
+        .key(VK_ESCAPE);
+  }
+  host.key(VK_ESCAPE);
+
+  CZOLMAApp app;
+  app.m_pszAppName = "zolma";
+  try {
+    app.InitInstance();
+  } catch (const UiError& e) {
+    std::fprintf(stderr, "app_bench_preview: %s\n", e.what());
+    return 1;
+  }
+  if (ms.empty()) {
+    std::fprintf(stderr, "app_bench_preview: the list never opened\n");
+    return 1;
+  }
+  std::sort(ms.begin(), ms.end());
+  std::printf("50 km list preview over %s, origin %s: %d rows; median %.1f ms, fastest %.1f ms, slowest %.1f ms (%zu runs)\n",
+              daten.c_str(), abgang.c_str(), rows, ms[ms.size() / 2], ms.front(), ms.back(), ms.size());
+  return 0;
+}
