@@ -127,7 +127,9 @@ int GetDefaultPrinterName(char* buffer, unsigned size) {
     int result = 0;
     if (!EnumPrintersA(PRINTER_ENUM_DEFAULT, nullptr, 5, info, needed, &needed, &returned)) {
       result = static_cast<int>(GetLastError());
-    } else if (returned > 0) {
+    } else if (returned > 0 && needed >= sizeof(PRINTER_INFO_5A)) {
+      // The first record heads the buffer; a buffer too short to hold it
+      // names no printer.
       PRINTER_INFO_5A first;
       std::memcpy(&first, info, sizeof first);
       const char* name = first.pPrinterName ? first.pPrinterName : "";

@@ -146,7 +146,10 @@ static void ergebnisLeeren(EbErgebnis* e) {
 
 static void anfrageAusfuehren(EbErgebnis* ergebnis, EbAbschnitte* abschnitte,
                               EbAnfrage* anfrage, std::uint32_t flags) {
-  ++EbAnfrageZaehler;
+  /* Counted unsigned, so that a very long run wraps instead of overflowing
+  ** a signed number. */
+  EbAnfrageZaehler =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(EbAnfrageZaehler) + 1u);
   /* The clock readings serve only the answer rendering, which writes
   ** nothing without a log stream; reading the process clock is a system
   ** call, so it is skipped then. */

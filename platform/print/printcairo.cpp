@@ -7,10 +7,10 @@
 //
 // Fonts are resolved through fontconfig: the face named ("Courier New"
 // becomes a metric-compatible face such as Liberation Mono), its weight and
-// slant. When the face found contradicts the pitch asked for (a variable
-// pitch asked of a fixed-pitch face), the family's standard face is taken
-// instead, as the platform's font mapper does: Arial for FF_SWISS, Times New
-// Roman for FF_ROMAN, Courier New for FF_MODERN.
+// slant. The face name weighs more than a variable pitch asked for, so a
+// fixed-pitch face that is named stays; only a fixed pitch asked of a
+// variable-pitch face gives way to the family's standard face: Arial for
+// FF_SWISS, Times New Roman for FF_ROMAN, Courier New for FF_MODERN.
 //
 // A finished document is rendered to PDF with cairo, page by page, the
 // device dots (600 an inch from the printable area's top left) mapped to
@@ -168,7 +168,7 @@ class CairoBackend : public PrBackend {
     std::string family = desc.face.empty() ? genericFace(desc.pitchAndFamily) : desc.face;
     FcPattern* found = match(family, desc);
     DWORD pitch = desc.pitchAndFamily & 0x3;
-    if (found && ((pitch == VARIABLE_PITCH && isFixed(found)) || (pitch == FIXED_PITCH && !isFixed(found)))) {
+    if (found && pitch == FIXED_PITCH && !isFixed(found)) {
       FcPattern* other = match(genericFace(desc.pitchAndFamily), desc);
       if (other) {
         FcPatternDestroy(found);

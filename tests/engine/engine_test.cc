@@ -207,6 +207,16 @@ TEST_F(EngineTest, RequestCheckRaisesInItsOrder) {
   }
 }
 
+TEST_F(EngineTest, RequestCounterWrapsWithoutOverflow) {
+  // Counting goes on past the largest value (UBSan flags a signed overflow).
+  EbAnfrageZaehler = INT32_MAX;
+  EbAnfrage a = DialogAnfrage(11, 21);
+  a.anfrageTyp = '2';
+  EXPECT_EQ(Rechne(a), 1308);
+  EXPECT_EQ(EbAnfrageZaehler, INT32_MIN);
+  EbAnfrageZaehler = 0;
+}
+
 TEST_F(EngineTest, UnknownStationRaises1101AndWritesItsMessage) {
   EbAnfrage a = DialogAnfrage(11, 4711);
   EXPECT_EQ(Rechne(a), 1101);

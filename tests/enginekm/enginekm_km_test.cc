@@ -97,9 +97,14 @@ TEST(EnginekmKm, DirektOderKnotenweg) {
     Umgebung u(n);
     ASSERT_EQ(u.initCode, 0);
 
+    const std::uint32_t geladen = EbKnotenLadeZaehler;
     Bein b = bein(11, 12);
     ASSERT_EQ(b.aus.code, 0);
     EXPECT_EQ(b.km, f.erwartetKm);
+    // A final direct route is taken before any node list is built; a
+    // competing one builds the lists of both stations.
+    const bool endgueltig = f.direktDa && (f.zweiter == 'N' || f.zweiter == 'J');
+    EXPECT_EQ(EbKnotenLadeZaehler - geladen, endgueltig ? 0u : 2u);
     std::vector<Seg> erwartet =
         f.knotenweg ? std::vector<Seg>{S(11, K1), S(K1, 12)} : std::vector<Seg>{S(11, 12)};
     EXPECT_EQ(b.segs, erwartet);

@@ -29,14 +29,18 @@ namespace msgtext_test {
 // load that stores it in the data-time stamp would show).
 inline constexpr std::int32_t kFehlFileTime = 1262304000;
 
+// First day of the newer of two versions of "EB" 2003.
+inline constexpr std::uint16_t kFehlNewerFrom = 10000;
+
 // The patterns every test can look up.
 inline std::vector<dmw::FehlRecord> FehlFixture() {
-  auto rec = [](char variant, const char* ssid, std::uint16_t number, std::string text) {
+  auto rec = [](char variant, const char* ssid, std::uint16_t number, std::string text,
+                std::uint16_t validFrom = 0) {
     dmw::FehlRecord r;
     r.variant = variant;
     r.subsystem_id = ssid;
     r.message_number = number;
-    r.valid_from = 0;
+    r.valid_from = validFrom;
     r.text_pattern = std::move(text);
     return r;
   };
@@ -58,6 +62,9 @@ inline std::vector<dmw::FehlRecord> FehlFixture() {
       rec('D', "TT", 4004, "Schluessel %1s nicht in Liste"),
       rec('D', "EB", 1500, "Datenstand %1t"),
       rec('D', "DZ", 1010, "Tabelle %1s nicht registriert"),
+      // Two versions of one pattern: the newer one is valid from day 10000.
+      rec('D', "EB", 2003, "Alte Fassung"),
+      rec('D', "EB", 2003, "Neue Fassung", kFehlNewerFrom),
   };
 }
 

@@ -202,6 +202,11 @@ TEST(msgtext_buffer, SizesAndTooManyParameters) {
   EXPECT_EQ(r, 7);
   EXPECT_EQ(FormatWith(m.get(), "%2d", &r, 1), "");
   EXPECT_EQ(r, 7);
+  // Once the room is used up the walk still parses and tests what follows.
+  EXPECT_EQ(FormatWith(m.get(), "Bahnhof %1d nicht %2d", &r, 10), " EB1102");
+  EXPECT_EQ(r, 7);
+  EXPECT_EQ(FormatWith(m.get(), "Bahnhof %1d nicht %1:", &r, 10), " EB1102");
+  EXPECT_EQ(r, 5);
 
   auto eleven = C(0, "ddddddddddd", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11);
   ASSERT_EQ(eleven->paramCount, 11);
@@ -265,6 +270,30 @@ TEST_F(msgtext_lookup, VariantFallbackAndLookupResults) {
   EXPECT_EQ(MsgFindPattern(&rec, 'D', "DZ", 1102), 2);  // ids do not meet
   int r = -1;
   EXPECT_EQ(Fmt('J', "EB", 1102, 0, "d", &r, 4711), "I: Bahnhof 4711 nicht gefunden");
+}
+
+TEST_F(msgtext_lookup, PatternIsTheOneValidToday) {
+  // Seconds since 1970 of midnight UTC of a day number (1.1.1980 is day
+  // 3652 of the Unix count).
+  auto midnight = [](long day) { return static_cast<std::time_t>((3652 + day) * 86400L); };
+  UtTestSetTimeZone("UTC0");
+  struct {
+    long day;
+    const char* text;
+  } rows[] = {
+      {kFehlNewerFrom - 1, "Alte Fassung"},
+      {kFehlNewerFrom, "Neue Fassung"},
+      {kUtOpenEnd, "Neue Fassung"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.day);
+    UtTestSetFixedTime(midnight(row.day));
+    ASSERT_EQ(UtToday(), row.day);
+    int r = -1;
+    EXPECT_EQ(Fmt('D', "EB", 2003, 0, "", &r), row.text);
+    EXPECT_EQ(r, 0);
+  }
+  UtTestSetTimeZone(nullptr);
 }
 
 TEST_F(msgtext_lookup, References) {

@@ -272,6 +272,7 @@ TEST_F(PrintDruckTest, EveryStepOfTheResultPageFailing) {
       {"SelectObject", 2, 0, oeffnen("SelectObject Standard 4711")},
       {"SelectObject", 3, 0, oeffnen("SelectObject Klein 4711")},
       {"GetTextMetricsA", 2, 0, oeffnen("GetTextMetrics Klein 4711")},
+      {"SelectObject", 4, 0, oeffnen("SelectObject Standard 4711")},
       {"SelectObject", 5, 0, oeffnen("SelectObject Normal 4711")},
       {"GetTextMetricsA", 3, 0, oeffnen("GetTextMetrics Normal 4711")},
       {"SelectObject", 6, 0, oeffnen("SelectObject Standard 4711")},
@@ -388,6 +389,41 @@ TEST_F(PrintDruckTest, DefaultPrinterOnBothPlatformFamilies) {
   drucke(host, dlg, Ergebnis{}, 0, [](OwnerHost& h) {
     h.expectBox(oeffnen("OpenPrinter " + std::to_string(ERROR_INVALID_PRINTER_NAME)), kCaption);
   });
+  EXPECT_TRUE(PrTestLive().empty());
+}
+
+TEST_F(PrintDruckTest, DefaultPrinterFailuresOnThe9xFamily) {
+  // Each failure of the enumeration or its memory is the function's result;
+  // the memory taken is always given back.
+  struct Fall {
+    const char* call;
+    int occurrence;
+    DWORD error;
+  };
+  const Fall faelle[] = {
+      {"EnumPrintersA", 1, 1722},  // the size query fails otherwise than for room
+      {"malloc", 1, ERROR_NOT_ENOUGH_MEMORY},
+      {"EnumPrintersA", 2, 5},  // the second query fails
+  };
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(std::string(f.call) + " #" + std::to_string(f.occurrence));
+    PrTestInstallRecorder(config());
+    PrTestSetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
+    PrTestInjectFault(f.call, f.occurrence, 0, f.error);
+    char name[100];
+    EXPECT_EQ(GetDefaultPrinterName(name, sizeof name), static_cast<int>(f.error));
+    EXPECT_TRUE(PrTestLive().empty());
+  }
+  // Printing then stops at its first step.
+  PrTestInstallRecorder(config());
+  PrTestSetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
+  PrTestInjectFault("EnumPrintersA", 2, 0, 5);
+  OwnerHost host;
+  CZOLMADlg dlg;
+  drucke(host, dlg, Ergebnis{}, 0,
+         [](OwnerHost& h) { h.expectBox(oeffnen("GetDefaultPrinterName"), kCaption); });
+  EXPECT_EQ(CallIndex("OpenPrinterA", 1), -1);
+  EXPECT_TRUE(PrTestSubmitted().empty());
   EXPECT_TRUE(PrTestLive().empty());
 }
 

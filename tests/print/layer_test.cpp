@@ -241,8 +241,8 @@ TEST(PrintRealBackendTest, CourierNewResolvesToAMetricCompatibleFace) {
   normal.weight = FW_NORMAL;
   normal.pitchAndFamily = VARIABLE_PITCH | FF_SWISS;
   PrFaceMetrics n = PrCurrentBackend().metrics(normal);
-  EXPECT_EQ(n.resolvedFamily, "Liberation Sans");
-  EXPECT_FALSE(n.fixedPitch);
+  EXPECT_EQ(n.resolvedFamily, "Liberation Mono");  // the named face wins over the pitch
+  EXPECT_TRUE(n.fixedPitch);
 }
 
 }  // namespace

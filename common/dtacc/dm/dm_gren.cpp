@@ -23,12 +23,12 @@
 
 #include <cstring>
 
-DbTabDesc DbGrenTab;
-DbBlockDesc DbGrenKm1Block;
-DbBlockDesc DbGrenIbnrBlock;
-DbBlockDesc DbGrenFrelBlock;
-DbBlockDesc DbGrenKm2Block;
-DbBlockDesc DbGrenIb2Block;
+DbTabDesc DbGrenTab = kDbTabDescInit;
+DbBlockDesc DbGrenKm1Block = kDbBlockDescInit;
+DbBlockDesc DbGrenIbnrBlock = kDbBlockDescInit;
+DbBlockDesc DbGrenFrelBlock = kDbBlockDescInit;
+DbBlockDesc DbGrenKm2Block = kDbBlockDescInit;
+DbBlockDesc DbGrenIb2Block = kDbBlockDescInit;
 
 namespace {
 

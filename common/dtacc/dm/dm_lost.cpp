@@ -16,9 +16,9 @@
 
 #include <cstring>
 
-DbTabDesc DbLostTab;
-DbBlockDesc DbLostMainBlock;
-DbBlockDesc DbLostTextBlock;
+DbTabDesc DbLostTab = kDbTabDescInit;
+DbBlockDesc DbLostMainBlock = kDbBlockDescInit;
+DbBlockDesc DbLostTextBlock = kDbBlockDescInit;
 LostSatz DbLostSatz;
 
 namespace {

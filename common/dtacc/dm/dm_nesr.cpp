@@ -12,8 +12,8 @@
 
 #include <cstring>
 
-DbTabDesc DbNesrTab;
-DbBlockDesc DbNesrBlock;
+DbTabDesc DbNesrTab = kDbTabDescInit;
+DbBlockDesc DbNesrBlock = kDbBlockDescInit;
 
 namespace {
 constexpr std::size_t kKey1 = 0;

@@ -12,8 +12,8 @@
 
 #include <cstring>
 
-DbTabDesc DbNgatTab;
-DbBlockDesc DbNgatBlock;
+DbTabDesc DbNgatTab = kDbTabDescInit;
+DbBlockDesc DbNgatBlock = kDbBlockDescInit;
 
 namespace {
 constexpr std::size_t kKey1 = 0;

@@ -18,11 +18,11 @@
 
 #include <cstring>
 
-DbTabDesc DbRbgtTab;
-DbBlockDesc DbRbgtHastBlock;
-DbBlockDesc DbRbgtIbnrBlock;
-DbBlockDesc DbRbgtRbnrBlock;
-DbBlockDesc DbRbgtBezBlock;
+DbTabDesc DbRbgtTab = kDbTabDescInit;
+DbBlockDesc DbRbgtHastBlock = kDbBlockDescInit;
+DbBlockDesc DbRbgtIbnrBlock = kDbBlockDescInit;
+DbBlockDesc DbRbgtRbnrBlock = kDbBlockDescInit;
+DbBlockDesc DbRbgtBezBlock = kDbBlockDescInit;
 
 namespace {
 

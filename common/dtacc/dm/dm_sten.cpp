@@ -16,9 +16,9 @@
 
 #include <cstring>
 
-DbTabDesc DbStenTab;
-DbBlockDesc DbStenKmBlock;
-DbBlockDesc DbStenIbnrBlock;
+DbTabDesc DbStenTab = kDbTabDescInit;
+DbBlockDesc DbStenKmBlock = kDbBlockDescInit;
+DbBlockDesc DbStenIbnrBlock = kDbBlockDescInit;
 
 namespace {
 

@@ -16,10 +16,12 @@
 
 #include <cstring>
 
-DbTabDesc DbTdrgTab;
-DbBlockDesc DbTdrgBlock;
-DbBlockDesc DbTdrgIbBlock;
-DbCursorSlot DbTdrgSlots[kDbCursorSlots];
+DbTabDesc DbTdrgTab = kDbTabDescInit;
+DbBlockDesc DbTdrgBlock = kDbBlockDescInit;
+DbBlockDesc DbTdrgIbBlock = kDbBlockDescInit;
+DbCursorSlot DbTdrgSlots[kDbCursorSlots] = {kDbCursorSlotReset, kDbCursorSlotReset,
+                                            kDbCursorSlotReset, kDbCursorSlotReset,
+                                            kDbCursorSlotReset};
 
 namespace {
 
