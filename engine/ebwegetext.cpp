@@ -338,15 +338,31 @@ void EbWtZeileKuerzen(char* text, std::uint32_t breite, std::uint32_t* rest, EbT
 }
 
 void EbWtTextAbStern(std::uint32_t* laenge, char* text) {
+  // The first part ends at the first '*' from index 1 on. A text that
+  // begins with a group ("<...>", the reversed form of a description that
+  // ends in one) has that whole group as its first part: cutting at a '*'
+  // inside it would leave a torn group such as "Iphofen>Neustadt".
   std::uint32_t i = 1;
-  while (i < *laenge && text[i] != '*') ++i;
-  if (i >= *laenge) {
+  std::uint32_t weiter = 0;  // index of the first character kept
+  if (*laenge > 0 && text[0] == '<') {
+    while (i < *laenge && text[i] != '>') ++i;
+    if (i < *laenge) {
+      weiter = i + 1;
+      if (weiter < *laenge && text[weiter] == '*') ++weiter;
+    }
+  }
+  if (weiter == 0) {  // no group, or one never closed: an ordinary text
+    i = 1;
+    while (i < *laenge && text[i] != '*') ++i;
+    if (i < *laenge) weiter = i + 1;
+  }
+  if (weiter == 0 || weiter > *laenge) {
     *laenge = 0;
     text[0] = '\0';
     return;
   }
-  const std::uint32_t neu = *laenge - i - 1;
-  std::memmove(text, text + i + 1, neu);
+  const std::uint32_t neu = *laenge - weiter;
+  std::memmove(text, text + weiter, neu);
   text[neu] = '\0';
   *laenge = neu;
 }

@@ -89,7 +89,8 @@ void EbWtZeileKuerzen(char* text, std::uint32_t breite, std::uint32_t* rest, EbT
 
 /* Removes the first part of a description (NUL-terminated, *laenge
 ** characters): the text after the first '*' at index 1 or later, or
-** nothing at all when there is no such '*'. */
+** nothing at all when there is no such '*'. A closed group at the start
+** is one part as a whole. */
 void EbWtTextAbStern(std::uint32_t* laenge, char* text);
 
 /* Compacts a station name of laenge characters in place: asides in

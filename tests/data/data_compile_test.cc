@@ -231,6 +231,7 @@ TEST(DataCompile, TextConversions) {
   EXPECT_FALSE(ToDin66003("Ça", &err).has_value());
   EXPECT_EQ(*ToDos("Äußere Fürth", &err), "\x8E" "u\xE1" "ere F\x81rth");
   EXPECT_FALSE(ToDos("\xE2\x82\xAC", &err).has_value());  // the euro sign
+  EXPECT_FALSE(ToDos("Caf\xC3\xA9", &err).has_value());     // an e acute the dialog cannot show
   EXPECT_FALSE(ToDos("\xC3", &err).has_value());          // cut UTF-8
   EXPECT_EQ(DaysFromCivil(1980, 1, 1), 0);
   EXPECT_EQ(DaysFromCivil(2099, 12, 31), 43829);
@@ -301,6 +302,9 @@ TEST(DataCompile, BrokenDescriptionsNameFileAndLine) {
       {"kilometres that do not ascend", {{13, "  5 12"}},
        "t.net:13: kilometres of line 'A-B' do not ascend at station 12"},
       {"station twice on a line", {{13, "  12 11"}}, "t.net:13: station 11 stands twice on line 'A-B'"},
+      {"stretch that two lines give",
+       {{0, "strecke \"Ahof-Buehl\""}, {0, "  0 12"}, {0, "  8 11"}, {0, "ende"}},
+       "t.net:28: the stretch 12-11 is already on line 'A-B' (t.net:13)"},
       {"change of a stretch that is none", {{15, "  km_ab 2024-01-01 11 200 6"}},
        "t.net:15: km_ab: stations 11 and 200 are no neighbours on line 'A-B'"},
       {"node stations without a joining line",
@@ -315,6 +319,8 @@ TEST(DataCompile, BrokenDescriptionsNameFileAndLine) {
        "t.net:22: route description: a group or an aside is not closed"},
       {"message whose placeholder does not fit", {{24, "meldung D EB 1102 \"Bahnhof %1s\""}},
        "t.net:24: message D EB 1102: placeholder %1s does not fit parameter type 'd'"},
+      {"placeholder number too long for any parameter", {{24, "meldung D EB 1102 \"Bahnhof %12345678901d\""}},
+       "t.net:24: message D EB 1102: placeholder %12345678901 names no parameter (1 to 10)"},
       {"raise-code text with a placeholder", {{25, "meldung D EB 1101 \"Bahnhof %1d fehlt\""}},
        "t.net:25: message D EB 1101: placeholder %1d refers to a parameter the message does not have"},
       {"message character of the 7-bit code", {{25, "meldung D EB 1101 \"Bahnhof [fehlt]\""}},

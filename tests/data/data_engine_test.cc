@@ -117,6 +117,10 @@ TEST_F(DataEngine, RouteTextCarriesTheRouteDescriptions) {
       // One derived for a node pair over a further node; its first part is
       // the origin itself and is left out.
       {kNuernberg, kBubenreuth, "*F\x81rth*Vach*Erlangen"},
+      // The same two descriptions read against the direction they were
+      // written in (the GREN flag letter turns them round).
+      {kZapfendorf, kBubenreuth, "*Bamberg*Hirschaid*Forchheim"},
+      {kBubenreuth, kNuernberg, "*Erlangen*Vach*F\x81rth"},
       // A node pair whose joined descriptions do not fit: the names of the
       // nodes passed, as many as fit, the ends always kept.
       {kNuernberg, kBamberg, "*F\x81rth*Forchheim"},

@@ -46,6 +46,19 @@ TEST(DataNetgen, SameSeedSameNetworkAndItsDescriptionCompilesAlike) {
   EXPECT_EQ(Files(reread), Files(a));
 }
 
+// A grid too large for the local station numbers (below 100000) is refused
+// by the compiler instead of giving tables with numbers no lookup can use.
+TEST(DataNetgen, StationNumbersBeyondTheLocalRangeAreRefused) {
+  Network net = netgen::Generate(Small(1));
+  net.stations.back().number = 100000;
+  try {
+    Compile(net);
+    FAIL() << "compiled";
+  } catch (const CompileError& e) {
+    EXPECT_STREQ(e.what(), "station number 100000 lies outside 1 .. 99999");
+  }
+}
+
 TEST(DataNetgen, DefaultNetworkIsLargeEnough) {
   Network net = netgen::Generate(netgen::Options{});
   size_t nodes = 0;

@@ -103,7 +103,10 @@ TEST(WegetextBeschreibung, ErstenTeilWeglassen) {
   struct Fall {
     const char* text;
     const char* rest;
-  } faelle[] = {{"A*B*C", "B*C"}, {"*A*B", "B"}, {"ABC", ""}, {"A*", ""}, {"", ""}};
+  } faelle[] = {{"A*B*C", "B*C"}, {"*A*B", "B"}, {"ABC", ""}, {"A*", ""}, {"", ""},
+                // A leading group is one part and is never torn.
+                {"<Markt Bibart*Iphofen>Neustadt/Aisch", "Neustadt/Aisch"},
+                {"<X*Y>*Z", "Z"}, {"<X*Y>", ""}, {"<X*Y", "Y"}};
   for (const Fall& f : faelle) {
     char puffer[32];
     std::strcpy(puffer, f.text);

@@ -66,7 +66,12 @@ int main(int argc, char** argv) {
       {
         std::ofstream f(tmp, std::ios::binary);
         f << zolmanet::PrintDescription(net);
-        if (!f.flush()) throw zolmanet::CompileError(path + ": cannot be written");
+        if (!f.flush()) {
+          f.close();
+          std::error_code ignored;
+          std::filesystem::remove(tmp, ignored);
+          throw zolmanet::CompileError(path + ": cannot be written");
+        }
       }
       std::filesystem::rename(tmp, path);
     } else {

@@ -54,8 +54,11 @@ std::string CheckPlaceholders(const std::string& p, const std::string& types) {
     size_t digits = k;
     while (k < p.size() && p[k] >= '0' && p[k] <= '9') ++k;
     if (k == digits) return "placeholder at " + std::to_string(i + 1) + " has no parameter number";
-    int n = std::stoi(p.substr(digits, k - digits));
-    if (n < 1 || n > 10) return "placeholder %" + std::to_string(n) + " names no parameter (1 to 10)";
+    /* Three digits or more name no parameter whatever their value (and
+    ** would not fit an int). */
+    const std::string num = p.substr(digits, k - digits);
+    int n = num.size() > 2 ? 99 : std::stoi(num);
+    if (n < 1 || n > 10) return "placeholder %" + num + " names no parameter (1 to 10)";
     if (k < p.size() && p[k] == ':') {
       ++k;
       if (k < p.size() && (p[k] == '+' || p[k] == '-' || (p[k] >= '0' && p[k] <= '9'))) {

@@ -106,6 +106,11 @@ class Compiler {
     std::map<uint32_t, size_t> first;
     for (size_t k = 0; k < net_.stations.size(); ++k) {
       const Station& s = net_.stations[k];
+      /* The parser keeps numbers in range; a generated network is checked
+      ** here, since every table keys a station by its local number. */
+      if (s.number == 0 || s.number > 99999) {
+        Fail(s.pos, "station number " + std::to_string(s.number) + " lies outside 1 .. 99999");
+      }
       auto [it, fresh] = first.emplace(s.number, k);
       if (!fresh) {
         Fail(s.pos, "station number " + std::to_string(s.number) + " is given twice (first at " +
@@ -252,6 +257,7 @@ class Compiler {
 
   void Lines() {
     std::map<std::pair<uint32_t, uint32_t>, size_t> stretchOf;
+    std::vector<std::pair<std::string, Pos>> stretchFrom;  /* line and row of each stretch */
     for (const Line& l : net_.lines) {
       if (l.stops.size() < 2) Fail(l.pos, "line '" + l.name + "' has fewer than two stations");
       std::set<uint32_t> onLine;
@@ -276,6 +282,15 @@ class Compiler {
         sp.b = std::max(ia, ib);
         sp.part = l.part;
         sp.km = static_cast<uint32_t>(st.km - l.stops[k - 1].km);
+        /* A STEN pair holds one length, and a change from a day must reach
+        ** every way over the stretch: two lines may not both give it. */
+        auto given = stretchOf.find({sp.a, sp.b});
+        if (given != stretchOf.end()) {
+          const auto& [otherLine, otherPos] = stretchFrom[given->second];
+          Fail(st.pos, "the stretch " + std::to_string(l.stops[k - 1].station) + "-" + std::to_string(st.station) +
+                           " is already on line '" + otherLine + "' (" + Where(otherPos) + ")");
+        }
+        stretchFrom.emplace_back(l.name, st.pos);
         stretchOf[{sp.a, sp.b}] = stretches_.size();
         stretches_.push_back(sp);
       }

@@ -45,13 +45,13 @@ std::string CharName(uint32_t cp) {
 }
 
 struct DosPair { uint32_t cp; unsigned char dos; };
-/* Code page 850 for the letters a German station name may carry. */
+/* The German letters of the DOS code page: the only bytes above 127 that
+** the dialog turns into the Windows character set. Any other accented
+** letter would be shown as a wrong character, and its canonical name
+** written back into a station field would no longer be found. */
 const DosPair kDos[] = {
-    {0xFC, 0x81}, {0xE9, 0x82}, {0xE2, 0x83}, {0xE4, 0x84}, {0xE0, 0x85},
-    {0xE7, 0x87}, {0xEA, 0x88}, {0xEB, 0x89}, {0xE8, 0x8A}, {0xEF, 0x8B},
-    {0xEE, 0x8C}, {0xC4, 0x8E}, {0xC9, 0x90}, {0xF4, 0x93}, {0xF6, 0x94},
-    {0xFB, 0x96}, {0xF9, 0x97}, {0xD6, 0x99}, {0xDC, 0x9A}, {0xE1, 0xA0},
-    {0xED, 0xA1}, {0xF3, 0xA2}, {0xFA, 0xA3}, {0xDF, 0xE1},
+    {0xFC, 0x81}, {0xE4, 0x84}, {0xC4, 0x8E}, {0xF6, 0x94},
+    {0xD6, 0x99}, {0xDC, 0x9A}, {0xDF, 0xE1},
 };
 
 }  // namespace
@@ -79,7 +79,7 @@ std::optional<std::string> ToDos(const std::string& utf8, std::string* err) {
       if (p.cp == cp) { out.push_back(static_cast<char>(p.dos)); found = true; break; }
     }
     if (!found) {
-      *err = "character " + CharName(cp) + " has no place in the DOS code page";
+      *err = "character " + CharName(cp) + " has no place in the DOS code page (beyond ASCII only the German letters)";
       return std::nullopt;
     }
   }

@@ -18,9 +18,9 @@
 
 namespace zolmanet {
 
-/* UTF-8 to the DOS code page. Only ASCII and the German letters (and a few
-** accented Latin letters) are accepted; on failure *err names the
-** character and nullopt is returned. */
+/* UTF-8 to the DOS code page. Only ASCII and the German letters Ä Ö Ü ä ö
+** ü ß (the letters the dialog converts for display) are accepted; on
+** failure *err names the character and nullopt is returned. */
 std::optional<std::string> ToDos(const std::string& utf8, std::string* err);
 
 /* UTF-8 to DIN 66003: Ä Ö Ü ä ö ü ß become [ \ ] { | } ~. The ASCII

@@ -58,7 +58,7 @@ dmw::DataFile Fehl(const CompiledNet& net) {
   for (const FehlRecord& r : net.fehl) {
     dmw::FehlRecord w;
     w.variant = r.variant;
-    w.subsystem_id.assign(r.ssid, 2);
+    w.subsystem_id = std::string{r.ssid[0], r.ssid[1]};
     w.message_number = r.number;
     w.valid_from = Day(r.validFrom);
     w.withdrawn = Withdrawn(r.validFrom);

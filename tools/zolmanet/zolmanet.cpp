@@ -11,6 +11,7 @@
 */
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 
 #include "tools/zolmanet/netcompile.h"
@@ -46,6 +47,10 @@ int main(int argc, char** argv) {
                 net.stations.size(), c.grenNodes.size(), c.sten.size(), c.gren.size(), c.fehl.size(),
                 checkOnly ? " (checked only)" : "");
   } catch (const zolmanet::CompileError& e) {
+    std::fprintf(stderr, "zolmanet: %s\n", e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    /* A failure of the file system or of memory: reported, not a crash. */
     std::fprintf(stderr, "zolmanet: %s\n", e.what());
     return 1;
   }
