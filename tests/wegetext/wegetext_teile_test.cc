@@ -108,7 +108,7 @@ TEST(WegetextBeschreibung, ErstenTeilWeglassen) {
                 {"<Markt Bibart*Iphofen>Neustadt/Aisch", "Neustadt/Aisch"},
                 {"<X*Y>*Z", "Z"}, {"<X*Y>", ""}, {"<X*Y", "Y"}};
   for (const Fall& f : faelle) {
-    char puffer[32];
+    char puffer[64];
     std::strcpy(puffer, f.text);
     std::uint32_t n = static_cast<std::uint32_t>(std::strlen(puffer));
     EbWtTextAbStern(&n, puffer);
