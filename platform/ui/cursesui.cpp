@@ -455,7 +455,13 @@ void CursesHost::RunModalLoop(CDialog& dlg) {
   while (!dlg.ended()) {
     drawAll(AfxModalStack(), nullptr, stickyMods_);
     Key k = readKey();
-    if (k.code == -1) continue;
+    if (k.code == -1) {
+      // A blocking read that keeps failing means the terminal is gone
+      // (its input ended): cancel the dialog instead of spinning.
+      if (inputLost()) dlg.KeyDown(VK_ESCAPE);
+      continue;
+    }
+    readErrors_ = 0;
     if (k.isKey && k.code == KEY_RESIZE) continue;
     if (!place(dlg).fits) {
       // Only Escape works while the dialog cannot be shown.
@@ -493,12 +499,22 @@ void CursesHost::RunModalLoop(CDialog& dlg) {
   drawAll(AfxModalStack(), nullptr, 0);
 }
 
+bool CursesHost::inputLost() {
+  napms(10);
+  return ++readErrors_ >= kLostInputReads;
+}
+
 int CursesHost::MessageBox(CWnd*, const std::string& text, const std::string& caption, UINT) {
   Popup p{text, caption};
   for (;;) {
     drawAll(AfxModalStack(), &p, 0);
     Key k = readKey();
-    if (k.code == -1 || (k.isKey && k.code == KEY_RESIZE)) continue;
+    if (k.code == -1) {
+      if (inputLost()) break;
+      continue;
+    }
+    readErrors_ = 0;
+    if (k.isKey && k.code == KEY_RESIZE) continue;
     if (k.isKey && (k.code == KEY_ENTER || k.code == KEY_F(2))) break;
     if (k.isKey && k.code == KEY_MOUSE) {
       MEVENT ev;

@@ -24,6 +24,11 @@ class CursesHost : public UiHost {
   int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type) override;
 
  private:
+  // Counts failed reads in a row; after kLostInputReads the input is
+  // taken as gone.
+  bool inputLost();
+  static constexpr int kLostInputReads = 50;
   UiHost* previous_;
   unsigned stickyMods_ = 0;
+  int readErrors_ = 0;
 };
