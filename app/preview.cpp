@@ -24,16 +24,15 @@ bool ZolmaListenTauglich(const EbhfSatz& e) {
 
 void CZOLMADlg::On50kmListe() {
   UpdateData(TRUE);
-  const char kUnvollstaendig[] = "Unvollst\xE4" "ndige Daten";
   if (m_strAbgang.IsEmpty()) {
-    MessageBox("Bitte Abgang eingeben", kUnvollstaendig, MB_OK);
+    MessageBox("Bitte Abgang eingeben", kZolmaUnvollstaendig, MB_OK);
     m_Abgang.SetFocus();
     return;
   }
   char name[21];
   int nr = BhfSuchen(m_strAbgang, name, 0);
   if (nr < 0) {
-    MessageBox("Abgang unbekannt", kUnvollstaendig, MB_OK);
+    MessageBox("Abgang unbekannt", kZolmaUnvollstaendig, MB_OK);
     m_Abgang.SetFocus();
     m_Abgang.SendMessage(EM_SETSEL, 0, -1);
     m_Abgang.SendMessage(EM_SCROLLCARET);
@@ -88,23 +87,9 @@ BOOL CPreviewDialog::OnInitDialog() {
 
   MsgTrapFrame frame;
   int raised = MsgTry(frame, [&] {
-    std::memcpy(anfrage.itId, "XXXXXX", 6);
-    anfrage.anfrageTyp = '1';
-    anfrage.textBreite = 100;
-    anfrage.textFlag = '0';
-    anfrage.fahrtCode = '1';
-    anfrage.zweiWege = 'N';
-    anfrage.datum = UtToday();
-    anfrage.hin.optionFlag = 'N';
-    anfrage.hin.ibv = m_nAbgang;
-    anfrage.hin.relSchluessel1 = 1;
-    anfrage.hin.reserviert2 = 'K';
-    anfrage.rueck.relSchluessel1 = 1;
-    anfrage.rueck.reserviert2 = ' ';
-    anfrage.optionen[0] = 'N';
-    anfrage.optionen[1] = 'N';
-    anfrage.profilKey = 0;
-    anfrage.festeFolge = 1;
+    // The calculation's request with the list's differences: no route
+    // text, no vias, and the destination set per station below.
+    ZolmaAnfrageFuellen(&anfrage, m_nAbgang, 0, 0, 0, '0');
 
     for (int n = 0; n <= kLetzteNummer; ++n) {
       if (n == m_nAbgang) continue;

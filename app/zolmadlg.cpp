@@ -38,7 +38,6 @@ const FeldInfo kFelder[] = {
 constexpr bool kZolmaDruckenVorhanden = true;
 constexpr bool kZolmaListeVorhanden = true;
 
-const char kUnvollstaendig[] = "Unvollst\xE4" "ndige Daten";
 const char kKrv[] = "KRV Entfernungsberechnung";
 
 bool isStationField(int id) { return id >= IDC_ABGANG && id <= IDC_UEBER2; }
@@ -49,6 +48,32 @@ void copyBounded(char* dst, size_t size, const char* src) {
 }
 
 }  // namespace
+
+void ZolmaAnfrageFuellen(EbAnfrage* anfrage, std::int32_t von, std::int32_t nach, std::int32_t ueber1,
+                         std::int32_t ueber2, char textFlag) {
+  std::memset(anfrage, 0, sizeof *anfrage);
+  std::memcpy(anfrage->itId, "XXXXXX", 6);
+  anfrage->anfrageTyp = '1';
+  anfrage->textBreite = 100;
+  anfrage->textFlag = textFlag;
+  anfrage->fahrtCode = '1';
+  anfrage->zweiWege = 'N';
+  anfrage->datum = UtToday();
+  anfrage->hin.optionFlag = 'N';
+  anfrage->hin.ibv = von;
+  anfrage->hin.ibn = nach;
+  anfrage->hin.relSchluessel1 = 1;
+  anfrage->hin.relSchluessel2 = 0;
+  anfrage->hin.bpVor = ueber1;
+  anfrage->hin.bpNach = ueber2;
+  anfrage->hin.reserviert2 = 'K';
+  anfrage->rueck.relSchluessel1 = 1;
+  anfrage->rueck.reserviert2 = ' ';
+  anfrage->optionen[0] = 'N';
+  anfrage->optionen[1] = 'N';
+  anfrage->profilKey = 0;
+  anfrage->festeFolge = 1;
+}
 
 CString ZolmaTitel(const char* caption, long stamp) {
   CString t;
@@ -300,7 +325,7 @@ void CZOLMADlg::OnBerechnen() {
     Pruefung& p = pruefungen[i];
     if (p.text->IsEmpty()) {
       if (p.leer) {
-        MessageBox(p.leer, kUnvollstaendig, MB_OK);
+        MessageBox(p.leer, kZolmaUnvollstaendig, MB_OK);
         p.field->SetFocus();
         return;
       }
@@ -309,7 +334,7 @@ void CZOLMADlg::OnBerechnen() {
     char name[kNameBuf];
     int nr = BhfSuchen(*p.text, name, 0);
     if (nr < 0) {
-      MessageBox(p.unbekannt, kUnvollstaendig, MB_OK);
+      MessageBox(p.unbekannt, kZolmaUnvollstaendig, MB_OK);
       p.field->SetFocus();
       p.field->SendMessage(EM_SETSEL, 0, -1);
       p.field->SendMessage(EM_SCROLLCARET);
@@ -320,27 +345,7 @@ void CZOLMADlg::OnBerechnen() {
   }
   UpdateData(TRUE);
 
-  std::memcpy(anfrage.itId, "XXXXXX", 6);
-  anfrage.anfrageTyp = '1';
-  anfrage.textBreite = 100;
-  anfrage.textFlag = '1';
-  anfrage.fahrtCode = '1';
-  anfrage.zweiWege = 'N';
-  anfrage.datum = UtToday();
-  anfrage.hin.optionFlag = 'N';
-  anfrage.hin.ibv = nummer[0];
-  anfrage.hin.ibn = nummer[1];
-  anfrage.hin.relSchluessel1 = 1;
-  anfrage.hin.relSchluessel2 = 0;
-  anfrage.hin.bpVor = nummer[2];
-  anfrage.hin.bpNach = nummer[3];
-  anfrage.hin.reserviert2 = 'K';
-  anfrage.rueck.relSchluessel1 = 1;
-  anfrage.rueck.reserviert2 = ' ';
-  anfrage.optionen[0] = 'N';
-  anfrage.optionen[1] = 'N';
-  anfrage.profilKey = 0;
-  anfrage.festeFolge = 1;
+  ZolmaAnfrageFuellen(&anfrage, nummer[0], nummer[1], nummer[2], nummer[3], '1');
 
   MsgTrapFrame frame;
   int ergebnisCode = 0;
