@@ -407,3 +407,7 @@ class CairoBackend : public PrBackend {
 std::unique_ptr<PrBackend> PrMakeRealBackend() { return std::make_unique<CairoBackend>(); }
 
 std::string PrLastFileWritten() { return g_lastFile; }
+bool PrTakeDocumentNote(std::string& note) {
+  note.clear();
+  return false;
+}

@@ -368,3 +368,7 @@ void PrSetSettings(const PrSettings& settings);
 inline constexpr char kPrFilePrinterName[] = "PDF-Datei";
 // The path of the last PDF the file printer wrote ("" before the first).
 std::string PrLastFileWritten();
+// Takes the note on where the last finished document went, once: true and
+// the note (Windows-1252) when a document ended since the previous call,
+// false otherwise. The front end shows it on its status line.
+bool PrTakeDocumentNote(std::string& note);
