@@ -8,10 +8,10 @@
 ** engine. They are plain fixed-size records owned by the caller; the engine
 ** keeps no pointer to them after a call returns.
 **
-** Layout: every record keeps the field order and widths of the engine's
-** interface at natural alignment (the layout of the 32-bit program that
-** first used them). The offsets are checked at compile time below so that
-** a caller written against that layout sees the same bytes.
+** Layout: every record keeps its field order and widths at natural
+** alignment, so that the byte layout of the interface is fixed; the
+** offsets are checked at compile time below, and a caller sees the same
+** bytes on every build.
 **
 ** Texts are fixed-width character fields in the DOS code page, blank-padded
 ** and not NUL-terminated. Station numbers are local numbers below 100000

@@ -89,7 +89,7 @@ std::int16_t BiOpen(const char* name) {
   BiClearError();
   BiFile* f = BiNewFile();
   if (!f) {
-    BiSetError(16, kBiErrMalloc);  // the node size of the original record
+    BiSetError(16, kBiErrMalloc);  // reports 16 bytes asked for
     return -1;
   }
   errno = 0;
