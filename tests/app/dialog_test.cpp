@@ -520,11 +520,11 @@ TEST_F(DialogTest, StationNameResolution) {
       {"1104", 0, -1, ""},                      // ... only with exactOnly
       {"10005", 1, -1, ""},                     // five digits are a name
       {"9999", 1, -1, ""},                      // a number without a station
-      {"bamberg", 1, 10005, "Bamberg"},         // exact, any case
+      {"bamberg", 1, 1005, "Bamberg"},          // exact, any case
       {"ottensoos ", 1, 1104, "Ottensoos"},     // trailing blank
       {"bamb", 1, -1, ""},                      // no prefix with exactOnly
-      {"bamb", 0, 10005, "Bamberg"},            // the first name with the prefix
-      {"f\xFCrth", 1, 10002, "F\xFCrth (Bay) Hbf"},  // a second name of the station
+      {"bamb", 0, 1005, "Bamberg"},             // the first name with the prefix
+      {"f\xFCrth", 1, 1002, "F\xFCrth (Bay) Hbf"},  // a second name of the station
       // The first match is a second name; the retry with the canonical
       // name finds the station under its own name.
       {"n\xFCrnberg-du", 0, 1106, "Nbg-Dutzendteich"},
@@ -533,7 +533,7 @@ TEST_F(DialogTest, StationNameResolution) {
       {"   ", 1, -1, ""},
       {"   ", 0, 1127, "Altdorf (b N\xFCrnberg)"},  // blanks: the first name of all
       {std::string(60, 'x'), 0, -1, ""},          // longer than any buffer
-      {"Bamberg" + std::string(60, ' '), 0, 10005, "Bamberg"},
+      {"Bamberg" + std::string(60, ' '), 0, 1005, "Bamberg"},
   };
   ScriptHost host;
   host.check([&](CDialog&) {
@@ -570,7 +570,7 @@ TEST_F(DialogTest, ANameWithoutItsStationIsNoStation) {
   DataCopy data("geist");
   std::vector<dmw::PbhfRecord> names;
   for (auto [name, nr] : std::initializer_list<std::pair<const char*, std::uint32_t>>{
-           {"BAMBERG", 10005}, {"BAMBERG HBF", 10005}, {"BAMBERG GEIST", 99999}, {"OTTENSOOS", 1104}}) {
+           {"BAMBERG", 1005}, {"BAMBERG HBF", 1005}, {"BAMBERG GEIST", 99999}, {"OTTENSOOS", 1104}}) {
     dmw::PbhfRecord r;
     r.station_name = name;
     r.station_number = nr;
@@ -681,13 +681,13 @@ TEST_F(DialogTest, CalculateSendsATypeOneRequestWithFixedVias) {
         EXPECT_EQ(r.datum, UtToday());
         EXPECT_EQ(r.hin.optionFlag, 'N');
         EXPECT_EQ(r.hin.ibv, 1104);
-        EXPECT_EQ(r.hin.ibn, 10005);
+        EXPECT_EQ(r.hin.ibn, 1005);
         EXPECT_EQ(r.hin.relSchluessel1, 1);
         EXPECT_EQ(r.hin.relSchluessel2, 0);
         EXPECT_EQ(r.hin.relRichtung, 0);
         for (int i = 0; i < 4; ++i) EXPECT_EQ(r.hin.relBhf[i], 0);
         EXPECT_EQ(r.hin.bpVor, 0);  // empty via 1
-        EXPECT_EQ(r.hin.bpNach, 10003);
+        EXPECT_EQ(r.hin.bpNach, 1003);
         EXPECT_EQ(r.hin.reserviert2, 'K');
         EXPECT_EQ(r.rueck.ibv, 0);
         EXPECT_EQ(r.rueck.ibn, 0);
@@ -890,7 +890,7 @@ TEST_F(DialogTest, FiftyKmListAgainstTheStandIn) {
           const EbAnfrage& r = StandIn::anfrage;
           EXPECT_EQ(r.textFlag, '0');
           EXPECT_EQ(r.anfrageTyp, '1');
-          EXPECT_EQ(r.hin.ibv, 10005);
+          EXPECT_EQ(r.hin.ibv, 1005);
           EXPECT_EQ(r.hin.bpVor, 0);
           EXPECT_EQ(r.hin.bpNach, 0);
           EXPECT_EQ(r.festeFolge, 1);
