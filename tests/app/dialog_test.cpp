@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/bhfsuche.h"
 #include "app/resource.h"
@@ -47,15 +48,24 @@ class InDir {
   fs::path old_;
 };
 
+// How a run of the program ended: its exit code and its report for
+// standard error.
+struct RunEnd {
+  int exitCode = -1;
+  std::vector<std::string> report;
+};
+
 // Runs the whole program in `dir`. A failing script step ends the run with
 // an exception past the program's own shut-down; the tables and names it
 // leaves behind are cleared here, so that the next test starts clean.
-BOOL startApp(const fs::path& dir) {
+BOOL startApp(const fs::path& dir, RunEnd* end = nullptr) {
   InDir in(dir);
   CZOLMAApp app;
   app.m_pszAppName = "zolma";
   try {
-    return app.InitInstance();
+    BOOL result = app.InitInstance();
+    if (end) *end = RunEnd{app.ExitInstance(), app.Bericht()};
+    return result;
   } catch (const std::exception& e) {
     ADD_FAILURE() << "the program ended by an exception: " << e.what();
   }
@@ -473,6 +483,115 @@ TEST_F(DialogTest, StartupFailsWhenTheStationNamesAreMissing) {
   EXPECT_EQ(UtQueryRegister("PBHF"), nullptr);
   EXPECT_FALSE(DbIsLoaded(&DbEbhfTab));  // the engine was ended
   EXPECT_EQ(MsgTopFrame(), nullptr);
+}
+
+// A failed start-up: the message box, exit code 1, and a report for
+// standard error that names the message, the file and the fault, and where
+// the data files are read from. A message the engine's start-up wrote and
+// freed is the cause behind the application's own "KB" 1004.
+TEST_F(DialogTest, FailedStartUpReportsWhy) {
+  const struct {
+    const char* name;
+    std::function<void(const fs::path&)> spoil;  // null: an empty folder
+    std::vector<std::string> lines;              // in this order in the report
+  } cases[] = {
+      {"empty folder", nullptr,
+       {"Fehler bei der Initialisierung",
+        "Meldung D DZ1011, Parameter: \"DMFEHL\", \"BI: Fehler bei fopen, "}},
+      {"station names missing", [](const fs::path& d) { fs::remove(d / "DMPBHF"); },
+       {"Fehler bei der Initialisierung", "Meldung D DZ1011, Parameter: \"DMPBHF\", \"BI: Fehler bei fopen, ",
+        "  Datei DMPBHF ist nicht zu oeffnen: BI: Fehler bei fopen, "}},
+      {"line kilometres cut inside the header",
+       [](const fs::path& d) {
+         dmw::DataFile f = dmw::stenFile({});
+         f.truncate_to = 10;
+         f.write(d / "DMSTEN");
+       },
+       {"Meldung D KB1004, Parameter: 1", "  Initialisierung der Entfernungsberechnung fehlgeschlagen (1)",
+        "Ursache: Meldung D DZ1013, Parameter: \"DMSTEN\", \"Datei zu kurz\"",
+        "  Datei DMSTEN ist nicht vollstaendig lesbar: Datei zu kurz"}},
+      {"line kilometres with a block longer than the file",
+       [](const fs::path& d) {
+         dmw::DataFile f = dmw::stenFile({});
+         f.blocks.at(0).declared_length = 5000;
+         f.write(d / "DMSTEN");
+       },
+       {"Meldung D KB1004, Parameter: 1",
+        "Ursache: Meldung D DZ1025, Parameter: \"DMSTEN\", \"",
+        "\", \"Blocklaenge 5000 groesser als der Rest der Datei"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    // The formatter keeps the message table it loaded itself; forget it so
+    // that this run loads the folder's own table or fails on it.
+    MsgFormatTestReset();
+    DataCopy data("bericht");
+    if (c.spoil) {
+      c.spoil(data.dir());
+    } else {
+      for (const auto& e : fs::directory_iterator(data.dir())) fs::remove(e.path());
+    }
+    ScriptHost host;
+    host.expectBox("Fehler bei der Initialisierung", "Fehler");
+    RunEnd end;
+    EXPECT_EQ(startApp(data.dir(), &end), FALSE);
+    EXPECT_EQ(host.remaining(), 0u);
+    EXPECT_TRUE(host.dialogsRun().empty());
+    EXPECT_EQ(end.exitCode, 1);
+    std::string all;
+    for (const auto& l : end.report) all += l + "\n";
+    std::size_t at = 0;
+    for (const auto& want : c.lines) {
+      std::size_t found = all.find(want, at);
+      EXPECT_NE(found, std::string::npos) << "missing: " << want << "\nin:\n" << all;
+      if (found != std::string::npos) at = found + want.size();
+    }
+    ASSERT_FALSE(end.report.empty());
+    EXPECT_EQ(end.report.back().rfind("Das Programm liest seine Datendateien (DMFEHL, ", 0), 0u) << all;
+    EXPECT_NE(end.report.back().find("aus dem aktuellen Ordner: " + data.dir().string()), std::string::npos)
+        << all;
+    for (unsigned char ch : all) EXPECT_TRUE(ch == '\n' || (ch >= 0x20 && ch < 0x7F)) << all;
+    // No message file was written on the way.
+    EXPECT_FALSE(fs::exists(data.dir() / "ZOLMACE.TXT"));
+  }
+  MsgFormatTestReset();
+}
+
+// A raise that no frame below the application caught, here one that comes
+// up through the dialog's modal loop: the same message box, exit code 1,
+// and the message in the report, without a cause and without the line on
+// the data files, which were read. A normal end gives exit code 0 and no
+// report.
+TEST_F(DialogTest, ARaiseDuringTheDialogEndsWithExitCodeOne) {
+  for (bool raise : {true, false}) {
+    SCOPED_TRACE(raise ? "raise" : "normal end");
+    ScriptHost host;
+    host.check([&](CDialog&) {
+      if (raise) MsgRaise(1, "DZ", 1013, 0, "ss", "DMEBHF", "BI: kein Fehler");
+    });
+    if (raise) {
+      host.expectBox("Fehler bei der Initialisierung", "Fehler");
+    } else {
+      host.key(VK_ESCAPE);
+    }
+    RunEnd end;
+    EXPECT_EQ(startApp(ZOLMA_SAMPLE_DIR, &end), FALSE);
+    EXPECT_EQ(host.remaining(), 0u);
+    EXPECT_EQ(MsgTopFrame(), nullptr);
+    EXPECT_EQ(UtQueryRegister("EBHF"), nullptr);
+    if (!raise) {
+      EXPECT_EQ(end.exitCode, 0);
+      EXPECT_TRUE(end.report.empty());
+      continue;
+    }
+    EXPECT_EQ(end.exitCode, 1);
+    ASSERT_EQ(end.report.size(), 3u);
+    EXPECT_EQ(end.report[0], "Fehler bei der Initialisierung");
+    EXPECT_EQ(end.report[1], "Meldung D DZ1013, Parameter: \"DMEBHF\", \"Datei zu kurz\"");
+    EXPECT_EQ(end.report[2], "  Datei DMEBHF ist nicht vollstaendig lesbar: Datei zu kurz");
+    // The application's tables stay as the failure path leaves them.
+    while (DbIsLoaded(&DbPbhfTab)) DbUnloadPbhf();
+  }
 }
 
 // Enter moves through the four fields; each opens the picker with its own
