@@ -147,7 +147,11 @@ std::vector<std::string> ZolmaStartBericht(const Meldungskontext* empfangen,
                                            const Meldungskontext* ursache, bool imStart) {
   std::vector<std::string> zeilen{"Fehler bei der Initialisierung"};
   for (std::string& z : ZolmaMeldungZeilen(empfangen)) zeilen.push_back(std::move(z));
-  if (ursache != nullptr && ursache != empfangen) {
+  // The cause belongs only behind the application's own raise after a
+  // failed engine start-up, which carries nothing but the engine's code.
+  const bool nachEngineStart = empfangen != nullptr && std::memcmp(empfangen->SS_id, kMsgSsApp, 2) == 0 &&
+                               empfangen->Meldungsnummer == kMsgKbInitFailed;
+  if (ursache != nullptr && nachEngineStart) {
     std::vector<std::string> u = ZolmaMeldungZeilen(ursache);
     u[0] = "Ursache: " + u[0];
     for (std::string& z : u) zeilen.push_back(std::move(z));

@@ -48,7 +48,8 @@ const Meldungskontext* ZolmaUrsache();
 std::vector<std::string> ZolmaMeldungZeilen(const Meldungskontext* m);
 
 // The whole report: the message box's text, the received message, the
-// cause (when given and not the received message itself) and, for a
-// failure in the start-up (imStart), where the data files are read from.
+// cause (when given and the received message is the application's "KB"
+// 1004 after a failed engine start-up) and, for a failure in the start-up
+// (imStart), where the data files are read from.
 std::vector<std::string> ZolmaStartBericht(const Meldungskontext* empfangen,
                                            const Meldungskontext* ursache, bool imStart);

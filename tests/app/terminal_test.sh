@@ -7,7 +7,8 @@
 set -euo pipefail
 zolma=$(realpath "$1")
 data=$(realpath "$2")
-sock="zolma-test-$$"
+run=0
+sock="zolma-test-$$-$run"
 session=zt
 work=$(mktemp -d)
 trap 'tmux -L "$sock" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -20,8 +21,10 @@ wait_for() {  # pattern, tries
   done
   echo "not on the screen: $1"; screen; return 1
 }
-start() {  # folder
+start() {  # folder; each run has a tmux server of its own
   tmux -L "$sock" kill-server 2>/dev/null || true
+  run=$((run + 1))
+  sock="zolma-test-$$-$run"
   : >"$work/stderr"
   (cd "$1" && LANG=C.UTF-8 tmux -L "$sock" new-session -d -s "$session" -x 80 -y 24 \
     "TERM=xterm-256color '$zolma' 2>'$work/stderr'; echo ENDE=\$?; sleep 30")
