@@ -101,7 +101,8 @@ std::string meldungstext(const Meldungskontext* m) {
   int ergebnis = 1;
   MsgTrapFrame frame;
   int code = MsgTry(frame, [&] {
-    ergebnis = MsgFormatContext(text, static_cast<std::int16_t>(sizeof text), kZolmaTextVariante, m);
+    const auto groesse = static_cast<std::int16_t>(sizeof text);
+    ergebnis = MsgFormatContext(text, groesse, kZolmaTextVariante, m);
   });
   if (code != 0) {
     MsgFree(frame.received);
@@ -149,7 +150,8 @@ std::vector<std::string> ZolmaStartBericht(const Meldungskontext* empfangen,
   for (std::string& z : ZolmaMeldungZeilen(empfangen)) zeilen.push_back(std::move(z));
   // The cause belongs only behind the application's own raise after a
   // failed engine start-up, which carries nothing but the engine's code.
-  const bool nachEngineStart = empfangen != nullptr && std::memcmp(empfangen->SS_id, kMsgSsApp, 2) == 0 &&
+  const bool nachEngineStart = empfangen != nullptr &&
+                               std::memcmp(empfangen->SS_id, kMsgSsApp, 2) == 0 &&
                                empfangen->Meldungsnummer == kMsgKbInitFailed;
   if (ursache != nullptr && nachEngineStart) {
     std::vector<std::string> u = ZolmaMeldungZeilen(ursache);
