@@ -2,6 +2,7 @@
 #include "app/zolmaapp.h"
 
 #include "app/resource.h"
+#include "app/startbericht.h"
 #include "app/zolmadlg.h"
 #include "common/dtacc/dm/dm.h"
 #include "engine/eb.h"
@@ -36,7 +37,13 @@ void namenEntfernen() {
 
 BOOL CZOLMAApp::InitInstance() {
   ZolmaRegisterResources();
+  m_nExitCode = 0;
+  m_bericht.clear();
+  bool imStart = true;
   MsgTrapFrame frame;
+  // Until the dialog runs, the messages written are watched: the engine's
+  // start-up writes the table manager's message and hands on only a code.
+  ZolmaUrsacheBeobachten(true);
   int code = MsgTry(frame, [&] {
     UtRegisterName("Absender", m_pszAppName ? m_pszAppName : "");
     UtRegisterName("FEHL", "DMFEHL");
@@ -45,6 +52,8 @@ BOOL CZOLMAApp::InitInstance() {
     int r = EbGfInitEntfernungsBerechnung();
     if (r != 0) MsgRaise(1004, "KB", 1004, 0, "d", r);
     DbLoadPbhf();
+    ZolmaUrsacheBeobachten(false);
+    imStart = false;
     {
       CZOLMADlg dlg(nullptr);
       m_pMainWnd = &dlg;
@@ -61,7 +70,12 @@ BOOL CZOLMAApp::InitInstance() {
   }
   // A raise reached this frame: the raise has taken it off the chain, so
   // it is not popped here. The main dialog, if it existed, is gone.
+  // The report for standard error is made while the message texts are
+  // still loaded; the program ends with exit code 1.
   m_pMainWnd = nullptr;
+  ZolmaUrsacheBeobachten(false);
+  m_bericht = ZolmaStartBericht(frame.received, imStart ? ZolmaUrsache() : nullptr, imStart);
+  m_nExitCode = 1;
   MsgWrite(frame.received);
   MsgFree(frame.received);
   frame.received = nullptr;

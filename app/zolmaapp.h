@@ -4,7 +4,16 @@
 // the logical names of the data files, loads the message texts, starts the
 // distance engine, loads the station names, runs the main dialog and then
 // undoes all of it in reverse order. It returns FALSE in every case.
+//
+// When a raise reaches its own trap frame (a failed start-up, or a raise
+// during the dialog that no lower frame caught), it shows "Fehler bei der
+// Initialisierung", keeps a report of the reason for standard error (see
+// startbericht.h) and its ExitInstance gives 1; otherwise 0. The report is
+// written by main once the terminal is shut down.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "platform/ui/afxwin.h"
 
@@ -13,6 +22,13 @@ class CZOLMAApp : public CWinApp {
   CZOLMAApp() = default;
   ~CZOLMAApp() override = default;
   BOOL InitInstance() override;
+  int ExitInstance() override { return m_nExitCode; }
+  // The lines for standard error after a failure; empty after a normal end.
+  const std::vector<std::string>& Bericht() const { return m_bericht; }
+
+ private:
+  int m_nExitCode = 0;
+  std::vector<std::string> m_bericht;
 };
 
 // The physical name of a table without a data file.

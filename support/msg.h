@@ -286,6 +286,13 @@ void MsgFileWrite(const Meldungskontext* message);
 using MsgFileWriter = void (*)(const Meldungskontext*);
 void MsgFileSetWriter(MsgFileWriter writer);
 
+// A watcher sees every message handed to MsgFileWrite, before and whatever
+// the switch: the application keeps the cause of a failed start-up with it,
+// since the engine writes and frees the message of a failed load itself.
+// The watcher must not raise. Null removes it; returns the previous one.
+using MsgFileWatcher = void (*)(const Meldungskontext*);
+MsgFileWatcher MsgFileSetWatcher(MsgFileWatcher watcher);
+
 // The message-file switch: 0 at start, and nothing in the system sets it.
 // Tests of the message file turn it on with MsgFileTestSetSwitch.
 int MsgFileSwitch();

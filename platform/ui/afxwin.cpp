@@ -978,5 +978,5 @@ int AfxWinMain() {
   if (!app) return 1;
   if (!app->m_pszAppName) app->m_pszAppName = g_appName.c_str();
   app->InitInstance();
-  return 0;
+  return app->ExitInstance();
 }

@@ -419,6 +419,9 @@ class CWinApp {
   explicit CWinApp(const char* appName = nullptr);
   virtual ~CWinApp();
   virtual BOOL InitInstance() { return FALSE; }
+  // Called by the framework after InitInstance; its result is the process
+  // exit code.
+  virtual int ExitInstance() { return 0; }
   void OnHelp() {}
   const char* m_pszAppName = nullptr;
   CWnd* m_pMainWnd = nullptr;
@@ -432,6 +435,7 @@ CWinApp* AfxGetApp();
 // file name without extension.
 void AfxSetAppName(const char* name);
 
-// The framework's run: calls the application object's InitInstance and
-// returns the process exit code (0).
+// The framework's run: calls the application object's InitInstance, then
+// its ExitInstance, and returns the latter's result as the process exit
+// code.
 int AfxWinMain();

@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/bhfsuche.h"
 #include "app/resource.h"
@@ -47,15 +48,24 @@ class InDir {
   fs::path old_;
 };
 
+// How a run of the program ended: its exit code and its report for
+// standard error.
+struct RunEnd {
+  int exitCode = -1;
+  std::vector<std::string> report;
+};
+
 // Runs the whole program in `dir`. A failing script step ends the run with
 // an exception past the program's own shut-down; the tables and names it
 // leaves behind are cleared here, so that the next test starts clean.
-BOOL startApp(const fs::path& dir) {
+BOOL startApp(const fs::path& dir, RunEnd* end = nullptr) {
   InDir in(dir);
   CZOLMAApp app;
   app.m_pszAppName = "zolma";
   try {
-    return app.InitInstance();
+    BOOL result = app.InitInstance();
+    if (end) *end = RunEnd{app.ExitInstance(), app.Bericht()};
+    return result;
   } catch (const std::exception& e) {
     ADD_FAILURE() << "the program ended by an exception: " << e.what();
   }
@@ -475,6 +485,115 @@ TEST_F(DialogTest, StartupFailsWhenTheStationNamesAreMissing) {
   EXPECT_EQ(MsgTopFrame(), nullptr);
 }
 
+// A failed start-up: the message box, exit code 1, and a report for
+// standard error that names the message, the file and the fault, and where
+// the data files are read from. A message the engine's start-up wrote and
+// freed is the cause behind the application's own "KB" 1004.
+TEST_F(DialogTest, FailedStartUpReportsWhy) {
+  const struct {
+    const char* name;
+    std::function<void(const fs::path&)> spoil;  // null: an empty folder
+    std::vector<std::string> lines;              // in this order in the report
+  } cases[] = {
+      {"empty folder", nullptr,
+       {"Fehler bei der Initialisierung",
+        "Meldung D DZ1011, Parameter: \"DMFEHL\", \"BI: Fehler bei fopen, "}},
+      {"station names missing", [](const fs::path& d) { fs::remove(d / "DMPBHF"); },
+       {"Fehler bei der Initialisierung", "Meldung D DZ1011, Parameter: \"DMPBHF\", \"BI: Fehler bei fopen, ",
+        "  Datei DMPBHF ist nicht zu oeffnen: BI: Fehler bei fopen, "}},
+      {"line kilometres cut inside the header",
+       [](const fs::path& d) {
+         dmw::DataFile f = dmw::stenFile({});
+         f.truncate_to = 10;
+         f.write(d / "DMSTEN");
+       },
+       {"Meldung D KB1004, Parameter: 1", "  Initialisierung der Entfernungsberechnung fehlgeschlagen (1)",
+        "Ursache: Meldung D DZ1013, Parameter: \"DMSTEN\", \"Datei zu kurz\"",
+        "  Datei DMSTEN ist nicht vollstaendig lesbar: Datei zu kurz"}},
+      {"line kilometres with a block longer than the file",
+       [](const fs::path& d) {
+         dmw::DataFile f = dmw::stenFile({});
+         f.blocks.at(0).declared_length = 5000;
+         f.write(d / "DMSTEN");
+       },
+       {"Meldung D KB1004, Parameter: 1",
+        "Ursache: Meldung D DZ1025, Parameter: \"DMSTEN\", \"",
+        "\", \"Blocklaenge 5000 groesser als der Rest der Datei"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    // The formatter keeps the message table it loaded itself; forget it so
+    // that this run loads the folder's own table or fails on it.
+    MsgFormatTestReset();
+    DataCopy data("bericht");
+    if (c.spoil) {
+      c.spoil(data.dir());
+    } else {
+      for (const auto& e : fs::directory_iterator(data.dir())) fs::remove(e.path());
+    }
+    ScriptHost host;
+    host.expectBox("Fehler bei der Initialisierung", "Fehler");
+    RunEnd end;
+    EXPECT_EQ(startApp(data.dir(), &end), FALSE);
+    EXPECT_EQ(host.remaining(), 0u);
+    EXPECT_TRUE(host.dialogsRun().empty());
+    EXPECT_EQ(end.exitCode, 1);
+    std::string all;
+    for (const auto& l : end.report) all += l + "\n";
+    std::size_t at = 0;
+    for (const auto& want : c.lines) {
+      std::size_t found = all.find(want, at);
+      EXPECT_NE(found, std::string::npos) << "missing: " << want << "\nin:\n" << all;
+      if (found != std::string::npos) at = found + want.size();
+    }
+    ASSERT_FALSE(end.report.empty());
+    EXPECT_EQ(end.report.back().rfind("Das Programm liest seine Datendateien (DMFEHL, ", 0), 0u) << all;
+    EXPECT_NE(end.report.back().find("aus dem aktuellen Ordner: " + data.dir().string()), std::string::npos)
+        << all;
+    for (unsigned char ch : all) EXPECT_TRUE(ch == '\n' || (ch >= 0x20 && ch < 0x7F)) << all;
+    // No message file was written on the way.
+    EXPECT_FALSE(fs::exists(data.dir() / "ZOLMACE.TXT"));
+  }
+  MsgFormatTestReset();
+}
+
+// A raise that no frame below the application caught, here one that comes
+// up through the dialog's modal loop: the same message box, exit code 1,
+// and the message in the report, without a cause and without the line on
+// the data files, which were read. A normal end gives exit code 0 and no
+// report.
+TEST_F(DialogTest, ARaiseDuringTheDialogEndsWithExitCodeOne) {
+  for (bool raise : {true, false}) {
+    SCOPED_TRACE(raise ? "raise" : "normal end");
+    ScriptHost host;
+    host.check([&](CDialog&) {
+      if (raise) MsgRaise(1, "DZ", 1013, 0, "ss", "DMEBHF", "BI: kein Fehler");
+    });
+    if (raise) {
+      host.expectBox("Fehler bei der Initialisierung", "Fehler");
+    } else {
+      host.key(VK_ESCAPE);
+    }
+    RunEnd end;
+    EXPECT_EQ(startApp(ZOLMA_SAMPLE_DIR, &end), FALSE);
+    EXPECT_EQ(host.remaining(), 0u);
+    EXPECT_EQ(MsgTopFrame(), nullptr);
+    EXPECT_EQ(UtQueryRegister("EBHF"), nullptr);
+    if (!raise) {
+      EXPECT_EQ(end.exitCode, 0);
+      EXPECT_TRUE(end.report.empty());
+      continue;
+    }
+    EXPECT_EQ(end.exitCode, 1);
+    ASSERT_EQ(end.report.size(), 3u);
+    EXPECT_EQ(end.report[0], "Fehler bei der Initialisierung");
+    EXPECT_EQ(end.report[1], "Meldung D DZ1013, Parameter: \"DMEBHF\", \"Datei zu kurz\"");
+    EXPECT_EQ(end.report[2], "  Datei DMEBHF ist nicht vollstaendig lesbar: Datei zu kurz");
+    // The application's tables stay as the failure path leaves them.
+    while (DbIsLoaded(&DbPbhfTab)) DbUnloadPbhf();
+  }
+}
+
 // Enter moves through the four fields; each opens the picker with its own
 // caption, and the last hands the focus to "&Berechnen".
 TEST_F(DialogTest, EnterInEachFieldUsesItsCaptionAndNextControl) {
@@ -520,11 +639,11 @@ TEST_F(DialogTest, StationNameResolution) {
       {"1104", 0, -1, ""},                      // ... only with exactOnly
       {"10005", 1, -1, ""},                     // five digits are a name
       {"9999", 1, -1, ""},                      // a number without a station
-      {"bamberg", 1, 10005, "Bamberg"},         // exact, any case
+      {"bamberg", 1, 1005, "Bamberg"},          // exact, any case
       {"ottensoos ", 1, 1104, "Ottensoos"},     // trailing blank
       {"bamb", 1, -1, ""},                      // no prefix with exactOnly
-      {"bamb", 0, 10005, "Bamberg"},            // the first name with the prefix
-      {"f\xFCrth", 1, 10002, "F\xFCrth (Bay) Hbf"},  // a second name of the station
+      {"bamb", 0, 1005, "Bamberg"},             // the first name with the prefix
+      {"f\xFCrth", 1, 1002, "F\xFCrth (Bay) Hbf"},  // a second name of the station
       // The first match is a second name; the retry with the canonical
       // name finds the station under its own name.
       {"n\xFCrnberg-du", 0, 1106, "Nbg-Dutzendteich"},
@@ -533,7 +652,7 @@ TEST_F(DialogTest, StationNameResolution) {
       {"   ", 1, -1, ""},
       {"   ", 0, 1127, "Altdorf (b N\xFCrnberg)"},  // blanks: the first name of all
       {std::string(60, 'x'), 0, -1, ""},          // longer than any buffer
-      {"Bamberg" + std::string(60, ' '), 0, 10005, "Bamberg"},
+      {"Bamberg" + std::string(60, ' '), 0, 1005, "Bamberg"},
   };
   ScriptHost host;
   host.check([&](CDialog&) {
@@ -570,7 +689,7 @@ TEST_F(DialogTest, ANameWithoutItsStationIsNoStation) {
   DataCopy data("geist");
   std::vector<dmw::PbhfRecord> names;
   for (auto [name, nr] : std::initializer_list<std::pair<const char*, std::uint32_t>>{
-           {"BAMBERG", 10005}, {"BAMBERG HBF", 10005}, {"BAMBERG GEIST", 99999}, {"OTTENSOOS", 1104}}) {
+           {"BAMBERG", 1005}, {"BAMBERG HBF", 1005}, {"BAMBERG GEIST", 99999}, {"OTTENSOOS", 1104}}) {
     dmw::PbhfRecord r;
     r.station_name = name;
     r.station_number = nr;
@@ -681,13 +800,13 @@ TEST_F(DialogTest, CalculateSendsATypeOneRequestWithFixedVias) {
         EXPECT_EQ(r.datum, UtToday());
         EXPECT_EQ(r.hin.optionFlag, 'N');
         EXPECT_EQ(r.hin.ibv, 1104);
-        EXPECT_EQ(r.hin.ibn, 10005);
+        EXPECT_EQ(r.hin.ibn, 1005);
         EXPECT_EQ(r.hin.relSchluessel1, 1);
         EXPECT_EQ(r.hin.relSchluessel2, 0);
         EXPECT_EQ(r.hin.relRichtung, 0);
         for (int i = 0; i < 4; ++i) EXPECT_EQ(r.hin.relBhf[i], 0);
         EXPECT_EQ(r.hin.bpVor, 0);  // empty via 1
-        EXPECT_EQ(r.hin.bpNach, 10003);
+        EXPECT_EQ(r.hin.bpNach, 1003);
         EXPECT_EQ(r.hin.reserviert2, 'K');
         EXPECT_EQ(r.rueck.ibv, 0);
         EXPECT_EQ(r.rueck.ibn, 0);
@@ -890,7 +1009,7 @@ TEST_F(DialogTest, FiftyKmListAgainstTheStandIn) {
           const EbAnfrage& r = StandIn::anfrage;
           EXPECT_EQ(r.textFlag, '0');
           EXPECT_EQ(r.anfrageTyp, '1');
-          EXPECT_EQ(r.hin.ibv, 10005);
+          EXPECT_EQ(r.hin.ibv, 1005);
           EXPECT_EQ(r.hin.bpVor, 0);
           EXPECT_EQ(r.hin.bpNach, 0);
           EXPECT_EQ(r.festeFolge, 1);

@@ -20,8 +20,8 @@ constexpr UtDayNumber kLater = 17136;   // 2026-12-01
 
 // Station numbers of the description in data/sample.
 enum : int32_t {
-  kNuernberg = 10001, kFuerth = 10002, kErlangen = 10003, kBamberg = 10005,
-  kWuerzburg = 10024, kVach = 2101, kEltersdorf = 2102, kErlangenBruck = 2103, kBubenreuth = 2104,
+  kNuernberg = 1001, kFuerth = 1002, kErlangen = 1003, kBamberg = 1005,
+  kWuerzburg = 1024, kVach = 2101, kEltersdorf = 2102, kErlangenBruck = 2103, kBubenreuth = 2104,
   kZapfendorf = 3107, kLudwigsstadt = 4113, kProbstzella = 4114, kPleinfeld = 8105,
   kSchwabach = 8116, kHartershofen = 9115,
 };

@@ -351,10 +351,18 @@ std::vector<std::pair<std::string, unsigned>> g_written;
 void Recorder(const Meldungskontext* m) {
   g_written.emplace_back(std::string(m ? m->SS_id : "--", 2), m ? m->Meldungsnummer : 0u);
 }
+std::vector<std::pair<std::string, unsigned>> g_watched;
+void Watcher(const Meldungskontext* m) {
+  g_watched.emplace_back(std::string(m->SS_id, 2), m->Meldungsnummer);
+}
 
+// The writer gets messages only while the switch is on; a watcher sees
+// every message, switch on or off, but never the invalid (null) one.
 TEST_F(support_msg, SendAndWriteGoToTheMessageFileOnlyWhenSwitchedOn) {
   g_written.clear();
+  g_watched.clear();
   MsgFileSetWriter(Recorder);
+  EXPECT_EQ(MsgFileSetWatcher(Watcher), nullptr);
   ASSERT_EQ(MsgFileSwitch(), 0);
   MsgSend("DZ", 5, 0, "s", "Version");
   EXPECT_TRUE(g_written.empty());
@@ -365,11 +373,19 @@ TEST_F(support_msg, SendAndWriteGoToTheMessageFileOnlyWhenSwitchedOn) {
   MsgSetError(&m, 70000, "TT", 4002, 0, "d", 9);
   MsgWrite(m);
   MsgFree(m);
+  MsgFileWrite(nullptr);
   MsgFileTestSetSwitch(0);
   MsgFileSetWriter(nullptr);
-  ASSERT_EQ(g_written.size(), 2u);
+  EXPECT_EQ(MsgFileSetWatcher(nullptr), &Watcher);
+  MsgSend("DZ", 6, 0, "");  // no watcher any more
+  ASSERT_EQ(g_written.size(), 3u);
   EXPECT_EQ(g_written[0], std::make_pair(std::string("DZ"), 5u));
   EXPECT_EQ(g_written[1], std::make_pair(std::string("TT"), 4002u));
+  EXPECT_EQ(g_written[2], std::make_pair(std::string("--"), 0u));
+  ASSERT_EQ(g_watched.size(), 3u);
+  EXPECT_EQ(g_watched[0], std::make_pair(std::string("DZ"), 5u));
+  EXPECT_EQ(g_watched[1], std::make_pair(std::string("DZ"), 5u));
+  EXPECT_EQ(g_watched[2], std::make_pair(std::string("TT"), 4002u));
 }
 
 TEST_F(support_msg, SetErrorLogsAtLevelOneOnly) {
