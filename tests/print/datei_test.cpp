@@ -43,7 +43,9 @@ class PrintDateiTest : public ::testing::Test {
     PrTestLimitFileWrites(-1);
     PrSetSettings(PrSettings());
     PrTestUninstall();
-    if (saved_[0]) EXPECT_EQ(chdir(saved_), 0);
+    if (saved_[0]) {
+      EXPECT_EQ(chdir(saved_), 0);
+    }
     std::error_code ec;
     if (!folder_.empty()) fs::remove_all(folder_, ec);
   }
@@ -73,7 +75,9 @@ class PrintDateiTest : public ::testing::Test {
     host.close();
     dlg.DoModal();
     EXPECT_EQ(host.remaining(), 0u);
-    if (box.empty()) EXPECT_TRUE(host.boxes().empty());
+    if (box.empty()) {
+      EXPECT_TRUE(host.boxes().empty());
+    }
   }
 
   // The names in a folder, hidden ones included.
@@ -124,7 +128,9 @@ TEST_F(PrintDateiTest, SecondFileNeverReplacesTheFirst) {
   EXPECT_EQ(names("druck").size(), 2u);
   EXPECT_EQ(fs::file_size(erste.substr(std::strlen("Gedruckt: "))), groesse);
   const std::string stamm = erste.substr(0, erste.size() - 4);  // without ".pdf"
-  if (zweite.compare(0, stamm.size(), stamm) == 0) EXPECT_EQ(zweite, stamm + "-2.pdf");
+  if (zweite.compare(0, stamm.size(), stamm) == 0) {
+    EXPECT_EQ(zweite, stamm + "-2.pdf");
+  }
 }
 
 TEST_F(PrintDateiTest, FolderThatCannotBeMadeFailsAtStartDoc) {
@@ -169,7 +175,9 @@ TEST_F(PrintDateiTest, DocumentNotEndedLeavesNoFile) {
     ASSERT_GT(StartDocA(dc, &di), 0);
     EXPECT_EQ(names("druck").size(), 1u);  // created at the start
     ASSERT_GT(StartPage(dc), 0);
-    if (abort) EXPECT_GT(AbortDoc(dc), 0);
+    if (abort) {
+      EXPECT_GT(AbortDoc(dc), 0);
+    }
     EXPECT_TRUE(DeleteDC(dc));
     EXPECT_TRUE(names("druck").empty());
     std::string note;

@@ -81,7 +81,9 @@ class PrintWegetextPdfTest : public ::testing::Test {
   }
   void TearDown() override {
     PrSetSettings(PrSettings());
-    if (saved_[0]) EXPECT_EQ(chdir(saved_), 0);
+    if (saved_[0]) {
+      EXPECT_EQ(chdir(saved_), 0);
+    }
     std::error_code ec;
     if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
   }
