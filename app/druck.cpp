@@ -452,11 +452,12 @@ static void WegetextDrucken(CDruckAuftrag& job, int x, int y, int schritt, const
   // Hard: as many characters as the first line holds.
   const size_t hart = passendeLaenge(job, kLabel, wegetext, platz, kZeichen - kLabel.size());
   size_t bruch = hart;
-  for (size_t i = hart; i > 0; --i) {
+  bool weich = false;  // broken after a separator
+  for (size_t i = hart; i > 0 && !weich; --i) {
     char c = wegetext[i - 1];
     if (c == '*' || c == ' ') {
       bruch = i;
-      break;
+      weich = true;
     }
   }
   auto passtZweite = [&](const std::string& r) { return r.size() <= kZeichen && job.Breite(r.c_str()) <= platz2; };
@@ -465,10 +466,11 @@ static void WegetextDrucken(CDruckAuftrag& job, int x, int y, int schritt, const
     // The break at a separator leaves too much for the second line; the
     // hard break lets the two lines hold the whole text.
     bruch = hart;
+    weich = false;
     rest = wegetext.substr(bruch);
   }
   std::string erste = wegetext.substr(0, bruch);
-  if (bruch != hart && !erste.empty() && erste.back() == ' ') erste.pop_back();
+  if (weich && erste.back() == ' ') erste.pop_back();
   rest.resize(passendeLaenge(job, "", rest, platz2, kZeichen));
   job.Text(x, y, (kLabel + erste).c_str());
   if (!rest.empty()) job.Text(spalte, y - schritt, rest.c_str());

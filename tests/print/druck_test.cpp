@@ -234,6 +234,8 @@ TEST_F(PrintDruckTest, RouteTextWrapsOntoOneContinuationLine) {
        std::string(40, 'a') + "*" + std::string(25, 'b') + "*", std::string(33, 'c')},
       {"a blank breaks and is dropped", std::string(60, 'a') + " " + std::string(39, 'b'), std::string(60, 'a'),
        std::string(39, 'b')},
+      {"a blank as the last character that fits", std::string(69, 'a') + " " + std::string(30, 'b'),
+       std::string(69, 'a'), std::string(30, 'b')},
       {"no '*' or blank: hard break", std::string(100, 'h'), std::string(70, 'h'), std::string(30, 'h')},
       {"the soft break would overfill the second line", "aaaa*" + std::string(135, 'b'),
        "aaaa*" + std::string(65, 'b'), std::string(70, 'b')},
