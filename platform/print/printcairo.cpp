@@ -484,8 +484,9 @@ class CairoBackend : public PrBackend {
     fs::path folder = fileFolder();
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder)) {
-      *error = fileError(ec ? ec.value() : ENOTDIR);
+    std::error_code statEc;
+    if (!fs::is_directory(folder, statEc)) {
+      *error = fileError(ec ? ec.value() : statEc ? statEc.value() : ENOTDIR);
       return false;
     }
     static unsigned serial = 0;
