@@ -2,14 +2,17 @@
 // result page and the 50 km list share (CDruckAuftrag, druck.h).
 //
 // Messages and printed lines are formatted into buffers of 100 characters,
-// so no line holds more than 99; the route-text line is also cut to the
-// width of the page. Texts are in the Windows character set.
+// so no line holds more than 99. A route text too wide for its line goes
+// on in one continuation line below it (see WegetextDrucken). Texts are in
+// the Windows character set.
 #include "app/druck.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "app/zolmadlg.h"
 #include "common/dtacc/dm/dmbase.h"
@@ -86,6 +89,21 @@ Datum datenStand() {
     d.jahr = tm.tm_year + 1900;
   }
   return d;
+}
+
+// The longest start of `text` (at most `hoechstens` characters) that,
+// printed after `vor`, is no wider than `platz`.
+size_t passendeLaenge(CDruckAuftrag& job, const std::string& vor, const std::string& text, int platz,
+                      size_t hoechstens) {
+  size_t passt = 0, zuViel = std::min(text.size(), hoechstens) + 1;
+  while (zuViel - passt > 1) {
+    size_t mitte = (passt + zuViel) / 2;
+    if (job.Breite((vor + text.substr(0, mitte)).c_str()) > platz)
+      zuViel = mitte;
+    else
+      passt = mitte;
+  }
+  return passt;
 }
 
 }  // namespace
@@ -410,6 +428,54 @@ void CDruckAuftrag::Logo() {
   DeleteObject(bild);
 }
 
+// ---- the route text -----------------------------------------------------------------
+
+// The route-text line at (x, y) in the selected font (Normal). A route text
+// that does not fit between the line's start and the right margin goes on
+// in one continuation line at y - schritt, starting under its first
+// character. The first line ends after the last '*' or blank that fits
+// (the '*' stays on the first line, a blank is dropped); only a route text
+// with no such place is broken hard at the last character that fits. When
+// even the two lines cannot hold it, the second is cut at the last
+// character that fits. Every line holds at most 99 characters.
+static void WegetextDrucken(CDruckAuftrag& job, int x, int y, int schritt, const std::string& wegetext) {
+  static const std::string kLabel = "Wegetext:      ";
+  constexpr size_t kZeichen = kPuffer - 1;
+  const int rechts = CDruckAuftrag::kBreite - CDruckAuftrag::kRand;
+  const int platz = rechts - x;
+  if (kLabel.size() + wegetext.size() <= kZeichen && job.Breite((kLabel + wegetext).c_str()) <= platz) {
+    job.Text(x, y, (kLabel + wegetext).c_str());
+    return;
+  }
+  const int spalte = x + job.Breite(kLabel.c_str());
+  const int platz2 = rechts - spalte;
+  // Hard: as many characters as the first line holds.
+  const size_t hart = passendeLaenge(job, kLabel, wegetext, platz, kZeichen - kLabel.size());
+  size_t bruch = hart;
+  bool weich = false;  // broken after a separator
+  for (size_t i = hart; i > 0 && !weich; --i) {
+    char c = wegetext[i - 1];
+    if (c == '*' || c == ' ') {
+      bruch = i;
+      weich = true;
+    }
+  }
+  auto passtZweite = [&](const std::string& r) { return r.size() <= kZeichen && job.Breite(r.c_str()) <= platz2; };
+  std::string rest = wegetext.substr(bruch);
+  if (bruch != hart && !passtZweite(rest) && passtZweite(wegetext.substr(hart))) {
+    // The break at a separator leaves too much for the second line; the
+    // hard break lets the two lines hold the whole text.
+    bruch = hart;
+    weich = false;
+    rest = wegetext.substr(bruch);
+  }
+  std::string erste = wegetext.substr(0, bruch);
+  if (weich && erste.back() == ' ') erste.pop_back();
+  rest.resize(passendeLaenge(job, "", rest, platz2, kZeichen));
+  job.Text(x, y, (kLabel + erste).c_str());
+  if (!rest.empty()) job.Text(spalte, y - schritt, rest.c_str());
+}
+
 // ---- the result page --------------------------------------------------------------
 
 void CZOLMADlg::DoDrucken() {
@@ -454,23 +520,7 @@ void CZOLMADlg::DoDrucken() {
     job.Text(x, y, zeile);
   }
   y -= 2 * schritt;
-  std::snprintf(zeile, sizeof zeile, "Wegetext:      %s", static_cast<const char*>(m_strWegetext[0]));
-  // A long route text is cut where the line would pass the right margin.
-  const int platz = CDruckAuftrag::kBreite - 2 * CDruckAuftrag::kRand;
-  if (job.Breite(zeile) > platz) {
-    size_t passt = 15, zuViel = std::strlen(zeile);
-    while (zuViel - passt > 1) {
-      size_t mitte = (passt + zuViel) / 2;
-      char probe[kPuffer];
-      std::snprintf(probe, sizeof probe, "%.*s", static_cast<int>(mitte), zeile);
-      if (job.Breite(probe) > platz)
-        zuViel = mitte;
-      else
-        passt = mitte;
-    }
-    zeile[passt] = '\0';
-  }
-  job.Text(x, y, zeile);
+  WegetextDrucken(job, x, y, schritt, static_cast<const char*>(m_strWegetext[0]));
 
   if (!job.Waehle(CDruckAuftrag::Bold)) return;
   y -= 2 * schritt;

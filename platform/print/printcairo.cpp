@@ -16,27 +16,37 @@
 // device dots (600 an inch from the printable area's top left) mapped to
 // the sheet, and then handed to the print service (with its copies and
 // sides) or written into the file printer's folder.
+//
+// Each document is asked for at its start: a queue must exist and accept
+// jobs; the file printer creates its file then, under a temporary name in
+// its folder, and renames it when the document is complete, so that a
+// folder it cannot write to fails before anything is drawn and no partial
+// file is ever left behind.
 #include <cairo-ft.h>
 #include <cairo-pdf.h>
 #include <cairo.h>
 #include <cups/cups.h>
+#include <fcntl.h>
 #include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "platform/print/printdev.h"
+#include "platform/print/printtest.h"
 #include "platform/ui/cp1252.h"
 
 namespace {
 
 std::string g_lastFile;
+long long g_writeLimit = -1;  // test hook: bytes the file printer may still write
 
 constexpr double kProbeSize = 1000.0;  // the size at which faces are measured
 
@@ -142,14 +152,25 @@ class CairoBackend : public PrBackend {
     return te.x_advance / kProbeSize;
   }
 
-  bool submit(const PrDocument& doc, DWORD* error) override {
+  bool begin(PrDocument& doc, DWORD* error) override {
+    if (doc.port == "CUPS:") return queueAccepts(doc, error);
+    return createSpoolFile(doc, error);
+  }
+
+  bool submit(PrDocument& doc, DWORD* error, std::string* note) override {
     std::string pdf;
     if (!render(doc, pdf)) {
+      discard(doc);
       *error = ERROR_NOT_ENOUGH_MEMORY;
       return false;
     }
-    if (doc.port == "CUPS:") return toQueue(doc, pdf, error);
-    return toFolder(doc, pdf, error);
+    if (doc.port == "CUPS:") return toQueue(doc, pdf, error, note);
+    return toFolder(doc, pdf, error, note);
+  }
+
+  void discard(PrDocument& doc) override {
+    if (!doc.spoolFile.empty()) ::unlink(doc.spoolFile.c_str());
+    doc.spoolFile.clear();
   }
 
  private:
@@ -318,23 +339,68 @@ class CairoBackend : public PrBackend {
     return ok;
   }
 
-  static bool toQueue(const PrDocument& doc, const std::string& pdf, DWORD* error) {
+  // The destination of a queue name ("name" or "name/instance"); the
+  // caller frees it. Null when the server does not know it or cannot be
+  // reached.
+  static cups_dest_t* namedDest(const std::string& printer) {
+    std::string name = printer, instance;
+    size_t slash = name.find('/');
+    if (slash != std::string::npos) {
+      instance = name.substr(slash + 1);
+      name.resize(slash);
+    }
+    return cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.c_str(), instance.empty() ? nullptr : instance.c_str());
+  }
+
+  // At the start of a document: the queue exists and accepts jobs.
+  static bool queueAccepts(const PrDocument& doc, DWORD* error) {
+    cups_dest_t* dest = namedDest(doc.printer);
+    if (!dest) {
+      *error = ERROR_INVALID_PRINTER_NAME;
+      return false;
+    }
+    const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    bool ok = !accepting || std::strcmp(accepting, "false") != 0;
+    cupsFreeDests(1, dest);
+    if (!ok) *error = ERROR_INVALID_PRINTER_STATE;
+    return ok;
+  }
+
+  // A queue that is stopped (disabled) takes jobs and holds them.
+  static bool queueStopped(const std::string& printer) {
+    cups_dest_t* dest = namedDest(printer);
+    if (!dest) return false;
+    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    bool stopped = state && std::atoi(state) == IPP_PSTATE_STOPPED;
+    cupsFreeDests(1, dest);
+    return stopped;
+  }
+
+  static DWORD queueError() {
+    switch (cupsLastError()) {
+      case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+        return ERROR_INVALID_PRINTER_STATE;
+      case IPP_STATUS_ERROR_NOT_FOUND:
+        return ERROR_INVALID_PRINTER_NAME;
+      default:
+        return ERROR_OPEN_FAILED;
+    }
+  }
+
+  static bool toQueue(const PrDocument& doc, const std::string& pdf, DWORD* error, std::string* note) {
     char path[1024];
     int fd = cupsTempFd(path, sizeof path);
     if (fd < 0) {
       *error = ERROR_OPEN_FAILED;
       return false;
     }
-    size_t written = 0;
-    while (written < pdf.size()) {
-      ssize_t n = ::write(fd, pdf.data() + written, pdf.size() - written);
-      if (n <= 0) break;
-      written += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    if (written != pdf.size()) {
-      ::unlink(path);
+    bool written = writeAll(fd, pdf, error);
+    if (::close(fd) != 0 && written) {
+      written = false;
       *error = ERROR_WRITE_FAULT;
+    }
+    if (!written) {
+      ::unlink(path);
       return false;
     }
     cups_option_t* options = nullptr;
@@ -347,14 +413,98 @@ class CairoBackend : public PrBackend {
     n = cupsAddOption("sides", sides, n, &options);
     n = cupsAddOption("media", doc.settings.dmFormName[0] ? doc.settings.dmFormName : "A4", n, &options);
     std::string title = Cp1252ToUtf8(doc.name);
-    int job = cupsPrintFile(doc.printer.c_str(), path, title.c_str(), n, options);
+    std::string name = doc.printer, instance;
+    if (size_t slash = name.find('/'); slash != std::string::npos) name.resize(slash);
+    int job = cupsPrintFile(name.c_str(), path, title.c_str(), n, options);
     cupsFreeOptions(n, options);
     ::unlink(path);
     if (job <= 0) {
-      *error = ERROR_OPEN_FAILED;
+      *error = queueError();
       return false;
     }
+    *note = "An Drucker " + doc.printer + " \xFC" "bergeben";
+    if (queueStopped(doc.printer)) *note += " (Drucker angehalten)";
     return true;
+  }
+
+  // The layer's error code for a failed file operation.
+  static DWORD fileError(int err) {
+    switch (err) {
+      case EACCES:
+      case EPERM:
+      case EROFS:
+        return ERROR_ACCESS_DENIED;
+      case ENOENT:
+      case ENOTDIR:
+      case EEXIST:
+        return ERROR_PATH_NOT_FOUND;
+      case ENOSPC:
+      case EDQUOT:
+        return ERROR_DISK_FULL;
+      default:
+        return ERROR_OPEN_FAILED;
+    }
+  }
+
+  // Writes the whole text; false with *error set when a write fails (the
+  // test limit stands in for a full disk).
+  static bool writeAll(int fd, const std::string& data, DWORD* error) {
+    size_t written = 0;
+    while (written < data.size()) {
+      size_t chunk = data.size() - written;
+      if (g_writeLimit >= 0) {
+        if (g_writeLimit == 0) {
+          *error = ERROR_DISK_FULL;
+          return false;
+        }
+        chunk = std::min<size_t>(chunk, static_cast<size_t>(g_writeLimit));
+      }
+      ssize_t n = ::write(fd, data.data() + written, chunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        *error = n < 0 && (errno == ENOSPC || errno == EDQUOT) ? ERROR_DISK_FULL : ERROR_WRITE_FAULT;
+        return false;
+      }
+      written += static_cast<size_t>(n);
+      if (g_writeLimit > 0) g_writeLimit -= n;
+    }
+    return true;
+  }
+
+  static std::filesystem::path fileFolder() {
+    const std::string& f = PrGetSettings().fileFolder;
+    return f.empty() ? std::filesystem::path(".") : std::filesystem::path(f);
+  }
+
+  // At the start of a document the file printer makes its folder and
+  // creates the document's file under a temporary name in it, so that a
+  // folder it cannot write to fails before anything is drawn.
+  static bool createSpoolFile(PrDocument& doc, DWORD* error) {
+    namespace fs = std::filesystem;
+    fs::path folder = fileFolder();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    std::error_code statEc;
+    if (!fs::is_directory(folder, statEc)) {
+      *error = fileError(ec ? ec.value() : statEc ? statEc.value() : ENOTDIR);
+      return false;
+    }
+    static unsigned serial = 0;
+    for (int tries = 0; tries < 100; ++tries) {
+      fs::path spool = folder / (".zolma-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".tmp");
+      int fd = ::open(spool.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd >= 0) {
+        ::close(fd);
+        doc.spoolFile = spool.string();
+        return true;
+      }
+      if (errno != EEXIST) {
+        *error = fileError(errno);
+        return false;
+      }
+    }
+    *error = ERROR_OPEN_FAILED;
+    return false;
   }
 
   static std::string fileStem(const std::string& name) {
@@ -370,13 +520,33 @@ class CairoBackend : public PrBackend {
     return out.empty() ? "Druck" : out;
   }
 
-  static bool toFolder(const PrDocument& doc, const std::string& pdf, DWORD* error) {
+  // Writes the PDF into the temporary file, then gives it its name: the
+  // document's name and the time, with "-2", "-3", ... when that file
+  // exists. An existing file is never replaced, and a failure leaves no
+  // file behind.
+  bool toFolder(PrDocument& doc, const std::string& pdf, DWORD* error, std::string* note) {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path folder = PrGetSettings().fileFolder.empty() ? fs::path(".") : fs::path(PrGetSettings().fileFolder);
-    fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder, ec)) {
+    if (doc.spoolFile.empty()) {
       *error = ERROR_OPEN_FAILED;
+      return false;
+    }
+    int fd = ::open(doc.spoolFile.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) {
+      *error = fileError(errno);
+      discard(doc);
+      return false;
+    }
+    bool ok = writeAll(fd, pdf, error);
+    if (ok && ::fsync(fd) != 0) {
+      ok = false;
+      *error = fileError(errno);
+    }
+    if (::close(fd) != 0 && ok) {
+      ok = false;
+      *error = ERROR_WRITE_FAULT;
+    }
+    if (!ok) {
+      discard(doc);
       return false;
     }
     std::time_t now = std::time(nullptr);
@@ -385,17 +555,49 @@ class CairoBackend : public PrBackend {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
     std::string base = fileStem(doc.name) + "-" + stamp;
-    fs::path path = folder / (base + ".pdf");
-    for (int i = 2; fs::exists(path, ec) && i < 1000; ++i) path = folder / (base + "-" + std::to_string(i) + ".pdf");
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(pdf.data(), static_cast<std::streamsize>(pdf.size()));
-    out.close();
-    if (!out) {
-      fs::remove(path, ec);
-      *error = ERROR_WRITE_FAULT;
+    fs::path folder = fileFolder();
+    for (int i = 1; i < 1000; ++i) {
+      fs::path path = folder / (i == 1 ? base + ".pdf" : base + "-" + std::to_string(i) + ".pdf");
+      if (!claim(doc.spoolFile, path, error)) {
+        if (*error == ERROR_ALREADY_EXISTS) continue;
+        discard(doc);
+        return false;
+      }
+      doc.spoolFile.clear();
+      g_lastFile = path.string();
+      *note = "Gedruckt: " + Utf8ToCp1252(path.string());
+      return true;
+    }
+    discard(doc);
+    *error = ERROR_OPEN_FAILED;
+    return false;
+  }
+
+  // Renames the temporary file to `path` unless that exists: true when
+  // done; false with ERROR_ALREADY_EXISTS, or another error.
+  static bool claim(const std::string& spool, const std::filesystem::path& path, DWORD* error) {
+    if (::link(spool.c_str(), path.c_str()) == 0) {
+      ::unlink(spool.c_str());
+      return true;
+    }
+    if (errno == EEXIST) {
+      *error = ERROR_ALREADY_EXISTS;
       return false;
     }
-    g_lastFile = path.string();
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
+      *error = fileError(errno);
+      return false;
+    }
+    // A file system without hard links: rename after a look.
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+      *error = ERROR_ALREADY_EXISTS;
+      return false;
+    }
+    if (::rename(spool.c_str(), path.c_str()) != 0) {
+      *error = fileError(errno);
+      return false;
+    }
     return true;
   }
 
@@ -407,7 +609,5 @@ class CairoBackend : public PrBackend {
 std::unique_ptr<PrBackend> PrMakeRealBackend() { return std::make_unique<CairoBackend>(); }
 
 std::string PrLastFileWritten() { return g_lastFile; }
-bool PrTakeDocumentNote(std::string& note) {
-  note.clear();
-  return false;
-}
+
+void PrTestLimitFileWrites(long long bytes) { g_writeLimit = bytes; }

@@ -94,6 +94,9 @@ struct PrDocument {
   DEVMODEA settings{};
   int paperWidthDots = 0, paperHeightDots = 0;  // the whole sheet, oriented
   std::vector<PrPage> pages;
+  // The backend's own state between begin and submit or discard: the
+  // file printer's temporary file ("" when it holds none).
+  std::string spoolFile;
 };
 
 class PrBackend {
@@ -105,8 +108,16 @@ class PrBackend {
   virtual PrFaceMetrics metrics(const PrFontDesc& font) = 0;
   // The advance width of a text (code page 1252) in ems.
   virtual double advance(const PrFontDesc& font, const std::string& text) = 0;
-  // Hands a finished document on; false with *error set when that fails.
-  virtual bool submit(const PrDocument& doc, DWORD* error) = 0;
+  // Prepares a document when it starts (StartDoc), before anything is
+  // drawn: the file printer makes sure that it can create its file. False
+  // with *error set when the document cannot be printed.
+  virtual bool begin(PrDocument& doc, DWORD* error) = 0;
+  // Hands a finished document on. True with *note saying where it went
+  // (code page 1252); false with *error set, and nothing left behind.
+  virtual bool submit(PrDocument& doc, DWORD* error, std::string* note) = 0;
+  // Drops a begun document that is not handed on (aborted, or its context
+  // deleted): whatever begin made is removed.
+  virtual void discard(PrDocument& doc) = 0;
 };
 
 // The installed backend; the real one until another is installed. The

@@ -33,14 +33,19 @@ class RecordingBackend : public PrBackend {
     return static_cast<double>(text.size()) * metrics(font).aveWidth;
   }
 
-  bool submit(const PrDocument& doc, DWORD* error) override {
+  bool begin(PrDocument&, DWORD*) override { return true; }
+
+  bool submit(PrDocument& doc, DWORD* error, std::string* note) override {
     if (config_.submitError) {
       *error = config_.submitError;
       return false;
     }
     g_documents.push_back(doc);
+    *note = "An Drucker " + doc.printer + " \xFC" "bergeben";
     return true;
   }
+
+  void discard(PrDocument&) override {}
 
  private:
   PrRecorderConfig config_;

@@ -50,5 +50,9 @@ const std::vector<PrDocument>& PrTestSubmitted();
 // handle names.
 std::vector<std::string> PrTestLive();
 
+// The real backend's file printer: its writes fail as on a full disk
+// once `bytes` more bytes are written (negative: no limit).
+void PrTestLimitFileWrites(long long bytes);
+
 // The version GetVersionExA reports (both backends).
 void PrTestSetVersion(DWORD platformId, DWORD major, DWORD minor);

@@ -69,6 +69,9 @@ PrSettings g_settings;
 OSVERSIONINFOA g_version{sizeof(OSVERSIONINFOA), 6, 1, 7601, VER_PLATFORM_WIN32_NT, ""};
 std::map<int, std::shared_ptr<const PrBitmapData>> g_bitmaps;
 int g_jobCounter = 0;
+// Where the last finished document went, until the front end takes it.
+std::string g_note;
+bool g_noteReady = false;
 
 // Live handles and their names.
 std::map<const void*, std::string> g_live;
@@ -333,9 +336,16 @@ std::string withoutPrefix(const std::string& s) {
   return out;
 }
 
+// Drops an open document; the backend removes whatever it began for it.
 void dropDocument(PrDc& dc) {
+  if (dc.doc) PrCurrentBackend().discard(*dc.doc);
   dc.doc.reset();
   dc.inPage = false;
+}
+
+void forgetNote() {
+  g_note.clear();
+  g_noteReady = false;
 }
 
 }  // namespace
@@ -510,6 +520,8 @@ BOOL OpenPrinterA(LPSTR name, HANDLE* printer, void*) {
   auto* h = new PrPrinter{*p};
   g_printers.insert(h);
   *printer = h;
+  // A new print job begins: a note left from an earlier one is stale.
+  forgetNote();
   return done("OpenPrinterA", args, TRUE, addLive(h, "printer"));
 }
 
@@ -687,6 +699,7 @@ BOOL DeleteDC(HDC h) {
   if (injected("DeleteDC", &inj)) return done("DeleteDC", name, static_cast<BOOL>(inj), name);
   PrDc* dc = dcOf(h);
   if (!dc) return done("DeleteDC", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  dropDocument(*dc);
   g_dcs.erase(dc);
   g_live.erase(dc);
   delete dc;
@@ -715,6 +728,13 @@ int StartDocA(HDC h, const DOCINFOA* doc) {
   dc->doc->paperWidthDots = dc->paperW;
   dc->doc->paperHeightDots = dc->paperH;
   dc->inPage = false;
+  forgetNote();
+  DWORD err = 0;
+  if (!PrCurrentBackend().begin(*dc->doc, &err)) {
+    dc->doc.reset();
+    fail(err ? err : ERROR_OPEN_FAILED);
+    return done("StartDocA", args, -1, name);
+  }
   g_lastError = ERROR_SUCCESS;
   return done("StartDocA", args, ++g_jobCounter, name);
 }
@@ -771,10 +791,13 @@ int EndDoc(HDC h) {
   std::unique_ptr<PrDocument> doc = std::move(dc->doc);
   dc->inPage = false;
   DWORD err = 0;
-  if (!PrCurrentBackend().submit(*doc, &err)) {
+  std::string note;
+  if (!PrCurrentBackend().submit(*doc, &err, &note)) {
     fail(err ? err : ERROR_WRITE_FAULT);
     return done("EndDoc", name, -1, name);
   }
+  g_note = note;
+  g_noteReady = true;
   g_lastError = ERROR_SUCCESS;
   return done("EndDoc", name, 1, name);
 }
@@ -1157,7 +1180,10 @@ namespace {
 
 // Frees whatever the program left behind.
 void freeLeftovers() {
-  for (PrDc* dc : g_dcs) delete dc;
+  for (PrDc* dc : g_dcs) {
+    dropDocument(*dc);
+    delete dc;
+  }
   g_dcs.clear();
   for (PrGdiObject* o : g_objects) delete o;
   g_objects.clear();
@@ -1175,6 +1201,7 @@ const std::vector<PrDocument>& PrRecordedDocuments();
 
 void PrTestInstallRecorder(const PrRecorderConfig& config) {
   freeLeftovers();
+  forgetNote();
   g_serials.clear();
   g_calls.clear();
   g_faults.clear();
@@ -1187,6 +1214,7 @@ void PrTestInstallRecorder(const PrRecorderConfig& config) {
 
 void PrTestUninstall() {
   freeLeftovers();
+  forgetNote();
   g_serials.clear();
   g_calls.clear();
   g_faults.clear();
@@ -1219,3 +1247,10 @@ void PrTestSetVersion(DWORD platformId, DWORD major, DWORD minor) {
 }
 
 const std::vector<PrDocument>& PrTestSubmitted() { return PrRecordedDocuments(); }
+
+bool PrTakeDocumentNote(std::string& note) {
+  note = g_noteReady ? g_note : std::string();
+  bool ready = g_noteReady;
+  forgetNote();
+  return ready;
+}

@@ -51,17 +51,22 @@ typedef PrModule* HINSTANCE;
 // ---- error codes -----------------------------------------------------------
 enum : DWORD {
   ERROR_SUCCESS = 0,
+  ERROR_PATH_NOT_FOUND = 3,
+  ERROR_ACCESS_DENIED = 5,
   ERROR_INVALID_HANDLE = 6,
   ERROR_NOT_ENOUGH_MEMORY = 8,
   ERROR_WRITE_FAULT = 29,
   ERROR_INVALID_PARAMETER = 87,
   ERROR_OPEN_FAILED = 110,
+  ERROR_DISK_FULL = 112,
+  ERROR_ALREADY_EXISTS = 183,
   ERROR_INSUFFICIENT_BUFFER = 122,
   ERROR_INVALID_LEVEL = 124,
   ERROR_BUSY = 170,
   ERROR_RESOURCE_NAME_NOT_FOUND = 1814,
   ERROR_CANCELLED = 1223,
   ERROR_INVALID_PRINTER_NAME = 1801,
+  ERROR_INVALID_PRINTER_STATE = 1906,
   ERROR_PRINT_CANCELLED = 63
 };
 
@@ -240,11 +245,14 @@ HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA* setti
 HDC CreateCompatibleDC(HDC like);
 BOOL DeleteDC(HDC dc);  // aborts an open document
 
-int StartDocA(HDC dc, const DOCINFOA* doc);  // the job number, <= 0 on failure
+// The job number, <= 0 on failure. The printer is asked here whether it
+// can take the document: the file printer creates its file (under a
+// temporary name), a CUPS queue must exist and accept jobs.
+int StartDocA(HDC dc, const DOCINFOA* doc);
 int StartPage(HDC dc);
 int EndPage(HDC dc);
 int EndDoc(HDC dc);    // hands the document to the printer
-int AbortDoc(HDC dc);
+int AbortDoc(HDC dc);  // drops the document; the file printer removes its file
 
 enum : int { MM_TEXT = 1, MM_LOMETRIC = 2, MM_HIMETRIC = 3, MM_LOENGLISH = 4, MM_HIENGLISH = 5, MM_TWIPS = 6 };
 int SetMapMode(HDC dc, int mode);  // the previous mode, 0 on failure
@@ -370,5 +378,9 @@ inline constexpr char kPrFilePrinterName[] = "PDF-Datei";
 std::string PrLastFileWritten();
 // Takes the note on where the last finished document went, once: true and
 // the note (Windows-1252) when a document ended since the previous call,
-// false otherwise. The front end shows it on its status line.
+// false otherwise, also after a failed or cancelled print. The notes are
+// "Gedruckt: <folder>/<file>.pdf" for the file printer (the folder as
+// set: relative to the current folder, or absolute) and "An Drucker
+// <queue> übergeben" for a CUPS queue, followed by " (Drucker angehalten)"
+// when the queue holds its jobs. The front end shows it on its status line.
 bool PrTakeDocumentNote(std::string& note);

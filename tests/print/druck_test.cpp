@@ -209,22 +209,104 @@ TEST_F(PrintDruckTest, ResultPageViaRowsPrintByPosition) {
   }
 }
 
-TEST_F(PrintDruckTest, LongRouteTextIsCutToTheLine) {
-  // 184 characters of route text: the line holds at most 99 and ends
-  // before the right margin (Normal letters are 0.5 x 240 = 120 wide).
-  std::string lang;
-  for (int i = 0; i < 23; ++i) lang += "Bahnhof*";
-  OwnerHost host;
-  CZOLMADlg dlg;
-  Ergebnis e;
-  e.wegetext = lang.c_str();
-  drucke(host, dlg, e);
-  ASSERT_EQ(PrTestSubmitted().size(), 1u);
-  auto z = zeilen(PrTestSubmitted()[0].pages[0]);
-  ASSERT_EQ(z.size(), 6u);
-  const std::string& zeile = z[3].text;
-  EXPECT_EQ(zeile.size(), static_cast<size_t>((11420 - 2 * 610) / 120));
-  EXPECT_EQ(zeile, ("Wegetext:      " + lang).substr(0, zeile.size()));
+TEST_F(PrintDruckTest, RouteTextWrapsOntoOneContinuationLine) {
+  // Normal letters are 0.5 x 240 = 120 wide: the first line holds 85
+  // characters from x = 610 to the right margin at 11420 - 610, that is
+  // 70 of route text after the label; the continuation line starts under
+  // the route text's first character (610 + 15 x 120) and holds 70.
+  const int spalte = 610 + 15 * 120;
+  std::string bahnhoefe;  // 184 characters, a '*' after every seventh
+  for (int i = 0; i < 23; ++i) bahnhoefe += "Bahnhof*";
+  const std::string kronach =
+      "F\xFCrth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*(Hochstadt-Marktzeuln)*";
+  struct Fall {
+    const char* name;
+    std::string wegetext;
+    std::string erste;   // after the label
+    std::string zweite;  // "" = no continuation line
+  };
+  const std::vector<Fall> faelle = {
+      {"30 characters fit", std::string(30, 'x'), std::string(30, 'x'), ""},
+      {"70 characters fit exactly", std::string(70, 'x'), std::string(70, 'x'), ""},
+      {"break after the last '*' that fits", kronach + "Kronach",
+       "F\xFCrth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*", "(Hochstadt-Marktzeuln)*Kronach"},
+      {"100 characters", std::string(40, 'a') + "*" + std::string(25, 'b') + "*" + std::string(33, 'c'),
+       std::string(40, 'a') + "*" + std::string(25, 'b') + "*", std::string(33, 'c')},
+      {"a blank breaks and is dropped", std::string(60, 'a') + " " + std::string(39, 'b'), std::string(60, 'a'),
+       std::string(39, 'b')},
+      {"a blank as the last character that fits", std::string(69, 'a') + " " + std::string(30, 'b'),
+       std::string(69, 'a'), std::string(30, 'b')},
+      {"no '*' or blank: hard break", std::string(100, 'h'), std::string(70, 'h'), std::string(30, 'h')},
+      {"the soft break would overfill the second line", "aaaa*" + std::string(135, 'b'),
+       "aaaa*" + std::string(65, 'b'), std::string(70, 'b')},
+      {"too long for two lines: the second is cut", bahnhoefe, bahnhoefe.substr(0, 64),
+       bahnhoefe.substr(64, 70)},
+  };
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(f.name);
+    PrTestInstallRecorder(config());
+    OwnerHost host;
+    CZOLMADlg dlg;
+    Ergebnis e;
+    e.wegetext = f.wegetext.c_str();
+    drucke(host, dlg, e);
+    EXPECT_TRUE(host.boxes().empty());
+    ASSERT_EQ(PrTestSubmitted().size(), 1u);
+    auto z = zeilen(PrTestSubmitted()[0].pages[0]);
+    const size_t extra = f.zweite.empty() ? 0 : 1;
+    ASSERT_EQ(z.size(), 6u + extra);
+    expectZeile(z[3], "Wegetext:      " + f.erste, 610, -2044, -240, 400, kVariabel);
+    if (extra) expectZeile(z[4], f.zweite, spalte, -2044 - 298, -240, 400, kVariabel);
+    // Every other line keeps its place.
+    expectZeile(z[4 + extra], "Entfernung:    776 km", 610, -2044 - 596, -240, 700, kFest);
+    expectZeile(z[5 + extra], kDatum, 610, -2640 - 596, -120, 400, kFest);
+    for (const Zeile& l : z) EXPECT_LE(l.text.size(), 99u) << l.text;
+  }
+}
+
+TEST_F(PrintDruckTest, NoteSaysWhereTheDocumentWentOnlyAfterASuccess) {
+  std::string note;
+  EXPECT_FALSE(PrTakeDocumentNote(note));
+  {
+    OwnerHost host;
+    CZOLMADlg dlg;
+    drucke(host, dlg, Ergebnis{});
+  }
+  ASSERT_TRUE(PrTakeDocumentNote(note));
+  EXPECT_EQ(note, "An Drucker Testdrucker \xFC" "bergeben");
+  EXPECT_FALSE(PrTakeDocumentNote(note));
+
+  // A failed print, and one cancelled in the settings prompt, leave no
+  // note, not even one of an earlier print that nobody took.
+  struct Fall {
+    const char* name;
+    const char* call;
+    int occurrence;
+    long long result;
+  };
+  // Occurrences count from the install: the second print's calls.
+  const Fall faelle[] = {{"EndDoc fails", "EndDoc", 2, -1},
+                         {"StartDoc fails", "StartDocA", 2, 0},
+                         {"prompt cancelled", "DocumentPropertiesA", 6, IDCANCEL}};
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(f.name);
+    PrTestInstallRecorder(config());
+    {
+      OwnerHost ok;
+      CZOLMADlg dlg;
+      drucke(ok, dlg, Ergebnis{});
+    }
+    PrTestInjectFault(f.call, f.occurrence, f.result, 5);
+    OwnerHost host;
+    CZOLMADlg dlg;
+    drucke(host, dlg, Ergebnis{}, 0, [&f](OwnerHost& h) {
+      if (f.result != IDCANCEL) h.expectBox(std::string("Kann Drucker nicht ") +
+                                                (std::string(f.call) == "EndDoc" ? "schlie\xDF" "en: EndDoc 5"
+                                                                                 : "\xF6" "ffnen: StartDoc 5"),
+                                            kCaption);
+    });
+    EXPECT_FALSE(PrTakeDocumentNote(note));
+  }
 }
 
 // ---- every step failing ------------------------------------------------------------

@@ -1,0 +1,223 @@
+// Printing through a real, private CUPS server (cupsprivat.h) on the
+// sample data set: the program, driven through its dialogs on the scripted
+// host, prints on the server's default queue, a PDF queue, and the tests
+// read what came out (pdftotext) and what the queue holds (ipptool).
+// Skipped, with the reason, where the server cannot run: not root, or the
+// CUPS packages missing.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/druck.h"
+#include "app/resource.h"
+#include "app/zolmaapp.h"
+#include "platform/print/printsetup.h"
+#include "platform/print/printtest.h"
+#include "platform/print/winprint.h"
+#include "platform/ui/scripthost.h"
+#include "tests/print/cupsprivat.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kCaption[] = "Fehler beim Drucken";
+const std::string kUebergeben = std::string("An Drucker ") + PrivateCups::kQueue + " \xFC" "bergeben";
+
+class PrintCupsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why = cups_.start();
+    if (!why.empty()) GTEST_SKIP() << "no private CUPS server: " << why;
+    ZolmaRegisterResources();
+    PrTestUninstall();  // the real backend
+    char tmpl[] = "/tmp/zolma-cupsdruck-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    folder_ = tmpl;
+    PrSettings s;  // the system's queues, as a user has them
+    s.fileFolder = folder_ + "/druck";
+    PrSetSettings(s);
+    std::string ignored;
+    PrTakeDocumentNote(ignored);
+    ASSERT_NE(getcwd(saved_, sizeof saved_), nullptr);
+    ASSERT_EQ(chdir(ZOLMA_SAMPLE_DIR), 0) << ZOLMA_SAMPLE_DIR;
+  }
+  void TearDown() override {
+    if (saved_[0]) {
+      EXPECT_EQ(chdir(saved_), 0);
+    }
+    PrSetSettings(PrSettings());
+    PrTestUninstall();
+    cups_.stop();
+    unsetenv("CUPS_SERVER");
+    std::error_code ec;
+    if (!folder_.empty()) fs::remove_all(folder_, ec);
+  }
+
+  // Computes Nürnberg Hbf - Bamberg in the main dialog and prints the
+  // result page; `box` is the message expected ("" for none).
+  static void ergebnisDrucken(const std::string& box = "") {
+    AfxSetAppName("zolma");
+    CZOLMAApp app;
+    ScriptHost host;
+    host.type(IDC_ABGANG, "N\xFCrnberg Hbf").type(IDC_ZIEL, "Bamberg").click(IDC_BERECHNEN).click(IDC_DRUCKEN);
+    if (!box.empty()) host.expectBox(box, kCaption);
+    host.close();
+    app.InitInstance();
+    EXPECT_EQ(host.remaining(), 0u);
+    if (box.empty()) {
+      EXPECT_TRUE(host.boxes().empty());
+    }
+  }
+
+  // Opens the 50 km list of Nürnberg Hbf and presses "Drucken" with Shift
+  // held, choosing `kopien` copies and duplex on the long side in the
+  // settings prompt; `box` is the message expected ("" for none). Returns
+  // whether the preview was still open afterwards.
+  static bool listeDrucken(const std::string& kopien, const std::string& box = "") {
+    AfxSetAppName("zolma");
+    CZOLMAApp app;
+    ScriptHost host;
+    bool offen = false;
+    host.type(IDC_ABGANG, "N\xFCrnberg Hbf")
+        .click(IDC_50KM)
+        .expectDialog(IDD_PREVIEW)
+        .click(IDOK, MOD_SHIFT_KEY)
+        .expectDialog(IDD_PR_EINSTELLUNGEN)
+        .type(IDC_PR_KOPIEN, kopien)
+        .select(IDC_PR_DUPLEX, 1)
+        .click(IDOK);
+    if (!box.empty()) host.expectBox(box, kCaption);
+    host.check([&offen](CDialog& d) {
+          offen = d.templateId() == IDD_PREVIEW;
+          if (offen) {
+            EXPECT_FALSE(d.control(IDC_LISTE)->rows.empty());
+          }
+        })
+        .close();
+    if (!box.empty()) host.close();  // a failed print: the preview, then the main dialog
+    app.InitInstance();
+    EXPECT_EQ(host.remaining(), 0u);
+    if (box.empty()) {
+      EXPECT_TRUE(host.boxes().empty());
+    }
+    return offen;
+  }
+
+  static std::string pdfText(const std::string& pdf) {
+    std::string out;
+    PrivateCups::command("pdftotext -layout '" + pdf + "' -", &out);
+    return out;
+  }
+
+  // The one PDF the queue wrote, once it is complete.
+  std::string einzigesPdf() {
+    for (int i = 0; i < 300 && cups_.pdfs().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(cups_.waitForJob(1, "completed")) << cups_.log("error_log");
+    std::vector<std::string> p = cups_.pdfs();
+    EXPECT_EQ(p.size(), 1u) << cups_.log("error_log");
+    return p.empty() ? "" : p[0];
+  }
+
+  std::vector<std::string> dateien() const {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder_ + "/druck", ec)) out.push_back(e.path().string());
+    return out;
+  }
+
+  PrivateCups cups_;
+  std::string folder_;
+  char saved_[4096] = {0};
+};
+
+TEST_F(PrintCupsTest, ResultPageGoesToTheDefaultQueue) {
+  char name[100];
+  ASSERT_EQ(GetDefaultPrinterName(name, sizeof name), 0);
+  EXPECT_STREQ(name, PrivateCups::kQueue);
+
+  ergebnisDrucken();
+  std::string note;
+  ASSERT_TRUE(PrTakeDocumentNote(note));
+  EXPECT_EQ(note, kUebergeben);
+  EXPECT_TRUE(dateien().empty());  // not on the file printer
+
+  std::string pdf = einzigesPdf();
+  ASSERT_FALSE(pdf.empty());
+  std::string t = pdfText(pdf);
+  for (const char* s : {"Ergebnis der Entfernungsberechnung:", "Von:", "Nürnberg Hbf", "Nach:", "Bamberg",
+                        "Wegetext:", "Fürth", "Entfernung:", "61 km", "Berechnung vom", "Daten vom"})
+    EXPECT_NE(t.find(s), std::string::npos) << s << " not in:\n" << t;
+}
+
+TEST_F(PrintCupsTest, ListWithTwoCopiesAndDuplexReachesTheQueueSo) {
+  EXPECT_FALSE(listeDrucken("2"));  // a print that worked closes the preview
+  std::string note;
+  ASSERT_TRUE(PrTakeDocumentNote(note));
+  EXPECT_EQ(note, kUebergeben);
+  auto job = cups_.jobAttributes(1);
+  EXPECT_EQ(job["copies"], "2");
+  EXPECT_EQ(job["sides"], "two-sided-long-edge");
+  std::string pdf = einzigesPdf();
+  ASSERT_FALSE(pdf.empty());
+  std::string t = pdfText(pdf);
+  EXPECT_NE(t.find("Liste der von Nürnberg Hbf innerhalb von 50 km erreichbaren Ziele"), std::string::npos) << t;
+  EXPECT_NE(t.find("Nürnberg Hbf -> Fürth (Bay) Hbf"), std::string::npos) << t;
+  EXPECT_NE(t.find("Seite 1 von"), std::string::npos) << t;
+}
+
+TEST_F(PrintCupsTest, QueueThatRefusesJobsFailsAtStartDocAndThePreviewStaysOpen) {
+  ASSERT_TRUE(PrivateCups::command(std::string("cupsreject ") + PrivateCups::kQueue));
+  EXPECT_TRUE(listeDrucken("1", "Kann Drucker nicht \xF6" "ffnen: StartDoc " +
+                                     std::to_string(ERROR_INVALID_PRINTER_STATE)));
+  std::string note;
+  EXPECT_FALSE(PrTakeDocumentNote(note));
+  EXPECT_TRUE(cups_.jobAttributes(1).empty());  // no job
+  EXPECT_TRUE(dateien().empty());
+}
+
+TEST_F(PrintCupsTest, DisabledQueueHoldsTheJobAndTheNoteSaysSo) {
+  // A stopped queue takes the job and keeps it until it is enabled: the
+  // print worked, and the note tells that the printer is halted.
+  ASSERT_TRUE(PrivateCups::command(std::string("cupsdisable ") + PrivateCups::kQueue));
+  ergebnisDrucken();
+  std::string note;
+  ASSERT_TRUE(PrTakeDocumentNote(note));
+  EXPECT_EQ(note, kUebergeben + " (Drucker angehalten)");
+  EXPECT_EQ(cups_.jobAttributes(1)["job-state"], "pending");
+  EXPECT_TRUE(cups_.pdfs().empty());
+
+  // Enabled again, the queue prints the job it held.
+  ASSERT_TRUE(PrivateCups::command(std::string("cupsenable ") + PrivateCups::kQueue));
+  std::string pdf = einzigesPdf();
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_NE(pdfText(pdf).find("Entfernung:"), std::string::npos);
+}
+
+TEST_F(PrintCupsTest, ServerGoneBetweenTwoPrintsFallsBackToTheFilePrinter) {
+  ergebnisDrucken();
+  std::string note;
+  ASSERT_TRUE(PrTakeDocumentNote(note));
+  EXPECT_EQ(note, kUebergeben);
+  ASSERT_FALSE(einzigesPdf().empty());
+
+  // The server goes away (CUPS_SERVER still names its socket): the default
+  // printer is the file printer again, and the note names its file.
+  cups_.stop();
+  char name[100];
+  ASSERT_EQ(GetDefaultPrinterName(name, sizeof name), 0);
+  EXPECT_STREQ(name, kPrFilePrinterName);
+  ergebnisDrucken();
+  std::vector<std::string> d = dateien();
+  ASSERT_EQ(d.size(), 1u);
+  ASSERT_TRUE(PrTakeDocumentNote(note));
+  EXPECT_EQ(note, "Gedruckt: " + d[0]);
+  EXPECT_NE(pdfText(d[0]).find("61 km"), std::string::npos);
+}
+
+}  // namespace
