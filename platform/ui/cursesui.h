@@ -11,6 +11,8 @@
 // small for the dialog shows a message instead of a garbled screen.
 #pragma once
 
+#include <string>
+
 #include "platform/ui/uihost.h"
 
 class CursesHost : public UiHost {
@@ -27,8 +29,11 @@ class CursesHost : public UiHost {
   // Counts failed reads in a row; after kLostInputReads the input is
   // taken as gone.
   bool inputLost();
+  // Takes the printing layer's note on a finished document, if any.
+  void takeNote();
   static constexpr int kLostInputReads = 50;
   UiHost* previous_;
   unsigned stickyMods_ = 0;
   int readErrors_ = 0;
+  std::string note_;  // shown on the status line until the next key
 };
