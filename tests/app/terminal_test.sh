@@ -1,34 +1,155 @@
 #!/usr/bin/env bash
-# Runs the program once in a real terminal (tmux): types origin and
-# destination, presses "&Berechnen" (Alt+B) and reads the distance from
-# the screen, then ends the program with Escape.
+# Runs the program in a real terminal (tmux), one session a case: keys as a
+# person types them (Escape at human speed and as the Alt prefix, a stray
+# byte, the C locale), read back from the screen.
 # Usage: terminal_test.sh ZOLMA_BINARY DATA_DIR
 set -euo pipefail
-zolma=$1
-data=$2
-sock="zolma-test-$$"
+zolma=$(realpath "$1")
+data=$(realpath "$2")
 session=zt
-trap 'tmux -L "$sock" kill-server 2>/dev/null || true' EXIT
+sock=""
+cleanup() { [ -n "$sock" ] && tmux -L "$sock" kill-server 2>/dev/null || true; }
+trap cleanup EXIT
 screen() { tmux -L "$sock" capture-pane -t "$session" -p; }
-wait_for() {  # pattern, tries
+keys() { tmux -L "$sock" send-keys -t "$session" "$@"; }
+wait_for() {  # pattern, tries of 0.1 s
   for _ in $(seq 1 "${2:-50}"); do
     if grep -q -- "$1" <<<"$(screen)"; then return 0; fi
     sleep 0.1
   done
   echo "not on the screen: $1"; screen; return 1
 }
-cd "$data"
-LANG=C.UTF-8 tmux -L "$sock" new-session -d -s "$session" -x 80 -y 24 \
-  "TERM=xterm-256color '$zolma'; echo ENDE=\$?; sleep 5"
-wait_for "Daten vom"
-tmux -L "$sock" send-keys -t "$session" 'Nürnberg Hbf' Enter
-wait_for "Nürnberg Hbf"
-tmux -L "$sock" send-keys -t "$session" 'Bamberg' Enter
-tmux -L "$sock" send-keys -t "$session" Escape b
-wait_for "[0-9] km"
-shown=$(screen)
-grep -q "Von: *Nürnberg Hbf" <<<"$shown"
-grep -q "Nach: *Bamberg" <<<"$shown"
-echo "$(grep -o '[0-9]* km' <<<"$shown" | head -1) on the screen"
-tmux -L "$sock" send-keys -t "$session" Escape
-wait_for "ENDE=0"
+shows() {  # pattern: on the screen now
+  grep -q -- "$1" <<<"$(screen)" || { echo "not on the screen: $1"; screen; return 1; }
+}
+ms() { date +%s%3N; }
+
+# Starts the program with the locale given (the terminal itself is UTF-8).
+start() {
+  cleanup
+  sock="zolma-test-$$-$RANDOM"
+  LANG=C.UTF-8 tmux -L "$sock" new-session -d -s "$session" -x 80 -y 24 \
+    "cd '$data' && env -u LC_ALL -u LC_CTYPE -u LC_MESSAGES LANG=$1 TERM=xterm-256color '$zolma'; echo ENDE=\$?; sleep 5"
+  wait_for "Daten vom"
+}
+# Ends the program with Esc Esc; it must exit with status 0.
+finish() {
+  keys Escape Escape
+  wait_for "ENDE=0"
+}
+
+case_esc_pause_then_b_computes() {
+  start C.UTF-8
+  keys 'Nürnberg Hbf' Enter
+  wait_for "Abgang: *Nürnberg Hbf"
+  keys 'Bamberg' Enter
+  keys Escape
+  sleep 0.15
+  keys b
+  wait_for "61 km"
+  shows "Von: *Nürnberg Hbf"
+  shows "Nach: *Bamberg"
+  finish
+}
+
+case_esc_esc_ends_at_once() {
+  start C.UTF-8
+  keys Escape
+  sleep 0.1
+  # The first Esc waits for a key to follow it.
+  ! grep -q "ENDE=" <<<"$(screen)" || { echo "ended on the first Esc"; return 1; }
+  local t0; t0=$(ms)
+  keys Escape
+  wait_for "ENDE=0"
+  local took=$(($(ms) - t0))
+  echo "ended ${took} ms after the second Esc"
+  [ "$took" -lt 600 ]  # a lone Esc would wait its whole second
+}
+
+case_alt_prefix_at_machine_speed() {
+  start C.UTF-8
+  keys 'Nürnberg Hbf' Enter 'Bamberg' Enter M-b
+  wait_for "61 km"
+  finish
+}
+
+case_c_locale() {
+  start C
+  wait_for "Ueber 1:"
+  ! grep -q '?' <<<"$(screen)" || { echo "a '?' on the screen"; screen; return 1; }
+  keys 'Nuernberg Hbf' Enter 'Bamberg' Enter M-b
+  wait_for "61 km"
+  shows "Von: *Nuernberg Hbf"
+  ! grep -q '?' <<<"$(screen)" || { echo "a '?' on the screen"; screen; return 1; }
+  finish
+}
+
+case_utf8_locale() {
+  start C.UTF-8
+  keys 'Nuernberg Hbf' Enter 'Bamberg' Enter M-b
+  wait_for "61 km"
+  shows "Von: *Nürnberg Hbf"
+  finish
+}
+
+case_stray_byte_is_dropped() {
+  # A Latin-1 terminal sends ü as the byte 0xFC, which is no UTF-8.
+  start C.UTF-8
+  keys 'Nuernberg Hbf'
+  keys -H fc
+  keys Enter
+  wait_for "Abgang: *Nürnberg Hbf" 10
+  keys 'Bamberg' Enter M-b
+  wait_for "61 km" 10
+  finish
+}
+
+case_enter_then_typing_replaces_the_next_field() {
+  start C.UTF-8
+  keys Tab 'Erlangen' BTab 'Nürnberg Hbf' Enter
+  wait_for "Abgang: *Nürnberg Hbf"
+  keys 'Bamberg' Enter M-b
+  wait_for "61 km"
+  shows "Nach: *Bamberg"
+  finish
+}
+
+case_route_text_stands_whole() {
+  start C.UTF-8
+  keys 'Nürnberg Hbf' Enter 'Kronach' Enter 'Bamberg' Enter 'Lichtenfels' Enter M-b
+  wait_for "117 km"
+  # The route text's rows: the label's row and the three below it, inside
+  # the border, without the label, joined.
+  local shown
+  shown=$(screen | grep -A3 "Wegetext:" | sed -e 's/^ *x//' -e 's/x *$//' -e 's/Wegetext://' \
+          -e 's/^ *//' -e 's/ *$//' | tr -d '\n')
+  local want="Fürth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*(Hochstadt-M.)"
+  [ "$shown" = "$want" ] || { echo "route text shown: '$shown'"; screen; return 1; }
+  finish
+}
+
+cases=(
+  esc_pause_then_b_computes
+  esc_esc_ends_at_once
+  alt_prefix_at_machine_speed
+  c_locale
+  utf8_locale
+  stray_byte_is_dropped
+  enter_then_typing_replaces_the_next_field
+  route_text_stands_whole
+)
+failed=()
+for c in "${cases[@]}"; do
+  echo "== $c"
+  set +e
+  (set -e; "case_$c")
+  rc=$?
+  set -e
+  [ "$rc" -eq 0 ] || failed+=("$c")
+done
+cleanup
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "failed: ${failed[*]}"
+  exit 1
+fi
+echo "all ${#cases[@]} cases passed"
