@@ -347,8 +347,10 @@ std::string hintLine(const std::vector<CDialog*>& stack, const Popup* popup, uns
     int pos = -1;
     std::string enter;
     if (focus && focus->cls == CtlClass::Button) enter = stripAmp(focus->text, pos);
-    else if (def && def->visible) enter = stripAmp(def->text, pos);
-    else if (focus && focus->cls == CtlClass::Edit) enter = "suchen";
+    else if (def && def->visible && def->enabled) enter = stripAmp(def->text, pos);
+    // A hidden default button carries Enter in a field: the main window
+    // looks up the station typed there.
+    else if (focus && focus->cls == CtlClass::Edit && def && !def->visible) enter = "suchen";
     // Escape cancels the dialog; in the program's main window that ends
     // the program.
     std::string esc = stack.size() == 1 ? "Ende"
