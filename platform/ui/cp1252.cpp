@@ -9,7 +9,8 @@ std::string Cp1252ToUtf8(const std::string& text) {
 }
 
 std::string Utf8ToCp1252(const std::string& text) {
-  TermInput in("UTF-8");
+  thread_local TermInput in("UTF-8");
+  in.Reset();
   std::string out;
   for (unsigned char b : text) {
     bool broken = in.Pending() && (b < 0x80 || b > 0xBF);

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <clocale>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,7 +70,7 @@ Cell cellOf(const Frame& f, const ControlState& c) {
   r.row = std::min(r.row, f.top + f.rows);
   r.height = 1;
   if (c.cls == CtlClass::ListBox || c.cls == CtlClass::ListView)
-    r.height = std::clamp(c.cy / f.vunit, 1, f.top + f.rows + 1 - r.row);
+    r.height = std::min(std::max(2, c.cy / f.vunit), f.top + f.rows + 1 - r.row);
   r.width = std::min(r.width, f.left + f.cols + 1 - r.col);
   return r;
 }
@@ -225,7 +225,7 @@ void drawControl(const Frame& f, CDialog& dlg, const ControlState& c, bool activ
         attron(A_REVERSE);
         size_t from = static_cast<size_t>(std::max(c.selStart, static_cast<int>(scroll)));
         int s = colOf(c.selStart);
-        if (s < w && from < static_cast<size_t>(c.selEnd))
+        if (s < w && from < c.text.size() && from < static_cast<size_t>(c.selEnd))
           put(r.row, r.col + s, c.text.substr(from, static_cast<size_t>(c.selEnd) - from), w - s);
         attroff(A_REVERSE);
       }

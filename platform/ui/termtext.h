@@ -62,7 +62,10 @@ class TermInput {
   // True while bytes of an incomplete character are held.
   bool Pending() const { return !held_.empty(); }
   // Forgets held bytes (the terminal sent a function key in between).
-  void Reset() { held_.clear(); }
+  void Reset() {
+    held_.clear();
+    need_ = 0;
+  }
 
  private:
   Result feedUtf8(unsigned char byte, unsigned char& out);

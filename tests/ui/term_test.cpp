@@ -159,6 +159,7 @@ TEST(TermKeyReader, EscapeAsTerminalUsersKnowIt) {
       {"Esc then Enter: Esc, then Enter", {{0, kEsc}, {200, '\r'}}, {"Esc", "Enter"}},
       {"Esc then an arrow: Esc, then the arrow", {{0, kEsc}, {200, kUp}, {0, 'a'}}, {"Esc", "key259", "a"}},
       {"Esc then a typed umlaut is Alt+umlaut", {{0, kEsc}, {200, 0xC3}, {0, 0xBC}}, {"Alt+\xFC"}},
+      {"a function key ends a character begun", {{0, 0xC3}, {0, kUp}, {0, 0xBC}, {0, 'a'}}, {"key259", "a"}},
       {"a stray byte after Esc is dropped", {{0, kEsc}, {100, 0xFC}, {100, 'b'}}, {"Alt+b"}},
       {"typing after the delay is plain", {{0, 'a'}, {2000, 'b'}}, {"a", "b"}},
   };
