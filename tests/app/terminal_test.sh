@@ -24,11 +24,12 @@ shows() {  # pattern: on the screen now
 }
 ms() { date +%s%3N; }
 
-# Starts the program with the locale given (the terminal itself is UTF-8).
+# Starts the program with the locale given (the terminal itself is UTF-8)
+# in a terminal of 80 columns or the width given.
 start() {
   cleanup
   sock="zolma-test-$$-$RANDOM"
-  LANG=C.UTF-8 tmux -L "$sock" new-session -d -s "$session" -x 80 -y 24 \
+  LANG=C.UTF-8 tmux -L "$sock" new-session -d -s "$session" -x "${2:-80}" -y 24 \
     "cd '$data' && env -u LC_ALL -u LC_CTYPE -u LC_MESSAGES LANG=$1 TERM=xterm-256color '$zolma'; echo ENDE=\$?; sleep 5"
   wait_for "Daten vom"
 }
@@ -114,7 +115,7 @@ case_enter_then_typing_replaces_the_next_field() {
   finish
 }
 
-case_route_text_stands_whole() {
+case_layout_of_route_text_distance_and_prompt() {
   start C.UTF-8
   keys 'Nürnberg Hbf' Enter 'Kronach' Enter 'Bamberg' Enter 'Lichtenfels' Enter M-b
   wait_for "117 km"
@@ -125,6 +126,35 @@ case_route_text_stands_whole() {
           -e 's/^ *//' -e 's/ *$//' | tr -d '\n')
   local want="Fürth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*(Hochstadt-M.)"
   [ "$shown" = "$want" ] || { echo "route text shown: '$shown'"; screen; return 1; }
+  # The distance stands right below its label.
+  local label km
+  label=$(screen | grep -n "Entfernung:" | cut -d: -f1)
+  km=$(screen | grep -n "117 km" | cut -d: -f1)
+  [ "$km" -eq $((label + 1)) ] || { echo "Entfernung: on row $label, 117 km on row $km"; return 1; }
+  # The printer's settings prompt (Shift held while printing): each label
+  # on its value's row, with a blank between them; Esc Esc cancels it.
+  keys F3 M-d
+  wait_for "Druckeinstellungen"
+  shows "Ausrichtung: Hochformat"
+  shows "Kopien: *1"
+  shows "Duplex: *Aus"
+  keys Escape Escape
+  wait_for "Tab=Feld"
+  finish
+}
+
+case_hint_line_fits_80_columns() {
+  start C 100  # the C locale writes umlauts as two letters: the longest line
+  local hint
+  for keys in "" "Enter Enter Enter Enter"; do
+    [ -z "$keys" ] || keys $keys
+    sleep 0.3
+    hint=$(screen | tail -1 | sed 's/ *$//')
+    echo "hint line: '$hint'"
+    [ "${#hint}" -le 80 ] || { echo "longer than 80 columns"; return 1; }
+    grep -q "Esc x=Alt+x  Esc Esc=Ende" <<<"$hint" || { echo "Esc not named"; return 1; }
+  done
+  grep -q "Enter=Berechnen" <<<"$hint" || { echo "Enter on the button not named"; return 1; }
   finish
 }
 
@@ -136,7 +166,8 @@ cases=(
   utf8_locale
   stray_byte_is_dropped
   enter_then_typing_replaces_the_next_field
-  route_text_stands_whole
+  layout_of_route_text_distance_and_prompt
+  hint_line_fits_80_columns
 )
 failed=()
 for c in "${cases[@]}"; do
