@@ -281,7 +281,15 @@ CWnd* CWnd::SetFocus() {
   if (!dlg_) return before;
   if (id_ == 0) return before;
   ControlState* c = state();
-  if (c) dlg_->setFocusIndex(dlg_->indexOf(c));
+  if (!c) return before;
+  bool moved = dlg_->focusId() != id_;
+  dlg_->setFocusIndex(dlg_->indexOf(c));
+  // Focus that moves into an edit selects its whole text, as Tab does, so
+  // that typing replaces what the field held.
+  if (moved && c->cls == CtlClass::Edit) {
+    c->selStart = 0;
+    c->selEnd = static_cast<int>(c->text.size());
+  }
   return before;
 }
 
@@ -675,7 +683,13 @@ int CDialog::DoModal() {
     }
   } unwind{this, ownerWas};
 
-  if (OnInitDialog() && focusId_ == 0) moveFocus(false);
+  if (OnInitDialog() && focusId_ == 0) {
+    moveFocus(false);
+    // A dialog that opens in a field holding text puts the caret after the
+    // text, nothing selected, so that typing goes on from there.
+    ControlState* f = focused();
+    if (f && f->cls == CtlClass::Edit) f->selStart = f->selEnd = static_cast<int>(f->text.size());
+  }
   if (!ended_) host().RunModalLoop(*this);
   return result_;
 }

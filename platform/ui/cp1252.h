@@ -1,13 +1,12 @@
-// cp1252.h - Windows-1252 <-> UTF-8 at the edge of the terminal.
+// cp1252.h - Windows-1252 <-> UTF-8 for the printing layer and the tests.
 //
-// The dialog model keeps its texts in code page 1252; the terminal speaks
-// UTF-8. These two functions convert between them. A character that code
-// page 1252 cannot hold becomes '?'.
+// The dialog model keeps its texts in code page 1252; PDF text and UTF-8
+// source literals are UTF-8. Both directions go through iconv (termtext.h).
+// A character that the target cannot hold becomes '?', as does a byte
+// that is no character at all.
 #pragma once
 
 #include <string>
 
 std::string Cp1252ToUtf8(const std::string& text);
-// One Unicode code point to its code page 1252 byte; 0 when there is none.
-unsigned char UnicodeToCp1252(unsigned codePoint);
 std::string Utf8ToCp1252(const std::string& text);

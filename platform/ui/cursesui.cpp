@@ -6,12 +6,20 @@
 #include <algorithm>
 #include <clocale>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/print/winprint.h"
 #include "platform/ui/cp1252.h"
+#include "platform/ui/termkeys.h"
+#include "platform/ui/termtext.h"
 
 namespace {
+
+// The locale's character set: the screen's table and the keyboard's
+// decoder, set up by the host.
+std::unique_ptr<TermOutput> g_out;
 
 // Placement of a dialog on the screen. Columns are 4 dialog units; rows
 // are 8 units, or up to 10 when the terminal is too short for 8.
@@ -46,28 +54,35 @@ struct Cell {
   int row, col, width, height;
 };
 
+// One rule for every control: it stands on the row of the middle of its
+// first text line (a line is at most kLineUnits high), rounded to the
+// nearest row, so a label and the field beside it share a row; columns
+// start at x / 4. Lists reach down over the rows their height covers.
+constexpr int kLineUnits = 14;
+
+int rowOf(const Frame& f, int units) { return (2 * units + f.vunit) / (2 * f.vunit); }
+
 Cell cellOf(const Frame& f, const ControlState& c) {
   Cell r;
   r.col = f.left + 1 + c.x / 4;
   r.width = std::max(1, (c.cx + 2) / 4);
-  if (c.cls == CtlClass::ListBox || c.cls == CtlClass::ListView) {
-    r.row = f.top + 1 + (c.y + f.vunit / 2) / f.vunit;
-    r.height = std::max(2, c.cy / f.vunit);
-  } else {
-    r.row = f.top + 1 + (c.y + c.cy / 2) / f.vunit;
-    r.height = 1;
-  }
+  r.row = f.top + 1 + rowOf(f, c.y + std::min(c.cy, kLineUnits) / 2);
   r.row = std::min(r.row, f.top + f.rows);
+  r.height = 1;
+  if (c.cls == CtlClass::ListBox || c.cls == CtlClass::ListView)
+    r.height = std::min(std::max(2, c.cy / f.vunit), f.top + f.rows + 1 - r.row);
   r.width = std::min(r.width, f.left + f.cols + 1 - r.col);
   return r;
 }
 
-// Writes code page 1252 text, at most `width` cells.
+// Writes code page 1252 text in the terminal's character set, at most
+// `width` cells.
 void put(int row, int col, const std::string& text, int width) {
   if (width <= 0) return;
-  std::string t = text.substr(0, static_cast<size_t>(width));
-  mvaddstr(row, col, Cp1252ToUtf8(t).c_str());
+  mvaddstr(row, col, g_out->Convert(g_out->Fit(text, width)).c_str());
 }
+
+int cells(const std::string& text) { return g_out->Cells(text); }
 
 // A caption without its '&' marks, and the position of the access letter.
 std::string stripAmp(const std::string& caption, int& accessPos) {
@@ -86,12 +101,13 @@ std::string stripAmp(const std::string& caption, int& accessPos) {
 void putCaption(int row, int col, const std::string& caption, int width, bool prefix, bool rightAlign) {
   int pos = -1;
   std::string t = prefix ? stripAmp(caption, pos) : caption;
-  if (static_cast<int>(t.size()) > width) t.resize(static_cast<size_t>(width));
-  if (rightAlign) col += width - static_cast<int>(t.size());
+  t = g_out->Fit(t, width);
+  if (rightAlign) col += width - cells(t);
   put(row, col, t, width);
   if (pos >= 0 && pos < static_cast<int>(t.size())) {
+    std::string letter = t.substr(static_cast<size_t>(pos), 1);
     attron(A_UNDERLINE);
-    put(row, col + pos, t.substr(static_cast<size_t>(pos), 1), 1);
+    put(row, col + cells(t.substr(0, static_cast<size_t>(pos))), letter, cells(letter));
     attroff(A_UNDERLINE);
   }
 }
@@ -110,7 +126,7 @@ void box(int top, int left, int rows, int cols, const std::string& title) {
   mvaddch(top + rows + 1, left + cols + 1, ACS_LRCORNER);
   if (!title.empty()) {
     std::string t = " " + title + " ";
-    int w = std::min(static_cast<int>(t.size()), cols);
+    int w = std::min(cells(t), cols);
     attron(A_BOLD);
     put(top, left + 1 + (cols - w) / 2, t, w);
     attroff(A_BOLD);
@@ -122,6 +138,45 @@ int listTop(const ControlState& c, int height) {
   return c.curSel - height + 1;
 }
 
+// The first column, right of a label, where another visible control
+// stands on the label's row; 0 when none does.
+int nextColumnRight(const Frame& f, CDialog& dlg, const ControlState& label, const Cell& at) {
+  int next = 0;
+  for (const auto& o : dlg.controls()) {
+    if (&o == &label || !o.visible) continue;
+    if (o.cls == CtlClass::Static && o.text.empty()) continue;
+    Cell r = cellOf(f, o);
+    if (at.row >= r.row && at.row < r.row + r.height && r.col > at.col) next = next ? std::min(next, r.col) : r.col;
+  }
+  return next;
+}
+
+// The rows a label without access key may fill: its own, and those of the
+// empty labels without access key stacked right below it in the template
+// with its position and width (a text spread over several label lines, of
+// which the program writes the first).
+std::vector<int> continuationRows(const Frame& f, CDialog& dlg, const ControlState& c, const Cell& at) {
+  std::vector<int> rows{at.row};
+  if (!(c.style & SS_NOPREFIX)) return rows;
+  const auto& cs = dlg.controls();
+  int i = dlg.indexOf(&c);
+  if (i < 0) return rows;
+  for (size_t j = static_cast<size_t>(i) + 1; j < cs.size(); ++j) {
+    const ControlState& o = cs[j];
+    if (o.cls != CtlClass::Static || !(o.style & SS_NOPREFIX) || !o.visible || !o.text.empty() || o.x != c.x ||
+        o.cx != c.cx || o.y <= c.y)
+      break;
+    int row = cellOf(f, o).row;
+    if (row <= rows.back()) break;
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::vector<std::string> wrapText(const std::string& text, int width, size_t lines) {
+  return TermWrap(*g_out, text, width, lines);
+}
+
 void drawControl(const Frame& f, CDialog& dlg, const ControlState& c, bool active, int& caretRow, int& caretCol) {
   if (!c.visible) return;
   Cell r = cellOf(f, c);
@@ -131,28 +186,52 @@ void drawControl(const Frame& f, CDialog& dlg, const ControlState& c, bool activ
     case CtlClass::Static: {
       // Dialog units are narrower than terminal cells: a label may run past
       // its rectangle up to the dialog's border (controls drawn later win).
+      // A label that would touch the control to its right on its row moves
+      // left, as far as the dialog's inner edge, to keep a blank before it.
+      if (!(c.style & SS_RIGHT)) {
+        int pos = -1;
+        std::string shown = (c.style & SS_NOPREFIX) ? c.text : stripAmp(c.text, pos);
+        int next = nextColumnRight(f, dlg, c, r);
+        int over = r.col + cells(shown) - (next - 1);
+        if (next > 0 && over > 0) r.col -= std::min(over, r.col - (f.left + 1));
+      }
       int room = f.left + f.cols + 1 - r.col;
       int w = (c.style & SS_RIGHT) ? r.width : std::max(r.width, room);
+      std::vector<int> rows = continuationRows(f, dlg, c, r);
+      if (rows.size() > 1 && cells(c.text) > w) {
+        std::vector<std::string> lines = wrapText(c.text, w, rows.size());
+        for (size_t i = 0; i < lines.size(); ++i) put(rows[i], r.col, lines[i], w);
+        break;
+      }
       putCaption(r.row, r.col, c.text, w, (c.style & SS_NOPREFIX) == 0, (c.style & SS_RIGHT) != 0);
       break;
     }
     case CtlClass::Edit: {
+      // Scrolled so that the caret stands inside the field.
       int w = r.width;
-      int scroll = std::max(0, c.selEnd - w + 1);
-      std::string shown = c.text.size() > static_cast<size_t>(scroll) ? c.text.substr(static_cast<size_t>(scroll)) : "";
+      size_t scroll = 0;
+      size_t caret = static_cast<size_t>(std::clamp(c.selEnd, 0, static_cast<int>(c.text.size())));
+      while (scroll < caret && cells(c.text.substr(scroll, caret - scroll)) > w - 1) ++scroll;
+      std::string shown = c.text.substr(std::min(scroll, c.text.size()));
       attron(A_UNDERLINE);
       mvhline(r.row, r.col, ' ', w);
       put(r.row, r.col, shown, w);
       attroff(A_UNDERLINE);
+      auto colOf = [&](int index) {
+        size_t i = static_cast<size_t>(std::max(index, static_cast<int>(scroll)));
+        return cells(c.text.substr(scroll, i - scroll));
+      };
       if (focus && c.selEnd > c.selStart) {
         attron(A_REVERSE);
-        int s = std::max(c.selStart - scroll, 0), e = std::min(c.selEnd - scroll, w);
-        if (e > s) put(r.row, r.col + s, shown.substr(static_cast<size_t>(s), static_cast<size_t>(e - s)), e - s);
+        size_t from = static_cast<size_t>(std::max(c.selStart, static_cast<int>(scroll)));
+        int s = colOf(c.selStart);
+        if (s < w && from < c.text.size() && from < static_cast<size_t>(c.selEnd))
+          put(r.row, r.col + s, c.text.substr(from, static_cast<size_t>(c.selEnd) - from), w - s);
         attroff(A_REVERSE);
       }
       if (focus) {
         caretRow = r.row;
-        caretCol = r.col + std::min(c.selEnd - scroll, w - 1);
+        caretCol = r.col + std::min(colOf(static_cast<int>(caret)), w - 1);
       }
       break;
     }
@@ -160,14 +239,15 @@ void drawControl(const Frame& f, CDialog& dlg, const ControlState& c, bool activ
       int pos = -1;
       std::string t = stripAmp(c.text, pos);
       std::string label = "[" + t + "]";
-      int w = std::min(static_cast<int>(label.size()), r.width);
+      int w = std::min(cells(label), r.width);
       int col = r.col + (r.width - w) / 2;
       if (focus) attron(A_REVERSE);
       if (c.isDefault) attron(A_BOLD);
       put(r.row, col, label, w);
-      if (pos >= 0 && pos + 1 < w) {
+      if (pos >= 0 && cells(t.substr(0, static_cast<size_t>(pos) + 1)) + 1 < w) {
+        std::string letter = t.substr(static_cast<size_t>(pos), 1);
         attron(A_UNDERLINE);
-        put(r.row, col + 1 + pos, t.substr(static_cast<size_t>(pos), 1), 1);
+        put(r.row, col + 1 + cells(t.substr(0, static_cast<size_t>(pos))), letter, cells(letter));
         attroff(A_UNDERLINE);
       }
       attroff(A_REVERSE | A_BOLD);
@@ -244,7 +324,60 @@ struct Popup {
   std::string text, caption;
 };
 
-void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mods) {
+// The key-hint line: what the keys do in the dialog shown, as many hints
+// as fit into 80 columns (or the terminal's width), the most needed first.
+std::string hintLine(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mods) {
+  struct Hint {
+    int rank;  // lower: kept first
+    std::string text;
+  };
+  std::vector<Hint> hints;
+  auto add = [&hints](int rank, const std::string& utf8) { hints.push_back(Hint{rank, Utf8ToCp1252(utf8)}); };
+  if (mods & MOD_SHIFT_KEY) add(0, "[Umschalt gehalten]");
+  if (popup || stack.empty()) {
+    add(1, "Enter=OK");
+    add(1, "Esc Esc=OK");
+  } else {
+    CDialog& d = *stack.back();
+    const ControlState* focus = d.focused();
+    const ControlState* def = nullptr;
+    const ControlState* cancel = d.control(IDCANCEL);
+    for (const auto& c : d.controls())
+      if (c.isDefault) def = &c;
+    int pos = -1;
+    std::string enter;
+    if (focus && focus->cls == CtlClass::Button) enter = stripAmp(focus->text, pos);
+    else if (def && def->visible && def->enabled) enter = stripAmp(def->text, pos);
+    // A hidden default button carries Enter in a field: the main window
+    // looks up the station typed there.
+    else if (focus && focus->cls == CtlClass::Edit && def && !def->visible) enter = "suchen";
+    // Escape cancels the dialog; in the program's main window that ends
+    // the program.
+    std::string esc = stack.size() == 1 ? "Ende"
+                      : cancel && cancel->visible ? stripAmp(cancel->text, pos)
+                                                  : Utf8ToCp1252("schließen");
+    add(5, "Tab=Feld");
+    if (!enter.empty()) hints.push_back(Hint{2, "Enter=" + enter});
+    if (stack.size() == 1 && focus && focus->cls == CtlClass::Edit) add(3, "F2=Auswahl");
+    add(4, "F3=Umschalt");
+    add(4, "F10=Menü");
+    add(1, "Esc x=Alt+x");
+    hints.push_back(Hint{1, "Esc Esc=" + esc});
+  }
+  int room = std::min(COLS, 80);
+  for (int rank = 5; rank > 0; --rank) {
+    int n = 0;
+    for (const auto& h : hints) n += 2 + cells(h.text);
+    if (n <= room) break;
+    hints.erase(std::remove_if(hints.begin(), hints.end(), [rank](const Hint& h) { return h.rank == rank; }),
+                hints.end());
+  }
+  std::string line;
+  for (const auto& h : hints) line += (line.empty() ? " " : "  ") + h.text;
+  return line;
+}
+
+void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mods, const std::string& note = "") {
   erase();
   int caretRow = -1, caretCol = -1;
   for (size_t i = 0; i < stack.size(); ++i) {
@@ -256,7 +389,7 @@ void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mo
       std::string msg = "Das Terminal ist zu klein: " + std::to_string(f.needCols) + " x " +
                         std::to_string(f.needRows) + " Zeichen werden gebraucht, " + std::to_string(COLS) + " x " +
                         std::to_string(LINES) + " sind da. Bitte vergrößern.";
-      mvaddstr(0, 0, Cp1252ToUtf8(Utf8ToCp1252(msg)).c_str());
+      mvaddstr(0, 0, g_out->Convert(Utf8ToCp1252(msg)).c_str());
       refresh();
       return;
     }
@@ -277,8 +410,8 @@ void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mo
       start = nl + 1;
     }
     while (lines.size() > 1 && lines.back().empty()) lines.pop_back();
-    int w = static_cast<int>(popup->caption.size()) + 4;
-    for (const auto& l : lines) w = std::max(w, static_cast<int>(l.size()) + 4);
+    int w = cells(popup->caption) + 4;
+    for (const auto& l : lines) w = std::max(w, cells(l) + 4);
     w = std::min(std::max(w, 12), COLS - 2);
     int h = static_cast<int>(lines.size()) + 2;
     int top = std::max(0, (LINES - 1 - (h + 2)) / 2), left = std::max(0, (COLS - (w + 2)) / 2);
@@ -289,11 +422,10 @@ void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mo
     attroff(A_REVERSE);
     caretRow = -1;
   }
-  std::string status = " Tab: nächstes Feld  Enter: OK  F2: Strg+Enter  F3: Umschalt  F10: Systemmenü  Esc: Abbruch";
-  if (mods & MOD_SHIFT_KEY) status = " [Umschalt gehalten]" + status;
+  std::string status = note.empty() ? hintLine(stack, popup, mods) : " " + note;
   attron(A_REVERSE);
   mvhline(LINES - 1, 0, ' ', COLS);
-  put(LINES - 1, 0, Utf8ToCp1252(status), COLS);
+  put(LINES - 1, 0, status, COLS);
   attroff(A_REVERSE);
   if (caretRow >= 0) {
     curs_set(1);
@@ -321,25 +453,23 @@ ControlState* hit(CDialog& d, int row, int col, int& listIndex) {
   return nullptr;
 }
 
-// Reads one key; Escape followed at once by a character is Alt+character.
-struct Key {
-  int code;      // wide character or KEY_ code
-  bool isKey;    // a function key
-  bool alt = false;
-};
+// The keyboard: bytes and function keys from the curses library, turned
+// into keys by the locale's decoder and the Escape rules (termkeys.h).
+std::unique_ptr<TermInput> g_in;
+std::unique_ptr<TermKeyReader> g_keys;
+
+int cursesUnit(int waitMs) {
+  timeout(waitMs);
+  int c = getch();
+  timeout(-1);
+  return c == ERR ? -1 : c;
+}
+
+using Key = TermKey;
 
 Key readKey() {
-  wint_t ch = 0;
-  int r = get_wch(&ch);
-  Key k{static_cast<int>(ch), r == KEY_CODE_YES};
-  if (r == ERR) return Key{-1, true};
-  if (!k.isKey && ch == 27) {
-    timeout(40);
-    wint_t next = 0;
-    int r2 = get_wch(&next);
-    timeout(-1);
-    if (r2 == OK && next != 27) return Key{static_cast<int>(next), false, true};
-  }
+  Key k = g_keys->Next();
+  if (k.none()) k.isKey = true;
   return k;
 }
 
@@ -355,7 +485,7 @@ void systemMenu(CDialog& d) {
   for (;;) {
     Frame f = place(d);
     int w = 8;
-    for (const auto& it : items) w = std::max(w, static_cast<int>(it.text.size()) + 2);
+    for (const auto& it : items) w = std::max(w, cells(it.text) + 2);
     int top = f.top + 1, left = f.left + 1;
     box(top, left, static_cast<int>(items.size()), w, "");
     for (size_t i = 0; i < items.size(); ++i) {
@@ -365,8 +495,14 @@ void systemMenu(CDialog& d) {
       put(top + 1 + static_cast<int>(i), left + 2, stripAmp(items[i].text, pos), w - 1);
       attroff(A_REVERSE);
     }
+    std::string hint = Utf8ToCp1252(" Pfeile=wählen  Enter=ausführen  Esc Esc=zurück");
+    attron(A_REVERSE);
+    mvhline(LINES - 1, 0, ' ', COLS);
+    put(LINES - 1, 0, hint, COLS);
+    attroff(A_REVERSE);
     refresh();
     Key k = readKey();
+    if (k.none()) return;  // the input is gone: the dialog's loop sees it too
     if (k.isKey && k.code == KEY_UP) sel = std::max(0, sel - 1);
     else if (k.isKey && k.code == KEY_DOWN) sel = std::min(static_cast<int>(items.size()) - 1, sel + 1);
     else if ((!k.isKey && (k.code == '\n' || k.code == '\r')) || (k.isKey && k.code == KEY_ENTER)) {
@@ -429,14 +565,17 @@ void handleKey(CDialog& d, const Key& k, unsigned mods) {
     case 8: d.KeyDown(VK_BACK, mods); return;
     default: break;
   }
-  unsigned char b = UnicodeToCp1252(static_cast<unsigned>(k.code));
-  if (b >= 0x20) d.Char(b, mods);
+  if (k.code >= 0x20 && k.code != 0x7F && k.code <= 0xFF) d.Char(static_cast<unsigned char>(k.code), mods);
 }
 
 }  // namespace
 
 CursesHost::CursesHost() : previous_(AfxSetHost(this)) {
   std::setlocale(LC_ALL, "");
+  std::string codeset = TermCodeset();
+  g_out = std::make_unique<TermOutput>(codeset);
+  g_in = std::make_unique<TermInput>(codeset);
+  g_keys = std::make_unique<TermKeyReader>(cursesUnit, *g_in);
   initscr();
   raw();
   noecho();
@@ -448,12 +587,15 @@ CursesHost::CursesHost() : previous_(AfxSetHost(this)) {
 
 CursesHost::~CursesHost() {
   endwin();
+  g_keys.reset();
+  g_in.reset();
+  g_out.reset();
   AfxSetHost(previous_);
 }
 
 void CursesHost::RunModalLoop(CDialog& dlg) {
   while (!dlg.ended()) {
-    drawAll(AfxModalStack(), nullptr, stickyMods_);
+    drawAll(AfxModalStack(), nullptr, stickyMods_, note_);
     Key k = readKey();
     if (k.code == -1) {
       // A blocking read that keeps failing means the terminal is gone
@@ -463,6 +605,7 @@ void CursesHost::RunModalLoop(CDialog& dlg) {
     }
     readErrors_ = 0;
     if (k.isKey && k.code == KEY_RESIZE) continue;
+    note_.clear();  // a note stays until the next key
     if (!place(dlg).fits) {
       // Only Escape works while the dialog cannot be shown.
       if (!k.isKey && k.code == 27) dlg.KeyDown(VK_ESCAPE);
@@ -492,11 +635,19 @@ void CursesHost::RunModalLoop(CDialog& dlg) {
         c->curSel = idx, dlg.Click(c->id, mods);
       else
         dlg.Click(c->id, mods);
+      takeNote();
       continue;
     }
     handleKey(dlg, k, mods);
+    takeNote();
   }
-  drawAll(AfxModalStack(), nullptr, 0);
+  drawAll(AfxModalStack(), nullptr, 0, note_);
+}
+
+void CursesHost::takeNote() {
+  // The printing layer says where a document went that the event printed.
+  std::string note;
+  if (PrTakeDocumentNote(note) && !note.empty()) note_ = note;
 }
 
 bool CursesHost::inputLost() {

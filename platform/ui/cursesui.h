@@ -1,15 +1,20 @@
 // cursesui.h - the terminal front end: a UiHost drawn with ncurses.
 //
 // Dialogs are drawn as boxes, their controls placed from dialog units onto
-// character cells (4 units a column, 8 a row), access keys underlined;
-// message boxes are modal pop-ups over their owner. Texts are converted
-// from code page 1252 to UTF-8 on the way out and typed characters back on
-// the way in. Keys a terminal cannot send plainly have stand-ins, named in
-// the status line: F2 is Ctrl+Enter, F3 holds Shift for the next key or
-// click, F10 opens the system menu; Alt+letter arrives as Escape + letter.
-// Mouse clicks are used where the terminal reports them. A terminal too
-// small for the dialog shows a message instead of a garbled screen.
+// character cells (4 units a column; every control stands on the row of
+// its first text line's middle, so labels share their fields' rows),
+// access keys underlined; message boxes are modal pop-ups over their
+// owner. Texts go out in the locale's character set and typed characters
+// come back from it (termtext.h). Keys a terminal cannot send plainly have
+// stand-ins, named in the status line: F2 is Ctrl+Enter, F3 holds Shift
+// for the next key or click, F10 opens the system menu; Esc followed by a
+// key is Alt+key (termkeys.h). Mouse clicks are used where the terminal
+// reports them. A terminal too small for the dialog shows a message
+// instead of a garbled screen. After an event that printed, the status
+// line says where the document went, until the next key.
 #pragma once
+
+#include <string>
 
 #include "platform/ui/uihost.h"
 
@@ -27,8 +32,11 @@ class CursesHost : public UiHost {
   // Counts failed reads in a row; after kLostInputReads the input is
   // taken as gone.
   bool inputLost();
+  // Takes the printing layer's note on a finished document, if any.
+  void takeNote();
   static constexpr int kLostInputReads = 50;
   UiHost* previous_;
   unsigned stickyMods_ = 0;
   int readErrors_ = 0;
+  std::string note_;  // shown on the status line until the next key
 };

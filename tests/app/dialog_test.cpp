@@ -271,6 +271,55 @@ TEST_F(DialogTest, EnterInAStationField) {
   }
 }
 
+// Focus that Enter or the picker moves into the next field selects its
+// text, so typing replaces it; the picker opens with the caret after the
+// typed text, so typing narrows its list.
+TEST_F(DialogTest, EnterAndThePickerSelectTheNextFieldsText) {
+  auto zielSelected = [](CDialog& d) {
+    EXPECT_EQ(d.focusId(), IDC_ZIEL);
+    ControlState* f = d.control(IDC_ZIEL);
+    EXPECT_EQ(f->text, "Bamberg");
+    EXPECT_EQ(f->selStart, 0);
+    EXPECT_EQ(f->selEnd, 7);
+  };
+  {
+    SCOPED_TRACE("Enter");
+    ScriptHost host;
+    host.type(IDC_ZIEL, "Bamberg")
+        .type(IDC_ABGANG, "n\xFCrnberg hbf")
+        .key(VK_RETURN)
+        .check(zielSelected)
+        .chars("Erlangen")
+        .check([](CDialog& d) { EXPECT_EQ(text(d, IDC_ZIEL), "Erlangen"); })
+        .key(VK_ESCAPE);
+    run(host);
+  }
+  {
+    SCOPED_TRACE("picker");
+    ScriptHost host;
+    host.type(IDC_ZIEL, "Bamberg")
+        .type(IDC_ABGANG, "bamb")
+        .key(VK_RETURN)
+        .expectDialog(IDD_BAHNHOF)
+        .check([](CDialog& p) {
+          ControlState* e = p.control(IDC_BHF_EDIT);
+          EXPECT_EQ(p.focusId(), IDC_BHF_EDIT);
+          EXPECT_EQ(e->selStart, 4);
+          EXPECT_EQ(e->selEnd, 4);
+        })
+        .chars("erg g")
+        .check([](CDialog& p) {
+          EXPECT_EQ(text(p, IDC_BHF_EDIT), "bamberg g");
+          EXPECT_EQ(p.control(IDC_BHF_LISTE)->items, (std::vector<std::string>{"Bamberg Gbf"}));
+        })
+        .select(IDC_BHF_LISTE, 0)
+        .click(IDOK)
+        .check(zielSelected)
+        .key(VK_ESCAPE);
+    run(host);
+  }
+}
+
 TEST_F(DialogTest, EnterOnAButtonPressesItAndNeverClosesTheDialog) {
   ScriptHost host;
   host.type(IDC_UEBER2, "")

@@ -1,90 +1,278 @@
 #!/usr/bin/env bash
-# Runs the program in a real terminal (tmux), once for each case of the
-# table at the end. Every case starts the program in a folder of its own
-# with standard error going to a file; the shell writes the exit status onto
-# the screen as ENDE=N when the program has ended.
+# Runs the program in a real terminal (tmux), one session a case: keys as a
+# person types them (Escape at human speed and as the Alt prefix, a stray
+# byte, the C locale), read back from the screen; standard error goes to a
+# file and the shell writes the exit status onto the screen as ENDE=N.
 # Usage: terminal_test.sh ZOLMA_BINARY DATA_DIR
 set -euo pipefail
 zolma=$(realpath "$1")
 data=$(realpath "$2")
-run=0
-sock="zolma-test-$$-$run"
 session=zt
+sock=""
 work=$(mktemp -d)
-trap 'tmux -L "$sock" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
+cleanup() { [ -n "$sock" ] && tmux -L "$sock" kill-server 2>/dev/null || true; }
+trap 'cleanup; rm -rf "$work"' EXIT
 screen() { tmux -L "$sock" capture-pane -t "$session" -p; }
 keys() { tmux -L "$sock" send-keys -t "$session" "$@"; }
-wait_for() {  # pattern, tries
+wait_for() {  # pattern, tries of 0.1 s
   for _ in $(seq 1 "${2:-50}"); do
     if grep -q -- "$1" <<<"$(screen)"; then return 0; fi
     sleep 0.1
   done
   echo "not on the screen: $1"; screen; return 1
 }
-start() {  # folder; each run has a tmux server of its own
-  tmux -L "$sock" kill-server 2>/dev/null || true
-  run=$((run + 1))
-  sock="zolma-test-$$-$run"
+shows() {  # pattern: on the screen now
+  grep -q -- "$1" <<<"$(screen)" || { echo "not on the screen: $1"; screen; return 1; }
+}
+ms() { date +%s%3N; }
+
+# Starts the program with the locale given (the terminal itself is UTF-8)
+# in a terminal of 80 columns or the width given, in the data folder or the
+# folder given, and waits for the main dialog. Print jobs never reach a
+# print server: CUPS_SERVER names a socket that does not exist.
+launch() {  # locale, width, folder
+  cleanup
+  sock="zolma-test-$$-$RANDOM"
   : >"$work/stderr"
-  (cd "$1" && LANG=C.UTF-8 tmux -L "$sock" new-session -d -s "$session" -x 80 -y 24 \
-    "TERM=xterm-256color '$zolma' 2>'$work/stderr'; echo ENDE=\$?; sleep 30")
+  LANG=C.UTF-8 tmux -L "$sock" new-session -d -s "$session" -x "$2" -y 24 \
+    "cd '$3' && env -u LC_ALL -u LC_CTYPE -u LC_MESSAGES LANG=$1 TERM=xterm-256color \
+       CUPS_SERVER='$work/kein-cups.sock' '$zolma' 2>'$work/stderr'; echo ENDE=\$?; sleep 5"
+}
+start() {
+  launch "$1" "${2:-80}" "${3:-$data}"
+  wait_for "Daten vom"
 }
 on_stderr() {  # fixed text
   grep -qF -- "$1" "$work/stderr" && return 0
   echo "not on standard error: $1"; cat "$work/stderr"; return 1
 }
-copy_cut() {  # file, bytes: a copy of the data set with that file cut short
-  local d="$work/cut-$1-$2"
-  mkdir -p "$d"; cp "$data"/DM* "$d"; head -c "$2" "$data/$1" >"$d/$1"; echo "$d"
+# A copy of the data set in a folder of its own, with the named file cut to
+# the number of bytes given.
+copy_data() {  # [file bytes]
+  local d
+  d=$(mktemp -d "$work/daten-XXXX")
+  cp "$data"/DM* "$d"
+  [ $# -eq 0 ] || head -c "$2" "$data/$1" >"$d/$1"
+  echo "$d"
 }
-
-# Origin and destination by name, "&Berechnen" by Esc then b.
-by_name() {
-  start "$data"
-  wait_for "Daten vom"
-  keys 'Nürnberg Hbf' Enter
-  wait_for "Nürnberg Hbf"
-  keys 'Bamberg' Enter
-  keys Escape b
-  wait_for "[0-9] km"
-  shown=$(screen)
-  grep -q "Von: *Nürnberg Hbf" <<<"$shown"
-  grep -q "Nach: *Bamberg" <<<"$shown"
-  echo "$(grep -o '[0-9]* km' <<<"$shown" | head -1) on the screen"
-  keys Escape
+# Ends the program with Esc Esc; it must exit with status 0.
+finish() {
+  keys Escape Escape
   wait_for "ENDE=0"
 }
 
-# Node stations typed by number (Nürnberg Hbf 1001, Bamberg 1005) resolve.
-by_number() {
-  start "$data"
-  wait_for "Daten vom"
+case_esc_pause_then_b_computes() {
+  start C.UTF-8
+  keys 'Nürnberg Hbf' Enter
+  wait_for "Abgang: *Nürnberg Hbf"
+  keys 'Bamberg' Enter
+  keys Escape
+  sleep 0.15
+  keys b
+  wait_for "61 km"
+  shows "Von: *Nürnberg Hbf"
+  shows "Nach: *Bamberg"
+  finish
+}
+
+case_esc_esc_ends_at_once() {
+  start C.UTF-8
+  keys Escape
+  sleep 0.1
+  # The first Esc waits for a key to follow it.
+  ! grep -q "ENDE=" <<<"$(screen)" || { echo "ended on the first Esc"; return 1; }
+  local t0; t0=$(ms)
+  keys Escape
+  wait_for "ENDE=0"
+  local took=$(($(ms) - t0))
+  echo "ended ${took} ms after the second Esc"
+  [ "$took" -lt 600 ]  # a lone Esc would wait its whole second
+}
+
+case_alt_prefix_at_machine_speed() {
+  start C.UTF-8
+  keys 'Nürnberg Hbf' Enter 'Bamberg' Enter M-b
+  wait_for "61 km"
+  finish
+}
+
+case_c_locale() {
+  start C
+  wait_for "Ueber 1:"
+  ! grep -q '?' <<<"$(screen)" || { echo "a '?' on the screen"; screen; return 1; }
+  keys 'Nuernberg Hbf' Enter 'Bamberg' Enter M-b
+  wait_for "61 km"
+  shows "Von: *Nuernberg Hbf"
+  ! grep -q '?' <<<"$(screen)" || { echo "a '?' on the screen"; screen; return 1; }
+  finish
+}
+
+case_utf8_locale() {
+  start C.UTF-8
+  keys 'Nuernberg Hbf' Enter 'Bamberg' Enter M-b
+  wait_for "61 km"
+  shows "Von: *Nürnberg Hbf"
+  finish
+}
+
+case_stray_byte_is_dropped() {
+  # A Latin-1 terminal sends ü as the byte 0xFC, which is no UTF-8.
+  start C.UTF-8
+  keys 'Nuernberg Hbf'
+  keys -H fc
+  keys Enter
+  wait_for "Abgang: *Nürnberg Hbf" 10
+  keys 'Bamberg' Enter M-b
+  wait_for "61 km" 10
+  finish
+}
+
+case_enter_then_typing_replaces_the_next_field() {
+  start C.UTF-8
+  keys Tab 'Erlangen' BTab 'Nürnberg Hbf' Enter
+  wait_for "Abgang: *Nürnberg Hbf"
+  keys 'Bamberg' Enter M-b
+  wait_for "61 km"
+  shows "Nach: *Bamberg"
+  finish
+}
+
+case_layout_of_route_text_distance_and_prompt() {
+  start C.UTF-8
+  keys 'Nürnberg Hbf' Enter 'Kronach' Enter 'Bamberg' Enter 'Lichtenfels' Enter M-b
+  wait_for "117 km"
+  # The route text's rows: the label's row and the three below it, inside
+  # the border, without the label, joined.
+  local shown
+  shown=$(screen | grep -A3 "Wegetext:" | sed -e 's/^ *x//' -e 's/x *$//' -e 's/Wegetext://' \
+          -e 's/^ *//' -e 's/ *$//' | tr -d '\n')
+  local want="Fürth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*(Hochstadt-M.)"
+  [ "$shown" = "$want" ] || { echo "route text shown: '$shown'"; screen; return 1; }
+  # The distance stands right below its label.
+  local label km
+  label=$(screen | grep -n "Entfernung:" | cut -d: -f1)
+  km=$(screen | grep -n "117 km" | cut -d: -f1)
+  [ "$km" -eq $((label + 1)) ] || { echo "Entfernung: on row $label, 117 km on row $km"; return 1; }
+  # The printer's settings prompt (Shift held while printing): each label
+  # on its value's row, with a blank between them; Esc Esc cancels it.
+  keys F3 M-d
+  wait_for "Druckeinstellungen"
+  shows "Ausrichtung: Hochformat"
+  shows "Kopien: *1"
+  shows "Duplex: *Aus"
+  keys Escape Escape
+  wait_for "Tab=Feld"
+  finish
+}
+
+case_hint_line_fits_80_columns() {
+  start C 100  # the C locale writes umlauts as two letters: the longest line
+  local hint
+  for keys in "" "Enter Enter Enter Enter"; do
+    [ -z "$keys" ] || keys $keys
+    sleep 0.3
+    hint=$(screen | tail -1 | sed 's/ *$//')
+    echo "hint line: '$hint'"
+    [ "${#hint}" -le 80 ] || { echo "longer than 80 columns"; return 1; }
+    grep -q "Esc x=Alt+x  Esc Esc=Ende" <<<"$hint" || { echo "Esc not named"; return 1; }
+  done
+  grep -q "Enter=Berechnen" <<<"$hint" || { echo "Enter on the button not named"; return 1; }
+  finish
+}
+
+case_stations_by_number() {
+  # Node stations typed by number: Nürnberg Hbf 1001, Bamberg 1005.
+  start C.UTF-8
   keys 1001 Enter
-  wait_for "Nürnberg Hbf"
+  wait_for "Abgang: *Nürnberg Hbf"
   keys 1005 Enter
-  wait_for "Bamberg"
+  wait_for "Ziel: *Bamberg"
   keys M-b
   wait_for " 61 km"
-  grep -q "Von: *Nürnberg Hbf" <<<"$(screen)"
-  keys Escape
-  wait_for "ENDE=0"
+  finish
 }
 
 # A failed start-up: the message box, then exit status 1 and the reason on
 # standard error. Arguments: the folder, then texts standard error holds.
 fails() {
-  start "$1"
+  launch C.UTF-8 80 "$1"
   shift
   wait_for "Fehler bei der Initialisierung"
   keys Enter
   wait_for "ENDE=1"
   for text in "$@" "aus dem aktuellen Ordner"; do on_stderr "$text"; done
 }
+case_empty_folder_fails_naming_dmfehl() {
+  mkdir -p "$work/leer"
+  fails "$work/leer" 'Meldung D DZ1011, Parameter: "DMFEHL"'
+}
+case_cut_file_fails_naming_file_and_fault() {
+  fails "$(copy_data DMSTEN 10)" 'Meldung D DZ1013, Parameter: "DMSTEN", "Datei zu kurz"'
+  fails "$(copy_data DMGREN 200)" 'Meldung D DZ1025, Parameter: "DMGREN"' 'groesser als der Rest der Datei'
+}
 
-mkdir "$work/empty"
-# One case a row.
-by_name
-by_number
-fails "$work/empty" 'Meldung D DZ1011, Parameter: "DMFEHL"'
-fails "$(copy_cut DMSTEN 10)" 'Meldung D DZ1013, Parameter: "DMSTEN", "Datei zu kurz"'
-fails "$(copy_cut DMGREN 200)" 'Meldung D DZ1025, Parameter: "DMGREN"' 'groesser als der Rest der Datei'
+# Printing to the file printer names the file on the status line; the file
+# is there, and nothing else is in druck/.
+case_print_names_its_file() {
+  local d; d=$(copy_data)
+  start C.UTF-8 80 "$d"
+  keys 'Nürnberg Hbf' Enter 'Bamberg' Enter M-b
+  wait_for "61 km"
+  keys M-d
+  wait_for "Gedruckt: druck/KRV_Entfernungsberechnung-.*\.pdf"
+  local name
+  name=$(screen | grep -o "druck/KRV_Entfernungsberechnung-[0-9-]*\.pdf")
+  [ -f "$d/$name" ] || { echo "no file $name"; ls -la "$d/druck"; return 1; }
+  [ "$(ls -A "$d/druck" | wc -l)" -eq 1 ] || { echo "more in druck/:"; ls -A "$d/druck"; return 1; }
+  finish
+}
+
+# A druck/ that cannot hold files (here a plain file of that name, which
+# stops root as well) fails at the start of the document, and nothing is
+# written.
+case_print_into_unusable_folder_fails_at_startdoc() {
+  local d; d=$(copy_data)
+  : >"$d/druck"
+  start C.UTF-8 80 "$d"
+  keys 'Nürnberg Hbf' Enter 'Bamberg' Enter M-b
+  wait_for "61 km"
+  keys M-d
+  wait_for "Kann Drucker nicht .ffnen: StartDoc"
+  shows "Fehler beim Drucken"
+  [ ! -s "$d/druck" ] || { echo "druck was written"; return 1; }
+  [ -z "$(ls "$d" | grep -v '^DM' | grep -v '^druck$')" ] || { echo "files left:"; ls -la "$d"; return 1; }
+  keys Enter
+  finish
+}
+
+cases=(
+  esc_pause_then_b_computes
+  esc_esc_ends_at_once
+  alt_prefix_at_machine_speed
+  c_locale
+  utf8_locale
+  stray_byte_is_dropped
+  enter_then_typing_replaces_the_next_field
+  layout_of_route_text_distance_and_prompt
+  hint_line_fits_80_columns
+  stations_by_number
+  empty_folder_fails_naming_dmfehl
+  cut_file_fails_naming_file_and_fault
+  print_names_its_file
+  print_into_unusable_folder_fails_at_startdoc
+)
+failed=()
+for c in "${cases[@]}"; do
+  echo "== $c"
+  set +e
+  (set -e; "case_$c")
+  rc=$?
+  set -e
+  [ "$rc" -eq 0 ] || failed+=("$c")
+done
+cleanup
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "failed: ${failed[*]}"
+  exit 1
+fi
+echo "all ${#cases[@]} cases passed"

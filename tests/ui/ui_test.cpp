@@ -127,6 +127,34 @@ TEST_F(UiTest, SortedListSelectionAndTabOrder) {
   dlg.DoModal();
 }
 
+// Focus that moves into a field selects its text, so typing replaces it;
+// a dialog that opens in a field with text puts the caret after the text.
+TEST_F(UiTest, FocusIntoAFieldSelectsItsTextButAnOpeningDialogDoesNot) {
+  ScriptHost host;
+  TestDlg dlg;
+  dlg.name = "abc";
+  host.check([](CDialog& d) {
+        ControlState* e = d.control(kEdit);
+        EXPECT_EQ(d.focusId(), kEdit);
+        EXPECT_EQ(e->selStart, 3);
+        EXPECT_EQ(e->selEnd, 3);
+        d.control(kEdit2)->text = "Ort";
+        d.GetDlgItem(kEdit2)->SetFocus();
+        ControlState* e2 = d.control(kEdit2);
+        EXPECT_EQ(e2->selStart, 0);
+        EXPECT_EQ(e2->selEnd, 3);
+        e2->selStart = e2->selEnd = 1;
+        d.GetDlgItem(kEdit2)->SetFocus();  // already there: the caret stays
+        EXPECT_EQ(e2->selStart, 1);
+        d.GetDlgItem(kEdit)->SetFocus();
+        d.GetDlgItem(kEdit2)->SetFocus();
+      })
+      .chars("Xy")
+      .check([](CDialog& d) { EXPECT_EQ(d.control(kEdit2)->text, "Xy"); })
+      .close();
+  dlg.DoModal();
+}
+
 TEST_F(UiTest, SortedListsPutUmlautsWithTheirBaseLetter) {
   ScriptHost host;
   TestDlg dlg;

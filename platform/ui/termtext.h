@@ -1,0 +1,90 @@
+// termtext.h - the terminal's character set at the edge of the front end.
+//
+// The dialog model keeps its texts in Windows-1252; the terminal speaks
+// the character set of the locale (nl_langinfo(CODESET)): UTF-8, a
+// single-byte set such as ISO-8859-1, or plain ASCII in the C locale.
+//
+// TermOutput converts model text for the screen. Its table is built once
+// per character set with iconv: every Windows-1252 byte the set can hold
+// is written as the set writes it; Ae Oe Ue ae oe ue ss stand in for the
+// German letters the set lacks, '?' for any other character, so that the
+// C locale still shows "Ueber 1:" rather than "?ber 1:".
+//
+// TermInput decodes typed bytes in the locale's set, one byte at a time,
+// and hands back the Windows-1252 byte of each complete character. It
+// never waits for more input than the byte in hand: in UTF-8, bytes that
+// cannot start a sequence (0x80-0xC1, 0xF5-0xFF) are dropped at once, and
+// a byte that breaks a sequence drops the bytes before it and is decoded
+// afresh, so Enter or Esc after a stray byte still arrive as themselves.
+// In a single-byte set each byte is its character. A character that
+// Windows-1252 cannot hold is dropped.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+class TermOutput {
+ public:
+  // The table for a character set named as iconv names it ("UTF-8",
+  // "ISO-8859-1", "ANSI_X3.4-1968"). A set iconv does not know is taken
+  // as ASCII.
+  explicit TermOutput(const std::string& codeset);
+
+  // The screen bytes of one Windows-1252 byte, and how many cells they take.
+  const std::string& Of(unsigned char c) const { return bytes_[c]; }
+  int CellsOf(unsigned char c) const { return cells_[c]; }
+  // A whole text, and the cells it takes.
+  std::string Convert(const std::string& cp1252) const;
+  int Cells(const std::string& cp1252) const;
+  // The longest start of the text that fits into `cells` cells.
+  std::string Fit(const std::string& cp1252, int cells) const;
+
+ private:
+  std::array<std::string, 256> bytes_;
+  std::array<int, 256> cells_{};
+};
+
+class TermInput {
+ public:
+  explicit TermInput(const std::string& codeset);
+  ~TermInput();
+  TermInput(const TermInput&) = delete;
+  TermInput& operator=(const TermInput&) = delete;
+
+  enum Result {
+    kMore,     // the byte is part of a character still incomplete
+    kChar,     // a character is complete; its Windows-1252 byte is out
+    kDropped,  // the byte (and any incomplete bytes before it) were dropped
+  };
+  // Feeds one byte. On kChar, `out` holds the character in Windows-1252.
+  Result Feed(unsigned char byte, unsigned char& out);
+  // True while bytes of an incomplete character are held.
+  bool Pending() const { return !held_.empty(); }
+  // Forgets held bytes (the terminal sent a function key in between).
+  void Reset() {
+    held_.clear();
+    need_ = 0;
+  }
+
+ private:
+  Result feedUtf8(unsigned char byte, unsigned char& out);
+  Result feedOther(unsigned char byte, unsigned char& out);
+  bool toCp1252(const std::string& character, unsigned char& out);
+
+  bool utf8_ = false;
+  std::string held_;
+  void* toCp_ = nullptr;    // iconv_t from UTF-8 to Windows-1252
+  void* toUtf8_ = nullptr;  // iconv_t from a set other than UTF-8 to UTF-8
+  int need_ = 0;          // UTF-8: bytes still expected
+  unsigned char lo_ = 0x80, hi_ = 0xBF;  // UTF-8: range of the next byte
+};
+
+// Spreads a text over at most `lines` rows of `width` cells: a row ends
+// after a separator (blank, '*', '^', '$', '#', '/', ',', '-', ')') in its
+// last third where there is one, else where it is full. The last row takes
+// the rest, whatever its length (the caller cuts it).
+std::vector<std::string> TermWrap(const TermOutput& out, const std::string& text, int width, size_t lines);
+
+// The locale's character set as iconv names it (call after setlocale).
+std::string TermCodeset();

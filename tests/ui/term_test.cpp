@@ -1,0 +1,207 @@
+// Tests of the terminal's text and key layer: the output table of each
+// character set, the input decoder, the Escape rules and the wrapping of
+// long labels.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/ui/termkeys.h"
+#include "platform/ui/termtext.h"
+
+namespace {
+
+constexpr const char* kUtf8 = "UTF-8";
+constexpr const char* kAscii = "ANSI_X3.4-1968";  // the C locale's set
+constexpr const char* kLatin1 = "ISO-8859-1";
+
+TEST(TermOutput, WritesWhatTheSetHoldsAndStandsInForTheRest) {
+  const struct {
+    const char* codeset;
+    std::string text;  // Windows-1252
+    std::string shown;
+    int cells;
+  } cases[] = {
+      {kUtf8, "\xDC" "ber 1:", "\xC3\x9C" "ber 1:", 7},
+      {kUtf8, "\x80 \x84", "\xE2\x82\xAC \xE2\x80\x9E", 3},
+      {kUtf8, "\x81", "?", 1},  // a hole of the code page
+      {kAscii, "\xDC" "ber 1:", "Ueber 1:", 8},
+      {kAscii, "\xC4\xD6\xDC\xE4\xF6\xFC\xDF", "AeOeUeaeoeuess", 14},
+      {kAscii, "Caf\xE9 \x80 1\xBD", "Caf? ? 1?", 9},
+      {kAscii, "N\xFCrnberg Hbf", "Nuernberg Hbf", 13},
+      {kLatin1, "M\xFCnchen \xDF", "M\xFCnchen \xDF", 9},
+      {kLatin1, "\x80", "?", 1},  // the euro sign is not in ISO-8859-1
+      {"ISO-8859-15", "\x80", "\xA4", 1},
+      {"NO-SUCH-SET", "a\xFC", "aue", 3},  // an unknown set is taken as ASCII
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.codeset) + " " + c.shown);
+    TermOutput out(c.codeset);
+    EXPECT_EQ(out.Convert(c.text), c.shown);
+    EXPECT_EQ(out.Cells(c.text), c.cells);
+  }
+}
+
+TEST(TermOutput, FitCountsCellsNotBytes) {
+  TermOutput ascii(kAscii), utf8(kUtf8);
+  EXPECT_EQ(ascii.Fit("\xDC" "ber", 1), "");
+  EXPECT_EQ(ascii.Fit("\xDC" "ber", 3), "\xDC" "b");
+  EXPECT_EQ(utf8.Fit("\xDC" "ber", 3), "\xDC" "be");
+  EXPECT_EQ(utf8.Fit("ab", 10), "ab");
+}
+
+// Feeds bytes one at a time; returns the characters that came out.
+std::string decode(TermInput& in, const std::string& bytes) {
+  std::string out;
+  for (unsigned char b : bytes) {
+    unsigned char c = 0;
+    if (in.Feed(b, c) == TermInput::kChar) out += static_cast<char>(c);
+  }
+  return out;
+}
+
+TEST(TermInput, DecodesTheLocaleOneByteAtATime) {
+  const struct {
+    const char* codeset;
+    std::string bytes;
+    std::string chars;  // Windows-1252
+    bool pending;       // bytes of a character still held at the end
+  } cases[] = {
+      {kUtf8, "N\xC3\xBCrnberg", "N\xFCrnberg", false},
+      {kUtf8, "\xE2\x82\xAC", "\x80", false},
+      {kUtf8, "\xFC\r", "\r", false},              // Latin-1 ü: dropped at once
+      {kUtf8, "\xC3\r", "\r", false},              // Enter breaks the sequence and arrives
+      {kUtf8, "\xC3\x1B" "b", "\x1B" "b", false},  // so does Esc
+      {kUtf8, "\xC3\xC3\xBC", "\xFC", false},      // a new start drops the old one
+      {kUtf8, "\xE0\x80" "a", "a", false},         // no overlong forms
+      {kUtf8, "\xED\xA0\x80", "", false},          // no surrogates
+      {kUtf8, "\xF4\x90" "a", "a", false},         // nothing beyond U+10FFFF
+      {kUtf8, "\xC0\xAF\xF5\xFF", "", false},
+      {kUtf8, "\xE2\x86\x92x", "x", false},        // an arrow: not in Windows-1252
+      {kUtf8, "\xF0\x9F\x98", "", true},
+      {kLatin1, "\xFC\xDF\x80", "\xFC\xDF", false},
+      {kAscii, "ue\xFC\xC3\xBC" "a", "uea", false},
+      {"NO-SUCH-SET", "a\xFC" "b", "ab", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.codeset) + " " + c.chars);
+    TermInput in(c.codeset);
+    EXPECT_EQ(decode(in, c.bytes), c.chars);
+    EXPECT_EQ(in.Pending(), c.pending);
+  }
+}
+
+// No byte, and no two bytes, may hold back the key typed after them.
+TEST(TermInput, NoBytesFreezeTheInput) {
+  for (const char* codeset : {kUtf8, kLatin1, kAscii}) {
+    SCOPED_TRACE(codeset);
+    TermInput in(codeset);
+    for (int a = 0; a < 256; ++a) {
+      for (int b = 0; b < 256; ++b) {
+        std::string got = decode(in, std::string{static_cast<char>(a), static_cast<char>(b), '\r'});
+        ASSERT_FALSE(got.empty()) << a << " " << b;
+        ASSERT_EQ(got.back(), '\r') << a << " " << b;
+        ASSERT_FALSE(in.Pending());
+      }
+    }
+  }
+}
+
+// A terminal that plays input units at given times (milliseconds after
+// the previous unit); it ends with a failed read.
+class Script {
+ public:
+  struct Unit {
+    int afterMs;
+    int unit;
+  };
+  explicit Script(std::vector<Unit> units) : units_(units.begin(), units.end()) {}
+  int next(int waitMs) {
+    if (units_.empty()) return -1;
+    Unit& u = units_.front();
+    if (waitMs >= 0 && u.afterMs > waitMs) {
+      u.afterMs -= waitMs;  // the wait runs out first
+      return -1;
+    }
+    int unit = u.unit;
+    units_.pop_front();
+    return unit;
+  }
+
+ private:
+  std::deque<Unit> units_;
+};
+
+std::string name(const TermKey& k) {
+  if (k.isKey) return "key" + std::to_string(k.code);
+  if (k.alt) return "Alt+" + std::string(1, static_cast<char>(k.code));
+  if (k.code == 27) return "Esc";
+  if (k.code == '\t') return "Tab";
+  if (k.code == '\r') return "Enter";
+  return std::string(1, static_cast<char>(k.code));
+}
+
+TEST(TermKeyReader, EscapeAsTerminalUsersKnowIt) {
+  constexpr int kEsc = 27, kUp = 0403;
+  const struct {
+    const char* what;
+    std::vector<Script::Unit> units;
+    std::vector<std::string> keys;
+  } cases[] = {
+      {"Esc, 150 ms, b is Alt+B", {{0, kEsc}, {150, 'b'}}, {"Alt+b"}},
+      {"Alt+B sent as ESC-prefix at machine speed", {{0, kEsc}, {0, 'b'}}, {"Alt+b"}},
+      {"Esc, just within the delay, then e", {{0, kEsc}, {999, 'e'}}, {"Alt+e"}},
+      {"a lone Esc acts when the delay runs out", {{0, kEsc}, {1500, 'b'}}, {"Esc", "b"}},
+      {"Esc Esc is one Esc at once", {{0, kEsc}, {100, kEsc}, {2000, 'x'}}, {"Esc", "x"}},
+      {"three Esc are two", {{0, kEsc}, {50, kEsc}, {50, kEsc}}, {"Esc", "Esc"}},
+      {"Esc then Tab: Esc, then Tab", {{0, kEsc}, {200, '\t'}}, {"Esc", "Tab"}},
+      {"Esc then Enter: Esc, then Enter", {{0, kEsc}, {200, '\r'}}, {"Esc", "Enter"}},
+      {"Esc then an arrow: Esc, then the arrow", {{0, kEsc}, {200, kUp}, {0, 'a'}}, {"Esc", "key259", "a"}},
+      {"Esc then a typed umlaut is Alt+umlaut", {{0, kEsc}, {200, 0xC3}, {0, 0xBC}}, {"Alt+\xFC"}},
+      {"a function key ends a character begun", {{0, 0xC3}, {0, kUp}, {0, 0xBC}, {0, 'a'}}, {"key259", "a"}},
+      {"a stray byte after Esc is dropped", {{0, kEsc}, {100, 0xFC}, {100, 'b'}}, {"Alt+b"}},
+      {"typing after the delay is plain", {{0, 'a'}, {2000, 'b'}}, {"a", "b"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Script script(c.units);
+    TermInput decoder(kUtf8);
+    TermKeyReader reader([&script](int waitMs) { return script.next(waitMs); }, decoder);
+    std::vector<std::string> keys;
+    for (TermKey k = reader.Next(); !k.none(); k = reader.Next()) keys.push_back(name(k));
+    EXPECT_EQ(keys, c.keys);
+  }
+}
+
+TEST(TermWrap, BreaksLongTextsAtASeparatorNearTheEnd) {
+  TermOutput utf8(kUtf8), ascii(kAscii);
+  const std::string route = "F\xFCrth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*(Hochstadt-M.)*Kronach";
+  const struct {
+    const char* what;
+    const TermOutput& out;
+    std::string text;
+    int width;
+    size_t lines;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"fits", utf8, "Bamberg*Forchheim", 61, 4, {"Bamberg*Forchheim"}},
+      {"after the last separator that fits",
+       utf8,
+       route,
+       61,
+       4,
+       {"F\xFCrth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*", "(Hochstadt-M.)*Kronach"}},
+      {"a blank starting a row is dropped", utf8, "aaaa bbbb cccc", 9, 4, {"aaaa bbbb", "cccc"}},
+      {"no separator near the end: the row is full", utf8, std::string(70, 'x'), 61, 4,
+       {std::string(61, 'x'), std::string(9, 'x')}},
+      {"the last row takes the rest", utf8, std::string(30, 'x'), 10, 2, {std::string(10, 'x'), std::string(20, 'x')}},
+      {"cells, not bytes, fill a row", ascii, "\xFC\xFC\xFC\xFC*ab", 8, 4, {"\xFC\xFC\xFC\xFC", "*ab"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(TermWrap(c.out, c.text, c.width, c.lines), c.rows);
+  }
+}
+
+}  // namespace
