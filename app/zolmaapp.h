@@ -4,7 +4,8 @@
 // the logical names of the data files, loads the message texts, starts the
 // distance engine, loads the station names, runs the main dialog and then
 // undoes all of it in reverse order. It returns FALSE in every case.
-#pragma once
+#ifndef ZOLMA_APP_ZOLMAAPP_H
+#define ZOLMA_APP_ZOLMAAPP_H
 
 #include "platform/ui/afxwin.h"
 
@@ -17,3 +18,5 @@ class CZOLMAApp : public CWinApp {
 
 // The physical name of a table without a data file.
 inline constexpr char kZolmaOhneDatei[] = "#$/&-.+()";
+
+#endif  // ZOLMA_APP_ZOLMAAPP_H

@@ -4,7 +4,8 @@
 // (origin, destination, two vias), the result area (the stations resolved,
 // the distance, the route text) and the buttons for the calculation,
 // printing, the 50 km list and the end.
-#pragma once
+#ifndef ZOLMA_APP_ZOLMADLG_H
+#define ZOLMA_APP_ZOLMADLG_H
 
 #include <cstdint>
 
@@ -95,3 +96,5 @@ inline constexpr char kZolmaUnvollstaendig[] = "Unvollst\xE4" "ndige Daten";
 // "Km-WZ" + "Km-DR" as a signed 32-bit number (added without overflow).
 struct EbWeg;
 std::int32_t ZolmaKmSumme(const EbWeg& weg);
+
+#endif  // ZOLMA_APP_ZOLMADLG_H

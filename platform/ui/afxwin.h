@@ -11,7 +11,8 @@
 //
 // Texts inside the model are bytes in the Windows character set (code page
 // 1252), as the application produces them; a host converts at its edge.
-#pragma once
+#ifndef ZOLMA_PLATFORM_UI_AFXWIN_H
+#define ZOLMA_PLATFORM_UI_AFXWIN_H
 
 #include <cstdint>
 #include <functional>
@@ -435,3 +436,5 @@ void AfxSetAppName(const char* name);
 // The framework's run: calls the application object's InitInstance and
 // returns the process exit code (0).
 int AfxWinMain();
+
+#endif  // ZOLMA_PLATFORM_UI_AFXWIN_H

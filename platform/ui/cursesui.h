@@ -9,7 +9,8 @@
 // click, F10 opens the system menu; Alt+letter arrives as Escape + letter.
 // Mouse clicks are used where the terminal reports them. A terminal too
 // small for the dialog shows a message instead of a garbled screen.
-#pragma once
+#ifndef ZOLMA_PLATFORM_UI_CURSESUI_H
+#define ZOLMA_PLATFORM_UI_CURSESUI_H
 
 #include "platform/ui/uihost.h"
 
@@ -32,3 +33,5 @@ class CursesHost : public UiHost {
   unsigned stickyMods_ = 0;
   int readErrors_ = 0;
 };
+
+#endif  // ZOLMA_PLATFORM_UI_CURSESUI_H
