@@ -56,25 +56,15 @@ void putI32(Bytes& out, std::size_t at, std::int32_t v) {
   putU32(out, at, static_cast<std::uint32_t>(v));
 }
 
-void appendU8(Bytes& out, std::uint8_t v) { out.push_back(v); }
+void appendU8(Bytes& out, std::uint8_t v) { LeAppendU8(out, v); }
 
-void appendU16(Bytes& out, std::uint16_t v) {
-  out.resize(out.size() + 2);
-  putU16(out, out.size() - 2, v);
-}
+void appendU16(Bytes& out, std::uint16_t v) { LeAppendU16(out, v); }
 
-void appendU32(Bytes& out, std::uint32_t v) {
-  out.resize(out.size() + 4);
-  putU32(out, out.size() - 4, v);
-}
+void appendU32(Bytes& out, std::uint32_t v) { LeAppendU32(out, v); }
 
-void appendI16(Bytes& out, std::int16_t v) {
-  appendU16(out, static_cast<std::uint16_t>(v));
-}
+void appendI16(Bytes& out, std::int16_t v) { LeAppendI16(out, v); }
 
-void appendI32(Bytes& out, std::int32_t v) {
-  appendU32(out, static_cast<std::uint32_t>(v));
-}
+void appendI32(Bytes& out, std::int32_t v) { LeAppendI32(out, v); }
 
 void putText(Bytes& out, std::size_t at, std::string_view text,
              std::size_t width, const char* field) {
