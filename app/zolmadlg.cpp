@@ -49,32 +49,6 @@ void copyBounded(char* dst, size_t size, const char* src) {
 
 }  // namespace
 
-void ZolmaAnfrageFuellen(EbAnfrage* anfrage, std::int32_t von, std::int32_t nach, std::int32_t ueber1,
-                         std::int32_t ueber2, char textFlag) {
-  std::memset(anfrage, 0, sizeof *anfrage);
-  std::memcpy(anfrage->itId, "XXXXXX", 6);
-  anfrage->anfrageTyp = '1';
-  anfrage->textBreite = 100;
-  anfrage->textFlag = textFlag;
-  anfrage->fahrtCode = '1';
-  anfrage->zweiWege = 'N';
-  anfrage->datum = UtToday();
-  anfrage->hin.optionFlag = 'N';
-  anfrage->hin.ibv = von;
-  anfrage->hin.ibn = nach;
-  anfrage->hin.relSchluessel1 = 1;
-  anfrage->hin.relSchluessel2 = 0;
-  anfrage->hin.bpVor = ueber1;
-  anfrage->hin.bpNach = ueber2;
-  anfrage->hin.reserviert2 = 'K';
-  anfrage->rueck.relSchluessel1 = 1;
-  anfrage->rueck.reserviert2 = ' ';
-  anfrage->optionen[0] = 'N';
-  anfrage->optionen[1] = 'N';
-  anfrage->profilKey = 0;
-  anfrage->festeFolge = 1;
-}
-
 CString ZolmaTitel(const char* caption, long stamp) {
   CString t;
   std::time_t tt = static_cast<std::time_t>(stamp);
@@ -345,7 +319,7 @@ void CZOLMADlg::OnBerechnen() {
   }
   UpdateData(TRUE);
 
-  ZolmaAnfrageFuellen(&anfrage, nummer[0], nummer[1], nummer[2], nummer[3], '1');
+  EbAnfrageFuellen(&anfrage, UtToday(), nummer[0], nummer[1], nummer[2], nummer[3], '1');
 
   MsgTrapFrame frame;
   int ergebnisCode = 0;
@@ -364,9 +338,9 @@ void CZOLMADlg::OnBerechnen() {
 
   if (ergebnisCode != 0) {
     char text[kMsgBuf + 1] = {0};
-    if (ergebnisCode == 1103) {
+    if (ergebnisCode == EB_RC_FBRR_ABSCHNITT) {
       copyBounded(text, sizeof text, "Unbekannte VXT-Relation");
-    } else if (ergebnisCode == 1404) {
+    } else if (ergebnisCode == EB_RC_KEINE_RELATION) {
       copyBounded(text, sizeof text, "Keine VXT-Relation gefunden");
     } else if (ergebnisCode > 0 && ergebnisCode <= 0xFFFF &&
                MsgFormat(text, kMsgBuf, 'D', "EB", static_cast<std::uint16_t>(ergebnisCode), 0, "") == 0) {

@@ -82,13 +82,6 @@ std::int32_t ZolmaEntfernung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte, EbA
                              std::uint32_t flags);
 void ZolmaTestSetEngine(ZolmaEngineFn fn);
 
-// Fills the dialog's type '1' request (all other bytes zero): origin,
-// destination, the two vias (0 = none) as the fixed point sequence, and
-// whether route texts are wanted ('1' for the calculation, '0' for the
-// 50 km list). Every other field takes the dialog's fixed values.
-void ZolmaAnfrageFuellen(EbAnfrage* anfrage, std::int32_t von, std::int32_t nach, std::int32_t ueber1,
-                         std::int32_t ueber2, char textFlag);
-
 // The caption of the message boxes about station input that cannot be used.
 inline constexpr char kZolmaUnvollstaendig[] = "Unvollst\xE4" "ndige Daten";
 

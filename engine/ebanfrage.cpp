@@ -4,15 +4,23 @@
 ** Owns the road of one request: clearing the answer, the trap frame, the
 ** request check that builds the work record EbAuftrag, the set-up by
 ** request type, the answer steps and the release of the engine-lifetime
-** lists; and the request counter with the clock readings of the request.
+** lists; the request counter with the clock readings of the request; and
+** EbAnfrageFuellen, the request as the dialog sends it.
 ** Every error below is raised and caught by the frame held here, so a
 ** caller only ever sees the returned raise code.
 */
+#include "engine/ebanfrage.h"
+
 #include <cstring>
 #include <ctime>
 
+#include "engine/ebbahnweg.h"
+#include "engine/ebdruck.h"
+#include "engine/ebergebnis.h"
 #include "engine/ebint.h"
+#include "engine/ebleser.h"
 #include "engine/ebliste.h"
+#include "engine/ebnesee.h"
 #include "support/msg.h"
 #include "support/utlog.h"
 
@@ -216,4 +224,30 @@ std::int32_t EbGfEntfernungsBerechnung(EbErgebnis* ergebnis, EbAbschnitte* absch
   ** every request, also a failed one. */
   EbGlobaleListenFreigeben();
   return code;
+}
+
+void EbAnfrageFuellen(EbAnfrage* anfrage, UtDayNumber tag, std::int32_t von, std::int32_t nach,
+                      std::int32_t ueber1, std::int32_t ueber2, char textFlag) {
+  std::memset(anfrage, 0, sizeof *anfrage);
+  std::memcpy(anfrage->itId, "XXXXXX", 6);
+  anfrage->anfrageTyp = '1';
+  anfrage->textBreite = 100;
+  anfrage->textFlag = textFlag;
+  anfrage->fahrtCode = '1';
+  anfrage->zweiWege = 'N';
+  anfrage->datum = tag;
+  anfrage->hin.optionFlag = 'N';
+  anfrage->hin.ibv = von;
+  anfrage->hin.ibn = nach;
+  anfrage->hin.relSchluessel1 = 1;
+  anfrage->hin.relSchluessel2 = 0;
+  anfrage->hin.bpVor = ueber1;
+  anfrage->hin.bpNach = ueber2;
+  anfrage->hin.reserviert2 = 'K';
+  anfrage->rueck.relSchluessel1 = 1;
+  anfrage->rueck.reserviert2 = ' ';
+  anfrage->optionen[0] = 'N';
+  anfrage->optionen[1] = 'N';
+  anfrage->profilKey = 0;
+  anfrage->festeFolge = 1;
 }

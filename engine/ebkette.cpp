@@ -16,6 +16,7 @@
 #include "common/dtacc/dm/dm_lost.h"
 #include "common/dtacc/dm/dm_nesr.h"
 #include "common/dtacc/dm/dm_sten.h"
+#include "engine/ebinit.h"
 
 EbListSlot EbListSlots[EB_ANZAHL_SLOTS];
 std::int32_t EbListenTestAllocFehler = 0;

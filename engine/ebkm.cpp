@@ -14,6 +14,7 @@
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "common/dtacc/dm/dm_tdrg.h"
+#include "engine/ebbahnhof.h"
 #include "engine/ebkette.h"
 #include "engine/ebsuche.h"
 #include "support/msg.h"
@@ -28,16 +29,6 @@ uint32_t EbKnotenLadeZaehler = 0;
 /* ---- small helpers ---------------------------------------------------- */
 
 static const char* tagText() { return UtDayText(EbKmStichtag); }
-
-void EbBahnhofHolen(EbhfSatz* out, int32_t bahnhof, UtDayNumber tag, int32_t code) {
-  if (DbGetEbhf(out, 80, static_cast<uint32_t>(bahnhof), tag) != 0)
-    MsgRaise(code, kMsgSsEngine, static_cast<uint16_t>(code + 1), kMsgModeNumbered, "dls",
-             EB_LAND, bahnhof, UtDayText(tag));
-}
-
-char EbBahnhofArt(const EbhfSatz& s) { return s.letters[5]; }
-
-int32_t EbBahnhofGebiet(const EbhfSatz& s) { return static_cast<int32_t>(s.tariffArea); }
 
 static bool istKnoten(const EbhfSatz& s) {
   char art = EbBahnhofArt(s);
@@ -68,13 +59,13 @@ static void modusAnwenden(StenSatz& s) {
 }
 
 static void stenHolen(StenSatz* out, int32_t von, int32_t nach) {
-  if (DbGetSten(out, static_cast<uint32_t>(von), static_cast<uint32_t>(nach)) != 0)
-    MsgRaise(1107, "EB", 1108, 0, "lls", von, nach, tagText());
+  if (DbGetSten(out, static_cast<uint32_t>(von), static_cast<uint32_t>(nach)) != kDbFound)
+    MsgRaise(EB_RC_STEN, kMsgSsEngine, EB_MSG_STEN, kMsgModeNumbered, "lls", von, nach, tagText());
 }
 
 static void grenHolen(GrenSatz* out, int32_t von, int32_t nach) {
-  if (DbGetGren(static_cast<uint32_t>(von), out, static_cast<uint32_t>(nach)) != 0)
-    MsgRaise(1105, "EB", 1106, 0, "lls", von, nach, tagText());
+  if (DbGetGren(static_cast<uint32_t>(von), out, static_cast<uint32_t>(nach)) != kDbFound)
+    MsgRaise(EB_RC_GREN, kMsgSsEngine, EB_MSG_GREN, kMsgModeNumbered, "lls", von, nach, tagText());
 }
 
 static EbKnotenEintrag& eintrag(int32_t k) { return EbKnotenCache[k]; }
@@ -103,8 +94,9 @@ uint32_t EbStenDirektKm(int32_t a, int32_t b, int32_t* vergleichen) {
   *vergleichen = 1;
   StenSatz s;
   DbLookupResult r = DbGetSten(&s, static_cast<uint32_t>(a), static_cast<uint32_t>(b));
-  if (r == 2) return EbKmKeinWeg;
-  if (r != 0) MsgRaise(1107, "EB", 1108, 0, "lls", a, b, tagText());
+  if (r == kDbNotFound) return EbKmKeinWeg;
+  if (r != kDbFound)
+    MsgRaise(EB_RC_STEN, kMsgSsEngine, EB_MSG_STEN, kMsgModeNumbered, "lls", a, b, tagText());
   char buchstabe = (EbKmModus & 0xCu) == 4 ? 'A' : s.flag2;
   if ((EbKmModus & 0xCu) == 8 || buchstabe == 'N' || buchstabe == 'J') *vergleichen = 0;
   return stenKm(s);
@@ -177,19 +169,24 @@ void EbKnotenLaden(int32_t bahnhof, int32_t gebiet, int32_t k) {
     for (;;) {
       TdrgSatz t;
       DbLookupResult r = DbNextTdrg(static_cast<uint16_t>(gebiet), &t, &handle);
-      if (r == 0) {
+      if (r == kDbFound) {
         int32_t knoten = static_cast<int32_t>(t.station);
         StenSatz s;
-        if (DbGetSten(&s, static_cast<uint32_t>(bahnhof), t.station) != 0)
-          MsgRaise(1107, "EB", 1108, 0, "lls", bahnhof, knoten, tagText());
+        if (DbGetSten(&s, static_cast<uint32_t>(bahnhof), t.station) != kDbFound)
+          MsgRaise(EB_RC_STEN, kMsgSsEngine, EB_MSG_STEN, kMsgModeNumbered, "lls", bahnhof, knoten,
+                   tagText());
         modusAnwenden(s);
         if (s.flag1 == 'J') continue;
-        if (anzahl == EbKnotenMax) MsgRaise(1408, "EB", 1409, 0, "d", gebiet);
+        if (anzahl == EbKnotenMax)
+          MsgRaise(EB_RC_ZUVIELE_KNOTEN, kMsgSsEngine, EB_MSG_ZUVIELE_KNOTEN, kMsgModeNumbered, "d",
+                   gebiet);
         e.knoten[anzahl].knoten = knoten;
         e.knoten[anzahl].km = static_cast<int32_t>(stenKm(s));
         ++anzahl;
-      } else if (r == 2) {
-        if (anzahl == 0) MsgRaise(1406, "EB", 1407, 0, "d", gebiet);
+      } else if (r == kDbNotFound) {
+        if (anzahl == 0)
+          MsgRaise(EB_RC_KEINE_KNOTEN, kMsgSsEngine, EB_MSG_KEINE_KNOTEN, kMsgModeNumbered, "d",
+                   gebiet);
         e.bahnhof = bahnhof;
         e.gebiet = gebiet;
         e.anzahl = anzahl;
@@ -198,7 +195,7 @@ void EbKnotenLaden(int32_t bahnhof, int32_t gebiet, int32_t k) {
         DbReleaseTdrgCursor(&handle);
         return;
       } else {
-        MsgRaise(1109, "EB", 1110, 0, "ds", gebiet, tagText());
+        MsgRaise(EB_RC_TDRG, kMsgSsEngine, EB_MSG_TDRG, kMsgModeNumbered, "ds", gebiet, tagText());
       }
     }
   });
@@ -262,7 +259,9 @@ uint32_t EbKmUeberKnoten(int32_t a, int32_t b, int32_t aIstKnoten, int32_t slot)
       e.best = i;
     }
   }
-  if (e.best == -1) MsgRaise(1133, "EB", 1134, 0, "llls", a, b, n, tagText());
+  if (e.best == -1)
+    MsgRaise(EB_RC_KNOTENWEG, kMsgSsEngine, EB_MSG_KNOTENWEG, kMsgModeNumbered, "llls", a, b, n,
+             tagText());
   int32_t m = e.knoten[e.best].knoten;
   if (aIstKnoten) {
     EbGrenAbschnittMerken(a, m, slot);
@@ -309,7 +308,7 @@ uint32_t EbAbschnittKm(uint32_t mode, const EbKmStrecke* strecke) {
   int32_t gebietA = EbBahnhofGebiet(sa);
   int32_t gebietB = EbBahnhofGebiet(sb);
   if ((!knotenA && gebietA == 0) || (!knotenB && gebietB == 0))
-    MsgRaise(1310, "EB", 1310, 0, "");
+    EbRaiseEinfach(EB_RC_TARIFGEBIET_NULL);
 
   uint32_t direkt = EbKmKeinWeg;
   int32_t vergleichen = 1;

@@ -22,6 +22,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "engine/ebliste.h"
 #include "engine/ebsuche.h"
 #include "engine/ebvar.h"
@@ -33,7 +34,8 @@ static void punktDazu(EbPunkt* punkte, std::uint16_t* n, std::int32_t bahnhof,
                       std::uint16_t artFlags = 0, bool vollform = true) {
   if (bahnhof == 0) return;
   EbPunkt p{};
-  p.bahnhof = vollform ? static_cast<std::int32_t>(EbVollform(bahnhof)) : bahnhof;
+  const std::uint32_t b = static_cast<std::uint32_t>(bahnhof);
+  p.bahnhof = vollform ? static_cast<std::int32_t>(DbBhfVoll(b)) : bahnhof;
   p.punktFlags = punktFlags;
   p.seitenFlags = seitenFlags;
   p.artFlags = artFlags;
@@ -90,7 +92,7 @@ EbVarFolge EbVarFolgeLesen(const EbSuchAnfrage* a, const UtList* bhf, const EbWe
       b = a->relBhf[0];
     }
     ++i;
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(b) % 100000u);
+    return static_cast<std::int32_t>(DbBhfLokal(static_cast<std::uint32_t>(b)));
   };
 
   const EbPunkt* p = punkt(0);

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "engine/ebvar.h"
 
 EbEbgbSchritt EbVarEbgbSchritt = &DbNextEbgb;
@@ -26,19 +27,19 @@ static void ebgbWarnung(std::uint16_t nummer, std::uint16_t key, std::uint32_t b
 
 std::int32_t EbEbgbPunktLesen(std::uint32_t bahnhof, UtDayNumber tag, EbLaufwegPunkt* punkt,
                               std::int32_t* gefunden, std::uint16_t ebgbKey) {
-  const std::uint32_t land = bahnhof / 100000u;
-  if (land != 0 && land != 80) {
+  const std::uint32_t land = DbBhfLand(bahnhof);
+  if (land != 0 && land != kDbLand) {
     *gefunden = 0;
     return 0;
   }
-  const std::uint32_t lokal = bahnhof % 100000u;
-  const std::uint32_t voll = 8000000u + lokal;
+  const std::uint32_t lokal = DbBhfLokal(bahnhof);
+  const std::uint32_t voll = kDbBhfLandBasis + lokal;
 
   int handle = -1;
   EbgbSatz satz{};
   DbLookupResult r = EbVarEbgbSchritt(&satz, &handle, ebgbKey, lokal, tag);
   if (r == kDbFound) {
-    punkt->punkt.bahnhof = static_cast<std::int32_t>(satz.group + 8000000u);
+    punkt->punkt.bahnhof = static_cast<std::int32_t>(kDbBhfLandBasis + satz.group);
     std::memcpy(punkt->name, satz.text48 + 24, 24);
     punkt->kmSchwelle = static_cast<std::int32_t>(satz.kmThreshold);
     *gefunden = 1;

@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "engine/ebvar.h"
 
 static std::uint16_t u16(unsigned v) { return static_cast<std::uint16_t>(v & 0xFFFFu); }
@@ -34,8 +35,9 @@ static EbPunkt mitFlags(const EbPunkt& p, unsigned punktFlags, unsigned seitenFl
 /* DbGetFbrrBhf over route points; stations as local or full form. */
 static bool fbrrGefunden(FbrrSatz* out, std::int32_t key, std::int32_t a, std::int32_t b,
                          std::int32_t c, std::int32_t d, UtDayNumber tag) {
-  return DbGetFbrrBhf(out, static_cast<std::uint16_t>(key), EbVollform(a), EbVollform(b),
-                      EbVollform(c), EbVollform(d), tag) == kDbFound;
+  auto voll = [](std::int32_t bhf) { return DbBhfVoll(static_cast<std::uint32_t>(bhf)); };
+  return DbGetFbrrBhf(out, static_cast<std::uint16_t>(key), voll(a), voll(b), voll(c), voll(d),
+                      tag) == kDbFound;
 }
 
 /* Border point of side role 1/2 (or 3) with the marked flag: the role

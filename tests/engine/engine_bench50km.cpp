@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
 #include "support/utday.h"
@@ -41,22 +42,7 @@ bool Listenfaehig(const EbhfSatz& s) {
 // One pass of the list's loop; returns the number of rows.
 int ListeRechnen() {
   EbAnfrage a;
-  std::memset(&a, 0, sizeof a);
-  std::memcpy(a.itId, "XXXXXX", 6);
-  a.anfrageTyp = '1';
-  a.textBreite = 100;
-  a.textFlag = '0';
-  a.fahrtCode = '1';
-  a.zweiWege = 'N';
-  a.datum = gTag;
-  a.hin.optionFlag = 'N';
-  a.hin.ibv = gAbgang;
-  a.hin.relSchluessel1 = 1;
-  a.hin.reserviert2 = 'K';
-  a.rueck.relSchluessel1 = 1;
-  a.rueck.reserviert2 = ' ';
-  a.optionen[0] = a.optionen[1] = 'N';
-  a.festeFolge = 1;
+  EbAnfrageFuellen(&a, gTag, gAbgang, 0, 0, 0, '0');
   EbErgebnis erg;
   EbAbschnitte abschnitte;
   std::memset(&abschnitte, 0, sizeof abschnitte);
@@ -65,7 +51,7 @@ int ListeRechnen() {
   for (std::int32_t n = 0; n <= 99999; ++n) {
     if (n == gAbgang) continue;
     EbhfSatz s;
-    if (DbGetEbhf(&s, 80, static_cast<std::uint32_t>(n), gTag) != kDbFound) continue;
+    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(n), gTag) != kDbFound) continue;
     if (!Listenfaehig(s)) continue;
     a.hin.ibn = n;
     if (EbGfEntfernungsBerechnung(&erg, &abschnitte, &a, 0) != 0) continue;
@@ -114,7 +100,8 @@ bool Einrichten(const std::string& daten) {
   if (gAbgang < 0) {
     for (std::int32_t n = 0; n <= 99999 && gAbgang < 0; ++n) {
       EbhfSatz s;
-      if (DbGetEbhf(&s, 80, static_cast<std::uint32_t>(n), gTag) == kDbFound && Listenfaehig(s))
+      if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(n), gTag) == kDbFound &&
+          Listenfaehig(s))
         gAbgang = n;
     }
   }

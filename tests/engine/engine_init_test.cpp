@@ -19,6 +19,7 @@
 #include "engine/eb.h"
 #include "engine/ebint.h"
 #include "engine/ebkette.h"
+#include "engine/ebliste.h"
 #include "support/utname.h"
 #include "tests/engine/engine_fixture.h"
 

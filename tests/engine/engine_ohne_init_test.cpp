@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "engine/eb.h"
+#include "engine/ebanfrage.h"
+#include "engine/ebinit.h"
 #include "engine/ebint.h"
 #include "tests/engine/engine_fixture.h"
 

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "engine/eb.h"
+#include "engine/ebanfrage.h"
+#include "engine/ebergebnis.h"
 #include "engine/ebint.h"
 #include "support/msg.h"
 #include "support/utday.h"

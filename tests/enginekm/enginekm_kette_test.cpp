@@ -6,6 +6,7 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_sten.h"
+#include "engine/ebinit.h"
 #include "engine/ebkette.h"
 #include "engine/ebliste.h"
 #include "tests/enginekm/ekm_netz.h"

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "common/dtacc/dm/dm_nesr.h"
+#include "engine/ebinit.h"
 #include "engine/ebkette.h"
 #include "engine/ebleser.h"
 #include "engine/ebsuche.h"
@@ -224,7 +225,7 @@ TEST(EnginekmWeg, RelationsbahnhoefeInVollformUndOrtsnummer) {
       such.relWert = 1;
       such.relBhf[0] = f.a;
       such.relBhf[1] = f.b;
-      EbSucheTag = kTag;
+      such.datum = kTag;
       km = EbFbrrAbschnitt(&such, slot);
     });
     ASSERT_EQ(aus.code, 0);

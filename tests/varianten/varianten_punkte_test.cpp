@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ebliste.h"
 #include "tests/varianten/var_netz.h"
 
 using namespace vartest;

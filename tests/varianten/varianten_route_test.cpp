@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "common/dtacc/dm/dm_sten.h"
+#include "engine/ebinit.h"
+#include "engine/ebkette.h"
+#include "engine/ebliste.h"
 #include "tests/varianten/var_netz.h"
 
 using namespace vartest;

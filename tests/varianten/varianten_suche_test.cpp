@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/ebliste.h"
 #include "tests/varianten/var_netz.h"
 
 using namespace vartest;
