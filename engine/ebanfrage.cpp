@@ -28,8 +28,10 @@ std::int32_t EbAnfrageZaehler = 0;
 std::clock_t EbAnfrageCpuStart = 0;
 std::time_t EbAnfrageZeitStart = 0;
 
+namespace {
+
 /* The template every work record starts from. */
-static EbAuftrag auftragVorlage() {
+EbAuftrag auftragVorlage() {
   EbAuftrag a;
   std::memset(&a, 0, sizeof a);
   a.texteBauen = 1;
@@ -37,14 +39,20 @@ static EbAuftrag auftragVorlage() {
   return a;
 }
 
+}  // namespace
+
 /* ---- request check --------------------------------------------------------- */
 
-static bool istRueckfahrtCode(char c) {
+namespace {
+
+bool istRueckfahrtCode(char c) {
   return c == '2' || c == '5' || c == '7' || c == '9';
 }
-static bool istEinfachCode(char c) {
+bool istEinfachCode(char c) {
   return c == '1' || c == '4' || c == '6' || c == '8';
 }
+
+}  // namespace
 
 void EbPruefeAnfrage(EbAuftrag* auftrag, const EbAnfrage* anfrage) {
   *auftrag = auftragVorlage();
@@ -124,7 +132,9 @@ void EbUebernehmeNeSee(const EbAnfrage* anfrage, EbAuftrag* auftrag) {
 
 /* ---- the answer before the request --------------------------------------- */
 
-static void wegLeeren(EbWeg* w) {
+namespace {
+
+void wegLeeren(EbWeg* w) {
   std::memset(w->bezVon, ' ', sizeof w->bezVon);
   std::memset(w->bezNach, ' ', sizeof w->bezNach);
   w->reserviert = ' ';
@@ -139,7 +149,7 @@ static void wegLeeren(EbWeg* w) {
   std::memset(w->textEnde, ' ', sizeof w->textEnde);
 }
 
-static void ergebnisLeeren(EbErgebnis* e) {
+void ergebnisLeeren(EbErgebnis* e) {
   std::memset(e, 0, sizeof *e);
   wegLeeren(&e->hin);
   wegLeeren(&e->rueck);
@@ -150,9 +160,13 @@ static void ergebnisLeeren(EbErgebnis* e) {
   std::memset(&EbAntwortPunkte, 0, sizeof EbAntwortPunkte);
 }
 
+}  // namespace
+
 /* ---- the request ----------------------------------------------------------- */
 
-static void anfrageAusfuehren(EbErgebnis* ergebnis, EbAbschnitte* abschnitte,
+namespace {
+
+void anfrageAusfuehren(EbErgebnis* ergebnis, EbAbschnitte* abschnitte,
                               EbAnfrage* anfrage, std::uint32_t flags) {
   /* Counted unsigned, so that a very long run wraps instead of overflowing
   ** a signed number. */
@@ -208,6 +222,8 @@ static void anfrageAusfuehren(EbErgebnis* ergebnis, EbAbschnitte* abschnitte,
   ergebnis->wegetextProblem = auftrag.wegetextProblem;
   EbDruckeErgebnis(auftrag.typ, ergebnis, auftrag.rueckfahrt);
 }
+
+}  // namespace
 
 std::int32_t EbGfEntfernungsBerechnung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte,
                                        EbAnfrage* anfrage, std::uint32_t flags) {

@@ -28,24 +28,26 @@ uint32_t EbKnotenLadeZaehler = 0;
 
 /* ---- small helpers ---------------------------------------------------- */
 
-static const char* tagText() { return UtDayText(EbKmStichtag); }
+namespace {
 
-static bool istKnoten(const EbhfSatz& s) {
+const char* tagText() { return UtDayText(EbKmStichtag); }
+
+bool istKnoten(const EbhfSatz& s) {
   char art = EbBahnhofArt(s);
   return art == 'A' || art == 'H';
 }
 
-static uint32_t stenKm(const StenSatz& s) {
+uint32_t stenKm(const StenSatz& s) {
   return static_cast<uint32_t>(s.kmPart1) + static_cast<uint32_t>(s.kmPart2);
 }
 
-static uint32_t grenKm(const GrenSatz& g) {
+uint32_t grenKm(const GrenSatz& g) {
   return static_cast<uint32_t>(g.kmPart1) + static_cast<uint32_t>(g.kmPart2);
 }
 
 /* The mode bits override the first and second letter of the engine's copy
 ** of a STEN record. */
-static void modusAnwenden(StenSatz& s) {
+void modusAnwenden(StenSatz& s) {
   switch (EbKmModus & 0x3u) {
     case 1: s.flag1 = 'J'; break;
     case 2: s.flag1 = 'N'; break;
@@ -58,17 +60,19 @@ static void modusAnwenden(StenSatz& s) {
   }
 }
 
-static void stenHolen(StenSatz* out, int32_t von, int32_t nach) {
+void stenHolen(StenSatz* out, int32_t von, int32_t nach) {
   if (DbGetSten(out, static_cast<uint32_t>(von), static_cast<uint32_t>(nach)) != kDbFound)
     MsgRaise(EB_RC_STEN, kMsgSsEngine, EB_MSG_STEN, kMsgModeNumbered, "lls", von, nach, tagText());
 }
 
-static void grenHolen(GrenSatz* out, int32_t von, int32_t nach) {
+void grenHolen(GrenSatz* out, int32_t von, int32_t nach) {
   if (DbGetGren(static_cast<uint32_t>(von), out, static_cast<uint32_t>(nach)) != kDbFound)
     MsgRaise(EB_RC_GREN, kMsgSsEngine, EB_MSG_GREN, kMsgModeNumbered, "lls", von, nach, tagText());
 }
 
-static EbKnotenEintrag& eintrag(int32_t k) { return EbKnotenCache[k]; }
+EbKnotenEintrag& eintrag(int32_t k) { return EbKnotenCache[k]; }
+
+}  // namespace
 
 /* ---- segments --------------------------------------------------------- */
 
@@ -111,8 +115,10 @@ void EbKnotenCacheLeeren() {
   EbKnotenLetzter = 0;
 }
 
+namespace {
+
 /* Next entry of the round robin that is not `meiden`. */
-static int32_t naechsterEintrag(int32_t meiden) {
+int32_t naechsterEintrag(int32_t meiden) {
   int32_t k = EbKnotenLetzter + 1;
   if (k >= EbKnotenCacheGroesse) k = 0;
   if (k == meiden) k = k + 1;
@@ -123,9 +129,11 @@ static int32_t naechsterEintrag(int32_t meiden) {
 
 /* An entry holds the list of a station when it names the station and has
 ** nodes; an emptied entry (station 0) never stands for station number 0. */
-static bool belegtFuer(const EbKnotenEintrag& e, std::int32_t bahnhof) {
+bool belegtFuer(const EbKnotenEintrag& e, std::int32_t bahnhof) {
   return e.bahnhof == bahnhof && e.anzahl > 0;
 }
+
+}  // namespace
 
 void EbKnotenCacheWaehlen(int32_t a, int32_t b, int32_t gebietA, int32_t gebietB) {
   EbKnotenGewaehltA = EbKnotenGewaehltB = -1;

@@ -25,7 +25,11 @@ std::int32_t EbPunkteRichtung = 0;
 
 void EbAntwortPunkteLoeschen() { EbAntwortPunkte = EbAntwortPunkteScratch{}; }
 
-static bool istN(const EbhfSatz& s) { return EbBahnhofArt(s) == 'N'; }
+namespace {
+
+bool istN(const EbhfSatz& s) { return EbBahnhofArt(s) == 'N'; }
+
+}  // namespace
 
 /* The reader's state over one walk. */
 namespace {
@@ -242,9 +246,11 @@ std::int32_t EbErgKetteAuswerten(std::int32_t* ersterBhf, std::int32_t* letzterB
 
 /* ---- segment list ----------------------------------------------------- */
 
+namespace {
+
 /* Kilometres of a Ne/See transition go into part 1 or part 2 by the
 ** kilometre-part letter (flag letter 11) of the transfer station. */
-static void neSeeKm(EbAbschnitt& e, const NesrSatz& n, UtDayNumber tag) {
+void neSeeKm(EbAbschnitt& e, const NesrSatz& n, UtDayNumber tag) {
   EbhfSatz s;
   std::int32_t ueb = static_cast<std::int32_t>(n.key2);
   if (DbGetEbhf(&s, kDbLand, n.key2, tag) == kDbFound) {
@@ -260,6 +266,8 @@ static void neSeeKm(EbAbschnitt& e, const NesrSatz& n, UtDayNumber tag) {
   MsgRaise(EB_RC_BHF_FEHLT, kMsgSsEngine, EB_MSG_BHF_FEHLT, kMsgModeNumbered, "dls",
            static_cast<int>(kDbLand), ueb, UtDayText(tag));
 }
+
+}  // namespace
 
 void EbAbschnitteFuellen(std::uint32_t slot, EbAbschnitt* eintraege, UtDayNumber datum) {
   std::memset(eintraege, 0, sizeof(EbAbschnitt) * EB_MAX_ABSCHNITTE);

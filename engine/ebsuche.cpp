@@ -26,11 +26,15 @@ std::int32_t EbSucheScratchSlot = -1;
 UtDayNumber EbSucheTag = 0;
 EbBusSatz EbSucheBusSatz;
 
+namespace {
+
 /* Pool generation in which the work slots and the scratch slot were taken
 ** (0: not taken). */
-static std::uint32_t arbeitGeneration = 0;
-static std::uint32_t scratchGeneration = 0;
-static bool wegeFertigEingerichtet = false;
+std::uint32_t arbeitGeneration = 0;
+std::uint32_t scratchGeneration = 0;
+bool wegeFertigEingerichtet = false;
+
+}  // namespace
 
 void EbLaufwegSlotsVergessen() {
   EbSucheSlotErster = EbSucheSlotMitte = EbSucheSlotLetzter = EbSucheScratchSlot = -1;
@@ -51,7 +55,11 @@ void EbSucheSlotsSichern(bool scratch) {
   }
 }
 
-static std::uint32_t alsSlot(std::int32_t slot) { return static_cast<std::uint32_t>(slot); }
+namespace {
+
+std::uint32_t alsSlot(std::int32_t slot) { return static_cast<std::uint32_t>(slot); }
+
+}  // namespace
 
 std::int32_t EbLaufwegBerechnen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
                                 EbRelBlockB* blockB, std::int32_t beruehrung[2],

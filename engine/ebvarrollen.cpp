@@ -21,10 +21,12 @@
 #include "common/dtacc/dm/dm_bhfnr.h"
 #include "engine/ebvar.h"
 
-static std::uint16_t u16(unsigned v) { return static_cast<std::uint16_t>(v & 0xFFFFu); }
+namespace {
+
+std::uint16_t u16(unsigned v) { return static_cast<std::uint16_t>(v & 0xFFFFu); }
 
 /* P with new point and side flags. */
-static EbPunkt mitFlags(const EbPunkt& p, unsigned punktFlags, unsigned seitenFlags) {
+EbPunkt mitFlags(const EbPunkt& p, unsigned punktFlags, unsigned seitenFlags) {
   EbPunkt r = p;
   r.punktFlags = u16(punktFlags);
   r.seitenFlags = u16(seitenFlags);
@@ -33,7 +35,7 @@ static EbPunkt mitFlags(const EbPunkt& p, unsigned punktFlags, unsigned seitenFl
 }
 
 /* DbGetFbrrBhf over route points; stations as local or full form. */
-static bool fbrrGefunden(FbrrSatz* out, std::int32_t key, std::int32_t a, std::int32_t b,
+bool fbrrGefunden(FbrrSatz* out, std::int32_t key, std::int32_t a, std::int32_t b,
                          std::int32_t c, std::int32_t d, UtDayNumber tag) {
   auto voll = [](std::int32_t bhf) { return DbBhfVoll(static_cast<std::uint32_t>(bhf)); };
   return DbGetFbrrBhf(out, static_cast<std::uint16_t>(key), voll(a), voll(b), voll(c), voll(d),
@@ -42,7 +44,7 @@ static bool fbrrGefunden(FbrrSatz* out, std::int32_t key, std::int32_t a, std::i
 
 /* Border point of side role 1/2 (or 3) with the marked flag: the role
 ** record, and the point becomes start or end of the side it lies on. */
-static void markierteGrenze(const EbPunkt& P, EbPunkt* rolle, bool* startGenommen, EbPunkt* start,
+void markierteGrenze(const EbPunkt& P, EbPunkt* rolle, bool* startGenommen, EbPunkt* start,
                             EbPunkt* ende, bool* hinten) {
   *rolle = mitFlags(P, P.punktFlags & 0xFFED, P.seitenFlags & 0xFF3F);
   if (*startGenommen || (P.punktFlags & EB_PF_URSPRUNG) != 0) {
@@ -57,6 +59,8 @@ static void markierteGrenze(const EbPunkt& P, EbPunkt* rolle, bool* startGenomme
     }
   }
 }
+
+}  // namespace
 
 void EbBhfRollenErmitteln(EbPunkt* start, EbPunkt* ende, EbPunkt* bp1, EbPunkt* bp2,
                           EbPunkt* grenzeEinfach, EbPunkt* grenzeMarkiert,

@@ -22,12 +22,18 @@
 #include "engine/ebsuche.h"
 #include "engine/ebvar.h"
 
-static EbLaufwegListen arbeit;
-static bool arbeitEingerichtet = false;
+namespace {
+
+EbLaufwegListen arbeit;
+bool arbeitEingerichtet = false;
+
+}  // namespace
 
 EbLaufwegListen* EbVarArbeitslisten() { return &arbeit; }
 
-static void arbeitEinrichten() {
+namespace {
+
+void arbeitEinrichten() {
   EbListeInitLaufwegGlst(&arbeit.glst);
   EbListeInitLaufwegGlstWork(&arbeit.glstWork);
   EbListeInitLaufwegEva(&arbeit.eva);
@@ -40,18 +46,18 @@ static void arbeitEinrichten() {
   EbListeInitWegeAZ(&arbeit.wegeAZ);
 }
 
-static EbWegeVar* varAt(const UtList* l, std::uint32_t i) {
+EbWegeVar* varAt(const UtList* l, std::uint32_t i) {
   return static_cast<EbWegeVar*>(UtListAt(l, i));
 }
 
-static void leerenGenullt(UtList* l) {
+void leerenGenullt(UtList* l) {
   if (l->elements != nullptr)
     std::memset(l->elements, 0,
                 static_cast<std::size_t>(l->allocated) * static_cast<std::size_t>(l->elementSize));
   l->count = 0;
 }
 
-static EbGlstProfil profilAus(const EbggSatz& s) {
+EbGlstProfil profilAus(const EbggSatz& s) {
   EbGlstProfil p{};
   p.profilKey = s.key1;
   p.rang = s.rank;
@@ -61,12 +67,14 @@ static EbGlstProfil profilAus(const EbggSatz& s) {
 }
 
 /* A closing copy of a variant: selected entry key 0, default mark 'N'. */
-static EbWegeVar abschluss(const EbWegeVar& v) {
+EbWegeVar abschluss(const EbWegeVar& v) {
   EbWegeVar c = v;
   c.gewaehlterEintrag = 0;
   c.standard = 'N';
   return c;
 }
+
+}  // namespace
 
 namespace {
 
@@ -104,8 +112,10 @@ struct VerteilungGlobal {
 
 }  // namespace
 
+namespace {
+
 /* Distributes the work variants of one group over its profile entries. */
-static void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
+void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
   Verteilung d{w};
   for (std::uint32_t ei = 0; ei < w->glstProfil.count && !d.fehler; ++ei) {
     EbGlstProfil e;
@@ -218,7 +228,7 @@ static void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
 }
 
 /* Places a profile entry relative to the entry placed last. */
-static bool profilEinordnen(UtList* l, const EbGlstProfil& neu, std::uint32_t* letzte) {
+bool profilEinordnen(UtList* l, const EbGlstProfil& neu, std::uint32_t* letzte) {
   const std::uint32_t pos = *letzte;
   auto rang = [l](std::uint32_t i) {
     return static_cast<const EbGlstProfil*>(UtListAt(l, i))->rang;
@@ -240,7 +250,7 @@ static bool profilEinordnen(UtList* l, const EbGlstProfil& neu, std::uint32_t* l
 }
 
 /* Marks the chosen variant of the selection. */
-static void auswaehlen(UtList* s) {
+void auswaehlen(UtList* s) {
   std::uint32_t m = 0;
   for (std::uint32_t i = 0; i < s->count; ++i)
     if (varAt(s, i)->abgang.rang > m) m = varAt(s, i)->abgang.rang;
@@ -269,6 +279,8 @@ static void auswaehlen(UtList* s) {
   }
   if (wahl != nullptr) wahl->gewaehlt = 'J';
 }
+
+}  // namespace
 
 void EbWegeVariantenSuchen(UtList* bhfErgebnis, const EbPunkt* punkte, UtList* varErgebnis,
                            EbSuchStatus* status, std::int32_t profilKey, std::uint16_t anzahl) {

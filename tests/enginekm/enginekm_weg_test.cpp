@@ -21,8 +21,12 @@
 // malloc with free on both sides; GCC cannot see that through the
 // replaced operators and would warn about a mismatch.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-static std::atomic<bool> gZaehlen{false};
-static std::atomic<long> gNeu{0};
+namespace {
+
+std::atomic<bool> gZaehlen{false};
+std::atomic<long> gNeu{0};
+
+}  // namespace
 
 void* operator new(std::size_t n) {
   if (gZaehlen) ++gNeu;
