@@ -67,7 +67,7 @@ BOOL startApp(const fs::path& dir) {
   return FALSE;
 }
 
-class DialogTest : public ::testing::Test {
+class AppDialog : public ::testing::Test {
  protected:
   void SetUp() override {
     // A fixed day inside the sample data's validity.
@@ -88,7 +88,7 @@ std::string text(CDialog& d, int id) {
   return c ? c->text : "<no control>";
 }
 
-TEST_F(DialogTest, TitleCarriesTheDataDateAndInitialState) {
+TEST_F(AppDialog, TitleCarriesTheDataDateAndInitialState) {
   ScriptHost host;
   host.expectDialog(IDD_ZOLMA_DIALOG)
       .check([](CDialog& d) {
@@ -108,7 +108,7 @@ TEST_F(DialogTest, TitleCarriesTheDataDateAndInitialState) {
   EXPECT_EQ(host.dialogsRun(), (std::vector<int>{IDD_ZOLMA_DIALOG, IDD_ABOUTBOX}));
 }
 
-TEST(ZolmaTitel, DayOfTheDataStampInLocalTime) {
+TEST(AppTitel, DayOfTheDataStampInLocalTime) {
   std::tm tm{};
   tm.tm_year = 2018 - 1900;
   tm.tm_mon = 1;
@@ -123,7 +123,7 @@ TEST(ZolmaTitel, DayOfTheDataStampInLocalTime) {
   EXPECT_EQ(ZolmaTitel("KRV", -1), "KRV");
 }
 
-TEST_F(DialogTest, StartupFailsWithoutDataFiles) {
+TEST_F(AppDialog, StartupFailsWithoutDataFiles) {
   fs::path empty = fs::temp_directory_path() / ("zolma-empty-" + std::to_string(getpid()));
   fs::create_directories(empty);
   {
@@ -146,7 +146,7 @@ struct EnterCase {
   std::string fieldAfter;
 };
 
-TEST_F(DialogTest, EnterInAStationField) {
+TEST_F(AppDialog, EnterInAStationField) {
   const EnterCase cases[] = {
       {"blanks only", "   ", 0, nullptr, ""},
       {"exact name, lower case", "n\xFCrnberg hbf", 0, nullptr, kNuernberg},
@@ -261,7 +261,7 @@ TEST_F(DialogTest, EnterInAStationField) {
   }
 }
 
-TEST_F(DialogTest, EnterOnAButtonPressesItAndNeverClosesTheDialog) {
+TEST_F(AppDialog, EnterOnAButtonPressesItAndNeverClosesTheDialog) {
   ScriptHost host;
   host.type(IDC_UEBER2, "")
       .key(VK_RETURN)  // empty via 2: focus moves to "&Berechnen"
@@ -288,7 +288,7 @@ struct MissingCase {
   const char* abgangNachher = nullptr;  // the origin field afterwards, if checked
 };
 
-TEST_F(DialogTest, CalculateReportsTheFirstFieldThatCannotBeUsed) {
+TEST_F(AppDialog, CalculateReportsTheFirstFieldThatCannotBeUsed) {
   const MissingCase cases[] = {
       {"", "Bamberg", "", "", "Bitte Abgang eingeben", IDC_ABGANG, false},
       {"Xyzzy", "Bamberg", "", "", "Abgang unbekannt", IDC_ABGANG, true},
@@ -330,7 +330,7 @@ TEST_F(DialogTest, CalculateReportsTheFirstFieldThatCannotBeUsed) {
   }
 }
 
-TEST_F(DialogTest, CalculateShowsNamesViaRowsAndDistance) {
+TEST_F(AppDialog, CalculateShowsNamesViaRowsAndDistance) {
   ScriptHost host;
   host.type(IDC_ABGANG, "n\xFCrnberg hbf")
       .type(IDC_ZIEL, "bamberg")
@@ -391,7 +391,7 @@ class DataCopy {
 
 // An engine error reaches the user as its message text from the message
 // table, converted from the 7-bit code; without a text, as the fixed line.
-TEST_F(DialogTest, EngineErrorsShowTheirMessageText) {
+TEST_F(AppDialog, EngineErrorsShowTheirMessageText) {
   for (bool withTexts : {true, false}) {
     SCOPED_TRACE(withTexts ? "with message texts" : "without message texts");
     DataCopy data(withTexts ? "sten" : "fehl");
@@ -431,7 +431,7 @@ TEST_F(DialogTest, EngineErrorsShowTheirMessageText) {
 
 // The logical names of the data files while the program runs, and none
 // left after it.
-TEST_F(DialogTest, RegistersTheTableNamesAndRemovesThemAtTheEnd) {
+TEST_F(AppDialog, RegistersTheTableNamesAndRemovesThemAtTheEnd) {
   const std::pair<const char*, const char*> names[] = {
       {"Absender", "zolma"},    {"FEHL", "DMFEHL"},      {"EBBA", "#$/&-.+()"}, {"EBGB", "#$/&-.+()"},
       {"EBGG", "#$/&-.+()"},    {"EBGM", "#$/&-.+()"},   {"EBHF", "DMEBHF"},    {"EBHN", "DMEBHN"},
@@ -459,7 +459,7 @@ TEST_F(DialogTest, RegistersTheTableNamesAndRemovesThemAtTheEnd) {
 // A missing station-name file: the engine has started, the load of the
 // names fails, the program says so and ends without a dialog, leaving no
 // names and no tables behind.
-TEST_F(DialogTest, StartupFailsWhenTheStationNamesAreMissing) {
+TEST_F(AppDialog, StartupFailsWhenTheStationNamesAreMissing) {
   DataCopy data("ohne-pbhf");
   fs::remove(data.dir() / "DMPBHF");
   ScriptHost host;
@@ -477,7 +477,7 @@ TEST_F(DialogTest, StartupFailsWhenTheStationNamesAreMissing) {
 
 // Enter moves through the four fields; each opens the picker with its own
 // caption, and the last hands the focus to "&Berechnen".
-TEST_F(DialogTest, EnterInEachFieldUsesItsCaptionAndNextControl) {
+TEST_F(AppDialog, EnterInEachFieldUsesItsCaptionAndNextControl) {
   const struct {
     int field;
     const char* caption;
@@ -514,7 +514,7 @@ struct SuchCase {
   std::string name;  // checked when nummer >= 0
 };
 
-TEST_F(DialogTest, StationNameResolution) {
+TEST_F(AppDialog, StationNameResolution) {
   const SuchCase cases[] = {
       {"1104", 1, 1104, "Ottensoos"},           // 1 to 4 digits: a station number
       {"1104", 0, -1, ""},                      // ... only with exactOnly
@@ -566,7 +566,7 @@ TEST_F(DialogTest, StationNameResolution) {
 
 // A station-name table with a name whose station the station table does
 // not know: the name resolves to nothing and the picker does not list it.
-TEST_F(DialogTest, ANameWithoutItsStationIsNoStation) {
+TEST_F(AppDialog, ANameWithoutItsStationIsNoStation) {
   DataCopy data("geist");
   std::vector<dmw::PbhfRecord> names;
   for (auto [name, nr] : std::initializer_list<std::pair<const char*, std::uint32_t>>{
@@ -659,7 +659,7 @@ class StandInScope {
 };
 
 // The request that "&Berechnen" sends.
-TEST_F(DialogTest, CalculateSendsATypeOneRequestWithFixedVias) {
+TEST_F(AppDialog, CalculateSendsATypeOneRequestWithFixedVias) {
   StandInScope standIn;
   StandIn::answer(0, "*Ottensoos$Erlangen", 10, 0, 20, 0);
   ScriptHost host;
@@ -719,7 +719,7 @@ struct AnzeigeCase {
   std::string distance;  // 1031 afterwards
 };
 
-TEST_F(DialogTest, CalculateShowsTheAnswerOrTheError) {
+TEST_F(AppDialog, CalculateShowsTheAnswerOrTheError) {
   const AnzeigeCase cases[] = {
       {"route markers", 0, false, "*A$B", {120, 0, 35, 0}, "", "A*B", "155 km"},
       {"only one leading marker is dropped", 0, false, "**A", {1, 2, 3, 4}, "", "*A", "10 km"},
@@ -781,7 +781,7 @@ TEST_F(DialogTest, CalculateShowsTheAnswerOrTheError) {
 
 // The 50 km list of an origin typed in lower case, with the engine on the
 // sample data.
-TEST_F(DialogTest, FiftyKmListOfAnOrigin) {
+TEST_F(AppDialog, FiftyKmListOfAnOrigin) {
   ScriptHost host;
   host.type(IDC_ABGANG, "n\xFCrnberg hbf")
       .click(IDC_50KM)
@@ -820,7 +820,7 @@ TEST_F(DialogTest, FiftyKmListOfAnOrigin) {
   EXPECT_EQ(host.dialogsRun(), (std::vector<int>{IDD_ZOLMA_DIALOG, IDD_PREVIEW}));
 }
 
-TEST_F(DialogTest, FiftyKmListNeedsAnOrigin) {
+TEST_F(AppDialog, FiftyKmListNeedsAnOrigin) {
   const struct {
     const char* typed;
     const char* box;  // null: none
@@ -874,7 +874,7 @@ std::int32_t fiftyKmStandIn(EbErgebnis* e, EbAbschnitte* a, EbAnfrage* r, std::u
   return StandIn::run(e, a, r, f);
 }
 
-TEST_F(DialogTest, FiftyKmListAgainstTheStandIn) {
+TEST_F(AppDialog, FiftyKmListAgainstTheStandIn) {
   for (bool raise : {false, true}) {
     SCOPED_TRACE(raise ? "with a raise at station 1106" : "without a raise");
     StandInScope standIn;

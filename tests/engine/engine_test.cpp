@@ -50,7 +50,7 @@ void Schreiber(const Meldungskontext* m) {
   }
 }
 
-class EngineTest : public ::testing::Test {
+class EngineAnfrage : public ::testing::Test {
  protected:
   void SetUp() override {
     netz.Schreiben();
@@ -117,7 +117,7 @@ void ErwarteGeleert(const EbErgebnis& e) {
 
 // ---- the request check -------------------------------------------------------
 
-TEST_F(EngineTest, RequestCheckRaisesInItsOrder) {
+TEST_F(EngineAnfrage, RequestCheckRaisesInItsOrder) {
   struct Fall {
     const char* name;
     std::function<void(EbAnfrage&)> aendern;
@@ -209,7 +209,7 @@ TEST_F(EngineTest, RequestCheckRaisesInItsOrder) {
   }
 }
 
-TEST_F(EngineTest, RequestCounterWrapsWithoutOverflow) {
+TEST_F(EngineAnfrage, RequestCounterWrapsWithoutOverflow) {
   // Counting goes on past the largest value (UBSan flags a signed overflow).
   EbAnfrageZaehler = INT32_MAX;
   EbAnfrage a = DialogAnfrage(11, 21);
@@ -219,7 +219,7 @@ TEST_F(EngineTest, RequestCounterWrapsWithoutOverflow) {
   EbAnfrageZaehler = 0;
 }
 
-TEST_F(EngineTest, UnknownStationRaises1101AndWritesItsMessage) {
+TEST_F(EngineAnfrage, UnknownStationRaises1101AndWritesItsMessage) {
   EbAnfrage a = DialogAnfrage(11, 4711);
   EXPECT_EQ(Rechne(a), 1101);
   ASSERT_EQ(gMeldung.anzahl, 1);
@@ -234,7 +234,7 @@ TEST_F(EngineTest, UnknownStationRaises1101AndWritesItsMessage) {
   EXPECT_EQ(gMeldung.zahlen, (std::vector<long long>{80, 4712}));
 }
 
-TEST_F(EngineTest, StationWithoutAreaRaises1310) {
+TEST_F(EngineAnfrage, StationWithoutAreaRaises1310) {
   EbAnfrage a = DialogAnfrage(11, 99);
   EXPECT_EQ(Rechne(a), 1310);
   EXPECT_EQ(gMeldung.anzahl, 0);
@@ -242,7 +242,7 @@ TEST_F(EngineTest, StationWithoutAreaRaises1310) {
 
 // ---- the rail route ----------------------------------------------------------
 
-TEST_F(EngineTest, ViaStations) {
+TEST_F(EngineAnfrage, ViaStations) {
   struct Fall {
     const char* name;
     std::int32_t via1, via2;
@@ -272,7 +272,7 @@ TEST_F(EngineTest, ViaStations) {
   }
 }
 
-TEST_F(EngineTest, AnswerFieldsOfARailRoute) {
+TEST_F(EngineAnfrage, AnswerFieldsOfARailRoute) {
   EbAnfrage a = DialogAnfrage(11, 21);
   ASSERT_EQ(Rechne(a), 0);
   const EbWeg& h = erg.hin;
@@ -307,7 +307,7 @@ TEST_F(EngineTest, AnswerFieldsOfARailRoute) {
   EXPECT_EQ(a.hin.relSchluessel2, 0);
 }
 
-TEST_F(EngineTest, FinalLineSegmentsAndTheLineFlag) {
+TEST_F(EngineAnfrage, FinalLineSegmentsAndTheLineFlag) {
   // 11 -> 12 is one final line segment with kilometres.
   EbAnfrage a = DialogAnfrage(11, 12);
   EXPECT_EQ(Rechne(a), 1405);
@@ -332,7 +332,7 @@ TEST_F(EngineTest, FinalLineSegmentsAndTheLineFlag) {
   EXPECT_EQ(Summe(erg.hin), 0u);
 }
 
-TEST_F(EngineTest, SegmentListOnlyWhenAskedAndWhenTextsAreBuilt) {
+TEST_F(EngineAnfrage, SegmentListOnlyWhenAskedAndWhenTextsAreBuilt) {
   EbAnfrage a = DialogAnfrage(11, 21);
   abschnitte.gefuellt = 7;
   ASSERT_EQ(EbGfEntfernungsBerechnung(&erg, &abschnitte, &a, 0), 0);
@@ -353,7 +353,7 @@ TEST_F(EngineTest, SegmentListOnlyWhenAskedAndWhenTextsAreBuilt) {
 
 // Routes over a relation are computed without route texts here: the
 // relation's text needs the station master, which has no data.
-TEST_F(EngineTest, RelationFromTheRequestKey) {
+TEST_F(EngineAnfrage, RelationFromTheRequestKey) {
   EbAnfrage a = DialogAnfrage(11, 21);
   a.textFlag = '0';
   a.hin.relSchluessel2 = 777;
@@ -394,7 +394,7 @@ TEST_F(EngineTest, RelationFromTheRequestKey) {
 
 // ---- return trips ------------------------------------------------------------
 
-TEST_F(EngineTest, ReturnTripMirrorsTheOutboundPart) {
+TEST_F(EngineAnfrage, ReturnTripMirrorsTheOutboundPart) {
   EbAnfrage a = DialogAnfrage(11, 21, 12);
   a.fahrtCode = '2';
   ASSERT_EQ(Rechne(a), 0);
@@ -433,7 +433,7 @@ TEST_F(EngineTest, ReturnTripMirrorsTheOutboundPart) {
   EXPECT_EQ(erg.rueck.fvRelation[1], 100u);
 }
 
-TEST_F(EngineTest, SeparateReturnRoute) {
+TEST_F(EngineAnfrage, SeparateReturnRoute) {
   // The same way back: the chains compare equal, the return part is the
   // mirror.
   EbAnfrage a = DialogAnfrage(11, 21);
@@ -464,7 +464,7 @@ TEST_F(EngineTest, SeparateReturnRoute) {
 
 // ---- Ne/See, bus and LOST ------------------------------------------------------
 
-TEST_F(EngineTest, NeSeeOnly) {
+TEST_F(EngineAnfrage, NeSeeOnly) {
   EbAnfrage a = NeSeeAnfrage('4');
   ASSERT_EQ(Rechne(a), 0);
   EXPECT_EQ(Feld(erg.hin.bezVon, 20), "Seehafen" + Leer(12));
@@ -503,7 +503,7 @@ TEST_F(EngineTest, NeSeeOnly) {
   EXPECT_EQ(gMeldung.nummer, 1112u);
 }
 
-TEST_F(EngineTest, NeSeeWithoutNgatTableRaises1113) {
+TEST_F(EngineAnfrage, NeSeeWithoutNgatTableRaises1113) {
   netz.ohneDatei.push_back("NGAT");
   NeuLaden();
   EbAnfrage a = NeSeeAnfrage('4');
@@ -512,7 +512,7 @@ TEST_F(EngineTest, NeSeeWithoutNgatTableRaises1113) {
   EXPECT_EQ(gMeldung.zahlen, (std::vector<long long>{11, 500, 5, 6}));
 }
 
-TEST_F(EngineTest, NeSeeAtTheOriginThenRail) {
+TEST_F(EngineAnfrage, NeSeeAtTheOriginThenRail) {
   EbAnfrage a = NeSeeAnfrage('6');
   ASSERT_EQ(Rechne(a), 0);
   EXPECT_EQ(Feld(erg.hin.bezVon, 20), "Seehafen" + Leer(12));
@@ -532,7 +532,7 @@ TEST_F(EngineTest, NeSeeAtTheOriginThenRail) {
   EXPECT_EQ(erg.hin.bhfNach, 500u);
 }
 
-TEST_F(EngineTest, TwoTransferStationsMakeASeparateReturnRoute) {
+TEST_F(EngineAnfrage, TwoTransferStationsMakeASeparateReturnRoute) {
   // Rail 21 -> 11, Ne/See 11 -> 500; back Ne/See 500 -> 12, rail 12 -> 21.
   EbAnfrage a = NeSeeAnfrage('5');
   a.hin.ibv = 21;
@@ -555,7 +555,7 @@ TEST_F(EngineTest, TwoTransferStationsMakeASeparateReturnRoute) {
   EXPECT_EQ(erg.neSeeRueck.streckenNr, 8u);
 }
 
-TEST_F(EngineTest, LostRequest) {
+TEST_F(EngineAnfrage, LostRequest) {
   EbAnfrage a = DialogAnfrage(11, 21);
   a.anfrageTyp = '7';
   a.verkehrNr = 5;
@@ -576,7 +576,7 @@ TEST_F(EngineTest, LostRequest) {
   EXPECT_EQ(gMeldung.nummer, 1122u);
 }
 
-TEST_F(EngineTest, BusRequestLooksUpStationZero) {
+TEST_F(EngineAnfrage, BusRequestLooksUpStationZero) {
   EbAnfrage a = DialogAnfrage(11, 21);
   a.anfrageTyp = '3';
   EXPECT_EQ(Rechne(a), 1101);
@@ -584,7 +584,7 @@ TEST_F(EngineTest, BusRequestLooksUpStationZero) {
   EXPECT_EQ(gMeldung.zahlen, (std::vector<long long>{80, 0}));
 }
 
-TEST_F(EngineTest, DebugRenderingsWriteNothingBelowLevelThree) {
+TEST_F(EngineAnfrage, DebugRenderingsWriteNothingBelowLevelThree) {
   std::FILE* f = std::tmpfile();
   ASSERT_NE(f, nullptr);
   UtLogSetStream(f);

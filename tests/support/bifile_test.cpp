@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class support_bifile : public ::testing::Test {
+class SupportBifile : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
@@ -50,7 +50,7 @@ class support_bifile : public ::testing::Test {
   std::vector<std::int16_t> open_;
 };
 
-TEST_F(support_bifile, NumbersAreReusedLowestFirst) {
+TEST_F(SupportBifile, NumbersAreReusedLowestFirst) {
   std::string p = MakeFile("a", "abc");
   EXPECT_EQ(Open(p), 0);
   EXPECT_EQ(Open(p), 1);
@@ -72,7 +72,7 @@ TEST_F(support_bifile, NumbersAreReusedLowestFirst) {
   EXPECT_EQ(c, 'a');
 }
 
-TEST_F(support_bifile, ErrorsAndTheirTexts) {
+TEST_F(SupportBifile, ErrorsAndTheirTexts) {
   const std::string missing = (dir_ / "missing").string();
   EXPECT_EQ(BiOpen(missing.c_str()), -1);
   EXPECT_EQ(BiErrorKind(), kBiErrOpen);
@@ -115,7 +115,7 @@ TEST_F(support_bifile, ErrorsAndTheirTexts) {
   EXPECT_LE(std::strlen(BiErrorText()), 80u);
 }
 
-TEST_F(support_bifile, ReadsWholeElements) {
+TEST_F(SupportBifile, ReadsWholeElements) {
   std::int16_t f = Open(MakeFile("data", "0123456789"));
   ASSERT_EQ(f, 0);
   char buf[16] = {};

@@ -15,7 +15,7 @@ UtDayNumber Day(int y, int m, int d) {
   return UtDateToDay(&date);
 }
 
-TEST(support_day, RoundTripAgainstTheCalendar) {
+TEST(SupportDay, RoundTripAgainstTheCalendar) {
   const sys_days epoch = sys_days{1980y / January / 1};
   for (unsigned n = 0; n <= kUtLastDay; ++n) {
     UtDate d{};
@@ -30,7 +30,7 @@ TEST(support_day, RoundTripAgainstTheCalendar) {
   }
 }
 
-TEST(support_day, ReferenceDaysAndRangeEnds) {
+TEST(SupportDay, ReferenceDaysAndRangeEnds) {
   struct Case {
     int y, m, d;
     int want;
@@ -52,7 +52,7 @@ TEST(support_day, ReferenceDaysAndRangeEnds) {
   EXPECT_EQ(UtDateToDay(nullptr), kUtNoDay);
 }
 
-TEST(support_day, DaysBeyondTheRangeContinueTheCycle) {
+TEST(SupportDay, DaysBeyondTheRangeContinueTheCycle) {
   struct Case {
     UtDayNumber day;
     int y, m, d, wd;
@@ -72,7 +72,7 @@ TEST(support_day, DaysBeyondTheRangeContinueTheCycle) {
   EXPECT_EQ(UtDayToDate(&d, kUtNoDay), nullptr);
 }
 
-TEST(support_day, SecondsAndTexts) {
+TEST(SupportDay, SecondsAndTexts) {
   UtDate end{2099, 12, 31, 0, 23, 59, 59};
   EXPECT_EQ(UtDateTimeToSeconds(&end), 3786911999u);
   UtDate last{2100, 2, 28, 0, 0, 0, 0};
@@ -100,7 +100,7 @@ TEST(support_day, SecondsAndTexts) {
   EXPECT_STREQ(first, "03.01.1980");
 }
 
-class support_day_clock : public ::testing::Test {
+class SupportDayClock : public ::testing::Test {
  protected:
   void TearDown() override {
     UtTestSetClock(nullptr);
@@ -108,7 +108,7 @@ class support_day_clock : public ::testing::Test {
   }
 };
 
-TEST_F(support_day_clock, TodayAndNowInLocalTime) {
+TEST_F(SupportDayClock, TodayAndNowInLocalTime) {
   const std::time_t t1980 = 315532800;  // 1.1.1980 00:00 UTC
   struct Case {
     const char* tz;
@@ -131,7 +131,7 @@ TEST_F(support_day_clock, TodayAndNowInLocalTime) {
   }
 }
 
-TEST_F(support_day_clock, SystemClockGivesTodayInRange) {
+TEST_F(SupportDayClock, SystemClockGivesTodayInRange) {
   UtDayNumber d = UtToday();
   EXPECT_NE(d, kUtNoDay);
   EXPECT_GT(d, 13754);  // after 28.8.2017

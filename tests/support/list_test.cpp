@@ -66,7 +66,7 @@ void Recorder(const Meldungskontext* m) {
   g_messages.emplace_back(m->Meldungsnummer, param);
 }
 
-class support_list : public ::testing::Test {
+class SupportList : public ::testing::Test {
  protected:
   void SetUp() override {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -80,7 +80,7 @@ class support_list : public ::testing::Test {
   }
 };
 
-TEST_F(support_list, SearchAgreesWithLowerBoundForUpToNineKeys) {
+TEST_F(SupportList, SearchAgreesWithLowerBoundForUpToNineKeys) {
   for (std::uint32_t n = 0; n <= 9; ++n) {
     TestList t(106, 8, 4, 1, -1);
     std::vector<std::uint32_t> keys;
@@ -113,7 +113,7 @@ TEST_F(support_list, SearchAgreesWithLowerBoundForUpToNineKeys) {
   }
 }
 
-TEST_F(support_list, SearchResultsOfKnownCases) {
+TEST_F(SupportList, SearchResultsOfKnownCases) {
   struct Case {
     std::vector<std::uint32_t> keys;
     std::uint32_t probe;
@@ -143,7 +143,7 @@ int CompareDescending(const void* key, const void* element, int len) {
   return -std::memcmp(key, element, static_cast<std::size_t>(len));
 }
 
-TEST_F(support_list, SearchComparesUnsignedBytesOrUsesTheComparator) {
+TEST_F(SupportList, SearchComparesUnsignedBytesOrUsesTheComparator) {
   TestList t(106, 1, 1, 4, -1);
   const unsigned char bytes[] = {0x01, 0x7F, 0x80, 0xFF};
   ASSERT_EQ(UtListAppend(&t.l, bytes, 4), 0);
@@ -160,7 +160,7 @@ TEST_F(support_list, SearchComparesUnsignedBytesOrUsesTheComparator) {
   EXPECT_EQ(found, 1);
 }
 
-TEST_F(support_list, SearchWithoutKeyReportsTT4004) {
+TEST_F(SupportList, SearchWithoutKeyReportsTT4004) {
   TestList t(5, 8, 0, 4, -1);
   int found = 99;
   El k = Make(1);
@@ -170,7 +170,7 @@ TEST_F(support_list, SearchWithoutKeyReportsTT4004) {
   EXPECT_EQ(g_messages[0], std::make_pair(4004u, std::string("typ=5")));
 }
 
-TEST_F(support_list, GrowthRules) {
+TEST_F(SupportList, GrowthRules) {
   struct Case {
     std::int32_t growth;
     std::uint32_t first;
@@ -201,7 +201,7 @@ TEST_F(support_list, GrowthRules) {
   }
 }
 
-TEST_F(support_list, NothingToReserve) {
+TEST_F(SupportList, NothingToReserve) {
   TestList t(1, 8, 0, 0, -1);
   EXPECT_EQ(UtListReserve(&t.l, 0), 1);
   El e = Make(1);
@@ -211,7 +211,7 @@ TEST_F(support_list, NothingToReserve) {
   EXPECT_EQ(t.l.elements, nullptr);
 }
 
-TEST_F(support_list, MalformedHeadersAreRefused) {
+TEST_F(SupportList, MalformedHeadersAreRefused) {
   El e = Make(1);
   struct Case {
     std::int32_t elementSize, keyLength;
@@ -234,7 +234,7 @@ TEST_F(support_list, MalformedHeadersAreRefused) {
   t.l.count = 1;
 }
 
-TEST_F(support_list, UniqueListsFindEqualRuns) {
+TEST_F(SupportList, UniqueListsFindEqualRuns) {
   TestList t(1, 8, 0, 4, -1, /*unique=*/true);
   El abc[] = {Make(10), Make(20), Make(30)};
   ASSERT_EQ(UtListAppend(&t.l, abc, 3), 0);
@@ -254,7 +254,7 @@ TEST_F(support_list, UniqueListsFindEqualRuns) {
   EXPECT_EQ(k.l.count, 1u);
 }
 
-TEST_F(support_list, AppendChecksTheListId) {
+TEST_F(SupportList, AppendChecksTheListId) {
   El e = Make(1);
   TestList bad(4, 8, 0, 4, -1);
   EXPECT_EQ(UtListAppend(&bad.l, &e, 1), -1);
@@ -273,7 +273,7 @@ TEST_F(support_list, AppendChecksTheListId) {
   EXPECT_EQ(UtListFindOrAppend(&bad.l, &e, 1), 0);
 }
 
-TEST_F(support_list, InsertShiftsTheTail) {
+TEST_F(SupportList, InsertShiftsTheTail) {
   TestList t(106, 8, 4, 2, 0);
   El e10 = Make(10), e30 = Make(30), e20 = Make(20), e40 = Make(40);
   EXPECT_EQ(UtListInsert(&t.l, 0, &e10), 0);
@@ -287,7 +287,7 @@ TEST_F(support_list, InsertShiftsTheTail) {
   EXPECT_EQ(UtListAt(&t.l, 4), nullptr);
 }
 
-TEST_F(support_list, ElementsOfTheListItselfSurviveGrowth) {
+TEST_F(SupportList, ElementsOfTheListItselfSurviveGrowth) {
   TestList t(1, 8, 0, 2, -1);
   El two[] = {Make(1), Make(2)};
   ASSERT_EQ(UtListAppend(&t.l, two, 2), 0);
@@ -299,7 +299,7 @@ TEST_F(support_list, ElementsOfTheListItselfSurviveGrowth) {
   for (std::uint32_t i = 0; i < 5; ++i) EXPECT_EQ(KeyOf(UtListAt(&t.l, i)), want[i]);
 }
 
-TEST_F(support_list, CopyRules) {
+TEST_F(SupportList, CopyRules) {
   struct Case {
     std::int32_t target, source;
     std::int32_t targetSize, targetKey;
@@ -325,7 +325,7 @@ TEST_F(support_list, CopyRules) {
   }
 }
 
-TEST_F(support_list, RunningOutOfMemoryEndsWith153) {
+TEST_F(SupportList, RunningOutOfMemoryEndsWith153) {
   // A size computation that overflows is out of memory, not a small block.
   EXPECT_EXIT(
       {
@@ -367,7 +367,7 @@ TEST_F(support_list, RunningOutOfMemoryEndsWith153) {
       ::testing::ExitedWithCode(153), "");
 }
 
-TEST_F(support_list, MemAllocZeroFills) {
+TEST_F(SupportList, MemAllocZeroFills) {
   unsigned char* p = static_cast<unsigned char*>(UtMemAlloc(64));
   ASSERT_NE(p, nullptr);
   for (int i = 0; i < 64; ++i) EXPECT_EQ(p[i], 0);

@@ -14,7 +14,7 @@
 
 namespace {
 
-class support_msg : public ::testing::Test {
+class SupportMsg : public ::testing::Test {
  protected:
   void SetUp() override {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -29,7 +29,7 @@ std::string Text(const Meldungskontext* m, int i) {
   return std::string(reinterpret_cast<const char*>(m->data + d.offset), d.length);
 }
 
-TEST_F(support_msg, PushNullChangesNothing) {
+TEST_F(SupportMsg, PushNullChangesNothing) {
   EXPECT_EQ(MsgTryPush(nullptr), 1);
   EXPECT_EQ(MsgTopFrame(), nullptr);
   MsgTrapFrame f;
@@ -40,7 +40,7 @@ TEST_F(support_msg, PushNullChangesNothing) {
   MsgTryPop();
 }
 
-TEST_F(support_msg, RaiseLandsInInnermostFrameThenOuter) {
+TEST_F(SupportMsg, RaiseLandsInInnermostFrameThenOuter) {
   MsgTrapFrame outer, inner;
   int innerCode = -1;
   bool outerSawItself = false;
@@ -69,7 +69,7 @@ TEST_F(support_msg, RaiseLandsInInnermostFrameThenOuter) {
   MsgFree(outer.received);
 }
 
-TEST_F(support_msg, RaiseCodeArrivesUnchangedExceptZero) {
+TEST_F(SupportMsg, RaiseCodeArrivesUnchangedExceptZero) {
   struct Case {
     int raised, arrives;
   } cases[] = {{0, 1}, {1, 1}, {2, 2}, {1999, 1999}, {-5, -5}, {INT_MAX, INT_MAX}};
@@ -81,7 +81,7 @@ TEST_F(support_msg, RaiseCodeArrivesUnchangedExceptZero) {
   }
 }
 
-TEST_F(support_msg, NormalEndReturnsZeroAndPops) {
+TEST_F(SupportMsg, NormalEndReturnsZeroAndPops) {
   MsgTrapFrame f;
   int ran = 0;
   EXPECT_EQ(MsgTry(f, [&] { ++ran; }), 0);
@@ -89,7 +89,7 @@ TEST_F(support_msg, NormalEndReturnsZeroAndPops) {
   EXPECT_EQ(f.received, nullptr);
 }
 
-TEST_F(support_msg, OtherExceptionLeavesNoDeadFrame) {
+TEST_F(SupportMsg, OtherExceptionLeavesNoDeadFrame) {
   MsgTrapFrame outer, inner;
   int code = MsgTry(outer, [&] {
     EXPECT_THROW(MsgTry(inner, [] { throw std::runtime_error("boom"); }), std::runtime_error);
@@ -114,14 +114,14 @@ TEST_F(support_msg, OtherExceptionLeavesNoDeadFrame) {
   MsgFree(f.received);
 }
 
-TEST_F(support_msg, FramesLeftBehindInsideTheBlockAreDropped) {
+TEST_F(SupportMsg, FramesLeftBehindInsideTheBlockAreDropped) {
   MsgTrapFrame outer, stray;
   EXPECT_EQ(MsgTry(outer, [&] { MsgTryPush(&stray); }), 0);
   // outer's normal end removed outer and the frame pushed above it.
   EXPECT_EQ(MsgTopFrame(), nullptr);
 }
 
-TEST_F(support_msg, ManualProtocolAndRethrow) {
+TEST_F(SupportMsg, ManualProtocolAndRethrow) {
   MsgTrapFrame outer;
   int code = MsgTry(outer, [&] {
     MsgTrapFrame inner;
@@ -143,7 +143,7 @@ TEST_F(support_msg, ManualProtocolAndRethrow) {
   MsgFree(outer.received);
 }
 
-TEST_F(support_msg, NoValidFrameEndsTheProcessWithExitCode1) {
+TEST_F(SupportMsg, NoValidFrameEndsTheProcessWithExitCode1) {
   EXPECT_EXIT(MsgRaise(5, "EB", 5, 0, ""), ::testing::ExitedWithCode(1), "");
   EXPECT_EXIT(MsgTryPop(), ::testing::ExitedWithCode(1), "");
   EXPECT_EXIT(MsgRethrow(nullptr, 5), ::testing::ExitedWithCode(1), "");
@@ -189,7 +189,7 @@ void ExpectDescs(const Meldungskontext* m, const std::vector<Desc>& want) {
   }
 }
 
-TEST_F(support_msg, PackingLimits) {
+TEST_F(SupportMsg, PackingLimits) {
   std::string s300(300, 'x'), s10(10, 'y');
   std::vector<char> bytes(600, 'b');
   Meldungskontext* m = nullptr;
@@ -232,7 +232,7 @@ TEST_F(support_msg, PackingLimits) {
   MsgFree(m);
 }
 
-TEST_F(support_msg, TypeLettersStoreWhatTheyTake) {
+TEST_F(SupportMsg, TypeLettersStoreWhatTheyTake) {
   unsigned char tandem[24];
   for (int i = 0; i < 24; ++i) tandem[i] = static_cast<unsigned char>(i + 1);
   Meldungskontext* m = nullptr;
@@ -261,7 +261,7 @@ TEST_F(support_msg, TypeLettersStoreWhatTheyTake) {
   MsgFree(m);
 }
 
-TEST_F(support_msg, TwelveLettersStoreTen) {
+TEST_F(SupportMsg, TwelveLettersStoreTen) {
   Meldungskontext* m = nullptr;
   MsgBuildArgs(&m, "EB", 1, 0, "dddddddddddd", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10);
   EXPECT_EQ(m->paramCount, 12);
@@ -272,7 +272,7 @@ TEST_F(support_msg, TwelveLettersStoreTen) {
   MsgFree(m);
 }
 
-TEST_F(support_msg, MalformedArgumentsAreRefusedAndLaterOnesStayInStep) {
+TEST_F(SupportMsg, MalformedArgumentsAreRefusedAndLaterOnesStayInStep) {
   const char* none = nullptr;
   Meldungskontext* m = nullptr;
   // null text; negative 'a' length; null 'a' pointer; pointer for 'd';
@@ -311,7 +311,7 @@ TEST_F(support_msg, MalformedArgumentsAreRefusedAndLaterOnesStayInStep) {
   MsgFree(m);
 }
 
-TEST_F(support_msg, SenderIsFixedAtTheFirstBuild) {
+TEST_F(SupportMsg, SenderIsFixedAtTheFirstBuild) {
   UtRemoveGroup(kUtRegisterGroup);
   MsgTestResetSender();
   Meldungskontext* m = nullptr;
@@ -336,7 +336,7 @@ TEST_F(support_msg, SenderIsFixedAtTheFirstBuild) {
   UtRemoveGroup(kUtRegisterGroup);
 }
 
-TEST_F(support_msg, TimeIsTakenAtCreation) {
+TEST_F(SupportMsg, TimeIsTakenAtCreation) {
   UtTestSetTimeZone("UTC0");
   UtTestSetFixedTime(315532800 + 86400 + 61);  // 2.1.1980 00:01:01 UTC
   Meldungskontext* m = nullptr;
@@ -352,7 +352,7 @@ void Recorder(const Meldungskontext* m) {
   g_written.emplace_back(std::string(m ? m->SS_id : "--", 2), m ? m->Meldungsnummer : 0u);
 }
 
-TEST_F(support_msg, SendAndWriteGoToTheMessageFileOnlyWhenSwitchedOn) {
+TEST_F(SupportMsg, SendAndWriteGoToTheMessageFileOnlyWhenSwitchedOn) {
   g_written.clear();
   MsgFileSetWriter(Recorder);
   ASSERT_EQ(MsgFileSwitch(), 0);
@@ -372,7 +372,7 @@ TEST_F(support_msg, SendAndWriteGoToTheMessageFileOnlyWhenSwitchedOn) {
   EXPECT_EQ(g_written[1], std::make_pair(std::string("TT"), 4002u));
 }
 
-TEST_F(support_msg, SetErrorLogsAtLevelOneOnly) {
+TEST_F(SupportMsg, SetErrorLogsAtLevelOneOnly) {
   std::FILE* log = std::tmpfile();
   ASSERT_NE(log, nullptr);
   UtLogSetStream(log);

@@ -7,7 +7,7 @@
 
 namespace {
 
-class support_name : public ::testing::Test {
+class SupportName : public ::testing::Test {
  protected:
   void TearDown() override {
     UtSetQueryHook(nullptr);
@@ -22,7 +22,7 @@ std::string Q(const char* group, const char* name) {
   return v ? v : "<null>";
 }
 
-TEST_F(support_name, QueriesFoldAsciiCaseOnly) {
+TEST_F(SupportName, QueriesFoldAsciiCaseOnly) {
   ASSERT_EQ(UtRegisterName("FEHL", "DMFEHL"), 0);
   ASSERT_EQ(UtRegisterName("Absender", "ZOLMA"), 0);
   ASSERT_EQ(UtRegisterName("\xC4Q", "umlaut"), 0);  // a non-ASCII byte in the name
@@ -43,7 +43,7 @@ TEST_F(support_name, QueriesFoldAsciiCaseOnly) {
   EXPECT_EQ(std::string(UtQueryRegister("fEhL")), "DMFEHL");
 }
 
-TEST_F(support_name, RegisterDoesNotReplaceSetDoes) {
+TEST_F(SupportName, RegisterDoesNotReplaceSetDoes) {
   EXPECT_EQ(UtRegisterName("EBHF", "DMEBHF"), 0);
   EXPECT_EQ(UtRegisterName("ebhf", "OTHER"), 1);
   EXPECT_EQ(Q("REGISTER", "EBHF"), "DMEBHF");
@@ -51,7 +51,7 @@ TEST_F(support_name, RegisterDoesNotReplaceSetDoes) {
   EXPECT_EQ(Q("REGISTER", "EBHF"), "NEU");
 }
 
-TEST_F(support_name, EntryWithoutValue) {
+TEST_F(SupportName, EntryWithoutValue) {
   EXPECT_EQ(UtSetName("GREN", nullptr), 1);
   EXPECT_EQ(Q("REGISTER", "GREN"), "<undefiniert>");
   EXPECT_EQ(UtRegisterName("GREN", "X"), 1);
@@ -59,7 +59,7 @@ TEST_F(support_name, EntryWithoutValue) {
   EXPECT_EQ(Q("REGISTER", "GREN"), "#$/&-.+()");
 }
 
-TEST_F(support_name, SetNameWithItsOwnValueCopiesBeforeFreeing) {
+TEST_F(SupportName, SetNameWithItsOwnValueCopiesBeforeFreeing) {
   ASSERT_EQ(UtSetName("STEN", "DMSTEN"), 0);
   // The query answer points into the entry's value; setting it again must
   // not read the value after freeing it (AddressSanitizer checks this).
@@ -69,7 +69,7 @@ TEST_F(support_name, SetNameWithItsOwnValueCopiesBeforeFreeing) {
   EXPECT_EQ(Q("REGISTER", "STEN"), "STEN");
 }
 
-TEST_F(support_name, RemoveNamesAndGroups) {
+TEST_F(SupportName, RemoveNamesAndGroups) {
   UtSetName("A", "1");
   UtSetName("B", "2");
   UtSetName("C", "3");
@@ -89,7 +89,7 @@ TEST_F(support_name, RemoveNamesAndGroups) {
   EXPECT_EQ(Q("REGISTER", "A"), "4");
 }
 
-TEST_F(support_name, OutOfMemoryWhileStoring) {
+TEST_F(SupportName, OutOfMemoryWhileStoring) {
   // Allocation order of a first set: group node, group name, entry node,
   // entry name, value.
   struct Case {
@@ -115,7 +115,7 @@ TEST_F(support_name, OutOfMemoryWhileStoring) {
 // Answers every query, found or not.
 const char* Upper(const char*, const char*, const char*, int) { return "HOOKED"; }
 
-TEST_F(support_name, QueryHookSeesEveryQueryButNotTheRegisterTest) {
+TEST_F(SupportName, QueryHookSeesEveryQueryButNotTheRegisterTest) {
   UtSetName("FEHL", "DMFEHL");
   EXPECT_EQ(UtSetQueryHook(Upper), nullptr);
   EXPECT_EQ(Q("REGISTER", "FEHL"), "HOOKED");

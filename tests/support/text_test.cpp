@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(support_text, StrToIntFeld) {
+TEST(SupportText, StrToIntFeld) {
   struct Case {
     const char* field;
     int length;
@@ -58,7 +58,7 @@ TEST(support_text, StrToIntFeld) {
   delete[] heap;
 }
 
-TEST(support_text, German7BitTable) {
+TEST(SupportText, German7BitTable) {
   for (int b = 0; b < 0x80; ++b) EXPECT_EQ(UtGerman7BitTable[b], b);
   const std::pair<int, char> letters[] = {{0x81, '}'}, {0x84, '{'}, {0x8E, '['}, {0x94, '|'},
                                           {0x99, '\\'}, {0x9A, ']'}, {0xE1, '~'}};
@@ -84,7 +84,7 @@ TEST(support_text, German7BitTable) {
   EXPECT_EQ(b[0], 1);
 }
 
-TEST(support_text, TrimAndReverse) {
+TEST(SupportText, TrimAndReverse) {
   char a[] = "abc \t\n";
   EXPECT_STREQ(StrTrimRight(a), "abc");
   char b[] = "   ";
@@ -105,7 +105,7 @@ TEST(support_text, TrimAndReverse) {
   EXPECT_STREQ(out, "4321");
 }
 
-TEST(support_text, LogWritesLevelThreeAndAbove) {
+TEST(SupportText, LogWritesLevelThreeAndAbove) {
   std::FILE* f = std::tmpfile();
   ASSERT_NE(f, nullptr);
   UtLogWrite(4, "before the stream %d", 1);
@@ -123,7 +123,7 @@ TEST(support_text, LogWritesLevelThreeAndAbove) {
   EXPECT_EQ(std::string(buf, n), "level 3\nlevel 4\n");
 }
 
-TEST(support_text, LittleEndianHelpers) {
+TEST(SupportText, LittleEndianHelpers) {
   const unsigned char b[] = {0x34, 0x12, 0xFE, 0xFF, 0x78, 0x56, 0x34, 0x92};
   EXPECT_EQ(LeGetU16(b), 0x1234);
   EXPECT_EQ(LeGetI16(b + 2), -2);

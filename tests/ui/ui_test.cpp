@@ -52,12 +52,12 @@ ON_EN_CHANGE(kEdit, OnChange)
 ON_LBN_SELCHANGE(kList, OnSel)
 END_MESSAGE_MAP()
 
-class UiTest : public ::testing::Test {
+class UiFramework : public ::testing::Test {
  protected:
   void SetUp() override { registerTemplates(); }
 };
 
-TEST_F(UiTest, EnterRoutesToFocusedButtonElseDefault) {
+TEST_F(UiFramework, EnterRoutesToFocusedButtonElseDefault) {
   ScriptHost host;
   TestDlg dlg;
   host.type(kEdit, "abc")
@@ -76,7 +76,7 @@ TEST_F(UiTest, EnterRoutesToFocusedButtonElseDefault) {
   EXPECT_FALSE(GetKeyState(VK_CONTROL) < 0);  // modifiers belong to one event
 }
 
-TEST_F(UiTest, MaxCharsLimitsTypingAndChangeNotifiesOutsideExchange) {
+TEST_F(UiFramework, MaxCharsLimitsTypingAndChangeNotifiesOutsideExchange) {
   ScriptHost host;
   TestDlg dlg;
   host.type(kEdit, "abcdefgh")
@@ -93,7 +93,7 @@ TEST_F(UiTest, MaxCharsLimitsTypingAndChangeNotifiesOutsideExchange) {
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 }
 
-TEST_F(UiTest, SortedListSelectionAndTabOrder) {
+TEST_F(UiFramework, SortedListSelectionAndTabOrder) {
   ScriptHost host;
   TestDlg dlg;
   host.check([&](CDialog& d) {
@@ -127,7 +127,7 @@ TEST_F(UiTest, SortedListSelectionAndTabOrder) {
   dlg.DoModal();
 }
 
-TEST_F(UiTest, SortedListsPutUmlautsWithTheirBaseLetter) {
+TEST_F(UiFramework, SortedListsPutUmlautsWithTheirBaseLetter) {
   ScriptHost host;
   TestDlg dlg;
   host.check([&](CDialog& d) {
@@ -141,7 +141,7 @@ TEST_F(UiTest, SortedListsPutUmlautsWithTheirBaseLetter) {
   dlg.DoModal();
 }
 
-TEST_F(UiTest, NestedModalDisablesOwnerAndBoxesAreChecked) {
+TEST_F(UiFramework, NestedModalDisablesOwnerAndBoxesAreChecked) {
   ScriptHost host;
   TestDlg dlg;
   host.check([&](CDialog&) {
@@ -161,7 +161,7 @@ TEST_F(UiTest, NestedModalDisablesOwnerAndBoxesAreChecked) {
   EXPECT_EQ(AfxModalStack().size(), 0u);
 }
 
-TEST_F(UiTest, ScriptMismatchesFailClearly) {
+TEST_F(UiFramework, ScriptMismatchesFailClearly) {
   {
     ScriptHost host;
     TestDlg dlg;
