@@ -33,11 +33,6 @@ const FeldInfo kFelder[] = {
     {IDC_UEBER2, "2. \xDC" "ber-Bahnhof eingeben", IDC_BERECHNEN},
 };
 
-// Printing and the 50 km list are built: "&Drucken" is enabled by a
-// successful calculation, "50 km Li&ste" from the start.
-constexpr bool kZolmaDruckenVorhanden = true;
-constexpr bool kZolmaListeVorhanden = true;
-
 const char kKrv[] = "KRV Entfernungsberechnung";
 
 bool isStationField(int id) { return id >= IDC_ABGANG && id <= IDC_UEBER2; }
@@ -173,8 +168,9 @@ BOOL CZOLMADlg::OnInitDialog() {
   for (int id = IDC_VXT_ABGANG_LABEL; id <= IDC_VXT_LP2; ++id) GetDlgItem(id)->ShowWindow(SW_HIDE);
   for (auto& w : m_VxtWerte) w.ShowWindow(SW_HIDE);
 
+  // "&Drucken" waits for a successful calculation; "50 km Li&ste" is
+  // enabled from the start.
   m_Drucken.EnableWindow(FALSE);
-  if (!kZolmaListeVorhanden) m_50km.EnableWindow(FALSE);
 
   CString caption;
   GetWindowText(caption);
@@ -391,5 +387,5 @@ void CZOLMADlg::OnBerechnen() {
   m_Entfernung.SetWindowText(kmText);
 
   selectFocusedField();
-  if (kZolmaDruckenVorhanden) m_Drucken.EnableWindow(TRUE);
+  m_Drucken.EnableWindow(TRUE);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/le.h"
+#include "tests/support/le_reader.h"
 #include "support/utlog.h"
 
 namespace {
