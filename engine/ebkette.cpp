@@ -17,9 +17,9 @@
 #include "common/dtacc/dm/dm_nesr.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "engine/ebinit.h"
+#include "support/utfault.h"
 
 EbListSlot EbListSlots[EB_ANZAHL_SLOTS];
-std::int32_t EbListenTestAllocFehler = 0;
 
 namespace {
 
@@ -46,7 +46,7 @@ namespace {
 
 /* One node from the allocator, or null (the fault hook can force that). */
 EbListNode* knotenAllokieren() {
-  if (EbListenTestAllocFehler > 0 && --EbListenTestAllocFehler == 0) return nullptr;
+  if (UtFaultAlloc(kUtFaultEbKette)) return nullptr;
   EbListNode* k = new (std::nothrow) EbListNode;
   if (k != nullptr) ++poolAllokiert;
   return k;

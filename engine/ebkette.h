@@ -27,12 +27,11 @@ std::size_t EbNutzlastGroesse(std::int32_t typ);
 ** longer than one pool (the route step) take them again when it changes. */
 std::uint32_t EbListenGeneration();
 
-/* Test support: nodes on the free list, nodes allocated and not yet freed,
-** and a fault-injection hook: the n-th following node allocation fails
-** (0 = off). */
+/* Test support: nodes on the free list, nodes allocated and not yet freed.
+** Node allocations fail on demand through the fault-injection site
+** kUtFaultEbKette (support/utfault.h). */
 std::int32_t EbListenPoolFrei();
 std::int32_t EbListenPoolAllokiert();
-extern std::int32_t EbListenTestAllocFehler;
 
 /* The 40 slots. */
 extern EbListSlot EbListSlots[EB_ANZAHL_SLOTS];

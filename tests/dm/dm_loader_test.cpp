@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "support/bifile.h"
+#include "support/utfault.h"
 #include "tests/dm/dm_fixture.h"
 
 using namespace dmtest;
@@ -109,7 +110,7 @@ TEST_F(DmLoader, BrokenFilesRaiseTheirDzMessage) {
 
 TEST_F(DmLoader, NoMemoryForABlockRaises1015AndFreesBlockZero) {
   Put("EBHF", GoodEbhf());
-  DbTestFailAllocAfter(1);  // block 0 is allocated, block 1 is not
+  UtFaultFailAllocAfter(kUtFaultDbBlock, 1);  // block 0 is allocated, block 1 is not
   Raised r = Load(&DbEbhfTab);
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.number, 1015u);

@@ -9,6 +9,7 @@
 #include "engine/ebinit.h"
 #include "engine/ebkette.h"
 #include "engine/ebliste.h"
+#include "support/utfault.h"
 #include "tests/enginekm/ekm_netz.h"
 
 namespace ekm {
@@ -21,7 +22,7 @@ class EnginekmPool : public ::testing::Test {
     ASSERT_EQ(fangen([] { EbListenInit(); }).code, 0);
   }
   void TearDown() override {
-    EbListenTestAllocFehler = 0;
+    UtFaultFailAllocAfter(kUtFaultEbKette, -1);
     ASSERT_EQ(fangen([] { EbListenEnde(); }).code, 0);
     EXPECT_EQ(EbListenPoolAllokiert(), 0);
   }
@@ -199,7 +200,7 @@ TEST(EnginekmKette, EndeOhneNutzer1002) {
 }
 
 TEST(EnginekmKette, KeinSpeicherBeimEinrichtenBehaeltDieKnoten) {
-  EbListenTestAllocFehler = 11;  // the 11th node fails
+  UtFaultFailAllocAfter(kUtFaultEbKette, 10);  // the 11th node fails
   Ausgang a = fangen([] { EbListenInit(); });
   EXPECT_EQ(a.code, 1999);
   EXPECT_EQ(a.nummer, 1000);
@@ -215,11 +216,11 @@ TEST(EnginekmKette, KeinSpeicherBeimAnfuegen) {
   ASSERT_EQ(fangen([&] { s = EbListeBelegen(); }).code, 0);
   StenSatz l = linie(1, 2);
   for (int i = 0; i < 40; ++i) anfuegen(s, &l, EB_ELEM_LINIE);
-  EbListenTestAllocFehler = 1;
+  UtFaultFailAllocAfter(kUtFaultEbKette, 0);
   Ausgang a = fangen([&] { anfuegen(s, &l, EB_ELEM_LINIE); });
   EXPECT_EQ(a.nummer, 1000);
   EXPECT_EQ(EbListSlots[s].anzahl, 40);
-  EbListenTestAllocFehler = 0;
+  UtFaultFailAllocAfter(kUtFaultEbKette, -1);
   EXPECT_EQ(fangen([] { EbListenEnde(); }).code, 0);
   EXPECT_EQ(EbListenPoolAllokiert(), 0);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/bifile.h"
+#include "support/utfault.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ class SupportBifile : public ::testing::Test {
   }
   void TearDown() override {
     for (std::int16_t f : open_) BiClose(f);
-    BiTestFailAllocAfter(-1);
+    UtFaultFailAllocAfter(kUtFaultBiFile, -1);
     std::error_code ec;
     fs::remove_all(dir_, ec);
   }
@@ -100,7 +101,7 @@ TEST_F(SupportBifile, ErrorsAndTheirTexts) {
   EXPECT_EQ(BiClose(0), 5);
   EXPECT_EQ(BiErrorKind(), kBiErrHandle);
 
-  BiTestFailAllocAfter(0);
+  UtFaultFailAllocAfter(kUtFaultBiFile, 0);
   EXPECT_EQ(BiOpen(MakeFile("b", "y").c_str()), -1);
   EXPECT_STREQ(BiErrorText(), "BI: Fehler bei malloc, 16 Bytes angefordert");
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/msg.h"
+#include "support/utfault.h"
 #include "support/utlist.h"
 #include "support/utlog.h"
 
@@ -355,13 +356,13 @@ TEST_F(SupportList, RunningOutOfMemoryEndsWith153) {
         TestList t(1, 8, 0, 1, 0);
         El e = Make(1);
         UtListAppend(&t.l, &e, 1);
-        UtListTestFailAllocAfter(0);
+        UtFaultFailAllocAfter(kUtFaultList, 0);
         UtListAppend(&t.l, &e, 1);
       },
       ::testing::ExitedWithCode(153), "");
   EXPECT_EXIT(
       {
-        UtListTestFailAllocAfter(0);
+        UtFaultFailAllocAfter(kUtFaultList, 0);
         UtMemAlloc(16);
       },
       ::testing::ExitedWithCode(153), "");

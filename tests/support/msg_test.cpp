@@ -9,6 +9,7 @@
 
 #include "support/msg.h"
 #include "support/utday.h"
+#include "support/utfault.h"
 #include "support/utlog.h"
 #include "support/utname.h"
 
@@ -167,7 +168,7 @@ TEST_F(SupportMsg, NoValidFrameEndsTheProcessWithExitCode1) {
   EXPECT_EXIT(
       {
         Meldungskontext* m;
-        MsgTestFailAllocAfter(0);
+        UtFaultFailAllocAfter(kUtFaultMsgContext, 0);
         MsgBuildArgs(&m, "EB", 1, 0, "");
       },
       ::testing::ExitedWithCode(1), "");

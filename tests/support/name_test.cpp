@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "support/utfault.h"
 #include "support/utname.h"
 
 namespace {
@@ -11,7 +12,7 @@ class SupportName : public ::testing::Test {
  protected:
   void TearDown() override {
     UtSetQueryHook(nullptr);
-    UtNameTestFailAllocAfter(-1);
+    UtFaultFailAllocAfter(kUtFaultName, -1);
     UtRemoveGroup("REGISTER");
     EXPECT_EQ(UtQueryName("REGISTER", "FEHL"), nullptr);
   }
@@ -102,13 +103,13 @@ TEST_F(SupportName, OutOfMemoryWhileStoring) {
   };
   for (const Case& c : cases) {
     UtRemoveGroup("REGISTER");
-    UtNameTestFailAllocAfter(c.failAfter);
+    UtFaultFailAllocAfter(kUtFaultName, c.failAfter);
     EXPECT_EQ(UtSetName("TDRG", "DMTDRG"), c.setResult) << c.failAfter;
-    UtNameTestFailAllocAfter(-1);
+    UtFaultFailAllocAfter(kUtFaultName, -1);
     EXPECT_EQ(Q("REGISTER", "TDRG"), c.after) << c.failAfter;
   }
   UtRemoveGroup("REGISTER");
-  UtNameTestFailAllocAfter(0);
+  UtFaultFailAllocAfter(kUtFaultName, 0);
   EXPECT_EQ(UtRegisterName("TDRG", "DMTDRG"), 2);
 }
 
