@@ -270,14 +270,18 @@ void CZOLMADlg::clearResult() {
 }
 
 void CZOLMADlg::OnBerechnen() {
-  EbAnfrage anfrage;
-  EbErgebnis ergebnis;
-  EbAbschnitte abschnitte;
-  std::memset(&anfrage, 0, sizeof anfrage);
-  std::memset(&ergebnis, 0, sizeof ergebnis);
-  std::memset(&abschnitte, 0, sizeof abschnitte);
+  UpdateData(TRUE);
+  int nummer[4] = {0, 0, 0, 0};
+  if (!stationenAufloesen(nummer)) return;
   UpdateData(TRUE);
 
+  EbErgebnis ergebnis;
+  std::memset(&ergebnis, 0, sizeof ergebnis);
+  if (!entfernungBerechnen(nummer, &ergebnis)) return;
+  ergebnisZeigen(nummer, ergebnis);
+}
+
+bool CZOLMADlg::stationenAufloesen(int nummer[4]) {
   struct Pruefung {
     CString* text;
     CEdit* field;
@@ -290,14 +294,13 @@ void CZOLMADlg::OnBerechnen() {
       {&m_strUeber1, &m_Ueber1, nullptr, "\xDC" "ber 1 unbekannt"},
       {&m_strUeber2, &m_Ueber2, nullptr, "\xDC" "ber 2 unbekannt"},
   };
-  int nummer[4] = {0, 0, 0, 0};
   for (int i = 0; i < 4; ++i) {
     Pruefung& p = pruefungen[i];
     if (p.text->IsEmpty()) {
       if (p.leer) {
         MessageBox(p.leer, kZolmaUnvollstaendig, MB_OK);
         p.field->SetFocus();
-        return;
+        return false;
       }
       continue;
     }
@@ -308,18 +311,23 @@ void CZOLMADlg::OnBerechnen() {
       p.field->SetFocus();
       p.field->SendMessage(EM_SETSEL, 0, -1);
       p.field->SendMessage(EM_SCROLLCARET);
-      return;
+      return false;
     }
     p.field->SetWindowText(name);
     nummer[i] = nr;
   }
-  UpdateData(TRUE);
+  return true;
+}
 
+bool CZOLMADlg::entfernungBerechnen(const int nummer[4], EbErgebnis* ergebnis) {
+  EbAnfrage anfrage;
+  EbAbschnitte abschnitte;
+  std::memset(&abschnitte, 0, sizeof abschnitte);
   EbAnfrageFuellen(&anfrage, UtToday(), nummer[0], nummer[1], nummer[2], nummer[3], '1');
 
   MsgTrapFrame frame;
   int ergebnisCode = 0;
-  int raised = MsgTry(frame, [&] { ergebnisCode = ZolmaEntfernung(&ergebnis, &abschnitte, &anfrage, 0); });
+  int raised = MsgTry(frame, [&] { ergebnisCode = ZolmaEntfernung(ergebnis, &abschnitte, &anfrage, 0); });
   if (raised != 0) {
     // A raise reached this frame: the raise has taken it off the chain
     // already, so it is not popped again.
@@ -329,27 +337,33 @@ void CZOLMADlg::OnBerechnen() {
     frame.received = nullptr;
     selectFocusedField();
     clearResult();
-    return;
+    return false;
   }
-
   if (ergebnisCode != 0) {
-    char text[kMsgBuf + 1] = {0};
-    if (ergebnisCode == EB_RC_FBRR_ABSCHNITT) {
-      copyBounded(text, sizeof text, "Unbekannte VXT-Relation");
-    } else if (ergebnisCode == EB_RC_KEINE_RELATION) {
-      copyBounded(text, sizeof text, "Keine VXT-Relation gefunden");
-    } else if (ergebnisCode > 0 && ergebnisCode <= 0xFFFF &&
-               MsgFormat(text, kMsgBuf, 'D', "EB", static_cast<std::uint16_t>(ergebnisCode), 0, "") == 0) {
-      Din66003ToAnsi(text);
-    } else {
-      std::snprintf(text, sizeof text, "Fehler in EB, ErrCode %d\n", ergebnisCode);
-    }
-    MessageBox(text, kKrv, MB_OK);
+    engineCodeMelden(ergebnisCode);
     clearResult();
     selectFocusedField();
-    return;
+    return false;
   }
+  return true;
+}
 
+void CZOLMADlg::engineCodeMelden(int ergebnisCode) {
+  char text[kMsgBuf + 1] = {0};
+  if (ergebnisCode == EB_RC_FBRR_ABSCHNITT) {
+    copyBounded(text, sizeof text, "Unbekannte VXT-Relation");
+  } else if (ergebnisCode == EB_RC_KEINE_RELATION) {
+    copyBounded(text, sizeof text, "Keine VXT-Relation gefunden");
+  } else if (ergebnisCode > 0 && ergebnisCode <= 0xFFFF &&
+             MsgFormat(text, kMsgBuf, 'D', "EB", static_cast<std::uint16_t>(ergebnisCode), 0, "") == 0) {
+    Din66003ToAnsi(text);
+  } else {
+    std::snprintf(text, sizeof text, "Fehler in EB, ErrCode %d\n", ergebnisCode);
+  }
+  MessageBox(text, kKrv, MB_OK);
+}
+
+void CZOLMADlg::ergebnisZeigen(const int nummer[4], const EbErgebnis& ergebnis) {
   m_Von.SetWindowText(m_strAbgang);
   m_Nach.SetWindowText(m_strZiel);
   m_U1.SetWindowText("");

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "app/resource.h"
+#include "engine/eb.h"
 #include "platform/ui/afxwin.h"
 
 class CAboutDlg : public CDialog {
@@ -65,6 +66,18 @@ class CZOLMADlg : public CDialog {
   void selectFocusedField();
   // Empties the names, the via rows and the distance after a failure.
   void clearResult();
+
+  // The steps of "&Berechnen". Resolves the four station fields into
+  // nummer (0 for an empty via) and writes each proper name back; false
+  // after a message about a field that cannot be used.
+  bool stationenAufloesen(int nummer[4]);
+  // Runs the engine under an error trap frame; false after the message
+  // about a raise or a raise code.
+  bool entfernungBerechnen(const int nummer[4], EbErgebnis* ergebnis);
+  // The message box for a raise code the engine returned.
+  void engineCodeMelden(int ergebnisCode);
+  // Shows the stations, the via rows, the route text and the distance.
+  void ergebnisZeigen(const int nummer[4], const EbErgebnis& ergebnis);
   HICON m_hIcon;
 };
 
