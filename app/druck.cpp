@@ -15,9 +15,9 @@
 #include "common/dtacc/dm/dmbase.h"
 #include "support/utday.h"
 
-bool ZolmaDruckTrace = false;
-
 namespace {
+
+bool ZolmaDruckTrace = false;
 
 constexpr int kPuffer = 100;
 constexpr long kMindestGroesse = 156;  // the device settings record at least

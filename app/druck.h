@@ -22,7 +22,6 @@ int GetDefaultPrinterName(char* buffer, unsigned size);
 // Appends the formatted text to the trace file "C:\ZOLMA.DBG" while
 // ZolmaDruckTrace is on; a file that cannot be opened drops the line.
 void DebugTrace(const char* format, ...);
-extern bool ZolmaDruckTrace;
 
 // Registers the program's drawn pictures with the printing layer: the logo
 // of the printed pages (133), the logo of the main dialog (136) and the

@@ -24,9 +24,11 @@ std::int32_t EbSucheSlotMitte = -1;
 std::int32_t EbSucheSlotLetzter = -1;
 std::int32_t EbSucheScratchSlot = -1;
 UtDayNumber EbSucheTag = 0;
-EbBusSatz EbSucheBusSatz;
 
 namespace {
+
+/* The bus record; nothing in the system fills it. */
+EbBusSatz EbSucheBusSatz;
 
 /* Pool generation in which the work slots and the scratch slot were taken
 ** (0: not taken). */

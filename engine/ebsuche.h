@@ -38,9 +38,6 @@ extern std::int32_t EbSucheSlotLetzter;
 extern std::int32_t EbSucheScratchSlot;
 /* The route day: the day of the search request being computed. */
 extern UtDayNumber EbSucheTag;
-/* The bus record; nothing in the system fills it. */
-extern EbBusSatz EbSucheBusSatz;
-
 /* The legs of one point sequence into the work slots; returns the km. */
 std::int32_t EbWegEntfernung(const EbSuchAnfrage* anfrage, std::uint32_t legFlags,
                              const std::int32_t punkte[EB_PKT_ANZAHL], std::uint32_t flags);
