@@ -123,7 +123,7 @@ void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
     const std::int32_t K = static_cast<std::int32_t>(e.eintragKey);
     const bool key2Erster = e.profilKey == 2 && ei == 0;
 
-    /* 1. a new group closes the selection of the previous one */
+    /* a new group closes the selection of the previous one */
     if (g->vorigerEintrag && g->vorigerProfilKey != e.profilKey && w->wegeVarS.count > 0)
       d.waehlen(abschluss(*varAt(&w->wegeVarS, w->wegeVarS.count - 1)));
     g->vorigerEintrag = true;
@@ -136,15 +136,15 @@ void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
       if (key2Erster) d.zurueckstellen(v);
     };
 
-    /* 2. a variant without entry keys at the front */
+    /* a variant without entry keys at the front */
     if (EbWegeVar* c = d.aktuell(); c != nullptr && ohneKeys(c)) {
       standardWaehlen(*c);
       d.weiter();
     }
     EbWegeVar* c = d.aktuell();
-    /* 3. */
+    /* the variants that start at this entry's origin */
     if (c != nullptr && c->abgang.eintragKey == K) {
-      /* 4. this entry's origin towards keyed destinations */
+      /* this entry's origin towards keyed destinations */
       while ((c = d.aktuell()) != nullptr && c->ziel.eintragKey != 0) {
         EbWegeVar v = *c;
         v.gewaehlterEintrag = K;
@@ -152,7 +152,7 @@ void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
         d.weiter();
         if ((c = d.aktuell()) != nullptr && c->abgang.eintragKey != K) break;
       }
-      /* 5. this entry's origin towards the plain destination (and its
+      /* this entry's origin towards the plain destination (and its
       ** second variant) waits until the other origins are through */
       EbWegeVar holdA{}, holdB{};
       bool mitA = false, mitB = false;
@@ -166,7 +166,7 @@ void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
           d.weiter();
         }
       }
-      /* 6. other origins: towards this entry's destination now, else later */
+      /* other origins: towards this entry's destination now, else later */
       while ((c = d.aktuell()) != nullptr && c->abgang.eintragKey != 0) {
         if (c->ziel.eintragKey == K) {
           EbWegeVar v = *c;
@@ -177,7 +177,7 @@ void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
         }
         d.weiter();
       }
-      /* 7. */
+      /* the held variants of this entry's origin */
       if (mitA) {
         holdA.gewaehlterEintrag = K;
         d.waehlen(holdA);
@@ -186,7 +186,7 @@ void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
         holdB.gewaehlterEintrag = K;
         d.waehlen(holdB);
       }
-      /* 8. the plain origin */
+      /* the plain origin */
       if ((c = d.aktuell()) != nullptr && ohneKeys(c) && d.zurueck == 0) {
         standardWaehlen(*c);
         d.weiter();
@@ -207,7 +207,7 @@ void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
         d.weiter();
       }
     }
-    /* 9. the next entry works on the deferred variants */
+    /* the next entry works on the deferred variants */
     if (d.zurueck != 0 && !d.fehler) {
       w->wegeVar.count = 0;
       for (std::uint32_t i = 0; i < d.zurueck && !d.fehler; ++i)
