@@ -12,7 +12,7 @@
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
 #include "support/msg.h"
-#include "support/msgtext/msgformat.h"
+#include "msgtext/msgformat.h"
 #include "support/utday.h"
 
 namespace {

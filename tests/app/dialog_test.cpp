@@ -24,7 +24,7 @@
 #include "engine/eb.h"
 #include "platform/ui/scripthost.h"
 #include "support/msg.h"
-#include "support/msgtext/msgformat.h"
+#include "msgtext/msgformat.h"
 #include "support/utname.h"
 #include "support/utday.h"
 #include "tools/dmwriter/dmwriter.h"

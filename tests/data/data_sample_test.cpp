@@ -15,7 +15,7 @@
 #include "common/dtacc/dm/dm_sten.h"
 #include "common/dtacc/dm/dm_tdrg.h"
 #include "support/msg.h"
-#include "support/msgtext/msgformat.h"
+#include "msgtext/msgformat.h"
 #include "support/utname.h"
 #include "tools/zolmanet/netcatalog.h"
 #include "tools/zolmanet/netcompile.h"

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "support/msgtext/msgfile.h"
+#include "msgtext/msgfile.h"
 
 namespace {
 

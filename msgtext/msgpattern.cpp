@@ -6,8 +6,8 @@
 // released. That load leaves the data-time stamp DbDatenZeitstempel exactly
 // as it was, also when it raises. Later lookups read the loaded table only.
 #include "common/dtacc/dm/dm.h"
-#include "support/msgtext/msgformat.h"
-#include "support/msgtext/msgtext_int.h"
+#include "msgtext/msgformat.h"
+#include "msgtext/msgtext_int.h"
 
 #include <cstring>
 

@@ -21,8 +21,8 @@
 //   no text         "<time>: <sender>: TT4002  Unbekannter Fehler: Flags 0 #Param 1"
 //                   followed by "  d 7" per parameter
 //   null message    "<time>: <Absender>: Ungueltiger Meldungskontext uebergeben"
-#ifndef ZOLMA_SUPPORT_MSGTEXT_MSGFILE_H
-#define ZOLMA_SUPPORT_MSGTEXT_MSGFILE_H
+#ifndef ZOLMA_MSGTEXT_MSGFILE_H
+#define ZOLMA_MSGTEXT_MSGFILE_H
 
 #include <cstdint>
 
@@ -66,4 +66,4 @@ void MsgFileInstall();
 // switch is on ("ZOLMACE.TXT").
 inline constexpr char kMsgFileName[] = "ZOLMACE.TXT";
 
-#endif  // ZOLMA_SUPPORT_MSGTEXT_MSGFILE_H
+#endif  // ZOLMA_MSGTEXT_MSGFILE_H

@@ -11,14 +11,14 @@
 // A pattern is walked only up to its last non-blank character, and no
 // placeholder is parsed past that end: a '%' or a partial placeholder at the
 // end gives result 5.
-#include "support/msgtext/msgformat.h"
+#include "msgtext/msgformat.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 
-#include "support/msgtext/msgfile.h"
-#include "support/msgtext/msgtext_int.h"
+#include "msgtext/msgfile.h"
+#include "msgtext/msgtext_int.h"
 #include "support/utday.h"
 #include "support/utlog.h"
 

@@ -6,7 +6,7 @@
 // characters with "%" digit letter placeholders (see msgfile.h). The
 // records stand in ascending order of number. None of them is written in a
 // normal run, since the message file starts switched off.
-#include "support/msgtext/msgfile.h"
+#include "msgtext/msgfile.h"
 
 namespace {
 

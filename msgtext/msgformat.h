@@ -30,8 +30,8 @@
 // (one load that is never released) without touching the data-time stamp.
 //
 // The formatter allocates nothing but the record that MsgFormat builds.
-#ifndef ZOLMA_SUPPORT_MSGTEXT_MSGFORMAT_H
-#define ZOLMA_SUPPORT_MSGTEXT_MSGFORMAT_H
+#ifndef ZOLMA_MSGTEXT_MSGFORMAT_H
+#define ZOLMA_MSGTEXT_MSGFORMAT_H
 
 #include <cstdint>
 #include <span>
@@ -137,4 +137,4 @@ int MsgExpandPattern(char* buffer, int size, const Meldungskontext* message,
 // outside tests.
 void MsgFormatTestReset();
 
-#endif  // ZOLMA_SUPPORT_MSGTEXT_MSGFORMAT_H
+#endif  // ZOLMA_MSGTEXT_MSGFORMAT_H

@@ -13,14 +13,14 @@
 //   - The writer never raises: the formatter runs inside a trap frame of the
 //     writer, and a raise there (the formatter's first call loads FEHL) makes
 //     the entry one without text.
-#include "support/msgtext/msgfile.h"
+#include "msgtext/msgfile.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include "support/msgtext/msgformat.h"
+#include "msgtext/msgformat.h"
 #include "support/utday.h"
 #include "support/utname.h"
 
