@@ -45,7 +45,7 @@ struct NormCase {
   const char* out;
 };
 
-TEST(BhfNameNormieren, Table) {
+TEST(AppBhfNameNormieren, Table) {
   const NormCase cases[] = {
       {"M\xFCller", 21, "MUELLER"},
       {"stra\xDF" "e", 21, "STRASSE"},

@@ -199,7 +199,7 @@ TEST_F(UiFramework, ScriptMismatchesFailClearly) {
 #include "platform/ui/cp1252.h"
 
 namespace {
-TEST(Cp1252, RoundTripsGermanLettersAndMarksWhatItCannotHold) {
+TEST(UiCp1252, RoundTripsGermanLettersAndMarksWhatItCannotHold) {
   const std::string cp = "M\xFCnchen \xC4\xD6\xDC\xE4\xF6\xDF \x80";
   const std::string utf = Cp1252ToUtf8(cp);
   EXPECT_EQ(utf, "M\xC3\xBCnchen \xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\x9F \xE2\x82\xAC");
