@@ -19,6 +19,7 @@
 #include <set>
 #include <tuple>
 
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "tools/zolmanet/netcatalog.h"
 #include "tools/zolmanet/netgraph.h"
 #include "tools/zolmanet/nettext.h"
@@ -801,7 +802,7 @@ class Compiler {
       for (int k = 0; k < 4; ++k) {
         if (r.stations[k] == 0) continue;
         if (!Find(r.stations[k])) Fail(r.pos, "relation names unknown station " + std::to_string(r.stations[k]));
-        f.stations[k] = 8000000 + r.stations[k];
+        f.stations[k] = DbBhfVoll(r.stations[k]);
       }
       /* The station lookup puts the lower of the first two stations first
       ** (and then swaps the last two), so only such a record can be found. */
@@ -829,7 +830,7 @@ class Compiler {
         w.key2 = static_cast<uint16_t>(r.number & 0xFFFF);
         w.group = group++;
         w.validFrom = f.validFrom;
-        w.station = 8000000 + p.station;
+        w.station = DbBhfVoll(p.station);
         w.kind = p.kind;
         out_.fbrw.push_back(w);
       }
