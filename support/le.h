@@ -17,7 +17,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 // ---- raw access -----------------------------------------------------------
@@ -84,20 +83,6 @@ inline void LeAppendI16(std::vector<unsigned char>& out, std::int16_t v) {
 }
 inline void LeAppendI32(std::vector<unsigned char>& out, std::int32_t v) {
   LeAppendU32(out, static_cast<std::uint32_t>(v));
-}
-// Appends n bytes of text, padded with pad (blank by default) when text is
-// shorter than n or null; a longer text is cut to n bytes.
-inline void LeAppendText(std::vector<unsigned char>& out, const char* text,
-                         std::size_t n, unsigned char pad = ' ') {
-  std::size_t len = text ? std::strlen(text) : 0;
-  for (std::size_t i = 0; i < n; ++i)
-    out.push_back(i < len ? static_cast<unsigned char>(text[i]) : pad);
-}
-inline void LeAppendBytes(std::vector<unsigned char>& out, const void* bytes,
-                          std::size_t n) {
-  if (!n) return;
-  const unsigned char* b = static_cast<const unsigned char*>(bytes);
-  out.insert(out.end(), b, b + n);
 }
 
 #endif  // ZOLMA_SUPPORT_LE_H

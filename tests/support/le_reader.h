@@ -1,12 +1,13 @@
-// A bounds-checked little-endian cursor for the tests: a read past the end
-// sets ok = false and yields 0, so a test can read a whole record and check
-// ok once.
+// Little-endian helpers of the tests: a bounds-checked cursor (a read past
+// the end sets ok = false and yields 0, so a test can read a whole record
+// and check ok once) and the appending of a blank-padded text field.
 #ifndef ZOLMA_TESTS_SUPPORT_LE_READER_H
 #define ZOLMA_TESTS_SUPPORT_LE_READER_H
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "support/le.h"
 
@@ -81,5 +82,14 @@ struct LeReader {
     return true;
   }
 };
+
+// Appends n bytes of text, padded with pad (blank by default) when text is
+// shorter than n or null; a longer text is cut to n bytes.
+inline void LeAppendText(std::vector<unsigned char>& out, const char* text,
+                         std::size_t n, unsigned char pad = ' ') {
+  std::size_t len = text ? std::strlen(text) : 0;
+  for (std::size_t i = 0; i < n; ++i)
+    out.push_back(i < len ? static_cast<unsigned char>(text[i]) : pad);
+}
 
 #endif  // ZOLMA_TESTS_SUPPORT_LE_READER_H
