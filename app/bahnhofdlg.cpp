@@ -5,6 +5,7 @@
 
 #include "app/bhfsuche.h"
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "support/utday.h"
 
 namespace {
@@ -70,7 +71,7 @@ void CBahnhofDialog::ListeFuellen() {
     if (g_gemerkt.count(p.station)) continue;
     if (static_cast<int>(g_gemerkt.size()) < kBahnhofMerkMax) g_gemerkt.insert(p.station);
     EbhfSatz e;
-    if (DbGetEbhf(&e, 80, p.station, today) == kDbFound) {
+    if (DbGetEbhf(&e, kDbLand, p.station, today) == kDbFound) {
       char name[21];
       BhfKanonischerName(e.name, name);
       m_Liste.AddString(name);

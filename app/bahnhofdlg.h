@@ -5,7 +5,8 @@
 // normalised text and is valid today, each station once. Typing refills
 // the list; selecting a name puts it into the field and enables OK; OK
 // hands the field's text back in the caller's buffer.
-#pragma once
+#ifndef ZOLMA_APP_BAHNHOFDLG_H
+#define ZOLMA_APP_BAHNHOFDLG_H
 
 #include <unordered_set>
 
@@ -41,3 +42,5 @@ class CBahnhofDialog : public CDialog {
 
 // The most station numbers one fill of the list remembers.
 inline constexpr int kBahnhofMerkMax = 10000;
+
+#endif  // ZOLMA_APP_BAHNHOFDLG_H

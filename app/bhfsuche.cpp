@@ -8,11 +8,11 @@
 
 #include "app/textconv.h"
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "support/utday.h"
 
 namespace {
 
-constexpr int kLand = 80;
 constexpr int kNameLen = 20;
 
 // The two letters an umlaut of code page 1252 is spelled with, or null.
@@ -51,7 +51,7 @@ int suchen(const char* text, char* name, int exactOnly, bool retry) {
     if (digits) {
       EbhfSatz e;
       long nr = std::strtol(name, nullptr, 10);
-      if (DbGetEbhf(&e, kLand, static_cast<uint32_t>(nr), today) == kDbFound) {
+      if (DbGetEbhf(&e, kDbLand, static_cast<uint32_t>(nr), today) == kDbFound) {
         BhfKanonischerName(e.name, name);
         return static_cast<int>(nr);
       }
@@ -65,7 +65,7 @@ int suchen(const char* text, char* name, int exactOnly, bool retry) {
   PbhfSatz p;
   if (DbGetPbhf(&p, key, today) == kDbFound) {
     EbhfSatz e;
-    if (DbGetEbhf(&e, kLand, p.station, today) != kDbFound) return -1;
+    if (DbGetEbhf(&e, kDbLand, p.station, today) != kDbFound) return -1;
     BhfKanonischerName(e.name, name);
     return static_cast<int>(p.station);
   }
@@ -127,7 +127,7 @@ int BhfPrefixSuchen(const char* text, char* name) {
   PbhfSatz p;
   if (DbFindPbhfPrefix(&p, buf, today) != kDbFound) return -1;
   EbhfSatz e;
-  if (DbGetEbhf(&e, kLand, p.station, today) != kDbFound) return -1;
+  if (DbGetEbhf(&e, kDbLand, p.station, today) != kDbFound) return -1;
   BhfKanonischerName(e.name, name);
   return 0;
 }

@@ -6,7 +6,8 @@
 // is confirmed in the station table, whose name becomes the canonical name
 // shown to the user. Every lookup is for today and for country 80. Texts
 // are NUL-terminated, in code page 1252.
-#pragma once
+#ifndef ZOLMA_APP_BHFSUCHE_H
+#define ZOLMA_APP_BHFSUCHE_H
 
 // Normalises text in place within a buffer of n bytes (n counts the NUL).
 void BhfNameNormieren(char* text, int n);
@@ -24,3 +25,5 @@ int BhfSuchen(const char* text, char* name, int exactOnly);
 // The canonical name of a station record's name field: its first 20
 // characters, trailing blanks removed, in code page 1252 (21 bytes).
 void BhfKanonischerName(const char stationName[20], char* name);
+
+#endif  // ZOLMA_APP_BHFSUCHE_H

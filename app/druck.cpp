@@ -18,9 +18,9 @@
 #include "common/dtacc/dm/dmbase.h"
 #include "support/utday.h"
 
-bool ZolmaDruckTrace = false;
-
 namespace {
+
+bool ZolmaDruckTrace = false;
 
 constexpr int kPuffer = 100;
 constexpr long kMindestGroesse = 156;  // the device settings record at least
@@ -430,6 +430,8 @@ void CDruckAuftrag::Logo() {
 
 // ---- the route text -----------------------------------------------------------------
 
+namespace {
+
 // The route-text line at (x, y) in the selected font (Normal). A route text
 // that does not fit between the line's start and the right margin goes on
 // in one continuation line at y - schritt, starting under its first
@@ -438,7 +440,7 @@ void CDruckAuftrag::Logo() {
 // with no such place is broken hard at the last character that fits. When
 // even the two lines cannot hold it, the second is cut at the last
 // character that fits. Every line holds at most 99 characters.
-static void WegetextDrucken(CDruckAuftrag& job, int x, int y, int schritt, const std::string& wegetext) {
+void WegetextDrucken(CDruckAuftrag& job, int x, int y, int schritt, const std::string& wegetext) {
   static const std::string kLabel = "Wegetext:      ";
   constexpr size_t kZeichen = kPuffer - 1;
   const int rechts = CDruckAuftrag::kBreite - CDruckAuftrag::kRand;
@@ -475,6 +477,8 @@ static void WegetextDrucken(CDruckAuftrag& job, int x, int y, int schritt, const
   job.Text(x, y, (kLabel + erste).c_str());
   if (!rest.empty()) job.Text(spalte, y - schritt, rest.c_str());
 }
+
+}  // namespace
 
 // ---- the result page --------------------------------------------------------------
 

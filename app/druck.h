@@ -10,7 +10,8 @@
 // Every step that fails shows its message in a box captioned "Fehler beim
 // Drucken", owned by the job's window, and releases everything obtained so
 // far in reverse order; the step then returns false and printing ends.
-#pragma once
+#ifndef ZOLMA_APP_DRUCK_H
+#define ZOLMA_APP_DRUCK_H
 
 #include "platform/print/winprint.h"
 
@@ -21,7 +22,6 @@ int GetDefaultPrinterName(char* buffer, unsigned size);
 // Appends the formatted text to the trace file "C:\ZOLMA.DBG" while
 // ZolmaDruckTrace is on; a file that cannot be opened drops the line.
 void DebugTrace(const char* format, ...);
-extern bool ZolmaDruckTrace;
 
 // Registers the program's drawn pictures with the printing layer: the logo
 // of the printed pages (133), the logo of the main dialog (136) and the
@@ -103,3 +103,5 @@ class CDruckAuftrag {
 // "Berechnung vom DD.MM.YYYY (Daten vom DD.MM.YYYY)" for today and the
 // data-time stamp, both in local time, into a buffer of 100 characters.
 void ZolmaDatumsZeile(char* buffer, unsigned size);
+
+#endif  // ZOLMA_APP_DRUCK_H

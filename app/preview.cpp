@@ -8,6 +8,7 @@
 #include "app/textconv.h"
 #include "app/zolmadlg.h"
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "engine/eb.h"
 #include "support/msg.h"
 #include "support/utday.h"
@@ -89,12 +90,12 @@ BOOL CPreviewDialog::OnInitDialog() {
   int raised = MsgTry(frame, [&] {
     // The calculation's request with the list's differences: no route
     // text, no vias, and the destination set per station below.
-    ZolmaAnfrageFuellen(&anfrage, m_nAbgang, 0, 0, 0, '0');
+    EbAnfrageFuellen(&anfrage, UtToday(), m_nAbgang, 0, 0, 0, '0');
 
     for (int n = 0; n <= kLetzteNummer; ++n) {
       if (n == m_nAbgang) continue;
       EbhfSatz e;
-      if (DbGetEbhf(&e, 80, static_cast<uint32_t>(n), UtToday()) != kDbFound) continue;
+      if (DbGetEbhf(&e, kDbLand, static_cast<uint32_t>(n), UtToday()) != kDbFound) continue;
       if (!ZolmaListenTauglich(e)) continue;
       anfrage.hin.ibn = n;
       if (ZolmaEntfernung(&ergebnis, &abschnitte, &anfrage, 0) != 0) continue;

@@ -4,7 +4,8 @@
 // list's tests and lies within 50 km of the origin, one engine request a
 // station, and shows them in a list view sorted by name. "Drucken" prints
 // the list, "Abbruch" closes it. Nothing survives the dialog.
-#pragma once
+#ifndef ZOLMA_APP_PREVIEW_H
+#define ZOLMA_APP_PREVIEW_H
 
 #include "app/resource.h"
 #include "platform/ui/afxwin.h"
@@ -33,3 +34,5 @@ class CPreviewDialog : public CDialog {
 // letters 8 and 9 are both 'N' and its second flag is not 'N'.
 struct EbhfSatz;
 bool ZolmaListenTauglich(const EbhfSatz& e);
+
+#endif  // ZOLMA_APP_PREVIEW_H

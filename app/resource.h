@@ -1,5 +1,6 @@
 // resource.h - ids of the dialog application's resources and controls.
-#pragma once
+#ifndef ZOLMA_APP_RESOURCE_H
+#define ZOLMA_APP_RESOURCE_H
 
 enum {
   IDD_ABOUTBOX = 100,
@@ -37,3 +38,5 @@ enum { IDC_BHF_EDIT = 1041, IDC_BHF_LISTE = 1042, IDC_LISTE = 1043 };
 
 // Registers the dialog templates and string resources with the framework.
 void ZolmaRegisterResources();
+
+#endif  // ZOLMA_APP_RESOURCE_H

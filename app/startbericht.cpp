@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "common/dtacc/dm/dm.h"
-#include "support/msgtext/msgformat.h"
+#include "msgtext/msgformat.h"
 #include "support/utday.h"
 
 namespace {

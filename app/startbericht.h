@@ -27,7 +27,8 @@
 // The module's own texts are ASCII (umlauts written out), so the lines read
 // the same in every locale; parameter bytes pass unchanged except control
 // characters, which become '?'.
-#pragma once
+#ifndef ZOLMA_APP_STARTBERICHT_H
+#define ZOLMA_APP_STARTBERICHT_H
 
 #include <string>
 #include <vector>
@@ -53,3 +54,5 @@ std::vector<std::string> ZolmaMeldungZeilen(const Meldungskontext* m);
 // (imStart), where the data files are read from.
 std::vector<std::string> ZolmaStartBericht(const Meldungskontext* empfangen,
                                            const Meldungskontext* ursache, bool imStart);
+
+#endif  // ZOLMA_APP_STARTBERICHT_H

@@ -10,7 +10,8 @@
 // Initialisierung", keeps a report of the reason for standard error (see
 // startbericht.h) and its ExitInstance gives 1; otherwise 0. The report is
 // written by main once the terminal is shut down.
-#pragma once
+#ifndef ZOLMA_APP_ZOLMAAPP_H
+#define ZOLMA_APP_ZOLMAAPP_H
 
 #include <string>
 #include <vector>
@@ -33,3 +34,5 @@ class CZOLMAApp : public CWinApp {
 
 // The physical name of a table without a data file.
 inline constexpr char kZolmaOhneDatei[] = "#$/&-.+()";
+
+#endif  // ZOLMA_APP_ZOLMAAPP_H

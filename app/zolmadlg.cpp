@@ -12,7 +12,7 @@
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
 #include "support/msg.h"
-#include "support/msgtext/msgformat.h"
+#include "msgtext/msgformat.h"
 #include "support/utday.h"
 
 namespace {
@@ -33,11 +33,6 @@ const FeldInfo kFelder[] = {
     {IDC_UEBER2, "2. \xDC" "ber-Bahnhof eingeben", IDC_BERECHNEN},
 };
 
-// Printing and the 50 km list are built: "&Drucken" is enabled by a
-// successful calculation, "50 km Li&ste" from the start.
-constexpr bool kZolmaDruckenVorhanden = true;
-constexpr bool kZolmaListeVorhanden = true;
-
 const char kKrv[] = "KRV Entfernungsberechnung";
 
 bool isStationField(int id) { return id >= IDC_ABGANG && id <= IDC_UEBER2; }
@@ -48,32 +43,6 @@ void copyBounded(char* dst, size_t size, const char* src) {
 }
 
 }  // namespace
-
-void ZolmaAnfrageFuellen(EbAnfrage* anfrage, std::int32_t von, std::int32_t nach, std::int32_t ueber1,
-                         std::int32_t ueber2, char textFlag) {
-  std::memset(anfrage, 0, sizeof *anfrage);
-  std::memcpy(anfrage->itId, "XXXXXX", 6);
-  anfrage->anfrageTyp = '1';
-  anfrage->textBreite = 100;
-  anfrage->textFlag = textFlag;
-  anfrage->fahrtCode = '1';
-  anfrage->zweiWege = 'N';
-  anfrage->datum = UtToday();
-  anfrage->hin.optionFlag = 'N';
-  anfrage->hin.ibv = von;
-  anfrage->hin.ibn = nach;
-  anfrage->hin.relSchluessel1 = 1;
-  anfrage->hin.relSchluessel2 = 0;
-  anfrage->hin.bpVor = ueber1;
-  anfrage->hin.bpNach = ueber2;
-  anfrage->hin.reserviert2 = 'K';
-  anfrage->rueck.relSchluessel1 = 1;
-  anfrage->rueck.reserviert2 = ' ';
-  anfrage->optionen[0] = 'N';
-  anfrage->optionen[1] = 'N';
-  anfrage->profilKey = 0;
-  anfrage->festeFolge = 1;
-}
 
 CString ZolmaTitel(const char* caption, long stamp) {
   CString t;
@@ -199,8 +168,9 @@ BOOL CZOLMADlg::OnInitDialog() {
   for (int id = IDC_VXT_ABGANG_LABEL; id <= IDC_VXT_LP2; ++id) GetDlgItem(id)->ShowWindow(SW_HIDE);
   for (auto& w : m_VxtWerte) w.ShowWindow(SW_HIDE);
 
+  // "&Drucken" waits for a successful calculation; "50 km Li&ste" is
+  // enabled from the start.
   m_Drucken.EnableWindow(FALSE);
-  if (!kZolmaListeVorhanden) m_50km.EnableWindow(FALSE);
 
   CString caption;
   GetWindowText(caption);
@@ -300,14 +270,18 @@ void CZOLMADlg::clearResult() {
 }
 
 void CZOLMADlg::OnBerechnen() {
-  EbAnfrage anfrage;
-  EbErgebnis ergebnis;
-  EbAbschnitte abschnitte;
-  std::memset(&anfrage, 0, sizeof anfrage);
-  std::memset(&ergebnis, 0, sizeof ergebnis);
-  std::memset(&abschnitte, 0, sizeof abschnitte);
+  UpdateData(TRUE);
+  int nummer[4] = {0, 0, 0, 0};
+  if (!stationenAufloesen(nummer)) return;
   UpdateData(TRUE);
 
+  EbErgebnis ergebnis;
+  std::memset(&ergebnis, 0, sizeof ergebnis);
+  if (!entfernungBerechnen(nummer, &ergebnis)) return;
+  ergebnisZeigen(nummer, ergebnis);
+}
+
+bool CZOLMADlg::stationenAufloesen(int nummer[4]) {
   struct Pruefung {
     CString* text;
     CEdit* field;
@@ -320,14 +294,13 @@ void CZOLMADlg::OnBerechnen() {
       {&m_strUeber1, &m_Ueber1, nullptr, "\xDC" "ber 1 unbekannt"},
       {&m_strUeber2, &m_Ueber2, nullptr, "\xDC" "ber 2 unbekannt"},
   };
-  int nummer[4] = {0, 0, 0, 0};
   for (int i = 0; i < 4; ++i) {
     Pruefung& p = pruefungen[i];
     if (p.text->IsEmpty()) {
       if (p.leer) {
         MessageBox(p.leer, kZolmaUnvollstaendig, MB_OK);
         p.field->SetFocus();
-        return;
+        return false;
       }
       continue;
     }
@@ -338,18 +311,23 @@ void CZOLMADlg::OnBerechnen() {
       p.field->SetFocus();
       p.field->SendMessage(EM_SETSEL, 0, -1);
       p.field->SendMessage(EM_SCROLLCARET);
-      return;
+      return false;
     }
     p.field->SetWindowText(name);
     nummer[i] = nr;
   }
-  UpdateData(TRUE);
+  return true;
+}
 
-  ZolmaAnfrageFuellen(&anfrage, nummer[0], nummer[1], nummer[2], nummer[3], '1');
+bool CZOLMADlg::entfernungBerechnen(const int nummer[4], EbErgebnis* ergebnis) {
+  EbAnfrage anfrage;
+  EbAbschnitte abschnitte;
+  std::memset(&abschnitte, 0, sizeof abschnitte);
+  EbAnfrageFuellen(&anfrage, UtToday(), nummer[0], nummer[1], nummer[2], nummer[3], '1');
 
   MsgTrapFrame frame;
   int ergebnisCode = 0;
-  int raised = MsgTry(frame, [&] { ergebnisCode = ZolmaEntfernung(&ergebnis, &abschnitte, &anfrage, 0); });
+  int raised = MsgTry(frame, [&] { ergebnisCode = ZolmaEntfernung(ergebnis, &abschnitte, &anfrage, 0); });
   if (raised != 0) {
     // A raise reached this frame: the raise has taken it off the chain
     // already, so it is not popped again.
@@ -359,27 +337,33 @@ void CZOLMADlg::OnBerechnen() {
     frame.received = nullptr;
     selectFocusedField();
     clearResult();
-    return;
+    return false;
   }
-
   if (ergebnisCode != 0) {
-    char text[kMsgBuf + 1] = {0};
-    if (ergebnisCode == 1103) {
-      copyBounded(text, sizeof text, "Unbekannte VXT-Relation");
-    } else if (ergebnisCode == 1404) {
-      copyBounded(text, sizeof text, "Keine VXT-Relation gefunden");
-    } else if (ergebnisCode > 0 && ergebnisCode <= 0xFFFF &&
-               MsgFormat(text, kMsgBuf, 'D', "EB", static_cast<std::uint16_t>(ergebnisCode), 0, "") == 0) {
-      Din66003ToAnsi(text);
-    } else {
-      std::snprintf(text, sizeof text, "Fehler in EB, ErrCode %d\n", ergebnisCode);
-    }
-    MessageBox(text, kKrv, MB_OK);
+    engineCodeMelden(ergebnisCode);
     clearResult();
     selectFocusedField();
-    return;
+    return false;
   }
+  return true;
+}
 
+void CZOLMADlg::engineCodeMelden(int ergebnisCode) {
+  char text[kMsgBuf + 1] = {0};
+  if (ergebnisCode == EB_RC_FBRR_ABSCHNITT) {
+    copyBounded(text, sizeof text, "Unbekannte VXT-Relation");
+  } else if (ergebnisCode == EB_RC_KEINE_RELATION) {
+    copyBounded(text, sizeof text, "Keine VXT-Relation gefunden");
+  } else if (ergebnisCode > 0 && ergebnisCode <= 0xFFFF &&
+             MsgFormat(text, kMsgBuf, 'D', "EB", static_cast<std::uint16_t>(ergebnisCode), 0, "") == 0) {
+    Din66003ToAnsi(text);
+  } else {
+    std::snprintf(text, sizeof text, "Fehler in EB, ErrCode %d\n", ergebnisCode);
+  }
+  MessageBox(text, kKrv, MB_OK);
+}
+
+void CZOLMADlg::ergebnisZeigen(const int nummer[4], const EbErgebnis& ergebnis) {
   m_Von.SetWindowText(m_strAbgang);
   m_Nach.SetWindowText(m_strZiel);
   m_U1.SetWindowText("");
@@ -417,5 +401,5 @@ void CZOLMADlg::OnBerechnen() {
   m_Entfernung.SetWindowText(kmText);
 
   selectFocusedField();
-  if (kZolmaDruckenVorhanden) m_Drucken.EnableWindow(TRUE);
+  m_Drucken.EnableWindow(TRUE);
 }

@@ -4,11 +4,13 @@
 // (origin, destination, two vias), the result area (the stations resolved,
 // the distance, the route text) and the buttons for the calculation,
 // printing, the 50 km list and the end.
-#pragma once
+#ifndef ZOLMA_APP_ZOLMADLG_H
+#define ZOLMA_APP_ZOLMADLG_H
 
 #include <cstdint>
 
 #include "app/resource.h"
+#include "engine/eb.h"
 #include "platform/ui/afxwin.h"
 
 class CAboutDlg : public CDialog {
@@ -64,6 +66,18 @@ class CZOLMADlg : public CDialog {
   void selectFocusedField();
   // Empties the names, the via rows and the distance after a failure.
   void clearResult();
+
+  // The steps of "&Berechnen". Resolves the four station fields into
+  // nummer (0 for an empty via) and writes each proper name back; false
+  // after a message about a field that cannot be used.
+  bool stationenAufloesen(int nummer[4]);
+  // Runs the engine under an error trap frame; false after the message
+  // about a raise or a raise code.
+  bool entfernungBerechnen(const int nummer[4], EbErgebnis* ergebnis);
+  // The message box for a raise code the engine returned.
+  void engineCodeMelden(int ergebnisCode);
+  // Shows the stations, the via rows, the route text and the distance.
+  void ergebnisZeigen(const int nummer[4], const EbErgebnis& ergebnis);
   HICON m_hIcon;
 };
 
@@ -81,13 +95,6 @@ std::int32_t ZolmaEntfernung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte, EbA
                              std::uint32_t flags);
 void ZolmaTestSetEngine(ZolmaEngineFn fn);
 
-// Fills the dialog's type '1' request (all other bytes zero): origin,
-// destination, the two vias (0 = none) as the fixed point sequence, and
-// whether route texts are wanted ('1' for the calculation, '0' for the
-// 50 km list). Every other field takes the dialog's fixed values.
-void ZolmaAnfrageFuellen(EbAnfrage* anfrage, std::int32_t von, std::int32_t nach, std::int32_t ueber1,
-                         std::int32_t ueber2, char textFlag);
-
 // The caption of the message boxes about station input that cannot be used.
 inline constexpr char kZolmaUnvollstaendig[] = "Unvollst\xE4" "ndige Daten";
 
@@ -95,3 +102,5 @@ inline constexpr char kZolmaUnvollstaendig[] = "Unvollst\xE4" "ndige Daten";
 // "Km-WZ" + "Km-DR" as a signed 32-bit number (added without overflow).
 struct EbWeg;
 std::int32_t ZolmaKmSumme(const EbWeg& weg);
+
+#endif  // ZOLMA_APP_ZOLMADLG_H

@@ -188,6 +188,20 @@ struct EbAbschnitte {
   EbAbschnitt rueck[EB_MAX_ABSCHNITTE];
 };
 
+/* Raise codes that callers test by name (EbGfEntfernungsBerechnung returns
+** them). */
+enum : std::int32_t {
+  EB_RC_FBRR_ABSCHNITT = 1103,  /* the request's relation is not in FBRR */
+  EB_RC_KEINE_RELATION = 1404   /* no relation found for the request */
+};
+
+/* Fills the dialog's type '1' request for day tag: origin von, destination
+** nach and the two vias (0 = none) as the fixed point sequence, and whether
+** route texts are wanted (textFlag '1') or not ('0'). Every other byte is 0
+** or takes the dialog's fixed value. */
+void EbAnfrageFuellen(EbAnfrage* anfrage, UtDayNumber tag, std::int32_t von, std::int32_t nach,
+                      std::int32_t ueber1, std::int32_t ueber2, char textFlag);
+
 /* Load the engine's tables and set up its pools and slots.
 ** Returns 0, or the raise code of the first error. */
 std::int32_t EbGfInitEntfernungsBerechnung(void);

@@ -4,15 +4,23 @@
 ** Owns the road of one request: clearing the answer, the trap frame, the
 ** request check that builds the work record EbAuftrag, the set-up by
 ** request type, the answer steps and the release of the engine-lifetime
-** lists; and the request counter with the clock readings of the request.
+** lists; the request counter with the clock readings of the request; and
+** EbAnfrageFuellen, the request as the dialog sends it.
 ** Every error below is raised and caught by the frame held here, so a
 ** caller only ever sees the returned raise code.
 */
+#include "engine/ebanfrage.h"
+
 #include <cstring>
 #include <ctime>
 
+#include "engine/ebbahnweg.h"
+#include "engine/ebdruck.h"
+#include "engine/ebergebnis.h"
 #include "engine/ebint.h"
+#include "engine/ebleser.h"
 #include "engine/ebliste.h"
+#include "engine/ebnesee.h"
 #include "support/msg.h"
 #include "support/utlog.h"
 
@@ -20,8 +28,10 @@ std::int32_t EbAnfrageZaehler = 0;
 std::clock_t EbAnfrageCpuStart = 0;
 std::time_t EbAnfrageZeitStart = 0;
 
+namespace {
+
 /* The template every work record starts from. */
-static EbAuftrag auftragVorlage() {
+EbAuftrag auftragVorlage() {
   EbAuftrag a;
   std::memset(&a, 0, sizeof a);
   a.texteBauen = 1;
@@ -29,14 +39,20 @@ static EbAuftrag auftragVorlage() {
   return a;
 }
 
+}  // namespace
+
 /* ---- request check --------------------------------------------------------- */
 
-static bool istRueckfahrtCode(char c) {
+namespace {
+
+bool istRueckfahrtCode(char c) {
   return c == '2' || c == '5' || c == '7' || c == '9';
 }
-static bool istEinfachCode(char c) {
+bool istEinfachCode(char c) {
   return c == '1' || c == '4' || c == '6' || c == '8';
 }
+
+}  // namespace
 
 void EbPruefeAnfrage(EbAuftrag* auftrag, const EbAnfrage* anfrage) {
   *auftrag = auftragVorlage();
@@ -116,7 +132,9 @@ void EbUebernehmeNeSee(const EbAnfrage* anfrage, EbAuftrag* auftrag) {
 
 /* ---- the answer before the request --------------------------------------- */
 
-static void wegLeeren(EbWeg* w) {
+namespace {
+
+void wegLeeren(EbWeg* w) {
   std::memset(w->bezVon, ' ', sizeof w->bezVon);
   std::memset(w->bezNach, ' ', sizeof w->bezNach);
   w->reserviert = ' ';
@@ -131,7 +149,7 @@ static void wegLeeren(EbWeg* w) {
   std::memset(w->textEnde, ' ', sizeof w->textEnde);
 }
 
-static void ergebnisLeeren(EbErgebnis* e) {
+void ergebnisLeeren(EbErgebnis* e) {
   std::memset(e, 0, sizeof *e);
   wegLeeren(&e->hin);
   wegLeeren(&e->rueck);
@@ -142,9 +160,13 @@ static void ergebnisLeeren(EbErgebnis* e) {
   std::memset(&EbAntwortPunkte, 0, sizeof EbAntwortPunkte);
 }
 
+}  // namespace
+
 /* ---- the request ----------------------------------------------------------- */
 
-static void anfrageAusfuehren(EbErgebnis* ergebnis, EbAbschnitte* abschnitte,
+namespace {
+
+void anfrageAusfuehren(EbErgebnis* ergebnis, EbAbschnitte* abschnitte,
                               EbAnfrage* anfrage, std::uint32_t flags) {
   /* Counted unsigned, so that a very long run wraps instead of overflowing
   ** a signed number. */
@@ -201,6 +223,8 @@ static void anfrageAusfuehren(EbErgebnis* ergebnis, EbAbschnitte* abschnitte,
   EbDruckeErgebnis(auftrag.typ, ergebnis, auftrag.rueckfahrt);
 }
 
+}  // namespace
+
 std::int32_t EbGfEntfernungsBerechnung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte,
                                        EbAnfrage* anfrage, std::uint32_t flags) {
   ergebnisLeeren(ergebnis);
@@ -216,4 +240,30 @@ std::int32_t EbGfEntfernungsBerechnung(EbErgebnis* ergebnis, EbAbschnitte* absch
   ** every request, also a failed one. */
   EbGlobaleListenFreigeben();
   return code;
+}
+
+void EbAnfrageFuellen(EbAnfrage* anfrage, UtDayNumber tag, std::int32_t von, std::int32_t nach,
+                      std::int32_t ueber1, std::int32_t ueber2, char textFlag) {
+  std::memset(anfrage, 0, sizeof *anfrage);
+  std::memcpy(anfrage->itId, "XXXXXX", 6);
+  anfrage->anfrageTyp = '1';
+  anfrage->textBreite = 100;
+  anfrage->textFlag = textFlag;
+  anfrage->fahrtCode = '1';
+  anfrage->zweiWege = 'N';
+  anfrage->datum = tag;
+  anfrage->hin.optionFlag = 'N';
+  anfrage->hin.ibv = von;
+  anfrage->hin.ibn = nach;
+  anfrage->hin.relSchluessel1 = 1;
+  anfrage->hin.relSchluessel2 = 0;
+  anfrage->hin.bpVor = ueber1;
+  anfrage->hin.bpNach = ueber2;
+  anfrage->hin.reserviert2 = 'K';
+  anfrage->rueck.relSchluessel1 = 1;
+  anfrage->rueck.reserviert2 = ' ';
+  anfrage->optionen[0] = 'N';
+  anfrage->optionen[1] = 'N';
+  anfrage->profilKey = 0;
+  anfrage->festeFolge = 1;
 }

@@ -10,12 +10,19 @@
 ** Ne/See point and appends its two elements; it keeps the last NESR, NGAT
 ** and transfer-station records it read.
 */
+#include "engine/ebbahnweg.h"
+
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "common/dtacc/dm/dm_nesr.h"
 #include "common/dtacc/dm/dm_ngat.h"
+#include "engine/ebbahnhof.h"
+#include "engine/ebinit.h"
 #include "engine/ebint.h"
+#include "engine/ebkette.h"
+#include "engine/ebsuche.h"
 #include "support/msg.h"
 #include "support/utday.h"
 
@@ -24,13 +31,6 @@ namespace {
 NesrSatz letzterNesr;
 NgatSatz letzterNgat;
 EbhfSatz letzterUebergang;
-
-/* EBHF lookup of a station of the request; 1101 when it is not there. */
-void bahnhofHolen(EbhfSatz* satz, std::int32_t station, UtDayNumber tag) {
-  if (DbGetEbhf(satz, EB_LAND, static_cast<std::uint32_t>(station), tag) != kDbFound)
-    MsgRaise(EB_RC_BHF_FEHLT, kMsgSsEngine, EB_MSG_BHF_FEHLT, kMsgModeNumbered, "dls",
-             static_cast<int>(EB_LAND), station, UtDayText(tag));
-}
 
 /* In the start and destination elements of a chain, the field after the
 ** tariff area names the relation station that touches that end, or 0. */
@@ -56,10 +56,6 @@ void relationsEndenMarkieren(std::uint32_t slot, const EbRelBlockA* a, const EbR
   }
 }
 
-std::int32_t lokal(std::uint32_t station) {
-  return static_cast<std::int32_t>(station % 100000u);
-}
-
 /* The route-search request of one direction. */
 void suchAnfrageBauen(EbSuchAnfrage* such, const EbAnfrage* anfrage, const EbAnfrageWeg* teil,
                       std::int32_t von, std::int32_t nach, std::uint32_t optionBits,
@@ -82,10 +78,10 @@ void suchAnfrageBauen(EbSuchAnfrage* such, const EbAnfrage* anfrage, const EbAnf
                "lds", teil->relSchluessel2, static_cast<int>(teil->relSchluessel1),
                UtDayText(tag));
     such->relWert = rel.keyNo;
-    const std::int32_t s0 = lokal(rel.stations[0]);
-    const std::int32_t s1 = lokal(rel.stations[1]);
-    const std::int32_t s2 = lokal(rel.stations[2]);
-    const std::int32_t s3 = lokal(rel.stations[3]);
+    const std::int32_t s0 = static_cast<std::int32_t>(DbBhfLokal(rel.stations[0]));
+    const std::int32_t s1 = static_cast<std::int32_t>(DbBhfLokal(rel.stations[1]));
+    const std::int32_t s2 = static_cast<std::int32_t>(DbBhfLokal(rel.stations[2]));
+    const std::int32_t s3 = static_cast<std::int32_t>(DbBhfLokal(rel.stations[3]));
     if (teil->relRichtung != 2) {
       such->relBhf[0] = s0;
       such->relBhf[1] = s1;
@@ -120,10 +116,10 @@ std::int32_t richtungBerechnen(const EbAnfrage* anfrage, EbAuftrag* auftrag, int
   const std::uint32_t slot = static_cast<std::uint32_t>(slotNr);
   const UtDayNumber tag = auftrag->datum;
   EbhfSatz start, ziel, pruef;
-  bahnhofHolen(&start, startBhf, tag);
-  if (startPruef != 0) bahnhofHolen(&pruef, startPruef, tag);
-  bahnhofHolen(&ziel, zielBhf, tag);
-  if (zielPruef != 0) bahnhofHolen(&pruef, zielPruef, tag);
+  EbBahnhofHolen(&start, startBhf, tag);
+  if (startPruef != 0) EbBahnhofHolen(&pruef, startPruef, tag);
+  EbBahnhofHolen(&ziel, zielBhf, tag);
+  if (zielPruef != 0) EbBahnhofHolen(&pruef, zielPruef, tag);
 
   EbListeAnfuegen(slot, &start, EB_ELEM_START, 0);
   if (neVor != nullptr) EbErgPunktPruefen(neVor, 0, slot);
@@ -195,7 +191,7 @@ void EbErgPunktPruefen(const EbNeSeePunkt* punkt, std::int32_t position, std::ui
              punkt->neBhf, static_cast<int>(punkt->verkehrNr & 0xFFFFu),
              static_cast<int>(punkt->gattungNr & 0xFFFFu), UtDayText(tag));
 
-  bahnhofHolen(&letzterUebergang, punkt->uebergang, tag);
+  EbBahnhofHolen(&letzterUebergang, punkt->uebergang, tag);
 
   if (position == 1) {
     EbListeAnfuegen(slot, &letzterUebergang, EB_ELEM_NEPUNKT, 0);

@@ -6,8 +6,11 @@
 ** levels 3 and above, so these lines are produced and dropped; without a
 ** log stream nothing is produced at all.
 */
+#include "engine/ebdruck.h"
+
 #include <ctime>
 
+#include "engine/ebanfrage.h"
 #include "engine/ebint.h"
 #include "support/utlog.h"
 

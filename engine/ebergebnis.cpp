@@ -10,25 +10,27 @@
 ** kilometre sums (EbSummiereKm) and the mirror of the outbound part into
 ** the return part (EbKopiereHinweg).
 */
+#include "engine/ebergebnis.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_nesr.h"
 #include "common/dtacc/dm/dm_sten.h"
+#include "engine/ebbahnhof.h"
+#include "engine/ebinit.h"
 #include "engine/ebint.h"
+#include "engine/ebkette.h"
+#include "engine/ebleser.h"
+#include "engine/ebwegetext.h"
 #include "support/msg.h"
 #include "support/utday.h"
 
 namespace {
-
-void bahnhofHolen(EbhfSatz* satz, std::int32_t station, UtDayNumber tag) {
-  if (DbGetEbhf(satz, EB_LAND, static_cast<std::uint32_t>(station), tag) != kDbFound)
-    MsgRaise(EB_RC_BHF_FEHLT, kMsgSsEngine, EB_MSG_BHF_FEHLT, kMsgModeNumbered, "dls",
-             static_cast<int>(EB_LAND), station, UtDayText(tag));
-}
 
 bool leer(char c) { return c == ' ' || c == '\0'; }
 
@@ -61,15 +63,13 @@ void richtungNamen(EbWeg* weg, const EbRelBlockA* a, const EbRelBlockB* b, std::
                    std::int32_t nach, bool aStart, bool aEnde, std::int32_t typ,
                    UtDayNumber tag) {
   EbhfSatz satz;
-  bahnhofHolen(&satz, von, tag);
+  EbBahnhofHolen(&satz, von, tag);
   endName(weg->bezVon, satz, aStart && a->gefundenStart != 0, a->nameStart, typ);
   urboTexte(weg->textStartUrbo, weg->textStart, b->bhfStart, b->nameStart);
-  bahnhofHolen(&satz, nach, tag);
+  EbBahnhofHolen(&satz, nach, tag);
   endName(weg->bezNach, satz, aEnde && a->gefundenEnde != 0, a->nameEnde, typ);
   urboTexte(weg->textEndeUrbo, weg->textEnde, b->bhfEnde, b->nameEnde);
 }
-
-std::uint32_t lokal(std::uint32_t station) { return station % 100000u; }
 
 void relationsFlags(EbWeg* weg, const EbRelBlockA* a, const EbRelBlockB* b) {
   weg->relAStart = a->gefundenStart != 0 ? 'J' : 'N';
@@ -184,7 +184,7 @@ void EbSummiereKm(std::uint32_t slot, EbWeg* weg, EbNeSeeTeil* neSee, std::int32
         weg->relSchluessel = rel.keyNo;
         weg->relNummer = rel.relationNo;
         weg->relAttribut = rel.u16At8;
-        for (int i = 0; i < 4; ++i) weg->fvRelation[i] = lokal(rel.stations[i]);
+        for (int i = 0; i < 4; ++i) weg->fvRelation[i] = DbBhfLokal(rel.stations[i]);
         if (k->umgekehrt != 0) {
           fvUmkehren(weg->fvRelation);
           weg->relRichtung = 2;

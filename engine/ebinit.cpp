@@ -10,6 +10,8 @@
 ** This module owns the load counters and set-up flags of the tables, the
 ** pool and list counters, and the outbound and return result slot numbers.
 */
+#include "engine/ebinit.h"
+
 #include <cstdint>
 
 #include "common/dtacc/dm/dm.h"
@@ -21,6 +23,10 @@
 #include "common/dtacc/dm/dm_sten.h"
 #include "common/dtacc/dm/dm_tdrg.h"
 #include "engine/ebint.h"
+#include "engine/ebkette.h"
+#include "engine/ebkm.h"
+#include "engine/ebliste.h"
+#include "engine/ebsuche.h"
 #include "support/msg.h"
 #include "support/utlog.h"
 

@@ -1,20 +1,18 @@
 /*
-** ebint.h - records, state and operations shared inside the distance engine.
+** ebint.h - records and codes shared inside the distance engine.
 **
-** Not for callers of the engine (they include engine/eb.h). This header is
-** the one place where the engine's modules meet:
+** Not for callers of the engine (they include engine/eb.h). This header
+** holds only what the engine's modules share:
 **
 **   the work record of one request        EbAuftrag (with relation blocks)
 **   the route-search request              EbSuchAnfrage
-**   a Ne/See point                        EbNeSeePunkt
-**   the result chains                     EbListNode, EbListSlot, walking
-**   the answer-point scratch              EbAntwortPunkte, EbPunkteRichtung
+**   a Ne/See point and the bus record     EbNeSeePunkt, EbBusSatz
+**   the result-chain types                EbListNode, EbListSlot, payloads
 **   the engine's raise codes and message numbers
-**   the operations each module offers the others
 **
-** Each extern object and each function names the module that defines it.
-** Requests run one at a time on the one thread; all of this state is
-** process-wide and unguarded.
+** Each module declares its own operations and state in a header of its
+** own (ebkette.h, ebleser.h, ebsuche.h ...). Requests run one at a time on
+** the one thread; the engine's state is process-wide and unguarded.
 */
 #ifndef ZOLMA_ENGINE_EBINT_H
 #define ZOLMA_ENGINE_EBINT_H
@@ -22,13 +20,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <ctime>
 #include <type_traits>
 
 #include "engine/eb.h"
 #include "support/msg.h"
 #include "support/utday.h"
-#include "support/utlist.h"
 
 /* ---- directions ---------------------------------------------------------- */
 
@@ -39,7 +35,8 @@ enum { EB_HIN = 0, EB_RUECK = 1 };
 /* Data errors raise an odd code with the message number one higher. */
 enum : std::uint16_t {
   EB_RC_BHF_FEHLT = 1101,      EB_MSG_BHF_FEHLT = 1102,     /* "dls" */
-  EB_RC_FBRR_ABSCHNITT = 1103, EB_MSG_FBRR_ABSCHNITT = 1104, /* "ddddds" */
+  /* EB_RC_FBRR_ABSCHNITT = 1103 (engine/eb.h) */
+                               EB_MSG_FBRR_ABSCHNITT = 1104, /* "ddddds" */
   EB_RC_GREN = 1105,           EB_MSG_GREN = 1106,          /* "lls" */
   EB_RC_STEN = 1107,           EB_MSG_STEN = 1108,          /* "lls" */
   EB_RC_TDRG = 1109,           EB_MSG_TDRG = 1110,          /* "ds" */
@@ -93,9 +90,6 @@ enum : std::uint16_t {
   EB_MSG_WARN_EBGB1 = 1126,
   EB_MSG_WARN_EBGB2 = 1127
 };
-
-/* Country code of every station lookup of the engine. */
-enum { EB_LAND = 80 };
 
 /* Raise without parameters, code = message number. */
 [[noreturn]] inline void EbRaiseEinfach(std::uint16_t code) {
@@ -246,9 +240,6 @@ struct EbListSlot {
   std::int32_t anzahl;
 };
 
-/* The 40 slots (defined in ebkette.cpp). */
-extern EbListSlot EbListSlots[EB_ANZAHL_SLOTS];
-
 /* Copy of the payload of an element as record type T. */
 template <class T>
 inline T EbNutzlastLesen(const EbListNode* knoten) {
@@ -263,170 +254,5 @@ inline void EbNutzlastSchreiben(EbListNode* knoten, const T& satz) {
   static_assert(std::is_trivially_copyable_v<T> && sizeof(T) <= EB_NUTZLAST);
   std::memcpy(knoten->nutzlast, &satz, sizeof satz);
 }
-
-/* Starts a walk over a chain: checks the slot number (0 .. 39) and that it
-** is in use, else raises 1999 "EB" 1003; sets the cursor to the head. */
-inline EbListSlot* EbKetteLaufBeginnen(std::uint32_t slot) {
-  if (slot >= EB_ANZAHL_SLOTS || EbListSlots[slot].belegt == 0)
-    EbRaiseIntern(EB_MSG_SLOT_UNGUELTIG);
-  EbListSlot* s = &EbListSlots[slot];
-  s->cursor = s->kopf;
-  return s;
-}
-/* The element at the cursor, advancing the cursor; null at the end of the
-** chain or at an element of type 0. */
-inline EbListNode* EbKetteNaechstes(EbListSlot* s) {
-  EbListNode* k = s->cursor;
-  if (k == nullptr || k->typ == 0) return nullptr;
-  s->cursor = k->next;
-  return k;
-}
-
-/* ebkette.cpp: the pool and the chain operations. Slot numbers arrive as
-** unsigned values: 40 and above (and so any negative number) is a bad slot.
-** Failures raise 1999 with "EB" 1000 .. 1003. */
-void EbListenInit();
-void EbListenEnde();
-std::int32_t EbListeBelegen();
-void EbListeFreigeben(std::uint32_t slot);
-void EbListeAnfuegen(std::uint32_t slot, const void* nutzlast, std::int32_t typ,
-                     std::int32_t umgekehrt);
-void EbListeVerketten(std::uint32_t a, std::uint32_t b);
-/* 0 when the return result slot mirrors the outbound result slot, else 1. */
-std::int32_t EbListenVergleichen();
-
-/* ---- engine state of the entry points (ebinit.cpp) ---------------------- */
-
-/* The outbound and the return result slot (-1 until the first
-** initialisation). */
-extern std::int32_t EbSlotHin;
-extern std::int32_t EbSlotRueck;
-
-/* ---- chain reader and segment list (ebleser.cpp) ------------------------ */
-
-/* Answer points of both directions: P0..P7 and the Ne/See points N0, N1,
-** copied into EbErgebnis::punkte in this order (p[hin], p[rueck], n[hin],
-** n[rueck]). */
-struct EbAntwortPunkteScratch {
-  std::int32_t p[2][8];
-  std::int32_t n[2][2];
-};
-static_assert(sizeof(EbAntwortPunkteScratch) == sizeof(std::int32_t) * EB_ANZAHL_PUNKTE);
-extern EbAntwortPunkteScratch EbAntwortPunkte;
-/* Direction index of the chain reader: 0 outbound, any other value return. */
-extern std::int32_t EbPunkteRichtung;
-
-/* Reads a chain: first and last station taken, the relation used (its
-** 32-bit key, bit 31 set when used reversed; left alone when the chain has
-** no relation), and the answer points of the current direction. Returns 0. */
-std::int32_t EbErgKetteAuswerten(std::int32_t* ersterBhf, std::int32_t* letzterBhf,
-                                 std::uint32_t slot, std::int32_t* relation,
-                                 UtDayNumber datum);
-/* Fills the 13 entries of one direction of the segment list from a chain. */
-void EbAbschnitteFuellen(std::uint32_t slot, EbAbschnitt* eintraege, UtDayNumber datum);
-
-/* ---- route-search work lists (ebliste.cpp) ------------------------------ */
-
-/* Engine-lifetime lists: the engine copies of "listeEbWegeVar" (id 22) and
-** "listeEbWegeBhf" (id 23). */
-extern UtList listeEbWegeVar;
-extern UtList listeEbWegeBhf;
-void EbListeInitWegeVarGlobal(UtList* liste);
-void EbListeInitWegeBhfGlobal(UtList* liste);
-
-/* ---- route along a point sequence (ebsuche.cpp) ------------------------- */
-
-/* Route of one direction into the result slot; returns its km. */
-std::int32_t EbLaufwegBerechnen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
-                                EbRelBlockB* blockB, std::int32_t beruehrung[2],
-                                std::uint32_t flags, std::uint32_t ergebnisSlot);
-/* Appends the LOST record of the key as a type-20 element to the outbound
-** result slot (1121 when missing). */
-void EbErgLostAnfuegen(std::uint16_t schluessel1, std::uint16_t schluessel2,
-                       std::uint32_t schluessel3, std::uint16_t schluessel4,
-                       UtDayNumber datum);
-/* Appends the bus record as a type-11 element to the outbound result slot. */
-void EbErgSatzAnfuegen();
-/* Forgets the route step's work and scratch slots, so that they are taken
-** again on next use. Called when the element pool is set up anew (which
-** frees every slot number). */
-void EbLaufwegSlotsVergessen();
-
-/* ---- kilometres between two stations (ebkm.cpp) ------------------------- */
-
-/* Empties the node-list cache (every entry's station 0). Called by the
-** initialisation, so that no list outlives the tables it was built from. */
-void EbKnotenCacheLeeren();
-
-/* ---- route over variants (ebvarianten.cpp) ------------------------------ */
-
-/* Route of a direction without fixed point sequence: variants from the
-** route-variant search, their km, the relation rules. Fills the relation
-** blocks and the touch pair; returns the km. Raises 1420 when the search
-** fails. */
-std::int32_t EbWegUeberVarianten(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
-                                 EbRelBlockB* blockB, std::int32_t beruehrung[2],
-                                 std::uint32_t flags);
-
-/* ---- route text (ebwegetext.cpp) ---------------------------------------- */
-
-/* Route text of a chain into text (width characters, blank-filled).
-** Returns 0 the whole text fitted, 1 parts were dropped or cut, -1 it did
-** not fit (the field is then blank). The marks start as {0, 0xFFFF}. */
-std::int32_t EbWegetextErstellen(char* text, std::uint32_t breite, std::uint32_t slot,
-                                 std::uint32_t optionen, UtDayNumber datum,
-                                 EbTextMarke* marke1, EbTextMarke* marke2,
-                                 std::uint32_t* benutzt);
-
-/* Route-text option word. */
-enum : std::uint32_t {
-  EB_WT_DACH_BEHALTEN = 0x01,
-  EB_WT_KURZNAMEN = 0x02,
-  EB_WT_REL_START = 0x04,
-  EB_WT_REL_ENDE = 0x08
-};
-
-/* ---- the request and its steps (ebanfrage.cpp, ebbahnweg.cpp, ebnesee.cpp,
-**      ebergebnis.cpp, ebdruck.cpp) ----------------------------------------- */
-
-/* Request counter (raised at the start of every request, also of a failing
-** one) and the clock readings at its start (for the answer rendering). */
-extern std::int32_t EbAnfrageZaehler;
-extern std::clock_t EbAnfrageCpuStart;
-extern std::time_t EbAnfrageZeitStart;
-
-/* ebanfrage.cpp: request check and take-over steps. */
-void EbPruefeAnfrage(EbAuftrag* auftrag, const EbAnfrage* anfrage);
-void EbUebernehmeBahnhoefe(const EbAnfrage* anfrage, EbAuftrag* auftrag);
-void EbSetzeJaOptionen(const EbAnfrage* anfrage, EbAuftrag* auftrag);
-void EbUebernehmeNeSee(const EbAnfrage* anfrage, EbAuftrag* auftrag);
-
-/* ebbahnweg.cpp: rail route per direction and the Ne/See point check.
-** Position 0: Ne/See part ahead of the rail part; 1: behind it. */
-void EbBerechneBahnweg(const EbAnfrage* anfrage, EbAuftrag* auftrag, std::uint32_t flags);
-void EbErgPunktPruefen(const EbNeSeePunkt* punkt, std::int32_t position, std::uint32_t slot);
-
-/* ebnesee.cpp: set-ups of the request types '4', '3' and '7'. */
-void EbBerechneNeSee(const EbAnfrage* anfrage, EbAuftrag* auftrag);
-void EbUebernehmeBuslinie(EbErgebnis* ergebnis, const EbAnfrage* anfrage, EbAuftrag* auftrag);
-void EbUebernehmeVerkehr(const EbAnfrage* anfrage, EbErgebnis* ergebnis, EbAuftrag* auftrag);
-
-/* ebergebnis.cpp: answer assembly. */
-void EbNamenUndTexte(const EbAuftrag* auftrag, EbErgebnis* ergebnis);
-void EbBestimmeWege(std::int32_t anstoss[4], std::int32_t* relHin, std::int32_t* relRueck,
-                    std::int32_t zweiWege, std::int32_t rueckfahrt, UtDayNumber datum);
-void EbErstelleErgebnis(EbAuftrag* auftrag, EbErgebnis* ergebnis, std::int32_t anstoss[4],
-                        EbAbschnitte* abschnitte, const EbAnfrage* anfrage,
-                        std::uint32_t flags);
-void EbSummiereKm(std::uint32_t slot, EbWeg* weg, EbNeSeeTeil* neSee, std::int32_t typ,
-                  std::uint32_t flags);
-void EbKopiereHinweg(EbErgebnis* ergebnis, std::int32_t typ);
-/* Adds "+Urbo" behind the name in text (25 characters) and blanks at the
-** same place in its plain copy. */
-void EbUrboAnhaengen(char text[25], char klar[25]);
-
-/* ebdruck.cpp: debug renderings of request and answer. */
-void EbDruckeAnfrage(const EbAnfrage* anfrage);
-void EbDruckeErgebnis(std::int32_t typ, const EbErgebnis* ergebnis, std::int32_t rueckfahrt);
 
 #endif /* ZOLMA_ENGINE_EBINT_H */

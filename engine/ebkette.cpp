@@ -16,17 +16,22 @@
 #include "common/dtacc/dm/dm_lost.h"
 #include "common/dtacc/dm/dm_nesr.h"
 #include "common/dtacc/dm/dm_sten.h"
+#include "engine/ebinit.h"
+#include "support/utfault.h"
 
 EbListSlot EbListSlots[EB_ANZAHL_SLOTS];
-std::int32_t EbListenTestAllocFehler = 0;
 
-static EbListNode* freiListe = nullptr;  /* spare nodes */
-static std::int32_t poolNutzer = 0;      /* pool users */
-static std::int32_t poolAllokiert = 0;   /* nodes allocated and not yet freed */
-static std::uint32_t poolGeneration = 0; /* first-user set-ups so far */
+namespace {
+
+EbListNode* freiListe = nullptr;  /* spare nodes */
+std::int32_t poolNutzer = 0;      /* pool users */
+std::int32_t poolAllokiert = 0;   /* nodes allocated and not yet freed */
+std::uint32_t poolGeneration = 0; /* first-user set-ups so far */
 
 /* Nodes made by the first-user set-up; they cover an ordinary request. */
-static constexpr std::int32_t kPoolStartKnoten = 40;
+constexpr std::int32_t kPoolStartKnoten = 40;
+
+}  // namespace
 
 /* Every payload record fits the payload area whole. */
 static_assert(sizeof(EbhfSatz) <= EB_NUTZLAST);
@@ -37,20 +42,24 @@ static_assert(sizeof(NesrSatz) <= EB_NUTZLAST);
 static_assert(sizeof(struct LostSatz) <= EB_NUTZLAST);
 static_assert(sizeof(EbBusSatz) <= EB_NUTZLAST);
 
+namespace {
+
 /* One node from the allocator, or null (the fault hook can force that). */
-static EbListNode* knotenAllokieren() {
-  if (EbListenTestAllocFehler > 0 && --EbListenTestAllocFehler == 0) return nullptr;
+EbListNode* knotenAllokieren() {
+  if (UtFaultAlloc(kUtFaultEbKette)) return nullptr;
   EbListNode* k = new (std::nothrow) EbListNode;
   if (k != nullptr) ++poolAllokiert;
   return k;
 }
 
 /* The slot of a number that is 0 .. 39 and in use; raises 1003 otherwise. */
-static EbListSlot& slotInBenutzung(std::uint32_t slot) {
+EbListSlot& slotInBenutzung(std::uint32_t slot) {
   if (slot >= EB_ANZAHL_SLOTS || EbListSlots[slot].belegt == 0)
     EbRaiseIntern(EB_MSG_SLOT_UNGUELTIG);
   return EbListSlots[slot];
 }
+
+}  // namespace
 
 std::size_t EbNutzlastGroesse(std::int32_t typ) {
   switch (typ) {
@@ -69,9 +78,11 @@ std::size_t EbNutzlastGroesse(std::int32_t typ) {
   }
 }
 
+namespace {
+
 /* Puts every node of a chain back on the free list (one splice, in order)
 ** and empties the slot. */
-static void ketteZurueck(EbListSlot& s) {
+void ketteZurueck(EbListSlot& s) {
   if (s.kopf != nullptr) {
     s.ende->next = freiListe;
     freiListe = s.kopf;
@@ -79,6 +90,8 @@ static void ketteZurueck(EbListSlot& s) {
   s.kopf = s.ende = s.cursor = nullptr;
   s.anzahl = 0;
 }
+
+}  // namespace
 
 void EbListenInit() {
   ++poolNutzer;
@@ -167,8 +180,10 @@ void EbListeVerketten(std::uint32_t a, std::uint32_t b) {
   sb.anzahl = 0;
 }
 
+namespace {
+
 /* Outbound type paired with the return type: start and destination swap. */
-static bool typenPassen(std::int32_t hin, std::int32_t rueck) {
+bool typenPassen(std::int32_t hin, std::int32_t rueck) {
   if (hin == 0 || rueck == 0) return false;
   if (hin == EB_ELEM_START) return rueck == EB_ELEM_ZIEL;
   if (hin == EB_ELEM_ZIEL) return rueck == EB_ELEM_START;
@@ -176,7 +191,7 @@ static bool typenPassen(std::int32_t hin, std::int32_t rueck) {
 }
 
 /* The payload fields that identify a segment or station, per type. */
-static bool nutzlastGleich(const EbListNode* h, const EbListNode* r) {
+bool nutzlastGleich(const EbListNode* h, const EbListNode* r) {
   switch (h->typ) {
     case EB_ELEM_START:
     case EB_ELEM_ZIEL:
@@ -209,6 +224,8 @@ static bool nutzlastGleich(const EbListNode* h, const EbListNode* r) {
       return true; /* LOST and any other type: nothing is compared */
   }
 }
+
+}  // namespace
 
 std::int32_t EbListenVergleichen() {
   std::uint32_t h = static_cast<std::uint32_t>(EbSlotHin);

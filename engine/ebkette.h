@@ -1,6 +1,7 @@
 /*
-** Result chains of the distance engine: test and pool support beside the
-** chain records and operations declared in engine/ebint.h.
+** Result chains of the distance engine: the slots, the walk over a chain,
+** the chain operations, and test and pool support. The chain records
+** themselves (EbListNode, EbListSlot) are in engine/ebint.h.
 **
 ** The module (ebkette.cpp) owns the 40-slot table, the element pool (a free
 ** list of spare nodes recycled so that a request allocates nothing once the
@@ -26,11 +27,44 @@ std::size_t EbNutzlastGroesse(std::int32_t typ);
 ** longer than one pool (the route step) take them again when it changes. */
 std::uint32_t EbListenGeneration();
 
-/* Test support: nodes on the free list, nodes allocated and not yet freed,
-** and a fault-injection hook: the n-th following node allocation fails
-** (0 = off). */
+/* Test support: nodes on the free list, nodes allocated and not yet freed.
+** Node allocations fail on demand through the fault-injection site
+** kUtFaultEbKette (support/utfault.h). */
 std::int32_t EbListenPoolFrei();
 std::int32_t EbListenPoolAllokiert();
-extern std::int32_t EbListenTestAllocFehler;
+
+/* The 40 slots. */
+extern EbListSlot EbListSlots[EB_ANZAHL_SLOTS];
+
+/* Starts a walk over a chain: checks the slot number (0 .. 39) and that it
+** is in use, else raises 1999 "EB" 1003; sets the cursor to the head. */
+inline EbListSlot* EbKetteLaufBeginnen(std::uint32_t slot) {
+  if (slot >= EB_ANZAHL_SLOTS || EbListSlots[slot].belegt == 0)
+    EbRaiseIntern(EB_MSG_SLOT_UNGUELTIG);
+  EbListSlot* s = &EbListSlots[slot];
+  s->cursor = s->kopf;
+  return s;
+}
+/* The element at the cursor, advancing the cursor; null at the end of the
+** chain or at an element of type 0. */
+inline EbListNode* EbKetteNaechstes(EbListSlot* s) {
+  EbListNode* k = s->cursor;
+  if (k == nullptr || k->typ == 0) return nullptr;
+  s->cursor = k->next;
+  return k;
+}
+
+/* ebkette.cpp: the pool and the chain operations. Slot numbers arrive as
+** unsigned values: 40 and above (and so any negative number) is a bad slot.
+** Failures raise 1999 with "EB" 1000 .. 1003. */
+void EbListenInit();
+void EbListenEnde();
+std::int32_t EbListeBelegen();
+void EbListeFreigeben(std::uint32_t slot);
+void EbListeAnfuegen(std::uint32_t slot, const void* nutzlast, std::int32_t typ,
+                     std::int32_t umgekehrt);
+void EbListeVerketten(std::uint32_t a, std::uint32_t b);
+/* 0 when the return result slot mirrors the outbound result slot, else 1. */
+std::int32_t EbListenVergleichen();
 
 #endif

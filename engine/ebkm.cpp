@@ -14,6 +14,7 @@
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "common/dtacc/dm/dm_tdrg.h"
+#include "engine/ebbahnhof.h"
 #include "engine/ebkette.h"
 #include "engine/ebsuche.h"
 #include "support/msg.h"
@@ -27,34 +28,26 @@ uint32_t EbKnotenLadeZaehler = 0;
 
 /* ---- small helpers ---------------------------------------------------- */
 
-static const char* tagText() { return UtDayText(EbKmStichtag); }
+namespace {
 
-void EbBahnhofHolen(EbhfSatz* out, int32_t bahnhof, UtDayNumber tag, int32_t code) {
-  if (DbGetEbhf(out, 80, static_cast<uint32_t>(bahnhof), tag) != 0)
-    MsgRaise(code, kMsgSsEngine, static_cast<uint16_t>(code + 1), kMsgModeNumbered, "dls",
-             EB_LAND, bahnhof, UtDayText(tag));
-}
+const char* tagText() { return UtDayText(EbKmStichtag); }
 
-char EbBahnhofArt(const EbhfSatz& s) { return s.letters[5]; }
-
-int32_t EbBahnhofGebiet(const EbhfSatz& s) { return static_cast<int32_t>(s.tariffArea); }
-
-static bool istKnoten(const EbhfSatz& s) {
+bool istKnoten(const EbhfSatz& s) {
   char art = EbBahnhofArt(s);
   return art == 'A' || art == 'H';
 }
 
-static uint32_t stenKm(const StenSatz& s) {
+uint32_t stenKm(const StenSatz& s) {
   return static_cast<uint32_t>(s.kmPart1) + static_cast<uint32_t>(s.kmPart2);
 }
 
-static uint32_t grenKm(const GrenSatz& g) {
+uint32_t grenKm(const GrenSatz& g) {
   return static_cast<uint32_t>(g.kmPart1) + static_cast<uint32_t>(g.kmPart2);
 }
 
 /* The mode bits override the first and second letter of the engine's copy
 ** of a STEN record. */
-static void modusAnwenden(StenSatz& s) {
+void modusAnwenden(StenSatz& s) {
   switch (EbKmModus & 0x3u) {
     case 1: s.flag1 = 'J'; break;
     case 2: s.flag1 = 'N'; break;
@@ -67,17 +60,19 @@ static void modusAnwenden(StenSatz& s) {
   }
 }
 
-static void stenHolen(StenSatz* out, int32_t von, int32_t nach) {
-  if (DbGetSten(out, static_cast<uint32_t>(von), static_cast<uint32_t>(nach)) != 0)
-    MsgRaise(1107, "EB", 1108, 0, "lls", von, nach, tagText());
+void stenHolen(StenSatz* out, int32_t von, int32_t nach) {
+  if (DbGetSten(out, static_cast<uint32_t>(von), static_cast<uint32_t>(nach)) != kDbFound)
+    MsgRaise(EB_RC_STEN, kMsgSsEngine, EB_MSG_STEN, kMsgModeNumbered, "lls", von, nach, tagText());
 }
 
-static void grenHolen(GrenSatz* out, int32_t von, int32_t nach) {
-  if (DbGetGren(static_cast<uint32_t>(von), out, static_cast<uint32_t>(nach)) != 0)
-    MsgRaise(1105, "EB", 1106, 0, "lls", von, nach, tagText());
+void grenHolen(GrenSatz* out, int32_t von, int32_t nach) {
+  if (DbGetGren(static_cast<uint32_t>(von), out, static_cast<uint32_t>(nach)) != kDbFound)
+    MsgRaise(EB_RC_GREN, kMsgSsEngine, EB_MSG_GREN, kMsgModeNumbered, "lls", von, nach, tagText());
 }
 
-static EbKnotenEintrag& eintrag(int32_t k) { return EbKnotenCache[k]; }
+EbKnotenEintrag& eintrag(int32_t k) { return EbKnotenCache[k]; }
+
+}  // namespace
 
 /* ---- segments --------------------------------------------------------- */
 
@@ -103,8 +98,9 @@ uint32_t EbStenDirektKm(int32_t a, int32_t b, int32_t* vergleichen) {
   *vergleichen = 1;
   StenSatz s;
   DbLookupResult r = DbGetSten(&s, static_cast<uint32_t>(a), static_cast<uint32_t>(b));
-  if (r == 2) return EbKmKeinWeg;
-  if (r != 0) MsgRaise(1107, "EB", 1108, 0, "lls", a, b, tagText());
+  if (r == kDbNotFound) return EbKmKeinWeg;
+  if (r != kDbFound)
+    MsgRaise(EB_RC_STEN, kMsgSsEngine, EB_MSG_STEN, kMsgModeNumbered, "lls", a, b, tagText());
   char buchstabe = (EbKmModus & 0xCu) == 4 ? 'A' : s.flag2;
   if ((EbKmModus & 0xCu) == 8 || buchstabe == 'N' || buchstabe == 'J') *vergleichen = 0;
   return stenKm(s);
@@ -119,8 +115,10 @@ void EbKnotenCacheLeeren() {
   EbKnotenLetzter = 0;
 }
 
+namespace {
+
 /* Next entry of the round robin that is not `meiden`. */
-static int32_t naechsterEintrag(int32_t meiden) {
+int32_t naechsterEintrag(int32_t meiden) {
   int32_t k = EbKnotenLetzter + 1;
   if (k >= EbKnotenCacheGroesse) k = 0;
   if (k == meiden) k = k + 1;
@@ -131,9 +129,11 @@ static int32_t naechsterEintrag(int32_t meiden) {
 
 /* An entry holds the list of a station when it names the station and has
 ** nodes; an emptied entry (station 0) never stands for station number 0. */
-static bool belegtFuer(const EbKnotenEintrag& e, std::int32_t bahnhof) {
+bool belegtFuer(const EbKnotenEintrag& e, std::int32_t bahnhof) {
   return e.bahnhof == bahnhof && e.anzahl > 0;
 }
+
+}  // namespace
 
 void EbKnotenCacheWaehlen(int32_t a, int32_t b, int32_t gebietA, int32_t gebietB) {
   EbKnotenGewaehltA = EbKnotenGewaehltB = -1;
@@ -177,19 +177,24 @@ void EbKnotenLaden(int32_t bahnhof, int32_t gebiet, int32_t k) {
     for (;;) {
       TdrgSatz t;
       DbLookupResult r = DbNextTdrg(static_cast<uint16_t>(gebiet), &t, &handle);
-      if (r == 0) {
+      if (r == kDbFound) {
         int32_t knoten = static_cast<int32_t>(t.station);
         StenSatz s;
-        if (DbGetSten(&s, static_cast<uint32_t>(bahnhof), t.station) != 0)
-          MsgRaise(1107, "EB", 1108, 0, "lls", bahnhof, knoten, tagText());
+        if (DbGetSten(&s, static_cast<uint32_t>(bahnhof), t.station) != kDbFound)
+          MsgRaise(EB_RC_STEN, kMsgSsEngine, EB_MSG_STEN, kMsgModeNumbered, "lls", bahnhof, knoten,
+                   tagText());
         modusAnwenden(s);
         if (s.flag1 == 'J') continue;
-        if (anzahl == EbKnotenMax) MsgRaise(1408, "EB", 1409, 0, "d", gebiet);
+        if (anzahl == EbKnotenMax)
+          MsgRaise(EB_RC_ZUVIELE_KNOTEN, kMsgSsEngine, EB_MSG_ZUVIELE_KNOTEN, kMsgModeNumbered, "d",
+                   gebiet);
         e.knoten[anzahl].knoten = knoten;
         e.knoten[anzahl].km = static_cast<int32_t>(stenKm(s));
         ++anzahl;
-      } else if (r == 2) {
-        if (anzahl == 0) MsgRaise(1406, "EB", 1407, 0, "d", gebiet);
+      } else if (r == kDbNotFound) {
+        if (anzahl == 0)
+          MsgRaise(EB_RC_KEINE_KNOTEN, kMsgSsEngine, EB_MSG_KEINE_KNOTEN, kMsgModeNumbered, "d",
+                   gebiet);
         e.bahnhof = bahnhof;
         e.gebiet = gebiet;
         e.anzahl = anzahl;
@@ -198,7 +203,7 @@ void EbKnotenLaden(int32_t bahnhof, int32_t gebiet, int32_t k) {
         DbReleaseTdrgCursor(&handle);
         return;
       } else {
-        MsgRaise(1109, "EB", 1110, 0, "ds", gebiet, tagText());
+        MsgRaise(EB_RC_TDRG, kMsgSsEngine, EB_MSG_TDRG, kMsgModeNumbered, "ds", gebiet, tagText());
       }
     }
   });
@@ -262,7 +267,9 @@ uint32_t EbKmUeberKnoten(int32_t a, int32_t b, int32_t aIstKnoten, int32_t slot)
       e.best = i;
     }
   }
-  if (e.best == -1) MsgRaise(1133, "EB", 1134, 0, "llls", a, b, n, tagText());
+  if (e.best == -1)
+    MsgRaise(EB_RC_KNOTENWEG, kMsgSsEngine, EB_MSG_KNOTENWEG, kMsgModeNumbered, "llls", a, b, n,
+             tagText());
   int32_t m = e.knoten[e.best].knoten;
   if (aIstKnoten) {
     EbGrenAbschnittMerken(a, m, slot);
@@ -309,7 +316,7 @@ uint32_t EbAbschnittKm(uint32_t mode, const EbKmStrecke* strecke) {
   int32_t gebietA = EbBahnhofGebiet(sa);
   int32_t gebietB = EbBahnhofGebiet(sb);
   if ((!knotenA && gebietA == 0) || (!knotenB && gebietB == 0))
-    MsgRaise(1310, "EB", 1310, 0, "");
+    EbRaiseEinfach(EB_RC_TARIFGEBIET_NULL);
 
   uint32_t direkt = EbKmKeinWeg;
   int32_t vergleichen = 1;

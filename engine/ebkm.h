@@ -81,18 +81,10 @@ uint32_t EbKmKnotenKnoten(int32_t a, int32_t b, int32_t slot);
 void EbStenAbschnittMerken(int32_t von, int32_t nach, int32_t slot);
 void EbGrenAbschnittMerken(int32_t von, int32_t nach, int32_t slot);
 
-/* EbKnotenCacheLeeren (declared in engine/ebint.h) empties every entry,
-** forgets the previous mode and restarts the round robin; engine
-** initialisation calls it so that no node list outlives the tables it was
-** built from. */
-
-/* Station lookup shared by the route modules: DbGetEbhf at country 80;
-** any result but 0 raises `code` with "EB" code+1 "dls" (80, station, the
-** day as text). */
-void EbBahnhofHolen(EbhfSatz* out, int32_t bahnhof, UtDayNumber tag, int32_t code = 1101);
-/* Station kind (flag letter 5) and tariff area of a station record. */
-char EbBahnhofArt(const EbhfSatz& s);
-int32_t EbBahnhofGebiet(const EbhfSatz& s);
+/* Empties the node-list cache: every entry's station 0, the previous mode
+** forgotten, the round robin restarted. The engine's initialisation calls
+** it, so that no node list outlives the tables it was built from. */
+void EbKnotenCacheLeeren();
 
 /* Test support: the number of node lists built since the process started
 ** (one per EbKnotenLaden that got as far as the TDRG walk). */

@@ -12,9 +12,11 @@
 #include <utility>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_nesr.h"
 #include "common/dtacc/dm/dm_sten.h"
+#include "engine/ebbahnhof.h"
 #include "engine/ebkette.h"
 #include "engine/ebkm.h"
 
@@ -23,7 +25,11 @@ std::int32_t EbPunkteRichtung = 0;
 
 void EbAntwortPunkteLoeschen() { EbAntwortPunkte = EbAntwortPunkteScratch{}; }
 
-static bool istN(const EbhfSatz& s) { return EbBahnhofArt(s) == 'N'; }
+namespace {
+
+bool istN(const EbhfSatz& s) { return EbBahnhofArt(s) == 'N'; }
+
+}  // namespace
 
 /* The reader's state over one walk. */
 namespace {
@@ -106,8 +112,8 @@ struct Leser {
 
   void relationsAbschnitt(const EbListNode* k, std::int32_t* relAus) {
     FbrrSatz f = EbNutzlastLesen<FbrrSatz>(k);
-    std::int32_t a = static_cast<std::int32_t>(f.stations[0] % 100000u);
-    std::int32_t b = static_cast<std::int32_t>(f.stations[1] % 100000u);
+    std::int32_t a = static_cast<std::int32_t>(DbBhfLokal(f.stations[0]));
+    std::int32_t b = static_cast<std::int32_t>(DbBhfLokal(f.stations[1]));
     std::uint32_t rel = f.relationNo;
     if (k->umgekehrt != 0) {
       std::swap(a, b);
@@ -127,8 +133,8 @@ struct Leser {
       p[1] = 0;
     }
     EbhfSatz s;
-    if (DbGetEbhf(&s, EB_LAND, static_cast<std::uint32_t>(a), tag) == 0 && istN(s)) n[0] = a;
-    if (DbGetEbhf(&s, EB_LAND, static_cast<std::uint32_t>(b), tag) == 0) {
+    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(a), tag) == kDbFound && istN(s)) n[0] = a;
+    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(b), tag) == kDbFound) {
       if (istN(s))
         n[1] = b;
       else
@@ -240,12 +246,14 @@ std::int32_t EbErgKetteAuswerten(std::int32_t* ersterBhf, std::int32_t* letzterB
 
 /* ---- segment list ----------------------------------------------------- */
 
+namespace {
+
 /* Kilometres of a Ne/See transition go into part 1 or part 2 by the
 ** kilometre-part letter (flag letter 11) of the transfer station. */
-static void neSeeKm(EbAbschnitt& e, const NesrSatz& n, UtDayNumber tag) {
+void neSeeKm(EbAbschnitt& e, const NesrSatz& n, UtDayNumber tag) {
   EbhfSatz s;
   std::int32_t ueb = static_cast<std::int32_t>(n.key2);
-  if (DbGetEbhf(&s, EB_LAND, n.key2, tag) == 0) {
+  if (DbGetEbhf(&s, kDbLand, n.key2, tag) == kDbFound) {
     if (s.letters[11] == 'A') {
       e.km1 = n.value2;
       return;
@@ -255,9 +263,11 @@ static void neSeeKm(EbAbschnitt& e, const NesrSatz& n, UtDayNumber tag) {
       return;
     }
   }
-  MsgRaise(EB_RC_BHF_FEHLT, kMsgSsEngine, EB_MSG_BHF_FEHLT, kMsgModeNumbered, "dls", EB_LAND,
-           ueb, UtDayText(tag));
+  MsgRaise(EB_RC_BHF_FEHLT, kMsgSsEngine, EB_MSG_BHF_FEHLT, kMsgModeNumbered, "dls",
+           static_cast<int>(kDbLand), ueb, UtDayText(tag));
 }
+
+}  // namespace
 
 void EbAbschnitteFuellen(std::uint32_t slot, EbAbschnitt* eintraege, UtDayNumber datum) {
   std::memset(eintraege, 0, sizeof(EbAbschnitt) * EB_MAX_ABSCHNITTE);
@@ -272,11 +282,11 @@ void EbAbschnitteFuellen(std::uint32_t slot, EbAbschnitt* eintraege, UtDayNumber
       case EB_ELEM_RELATION: {
         FbrrSatz f = EbNutzlastLesen<FbrrSatz>(k);
         e.art = 'F';
-        e.von = static_cast<std::int32_t>(f.stations[0] % 100000u);
-        e.nach = static_cast<std::int32_t>(f.stations[1] % 100000u);
+        e.von = static_cast<std::int32_t>(DbBhfLokal(f.stations[0]));
+        e.nach = static_cast<std::int32_t>(DbBhfLokal(f.stations[1]));
         e.km1 = f.numbers[0];
-        e.mitte1 = static_cast<std::int32_t>(f.stations[2] % 100000u);
-        e.mitte2 = static_cast<std::int32_t>(f.stations[3] % 100000u);
+        e.mitte1 = static_cast<std::int32_t>(DbBhfLokal(f.stations[2]));
+        e.mitte2 = static_cast<std::int32_t>(DbBhfLokal(f.stations[3]));
         break;
       }
       case EB_ELEM_KNOTEN: {

@@ -15,8 +15,10 @@ UtList listeEbWegeVar;
 UtList listeEbWegeBhf;
 UtList listeWegeFertig;
 
+namespace {
+
 /* Fills one header; everything not named starts at 0. */
-static void kopfSetzen(UtList* l, std::int32_t id, const char* name, std::int32_t unique,
+void kopfSetzen(UtList* l, std::int32_t id, const char* name, std::int32_t unique,
                        std::int32_t groesse, std::int32_t schluessel, std::uint32_t erste) {
   *l = UtList{};
   l->id = id;
@@ -27,6 +29,8 @@ static void kopfSetzen(UtList* l, std::int32_t id, const char* name, std::int32_
   l->firstAlloc = erste;
   l->growth = kUtListGrowDouble;
 }
+
+}  // namespace
 
 void EbListeInitLaufwegEva(UtList* l) {
   kopfSetzen(l, EB_LID_LAUFWEG_EVA, "listeEbLaufwegEva", 1, 4, 0, 20);

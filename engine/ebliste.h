@@ -56,8 +56,7 @@ struct EbLaufwegListen {
   UtList wegeAZ;      /* 24 "listeEbWegeAZ" */
 };
 
-/* Set-up of the headers (EbListeInitWegeVarGlobal and
-** EbListeInitWegeBhfGlobal are declared in engine/ebint.h). */
+/* Set-up of the headers. */
 void EbListeInitLaufwegEva(UtList* liste);
 void EbListeInitLaufwegGlst(UtList* liste);
 void EbListeInitLaufwegGlstWork(UtList* liste);
@@ -80,5 +79,12 @@ void EbLaufwegListenFreigeben(EbLaufwegListen* arbeit);
 /* The same for the two engine copies "listeEbWegeVar" and "listeEbWegeBhf"
 ** (after every request, and at the start of every direction). */
 void EbGlobaleListenFreigeben();
+
+/* Engine-lifetime lists: the engine copies of "listeEbWegeVar" (id 22) and
+** "listeEbWegeBhf" (id 23). */
+extern UtList listeEbWegeVar;
+extern UtList listeEbWegeBhf;
+void EbListeInitWegeVarGlobal(UtList* liste);
+void EbListeInitWegeBhfGlobal(UtList* liste);
 
 #endif

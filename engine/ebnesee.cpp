@@ -7,21 +7,22 @@
 ** '7': a LOST record, whose answer is copied from the LOST table.
 ** Each type has one set-up step here; the common answer steps follow.
 */
+#include "engine/ebnesee.h"
+
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_lost.h"
+#include "engine/ebbahnhof.h"
+#include "engine/ebbahnweg.h"
+#include "engine/ebinit.h"
 #include "engine/ebint.h"
+#include "engine/ebkette.h"
+#include "engine/ebsuche.h"
 #include "support/msg.h"
 #include "support/utday.h"
 
 namespace {
-
-void bahnhofHolen(EbhfSatz* satz, std::int32_t station, UtDayNumber tag) {
-  if (DbGetEbhf(satz, EB_LAND, static_cast<std::uint32_t>(station), tag) != kDbFound)
-    MsgRaise(EB_RC_BHF_FEHLT, kMsgSsEngine, EB_MSG_BHF_FEHLT, kMsgModeNumbered, "dls",
-             static_cast<int>(EB_LAND), station, UtDayText(tag));
-}
 
 /* The head element of the outbound chain, which must be of type typ;
 ** otherwise 1999 "EB" 1201 with the type found (0 for an empty chain). */
@@ -43,8 +44,8 @@ void EbBerechneNeSee(const EbAnfrage* anfrage, EbAuftrag* auftrag) {
   const UtDayNumber tag = auftrag->datum;
   const bool vorne = auftrag->neLage == 'V';
   EbhfSatz start, ziel;
-  bahnhofHolen(&start, vorne ? anfrage->neBhfHin : anfrage->neUebHin, tag);
-  bahnhofHolen(&ziel, vorne ? anfrage->neUebHin : anfrage->neBhfHin, tag);
+  EbBahnhofHolen(&start, vorne ? anfrage->neBhfHin : anfrage->neUebHin, tag);
+  EbBahnhofHolen(&ziel, vorne ? anfrage->neUebHin : anfrage->neBhfHin, tag);
 
   const std::uint32_t hin = static_cast<std::uint32_t>(EbSlotHin);
   EbListeAnfuegen(hin, &start, EB_ELEM_START, 0);

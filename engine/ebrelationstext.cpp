@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "common/dtacc/dm/dm_stamm.h"
 #include "engine/ebwegetext.h"
 
@@ -161,7 +162,7 @@ std::uint32_t EbSucheWeg(char* teil, std::uint32_t aktuell, const FbrrSatz* rela
   std::uint32_t zustand = 0;
   for (std::uint32_t k = 0; k < anzahl; ++k) {
     const RelPunkt& p = punkte[umgekehrt != 0 ? anzahl - 1 - k : k];
-    const std::uint32_t station = p.station % 100000u;
+    const std::uint32_t station = DbBhfLokal(p.station);
     if (k == 0 && station == aktuell) continue;
     /* The ends of the relation get the station's route-text name, the
     ** points between them its short name. */

@@ -10,23 +10,33 @@
 #include "engine/ebsuche.h"
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "common/dtacc/dm/dm_lost.h"
+#include "engine/ebbahnhof.h"
+#include "engine/ebinit.h"
 #include "engine/ebkette.h"
 #include "engine/ebkm.h"
 #include "engine/ebliste.h"
+#include "engine/ebvar.h"
 
 std::int32_t EbSucheSlotErster = -1;
 std::int32_t EbSucheSlotMitte = -1;
 std::int32_t EbSucheSlotLetzter = -1;
 std::int32_t EbSucheScratchSlot = -1;
 UtDayNumber EbSucheTag = 0;
+
+namespace {
+
+/* The bus record; nothing in the system fills it. */
 EbBusSatz EbSucheBusSatz;
 
 /* Pool generation in which the work slots and the scratch slot were taken
 ** (0: not taken). */
-static std::uint32_t arbeitGeneration = 0;
-static std::uint32_t scratchGeneration = 0;
-static bool wegeFertigEingerichtet = false;
+std::uint32_t arbeitGeneration = 0;
+std::uint32_t scratchGeneration = 0;
+bool wegeFertigEingerichtet = false;
+
+}  // namespace
 
 void EbLaufwegSlotsVergessen() {
   EbSucheSlotErster = EbSucheSlotMitte = EbSucheSlotLetzter = EbSucheScratchSlot = -1;
@@ -47,7 +57,11 @@ void EbSucheSlotsSichern(bool scratch) {
   }
 }
 
-static std::uint32_t alsSlot(std::int32_t slot) { return static_cast<std::uint32_t>(slot); }
+namespace {
+
+std::uint32_t alsSlot(std::int32_t slot) { return static_cast<std::uint32_t>(slot); }
+
+}  // namespace
 
 std::int32_t EbLaufwegBerechnen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
                                 EbRelBlockB* blockB, std::int32_t beruehrung[2],
@@ -69,8 +83,8 @@ std::int32_t EbLaufwegBerechnen(const EbSuchAnfrage* anfrage, EbRelBlockA* block
   EbSucheTag = such.datum;
 
   EbhfSatz bhf;
-  EbBahnhofHolen(&bhf, such.von, EbSucheTag);
-  EbBahnhofHolen(&bhf, such.nach, EbSucheTag);
+  EbBahnhofHolen(&bhf, such.von, such.datum);
+  EbBahnhofHolen(&bhf, such.nach, such.datum);
 
   std::int32_t km;
   if (such.festeFolge != 0) {
@@ -114,11 +128,11 @@ std::int32_t EbWegEntfernung(const EbSuchAnfrage* anfrage, std::uint32_t legFlag
       if (i == EB_PKT_BP_VOR || i == EB_PKT_BP_NACH) {
         /* A leg leaving a break point begins with the break point itself. */
         EbhfSatz bp;
-        EbBahnhofHolen(&bp, punkte[i], EbSucheTag);
+        EbBahnhofHolen(&bp, punkte[i], anfrage->datum);
         EbListeAnfuegen(alsSlot(ziel), &bp, EB_ELEM_VIA, 0);
       }
       EbListeFreigeben(alsSlot(EbSucheScratchSlot));
-      const EbKmStrecke strecke{punkte[i], punkte[j], EbSucheTag};
+      const EbKmStrecke strecke{punkte[i], punkte[j], anfrage->datum};
       km += static_cast<std::int32_t>(EbAbschnittKm(flags, &strecke));
       EbListeVerketten(alsSlot(ziel), alsSlot(EbSucheScratchSlot));
     }
@@ -127,25 +141,20 @@ std::int32_t EbWegEntfernung(const EbSuchAnfrage* anfrage, std::uint32_t legFlag
   return km;
 }
 
-/* A relation station as FBRR's station lookup wants it: a local number
-** (non-zero, below 100000) in its full form. */
-static std::uint32_t vollform(std::int32_t bhf) {
-  std::uint32_t b = static_cast<std::uint32_t>(bhf);
-  return (b != 0 && b < 100000u) ? 8000000u + b : b;
-}
-
 std::int32_t EbFbrrAbschnitt(const EbSuchAnfrage* anfrage, std::int32_t slot) {
   const std::int32_t* r = anfrage->relBhf;
   FbrrSatz satz;
-  if (DbGetFbrrBhf(&satz, static_cast<std::uint16_t>(anfrage->relWert), vollform(r[0]),
-                   vollform(r[1]), vollform(r[2]), vollform(r[3]), EbSucheTag) != 0)
+  /* FBRR's station lookup wants the full form. */
+  auto voll = [](std::int32_t bhf) { return DbBhfVoll(static_cast<std::uint32_t>(bhf)); };
+  if (DbGetFbrrBhf(&satz, static_cast<std::uint16_t>(anfrage->relWert), voll(r[0]), voll(r[1]),
+                   voll(r[2]), voll(r[3]), anfrage->datum) != kDbFound)
     MsgRaise(EB_RC_FBRR_ABSCHNITT, kMsgSsEngine, EB_MSG_FBRR_ABSCHNITT, kMsgModeNumbered,
-             "ddddds", anfrage->relWert, r[0], r[1], r[2], r[3], UtDayText(EbSucheTag));
-  for (std::uint32_t& s : satz.stations) s %= 100000u;
+             "ddddds", anfrage->relWert, r[0], r[1], r[2], r[3], UtDayText(anfrage->datum));
+  for (std::uint32_t& s : satz.stations) s = DbBhfLokal(s);
   /* The relation runs reversed when the request names its second station
   ** first; both sides are compared as local numbers, so a request station
   ** given in full form does not count as a different station. */
-  std::uint32_t erster = static_cast<std::uint32_t>(r[0]) % 100000u;
+  std::uint32_t erster = DbBhfLokal(static_cast<std::uint32_t>(r[0]));
   EbListeAnfuegen(alsSlot(slot), &satz, EB_ELEM_RELATION, erster != satz.stations[0] ? 1 : 0);
   return static_cast<std::int32_t>(satz.numbers[0]);
 }
@@ -153,7 +162,7 @@ std::int32_t EbFbrrAbschnitt(const EbSuchAnfrage* anfrage, std::int32_t slot) {
 void EbErgLostAnfuegen(std::uint16_t schluessel1, std::uint16_t schluessel2,
                        std::uint32_t schluessel3, std::uint16_t schluessel4,
                        UtDayNumber datum) {
-  if (DbGetLost(schluessel1, schluessel2, schluessel3, schluessel4, datum) != 0)
+  if (DbGetLost(schluessel1, schluessel2, schluessel3, schluessel4, datum) != kDbFound)
     MsgRaise(EB_RC_LOST, kMsgSsEngine, EB_MSG_LOST, kMsgModeNumbered, "ddlds", schluessel1,
              schluessel2, static_cast<std::int32_t>(schluessel3), schluessel4,
              UtDayText(datum));

@@ -1,8 +1,7 @@
 /*
 ** Route along a point sequence: the rail route step of one direction.
 **
-** EbLaufwegBerechnen (declared in engine/ebint.h with EbErgLostAnfuegen,
-** EbErgSatzAnfuegen and EbLaufwegSlotsVergessen) builds the route of a
+** EbLaufwegBerechnen builds the route of a
 ** direction as a chain in the result slot and returns its kilometres. With
 ** a fixed point sequence the route runs through origin, "BP-Vor", relation
 ** start and end, "BP-Nach" and destination in this order; each leg between
@@ -39,9 +38,6 @@ extern std::int32_t EbSucheSlotLetzter;
 extern std::int32_t EbSucheScratchSlot;
 /* The route day: the day of the search request being computed. */
 extern UtDayNumber EbSucheTag;
-/* The bus record; nothing in the system fills it. */
-extern EbBusSatz EbSucheBusSatz;
-
 /* The legs of one point sequence into the work slots; returns the km. */
 std::int32_t EbWegEntfernung(const EbSuchAnfrage* anfrage, std::uint32_t legFlags,
                              const std::int32_t punkte[EB_PKT_ANZAHL], std::uint32_t flags);
@@ -52,5 +48,21 @@ std::int32_t EbFbrrAbschnitt(const EbSuchAnfrage* anfrage, std::int32_t slot);
 /* Takes the work slots (and, with scratch, the scratch slot) when they are
 ** not held in the current element pool. */
 void EbSucheSlotsSichern(bool scratch);
+
+/* Route of one direction into the result slot; returns its km. */
+std::int32_t EbLaufwegBerechnen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
+                                EbRelBlockB* blockB, std::int32_t beruehrung[2],
+                                std::uint32_t flags, std::uint32_t ergebnisSlot);
+/* Appends the LOST record of the key as a type-20 element to the outbound
+** result slot (1121 when missing). */
+void EbErgLostAnfuegen(std::uint16_t schluessel1, std::uint16_t schluessel2,
+                       std::uint32_t schluessel3, std::uint16_t schluessel4,
+                       UtDayNumber datum);
+/* Appends the bus record as a type-11 element to the outbound result slot. */
+void EbErgSatzAnfuegen();
+/* Forgets the route step's work and scratch slots, so that they are taken
+** again on next use. Called when the element pool is set up anew (which
+** frees every slot number). */
+void EbLaufwegSlotsVergessen();
 
 #endif

@@ -162,11 +162,6 @@ enum { EB_VAR_MAX_PUNKTE = 9 };
 inline bool EbPunktTraegtRelation(const EbPunkt& p) {
   return (p.artFlags & 0x1F) == 4 && (p.artFlags & 0x1E0) == 0x20;
 }
-/* A local station number (1 .. 99999) in its full form; others unchanged. */
-inline std::uint32_t EbVollform(std::int32_t bahnhof) {
-  std::uint32_t b = static_cast<std::uint32_t>(bahnhof);
-  return (b != 0 && b < 100000u) ? 8000000u + b : b;
-}
 
 /* ---- ebvarlaufweg.cpp --------------------------------------------------- */
 
@@ -244,5 +239,15 @@ std::int32_t EbVarWegWaehlen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
 /* Test support: how many point sequences had their legs computed (cache
 ** misses and leg rebuilds) since the process started. */
 extern std::uint32_t EbVarLegBerechnungen;
+
+/* ---- ebvarianten.cpp: route over variants ------------------------------ */
+
+/* Route of a direction without fixed point sequence: variants from the
+** route-variant search, their km, the relation rules. Fills the relation
+** blocks and the touch pair; returns the km. Raises 1420 when the search
+** fails. */
+std::int32_t EbWegUeberVarianten(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
+                                 EbRelBlockB* blockB, std::int32_t beruehrung[2],
+                                 std::uint32_t flags);
 
 #endif /* ZOLMA_ENGINE_EBVAR_H */

@@ -22,23 +22,29 @@
 #include <cstring>
 #include <vector>
 
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "engine/ebliste.h"
 #include "engine/ebsuche.h"
 #include "engine/ebvar.h"
 
 std::uint32_t EbVarLegBerechnungen = 0;
 
-static void punktDazu(EbPunkt* punkte, std::uint16_t* n, std::int32_t bahnhof,
+namespace {
+
+void punktDazu(EbPunkt* punkte, std::uint16_t* n, std::int32_t bahnhof,
                       std::uint16_t punktFlags, std::uint16_t seitenFlags,
                       std::uint16_t artFlags = 0, bool vollform = true) {
   if (bahnhof == 0) return;
   EbPunkt p{};
-  p.bahnhof = vollform ? static_cast<std::int32_t>(EbVollform(bahnhof)) : bahnhof;
+  const std::uint32_t b = static_cast<std::uint32_t>(bahnhof);
+  p.bahnhof = vollform ? static_cast<std::int32_t>(DbBhfVoll(b)) : bahnhof;
   p.punktFlags = punktFlags;
   p.seitenFlags = seitenFlags;
   p.artFlags = artFlags;
   punkte[(*n)++] = p;
 }
+
+}  // namespace
 
 std::uint16_t EbVarRoutenpunkte(const EbSuchAnfrage* a, EbPunkt punkte[EB_VAR_MAX_PUNKTE]) {
   std::uint16_t n = 0;
@@ -90,7 +96,7 @@ EbVarFolge EbVarFolgeLesen(const EbSuchAnfrage* a, const UtList* bhf, const EbWe
       b = a->relBhf[0];
     }
     ++i;
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(b) % 100000u);
+    return static_cast<std::int32_t>(DbBhfLokal(static_cast<std::uint32_t>(b)));
   };
 
   const EbPunkt* p = punkt(0);
@@ -133,7 +139,9 @@ struct CacheEintrag {
 static_assert(sizeof(CacheEintrag) == 40);
 }  // namespace
 
-static bool cacheSuchen(const EbVarFolge& f, std::int32_t* km) {
+namespace {
+
+bool cacheSuchen(const EbVarFolge& f, std::int32_t* km) {
   for (std::uint32_t i = 0; i < listeWegeFertig.count; ++i) {
     CacheEintrag e;
     std::memcpy(&e, UtListAt(&listeWegeFertig, i), sizeof e);
@@ -145,7 +153,7 @@ static bool cacheSuchen(const EbVarFolge& f, std::int32_t* km) {
   return false;
 }
 
-static void cacheEintragen(const EbVarFolge& f, std::int32_t km) {
+void cacheEintragen(const EbVarFolge& f, std::int32_t km) {
   CacheEintrag e{};
   e.km = km;
   std::memcpy(e.w, f.w, sizeof e.w);
@@ -155,11 +163,15 @@ static void cacheEintragen(const EbVarFolge& f, std::int32_t km) {
   if (idx >= 0) UtListInsert(&listeWegeFertig, static_cast<std::uint32_t>(idx), &e);
 }
 
+}  // namespace
+
 /* ---- the walk over the variants ----------------------------------------- */
+
+namespace {
 
 /* The search request of a variant: its ends, break points and relation
 ** ends; relation value, third and fourth station as the request gave them. */
-static EbSuchAnfrage variantenAnfrage(const EbSuchAnfrage* a, const EbVarFolge& f) {
+EbSuchAnfrage variantenAnfrage(const EbSuchAnfrage* a, const EbVarFolge& f) {
   EbSuchAnfrage v = *a;
   v.von = f.w[EB_VF_VON];
   v.nach = f.w[EB_VF_NACH];
@@ -170,7 +182,7 @@ static EbSuchAnfrage variantenAnfrage(const EbSuchAnfrage* a, const EbVarFolge& 
   return v;
 }
 
-static std::int32_t legsBerechnen(const EbSuchAnfrage* v, std::uint32_t flags) {
+std::int32_t legsBerechnen(const EbSuchAnfrage* v, std::uint32_t flags) {
   const std::int32_t punkte[EB_PKT_ANZAHL] = {v->von,      v->bpVor,  v->relBhf[0],
                                               v->relBhf[1], v->bpNach, v->nach};
   const bool innen = punkte[1] != 0 || punkte[2] != 0 || punkte[3] != 0 || punkte[4] != 0;
@@ -179,16 +191,16 @@ static std::int32_t legsBerechnen(const EbSuchAnfrage* v, std::uint32_t flags) {
                          flags);
 }
 
-static int seitenArt(std::int32_t relFlags) {
+int seitenArt(std::int32_t relFlags) {
   if (relFlags & 0x02) return 1;
   if (relFlags & 0x01) return 2;
   return 0;
 }
 
-static void nameKopieren(char ziel[25], const char quelle[25]) { std::memcpy(ziel, quelle, 25); }
+void nameKopieren(char ziel[25], const char quelle[25]) { std::memcpy(ziel, quelle, 25); }
 
 /* The relation rules of one variant with its km; fills the blocks. */
-static bool regelnErfuellt(const EbSuchAnfrage* a, const EbWegeVar& v, const EbVarFolge& f,
+bool regelnErfuellt(const EbSuchAnfrage* a, const EbWegeVar& v, const EbVarFolge& f,
                            std::int32_t km, EbRelBlockA* A, EbRelBlockB* B) {
   *A = EbRelBlockA{};
   *B = EbRelBlockB{};
@@ -239,6 +251,8 @@ static bool regelnErfuellt(const EbSuchAnfrage* a, const EbWegeVar& v, const EbV
   }
   return start && ende;
 }
+
+}  // namespace
 
 std::int32_t EbVarWegWaehlen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
                              EbRelBlockB* blockB, std::int32_t beruehrung[2],

@@ -13,32 +13,37 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "engine/ebvar.h"
 
 EbEbgbSchritt EbVarEbgbSchritt = &DbNextEbgb;
 
+namespace {
+
 /* Sends an EBGB warning "lls" (key, station, day). */
-static void ebgbWarnung(std::uint16_t nummer, std::uint16_t key, std::uint32_t bahnhof,
+void ebgbWarnung(std::uint16_t nummer, std::uint16_t key, std::uint32_t bahnhof,
                         UtDayNumber tag) {
   MsgSend(kMsgSsEngine, nummer, kMsgModeNumbered, "lls", static_cast<std::int32_t>(key),
           static_cast<std::int32_t>(bahnhof), UtDayText(tag));
 }
 
+}  // namespace
+
 std::int32_t EbEbgbPunktLesen(std::uint32_t bahnhof, UtDayNumber tag, EbLaufwegPunkt* punkt,
                               std::int32_t* gefunden, std::uint16_t ebgbKey) {
-  const std::uint32_t land = bahnhof / 100000u;
-  if (land != 0 && land != 80) {
+  const std::uint32_t land = DbBhfLand(bahnhof);
+  if (land != 0 && land != kDbLand) {
     *gefunden = 0;
     return 0;
   }
-  const std::uint32_t lokal = bahnhof % 100000u;
-  const std::uint32_t voll = 8000000u + lokal;
+  const std::uint32_t lokal = DbBhfLokal(bahnhof);
+  const std::uint32_t voll = kDbBhfLandBasis + lokal;
 
   int handle = -1;
   EbgbSatz satz{};
   DbLookupResult r = EbVarEbgbSchritt(&satz, &handle, ebgbKey, lokal, tag);
   if (r == kDbFound) {
-    punkt->punkt.bahnhof = static_cast<std::int32_t>(satz.group + 8000000u);
+    punkt->punkt.bahnhof = static_cast<std::int32_t>(kDbBhfLandBasis + satz.group);
     std::memcpy(punkt->name, satz.text48 + 24, 24);
     punkt->kmSchwelle = static_cast<std::int32_t>(satz.kmThreshold);
     *gefunden = 1;
@@ -67,9 +72,11 @@ std::int32_t EbEbgbPunktLesen(std::uint32_t bahnhof, UtDayNumber tag, EbLaufwegP
   return 0;
 }
 
+namespace {
+
 /* A role point as a Laufweg point: blank name, threshold and relation flags
 ** 0; a role no point took stays all zero. */
-static EbLaufwegPunkt lwPunkt(const EbPunkt& p) {
+EbLaufwegPunkt lwPunkt(const EbPunkt& p) {
   EbLaufwegPunkt l{};
   if (p.bahnhof == 0) return l;
   l.punkt = p;
@@ -78,7 +85,7 @@ static EbLaufwegPunkt lwPunkt(const EbPunkt& p) {
   return l;
 }
 
-static void punktErgaenzt(EbLaufwegPunkt* p) {
+void punktErgaenzt(EbLaufwegPunkt* p) {
   p->punkt.punktFlags = static_cast<std::uint16_t>((p->punkt.punktFlags & 0xDFFF) | EB_PF_ERSATZ);
 }
 
@@ -86,7 +93,7 @@ static void punktErgaenzt(EbLaufwegPunkt* p) {
 ** record's found flag; the others are completed where EBGB maps them.
 ** A relation start whose station field holds a relation number is no
 ** station and is not looked up. Returns 0 or the lookup's code. */
-static std::int32_t satzErgaenzen(EbLaufweg* s, const EbGlstProfil& e, bool grenzen,
+std::int32_t satzErgaenzen(EbLaufweg* s, const EbGlstProfil& e, bool grenzen,
                                   UtDayNumber tag) {
   const std::uint16_t key = static_cast<std::uint16_t>(e.eintragKey);
   EbLaufwegPunkt& p0 = s->p[EB_LW_ENDE];
@@ -116,9 +123,11 @@ static std::int32_t satzErgaenzen(EbLaufweg* s, const EbGlstProfil& e, bool gren
   return 0;
 }
 
-static bool anhaengen(UtList* l, const EbLaufweg& s) {
+bool anhaengen(UtList* l, const EbLaufweg& s) {
   return UtListInsert(l, l->count, &s) >= 0;
 }
+
+}  // namespace
 
 EbSuchStatus EbLaufwegSaetzeBilden(EbLaufwegListen* w, EbPunkt ursprung, EbPunkt ziel,
                                    const EbPunkt relation[EB_REL_ANZAHL], const char* marke,

@@ -18,12 +18,15 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "engine/ebvar.h"
 
-static std::uint16_t u16(unsigned v) { return static_cast<std::uint16_t>(v & 0xFFFFu); }
+namespace {
+
+std::uint16_t u16(unsigned v) { return static_cast<std::uint16_t>(v & 0xFFFFu); }
 
 /* P with new point and side flags. */
-static EbPunkt mitFlags(const EbPunkt& p, unsigned punktFlags, unsigned seitenFlags) {
+EbPunkt mitFlags(const EbPunkt& p, unsigned punktFlags, unsigned seitenFlags) {
   EbPunkt r = p;
   r.punktFlags = u16(punktFlags);
   r.seitenFlags = u16(seitenFlags);
@@ -32,15 +35,16 @@ static EbPunkt mitFlags(const EbPunkt& p, unsigned punktFlags, unsigned seitenFl
 }
 
 /* DbGetFbrrBhf over route points; stations as local or full form. */
-static bool fbrrGefunden(FbrrSatz* out, std::int32_t key, std::int32_t a, std::int32_t b,
+bool fbrrGefunden(FbrrSatz* out, std::int32_t key, std::int32_t a, std::int32_t b,
                          std::int32_t c, std::int32_t d, UtDayNumber tag) {
-  return DbGetFbrrBhf(out, static_cast<std::uint16_t>(key), EbVollform(a), EbVollform(b),
-                      EbVollform(c), EbVollform(d), tag) == kDbFound;
+  auto voll = [](std::int32_t bhf) { return DbBhfVoll(static_cast<std::uint32_t>(bhf)); };
+  return DbGetFbrrBhf(out, static_cast<std::uint16_t>(key), voll(a), voll(b), voll(c), voll(d),
+                      tag) == kDbFound;
 }
 
 /* Border point of side role 1/2 (or 3) with the marked flag: the role
 ** record, and the point becomes start or end of the side it lies on. */
-static void markierteGrenze(const EbPunkt& P, EbPunkt* rolle, bool* startGenommen, EbPunkt* start,
+void markierteGrenze(const EbPunkt& P, EbPunkt* rolle, bool* startGenommen, EbPunkt* start,
                             EbPunkt* ende, bool* hinten) {
   *rolle = mitFlags(P, P.punktFlags & 0xFFED, P.seitenFlags & 0xFF3F);
   if (*startGenommen || (P.punktFlags & EB_PF_URSPRUNG) != 0) {
@@ -55,6 +59,8 @@ static void markierteGrenze(const EbPunkt& P, EbPunkt* rolle, bool* startGenomme
     }
   }
 }
+
+}  // namespace
 
 void EbBhfRollenErmitteln(EbPunkt* start, EbPunkt* ende, EbPunkt* bp1, EbPunkt* bp2,
                           EbPunkt* grenzeEinfach, EbPunkt* grenzeMarkiert,
@@ -214,6 +220,60 @@ std::int32_t relStartBahnhof(const EbPunkt* punkte, std::uint16_t anzahl) {
   return b;
 }
 
+/* One point of a border block: the first set's role point when the mapped
+** point was completed from EBGB (its bit then joins relBits), the mapped
+** point in its place, the second set's role point. */
+void grenzPunkt(Folge& f, const EbLaufwegPunkt& p, const EbPunkt& rolle1, const EbPunkt& rolle2,
+                std::int32_t bit, std::int32_t* relBits) {
+  if (erledigt(p)) {
+    f.rein(rolle1);
+    *relBits |= bit;
+  }
+  f.reinAuch(p);
+  f.rein(rolle2);
+}
+
+/* The start or the end block: the first set's end point when the mapped
+** end was completed from EBGB, the mapped end, the second set's end point;
+** nothing without an end point in the first set. */
+void endBlock(Folge& f, const EbPunkt& rolle1, const EbLaufwegPunkt& p, const EbPunkt& rolle2) {
+  if (rolle1.bahnhof == 0) return;
+  if (erledigt(p)) f.rein(rolle1);
+  f.rein(p);
+  f.rein(rolle2);
+}
+
+/* Whether the break points stay out of a sequence because a mapped end
+** already stands on them: the origin's end absorbs the first break point
+** (and the second, when it is there too), the destination's end the second
+** (and the first); a break point the first set does not have stays out. */
+void bpAbsorbiert(const EbLaufweg& O, const EbLaufweg& D, bool hatBp1, bool hatBp2, bool* skipBp1,
+                  bool* skipBp2) {
+  auto st0 = [](const EbLaufwegPunkt& p) { return p.punkt.bahnhof; };
+  *skipBp1 = *skipBp2 = false;
+  if (!hatBp1 || st0(O.p[EB_LW_ENDE]) == st0(O.p[EB_LW_BP1])) {
+    *skipBp1 = true;
+    if (hatBp2 && st0(O.p[EB_LW_ENDE]) == st0(O.p[EB_LW_BP2])) *skipBp2 = true;
+  }
+  if (!hatBp2 || st0(D.p[EB_LW_ENDE]) == st0(D.p[EB_LW_BP2])) {
+    *skipBp2 = true;
+    if (hatBp1 && st0(D.p[EB_LW_ENDE]) == st0(D.p[EB_LW_BP1])) *skipBp1 = true;
+  }
+}
+
+/* Appends the sequence in "listeEbBhf" to "listeEbWegeBhf" (once) and var,
+** pointing at it, to "listeEbWegeVar" at position *v; false when a list
+** operation fails. */
+bool varianteAnfuegen(EbLaufwegListen* w, EbWegeVar var, std::int32_t* v) {
+  std::int32_t erster = UtListFindOrAppend(&w->wegeBhf, w->bhf.elements, w->bhf.count);
+  if (erster < 0) return false;
+  var.ersterIndex = erster;
+  var.anzahl = static_cast<std::int32_t>(w->bhf.count);
+  if (UtListInsert(&w->wegeVar, static_cast<std::uint32_t>(*v), &var) < 0) return false;
+  ++*v;
+  return true;
+}
+
 }  // namespace
 
 EbSuchStatus EbWegeZusammenstellen(EbLaufwegListen* w, std::uint32_t gruppenKey,
@@ -266,61 +326,27 @@ EbSuchStatus EbWegeZusammenstellen(EbLaufwegListen* w, std::uint32_t gruppenKey,
       std::int32_t relBitsU = 0, relBitsZ = 0;
       auto st0 = [](const EbLaufwegPunkt& p) { return p.punkt.bahnhof; };
 
-      /* 1. origin border block */
+      /* origin border block */
       if (marke == 'V') {
         if (st0(O.p[EB_LW_GRENZE_MARK]) == st0(O.p[EB_LW_GRENZE])) {
           gleicheGrenzen = true;
         } else {
-          if (erledigt(O.p[EB_LW_GRENZE])) {
-            f.rein(r1.einfach);
-            relBitsU |= 0x01;
-          }
-          f.reinAuch(O.p[EB_LW_GRENZE]);
-          f.rein(r2.einfach);
-          if (erledigt(O.p[EB_LW_GRENZE_MARK])) {
-            f.rein(r1.markiert);
-            relBitsU |= 0x02;
-          }
-          f.reinAuch(O.p[EB_LW_GRENZE_MARK]);
-          f.rein(r2.markiert);
+          grenzPunkt(f, O.p[EB_LW_GRENZE], r1.einfach, r2.einfach, 0x01, &relBitsU);
+          grenzPunkt(f, O.p[EB_LW_GRENZE_MARK], r1.markiert, r2.markiert, 0x02, &relBitsU);
         }
       }
-      /* 2. role-3 border on the origin side */
+      /* role-3 border on the origin side */
       if (rolle3Pos == 1) f.rein(rolle3);
-      /* 3. start block */
-      if (r1.start.bahnhof != 0) {
-        if (erledigt(O.p[EB_LW_ENDE])) f.rein(r1.start);
-        f.rein(O.p[EB_LW_ENDE]);
-        f.rein(r2.start);
-      }
-      /* 4. break points absorbed by a mapped end */
-      const bool hatBp1 = r1.bp1Anzahl != 0;
-      const bool hatBp2 = r1.bp2Anzahl != 0;
-      if (hatBp1) {
-        if (st0(O.p[EB_LW_ENDE]) == st0(O.p[EB_LW_BP1])) {
-          skipBp1 = true;
-          if (hatBp2 && st0(O.p[EB_LW_ENDE]) == st0(O.p[EB_LW_BP2])) skipBp2 = true;
-        }
-      } else {
-        skipBp1 = true;
-        if (hatBp2 && st0(O.p[EB_LW_ENDE]) == st0(O.p[EB_LW_BP2])) skipBp2 = true;
-      }
-      if (hatBp2) {
-        if (st0(D.p[EB_LW_ENDE]) == st0(D.p[EB_LW_BP2])) {
-          skipBp2 = true;
-          if (hatBp1 && st0(D.p[EB_LW_ENDE]) == st0(D.p[EB_LW_BP1])) skipBp1 = true;
-        }
-      } else {
-        skipBp2 = true;
-        if (hatBp1 && st0(D.p[EB_LW_ENDE]) == st0(D.p[EB_LW_BP1])) skipBp1 = true;
-      }
+      endBlock(f, r1.start, O.p[EB_LW_ENDE], r2.start);
+      /* break points absorbed by a mapped end */
+      bpAbsorbiert(O, D, r1.bp1Anzahl != 0, r1.bp2Anzahl != 0, &skipBp1, &skipBp2);
       if (!skipBp1) f.rein(r1.bp1);
-      /* 5. second set's break points */
+      /* second set's break points */
       if (r2.bp1.bahnhof != 0) {
         f.rein(r2.bp1);
         f.rein(r2.bp2);
       }
-      /* 6./7. relation start and end, with the mapped ends standing in for
+      /* relation start and end, with the mapped ends standing in for
       ** them where the mapping still meets the relation in FBRR */
       const EbPunkt& rs = rel[EB_REL_START];
       if (rs.bahnhof != 0) {
@@ -350,43 +376,24 @@ EbSuchStatus EbWegeZusammenstellen(EbLaufwegListen* w, std::uint32_t gruppenKey,
             fbrrGefunden(&fb, kopf, relStartStation, st0(d6), dritte, vierte, tag))
           f.rein(d6);
       }
-      /* 8. */
+      /* the second break point, unless a mapped end absorbed it */
       if (!skipBp2) f.rein(r1.bp2);
-      /* 9. end block */
-      if (r1.ende.bahnhof != 0) {
-        if (erledigt(D.p[EB_LW_ENDE])) f.rein(r1.ende);
-        f.rein(D.p[EB_LW_ENDE]);
-        f.rein(r2.ende);
-      }
-      /* 10. destination border block */
+      endBlock(f, r1.ende, D.p[EB_LW_ENDE], r2.ende);
+      /* destination border block */
       if (marke == 'H') {
         if (st0(D.p[EB_LW_GRENZE_MARK]) == st0(D.p[EB_LW_GRENZE])) {
           gleicheGrenzen = true;
         } else {
-          if (erledigt(D.p[EB_LW_GRENZE_MARK])) {
-            f.rein(r1.markiert);
-            relBitsZ |= 0x02;
-          }
-          f.reinAuch(D.p[EB_LW_GRENZE_MARK]);
-          f.rein(r2.markiert);
-          if (erledigt(D.p[EB_LW_GRENZE])) {
-            f.rein(r1.einfach);
-            relBitsZ |= 0x01;
-          }
-          f.reinAuch(D.p[EB_LW_GRENZE]);
-          f.rein(r2.einfach);
+          grenzPunkt(f, D.p[EB_LW_GRENZE_MARK], r1.markiert, r2.markiert, 0x02, &relBitsZ);
+          grenzPunkt(f, D.p[EB_LW_GRENZE], r1.einfach, r2.einfach, 0x01, &relBitsZ);
         }
       }
-      /* 11. role-3 border on the destination side */
+      /* role-3 border on the destination side */
       if (rolle3Pos == 2) f.rein(rolle3);
       if (f.fehler) return fehler();
 
-      /* 7./8. the sequence and its variant */
-      std::int32_t erster = UtListFindOrAppend(&w->wegeBhf, w->bhf.elements, w->bhf.count);
-      if (erster < 0) return fehler();
+      /* the sequence and its variant */
       EbWegeVar var{};
-      var.ersterIndex = erster;
-      var.anzahl = static_cast<std::int32_t>(w->bhf.count);
       var.profilKey = static_cast<std::int32_t>(gruppenKey);
       var.gewaehlt = 'N';
       var.standard = ((O.eintragKey != 0 && O.gefunden == 0) || (D.eintragKey != 0 && D.gefunden == 0))
@@ -394,10 +401,9 @@ EbSuchStatus EbWegeZusammenstellen(EbLaufwegListen* w, std::uint32_t gruppenKey,
                          : 'N';
       var.abgang = seite(O, relBitsU);
       var.ziel = seite(D, relBitsZ);
-      if (UtListInsert(&w->wegeVar, static_cast<std::uint32_t>(v), &var) < 0) return fehler();
-      ++v;
+      if (!varianteAnfuegen(w, var, &v)) return fehler();
 
-      /* 9. second variant over the border points as classified */
+      /* second variant over the border points as classified */
       bool zweite = false;
       if (marke == 'V' && O.gefunden == 1) {
         zweite = true;
@@ -431,15 +437,10 @@ EbSuchStatus EbWegeZusammenstellen(EbLaufwegListen* w, std::uint32_t gruppenKey,
       }
       if (zweite) {
         if (f.fehler) return fehler();
-        std::int32_t e2 = UtListFindOrAppend(&w->wegeBhf, w->bhf.elements, w->bhf.count);
-        if (e2 < 0) return fehler();
         EbWegeVar v2 = var;
-        v2.ersterIndex = e2;
-        v2.anzahl = static_cast<std::int32_t>(w->bhf.count);
         v2.abgang.relBits = 0;
         v2.ziel.relBits = 0;
-        if (UtListInsert(&w->wegeVar, static_cast<std::uint32_t>(v), &v2) < 0) return fehler();
-        ++v;
+        if (!varianteAnfuegen(w, v2, &v)) return fehler();
       }
       leeren(&w->bhf);
     }

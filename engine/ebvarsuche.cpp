@@ -22,12 +22,18 @@
 #include "engine/ebsuche.h"
 #include "engine/ebvar.h"
 
-static EbLaufwegListen arbeit;
-static bool arbeitEingerichtet = false;
+namespace {
+
+EbLaufwegListen arbeit;
+bool arbeitEingerichtet = false;
+
+}  // namespace
 
 EbLaufwegListen* EbVarArbeitslisten() { return &arbeit; }
 
-static void arbeitEinrichten() {
+namespace {
+
+void arbeitEinrichten() {
   EbListeInitLaufwegGlst(&arbeit.glst);
   EbListeInitLaufwegGlstWork(&arbeit.glstWork);
   EbListeInitLaufwegEva(&arbeit.eva);
@@ -40,18 +46,18 @@ static void arbeitEinrichten() {
   EbListeInitWegeAZ(&arbeit.wegeAZ);
 }
 
-static EbWegeVar* varAt(const UtList* l, std::uint32_t i) {
+EbWegeVar* varAt(const UtList* l, std::uint32_t i) {
   return static_cast<EbWegeVar*>(UtListAt(l, i));
 }
 
-static void leerenGenullt(UtList* l) {
+void leerenGenullt(UtList* l) {
   if (l->elements != nullptr)
     std::memset(l->elements, 0,
                 static_cast<std::size_t>(l->allocated) * static_cast<std::size_t>(l->elementSize));
   l->count = 0;
 }
 
-static EbGlstProfil profilAus(const EbggSatz& s) {
+EbGlstProfil profilAus(const EbggSatz& s) {
   EbGlstProfil p{};
   p.profilKey = s.key1;
   p.rang = s.rank;
@@ -61,12 +67,14 @@ static EbGlstProfil profilAus(const EbggSatz& s) {
 }
 
 /* A closing copy of a variant: selected entry key 0, default mark 'N'. */
-static EbWegeVar abschluss(const EbWegeVar& v) {
+EbWegeVar abschluss(const EbWegeVar& v) {
   EbWegeVar c = v;
   c.gewaehlterEintrag = 0;
   c.standard = 'N';
   return c;
 }
+
+}  // namespace
 
 namespace {
 
@@ -104,8 +112,10 @@ struct VerteilungGlobal {
 
 }  // namespace
 
+namespace {
+
 /* Distributes the work variants of one group over its profile entries. */
-static void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
+void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
   Verteilung d{w};
   for (std::uint32_t ei = 0; ei < w->glstProfil.count && !d.fehler; ++ei) {
     EbGlstProfil e;
@@ -113,7 +123,7 @@ static void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
     const std::int32_t K = static_cast<std::int32_t>(e.eintragKey);
     const bool key2Erster = e.profilKey == 2 && ei == 0;
 
-    /* 1. a new group closes the selection of the previous one */
+    /* a new group closes the selection of the previous one */
     if (g->vorigerEintrag && g->vorigerProfilKey != e.profilKey && w->wegeVarS.count > 0)
       d.waehlen(abschluss(*varAt(&w->wegeVarS, w->wegeVarS.count - 1)));
     g->vorigerEintrag = true;
@@ -126,15 +136,15 @@ static void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
       if (key2Erster) d.zurueckstellen(v);
     };
 
-    /* 2. a variant without entry keys at the front */
+    /* a variant without entry keys at the front */
     if (EbWegeVar* c = d.aktuell(); c != nullptr && ohneKeys(c)) {
       standardWaehlen(*c);
       d.weiter();
     }
     EbWegeVar* c = d.aktuell();
-    /* 3. */
+    /* the variants that start at this entry's origin */
     if (c != nullptr && c->abgang.eintragKey == K) {
-      /* 4. this entry's origin towards keyed destinations */
+      /* this entry's origin towards keyed destinations */
       while ((c = d.aktuell()) != nullptr && c->ziel.eintragKey != 0) {
         EbWegeVar v = *c;
         v.gewaehlterEintrag = K;
@@ -142,7 +152,7 @@ static void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
         d.weiter();
         if ((c = d.aktuell()) != nullptr && c->abgang.eintragKey != K) break;
       }
-      /* 5. this entry's origin towards the plain destination (and its
+      /* this entry's origin towards the plain destination (and its
       ** second variant) waits until the other origins are through */
       EbWegeVar holdA{}, holdB{};
       bool mitA = false, mitB = false;
@@ -156,7 +166,7 @@ static void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
           d.weiter();
         }
       }
-      /* 6. other origins: towards this entry's destination now, else later */
+      /* other origins: towards this entry's destination now, else later */
       while ((c = d.aktuell()) != nullptr && c->abgang.eintragKey != 0) {
         if (c->ziel.eintragKey == K) {
           EbWegeVar v = *c;
@@ -167,7 +177,7 @@ static void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
         }
         d.weiter();
       }
-      /* 7. */
+      /* the held variants of this entry's origin */
       if (mitA) {
         holdA.gewaehlterEintrag = K;
         d.waehlen(holdA);
@@ -176,7 +186,7 @@ static void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
         holdB.gewaehlterEintrag = K;
         d.waehlen(holdB);
       }
-      /* 8. the plain origin */
+      /* the plain origin */
       if ((c = d.aktuell()) != nullptr && ohneKeys(c) && d.zurueck == 0) {
         standardWaehlen(*c);
         d.weiter();
@@ -197,7 +207,7 @@ static void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
         d.weiter();
       }
     }
-    /* 9. the next entry works on the deferred variants */
+    /* the next entry works on the deferred variants */
     if (d.zurueck != 0 && !d.fehler) {
       w->wegeVar.count = 0;
       for (std::uint32_t i = 0; i < d.zurueck && !d.fehler; ++i)
@@ -218,7 +228,7 @@ static void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
 }
 
 /* Places a profile entry relative to the entry placed last. */
-static bool profilEinordnen(UtList* l, const EbGlstProfil& neu, std::uint32_t* letzte) {
+bool profilEinordnen(UtList* l, const EbGlstProfil& neu, std::uint32_t* letzte) {
   const std::uint32_t pos = *letzte;
   auto rang = [l](std::uint32_t i) {
     return static_cast<const EbGlstProfil*>(UtListAt(l, i))->rang;
@@ -240,7 +250,7 @@ static bool profilEinordnen(UtList* l, const EbGlstProfil& neu, std::uint32_t* l
 }
 
 /* Marks the chosen variant of the selection. */
-static void auswaehlen(UtList* s) {
+void auswaehlen(UtList* s) {
   std::uint32_t m = 0;
   for (std::uint32_t i = 0; i < s->count; ++i)
     if (varAt(s, i)->abgang.rang > m) m = varAt(s, i)->abgang.rang;
@@ -269,6 +279,8 @@ static void auswaehlen(UtList* s) {
   }
   if (wahl != nullptr) wahl->gewaehlt = 'J';
 }
+
+}  // namespace
 
 void EbWegeVariantenSuchen(UtList* bhfErgebnis, const EbPunkt* punkte, UtList* varErgebnis,
                            EbSuchStatus* status, std::int32_t profilKey, std::uint16_t anzahl) {

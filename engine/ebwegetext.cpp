@@ -22,10 +22,13 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_rbgt.h"
 #include "common/dtacc/dm/dm_sten.h"
+#include "engine/ebbahnhof.h"
 #include "engine/ebint.h"
+#include "engine/ebkette.h"
 #include "support/msg.h"
 #include "support/utday.h"
 
@@ -91,9 +94,7 @@ void bahnMarkeBeginnen(WtZustand* z) {
 /* '$' and the second name of a station where a segment begins. */
 void segmentStartSchreiben(WtZustand* z, std::uint32_t station) {
   EbhfSatz bhf;
-  if (DbGetEbhf(&bhf, EB_LAND, station, z->datum) != kDbFound)
-    MsgRaise(EB_RC_BHF_FEHLT, kMsgSsEngine, EB_MSG_BHF_FEHLT, kMsgModeNumbered, "dls",
-             static_cast<int>(EB_LAND), station, UtDayText(z->datum));
+  EbBahnhofHolen(&bhf, static_cast<std::int32_t>(station), z->datum);
   char teil[EB_WT_TEIL];
   namensTeil(teil, '$', bhf.name2, z->optionen);
   anfuegen(z, teil, &z->marken[0]);
@@ -121,7 +122,7 @@ void relationSchreiben(WtZustand* z, const EbListNode* k) {
     MsgRaise(EB_RC_INTERN, kMsgSsEngine, EB_MSG_RELATIONSTEXT, kMsgModeNumbered, "s", text);
   }
   anfuegen(z, teil, &z->marken[0]);
-  z->aktuell = (k->umgekehrt != 0 ? rel.stations[0] : rel.stations[1]) % 100000u;
+  z->aktuell = DbBhfLokal(k->umgekehrt != 0 ? rel.stations[0] : rel.stations[1]);
 }
 
 void knotenSchreiben(WtZustand* z, const EbListNode* k) {

@@ -22,9 +22,6 @@
 **                        its FBRW points, with the separator table and the
 **                        status bits of the text-element writer.
 **
-** EbWegetextErstellen itself is declared in engine/ebint.h, where the
-** answer assembly finds it.
-**
 ** Texts are fixed-width fields, blank-padded, without terminating NUL; the
 ** parts handed around between the helpers are NUL-terminated. Nothing here
 ** allocates: parts live in buffers of EB_WT_TEIL characters, and the two
@@ -46,6 +43,23 @@ enum { EB_WT_TEIL = 200 };
 enum : std::int32_t { EB_WT_MARKE_FEHLT = 0xFFFF };
 
 /* ---- route text (ebwegetext.cpp) ---------------------------------------- */
+
+/* Route text of a chain into text (width characters, blank-filled).
+** Returns 0 the whole text fitted, 1 parts were dropped or cut, -1 it did
+** not fit (the field is then blank). The marks start as {0, 0xFFFF}. */
+std::int32_t EbWegetextErstellen(char* text, std::uint32_t breite, std::uint32_t slot,
+                                 std::uint32_t optionen, UtDayNumber datum,
+                                 EbTextMarke* marke1, EbTextMarke* marke2,
+                                 std::uint32_t* benutzt);
+
+/* Route-text option word. */
+enum : std::uint32_t {
+  EB_WT_DACH_BEHALTEN = 0x01,
+  EB_WT_KURZNAMEN = 0x02,
+  EB_WT_REL_START = 0x04,
+  EB_WT_REL_ENDE = 0x08
+};
+
 
 /* The walk over the chain of slot: fills text (width characters, blanked
 ** first), the two marks (rail part, Ne/See part), the used length and the

@@ -4,6 +4,7 @@
 // node that lets a run of reads on one file skip the list search, the error
 // state (kind and detail) and the buffer of BiErrorText.
 #include "support/bifile.h"
+#include "support/utfault.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -23,7 +24,6 @@ BiFile* g_lastUsed = nullptr;
 std::int16_t g_kind = 0;
 std::int16_t g_detail = 0;
 char g_text[84];
-int g_allocFailAfter = -1;
 
 void BiClearError() {
   g_kind = 0;
@@ -38,11 +38,7 @@ void BiSetError(int detail, std::int16_t kind) {
 // A node with the smallest file number not in use, linked in so that the
 // list stays ascending; null when no memory (or no number) is left.
 BiFile* BiNewFile() {
-  if (g_allocFailAfter == 0) {
-    g_allocFailAfter = -1;
-    return nullptr;
-  }
-  if (g_allocFailAfter > 0) --g_allocFailAfter;
+  if (UtFaultAlloc(kUtFaultBiFile)) return nullptr;
   if (!g_first || g_first->number > 0) {
     BiFile* f = static_cast<BiFile*>(std::malloc(sizeof(BiFile)));
     if (!f) return nullptr;
@@ -161,4 +157,3 @@ std::int16_t BiErrorKind() { return g_kind; }
 
 std::int16_t BiErrorDetail() { return g_detail; }
 
-void BiTestFailAllocAfter(int n) { g_allocFailAfter = n; }

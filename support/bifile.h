@@ -39,8 +39,5 @@ std::int16_t BiErrorDetail();
 
 // ---- test hooks -----------------------------------------------------------
 
-// Makes the next n node allocations succeed and the one after fail (n < 0:
-// never fail, the default).
-void BiTestFailAllocAfter(int n);
 
 #endif  // ZOLMA_SUPPORT_BIFILE_H

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "support/utday.h"
+#include "support/utfault.h"
 #include "support/utlog.h"
 #include "support/utname.h"
 
@@ -22,8 +23,6 @@ MsgTrapFrame* g_top = nullptr;  // innermost frame; null = empty chain
 
 bool g_senderFixed = false;
 char g_sender[kMsgSenderSize];
-
-int g_allocFailAfter = -1;  // test hook: allocations left before one fails
 
 // Ends the process because no valid frame is there ("FB" 1000). The
 // condition is written nowhere; pending output of the process is flushed so
@@ -50,11 +49,7 @@ void FixSender() {
 }
 
 Meldungskontext* AllocContext() {
-  if (g_allocFailAfter == 0) {
-    g_allocFailAfter = -1;
-    return nullptr;
-  }
-  if (g_allocFailAfter > 0) --g_allocFailAfter;
+  if (UtFaultAlloc(kUtFaultMsgContext)) return nullptr;
   return static_cast<Meldungskontext*>(std::malloc(sizeof(Meldungskontext)));
 }
 
@@ -317,4 +312,3 @@ void MsgWrite(const Meldungskontext* message) { MsgFileWrite(message); }
 
 void MsgTestResetSender() { g_senderFixed = false; }
 
-void MsgTestFailAllocAfter(int n) { g_allocFailAfter = n; }

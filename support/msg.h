@@ -330,8 +330,5 @@ int MsgTry(MsgTrapFrame& frame, F&& fn) {
 // Forgets the sender fixed by the first build, so a test can observe the
 // sender rule from a fresh start. Not for use outside tests.
 void MsgTestResetSender();
-// Makes the next n record allocations succeed and the one after fail
-// (n < 0: never fail, the default).
-void MsgTestFailAllocAfter(int n);
 
 #endif  // ZOLMA_SUPPORT_MSG_H

@@ -16,23 +16,13 @@
 #include <vector>
 
 #include "support/msg.h"
+#include "support/utfault.h"
 #include "support/utlog.h"
 
 namespace {
 
-int g_allocFailAfter = -1;
-
 // The largest element count a list may hold: indices are returned as i32.
 constexpr std::uint64_t kMaxElements = 0x7FFFFFFFu;
-
-bool FailInjected() {
-  if (g_allocFailAfter == 0) {
-    g_allocFailAfter = -1;
-    return true;
-  }
-  if (g_allocFailAfter > 0) --g_allocFailAfter;
-  return false;
-}
 
 [[noreturn]] void OutOfMemory(const char* line) {
   UtLogWrite(4, "%s", line);
@@ -112,7 +102,7 @@ bool UtListIdAdmitsAppend(std::int32_t id) {
 
 void* UtMemAlloc(std::size_t bytes) {
   if (bytes == 0) return std::malloc(0);
-  void* p = FailInjected() ? nullptr : std::malloc(bytes);
+  void* p = UtFaultAlloc(kUtFaultList) ? nullptr : std::malloc(bytes);
   if (!p) AllocFailed();
   std::memset(p, 0, bytes);
   return p;
@@ -153,7 +143,7 @@ int UtListReserve(UtList* list, std::uint32_t n) {
   if (!list->elements) {
     list->elements = UtMemAlloc(bytes);
   } else {
-    void* p = FailInjected() ? nullptr : std::realloc(list->elements, bytes);
+    void* p = UtFaultAlloc(kUtFaultList) ? nullptr : std::realloc(list->elements, bytes);
     if (!p) ReallocFailed();
     list->elements = p;
   }
@@ -284,4 +274,3 @@ void* UtListAt(const UtList* list, std::uint32_t index) {
   return Element(list, index);
 }
 
-void UtListTestFailAllocAfter(int n) { g_allocFailAfter = n; }

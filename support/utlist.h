@@ -89,8 +89,5 @@ void* UtMemAlloc(std::size_t bytes);
 
 // ---- test hooks -----------------------------------------------------------
 
-// Makes the next n allocations of this module succeed and the one after
-// fail (n < 0: never fail, the default).
-void UtListTestFailAllocAfter(int n);
 
 #endif  // ZOLMA_SUPPORT_UTLIST_H

@@ -4,6 +4,7 @@
 // singly linked in the order of creation, new nodes appended at the end),
 // every name and value as an owned heap copy, and the query hook. Names are
 // compared with ASCII case folding only.
+#include "support/utfault.h"
 #include "support/utname.h"
 
 #include <cstdlib>
@@ -28,14 +29,9 @@ struct UtRegisterGroup {
 
 UtRegisterGroup* g_first = nullptr;
 UtQueryHook g_hook = nullptr;
-int g_allocFailAfter = -1;
 
 void* Alloc(std::size_t n) {
-  if (g_allocFailAfter == 0) {
-    g_allocFailAfter = -1;
-    return nullptr;
-  }
-  if (g_allocFailAfter > 0) --g_allocFailAfter;
+  if (UtFaultAlloc(kUtFaultName)) return nullptr;
   return std::malloc(n);
 }
 
@@ -185,4 +181,3 @@ UtQueryHook UtSetQueryHook(UtQueryHook hook) {
   return old;
 }
 
-void UtNameTestFailAllocAfter(int n) { g_allocFailAfter = n; }

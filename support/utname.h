@@ -43,8 +43,5 @@ UtQueryHook UtSetQueryHook(UtQueryHook hook);
 
 // ---- test hooks -----------------------------------------------------------
 
-// Makes the next n allocations of the register succeed and the one after
-// fail (n < 0: never fail, the default).
-void UtNameTestFailAllocAfter(int n);
 
 #endif  // ZOLMA_SUPPORT_UTNAME_H

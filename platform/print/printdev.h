@@ -9,7 +9,8 @@
 // and what happens to a finished document. The real backend (printcairo.cpp)
 // asks CUPS and fontconfig and renders PDF with cairo; the recording
 // backend (printrec.cpp) has fixed answers and keeps documents in memory.
-#pragma once
+#ifndef ZOLMA_PLATFORM_PRINT_PRINTDEV_H
+#define ZOLMA_PLATFORM_PRINT_PRINTDEV_H
 
 #include <memory>
 #include <string>
@@ -131,3 +132,5 @@ std::unique_ptr<PrBackend> PrMakeRealBackend();
 int PrRunSettingsPrompt(HWND owner, const std::string& printer, DEVMODEA& dm);
 // Paper size in device dots for a paper code, portrait; false if unknown.
 bool PrPaperDots(short paper, int* width, int* height);
+
+#endif  // ZOLMA_PLATFORM_PRINT_PRINTDEV_H

@@ -3,7 +3,8 @@
 // DocumentPropertiesA with DM_IN_PROMPT shows this modal dialog, owned by
 // the window it is given: orientation, paper, copies and duplex of one
 // printer, "OK" to take them, "Abbrechen" to leave them as they were.
-#pragma once
+#ifndef ZOLMA_PLATFORM_PRINT_PRINTSETUP_H
+#define ZOLMA_PLATFORM_PRINT_PRINTSETUP_H
 
 enum {
   IDD_PR_EINSTELLUNGEN = 30100,
@@ -12,3 +13,5 @@ enum {
   IDC_PR_KOPIEN = 30103,
   IDC_PR_DUPLEX = 30104
 };
+
+#endif  // ZOLMA_PLATFORM_PRINT_PRINTSETUP_H

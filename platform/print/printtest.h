@@ -7,7 +7,8 @@
 // the call, which of its calls (counted from the install) and the result
 // and last error it returns instead of doing its work. PrTestUninstall
 // puts the real backend back and frees whatever the program left behind.
-#pragma once
+#ifndef ZOLMA_PLATFORM_PRINT_PRINTTEST_H
+#define ZOLMA_PLATFORM_PRINT_PRINTTEST_H
 
 #include <string>
 #include <vector>
@@ -56,3 +57,5 @@ void PrTestLimitFileWrites(long long bytes);
 
 // The version GetVersionExA reports (both backends).
 void PrTestSetVersion(DWORD platformId, DWORD major, DWORD minor);
+
+#endif  // ZOLMA_PLATFORM_PRINT_PRINTTEST_H

@@ -887,7 +887,9 @@ BOOL GetViewportOrgEx(HDC h, POINT* origin) {
   return done("GetViewportOrgEx", name, TRUE, name);
 }
 
-static BOOL convertPoints(const char* call, HDC h, POINT* points, int count, bool toLogical) {
+namespace {
+
+BOOL convertPoints(const char* call, HDC h, POINT* points, int count, bool toLogical) {
   std::string name = nameOf(h);
   std::string args = fmt("%s, %d", name.c_str(), count);
   long long inj;
@@ -906,6 +908,8 @@ static BOOL convertPoints(const char* call, HDC h, POINT* points, int count, boo
   if (count > 0) args += fmt(" -> (%d, %d)", points[0].x, points[0].y);
   return done(call, args, TRUE, name);
 }
+
+}  // namespace
 
 BOOL DPtoLP(HDC h, POINT* points, int count) { return convertPoints("DPtoLP", h, points, count, true); }
 BOOL LPtoDP(HDC h, POINT* points, int count) { return convertPoints("LPtoDP", h, points, count, false); }

@@ -20,7 +20,8 @@
 // Every operation sets the last error code when it fails; GetLastError
 // reads it. Handles are checked: a handle the layer did not hand out, or
 // one already deleted, fails with ERROR_INVALID_HANDLE.
-#pragma once
+#ifndef ZOLMA_PLATFORM_PRINT_WINPRINT_H
+#define ZOLMA_PLATFORM_PRINT_WINPRINT_H
 
 #include <cstddef>
 #include <cstdint>
@@ -384,3 +385,5 @@ std::string PrLastFileWritten();
 // <queue> übergeben" for a CUPS queue, followed by " (Drucker angehalten)"
 // when the queue holds its jobs. The front end shows it on its status line.
 bool PrTakeDocumentNote(std::string& note);
+
+#endif  // ZOLMA_PLATFORM_PRINT_WINPRINT_H

@@ -567,12 +567,16 @@ BOOL CMenu::AppendMenu(UINT flags, UINT id, const char* text) {
 
 // --- Data exchange -------------------------------------------------------------
 
-static ControlState& exchangeControl(CDataExchange* dx, int id) {
+namespace {
+
+ControlState& exchangeControl(CDataExchange* dx, int id) {
   ControlState* c = dx->m_pDlgWnd->control(id);
   if (!c) throw UiError("data exchange with control " + std::to_string(id) + ", which the dialog does not have");
   dx->m_idLastControl = id;
   return *c;
 }
+
+}  // namespace
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
   exchangeControl(dx, id);

@@ -11,7 +11,8 @@
 //
 // Texts inside the model are bytes in the Windows character set (code page
 // 1252), as the application produces them; a host converts at its edge.
-#pragma once
+#ifndef ZOLMA_PLATFORM_UI_AFXWIN_H
+#define ZOLMA_PLATFORM_UI_AFXWIN_H
 
 #include <cstdint>
 #include <functional>
@@ -439,3 +440,5 @@ void AfxSetAppName(const char* name);
 // its ExitInstance, and returns the latter's result as the process exit
 // code.
 int AfxWinMain();
+
+#endif  // ZOLMA_PLATFORM_UI_AFXWIN_H

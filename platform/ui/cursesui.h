@@ -12,7 +12,8 @@
 // reports them. A terminal too small for the dialog shows a message
 // instead of a garbled screen. After an event that printed, the status
 // line says where the document went, until the next key.
-#pragma once
+#ifndef ZOLMA_PLATFORM_UI_CURSESUI_H
+#define ZOLMA_PLATFORM_UI_CURSESUI_H
 
 #include <string>
 
@@ -40,3 +41,5 @@ class CursesHost : public UiHost {
   int readErrors_ = 0;
   std::string note_;  // shown on the status line until the next key
 };
+
+#endif  // ZOLMA_PLATFORM_UI_CURSESUI_H

@@ -7,7 +7,8 @@
 // a script that runs out while a dialog still waits, throws UiError with a
 // message saying what was expected and what happened, so a test fails
 // clearly and never hangs.
-#pragma once
+#ifndef ZOLMA_PLATFORM_UI_SCRIPTHOST_H
+#define ZOLMA_PLATFORM_UI_SCRIPTHOST_H
 
 #include <deque>
 #include <functional>
@@ -74,3 +75,5 @@ class ScriptHost : public UiHost {
   UiHost* previous_;
   long executed_ = 0;
 };
+
+#endif  // ZOLMA_PLATFORM_UI_SCRIPTHOST_H

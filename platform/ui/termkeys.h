@@ -11,7 +11,8 @@
 //   - a lone Esc: Escape when the delay runs out.
 // A terminal that sends Alt+key as Escape and key together is the first
 // case at machine speed.
-#pragma once
+#ifndef ZOLMA_PLATFORM_UI_TERMKEYS_H
+#define ZOLMA_PLATFORM_UI_TERMKEYS_H
 
 #include <functional>
 
@@ -51,3 +52,5 @@ class TermKeyReader {
   TermKey pending_;  // the key that came after an Escape
   bool escPending_ = false;
 };
+
+#endif  // ZOLMA_PLATFORM_UI_TERMKEYS_H

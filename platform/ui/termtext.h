@@ -18,7 +18,8 @@
 // afresh, so Enter or Esc after a stray byte still arrive as themselves.
 // In a single-byte set each byte is its character. A character that
 // Windows-1252 cannot hold is dropped.
-#pragma once
+#ifndef ZOLMA_PLATFORM_UI_TERMTEXT_H
+#define ZOLMA_PLATFORM_UI_TERMTEXT_H
 
 #include <array>
 #include <string>
@@ -88,3 +89,5 @@ std::vector<std::string> TermWrap(const TermOutput& out, const std::string& text
 
 // The locale's character set as iconv names it (call after setlocale).
 std::string TermCodeset();
+
+#endif  // ZOLMA_PLATFORM_UI_TERMTEXT_H

@@ -4,7 +4,8 @@
 // dialog ends) and shows message boxes. Exactly one host is installed at a
 // time; without one, a modal loop or a message box is a programming error
 // and throws UiError, so nothing can wait for input that never comes.
-#pragma once
+#ifndef ZOLMA_PLATFORM_UI_UIHOST_H
+#define ZOLMA_PLATFORM_UI_UIHOST_H
 
 #include <stdexcept>
 #include <string>
@@ -31,3 +32,5 @@ class UiHost {
 // Installs the host (null: none). Returns the previous one.
 UiHost* AfxSetHost(UiHost* host);
 UiHost* AfxGetHost();
+
+#endif  // ZOLMA_PLATFORM_UI_UIHOST_H

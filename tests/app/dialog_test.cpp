@@ -25,7 +25,7 @@
 #include "engine/eb.h"
 #include "platform/ui/scripthost.h"
 #include "support/msg.h"
-#include "support/msgtext/msgformat.h"
+#include "msgtext/msgformat.h"
 #include "support/utname.h"
 #include "support/utday.h"
 #include "tools/dmwriter/dmwriter.h"
@@ -77,7 +77,7 @@ BOOL startApp(const fs::path& dir, RunEnd* end = nullptr) {
   return FALSE;
 }
 
-class DialogTest : public ::testing::Test {
+class AppDialog : public ::testing::Test {
  protected:
   void SetUp() override {
     // A fixed day inside the sample data's validity.
@@ -98,7 +98,7 @@ std::string text(CDialog& d, int id) {
   return c ? c->text : "<no control>";
 }
 
-TEST_F(DialogTest, TitleCarriesTheDataDateAndInitialState) {
+TEST_F(AppDialog, TitleCarriesTheDataDateAndInitialState) {
   ScriptHost host;
   host.expectDialog(IDD_ZOLMA_DIALOG)
       .check([](CDialog& d) {
@@ -118,7 +118,7 @@ TEST_F(DialogTest, TitleCarriesTheDataDateAndInitialState) {
   EXPECT_EQ(host.dialogsRun(), (std::vector<int>{IDD_ZOLMA_DIALOG, IDD_ABOUTBOX}));
 }
 
-TEST(ZolmaTitel, DayOfTheDataStampInLocalTime) {
+TEST(AppTitel, DayOfTheDataStampInLocalTime) {
   std::tm tm{};
   tm.tm_year = 2018 - 1900;
   tm.tm_mon = 1;
@@ -133,7 +133,7 @@ TEST(ZolmaTitel, DayOfTheDataStampInLocalTime) {
   EXPECT_EQ(ZolmaTitel("KRV", -1), "KRV");
 }
 
-TEST_F(DialogTest, StartupFailsWithoutDataFiles) {
+TEST_F(AppDialog, StartupFailsWithoutDataFiles) {
   fs::path empty = fs::temp_directory_path() / ("zolma-empty-" + std::to_string(getpid()));
   fs::create_directories(empty);
   {
@@ -156,7 +156,7 @@ struct EnterCase {
   std::string fieldAfter;
 };
 
-TEST_F(DialogTest, EnterInAStationField) {
+TEST_F(AppDialog, EnterInAStationField) {
   const EnterCase cases[] = {
       {"blanks only", "   ", 0, nullptr, ""},
       {"exact name, lower case", "n\xFCrnberg hbf", 0, nullptr, kNuernberg},
@@ -274,7 +274,7 @@ TEST_F(DialogTest, EnterInAStationField) {
 // Focus that Enter or the picker moves into the next field selects its
 // text, so typing replaces it; the picker opens with the caret after the
 // typed text, so typing narrows its list.
-TEST_F(DialogTest, EnterAndThePickerSelectTheNextFieldsText) {
+TEST_F(AppDialog, EnterAndThePickerSelectTheNextFieldsText) {
   auto zielSelected = [](CDialog& d) {
     EXPECT_EQ(d.focusId(), IDC_ZIEL);
     ControlState* f = d.control(IDC_ZIEL);
@@ -320,7 +320,7 @@ TEST_F(DialogTest, EnterAndThePickerSelectTheNextFieldsText) {
   }
 }
 
-TEST_F(DialogTest, EnterOnAButtonPressesItAndNeverClosesTheDialog) {
+TEST_F(AppDialog, EnterOnAButtonPressesItAndNeverClosesTheDialog) {
   ScriptHost host;
   host.type(IDC_UEBER2, "")
       .key(VK_RETURN)  // empty via 2: focus moves to "&Berechnen"
@@ -347,7 +347,7 @@ struct MissingCase {
   const char* abgangNachher = nullptr;  // the origin field afterwards, if checked
 };
 
-TEST_F(DialogTest, CalculateReportsTheFirstFieldThatCannotBeUsed) {
+TEST_F(AppDialog, CalculateReportsTheFirstFieldThatCannotBeUsed) {
   const MissingCase cases[] = {
       {"", "Bamberg", "", "", "Bitte Abgang eingeben", IDC_ABGANG, false},
       {"Xyzzy", "Bamberg", "", "", "Abgang unbekannt", IDC_ABGANG, true},
@@ -389,7 +389,7 @@ TEST_F(DialogTest, CalculateReportsTheFirstFieldThatCannotBeUsed) {
   }
 }
 
-TEST_F(DialogTest, CalculateShowsNamesViaRowsAndDistance) {
+TEST_F(AppDialog, CalculateShowsNamesViaRowsAndDistance) {
   ScriptHost host;
   host.type(IDC_ABGANG, "n\xFCrnberg hbf")
       .type(IDC_ZIEL, "bamberg")
@@ -450,7 +450,7 @@ class DataCopy {
 
 // An engine error reaches the user as its message text from the message
 // table, converted from the 7-bit code; without a text, as the fixed line.
-TEST_F(DialogTest, EngineErrorsShowTheirMessageText) {
+TEST_F(AppDialog, EngineErrorsShowTheirMessageText) {
   for (bool withTexts : {true, false}) {
     SCOPED_TRACE(withTexts ? "with message texts" : "without message texts");
     DataCopy data(withTexts ? "sten" : "fehl");
@@ -490,7 +490,7 @@ TEST_F(DialogTest, EngineErrorsShowTheirMessageText) {
 
 // The logical names of the data files while the program runs, and none
 // left after it.
-TEST_F(DialogTest, RegistersTheTableNamesAndRemovesThemAtTheEnd) {
+TEST_F(AppDialog, RegistersTheTableNamesAndRemovesThemAtTheEnd) {
   const std::pair<const char*, const char*> names[] = {
       {"Absender", "zolma"},    {"FEHL", "DMFEHL"},      {"EBBA", "#$/&-.+()"}, {"EBGB", "#$/&-.+()"},
       {"EBGG", "#$/&-.+()"},    {"EBGM", "#$/&-.+()"},   {"EBHF", "DMEBHF"},    {"EBHN", "DMEBHN"},
@@ -518,7 +518,7 @@ TEST_F(DialogTest, RegistersTheTableNamesAndRemovesThemAtTheEnd) {
 // A missing station-name file: the engine has started, the load of the
 // names fails, the program says so and ends without a dialog, leaving no
 // names and no tables behind.
-TEST_F(DialogTest, StartupFailsWhenTheStationNamesAreMissing) {
+TEST_F(AppDialog, StartupFailsWhenTheStationNamesAreMissing) {
   DataCopy data("ohne-pbhf");
   fs::remove(data.dir() / "DMPBHF");
   ScriptHost host;
@@ -538,7 +538,7 @@ TEST_F(DialogTest, StartupFailsWhenTheStationNamesAreMissing) {
 // standard error that names the message, the file and the fault, and where
 // the data files are read from. A message the engine's start-up wrote and
 // freed is the cause behind the application's own "KB" 1004.
-TEST_F(DialogTest, FailedStartUpReportsWhy) {
+TEST_F(AppDialog, FailedStartUpReportsWhy) {
   const struct {
     const char* name;
     std::function<void(const fs::path&)> spoil;  // null: an empty folder
@@ -611,7 +611,7 @@ TEST_F(DialogTest, FailedStartUpReportsWhy) {
 // and the message in the report, without a cause and without the line on
 // the data files, which were read. A normal end gives exit code 0 and no
 // report.
-TEST_F(DialogTest, ARaiseDuringTheDialogEndsWithExitCodeOne) {
+TEST_F(AppDialog, ARaiseDuringTheDialogEndsWithExitCodeOne) {
   for (bool raise : {true, false}) {
     SCOPED_TRACE(raise ? "raise" : "normal end");
     ScriptHost host;
@@ -645,7 +645,7 @@ TEST_F(DialogTest, ARaiseDuringTheDialogEndsWithExitCodeOne) {
 
 // Enter moves through the four fields; each opens the picker with its own
 // caption, and the last hands the focus to "&Berechnen".
-TEST_F(DialogTest, EnterInEachFieldUsesItsCaptionAndNextControl) {
+TEST_F(AppDialog, EnterInEachFieldUsesItsCaptionAndNextControl) {
   const struct {
     int field;
     const char* caption;
@@ -682,7 +682,7 @@ struct SuchCase {
   std::string name;  // checked when nummer >= 0
 };
 
-TEST_F(DialogTest, StationNameResolution) {
+TEST_F(AppDialog, StationNameResolution) {
   const SuchCase cases[] = {
       {"1104", 1, 1104, "Ottensoos"},           // 1 to 4 digits: a station number
       {"1104", 0, -1, ""},                      // ... only with exactOnly
@@ -734,7 +734,7 @@ TEST_F(DialogTest, StationNameResolution) {
 
 // A station-name table with a name whose station the station table does
 // not know: the name resolves to nothing and the picker does not list it.
-TEST_F(DialogTest, ANameWithoutItsStationIsNoStation) {
+TEST_F(AppDialog, ANameWithoutItsStationIsNoStation) {
   DataCopy data("geist");
   std::vector<dmw::PbhfRecord> names;
   for (auto [name, nr] : std::initializer_list<std::pair<const char*, std::uint32_t>>{
@@ -827,7 +827,7 @@ class StandInScope {
 };
 
 // The request that "&Berechnen" sends.
-TEST_F(DialogTest, CalculateSendsATypeOneRequestWithFixedVias) {
+TEST_F(AppDialog, CalculateSendsATypeOneRequestWithFixedVias) {
   StandInScope standIn;
   StandIn::answer(0, "*Ottensoos$Erlangen", 10, 0, 20, 0);
   ScriptHost host;
@@ -887,7 +887,7 @@ struct AnzeigeCase {
   std::string distance;  // 1031 afterwards
 };
 
-TEST_F(DialogTest, CalculateShowsTheAnswerOrTheError) {
+TEST_F(AppDialog, CalculateShowsTheAnswerOrTheError) {
   const AnzeigeCase cases[] = {
       {"route markers", 0, false, "*A$B", {120, 0, 35, 0}, "", "A*B", "155 km"},
       {"only one leading marker is dropped", 0, false, "**A", {1, 2, 3, 4}, "", "*A", "10 km"},
@@ -949,7 +949,7 @@ TEST_F(DialogTest, CalculateShowsTheAnswerOrTheError) {
 
 // The 50 km list of an origin typed in lower case, with the engine on the
 // sample data.
-TEST_F(DialogTest, FiftyKmListOfAnOrigin) {
+TEST_F(AppDialog, FiftyKmListOfAnOrigin) {
   ScriptHost host;
   host.type(IDC_ABGANG, "n\xFCrnberg hbf")
       .click(IDC_50KM)
@@ -988,7 +988,7 @@ TEST_F(DialogTest, FiftyKmListOfAnOrigin) {
   EXPECT_EQ(host.dialogsRun(), (std::vector<int>{IDD_ZOLMA_DIALOG, IDD_PREVIEW}));
 }
 
-TEST_F(DialogTest, FiftyKmListNeedsAnOrigin) {
+TEST_F(AppDialog, FiftyKmListNeedsAnOrigin) {
   const struct {
     const char* typed;
     const char* box;  // null: none
@@ -1042,7 +1042,7 @@ std::int32_t fiftyKmStandIn(EbErgebnis* e, EbAbschnitte* a, EbAnfrage* r, std::u
   return StandIn::run(e, a, r, f);
 }
 
-TEST_F(DialogTest, FiftyKmListAgainstTheStandIn) {
+TEST_F(AppDialog, FiftyKmListAgainstTheStandIn) {
   for (bool raise : {false, true}) {
     SCOPED_TRACE(raise ? "with a raise at station 1106" : "without a raise");
     StandInScope standIn;

@@ -20,7 +20,7 @@ struct Owned {
   ~Owned() { MsgFree(m); }
 };
 
-TEST(StartBericht, EachParameterKindReads) {
+TEST(AppStartbericht, EachParameterKindReads) {
   const std::string lang(300, 'x');
   Owned a, b, c, d;
   MsgBuildArgs(&a.m, "DZ", 1024, 0, "ss", "DM\x01\x1b[2J", "Block");
@@ -47,7 +47,7 @@ TEST(StartBericht, EachParameterKindReads) {
 
 // The cause follows only the application's own "KB" 1004; the line on the
 // data files only a failure in the start-up.
-TEST(StartBericht, CauseAndDataFolderWhereTheyBelong) {
+TEST(AppStartbericht, CauseAndDataFolderWhereTheyBelong) {
   Owned kb, dz, ursache;
   MsgBuildArgs(&kb.m, "KB", 1004, 0, "d", 1);
   MsgBuildArgs(&dz.m, "DZ", 1011, 0, "ss", "DMPBHF", "weg");
@@ -72,7 +72,7 @@ TEST(StartBericht, CauseAndDataFolderWhereTheyBelong) {
 
 // The watcher keeps the last message written while it watches, and a new
 // start forgets it.
-TEST(StartBericht, TheCauseIsTheLastMessageWrittenWhileWatching) {
+TEST(AppStartbericht, TheCauseIsTheLastMessageWrittenWhileWatching) {
   Owned erste, zweite, danach;
   MsgBuildArgs(&erste.m, "DZ", 1011, 0, "s", "DMGREN");
   MsgBuildArgs(&zweite.m, "DZ", 1013, 0, "s", "DMSTEN");

@@ -16,7 +16,7 @@ std::string trim(const char* in) {
   return buf;
 }
 
-TEST(TextConv, TrimRightRemovesBlanksOnly) {
+TEST(AppTextConv, TrimRightRemovesBlanksOnly) {
   EXPECT_EQ(trim("   "), "");
   EXPECT_EQ(trim(""), "");
   EXPECT_EQ(trim("a b  "), "a b");
@@ -24,7 +24,7 @@ TEST(TextConv, TrimRightRemovesBlanksOnly) {
   TrimRight(nullptr);
 }
 
-TEST(TextConv, DosToAnsiChangesOnlyItsSevenBytes) {
+TEST(AppTextConv, DosToAnsiChangesOnlyItsSevenBytes) {
   char text[] = "M\x81nchen \x8E\xE1\x84\x94\x99\x9A";
   DosToAnsi(text);
   EXPECT_STREQ(text, "M\xFCnchen \xC4\xDF\xE4\xF6\xD6\xDC");
@@ -33,7 +33,7 @@ TEST(TextConv, DosToAnsiChangesOnlyItsSevenBytes) {
   EXPECT_STREQ(ansi, "\xC4\xE4\xD6\xF6\xDC\xFC\xDF");
 }
 
-TEST(TextConv, SevenBitGermanToAnsi) {
+TEST(AppTextConv, SevenBitGermanToAnsi) {
   char text[] = "M}nchen [\\]{|~";
   Din66003ToAnsi(text);
   EXPECT_STREQ(text, "M\xFCnchen \xC4\xD6\xDC\xE4\xF6\xDF");
@@ -45,7 +45,7 @@ struct NormCase {
   const char* out;
 };
 
-TEST(BhfNameNormieren, Table) {
+TEST(AppBhfNameNormieren, Table) {
   const NormCase cases[] = {
       {"M\xFCller", 21, "MUELLER"},
       {"stra\xDF" "e", 21, "STRASSE"},

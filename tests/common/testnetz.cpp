@@ -100,25 +100,7 @@ void Umgebung::hochfahren() { initCode = EbGfInitEntfernungsBerechnung(); }
 EbAnfrage dialogAnfrage(std::int32_t von, std::int32_t nach, std::int32_t via1,
                         std::int32_t via2, UtDayNumber tag) {
   EbAnfrage a;
-  std::memset(&a, 0, sizeof a);
-  std::memcpy(a.itId, "XXXXXX", 6);
-  a.anfrageTyp = '1';
-  a.textBreite = 100;
-  a.textFlag = '1';
-  a.fahrtCode = '1';
-  a.zweiWege = 'N';
-  a.datum = tag;
-  a.hin.optionFlag = 'N';
-  a.hin.ibv = von;
-  a.hin.ibn = nach;
-  a.hin.relSchluessel1 = 1;
-  a.hin.bpVor = via1;
-  a.hin.bpNach = via2;
-  a.hin.reserviert2 = 'K';
-  a.rueck.relSchluessel1 = 1;
-  a.rueck.reserviert2 = ' ';
-  a.optionen[0] = a.optionen[1] = 'N';
-  a.festeFolge = 1;
+  EbAnfrageFuellen(&a, tag, von, nach, via1, via2, '1');
   return a;
 }
 

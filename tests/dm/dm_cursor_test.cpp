@@ -61,9 +61,9 @@ constexpr uint32_t kEnd = ~static_cast<uint32_t>(kDbNotFound);
 
 }  // namespace
 
-class dm_cursor : public DmTest {};
+class DmCursor : public DmTest {};
 
-TEST_F(dm_cursor, RecordsReadBackFieldByField) {
+TEST_F(DmCursor, RecordsReadBackFieldByField) {
   dmw::EbggRecord g;
   g.key1 = 0x8182;
   g.key2 = 0x8384;
@@ -167,7 +167,7 @@ TEST_F(dm_cursor, RecordsReadBackFieldByField) {
 // A group with nothing in force is passed over, a withdrawn group is
 // skipped even though an older version is not withdrawn, the cursor ends
 // where (key1, key2) changes, and an exhausted cursor keeps answering 2.
-TEST_F(dm_cursor, GroupWalk) {
+TEST_F(DmCursor, GroupWalk) {
   Put("FBRW", dmw::fbrwFile({
                   Point(7, 1, 1, 100, false, 11),
                   Point(7, 1, 2, 20000, false, 12),        // not begun
@@ -198,7 +198,7 @@ TEST_F(dm_cursor, GroupWalk) {
 
 // A continuation uses the day and keys of the opening call, whatever the
 // continuing call passes.
-TEST_F(dm_cursor, ContinuationUsesTheSlotsDay) {
+TEST_F(DmCursor, ContinuationUsesTheSlotsDay) {
   Put("EBGB", dmw::ebgbFile({
                   Mapping(1, 500, 10, 100, false),
                   Mapping(1, 500, 20, 15000, false), Mapping(1, 500, 20, 100, false),
@@ -227,7 +227,7 @@ TEST_F(dm_cursor, ContinuationUsesTheSlotsDay) {
 // Five slots per table: a sixth opening answers 3; a failed opening keeps
 // its slot; a released slot is taken by the next opening; a released or
 // out-of-range handle answers 4.
-TEST_F(dm_cursor, FiveSlotsPerTable) {
+TEST_F(DmCursor, FiveSlotsPerTable) {
   Put("EBGB", dmw::ebgbFile({Mapping(1, 500, 10, 100, false)}));
   ASSERT_EQ(Load(&DbEbgbTab).code, 0);
   EbgbSatz s;
@@ -278,7 +278,7 @@ TEST_F(dm_cursor, FiveSlotsPerTable) {
 
 // EBGG, FBRW and EBGB check their arguments before the load count: bad
 // arguments answer 5 even while the table is not loaded.
-TEST_F(dm_cursor, ArgumentsAreCheckedBeforeTheLoadCount) {
+TEST_F(DmCursor, ArgumentsAreCheckedBeforeTheLoadCount) {
   EbggSatz g;
   FbrwSatz w;
   EbgbSatz b;
@@ -316,7 +316,7 @@ TEST_F(dm_cursor, ArgumentsAreCheckedBeforeTheLoadCount) {
 
 // DbNextEbgg keeps to one key1; DbNextEbggFrom starts at the first key1 not
 // below the given one and runs on to the end of the table.
-TEST_F(dm_cursor, EbggRanges) {
+TEST_F(DmCursor, EbggRanges) {
   Put("EBGG", dmw::ebggFile({
                   Entry(5, 1, 100, false, 51),
                   Entry(5, 2, 15000, true, 52), Entry(5, 2, 100, false, 520),
@@ -359,7 +359,7 @@ TEST_F(dm_cursor, EbggRanges) {
 
 // A cursor opened before its table was unloaded and loaded again answers 4
 // and never reads its old position; while unloaded the load check answers 1.
-TEST_F(dm_cursor, CursorAcrossAReloadAnswersFour) {
+TEST_F(DmCursor, CursorAcrossAReloadAnswersFour) {
   Put("FBRW", dmw::fbrwFile({Point(7, 1, 1, 100, false, 11), Point(7, 1, 2, 100, false, 12),
                              Point(7, 1, 3, 100, false, 13)}));
   ASSERT_EQ(Load(&DbFbrwTab).code, 0);

@@ -18,6 +18,7 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "support/msg.h"
+#include "support/utfault.h"
 #include "support/utname.h"
 #include "tools/dmwriter/dmwriter.h"
 
@@ -130,7 +131,7 @@ class DmTest : public ::testing::Test {
       DbResetEbgbSlot(k);
     }
     DbDatenZeitstempel = 0;
-    DbTestFailAllocAfter(-1);
+    UtFaultFailAllocAfter(kUtFaultDbBlock, -1);
   }
   void SetUp() override { ResetAll(); }
   void TearDown() override {

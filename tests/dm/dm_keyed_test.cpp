@@ -8,11 +8,11 @@
 
 using namespace dmtest;
 
-class dm_keyed : public DmTest {};
+class DmKeyed : public DmTest {};
 
 // ---- every field from its stored place --------------------------------------
 
-TEST_F(dm_keyed, EbhfRecordReadsBackFieldByField) {
+TEST_F(DmKeyed, EbhfRecordReadsBackFieldByField) {
   dmw::EbhfRecord r;
   r.country = 0x8182;
   r.station_number = 0x83848586;
@@ -69,7 +69,7 @@ TEST_F(dm_keyed, EbhfRecordReadsBackFieldByField) {
   for (uint8_t b : s.reserved) EXPECT_EQ(b, 0);
 }
 
-TEST_F(dm_keyed, PbhfFehlFbrrRecordsReadBackFieldByField) {
+TEST_F(DmKeyed, PbhfFehlFbrrRecordsReadBackFieldByField) {
   dmw::PbhfRecord p;
   p.station_name = Raw({'K', 0x94, 'l', 'n', ' ', 0x81, 0xE1, 0xFF, 0x80});
   p.valid_from = 0x1234;
@@ -144,7 +144,7 @@ TEST_F(dm_keyed, PbhfFehlFbrrRecordsReadBackFieldByField) {
 
 // ---- unsigned order ---------------------------------------------------------------
 
-TEST_F(dm_keyed, StationNumbersAboveTheSignedRangeAreFound) {
+TEST_F(DmKeyed, StationNumbersAboveTheSignedRangeAreFound) {
   std::vector<dmw::EbhfRecord> recs;
   const std::vector<uint32_t> numbers = {0,          5,          99999,      0x7FFFFFFF,
                                          0x80000000, 0x80000001, 0xC0000000, 0xFFFFFFFF};
@@ -169,7 +169,7 @@ TEST_F(dm_keyed, StationNumbersAboveTheSignedRangeAreFound) {
   EXPECT_EQ(DbGetEbhf(&s, 81, 5, 200), kDbNotFound);
 }
 
-TEST_F(dm_keyed, PbhfNamesWithUmlautBytesAreFoundByBinarySearch) {
+TEST_F(DmKeyed, PbhfNamesWithUmlautBytesAreFoundByBinarySearch) {
   // In the DOS code page: 0x81 u-umlaut, 0x84 a-umlaut, 0x94 o-umlaut,
   // 0xE1 sharp s. As signed characters these would sort before 'A'.
   const std::vector<std::string> names = {
@@ -208,7 +208,7 @@ TEST_F(dm_keyed, PbhfNamesWithUmlautBytesAreFoundByBinarySearch) {
 
 // One table of validity cases, through FEHL (whose caller record has a
 // valid-until). Keys are message numbers of "D"/"DZ"; records newest first.
-TEST_F(dm_keyed, ValidityCases) {
+TEST_F(DmKeyed, ValidityCases) {
   auto rec = [](uint16_t number, uint16_t from, bool withdrawn, const char* text) {
     dmw::FehlRecord r;
     r.variant = 'D';
@@ -274,7 +274,7 @@ TEST_F(dm_keyed, ValidityCases) {
   EXPECT_EQ(DbGetFehl("I", "DZ", &s, 2, 20000), kDbNotFound);
 }
 
-TEST_F(dm_keyed, EbhfTakesTheOlderRecordBeforeTheNewerBegins) {
+TEST_F(DmKeyed, EbhfTakesTheOlderRecordBeforeTheNewerBegins) {
   dmw::EbhfRecord newer;
   newer.station_number = 4711;
   newer.valid_from = 15000;
@@ -299,7 +299,7 @@ TEST_F(dm_keyed, EbhfTakesTheOlderRecordBeforeTheNewerBegins) {
   EXPECT_EQ(DbGetEbhf(&s, 80, 4712, 14999), kDbFound);
 }
 
-TEST_F(dm_keyed, LookupsAnswerOneWhileNotLoaded) {
+TEST_F(DmKeyed, LookupsAnswerOneWhileNotLoaded) {
   EbhfSatz e;
   PbhfSatz p;
   FehlSatz f;
@@ -322,10 +322,10 @@ TEST_F(dm_keyed, LookupsAnswerOneWhileNotLoaded) {
 
 // ---- PBHF prefixes ----------------------------------------------------------------------
 
-class dm_pbhf_prefix : public dm_keyed {
+class DmPbhfPrefix : public DmKeyed {
  protected:
   void SetUp() override {
-    dm_keyed::SetUp();
+    DmKeyed::SetUp();
     auto rec = [](const char* name, uint16_t from, bool withdrawn, uint32_t no) {
       dmw::PbhfRecord r;
       r.station_name = name;
@@ -356,7 +356,7 @@ class dm_pbhf_prefix : public dm_keyed {
   }
 };
 
-TEST_F(dm_pbhf_prefix, CountFindAndWalk) {
+TEST_F(DmPbhfPrefix, CountFindAndWalk) {
   struct Case {
     const char* text;
     UtDayNumber day;
@@ -392,7 +392,7 @@ TEST_F(dm_pbhf_prefix, CountFindAndWalk) {
   }
 }
 
-TEST_F(dm_pbhf_prefix, WalkEndsWithTwoAndKeepsTheLastIndex) {
+TEST_F(DmPbhfPrefix, WalkEndsWithTwoAndKeepsTheLastIndex) {
   PbhfSatz s;
   int idx = -1;
   ASSERT_EQ(DbFindNextPbhfPrefix(&s, &idx, "Bad K", 100), kDbFound);
@@ -406,7 +406,7 @@ TEST_F(dm_pbhf_prefix, WalkEndsWithTwoAndKeepsTheLastIndex) {
   EXPECT_EQ(DbFindNextPbhfPrefix(&s, nullptr, "B", 100), kDbBadArgs);
 }
 
-TEST_F(dm_pbhf_prefix, ExactLookupCarriesValidUntilOfTheName) {
+TEST_F(DmPbhfPrefix, ExactLookupCarriesValidUntilOfTheName) {
   PbhfSatz s;
   ASSERT_EQ(DbGetPbhf(&s, Name20("Bad Ems").c_str(), 14999), kDbFound);
   EXPECT_EQ(s.station, 2u);
@@ -419,7 +419,7 @@ TEST_F(dm_pbhf_prefix, ExactLookupCarriesValidUntilOfTheName) {
 
 // ---- FBRR ------------------------------------------------------------------------------------
 
-TEST_F(dm_keyed, FbrrIntervalsAndStationNormalisation) {
+TEST_F(DmKeyed, FbrrIntervalsAndStationNormalisation) {
   auto rel = [](uint32_t no, uint16_t from, uint16_t to, std::array<uint32_t, 4> st) {
     dmw::FbrrRecord r;
     r.key_number = 7;

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "support/bifile.h"
+#include "support/utfault.h"
 #include "tests/dm/dm_fixture.h"
 
 using namespace dmtest;
@@ -39,12 +40,12 @@ struct BrokenCase {
 
 }  // namespace
 
-class dm_loader : public DmTest {};
+class DmLoader : public DmTest {};
 
 // One table of broken files: each is rejected with its "DZ" number, raise
 // code 1 and its parameters, and leaves the table unloaded with nothing
 // allocated.
-TEST_F(dm_loader, BrokenFilesRaiseTheirDzMessage) {
+TEST_F(DmLoader, BrokenFilesRaiseTheirDzMessage) {
   const std::vector<BrokenCase> cases = {
       {"not registered", nullptr, false, false, 1010, "s", 0, nullptr},
       {"missing file", nullptr, true, true, 1011, "ss", 1, nullptr},
@@ -107,9 +108,9 @@ TEST_F(dm_loader, BrokenFilesRaiseTheirDzMessage) {
   }
 }
 
-TEST_F(dm_loader, NoMemoryForABlockRaises1015AndFreesBlockZero) {
+TEST_F(DmLoader, NoMemoryForABlockRaises1015AndFreesBlockZero) {
   Put("EBHF", GoodEbhf());
-  DbTestFailAllocAfter(1);  // block 0 is allocated, block 1 is not
+  UtFaultFailAllocAfter(kUtFaultDbBlock, 1);  // block 0 is allocated, block 1 is not
   Raised r = Load(&DbEbhfTab);
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.number, 1015u);
@@ -124,7 +125,7 @@ TEST_F(dm_loader, NoMemoryForABlockRaises1015AndFreesBlockZero) {
 
 // A failed load leaves nothing stale: a later good load whose block 1 is
 // empty sees count 0 and no records, not the blocks of the failed attempt.
-TEST_F(dm_loader, FailedLoadLeavesNothingStale) {
+TEST_F(DmLoader, FailedLoadLeavesNothingStale) {
   dmw::DataFile bad = GoodEbhf();
   bad.block(2).number = 7;  // blocks 0 and 1 read, then 1024
   Put("EBHF", bad);
@@ -140,7 +141,7 @@ TEST_F(dm_loader, FailedLoadLeavesNothingStale) {
   EXPECT_EQ(DbGetEbhf(&s, 80, 100, 12000), kDbNotFound);
 }
 
-TEST_F(dm_loader, BlockShorterThanOneRecordIsEmptyWithoutAllocation) {
+TEST_F(DmLoader, BlockShorterThanOneRecordIsEmptyWithoutAllocation) {
   dmw::DataFile f = GoodEbhf();
   f.block(1).data.assign(5, 0xAB);  // 5 bytes, record length 130
   Put("EBHF", f);
@@ -154,7 +155,7 @@ TEST_F(dm_loader, BlockShorterThanOneRecordIsEmptyWithoutAllocation) {
 // The bytes after the last whole record of a block are skipped, so the next
 // block header is read where it stands; bytes after the last block are not
 // read at all.
-TEST_F(dm_loader, RemainderOfABlockAndTrailingBytesAreIgnored) {
+TEST_F(DmLoader, RemainderOfABlockAndTrailingBytesAreIgnored) {
   dmw::DataFile f = GoodEbhf();
   f.block(1).data.insert(f.block(1).data.end(), {2, 0, 0, 0, 0, 0, 9});
   f.trailing = {1, 2, 3, 4};
@@ -168,7 +169,7 @@ TEST_F(dm_loader, RemainderOfABlockAndTrailingBytesAreIgnored) {
   EXPECT_EQ(Field(s.name, 8), "Bonn Hbf");
 }
 
-TEST_F(dm_loader, ZeroOrNegativeBlockLengthIsAnEmptyBlock) {
+TEST_F(DmLoader, ZeroOrNegativeBlockLengthIsAnEmptyBlock) {
   for (int32_t len : {0, -5}) {
     SCOPED_TRACE(len);
     dmw::DataFile f = GoodEbhf();
@@ -183,7 +184,7 @@ TEST_F(dm_loader, ZeroOrNegativeBlockLengthIsAnEmptyBlock) {
   }
 }
 
-TEST_F(dm_loader, SubVersionEqualToTheHighestIsAccepted) {
+TEST_F(DmLoader, SubVersionEqualToTheHighestIsAccepted) {
   dmw::DataFile f = GoodEbhf();
   f.sub_version = 3;
   Put("EBHF", f);
@@ -196,7 +197,7 @@ TEST_F(dm_loader, SubVersionEqualToTheHighestIsAccepted) {
 
 // Three loads read the file once; the memory goes at the third unload; a
 // fourth unload does nothing.
-TEST_F(dm_loader, ReferenceCountingReadsOnceAndFreesAtTheLastUnload) {
+TEST_F(DmLoader, ReferenceCountingReadsOnceAndFreesAtTheLastUnload) {
   std::string phys = Put("EBHF", GoodEbhf());
   ASSERT_EQ(Load(&DbEbhfTab).code, 0);
   std::filesystem::remove(phys);  // later loads must not need the file
@@ -220,7 +221,7 @@ TEST_F(dm_loader, ReferenceCountingReadsOnceAndFreesAtTheLastUnload) {
 
 // The register is asked first, so an unregistered code raises 1010 even
 // while the table is loaded, and the loaded table stays as it was.
-TEST_F(dm_loader, UnregisteredCodeRaisesEvenWhenLoaded) {
+TEST_F(DmLoader, UnregisteredCodeRaisesEvenWhenLoaded) {
   Put("EBHF", GoodEbhf());
   ASSERT_EQ(Load(&DbEbhfTab).code, 0);
   UtRemoveName("REGISTER", "EBHF");
@@ -234,7 +235,7 @@ TEST_F(dm_loader, UnregisteredCodeRaisesEvenWhenLoaded) {
       << err;
 }
 
-TEST_F(dm_loader, NoFileNameLeavesTheTableUnloaded) {
+TEST_F(DmLoader, NoFileNameLeavesTheTableUnloaded) {
   ASSERT_EQ(UtSetName("EBGG", kDbNoFileName), 0);
   EXPECT_EQ(Load(&DbEbggTab).code, 0);
   EXPECT_EQ(DbEbggTab.loadCount, 0);
@@ -247,7 +248,7 @@ TEST_F(dm_loader, NoFileNameLeavesTheTableUnloaded) {
   EXPECT_EQ(DbEbggTab.loadCount, 0);
 }
 
-TEST_F(dm_loader, StampKeepsTheFirstFileReadSinceItWasCleared) {
+TEST_F(DmLoader, StampKeepsTheFirstFileReadSinceItWasCleared) {
   dmw::DataFile a = GoodEbhf();
   a.creation_time = 1300000000;
   Put("EBHF", a);
@@ -270,7 +271,7 @@ TEST_F(dm_loader, StampKeepsTheFirstFileReadSinceItWasCleared) {
 // The message formatter's own load of FEHL leaves the stamp as it was,
 // whether the load succeeds or fails after its header was read; the
 // application's load sets it.
-TEST_F(dm_loader, FormatterLoadOfFehlLeavesTheStamp) {
+TEST_F(DmLoader, FormatterLoadOfFehlLeavesTheStamp) {
   dmw::DataFile f = dmw::fehlFile({});
   f.creation_time = 1500000000;
   Put("FEHL", f);
@@ -292,7 +293,7 @@ TEST_F(dm_loader, FormatterLoadOfFehlLeavesTheStamp) {
   EXPECT_EQ(DbDatenZeitstempel, 1500000000);
 }
 
-TEST_F(dm_loader, VersionsInfoStaysInsideBlockZero) {
+TEST_F(DmLoader, VersionsInfoStaysInsideBlockZero) {
   struct Case {
     const char* what;
     std::string bytes;
@@ -336,7 +337,7 @@ TEST_F(dm_loader, VersionsInfoStaysInsideBlockZero) {
 }
 
 // The public reading steps raise by themselves, as the loader's steps do.
-TEST_F(dm_loader, PublicReadingStepsRaise) {
+TEST_F(DmLoader, PublicReadingStepsRaise) {
   Raised r = Catch([] { DbOpenTabFile("/nonexistent/dir/DMNONE"); });
   EXPECT_EQ(r.number, 1011u);
   ASSERT_EQ(r.params.size(), 2u);
@@ -389,7 +390,7 @@ dmw::DataFile TestFile(std::vector<std::pair<int16_t, uint32_t>> recs, int targe
 
 }  // namespace
 
-TEST_F(dm_loader, TableCheckRejectsBadIndexesAndTexts) {
+TEST_F(DmLoader, TableCheckRejectsBadIndexesAndTexts) {
   using namespace std::string_literals;
   struct Case {
     const char* what;

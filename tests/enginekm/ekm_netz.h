@@ -21,6 +21,7 @@
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
 #include "engine/ebint.h"
+#include "engine/ebkette.h"
 #include "support/msg.h"
 #include "support/utname.h"
 #include "tests/common/testnetz.h"

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "support/msgtext/msgfile.h"
+#include "msgtext/msgfile.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ std::set<int> Numbers(std::initializer_list<std::pair<int, int>> ranges) {
   return out;
 }
 
-TEST(msgtext_builtin, OneRecordPerNumberWithItsSeverity) {
+TEST(MsgtextBuiltin, OneRecordPerNumberWithItsSeverity) {
   const std::set<int> e = Numbers({{1, 14}, {19, 25}, {27, 35}, {38, 38}, {40, 43}, {45, 48},
                                    {51, 51}, {53, 54}, {56, 61}, {63, 80}, {82, 82}, {84, 88},
                                    {91, 105}, {107, 114}, {124, 137}, {140, 141}});
@@ -58,7 +58,7 @@ TEST(msgtext_builtin, OneRecordPerNumberWithItsSeverity) {
   EXPECT_EQ(w, 4);
 }
 
-TEST(msgtext_builtin, TellingRows) {
+TEST(MsgtextBuiltin, TellingRows) {
   struct {
     int number;
     const char* text;
@@ -76,7 +76,7 @@ TEST(msgtext_builtin, TellingRows) {
   }
 }
 
-TEST(msgtext_builtin, FindsByIdAndNumberOnly) {
+TEST(MsgtextBuiltin, FindsByIdAndNumberOnly) {
   EXPECT_EQ(MsgFindBuiltin("HD", 0), nullptr);
   EXPECT_EQ(MsgFindBuiltin("HD", 142), nullptr);
   EXPECT_EQ(MsgFindBuiltin("EB", 4), nullptr);

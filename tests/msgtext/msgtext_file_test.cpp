@@ -16,7 +16,7 @@ const std::string kSender = "ZOLMA" + std::string(13, ' ');
 
 // The writer is not installed here: the message-text library installs it
 // when the program starts, so every entry below also shows that.
-class msgtext_file : public MsgTextTest {
+class MsgtextFile : public MsgTextTest {
  protected:
   void SetUp() override {
     MsgTextTest::SetUp();
@@ -50,7 +50,7 @@ UtTimestamp Time(int y, int mo, int d, int h, int mi, int s) {
   return UtDateTimeToSeconds(&date);
 }
 
-TEST_F(msgtext_file, SwitchedOffWritesNoFile) {
+TEST_F(MsgtextFile, SwitchedOffWritesNoFile) {
   MsgFileTestSetSwitch(0);
   MsgSend("HD", 4, 0, "s", "X25");
   MsgSend("TT", 4002, 0, "d", 7);
@@ -61,7 +61,7 @@ TEST_F(msgtext_file, SwitchedOffWritesNoFile) {
   EXPECT_FALSE(FileExists());
 }
 
-TEST_F(msgtext_file, BuiltinTexts) {
+TEST_F(MsgtextFile, BuiltinTexts) {
   MsgSend("HD", 4, 0, "s", "X25");
   MsgSend("HD", 1, 0, "d", 5);  // ':' is no placeholder letter
   MsgSend("HD", 102, 0, "sllddl", "SRV", 1, -2, 3, 4, 70000);  // %6s meets an 'l'
@@ -79,7 +79,7 @@ TEST_F(msgtext_file, BuiltinTexts) {
             Head("HD0006E Kann Datei guardian 90 internal filename nicht oeffnen, Fehler 11\n"));
 }
 
-TEST_F(msgtext_file, BuiltinPlaceholdersThatCannotBeFilledStandAsWritten) {
+TEST_F(MsgtextFile, BuiltinPlaceholdersThatCannotBeFilledStandAsWritten) {
   std::string s600(600, 'x');
   MsgSend("HD", 4, 0, "s", s600.c_str());  // not stored: never read
   MsgSend("HD", 4, 0, "d", 7);             // letter and type do not fit
@@ -91,7 +91,7 @@ TEST_F(msgtext_file, BuiltinPlaceholdersThatCannotBeFilledStandAsWritten) {
                         Head("HD0002E 'A': Parameter %2s fehlt\n"));
 }
 
-TEST_F(msgtext_file, HeadKeepsTheEntrysTimeBesideATimeParameter) {
+TEST_F(MsgtextFile, HeadKeepsTheEntrysTimeBesideATimeParameter) {
   const UtTimestamp t = Time(2017, 8, 28, 13, 5, 9);
   MsgSend("HD", 52, 0, "t", t);           // built-in "Datenstand vom %1t"
   MsgSend("EB", 1500, 0, "t", t);         // formatted "Datenstand %1t"
@@ -99,7 +99,7 @@ TEST_F(msgtext_file, HeadKeepsTheEntrysTimeBesideATimeParameter) {
                         Head("EB1500  Datenstand 28.08.2017 13:05:09\n"));
 }
 
-TEST_F(msgtext_file, FormattedFromFehl) {
+TEST_F(MsgtextFile, FormattedFromFehl) {
   MsgSend("TT", 4004, 0, "s", "abc");
   auto m = Ctx("DZ", 1010, 0, "s", "EBHF");
   MsgWrite(m.get());
@@ -107,7 +107,7 @@ TEST_F(msgtext_file, FormattedFromFehl) {
                         Head("DZ1010  Tabelle EBHF nicht registriert\n"));
 }
 
-TEST_F(msgtext_file, UnknownMessageListsItsParameters) {
+TEST_F(MsgtextFile, UnknownMessageListsItsParameters) {
   MsgSend("TT", 4002, 0, "d", 7);
   const char file[24] = "\\SYS.$DATA.ZOLMA.FILE1";
   const char julian[8] = {};
@@ -129,7 +129,7 @@ TEST_F(msgtext_file, UnknownMessageListsItsParameters) {
                         "  s nicht gespeichert\n");
 }
 
-TEST_F(msgtext_file, FormatterThatRaisesAtItsFirstCallGivesAnUnknownEntry) {
+TEST_F(MsgtextFile, FormatterThatRaisesAtItsFirstCallGivesAnUnknownEntry) {
   UtRemoveName(kUtRegisterGroup, "FEHL");  // the first lookup's load raises "DZ" 1010
   MsgSend("TT", 4002, 0, "d", 7);
   EXPECT_EQ(MsgTopFrame(), nullptr);
@@ -139,14 +139,14 @@ TEST_F(msgtext_file, FormatterThatRaisesAtItsFirstCallGivesAnUnknownEntry) {
                         Head("TT4004  Unbekannter Fehler: Flags 0 #Param 1\n") + "  s 'abc'\n");
 }
 
-TEST_F(msgtext_file, MoreThanTenParametersListsTen) {
+TEST_F(MsgtextFile, MoreThanTenParametersListsTen) {
   MsgSend("EB", 9998, 0, "ddddddddddd", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11);
   std::string expect = Head("EB9998  Unbekannter Fehler: Flags 0 #Param 11\n");
   for (int i = 1; i <= 10; ++i) expect += "  d " + std::to_string(i) + "\n";
   EXPECT_EQ(File(), expect);
 }
 
-TEST_F(msgtext_file, InvalidMessage) {
+TEST_F(MsgtextFile, InvalidMessage) {
   MsgFileWrite(nullptr);
   UtRemoveName(kUtRegisterGroup, "Absender");
   MsgFileWrite(nullptr);
@@ -154,7 +154,7 @@ TEST_F(msgtext_file, InvalidMessage) {
                         kNowText + ": Kein Programmname: Ungueltiger Meldungskontext uebergeben\n");
 }
 
-TEST_F(msgtext_file, SenderIsTheOneFixedAtTheFirstBuild) {
+TEST_F(MsgtextFile, SenderIsTheOneFixedAtTheFirstBuild) {
   MsgTestResetSender();
   UtRemoveName(kUtRegisterGroup, "Absender");
   MsgSend("HD", 15, 0, "");
@@ -164,7 +164,7 @@ TEST_F(msgtext_file, SenderIsTheOneFixedAtTheFirstBuild) {
   EXPECT_EQ(File(), blanks + "HD0015M Stopzeit erreicht\n" + blanks + "HD0015M Stopzeit erreicht\n");
 }
 
-TEST_F(msgtext_file, FileThatCannotBeOpenedLosesTheEntrySilently) {
+TEST_F(MsgtextFile, FileThatCannotBeOpenedLosesTheEntrySilently) {
   std::filesystem::create_directory(kMsgFileName);
   MsgSend("HD", 4, 0, "s", "X25");
   MsgSend("TT", 4002, 0, "d", 7);

@@ -17,8 +17,8 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "support/msg.h"
-#include "support/msgtext/msgfile.h"
-#include "support/msgtext/msgformat.h"
+#include "msgtext/msgfile.h"
+#include "msgtext/msgformat.h"
 #include "support/utday.h"
 #include "support/utname.h"
 #include "tools/dmwriter/dmwriter.h"

@@ -24,7 +24,7 @@ std::shared_ptr<Meldungskontext> C(std::uint16_t mode, const char* types, A&&...
       Ctx("EB", 1102, mode, types, std::forward<A>(args)...).release(), MsgFreeDeleter{});
 }
 
-using msgtext_lookup = MsgTextTest;
+using MsgtextLookup = MsgTextTest;
 
 void RunRows(const std::vector<Row>& rows) {
   for (const Row& row : rows) {
@@ -45,7 +45,7 @@ UtTimestamp Time(int y, int mo, int d, int h, int mi, int s) {
 const char kFileName[24] = "\\SYS.$DATA.ZOLMA.FILE1";
 const char kJulian[8] = {1, 2, 3, 4, 5, 6, 7, 8};
 
-TEST(msgtext_mode0, WidthsAlignmentAndConversions) {
+TEST(MsgtextMode0, WidthsAlignmentAndConversions) {
   const std::string ab600 = "ab" + std::string(510, ' ');
   const UtTimestamp t = Time(2017, 8, 28, 13, 5, 9);
   RunRows({
@@ -88,7 +88,7 @@ TEST(msgtext_mode0, WidthsAlignmentAndConversions) {
   });
 }
 
-TEST(msgtext_mode0, IntegersOfBothWidthsAndEverySubFormat) {
+TEST(MsgtextMode0, IntegersOfBothWidthsAndEverySubFormat) {
   RunRows({
       {"%1d", C(0, "d", -1), 0, "-1"},
       {"%1:xd", C(0, "d", -1), 0, "0xFFFF"},
@@ -109,7 +109,7 @@ TEST(msgtext_mode0, IntegersOfBothWidthsAndEverySubFormat) {
   });
 }
 
-TEST(msgtext_mode0, UnstoredAndBadDescriptorsAreNeverRead) {
+TEST(MsgtextMode0, UnstoredAndBadDescriptorsAreNeverRead) {
   // "sss" with 300, 300, 10 characters: the second and third are not stored.
   std::string s300(300, 'x');
   auto m = C(0, "sss", s300.c_str(), s300.c_str(), "0123456789");
@@ -129,7 +129,7 @@ TEST(msgtext_mode0, UnstoredAndBadDescriptorsAreNeverRead) {
   EXPECT_EQ(FormatWith(bad.get(), "%1s", &r), Line(6));
 }
 
-TEST(msgtext_mode0, PlaceholderAtThePatternsEndIsNotParsedPastIt) {
+TEST(MsgtextMode0, PlaceholderAtThePatternsEndIsNotParsedPastIt) {
   for (const char* tail : {"%", "%1", "%1:", "%1:-", "%1:-5", "%1:5:", "%1:x"}) {
     std::string p = std::string(70 - std::strlen(tail), 'x') + tail;
     ASSERT_EQ(p.size(), 70u);
@@ -147,7 +147,7 @@ TEST(msgtext_mode0, PlaceholderAtThePatternsEndIsNotParsedPastIt) {
   EXPECT_EQ(r, 0);
 }
 
-TEST(msgtext_mode1, ByParameterClass) {
+TEST(MsgtextMode1, ByParameterClass) {
   RunRows({
       {"%T: %D", C(1, "ds", 7, "Halt"), 0, "Halt: 7"},
       {"%D %D %D", C(1, "dd", 1, 2), 0, "1 2"},  // no third: nothing
@@ -172,7 +172,7 @@ TEST(msgtext_mode1, ByParameterClass) {
   });
 }
 
-TEST(msgtext_mode2, Sequential) {
+TEST(MsgtextMode2, Sequential) {
   RunRows({
       {"%T/%T", C(2, "s", "x"), 0, "x/"},
       {"%T %T %T", C(2, "dls", -5, -70000, "ab"), 0, "-5 -70000 ab"},
@@ -184,14 +184,14 @@ TEST(msgtext_mode2, Sequential) {
   });
 }
 
-TEST(msgtext_other_modes, PercentIsDroppedAndTheRestIsText) {
+TEST(MsgtextOtherModes, PercentIsDroppedAndTheRestIsText) {
   RunRows({
       {"a%1db%%", C(3, "d", 1), 0, "a1db%"},
       {"%T", C(7, "s", "x"), 0, "T"},
   });
 }
 
-TEST(msgtext_buffer, SizesAndTooManyParameters) {
+TEST(MsgtextBuffer, SizesAndTooManyParameters) {
   auto m = C(0, "d", 4711);
   int r = -1;
   EXPECT_EQ(FormatWith(m.get(), "Bahnhof %1d nicht gefunden", &r, 10), "Bahnhof 4");
@@ -215,7 +215,7 @@ TEST(msgtext_buffer, SizesAndTooManyParameters) {
   EXPECT_EQ(FormatWith(eleven.get(), "%1d", &r), Line(4));
 }
 
-TEST_F(msgtext_lookup, SizeOfZeroOrLessIsRefused) {
+TEST_F(MsgtextLookup, SizeOfZeroOrLessIsRefused) {
   char buf[8];
   for (int size : {0, -1, -32768}) {
     std::memset(buf, 'Q', sizeof buf);
@@ -237,7 +237,7 @@ std::string Fmt(char variant, const char* ssid, std::uint16_t number, std::uint1
   return buf;
 }
 
-TEST_F(msgtext_lookup, LooksUpAndFormats) {
+TEST_F(MsgtextLookup, LooksUpAndFormats) {
   int r = -1;
   EXPECT_EQ(Fmt('D', "EB", 1102, 0, "d", &r, 4711), "Bahnhof 4711 nicht gefunden");
   EXPECT_EQ(r, 0);
@@ -258,7 +258,7 @@ TEST_F(msgtext_lookup, LooksUpAndFormats) {
   EXPECT_EQ(Fmt('D', "EB", 2001, 0, "", &r), "Text von D 2001");
 }
 
-TEST_F(msgtext_lookup, VariantFallbackAndLookupResults) {
+TEST_F(MsgtextLookup, VariantFallbackAndLookupResults) {
   FehlSatz rec{};
   EXPECT_EQ(MsgFindPattern(&rec, 'J', "EB", 1102), 0);
   EXPECT_EQ(rec.variant, 'I');
@@ -272,7 +272,7 @@ TEST_F(msgtext_lookup, VariantFallbackAndLookupResults) {
   EXPECT_EQ(Fmt('J', "EB", 1102, 0, "d", &r, 4711), "I: Bahnhof 4711 nicht gefunden");
 }
 
-TEST_F(msgtext_lookup, PatternIsTheOneValidToday) {
+TEST_F(MsgtextLookup, PatternIsTheOneValidToday) {
   // Seconds since 1970 of midnight UTC of a day number (1.1.1980 is day
   // 3652 of the Unix count).
   auto midnight = [](long day) { return static_cast<std::time_t>((3652 + day) * 86400L); };
@@ -296,7 +296,7 @@ TEST_F(msgtext_lookup, PatternIsTheOneValidToday) {
   UtTestSetTimeZone(nullptr);
 }
 
-TEST_F(msgtext_lookup, References) {
+TEST_F(MsgtextLookup, References) {
   int r = -1;
   EXPECT_EQ(Fmt('D', "EB", 1300, 0, "d", &r, 1102), "Siehe: Bahnhof %1d nicht gefunden");
   EXPECT_EQ(Fmt('D', "EB", 1300, 0, "l", &r, 1102), "Siehe: Bahnhof %1d nicht gefunden");
@@ -339,7 +339,7 @@ Meldungskontext Swapped(const Meldungskontext& m) {
   return s;
 }
 
-TEST_F(msgtext_lookup, ByteSwappedContextFormatsLikeTheUnswappedOne) {
+TEST_F(MsgtextLookup, ByteSwappedContextFormatsLikeTheUnswappedOne) {
   const UtTimestamp t = Time(2017, 8, 28, 13, 5, 9);
   auto m = Ctx("EB", 1200, 0, "dlts", -2, 0x01020304, t, "Text");
   char a[199], b[199];
@@ -369,7 +369,7 @@ TEST_F(msgtext_lookup, ByteSwappedContextFormatsLikeTheUnswappedOne) {
   EXPECT_STREQ(a, " EB1102  Byteanordnung nicht erkennbar");
 }
 
-TEST_F(msgtext_lookup, SwappedRecordWithWildOffsetsIsNotReadOutside) {
+TEST_F(MsgtextLookup, SwappedRecordWithWildOffsetsIsNotReadOutside) {
   auto m = Ctx("EB", 1102, 0, "d", 1);
   m->params[0] = MsgParamDesc{511, 2, 'd'};
   Meldungskontext s = Swapped(*m);  // the value at 511 is left alone
@@ -383,7 +383,7 @@ TEST_F(msgtext_lookup, SwappedRecordWithWildOffsetsIsNotReadOutside) {
   EXPECT_EQ(w.params[0].offset, -300);
 }
 
-TEST_F(msgtext_lookup, FirstCallLoadsFehlOnceAndKeepsTheStamp) {
+TEST_F(MsgtextLookup, FirstCallLoadsFehlOnceAndKeepsTheStamp) {
   ASSERT_EQ(DbFehlTab.loadCount, 0);
   for (std::int32_t stamp : {0, 123456}) {
     SCOPED_TRACE(stamp);
@@ -410,7 +410,7 @@ TEST_F(msgtext_lookup, FirstCallLoadsFehlOnceAndKeepsTheStamp) {
   EXPECT_EQ(DbFehlTab.loadCount, 0);
 }
 
-TEST_F(msgtext_lookup, FirstLoadThatFailsAfterTheHeaderKeepsTheStamp) {
+TEST_F(MsgtextLookup, FirstLoadThatFailsAfterTheHeaderKeepsTheStamp) {
   dmw::DataFile f = dmw::fehlFile(FehlFixture());
   f.truncate_to = f.blockDataOffset(1) + 10;  // the header is read, block 1 is not
   f.write(fehlPath_);
@@ -425,7 +425,7 @@ TEST_F(msgtext_lookup, FirstLoadThatFailsAfterTheHeaderKeepsTheStamp) {
   EXPECT_EQ(DbFehlTab.loadCount, 0);
 }
 
-TEST_F(msgtext_lookup, NoPatternFile) {
+TEST_F(MsgtextLookup, NoPatternFile) {
   UtSetName("FEHL", kDbNoFileName);
   int r = -1;
   EXPECT_EQ(Fmt('D', "EB", 1102, 0, "d", &r, 1), " EB1102  Keine Meldungstextmusterdatei vorhanden");
@@ -434,7 +434,7 @@ TEST_F(msgtext_lookup, NoPatternFile) {
   EXPECT_EQ(MsgFindPattern(&rec, 'D', "EB", 1102), 3);
 }
 
-TEST_F(msgtext_lookup, FirstLoadThatRaisesFreesTheRecordAndIsNotRetried) {
+TEST_F(MsgtextLookup, FirstLoadThatRaisesFreesTheRecordAndIsNotRetried) {
   UtRemoveName(kUtRegisterGroup, "FEHL");
   char buf[199];
   MsgTrapFrame frame;

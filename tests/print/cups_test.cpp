@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 const char kCaption[] = "Fehler beim Drucken";
 const std::string kUebergeben = std::string("An Drucker ") + PrivateCups::kQueue + " \xFC" "bergeben";
 
-class PrintCupsTest : public ::testing::Test {
+class PrintCups : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string why = cups_.start();
@@ -136,7 +136,7 @@ class PrintCupsTest : public ::testing::Test {
   char saved_[4096] = {0};
 };
 
-TEST_F(PrintCupsTest, ResultPageGoesToTheDefaultQueue) {
+TEST_F(PrintCups, ResultPageGoesToTheDefaultQueue) {
   char name[100];
   ASSERT_EQ(GetDefaultPrinterName(name, sizeof name), 0);
   EXPECT_STREQ(name, PrivateCups::kQueue);
@@ -155,7 +155,7 @@ TEST_F(PrintCupsTest, ResultPageGoesToTheDefaultQueue) {
     EXPECT_NE(t.find(s), std::string::npos) << s << " not in:\n" << t;
 }
 
-TEST_F(PrintCupsTest, ListWithTwoCopiesAndDuplexReachesTheQueueSo) {
+TEST_F(PrintCups, ListWithTwoCopiesAndDuplexReachesTheQueueSo) {
   EXPECT_FALSE(listeDrucken("2"));  // a print that worked closes the preview
   std::string note;
   ASSERT_TRUE(PrTakeDocumentNote(note));
@@ -171,7 +171,7 @@ TEST_F(PrintCupsTest, ListWithTwoCopiesAndDuplexReachesTheQueueSo) {
   EXPECT_NE(t.find("Seite 1 von"), std::string::npos) << t;
 }
 
-TEST_F(PrintCupsTest, QueueThatRefusesJobsFailsAtStartDocAndThePreviewStaysOpen) {
+TEST_F(PrintCups, QueueThatRefusesJobsFailsAtStartDocAndThePreviewStaysOpen) {
   ASSERT_TRUE(PrivateCups::command(std::string("cupsreject ") + PrivateCups::kQueue));
   EXPECT_TRUE(listeDrucken("1", "Kann Drucker nicht \xF6" "ffnen: StartDoc " +
                                      std::to_string(ERROR_INVALID_PRINTER_STATE)));
@@ -181,7 +181,7 @@ TEST_F(PrintCupsTest, QueueThatRefusesJobsFailsAtStartDocAndThePreviewStaysOpen)
   EXPECT_TRUE(dateien().empty());
 }
 
-TEST_F(PrintCupsTest, DisabledQueueHoldsTheJobAndTheNoteSaysSo) {
+TEST_F(PrintCups, DisabledQueueHoldsTheJobAndTheNoteSaysSo) {
   // A stopped queue takes the job and keeps it until it is enabled: the
   // print worked, and the note tells that the printer is halted.
   ASSERT_TRUE(PrivateCups::command(std::string("cupsdisable ") + PrivateCups::kQueue));
@@ -199,7 +199,7 @@ TEST_F(PrintCupsTest, DisabledQueueHoldsTheJobAndTheNoteSaysSo) {
   EXPECT_NE(pdfText(pdf).find("Entfernung:"), std::string::npos);
 }
 
-TEST_F(PrintCupsTest, ServerGoneBetweenTwoPrintsFallsBackToTheFilePrinter) {
+TEST_F(PrintCups, ServerGoneBetweenTwoPrintsFallsBackToTheFilePrinter) {
   ergebnisDrucken();
   std::string note;
   ASSERT_TRUE(PrTakeDocumentNote(note));

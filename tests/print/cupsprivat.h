@@ -16,7 +16,8 @@
 //
 // start() says why it cannot run (not root, a package missing); the tests
 // then skip with that line.
-#pragma once
+#ifndef ZOLMA_TESTS_PRINT_CUPSPRIVAT_H
+#define ZOLMA_TESTS_PRINT_CUPSPRIVAT_H
 
 #include <cups/cups.h>
 #include <fcntl.h>
@@ -297,3 +298,5 @@ class PrivateCups {
   bool pdfConfWritten_ = false;
   pid_t pid_ = -1;
 };
+
+#endif  // ZOLMA_TESTS_PRINT_CUPSPRIVAT_H

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 const char kCaption[] = "Fehler beim Drucken";
 
-class PrintDateiTest : public ::testing::Test {
+class PrintDatei : public ::testing::Test {
  protected:
   void SetUp() override {
     ZolmaRegisterResources();
@@ -93,7 +93,7 @@ class PrintDateiTest : public ::testing::Test {
   char saved_[4096] = {0};
 };
 
-TEST_F(PrintDateiTest, NoteNamesTheFileOnceAsTheUserFindsIt) {
+TEST_F(PrintDatei, NoteNamesTheFileOnceAsTheUserFindsIt) {
   drucke();
   std::vector<std::string> files = names("druck");
   ASSERT_EQ(files.size(), 1u);
@@ -115,7 +115,7 @@ TEST_F(PrintDateiTest, NoteNamesTheFileOnceAsTheUserFindsIt) {
   EXPECT_EQ(note, "Gedruckt: " + absolut + "/" + files[0]);
 }
 
-TEST_F(PrintDateiTest, SecondFileNeverReplacesTheFirst) {
+TEST_F(PrintDatei, SecondFileNeverReplacesTheFirst) {
   // Two prints in a row, usually within one second: the second file gets
   // "-2" behind the first one's name, and the first stays as it was.
   std::string erste, zweite;
@@ -133,7 +133,7 @@ TEST_F(PrintDateiTest, SecondFileNeverReplacesTheFirst) {
   }
 }
 
-TEST_F(PrintDateiTest, FolderThatCannotBeMadeFailsAtStartDoc) {
+TEST_F(PrintDatei, FolderThatCannotBeMadeFailsAtStartDoc) {
   // "druck" is a file, so the folder cannot be made (as root, permission
   // bits would not stop the program, so a blocked path stands in for an
   // unwritable folder).
@@ -150,7 +150,7 @@ TEST_F(PrintDateiTest, FolderThatCannotBeMadeFailsAtStartDoc) {
   EXPECT_EQ(names("."), std::vector<std::string>{"druck"});
 }
 
-TEST_F(PrintDateiTest, FullDiskLeavesNoFileBehind) {
+TEST_F(PrintDatei, FullDiskLeavesNoFileBehind) {
   PrTestLimitFileWrites(1000);
   drucke("Kann Drucker nicht schlie\xDF" "en: EndDoc " + std::to_string(ERROR_DISK_FULL));
   EXPECT_TRUE(names("druck").empty());
@@ -164,7 +164,7 @@ TEST_F(PrintDateiTest, FullDiskLeavesNoFileBehind) {
   EXPECT_TRUE(PrTakeDocumentNote(note));
 }
 
-TEST_F(PrintDateiTest, DocumentNotEndedLeavesNoFile) {
+TEST_F(PrintDatei, DocumentNotEndedLeavesNoFile) {
   // Aborted, or its context deleted while it is open: the file begun at
   // StartDoc goes again.
   for (bool abort : {true, false}) {

@@ -31,7 +31,7 @@ PrRecorderConfig config() {
   return c;
 }
 
-class PrintDruckTest : public ::testing::Test {
+class PrintDruck : public ::testing::Test {
  protected:
   void SetUp() override {
     ZolmaRegisterResources();
@@ -111,7 +111,7 @@ const char kDatum[] = "Berechnung vom 10.12.2026 (Daten vom 01.02.2018)";
 
 // ---- the result page ------------------------------------------------------------------
 
-TEST_F(PrintDruckTest, ResultPageWithoutViasFollowsTheTextHeight) {
+TEST_F(PrintDruck, ResultPageWithoutViasFollowsTheTextHeight) {
   OwnerHost host;
   CZOLMADlg dlg;
   drucke(host, dlg, Ergebnis{});
@@ -175,7 +175,7 @@ TEST_F(PrintDruckTest, ResultPageWithoutViasFollowsTheTextHeight) {
                        "-240, 0, 0, 0, 400, 0, 0, 0, 0, 7, 0x20, 2, 0x22, \"Courier New\""}));
 }
 
-TEST_F(PrintDruckTest, ResultPageViaRowsPrintByPosition) {
+TEST_F(PrintDruck, ResultPageViaRowsPrintByPosition) {
   struct Fall {
     const char* u1;
     const char* u2;
@@ -209,7 +209,7 @@ TEST_F(PrintDruckTest, ResultPageViaRowsPrintByPosition) {
   }
 }
 
-TEST_F(PrintDruckTest, RouteTextWrapsOntoOneContinuationLine) {
+TEST_F(PrintDruck, RouteTextWrapsOntoOneContinuationLine) {
   // Normal letters are 0.5 x 240 = 120 wide: the first line holds 85
   // characters from x = 610 to the right margin at 11420 - 610, that is
   // 70 of route text after the label; the continuation line starts under
@@ -264,7 +264,7 @@ TEST_F(PrintDruckTest, RouteTextWrapsOntoOneContinuationLine) {
   }
 }
 
-TEST_F(PrintDruckTest, NoteSaysWhereTheDocumentWentOnlyAfterASuccess) {
+TEST_F(PrintDruck, NoteSaysWhereTheDocumentWentOnlyAfterASuccess) {
   std::string note;
   EXPECT_FALSE(PrTakeDocumentNote(note));
   {
@@ -322,7 +322,7 @@ struct Schritt {
 std::string oeffnen(const std::string& s) { return "Kann Drucker nicht \xF6" "ffnen: " + s; }
 std::string schliessen(const std::string& s) { return "Kann Drucker nicht schlie\xDF" "en: " + s; }
 
-TEST_F(PrintDruckTest, EveryStepOfTheResultPageFailing) {
+TEST_F(PrintDruck, EveryStepOfTheResultPageFailing) {
   const DWORD e = 4711;
   const std::vector<Schritt> schritte = {
       {"GetVersionExA", 1, 0, oeffnen("GetDefaultPrinterName")},
@@ -403,7 +403,7 @@ TEST_F(PrintDruckTest, EveryStepOfTheResultPageFailing) {
   }
 }
 
-TEST_F(PrintDruckTest, LogoStepsFailQuietly) {
+TEST_F(PrintDruck, LogoStepsFailQuietly) {
   for (const char* call : {"LoadBitmapA", "CreateCompatibleDC"}) {
     SCOPED_TRACE(call);
     PrTestInstallRecorder(config());
@@ -419,7 +419,7 @@ TEST_F(PrintDruckTest, LogoStepsFailQuietly) {
   }
 }
 
-TEST_F(PrintDruckTest, DefaultPrinterOnBothPlatformFamilies) {
+TEST_F(PrintDruck, DefaultPrinterOnBothPlatformFamilies) {
   struct Fall {
     DWORD platform, major;
     std::vector<PrPrinterInfo> printers;
@@ -474,7 +474,7 @@ TEST_F(PrintDruckTest, DefaultPrinterOnBothPlatformFamilies) {
   EXPECT_TRUE(PrTestLive().empty());
 }
 
-TEST_F(PrintDruckTest, DefaultPrinterFailuresOnThe9xFamily) {
+TEST_F(PrintDruck, DefaultPrinterFailuresOnThe9xFamily) {
   // Each failure of the enumeration or its memory is the function's result;
   // the memory taken is always given back.
   struct Fall {
@@ -511,7 +511,7 @@ TEST_F(PrintDruckTest, DefaultPrinterFailuresOnThe9xFamily) {
 
 // ---- the settings prompt ----------------------------------------------------------------
 
-TEST_F(PrintDruckTest, ShiftShowsTheSettingsPromptCancelPrintsNothing) {
+TEST_F(PrintDruck, ShiftShowsTheSettingsPromptCancelPrintsNothing) {
   OwnerHost host;
   CZOLMADlg dlg;
   drucke(host, dlg, Ergebnis{}, MOD_SHIFT_KEY, [&dlg](OwnerHost& h) {
@@ -545,7 +545,7 @@ TEST_F(PrintDruckTest, ShiftShowsTheSettingsPromptCancelPrintsNothing) {
   EXPECT_EQ(PrTestSubmitted().size(), 1u);
 }
 
-TEST_F(PrintDruckTest, SettingsPromptChoicesReachTheDocument) {
+TEST_F(PrintDruck, SettingsPromptChoicesReachTheDocument) {
   OwnerHost host;
   CZOLMADlg dlg;
   drucke(host, dlg, Ergebnis{}, MOD_SHIFT_KEY, [](OwnerHost& h) {
@@ -580,7 +580,7 @@ std::vector<std::vector<std::string>> reihen(int n) {
   return r;
 }
 
-class PrintListeTest : public PrintDruckTest {
+class PrintListe : public PrintDruck {
  protected:
   // Runs the preview, fills it, presses "Drucken" and then `more`; returns
   // whether the preview ended by itself (it closes after a print).
@@ -633,7 +633,7 @@ void expectListenSeite(const PrPage& page, int first, int last, int seite, int s
   EXPECT_EQ(b[0].y, -554);
 }
 
-TEST_F(PrintListeTest, FortyTwoRowsFillOnePage) {
+TEST_F(PrintListe, FortyTwoRowsFillOnePage) {
   OwnerHost host;
   EXPECT_TRUE(drucke(host, 42));
   EXPECT_TRUE(host.boxes().empty());
@@ -648,7 +648,7 @@ TEST_F(PrintListeTest, FortyTwoRowsFillOnePage) {
   EXPECT_EQ(CallIndex("GetViewportOrgEx", 1), -1);
 }
 
-TEST_F(PrintListeTest, FortyThreeRowsTakeTwoPages) {
+TEST_F(PrintListe, FortyThreeRowsTakeTwoPages) {
   OwnerHost host;
   EXPECT_TRUE(drucke(host, 43));
   ASSERT_EQ(PrTestSubmitted().size(), 1u);
@@ -662,7 +662,7 @@ TEST_F(PrintListeTest, FortyThreeRowsTakeTwoPages) {
   EXPECT_EQ(TextsOf(doc.pages[1])[1].text, "Hamburg -> Ziel 042                42 km");
 }
 
-TEST_F(PrintListeTest, EmptyListPrintsOnePageWithItsFooter) {
+TEST_F(PrintListe, EmptyListPrintsOnePageWithItsFooter) {
   OwnerHost host;
   EXPECT_TRUE(drucke(host, 0));
   EXPECT_TRUE(host.boxes().empty());
@@ -672,7 +672,7 @@ TEST_F(PrintListeTest, EmptyListPrintsOnePageWithItsFooter) {
   EXPECT_TRUE(PrTestLive().empty());
 }
 
-TEST_F(PrintListeTest, EveryPageAndClosingStepFailingLeavesThePreviewOpen) {
+TEST_F(PrintListe, EveryPageAndClosingStepFailingLeavesThePreviewOpen) {
   const DWORD e = 33;
   // One row, one page. Selections: 1 to 7 the set-up (7 = Normal at its
   // end), 8 Bold at the page's start, 9 and 10 the logo, 11 Normal for
@@ -721,7 +721,7 @@ TEST_F(PrintListeTest, EveryPageAndClosingStepFailingLeavesThePreviewOpen) {
   }
 }
 
-TEST_F(PrintListeTest, FailedEndPageBetweenPagesIsAFailedPrint) {
+TEST_F(PrintListe, FailedEndPageBetweenPagesIsAFailedPrint) {
   PrTestInjectFault("EndPage", 1, 0, 77);
   OwnerHost host;
   bool closed = drucke(host, 43, [](OwnerHost& h, CPreviewDialog&) {
@@ -734,7 +734,7 @@ TEST_F(PrintListeTest, FailedEndPageBetweenPagesIsAFailedPrint) {
   EXPECT_EQ(CallIndex("StartPage", 2), -1);
 }
 
-TEST_F(PrintListeTest, ShiftPromptIsOwnedByThePreview) {
+TEST_F(PrintListe, ShiftPromptIsOwnedByThePreview) {
   OwnerHost host;
   char abgang[21] = "Hamburg";
   CPreviewDialog preview("50km Liste Vorschau f\xFCr Hamburg", abgang, 21, 4711, nullptr);

@@ -1,7 +1,8 @@
 // druckhilfe.h - helpers of the printing tests: a scripted host that keeps
 // the owner of every message box, and readers of the recorded documents
 // and of the layer's call log.
-#pragma once
+#ifndef ZOLMA_TESTS_PRINT_DRUCKHILFE_H
+#define ZOLMA_TESTS_PRINT_DRUCKHILFE_H
 
 #include <gtest/gtest.h>
 
@@ -90,3 +91,5 @@ inline void ExpectReleasedInReverse(int failed) {
   std::vector<std::string> expected(held.rbegin(), held.rend());
   EXPECT_EQ(released, expected);
 }
+
+#endif  // ZOLMA_TESTS_PRINT_DRUCKHILFE_H

@@ -12,7 +12,7 @@
 
 namespace {
 
-class PrintLayerTest : public ::testing::Test {
+class PrintLayer : public ::testing::Test {
  protected:
   void SetUp() override { PrTestInstallRecorder(); }
   void TearDown() override { PrTestUninstall(); }
@@ -26,7 +26,7 @@ class PrintLayerTest : public ::testing::Test {
   }
 };
 
-TEST_F(PrintLayerTest, StaleAndForeignHandlesFail) {
+TEST_F(PrintLayer, StaleAndForeignHandlesFail) {
   HANDLE p = nullptr;
   ASSERT_TRUE(OpenPrinterA(const_cast<LPSTR>("testDRUCKER"), &p, nullptr));  // names ignore case
   EXPECT_TRUE(ClosePrinter(p));
@@ -50,7 +50,7 @@ TEST_F(PrintLayerTest, StaleAndForeignHandlesFail) {
   EXPECT_TRUE(PrTestLive().empty());
 }
 
-TEST_F(PrintLayerTest, DocumentAndPageStates) {
+TEST_F(PrintLayer, DocumentAndPageStates) {
   HDC dc = printerDc();
   RECT r{0, 0, 100, 100};
   DOCINFOA di{sizeof(DOCINFOA), "Probe", nullptr, nullptr, 0};
@@ -81,7 +81,7 @@ TEST_F(PrintLayerTest, DocumentAndPageStates) {
   EXPECT_EQ(PrTestSubmitted().size(), 1u);
 }
 
-TEST_F(PrintLayerTest, DeviceSettingsMergeOnlyTheNamedFields) {
+TEST_F(PrintLayer, DeviceSettingsMergeOnlyTheNamedFields) {
   HANDLE p = nullptr;
   ASSERT_TRUE(OpenPrinterA(const_cast<LPSTR>("Testdrucker"), &p, nullptr));
   EXPECT_EQ(DocumentPropertiesA(nullptr, p, nullptr, nullptr, nullptr, 0), 156);
@@ -131,7 +131,7 @@ TEST_F(PrintLayerTest, DeviceSettingsMergeOnlyTheNamedFields) {
   DeleteDC(dc);
 }
 
-TEST_F(PrintLayerTest, TwipsMappingMetricsAndBitmaps) {
+TEST_F(PrintLayer, TwipsMappingMetricsAndBitmaps) {
   HDC dc = printerDc();
   SIZE ext;
   ASSERT_TRUE(GetWindowExtEx(dc, &ext));
@@ -201,7 +201,7 @@ TEST_F(PrintLayerTest, TwipsMappingMetricsAndBitmaps) {
   EXPECT_TRUE(PrTestLive().empty());
 }
 
-TEST_F(PrintLayerTest, FaultsHitTheCallTheyNameAndAreLogged) {
+TEST_F(PrintLayer, FaultsHitTheCallTheyNameAndAreLogged) {
   PrTestInjectFault("CreateFontA", 2, 0, 1234);
   PrTestInjectFault("StartPage", 0, -5, 99);
   HFONT a = font(-100), b = font(-100), c = font(-100);
@@ -227,7 +227,7 @@ TEST_F(PrintLayerTest, FaultsHitTheCallTheyNameAndAreLogged) {
 }
 
 // The real backend resolves "Courier New" through fontconfig.
-TEST(PrintRealBackendTest, CourierNewResolvesToAMetricCompatibleFace) {
+TEST(PrintRealBackend, CourierNewResolvesToAMetricCompatibleFace) {
   if (std::system("fc-list 2>/dev/null | grep -q 'Liberation Mono'") != 0)
     GTEST_SKIP() << "the Liberation fonts are not installed";
   PrTestUninstall();

@@ -17,7 +17,7 @@
 
 namespace {
 
-class PrintSampleListeTest : public ::testing::Test {
+class PrintSampleListe : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(getcwd(saved_, sizeof saved_), nullptr);
@@ -61,7 +61,7 @@ class PrintSampleListeTest : public ::testing::Test {
   char saved_[4096] = {0};
 };
 
-TEST_F(PrintSampleListeTest, RowsForKnownOriginsAndTheStationsKeptOff) {
+TEST_F(PrintSampleListe, RowsForKnownOriginsAndTheStationsKeptOff) {
   auto n = liste("N\xFCrnberg Hbf");
   EXPECT_EQ(n.count("N\xFCrnberg Hbf"), 0u);  // the origin itself
   EXPECT_EQ(n.count("N\xFCrnberg Rbf"), 0u);  // second flag 'N'
@@ -81,7 +81,7 @@ TEST_F(PrintSampleListeTest, RowsForKnownOriginsAndTheStationsKeptOff) {
   EXPECT_GT(w.size(), 0u);
 }
 
-TEST_F(PrintSampleListeTest, PrintedListFollowsThePreview) {
+TEST_F(PrintSampleListe, PrintedListFollowsThePreview) {
   auto rows = liste("N\xFCrnberg Hbf", true);
   ASSERT_EQ(PrTestSubmitted().size(), 1u);
   const PrDocument& doc = PrTestSubmitted()[0];

@@ -34,7 +34,7 @@ std::string run(const std::string& cmd) {
   return out;
 }
 
-class PrintPdfTest : public ::testing::Test {
+class PrintPdf : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!haveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
@@ -57,7 +57,7 @@ class PrintPdfTest : public ::testing::Test {
   std::string folder_;
 };
 
-TEST_F(PrintPdfTest, ResultPageBecomesAPdfWithItsTexts) {
+TEST_F(PrintPdf, ResultPageBecomesAPdfWithItsTexts) {
   ScriptHost host;
   CZOLMADlg dlg;
   host.check([](CDialog& d) {
@@ -88,7 +88,7 @@ TEST_F(PrintPdfTest, ResultPageBecomesAPdfWithItsTexts) {
   }
 }
 
-TEST_F(PrintPdfTest, FortyThreeRowListBecomesTwoPages) {
+TEST_F(PrintPdf, FortyThreeRowListBecomesTwoPages) {
   ScriptHost host;
   char abgang[21] = "Hamburg";
   CPreviewDialog preview("50km Liste Vorschau f\xFCr Hamburg", abgang, 21, 4711, nullptr);

@@ -62,7 +62,7 @@ std::string trimmed(const std::string& s) {
   return s.substr(a, s.find_last_not_of(' ') - a + 1);
 }
 
-class PrintWegetextPdfTest : public ::testing::Test {
+class PrintWegetextPdf : public ::testing::Test {
  protected:
   void SetUp() override {
     if (std::system("command -v pdftotext >/dev/null 2>&1") != 0)
@@ -141,13 +141,13 @@ class PrintWegetextPdfTest : public ::testing::Test {
   char saved_[4096] = {0};
 };
 
-TEST_F(PrintWegetextPdfTest, ThirtyCharactersStayOnOneLine) {
+TEST_F(PrintWegetextPdf, ThirtyCharactersStayOnOneLine) {
   const std::string text = "Erlangen*Forchheim*Bamberg*Hof";
   ASSERT_EQ(text.size(), 30u);
   expectWegetext(druckeGesetzt(text), text, "");
 }
 
-TEST_F(PrintWegetextPdfTest, ComputedRouteNuernbergKronachBreaksAfterAStar) {
+TEST_F(PrintWegetextPdf, ComputedRouteNuernbergKronachBreaksAfterAStar) {
   AfxSetAppName("zolma");
   CZOLMAApp app;
   ScriptHost host;
@@ -172,7 +172,7 @@ TEST_F(PrintWegetextPdfTest, ComputedRouteNuernbergKronachBreaksAfterAStar) {
   expectWegetext(gelesen(), Cp1252ToUtf8(erste), Cp1252ToUtf8(wegetext.substr(erste.size())));
 }
 
-TEST_F(PrintWegetextPdfTest, HundredCharactersAndHardBreaks) {
+TEST_F(PrintWegetextPdf, HundredCharactersAndHardBreaks) {
   struct Fall {
     const char* name;
     std::string text, erste, zweite;

@@ -16,7 +16,7 @@ constexpr const char* kUtf8 = "UTF-8";
 constexpr const char* kAscii = "ANSI_X3.4-1968";  // the C locale's set
 constexpr const char* kLatin1 = "ISO-8859-1";
 
-TEST(TermOutput, WritesWhatTheSetHoldsAndStandsInForTheRest) {
+TEST(UiTermOutput, WritesWhatTheSetHoldsAndStandsInForTheRest) {
   const struct {
     const char* codeset;
     std::string text;  // Windows-1252
@@ -43,7 +43,7 @@ TEST(TermOutput, WritesWhatTheSetHoldsAndStandsInForTheRest) {
   }
 }
 
-TEST(TermOutput, FitCountsCellsNotBytes) {
+TEST(UiTermOutput, FitCountsCellsNotBytes) {
   TermOutput ascii(kAscii), utf8(kUtf8);
   EXPECT_EQ(ascii.Fit("\xDC" "ber", 1), "");
   EXPECT_EQ(ascii.Fit("\xDC" "ber", 3), "\xDC" "b");
@@ -61,7 +61,7 @@ std::string decode(TermInput& in, const std::string& bytes) {
   return out;
 }
 
-TEST(TermInput, DecodesTheLocaleOneByteAtATime) {
+TEST(UiTermInput, DecodesTheLocaleOneByteAtATime) {
   const struct {
     const char* codeset;
     std::string bytes;
@@ -93,7 +93,7 @@ TEST(TermInput, DecodesTheLocaleOneByteAtATime) {
 }
 
 // No byte, and no two bytes, may hold back the key typed after them.
-TEST(TermInput, NoBytesFreezeTheInput) {
+TEST(UiTermInput, NoBytesFreezeTheInput) {
   for (const char* codeset : {kUtf8, kLatin1, kAscii}) {
     SCOPED_TRACE(codeset);
     TermInput in(codeset);
@@ -142,7 +142,7 @@ std::string name(const TermKey& k) {
   return std::string(1, static_cast<char>(k.code));
 }
 
-TEST(TermKeyReader, EscapeAsTerminalUsersKnowIt) {
+TEST(UiTermKeyReader, EscapeAsTerminalUsersKnowIt) {
   constexpr int kEsc = 27, kUp = 0403;
   const struct {
     const char* what;
@@ -174,7 +174,7 @@ TEST(TermKeyReader, EscapeAsTerminalUsersKnowIt) {
   }
 }
 
-TEST(TermWrap, BreaksLongTextsAtASeparatorNearTheEnd) {
+TEST(UiTermWrap, BreaksLongTextsAtASeparatorNearTheEnd) {
   TermOutput utf8(kUtf8), ascii(kAscii);
   const std::string route = "F\xFCrth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*(Hochstadt-M.)*Kronach";
   const struct {

@@ -52,12 +52,12 @@ ON_EN_CHANGE(kEdit, OnChange)
 ON_LBN_SELCHANGE(kList, OnSel)
 END_MESSAGE_MAP()
 
-class UiTest : public ::testing::Test {
+class UiFramework : public ::testing::Test {
  protected:
   void SetUp() override { registerTemplates(); }
 };
 
-TEST_F(UiTest, EnterRoutesToFocusedButtonElseDefault) {
+TEST_F(UiFramework, EnterRoutesToFocusedButtonElseDefault) {
   ScriptHost host;
   TestDlg dlg;
   host.type(kEdit, "abc")
@@ -76,7 +76,7 @@ TEST_F(UiTest, EnterRoutesToFocusedButtonElseDefault) {
   EXPECT_FALSE(GetKeyState(VK_CONTROL) < 0);  // modifiers belong to one event
 }
 
-TEST_F(UiTest, MaxCharsLimitsTypingAndChangeNotifiesOutsideExchange) {
+TEST_F(UiFramework, MaxCharsLimitsTypingAndChangeNotifiesOutsideExchange) {
   ScriptHost host;
   TestDlg dlg;
   host.type(kEdit, "abcdefgh")
@@ -93,7 +93,7 @@ TEST_F(UiTest, MaxCharsLimitsTypingAndChangeNotifiesOutsideExchange) {
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 }
 
-TEST_F(UiTest, SortedListSelectionAndTabOrder) {
+TEST_F(UiFramework, SortedListSelectionAndTabOrder) {
   ScriptHost host;
   TestDlg dlg;
   host.check([&](CDialog& d) {
@@ -129,7 +129,7 @@ TEST_F(UiTest, SortedListSelectionAndTabOrder) {
 
 // Focus that moves into a field selects its text, so typing replaces it;
 // a dialog that opens in a field with text puts the caret after the text.
-TEST_F(UiTest, FocusIntoAFieldSelectsItsTextButAnOpeningDialogDoesNot) {
+TEST_F(UiFramework, FocusIntoAFieldSelectsItsTextButAnOpeningDialogDoesNot) {
   ScriptHost host;
   TestDlg dlg;
   dlg.name = "abc";
@@ -155,7 +155,7 @@ TEST_F(UiTest, FocusIntoAFieldSelectsItsTextButAnOpeningDialogDoesNot) {
   dlg.DoModal();
 }
 
-TEST_F(UiTest, SortedListsPutUmlautsWithTheirBaseLetter) {
+TEST_F(UiFramework, SortedListsPutUmlautsWithTheirBaseLetter) {
   ScriptHost host;
   TestDlg dlg;
   host.check([&](CDialog& d) {
@@ -169,7 +169,7 @@ TEST_F(UiTest, SortedListsPutUmlautsWithTheirBaseLetter) {
   dlg.DoModal();
 }
 
-TEST_F(UiTest, NestedModalDisablesOwnerAndBoxesAreChecked) {
+TEST_F(UiFramework, NestedModalDisablesOwnerAndBoxesAreChecked) {
   ScriptHost host;
   TestDlg dlg;
   host.check([&](CDialog&) {
@@ -189,7 +189,7 @@ TEST_F(UiTest, NestedModalDisablesOwnerAndBoxesAreChecked) {
   EXPECT_EQ(AfxModalStack().size(), 0u);
 }
 
-TEST_F(UiTest, ScriptMismatchesFailClearly) {
+TEST_F(UiFramework, ScriptMismatchesFailClearly) {
   {
     ScriptHost host;
     TestDlg dlg;
@@ -227,7 +227,7 @@ TEST_F(UiTest, ScriptMismatchesFailClearly) {
 #include "platform/ui/cp1252.h"
 
 namespace {
-TEST(Cp1252, RoundTripsGermanLettersAndMarksWhatItCannotHold) {
+TEST(UiCp1252, RoundTripsGermanLettersAndMarksWhatItCannotHold) {
   const std::string cp = "M\xFCnchen \xC4\xD6\xDC\xE4\xF6\xDF \x80";
   const std::string utf = Cp1252ToUtf8(cp);
   EXPECT_EQ(utf, "M\xC3\xBCnchen \xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\x9F \xE2\x82\xAC");

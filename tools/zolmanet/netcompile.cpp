@@ -19,6 +19,7 @@
 #include <set>
 #include <tuple>
 
+#include "common/dtacc/dm/dm_bhfnr.h"
 #include "tools/zolmanet/netcatalog.h"
 #include "tools/zolmanet/netgraph.h"
 #include "tools/zolmanet/nettext.h"
@@ -412,24 +413,61 @@ class Compiler {
 
   /* Derived tables ------------------------------------------------------ */
 
+  /* The node stations and the areas around them, as Derived reads them. */
+  struct NodeLayout {
+    std::vector<uint32_t> nodes;                          /* station indices, ascending number */
+    std::map<uint16_t, std::vector<uint32_t>> members;    /* non-node stations of each area */
+    std::vector<char> isNode;                             /* by station index */
+    std::vector<uint32_t> nodeIndex;                      /* station index -> index in nodes */
+    std::vector<std::vector<uint16_t>> servedBy;          /* areas each node serves */
+  };
+  using PairKey = std::pair<uint32_t, uint32_t>;
+  using StenOn = std::map<PairKey, PairValue>;
+  using StenVersions = std::map<PairKey, std::vector<std::pair<uint16_t, std::optional<PairValue>>>>;
+  using GrenVersions = std::vector<std::vector<std::pair<uint16_t, PairValue>>>;
+
+  /* STEN and GREN: for every day on which a stretch changes, the line
+  ** kilometres and the node-to-node kilometres of that day; a pair gets a
+  ** record wherever its value changes. */
   void Derived() {
+    const NodeLayout lay = LayOutNodes();
+    const size_t nn = lay.nodes.size();
+    StenVersions stenVersions;
+    GrenVersions grenVersions(nn * (nn > 0 ? nn - 1 : 0) / 2);
+    std::vector<uint32_t> nodePred;
+    StenOn prevSten;
+    bool firstEpoch = true;
+    for (uint16_t day : epochs_) {
+      const Graph g = GraphOn(day);
+      StenOn sten = LineKmOn(day, g, lay);
+      NodeWaysOn(day, g, lay, &sten, &grenVersions, &nodePred);
+      AddStenVersions(day, firstEpoch, sten, prevSten, &stenVersions);
+      prevSten = std::move(sten);
+      firstEpoch = false;
+    }
+    EmitSten(stenVersions);
+    if (net_.deriveRouteTexts) DeriveRouteTexts(lay.nodes, nodePred);
+    EmitGren(lay.nodes, grenVersions);
+  }
+
+  /* The node stations, the members of each area and the areas each node
+  ** serves; checks the number of node stations. */
+  NodeLayout LayOutNodes() {
     const size_t n = order_.size();
-    std::vector<uint32_t> nodes;  /* station indices, ascending number */
+    NodeLayout lay;
     for (uint32_t i = 0; i < n; ++i) {
-      if (IsNode(St(i))) nodes.push_back(i);
+      if (IsNode(St(i))) lay.nodes.push_back(i);
     }
-    /* The non-node stations of each area, and the areas each node serves. */
-    std::map<uint16_t, std::vector<uint32_t>> members;
     for (uint32_t i = 0; i < n; ++i) {
-      if (!IsNode(St(i))) members[St(i).area].push_back(i);
+      if (!IsNode(St(i))) lay.members[St(i).area].push_back(i);
     }
-    std::vector<char> isNode(n, 0);
-    std::vector<uint32_t> nodeIndex(n, 0);
-    for (size_t ni = 0; ni < nodes.size(); ++ni) {
-      isNode[nodes[ni]] = 1;
-      nodeIndex[nodes[ni]] = static_cast<uint32_t>(ni);
+    lay.isNode.assign(n, 0);
+    lay.nodeIndex.assign(n, 0);
+    for (size_t ni = 0; ni < lay.nodes.size(); ++ni) {
+      lay.isNode[lay.nodes[ni]] = 1;
+      lay.nodeIndex[lay.nodes[ni]] = static_cast<uint32_t>(ni);
     }
-    const size_t nn = nodes.size();
+    const size_t nn = lay.nodes.size();
     /* The matrix holds n(n-1)/2 pairs; beyond a few thousand node stations
     ** neither it nor the GREN file stays of a sensible size. */
     if (nn > kMaxNodeStations) {
@@ -440,117 +478,146 @@ class Compiler {
       Fail(net_.headerPos, "wegetexte_ableiten=ja is for networks of at most " +
                                std::to_string(kMaxNodesForDerivedTexts) + " node stations");
     }
-    std::vector<std::vector<uint16_t>> servedBy(nn);
+    lay.servedBy.resize(nn);
     for (const Area* a : areas_) {
-      for (uint32_t node : a->nodes) servedBy[nodeIndex[index_.at(node)]].push_back(a->number);
+      for (uint32_t node : a->nodes) lay.servedBy[lay.nodeIndex[index_.at(node)]].push_back(a->number);
     }
-    for (uint32_t i : nodes) out_.grenNodes.push_back(St(i).number);
+    for (uint32_t i : lay.nodes) out_.grenNodes.push_back(St(i).number);
+    return lay;
+  }
 
-    std::map<std::pair<uint32_t, uint32_t>, std::vector<std::pair<uint16_t, std::optional<PairValue>>>> stenVersions;
-    std::vector<std::vector<std::pair<uint16_t, PairValue>>> grenVersions(nn * (nn > 0 ? nn - 1 : 0) / 2);
-    std::vector<uint32_t> total, part2, pred, nodePred;
-    std::map<std::pair<uint32_t, uint32_t>, PairValue> prevSten;
-    bool firstEpoch = true;
-    for (uint16_t day : epochs_) {
-      Graph g(n);
-      for (const Stretch& sp : stretches_) {
-        uint32_t km = sp.KmOn(day);
-        g.AddStretch(sp.a, sp.b, sp.part == 2 ? 0 : km, sp.part == 2 ? km : 0);
-      }
-      std::map<std::pair<uint32_t, uint32_t>, PairValue> sten;
-      for (const Stretch& sp : stretches_) {
-        uint32_t km = sp.KmOn(day);
-        PairValue v{static_cast<uint16_t>(sp.part == 2 ? 0 : km), static_cast<uint16_t>(sp.part == 2 ? km : 0),
-                    kStenSecondA};
-        auto key = std::make_pair(St(sp.a).number, St(sp.b).number);
+  /* The network of stretches as it stands on day. */
+  Graph GraphOn(uint16_t day) const {
+    Graph g(order_.size());
+    for (const Stretch& sp : stretches_) {
+      uint32_t km = sp.KmOn(day);
+      g.AddStretch(sp.a, sp.b, sp.part == 2 ? 0 : km, sp.part == 2 ? km : 0);
+    }
+    return g;
+  }
+
+  /* The line kilometres of day: every stretch, and two stations of one area
+  ** that a way joins without passing a node station. */
+  StenOn LineKmOn(uint16_t day, const Graph& g, const NodeLayout& lay) const {
+    StenOn sten;
+    for (const Stretch& sp : stretches_) {
+      uint32_t km = sp.KmOn(day);
+      PairValue v{static_cast<uint16_t>(sp.part == 2 ? 0 : km), static_cast<uint16_t>(sp.part == 2 ? km : 0),
+                  kStenSecondA};
+      auto key = std::make_pair(St(sp.a).number, St(sp.b).number);
+      auto it = sten.find(key);
+      if (it == sten.end() || v.km1 + v.km2 < it->second.km1 + it->second.km2) sten[key] = v;
+    }
+    /* Two stations of one area that a way joins without passing a node
+    ** station: their line kilometres, against which the route over the
+    ** nodes competes (the direct way of two stations on one stretch). */
+    const size_t n = order_.size();
+    for (uint32_t i = 0; i < n; ++i) {
+      if (lay.isNode[i]) continue;
+      for (const Graph::Reached& r : g.LocalWays(i, lay.isNode)) {
+        if (r.station <= i || lay.isNode[r.station] || St(r.station).area != St(i).area) continue;
+        PairValue v = KmValue(r.total, r.part2, St(r.station).pos, kStenSecondA);
+        auto key = std::make_pair(St(i).number, St(r.station).number);
         auto it = sten.find(key);
         if (it == sten.end() || v.km1 + v.km2 < it->second.km1 + it->second.km2) sten[key] = v;
       }
-      /* Two stations of one area that a way joins without passing a node
-      ** station: their line kilometres, against which the route over the
-      ** nodes competes (the direct way of two stations on one stretch). */
-      for (uint32_t i = 0; i < n; ++i) {
-        if (isNode[i]) continue;
-        for (const Graph::Reached& r : g.LocalWays(i, isNode)) {
-          if (r.station <= i || isNode[r.station] || St(r.station).area != St(i).area) continue;
-          PairValue v = KmValue(r.total, r.part2, St(r.station).pos, kStenSecondA);
-          auto key = std::make_pair(St(i).number, St(r.station).number);
-          auto it = sten.find(key);
-          if (it == sten.end() || v.km1 + v.km2 < it->second.km1 + it->second.km2) sten[key] = v;
-        }
-      }
-      /* Every way leaves a station through the first node station on it:
-      ** the local ways from each node (passing no other node) give the node
-      ** graph and, for each ordinary station, its bounding nodes; the
-      ** shortest ways between nodes then run over the node graph. */
-      Graph nodeGraph(nn);
-      std::vector<std::vector<Bound>> bounds(n);
-      for (size_t ni = 0; ni < nn; ++ni) {
-        for (const Graph::Reached& r : g.LocalWays(nodes[ni], isNode)) {
-          if (isNode[r.station]) {
-            nodeGraph.AddStretch(static_cast<uint32_t>(ni), nodeIndex[r.station], r.total - r.part2, r.part2);
-          } else {
-            bounds[r.station].push_back(Bound{static_cast<uint32_t>(ni), r.total, r.part2});
-          }
-        }
-      }
-      for (size_t ni = 0; ni < nn; ++ni) {
-        const bool lastEpoch = day == *epochs_.rbegin();
-        nodeGraph.ShortestWays(static_cast<uint32_t>(ni), &total, &part2, lastEpoch ? &pred : nullptr);
-        if (lastEpoch && net_.deriveRouteTexts) {
-          if (nodePred.empty()) nodePred.resize(nn * nn);
-          std::copy(pred.begin(), pred.end(), nodePred.begin() + static_cast<std::ptrdiff_t>(ni * nn));
-        }
-        for (size_t nj = ni + 1; nj < nn; ++nj) {
-          if (total[nj] == kUnreached) {
-            Fail(St(nodes[nj]).pos, "node stations " + std::to_string(St(nodes[ni]).number) + " and " +
-                                        std::to_string(St(nodes[nj]).number) + " are joined by no line");
-          }
-          PairValue v = KmValue(total[nj], part2[nj], St(nodes[nj]).pos, 0);
-          auto& vers = grenVersions[GrenIndex(ni, nj, nn)];
-          if (vers.empty() || !(vers.back().second == v)) vers.emplace_back(day, v);
-        }
-        /* Each station of an area this node serves: the shortest way to the
-        ** node leaves the station through one of its bounding nodes. */
-        const uint32_t nodeNumber = St(nodes[ni]).number;
-        for (uint16_t area : servedBy[ni]) {
-          for (uint32_t st : members[area]) {
-            uint64_t best = kUnreached;
-            uint32_t bestPart2 = 0;
-            for (const Bound& bd : bounds[st]) {
-              if (total[bd.node] == kUnreached) continue;
-              uint64_t t = static_cast<uint64_t>(bd.total) + total[bd.node];
-              if (t < best) {
-                best = t;
-                bestPart2 = bd.part2 + part2[bd.node];
-              }
-            }
-            if (best >= kUnreached) {
-              Fail(St(st).pos, "station " + std::to_string(St(st).number) + " cannot reach node station " +
-                                   std::to_string(nodeNumber) + " of its tariff area");
-            }
-            PairValue v = KmValue(static_cast<uint32_t>(best), bestPart2, St(st).pos, 0);
-            uint32_t x = St(st).number;
-            sten[{std::min(x, nodeNumber), std::max(x, nodeNumber)}] = v;
-          }
-        }
-      }
-      /* Versions: a pair that changes or appears gets a record from this
-      ** day, one that disappears a withdrawn record. */
-      for (const auto& [key, v] : sten) {
-        auto p = prevSten.find(key);
-        if (p == prevSten.end() || !(p->second == v)) {
-          stenVersions[key].emplace_back(firstEpoch ? net_.firstDay : day, v);
-        }
-      }
-      for (const auto& [key, v] : prevSten) {
-        if (!sten.count(key)) {
-          stenVersions[key].emplace_back(static_cast<uint16_t>(day | kWithdrawn), v);
-        }
-      }
-      prevSten = std::move(sten);
-      firstEpoch = false;
     }
+    return sten;
+  }
+
+  /* The ways over node stations on day: node to node into grenVersions,
+  ** each station of an area to the area's nodes into sten, and (on the last
+  ** day, when route texts are derived) the predecessors of the node ways.
+  ** Every way leaves a station through the first node station on it: the
+  ** local ways from each node (passing no other node) give the node graph
+  ** and, for each ordinary station, its bounding nodes; the shortest ways
+  ** between nodes then run over the node graph. */
+  void NodeWaysOn(uint16_t day, const Graph& g, const NodeLayout& lay, StenOn* sten,
+                  GrenVersions* grenVersions, std::vector<uint32_t>* nodePred) {
+    const size_t n = order_.size();
+    const size_t nn = lay.nodes.size();
+    Graph nodeGraph(nn);
+    std::vector<std::vector<Bound>> bounds(n);
+    for (size_t ni = 0; ni < nn; ++ni) {
+      for (const Graph::Reached& r : g.LocalWays(lay.nodes[ni], lay.isNode)) {
+        if (lay.isNode[r.station]) {
+          nodeGraph.AddStretch(static_cast<uint32_t>(ni), lay.nodeIndex[r.station], r.total - r.part2, r.part2);
+        } else {
+          bounds[r.station].push_back(Bound{static_cast<uint32_t>(ni), r.total, r.part2});
+        }
+      }
+    }
+    std::vector<uint32_t> total, part2, pred;
+    const bool lastEpoch = day == *epochs_.rbegin();
+    for (size_t ni = 0; ni < nn; ++ni) {
+      nodeGraph.ShortestWays(static_cast<uint32_t>(ni), &total, &part2, lastEpoch ? &pred : nullptr);
+      if (lastEpoch && net_.deriveRouteTexts) {
+        if (nodePred->empty()) nodePred->resize(nn * nn);
+        std::copy(pred.begin(), pred.end(), nodePred->begin() + static_cast<std::ptrdiff_t>(ni * nn));
+      }
+      for (size_t nj = ni + 1; nj < nn; ++nj) {
+        if (total[nj] == kUnreached) {
+          Fail(St(lay.nodes[nj]).pos, "node stations " + std::to_string(St(lay.nodes[ni]).number) + " and " +
+                                          std::to_string(St(lay.nodes[nj]).number) + " are joined by no line");
+        }
+        PairValue v = KmValue(total[nj], part2[nj], St(lay.nodes[nj]).pos, 0);
+        auto& vers = (*grenVersions)[GrenIndex(ni, nj, nn)];
+        if (vers.empty() || !(vers.back().second == v)) vers.emplace_back(day, v);
+      }
+      AreaWaysToNode(ni, lay, bounds, total, part2, sten);
+    }
+  }
+
+  /* Each station of an area that node ni serves: the shortest way to the
+  ** node leaves the station through one of its bounding nodes. */
+  void AreaWaysToNode(size_t ni, const NodeLayout& lay, const std::vector<std::vector<Bound>>& bounds,
+                      const std::vector<uint32_t>& total, const std::vector<uint32_t>& part2,
+                      StenOn* sten) const {
+    const uint32_t nodeNumber = St(lay.nodes[ni]).number;
+    for (uint16_t area : lay.servedBy[ni]) {
+      auto m = lay.members.find(area);
+      if (m == lay.members.end()) continue;
+      for (uint32_t st : m->second) {
+        uint64_t best = kUnreached;
+        uint32_t bestPart2 = 0;
+        for (const Bound& bd : bounds[st]) {
+          if (total[bd.node] == kUnreached) continue;
+          uint64_t t = static_cast<uint64_t>(bd.total) + total[bd.node];
+          if (t < best) {
+            best = t;
+            bestPart2 = bd.part2 + part2[bd.node];
+          }
+        }
+        if (best >= kUnreached) {
+          Fail(St(st).pos, "station " + std::to_string(St(st).number) + " cannot reach node station " +
+                               std::to_string(nodeNumber) + " of its tariff area");
+        }
+        PairValue v = KmValue(static_cast<uint32_t>(best), bestPart2, St(st).pos, 0);
+        uint32_t x = St(st).number;
+        (*sten)[{std::min(x, nodeNumber), std::max(x, nodeNumber)}] = v;
+      }
+    }
+  }
+
+  /* Versions: a pair that changes or appears gets a record from this day,
+  ** one that disappears a withdrawn record. */
+  void AddStenVersions(uint16_t day, bool firstEpoch, const StenOn& sten, const StenOn& prevSten,
+                       StenVersions* stenVersions) const {
+    for (const auto& [key, v] : sten) {
+      auto p = prevSten.find(key);
+      if (p == prevSten.end() || !(p->second == v)) {
+        (*stenVersions)[key].emplace_back(firstEpoch ? net_.firstDay : day, v);
+      }
+    }
+    for (const auto& [key, v] : prevSten) {
+      if (!sten.count(key)) {
+        (*stenVersions)[key].emplace_back(static_cast<uint16_t>(day | kWithdrawn), v);
+      }
+    }
+  }
+
+  /* The STEN records, newest first within a pair. */
+  void EmitSten(const StenVersions& stenVersions) {
     for (const auto& [key, vers] : stenVersions) {
       for (auto it = vers.rbegin(); it != vers.rend(); ++it) {
         StenRecord r;
@@ -563,7 +630,12 @@ class Compiler {
         out_.sten.push_back(r);
       }
     }
-    if (net_.deriveRouteTexts) DeriveRouteTexts(nodes, nodePred);
+  }
+
+  /* The GREN matrix with each pair's newest value, and the older values as
+  ** history, newest first within a pair. */
+  void EmitGren(const std::vector<uint32_t>& nodes, const GrenVersions& grenVersions) {
+    const size_t nn = nodes.size();
     out_.gren.resize(grenVersions.size());
     for (size_t ni = 0; ni < nn; ++ni) {
       for (size_t nj = ni + 1; nj < nn; ++nj) {
@@ -591,7 +663,6 @@ class Compiler {
         }
       }
     }
-    /* History newest first within a pair. */
     std::stable_sort(out_.grenHistory.begin(), out_.grenHistory.end(), [](const GrenHistory& x, const GrenHistory& y) {
       if (x.i != y.i) return x.i < y.i;
       if (x.j != y.j) return x.j < y.j;
@@ -731,7 +802,7 @@ class Compiler {
       for (int k = 0; k < 4; ++k) {
         if (r.stations[k] == 0) continue;
         if (!Find(r.stations[k])) Fail(r.pos, "relation names unknown station " + std::to_string(r.stations[k]));
-        f.stations[k] = 8000000 + r.stations[k];
+        f.stations[k] = DbBhfVoll(r.stations[k]);
       }
       /* The station lookup puts the lower of the first two stations first
       ** (and then swaps the last two), so only such a record can be found. */
@@ -759,7 +830,7 @@ class Compiler {
         w.key2 = static_cast<uint16_t>(r.number & 0xFFFF);
         w.group = group++;
         w.validFrom = f.validFrom;
-        w.station = 8000000 + p.station;
+        w.station = DbBhfVoll(p.station);
         w.kind = p.kind;
         out_.fbrw.push_back(w);
       }

@@ -94,7 +94,7 @@ struct FbrrRecord {
   uint16_t key = 0;
   uint32_t number = 0;
   uint16_t validFrom = 0;
-  uint32_t stations[4] = {0, 0, 0, 0};  /* full form, 8000000 + number */
+  uint32_t stations[4] = {0, 0, 0, 0};  /* full form (DbBhfVoll) */
   uint16_t km[4] = {0, 0, 0, 0};
   uint16_t validTo = kOpenEnd;
 };

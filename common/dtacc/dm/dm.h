@@ -399,7 +399,6 @@ struct FehlSatz {
 static_assert(sizeof(FehlSatz) == 82, "FehlSatz keeps its natural layout");
 
 extern DbTabDesc DbFehlTab;
-extern DbBlockDesc DbFehlBlock;
 
 void DbInitFehl();   /* code "FEHL", 300, version 5, sub-version 2 */
 /* Set-up the first time (the flag is shared with DbLoadFehlKeepStamp), then
@@ -430,8 +429,6 @@ struct FbrrSatz {
 static_assert(sizeof(FbrrSatz) == 40, "FbrrSatz keeps its natural layout");
 
 extern DbTabDesc DbFbrrTab;
-extern DbBlockDesc DbFbrrBlock;
-extern DbBlockDesc DbFbrrBhfBlock;
 
 void DbInitFbrr();   /* code "FBRR", 230, version 2, sub-version 2 */
 /* By (key number, relation number), valid-from <= day <= valid-to: 0, 1, 2. */
@@ -464,7 +461,6 @@ struct EbggSatz {
 static_assert(sizeof(EbggSatz) == 108, "EbggSatz keeps its natural layout");
 
 extern DbTabDesc DbEbggTab;
-extern DbBlockDesc DbEbggBlock;
 /* No release operation: the engine resets a slot it is done with. */
 extern DbCursorSlot DbEbggSlots[kDbCursorSlots];
 
@@ -496,7 +492,6 @@ struct FbrwSatz {
 static_assert(sizeof(FbrwSatz) == 28, "FbrwSatz keeps its natural layout");
 
 extern DbTabDesc DbFbrwTab;
-extern DbBlockDesc DbFbrwBlock;
 extern DbCursorSlot DbFbrwSlots[kDbCursorSlots];
 
 void DbInitFbrw();   /* code "FBRW", 233, version 2, sub-version 2 */
@@ -524,7 +519,6 @@ struct EbgbSatz {
 static_assert(sizeof(EbgbSatz) == 112, "EbgbSatz keeps its natural layout");
 
 extern DbTabDesc DbEbgbTab;
-extern DbBlockDesc DbEbgbBlock;
 extern DbCursorSlot DbEbgbSlots[kDbCursorSlots];
 
 void DbInitEbgb();   /* code "EBGB", 895, version 1, sub-version 1 */

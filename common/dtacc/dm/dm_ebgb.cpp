@@ -12,7 +12,12 @@
 #include "common/dtacc/dm/dm.h"
 
 DbTabDesc DbEbgbTab = kDbTabDescInit;
+
+namespace {
+
 DbBlockDesc DbEbgbBlock = kDbBlockDescInit;
+
+}  // namespace
 DbCursorSlot DbEbgbSlots[kDbCursorSlots] = {kDbCursorSlotReset, kDbCursorSlotReset,
                                             kDbCursorSlotReset, kDbCursorSlotReset,
                                             kDbCursorSlotReset};

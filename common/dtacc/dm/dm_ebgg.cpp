@@ -14,7 +14,12 @@
 #include "common/dtacc/dm/dm.h"
 
 DbTabDesc DbEbggTab = kDbTabDescInit;
+
+namespace {
+
 DbBlockDesc DbEbggBlock = kDbBlockDescInit;
+
+}  // namespace
 DbCursorSlot DbEbggSlots[kDbCursorSlots] = {kDbCursorSlotReset, kDbCursorSlotReset,
                                             kDbCursorSlotReset, kDbCursorSlotReset,
                                             kDbCursorSlotReset};

@@ -16,10 +16,11 @@
 #include "common/dtacc/dm/dm.h"
 
 DbTabDesc DbFbrrTab = kDbTabDescInit;
-DbBlockDesc DbFbrrBlock = kDbBlockDescInit;
-DbBlockDesc DbFbrrBhfBlock = kDbBlockDescInit;
 
 namespace {
+
+DbBlockDesc DbFbrrBlock = kDbBlockDescInit;
+DbBlockDesc DbFbrrBhfBlock = kDbBlockDescInit;
 
 struct RelKey {
   uint16_t keyNo;

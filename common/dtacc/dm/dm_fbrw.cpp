@@ -11,7 +11,12 @@
 #include "common/dtacc/dm/dm.h"
 
 DbTabDesc DbFbrwTab = kDbTabDescInit;
+
+namespace {
+
 DbBlockDesc DbFbrwBlock = kDbBlockDescInit;
+
+}  // namespace
 DbCursorSlot DbFbrwSlots[kDbCursorSlots] = {kDbCursorSlotReset, kDbCursorSlotReset,
                                             kDbCursorSlotReset, kDbCursorSlotReset,
                                             kDbCursorSlotReset};

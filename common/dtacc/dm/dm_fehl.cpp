@@ -12,9 +12,10 @@
 #include "common/dtacc/dm/dm.h"
 
 DbTabDesc DbFehlTab = kDbTabDescInit;
-DbBlockDesc DbFehlBlock = kDbBlockDescInit;
 
 namespace {
+
+DbBlockDesc DbFehlBlock = kDbBlockDescInit;
 
 constexpr std::size_t kVf = 6;
 bool g_setUp = false;

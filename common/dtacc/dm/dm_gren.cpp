@@ -25,12 +25,13 @@
 
 DbTabDesc DbGrenTab = kDbTabDescInit;
 DbBlockDesc DbGrenKm1Block = kDbBlockDescInit;
-DbBlockDesc DbGrenIbnrBlock = kDbBlockDescInit;
-DbBlockDesc DbGrenFrelBlock = kDbBlockDescInit;
 DbBlockDesc DbGrenKm2Block = kDbBlockDescInit;
-DbBlockDesc DbGrenIb2Block = kDbBlockDescInit;
 
 namespace {
+
+DbBlockDesc DbGrenIbnrBlock = kDbBlockDescInit;
+DbBlockDesc DbGrenFrelBlock = kDbBlockDescInit;
+DbBlockDesc DbGrenIb2Block = kDbBlockDescInit;
 
 /* Offsets inside an entry (a GrenKm1Block record, or a GrenKm2Block record
 ** from its offset 4 on). */

@@ -46,10 +46,7 @@ enum {
 ** highest sub-version 1). */
 extern DbTabDesc DbGrenTab;
 extern DbBlockDesc DbGrenKm1Block;
-extern DbBlockDesc DbGrenIbnrBlock;
-extern DbBlockDesc DbGrenFrelBlock;
 extern DbBlockDesc DbGrenKm2Block;
-extern DbBlockDesc DbGrenIb2Block;
 
 /* Resets and fills the descriptors; run once before the first load. */
 void DbInitGren();

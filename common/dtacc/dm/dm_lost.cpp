@@ -17,8 +17,13 @@
 #include <cstring>
 
 DbTabDesc DbLostTab = kDbTabDescInit;
+
+namespace {
+
 DbBlockDesc DbLostMainBlock = kDbBlockDescInit;
 DbBlockDesc DbLostTextBlock = kDbBlockDescInit;
+
+}  // namespace
 LostSatz DbLostSatz;
 
 namespace {

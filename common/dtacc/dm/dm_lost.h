@@ -38,8 +38,6 @@ enum { kLostMainRecLen = 18, kLostTextRecLen = 1 };
 /* The LOST descriptors (code "LOST", table number 153, version 2,
 ** highest sub-version 1). */
 extern DbTabDesc DbLostTab;
-extern DbBlockDesc DbLostMainBlock;
-extern DbBlockDesc DbLostTextBlock;
 
 void DbInitLost();
 

@@ -13,9 +13,11 @@
 #include <cstring>
 
 DbTabDesc DbNesrTab = kDbTabDescInit;
-DbBlockDesc DbNesrBlock = kDbBlockDescInit;
 
 namespace {
+
+DbBlockDesc DbNesrBlock = kDbBlockDescInit;
+
 constexpr std::size_t kKey1 = 0;
 constexpr std::size_t kKey2 = 4;
 constexpr std::size_t kValidFrom = 8;

@@ -27,7 +27,6 @@ enum { kNesrRecLen = 18 };
 /* The NESR descriptors (code "NESR", table number 216, version 2,
 ** highest sub-version 1). */
 extern DbTabDesc DbNesrTab;
-extern DbBlockDesc DbNesrBlock;
 
 void DbInitNesr();
 

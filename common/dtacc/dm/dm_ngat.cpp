@@ -13,9 +13,11 @@
 #include <cstring>
 
 DbTabDesc DbNgatTab = kDbTabDescInit;
-DbBlockDesc DbNgatBlock = kDbBlockDescInit;
 
 namespace {
+
+DbBlockDesc DbNgatBlock = kDbBlockDescInit;
+
 constexpr std::size_t kKey1 = 0;
 constexpr std::size_t kKey2 = 4;
 constexpr std::size_t kKey3 = 8;

@@ -26,7 +26,6 @@ enum { kNgatRecLen = 16 };
 /* The NGAT descriptors (code "NGAT", table number 215, version 2,
 ** highest sub-version 1). */
 extern DbTabDesc DbNgatTab;
-extern DbBlockDesc DbNgatBlock;
 
 void DbInitNgat();
 

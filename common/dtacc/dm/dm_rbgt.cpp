@@ -19,12 +19,13 @@
 #include <cstring>
 
 DbTabDesc DbRbgtTab = kDbTabDescInit;
+
+namespace {
+
 DbBlockDesc DbRbgtHastBlock = kDbBlockDescInit;
 DbBlockDesc DbRbgtIbnrBlock = kDbBlockDescInit;
 DbBlockDesc DbRbgtRbnrBlock = kDbBlockDescInit;
 DbBlockDesc DbRbgtBezBlock = kDbBlockDescInit;
-
-namespace {
 
 constexpr std::size_t kNrIndex = 0;
 constexpr std::size_t kSt1Index = 2;

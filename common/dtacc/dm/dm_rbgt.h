@@ -31,10 +31,6 @@ enum { kRbgtHastRecLen = 12, kRbgtIbnrRecLen = 4, kRbgtRbnrRecLen = 4, kRbgtBezR
 /* The RBGT descriptors (code "RBGT", table number 206, version 2,
 ** highest sub-version 1). */
 extern DbTabDesc DbRbgtTab;
-extern DbBlockDesc DbRbgtHastBlock;
-extern DbBlockDesc DbRbgtIbnrBlock;
-extern DbBlockDesc DbRbgtRbnrBlock;
-extern DbBlockDesc DbRbgtBezBlock;
 
 void DbInitRbgt();
 

@@ -17,7 +17,12 @@
 #include <cstring>
 
 DbTabDesc DbStenTab = kDbTabDescInit;
+
+namespace {
+
 DbBlockDesc DbStenKmBlock = kDbBlockDescInit;
+
+}  // namespace
 DbBlockDesc DbStenIbnrBlock = kDbBlockDescInit;
 
 namespace {

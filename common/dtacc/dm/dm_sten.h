@@ -33,7 +33,6 @@ enum { kStenKmRecLen = 12, kStenIbnrRecLen = 4 };
 /* The STEN descriptors (code "STEN", table number 220, version 2,
 ** highest sub-version 1). */
 extern DbTabDesc DbStenTab;
-extern DbBlockDesc DbStenKmBlock;
 extern DbBlockDesc DbStenIbnrBlock;
 
 void DbInitSten();

@@ -17,8 +17,13 @@
 #include <cstring>
 
 DbTabDesc DbTdrgTab = kDbTabDescInit;
+
+namespace {
+
 DbBlockDesc DbTdrgBlock = kDbBlockDescInit;
 DbBlockDesc DbTdrgIbBlock = kDbBlockDescInit;
+
+}  // namespace
 DbCursorSlot DbTdrgSlots[kDbCursorSlots] = {kDbCursorSlotReset, kDbCursorSlotReset,
                                             kDbCursorSlotReset, kDbCursorSlotReset,
                                             kDbCursorSlotReset};

@@ -29,8 +29,6 @@ enum { kTdrgRecLen = 6, kTdrgIbRecLen = 4 };
 /* The TDRG descriptors (code "TDRG", table number 201, version 1,
 ** highest sub-version 1). */
 extern DbTabDesc DbTdrgTab;
-extern DbBlockDesc DbTdrgBlock;
-extern DbBlockDesc DbTdrgIbBlock;
 /* The five cursor slots; the engine may write kDbCursorSlotReset over one
 ** it abandons (or call DbResetTdrgSlot). */
 extern DbCursorSlot DbTdrgSlots[kDbCursorSlots];

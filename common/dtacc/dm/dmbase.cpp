@@ -24,6 +24,7 @@
 #include "support/le.h"
 #include "support/msg.h"
 #include "support/utday.h"
+#include "support/utfault.h"
 #include "support/utname.h"
 
 int32_t DbDatenZeitstempel = 0;
@@ -38,7 +39,6 @@ constexpr char kInfoBlockName[] = "Dateiinfoblock";
 uint32_t g_generation = 0;
 
 /* Test hooks. */
-int g_failAllocAfter = -1;
 int g_liveBlocks = 0;
 
 /* The table file opened by DbOpenTabFile and the bytes not yet consumed
@@ -89,13 +89,7 @@ bool Fail(LoadFault* f, uint16_t number, const char* a = nullptr, const char* b 
 }
 
 unsigned char* AllocBlock(std::size_t n) {
-  if (g_failAllocAfter >= 0) {
-    if (g_failAllocAfter == 0) {
-      g_failAllocAfter = -1;
-      return nullptr;
-    }
-    --g_failAllocAfter;
-  }
+  if (UtFaultAlloc(kUtFaultDbBlock)) return nullptr;
   unsigned char* p = static_cast<unsigned char*>(std::malloc(n));
   if (p) ++g_liveBlocks;
   return p;
@@ -457,6 +451,5 @@ bool DbCheckTextField(const DbBlockDesc* recs, std::size_t fieldOffset, int text
 
 /* ---- test hooks --------------------------------------------------------------------- */
 
-void DbTestFailAllocAfter(int n) { g_failAllocAfter = n; }
 
 int DbTestLiveBlocks() { return g_liveBlocks; }

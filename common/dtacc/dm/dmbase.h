@@ -170,9 +170,6 @@ bool DbCheckTextField(const DbBlockDesc* recs, std::size_t fieldOffset, int text
 
 /* ---- test hooks -------------------------------------------------------------------- */
 
-/* Makes the next n block allocations succeed and the one after fail
-** (n < 0: never fail, the default). */
-void DbTestFailAllocAfter(int n);
 /* Number of block allocations not yet freed (for leak checks in tests). */
 int DbTestLiveBlocks();
 

@@ -1,0 +1,25 @@
+/*
+** ebbahnhof.h - the engine's station lookup.
+**
+** Every module of the engine looks a station up in EBHF through
+** EbBahnhofHolen, for the network's country code; a station that is not
+** there on the day raises a data error: the raise code given (by default
+** 1101) with the message number one higher and the parameters "dls"
+** (country code, station, the day as text).
+*/
+#ifndef ZOLMA_ENGINE_EBBAHNHOF_H
+#define ZOLMA_ENGINE_EBBAHNHOF_H
+
+#include <cstdint>
+
+#include "common/dtacc/dm/dm.h"
+#include "engine/ebint.h"
+#include "support/utday.h"
+
+void EbBahnhofHolen(EbhfSatz* out, std::int32_t bahnhof, UtDayNumber tag,
+                    std::uint16_t code = EB_RC_BHF_FEHLT);
+/* Station kind (flag letter 5) and tariff area of a station record. */
+char EbBahnhofArt(const EbhfSatz& s);
+std::int32_t EbBahnhofGebiet(const EbhfSatz& s);
+
+#endif /* ZOLMA_ENGINE_EBBAHNHOF_H */

@@ -1,0 +1,24 @@
+// utfault.cpp - the allocation fault-injection hook (see utfault.h).
+#include "support/utfault.h"
+
+#if defined(ZOLMA_FAULT_INJECTION) && ZOLMA_FAULT_INJECTION
+
+namespace {
+
+int g_failAfter[kUtFaultSites] = {-1, -1, -1, -1, -1, -1};
+
+}  // namespace
+
+bool UtFaultAlloc(UtFaultSite site) {
+  int& n = g_failAfter[site];
+  if (n == 0) {
+    n = -1;
+    return true;
+  }
+  if (n > 0) --n;
+  return false;
+}
+
+void UtFaultFailAllocAfter(UtFaultSite site, int n) { g_failAfter[site] = n < 0 ? -1 : n; }
+
+#endif

@@ -1,0 +1,38 @@
+// utfault.h - the one fault-injection hook for allocation failures.
+//
+// Every allocation that a test needs to see fail asks UtFaultAlloc first,
+// naming its site. A test arms a site with UtFaultFailAllocAfter: the next
+// n allocations at that site succeed and the one after fails, once; n < 0
+// disarms it (the default). Sites count independently.
+//
+// The hook exists only while the build switch ZOLMA_FAULT_INJECTION is on
+// (CMake option of the same name, on in the default and sanitize presets
+// that run the tests). With it off, UtFaultAlloc is a constant false and
+// nothing of the hook is compiled into the program.
+#ifndef ZOLMA_SUPPORT_UTFAULT_H
+#define ZOLMA_SUPPORT_UTFAULT_H
+
+enum UtFaultSite {
+  kUtFaultMsgContext,  // message contexts (support/msg.cpp)
+  kUtFaultBiFile,      // file-number nodes (support/bifile.cpp)
+  kUtFaultList,        // typed-list element arrays (support/utlist.cpp)
+  kUtFaultName,        // name-register entries (support/utname.cpp)
+  kUtFaultDbBlock,     // record blocks of the table manager (dmbase.cpp)
+  kUtFaultEbKette,     // result-chain nodes of the engine (ebkette.cpp)
+  kUtFaultSites
+};
+
+#if defined(ZOLMA_FAULT_INJECTION) && ZOLMA_FAULT_INJECTION
+
+// True when this allocation at site is to fail.
+bool UtFaultAlloc(UtFaultSite site);
+// Arms (n >= 0) or disarms (n < 0) a site.
+void UtFaultFailAllocAfter(UtFaultSite site, int n);
+
+#else
+
+inline constexpr bool UtFaultAlloc(UtFaultSite) { return false; }
+
+#endif
+
+#endif  // ZOLMA_SUPPORT_UTFAULT_H
