@@ -10,8 +10,8 @@
 
 namespace {
 // The stations already listed during one fill. A hash set keeps the test
-// fast however long the list grows; like the fixed table it stands for, it
-// remembers at most kBahnhofMerkMax numbers, and numbers beyond that are
+// fast however long the list grows; it remembers at most kBahnhofMerkMax
+// numbers, so that one fill holds a bounded set, and numbers beyond that are
 // listed without being remembered.
 std::unordered_set<uint32_t> g_gemerkt;
 }  // namespace
