@@ -1,10 +1,9 @@
 // winprint.h - our printing layer: the print spooler and printer device
 // contexts.
 //
-// The dialog application prints through the spooler and device-context
-// operations of the platform it was written for. This header is our own
-// version of the part of them it uses, written for this program: the
-// system version and the profile entry that name the default printer,
+// The dialog application prints through spooler and device-context
+// operations. This header is our own layer of exactly the operations it
+// uses, written for this program: the system version and the profile entry that name the default printer,
 // printer handles and their level-2 information, device settings with a
 // settings prompt, device contexts with documents and pages, the twips
 // mapping mode, fonts, text metrics and extents, text, lines, bitmaps
@@ -300,7 +299,7 @@ struct TEXTMETRICA {
   BYTE tmItalic;
   BYTE tmUnderlined;
   BYTE tmStruckOut;
-  BYTE tmPitchAndFamily;  // bit 0 set for a variable pitch, as on the platform
+  BYTE tmPitchAndFamily;  // bit 0 set for a variable pitch
   BYTE tmCharSet;
 };
 
