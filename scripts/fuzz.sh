@@ -27,6 +27,7 @@ failed=()
 for t in "${targets[@]}"; do
   corpus=build/fuzz/corpus/$t
   crashes=build/fuzz/crashes/$t
+  rm -rf "$crashes"   # only this run's reproducers are reported
   mkdir -p "$corpus" "$crashes"
   seeds=("$bin/seeds/$t")
   [ -d "fuzz/corpus/$t" ] && seeds+=("fuzz/corpus/$t")
@@ -38,10 +39,12 @@ for t in "${targets[@]}"; do
     -artifact_prefix="$crashes/" "$corpus" "${seeds[@]}" >"$log" 2>&1
   rc=$?
   set -e
-  grep -E '^(#[0-9]+ +DONE|stat::(number_of_executed_units|average_exec_per_sec))' "$log" || true
+  grep -E 'DONE|stat::(number_of_executed_units|average_exec_per_sec)' "$log" || true
   if [ $rc -ne 0 ]; then
     failed+=("$t")
-    echo "!! $t failed (exit $rc); the end of its log:"
+    echo "!! $t failed (exit $rc):"
+    grep -E 'fuzz check failed|ERROR: |SUMMARY: |runtime error' "$log" | head -n 20 || true
+    echo "!! the end of its log ($log):"
     tail -n 60 "$log"
     for f in "$crashes"/*; do
       [ -f "$f" ] || continue
