@@ -4,7 +4,8 @@
 set -euo pipefail
 pkgs=(build-essential cmake googletest libgtest-dev libbenchmark-dev
       libncurses-dev libcairo2-dev libfontconfig1-dev libfreetype-dev libcups2-dev
-      fonts-liberation2 poppler-utils tmux python3)
+      fonts-liberation2 poppler-utils tmux python3
+      clang libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite twice: a normal build, and a build
 # with AddressSanitizer and UndefinedBehaviorSanitizer that fails on any
-# report.
+# report. Then runs every fuzz target for about 30 s (scripts/fuzz.sh); a
+# crash there fails the run too, with its reproducer in the log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -11,3 +12,5 @@ for preset in default sanitize; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+echo "== fuzz targets"
+bash scripts/fuzz.sh -t "${ZOLMA_FUZZ_SECONDS:-30}"

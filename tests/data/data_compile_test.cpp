@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -404,6 +405,132 @@ TEST(DataCompile, WritesEveryTableAndNothingHalfWrittenOnFailure) {
   g_failWriteOf = nullptr;
   EXPECT_EQ(Files(dir2.path()), std::vector<std::string>{"DMEBHF"});
   EXPECT_EQ(std::filesystem::file_size(dir2.path() / "DMEBHF"), 3u);
+}
+
+std::string Slurp(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Every regular file of a folder with its bytes.
+std::map<std::string, std::string> Contents(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> out;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    out[e.path().filename().string()] = e.is_regular_file() ? Slurp(e.path()) : "(folder)";
+  }
+  return out;
+}
+
+// A failure while the new files replace the old ones, at the first, a
+// middle or the last file, or at a folder in a file's place: the folder
+// holds the previous set as it was, with no temporary or backup file.
+TEST(DataCompile, ReplacesThePreviousFilesAllOrNothing) {
+  CompiledNet oldNet = CompileText(Join(kBase));
+  std::vector<std::string> lines = kBase;
+  lines[0] = "netz versionsinfo=\"Test 2\" erstellt=2026-02-01T10:00:00 gueltig_ab=2020-01-01";
+  lines[12] = "  13 12";
+  CompiledNet newNet = CompileText(Join(lines));
+
+  struct Case {
+    const char* what;
+    const char* failRename;  // stand-in for a refused rename, or null
+    const char* folderAt;    // a folder in this file's place, or null
+    const char* expected;    // in the error text
+  };
+  const std::vector<Case> cases = {
+      {"a folder in the way", nullptr, "DMRBGT", "DMRBGT: cannot be replaced: "},
+      {"refused rename of the first file", "DMFEHL", nullptr, "DMFEHL: cannot be renamed into place: "},
+      {"refused rename of a middle file", "DMRBGT", nullptr, "DMRBGT: cannot be renamed into place: "},
+      {"refused rename of the last file", "DMPBHF", nullptr, "DMPBHF: cannot be renamed into place: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    WriteDataFiles(oldNet, dir.path().string());
+    if (c.folderAt) {
+      std::filesystem::remove(dir.path() / c.folderAt);
+      std::filesystem::create_directories(dir.path() / c.folderAt / "inside");
+    }
+    const auto before = Contents(dir.path());
+    g_failRenameOf = c.failRename;
+    std::string got = "(no error)";
+    try {
+      WriteDataFiles(newNet, dir.path().string());
+    } catch (const CompileError& e) {
+      got = e.what();
+    }
+    g_failRenameOf = nullptr;
+    EXPECT_NE(got.find(c.expected), std::string::npos) << got;
+    EXPECT_EQ(Contents(dir.path()), before);
+    if (c.folderAt) {
+      EXPECT_TRUE(std::filesystem::exists(dir.path() / c.folderAt / "inside"));
+    }
+  }
+
+  // The same step without a failure replaces every file and keeps no backup.
+  TempDir dir;
+  WriteDataFiles(oldNet, dir.path().string());
+  const auto before = Contents(dir.path());
+  WriteDataFiles(newNet, dir.path().string());
+  const auto after = Contents(dir.path());
+  ASSERT_EQ(after.size(), 9u);
+  for (const auto& [name, bytes] : after) EXPECT_NE(bytes, before.at(name)) << name;
+}
+
+// The version info of the 'netz' line is checked like every other text, a
+// second 'netz' line is refused, and the command line names file and line
+// and exits 1 for each.
+TEST(DataCompile, HeaderLineErrorsNameFileAndLineOnTheCommandLine) {
+  const std::string head = "netz versionsinfo=\"";
+  const std::string tail = "\" erstellt=2026-01-01T10:00:00 gueltig_ab=2020-01-01";
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, std::string>> edits;  // line 0 = append
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"a NUL", {{1, head + "Test" + std::string(1, '\0') + "1" + tail}},
+       "netz.net:1: versionsinfo: control character U+0000"},
+      {"a control character", {{1, head + "Test\x1B[1m" + tail}}, "netz.net:1: versionsinfo: control character U+001B"},
+      {"a character outside the code page", {{1, head + "Test \xE2\x82\xAC" + tail}},
+       "netz.net:1: versionsinfo: character U+20AC has no place in the DOS code page"},
+      {"one megabyte", {{1, head + std::string(1 << 20, 'x') + tail}},
+       "netz.net:1: versionsinfo is 1048576 characters long; at most 80 fit"},
+      {"a second 'netz' line", {{0, "netz gueltig_ab=2021-01-01"}},
+       "netz.net:26: 'netz' is given twice (first at "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "in");
+    std::vector<std::string> lines = kBase;
+    for (const auto& [line, text] : c.edits) {
+      if (line == 0) lines.push_back(text);
+      else lines[static_cast<size_t>(line - 1)] = text;
+    }
+    std::ofstream(dir.path() / "in" / "netz.net", std::ios::binary) << Join(lines);
+    std::string cmd = std::string(ZOLMANET_EXE) + " -o " + (dir.path() / "out").string() + " " +
+                      (dir.path() / "in").string() + " 2>" + (dir.path() / "err.txt").string();
+    int rc = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(rc));
+    EXPECT_EQ(WEXITSTATUS(rc), 1);
+    std::string err = Slurp(dir.path() / "err.txt");
+    EXPECT_NE(err.find(c.expected), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "out"));
+  }
+
+  // A text the writer refuses that reached it without the parser (a
+  // generated network) is still reported at the line that gave it.
+  CompiledNet c = CompileText(Join(kBase));
+  c.versionInfo = std::string("Te\0st", 5);
+  try {
+    BuildDataFiles(c);
+    ADD_FAILURE() << "the writer took a NUL";
+  } catch (const CompileError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("t.net:1: versionsinfo: data-file writer: ", 0), 0u) << e.what();
+  }
 }
 
 TEST(DataCompile, CommandLineReportsTheErrorAndWritesNothing) {

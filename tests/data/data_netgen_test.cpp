@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "tools/netgen/netgen.h"
 #include "tools/zolmanet/netcompile.h"
@@ -56,6 +57,36 @@ TEST(DataNetgen, StationNumbersBeyondTheLocalRangeAreRefused) {
     FAIL() << "compiled";
   } catch (const CompileError& e) {
     EXPECT_STREQ(e.what(), "station number 100000 lies outside 1 .. 99999");
+  }
+}
+
+// The largest grid follows from the station index of STEN (65536 stations)
+// and the 4096 node stations; a larger one is refused before anything is
+// generated, with the sentence the README gives.
+TEST(DataNetgen, GridLargerThanTheDataFilesHoldIsRefusedAtOnce) {
+  struct Case {
+    int between;
+    int largest;
+  };
+  for (const Case& c : std::vector<Case>{{9, 59}, {0, 64}, {7, 64}, {8, 62}, {50, 25}}) {
+    SCOPED_TRACE(c.between);
+    EXPECT_EQ(netgen::LargestGrid(c.between), c.largest);
+    netgen::Options o;
+    o.between = c.between;
+    if (c.between == 0) {  // the others are large to generate; zolmanet takes 59 with 9 (README)
+      o.grid = c.largest;
+      EXPECT_EQ(netgen::Generate(o).stations.size(), 4096u);
+    }
+    o.grid = c.largest + 1;
+    try {
+      netgen::Generate(o);
+      ADD_FAILURE() << "grid " << o.grid << " generated";
+    } catch (const CompileError& e) {
+      EXPECT_EQ(std::string(e.what()), "--grid " + std::to_string(o.grid) + " is too large: with --between " +
+                                           std::to_string(c.between) + " the largest grid is " +
+                                           std::to_string(c.largest) +
+                                           " (at most 65536 stations and 4096 node stations)");
+    }
   }
 }
 

@@ -417,6 +417,65 @@ TEST_F(DmPbhfPrefix, ExactLookupCarriesValidUntilOfTheName) {
   EXPECT_EQ(DbGetPbhf(&s, Name20("Ba").c_str(), 100), kDbNotFound);
 }
 
+// The prefix find lands on the first name that matches under the trailing-
+// blank rule, wherever the binary search first meets a match; count keeps
+// its plain comparison.
+TEST_F(DmKeyed, PbhfPrefixFindsTheFirstMatchingName) {
+  struct Case {
+    std::vector<const char*> names;  // one record each, stations 1, 2, ...
+    const char* text;
+    int32_t count;
+    std::vector<uint32_t> walk;  // its first element is what Find returns
+  };
+  const std::vector<Case> cases = {
+      {{"HOF", "HOF HBF", "ULM", "UTZ", "ZELL"}, "HOF ", 2, {2}},
+      {{"HOF", "HOF HBF", "ULM", "UTZ", "ZELL"}, "HOF", 2, {1, 2}},
+      {{"HOF", "HOF HBF", "ULM", "UTZ", "ZELL"}, "U", 2, {3, 4}},
+      {{"HOF", "HOF HBF", "ULM", "UTZ", "ZELL"}, "", 5, {1, 2, 3, 4, 5}},
+      {{"HOF", "HOF HBF", "ULM", "UTZ", "ZELL"}, "ZELL AM SEE", 0, {}},  // longer than the name
+      {{"HOF", "HOF HBF", "ULM", "UTZ", "ZELL"}, "ULM  ", 1, {}},  // ends in blanks where ULM ends
+      // Blanks inside: a first word alone, then two- and three-word names.
+      {{"A", "BAD", "BAD EMS", "BAD EMS WEST", "BAD KOESEN", "BADEN", "C"}, "BAD ", 4, {3, 4, 5}},
+      {{"A", "BAD", "BAD EMS", "BAD EMS WEST", "BAD KOESEN", "BADEN", "C"}, "BAD EMS ", 2, {4}},
+      {{"A", "BAD", "BAD EMS", "BAD EMS WEST", "BAD KOESEN", "BADEN", "C"}, "BAD E", 2, {3, 4}},
+      {{"A", "BAD", "BAD EMS", "BAD EMS WEST", "BAD KOESEN", "BADEN", "C"}, "BAD  ", 1, {}},
+      // Many one-word names before the match, so the search meets the
+      // trailing-blank rule on either side of its middle.
+      {{"HOF", "HOF A", "HOF B", "HOF C", "HOF D", "HOF E", "HOF F", "HOF G", "I"}, "HOF ", 8,
+       {2, 3, 4, 5, 6, 7, 8}},
+      {{"B", "C", "D", "E", "F", "G", "HOF", "HOF HBF"}, "HOF ", 2, {8}},
+      {{"HOF", "HOF HBF"}, "HOF ", 2, {2}},
+      {{"HOF"}, "HOF ", 1, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << '"' << c.text << "\" over " << c.names.size() << " names");
+    std::vector<dmw::PbhfRecord> recs;
+    for (size_t k = 0; k < c.names.size(); ++k) {
+      dmw::PbhfRecord r;
+      r.station_name = c.names[k];
+      r.valid_from = 100;
+      r.station_number = static_cast<uint32_t>(k + 1);
+      recs.push_back(r);
+    }
+    Put("PBHF", dmw::pbhfFile(recs));
+    ASSERT_EQ(Catch([] { DbLoadPbhf(); }).code, 0);
+    EXPECT_EQ(DbCountPbhfPrefix(c.text, 200), c.count);
+    PbhfSatz s;
+    if (c.walk.empty()) {
+      EXPECT_EQ(DbFindPbhfPrefix(&s, c.text, 200), kDbNotFound);
+    } else {
+      ASSERT_EQ(DbFindPbhfPrefix(&s, c.text, 200), kDbFound);
+      EXPECT_EQ(s.station, c.walk.front());
+    }
+    std::vector<uint32_t> got;
+    int idx = -1;
+    for (int guard = 0; guard < 20 && DbFindNextPbhfPrefix(&s, &idx, c.text, 200) == kDbFound; ++guard)
+      got.push_back(s.station);
+    EXPECT_EQ(got, c.walk);
+    DbUnloadPbhf();
+  }
+}
+
 // ---- FBRR ------------------------------------------------------------------------------------
 
 TEST_F(DmKeyed, FbrrIntervalsAndStationNormalisation) {

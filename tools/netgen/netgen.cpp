@@ -47,8 +47,24 @@ std::string Capitalise(std::string s) {
 
 }  // namespace
 
+int LargestGrid(int between) {
+  auto fits = [&](long n) {
+    return n * n <= kMaxNodeStations && n * n + 2 * n * (n - 1) * between <= kMaxStations;
+  };
+  int n = 1;
+  while (fits(n + 1)) ++n;
+  return n;
+}
+
 zolmanet::Network Generate(const Options& options) {
   using namespace zolmanet;
+  const int largest = LargestGrid(options.between);
+  if (options.grid > largest) {
+    throw CompileError("--grid " + std::to_string(options.grid) + " is too large: with --between " +
+                       std::to_string(options.between) + " the largest grid is " + std::to_string(largest) +
+                       " (at most " + std::to_string(kMaxStations) + " stations and " +
+                       std::to_string(kMaxNodeStations) + " node stations)");
+  }
   Random rnd(options.seed);
   Network net;
   net.versionInfo = "Synthetisches Netz, Saat " + std::to_string(options.seed);

@@ -25,7 +25,21 @@ struct Options {
   int between = 9;      /* ordinary stations between two neighbouring nodes */
 };
 
-/* The generated network (without message texts). */
+/* Limits of the data files: the station index of STEN holds at most 65536
+** stations, and the compiler takes at most 4096 node stations. A grid of n
+** holds n x n node stations and n x n + 2 x n x (n - 1) x between stations
+** in all. */
+constexpr long kMaxStations = 65536;
+constexpr long kMaxNodeStations = 4096;
+
+/* The largest grid that fits these limits with `between` stations on each
+** stretch (59 with the default 9). */
+int LargestGrid(int between);
+
+/* The generated network (without message texts). A grid larger than
+** LargestGrid(between) is refused before anything is generated, with a
+** CompileError "--grid N is too large: with --between B the largest grid
+** is M (at most 65536 stations and 4096 node stations)". */
 zolmanet::Network Generate(const Options& options);
 
 }  // namespace netgen

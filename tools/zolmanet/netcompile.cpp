@@ -89,6 +89,7 @@ class Compiler {
 
   CompiledNet Run() {
     out_.versionInfo = net_.versionInfo;
+    out_.headerPos = net_.headerPos;
     out_.created = net_.created;
     Stations();
     Areas();

@@ -111,6 +111,7 @@ struct FbrwRecord {
 /* Every table, each sorted as its data file keeps it. */
 struct CompiledNet {
   std::string versionInfo;
+  Pos headerPos;                          /* the 'netz' line that gave versionInfo */
   int64_t created = 0;
   std::vector<EbhfRecord> ebhf;
   std::vector<PbhfRecord> pbhf;

@@ -135,6 +135,23 @@ std::vector<std::string> SplitComma(const std::string& s) {
   return out;
 }
 
+/* The version info goes into the file-information block of every data
+** file, where a NUL would end it early. It is held to the characters of the
+** other texts (no control characters, the DOS code page) and to a length
+** that keeps the nine file headers small. */
+constexpr size_t kMaxVersionInfo = 80;
+
+std::string VersionInfo(const Token& t, const Pos& pos) {
+  std::string err;
+  if (!ToDos(t.value, &err)) Fail(pos, "versionsinfo: " + err);
+  size_t len = Utf8Length(t.value);
+  if (len > kMaxVersionInfo) {
+    Fail(pos, "versionsinfo is " + std::to_string(len) + " characters long; at most " +
+                  std::to_string(kMaxVersionInfo) + " fit");
+  }
+  return t.value;
+}
+
 class Parser {
  public:
   Parser(const std::string& file, Network* net) : net_(net) { pos_.file = file; }
@@ -164,10 +181,14 @@ class Parser {
 
  private:
   void Netz(const std::vector<Token>& toks) {
+    if (net_->headerPos.line != 0) {
+      Fail(pos_, "'netz' is given twice (first at " + net_->headerPos.file + ":" +
+                     std::to_string(net_->headerPos.line) + ")");
+    }
     for (size_t i = 1; i < toks.size(); ++i) {
       const Token& t = toks[i];
       std::string err;
-      if (t.key == "versionsinfo") net_->versionInfo = t.value;
+      if (t.key == "versionsinfo") net_->versionInfo = VersionInfo(t, pos_);
       else if (t.key == "erstellt") {
         auto v = ParseTime(t.value, &err);
         if (!v) Fail(pos_, err);

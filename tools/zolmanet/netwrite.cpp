@@ -10,6 +10,7 @@
 namespace zolmanet {
 
 const char* g_failWriteOf = nullptr;
+const char* g_failRenameOf = nullptr;
 
 namespace {
 
@@ -188,41 +189,84 @@ std::vector<std::pair<std::string, dmw::DataFile>> BuildDataFiles(const Compiled
   } catch (const std::exception& e) {
     throw CompileError(std::string("data-file writer: ") + e.what());
   }
-  for (auto& f : files) Stamp(&f.second, net);
+  /* The stamp carries the version info of the 'netz' line: a text the
+  ** writer refuses is that line's fault. */
+  try {
+    for (auto& f : files) Stamp(&f.second, net);
+  } catch (const std::exception& e) {
+    throw CompileError(At(net.headerPos, std::string("versionsinfo: data-file writer: ") + e.what()));
+  }
   return files;
 }
 
+/* Putting the new files in place is all or nothing: every previous data
+** file is first moved to a backup name ("DMSTEN.bak"), then every new file
+** is renamed from its temporary name. A failure in either step removes
+** the new files placed so far and moves the backups back, so the folder
+** holds the previous set again; only after the last new file is in place
+** are the backups removed. A folder in a data file's place is not moved
+** aside: it is a failure like any other. */
 void WriteDataFiles(const CompiledNet& net, const std::string& dir) {
   namespace fs = std::filesystem;
   auto files = BuildDataFiles(net);
   std::error_code ec;
   fs::create_directories(dir, ec);
   if (ec) throw CompileError(dir + ": cannot create the output folder: " + ec.message());
-  std::vector<fs::path> temps;
-  auto removeTemps = [&]() {
-    for (const fs::path& t : temps) {
+  const size_t n = files.size();
+  std::vector<fs::path> temps, targets, backups;
+  for (const auto& f : files) {
+    temps.push_back(fs::path(dir) / (f.first + ".tmp"));
+    targets.push_back(fs::path(dir) / f.first);
+    backups.push_back(fs::path(dir) / (f.first + ".bak"));
+  }
+  std::vector<bool> backedUp(n, false), placed(n, false);
+  auto undo = [&](const fs::path& failed, const std::string& what) {
+    std::string lost;
+    for (size_t k = 0; k < n; ++k) {
       std::error_code ignored;
-      fs::remove(t, ignored);
+      if (placed[k]) fs::remove(targets[k], ignored);
+      if (backedUp[k]) {
+        std::error_code back;
+        fs::rename(backups[k], targets[k], back);
+        if (back) lost += "; the previous " + targets[k].filename().string() + " stays as " + backups[k].string();
+      }
+      fs::remove(temps[k], ignored);
     }
+    throw CompileError(failed.string() + ": " + what + lost);
   };
-  for (const auto& [name, file] : files) {
-    fs::path tmp = fs::path(dir) / (name + ".tmp");
-    temps.push_back(tmp);
+
+  for (size_t k = 0; k < n; ++k) {
     try {
-      if (g_failWriteOf && name == g_failWriteOf) throw std::runtime_error("no space left on device");
-      file.write(tmp);
+      if (g_failWriteOf && files[k].first == g_failWriteOf) throw std::runtime_error("no space left on device");
+      files[k].second.write(temps[k]);
     } catch (const std::exception& e) {
-      removeTemps();
-      throw CompileError((fs::path(dir) / name).string() + ": cannot be written: " + e.what());
+      undo(targets[k], std::string("cannot be written: ") + e.what());
     }
   }
-  for (size_t k = 0; k < files.size(); ++k) {
-    fs::rename(temps[k], fs::path(dir) / files[k].first, ec);
-    if (ec) {
-      removeTemps();
-      throw CompileError((fs::path(dir) / files[k].first).string() + ": cannot be renamed into place: " +
-                         ec.message());
+  for (size_t k = 0; k < n; ++k) {
+    fs::file_status st = fs::symlink_status(targets[k], ec);
+    if (ec && ec != std::errc::no_such_file_or_directory) undo(targets[k], "cannot be replaced: " + ec.message());
+    ec.clear();
+    if (!fs::exists(st)) continue;
+    if (fs::is_directory(st)) {
+      undo(targets[k], "cannot be replaced: " + std::make_error_code(std::errc::is_a_directory).message());
     }
+    fs::rename(targets[k], backups[k], ec);
+    if (ec) undo(targets[k], "cannot be replaced: " + ec.message());
+    backedUp[k] = true;
+  }
+  for (size_t k = 0; k < n; ++k) {
+    if (g_failRenameOf && files[k].first == g_failRenameOf) {
+      ec = std::make_error_code(std::errc::io_error);
+    } else {
+      fs::rename(temps[k], targets[k], ec);
+    }
+    if (ec) undo(targets[k], "cannot be renamed into place: " + ec.message());
+    placed[k] = true;
+  }
+  for (size_t k = 0; k < n; ++k) {
+    std::error_code ignored;
+    if (backedUp[k]) fs::remove(backups[k], ignored);
   }
 }
 

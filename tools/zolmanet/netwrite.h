@@ -4,9 +4,10 @@
 ** Every table goes through the data-file writer (tools/dmwriter) under the
 ** physical name the application registers for it (DMFEHL, DMEBHF, DMFBRR,
 ** DMFBRW, DMGREN, DMRBGT, DMSTEN, DMTDRG, DMPBHF). All files are first
-** written under temporary names in the output folder and renamed only when
-** every one of them was written whole, so a failure leaves no half-written
-** data file behind.
+** written under temporary names in the output folder; only when every one
+** of them was written whole do they replace the previous files, all or
+** nothing: the previous files wait under backup names until the last new
+** one is in place and come back when any step fails.
 */
 #ifndef ZOLMA_ZOLMANET_NETWRITE_H
 #define ZOLMA_ZOLMANET_NETWRITE_H
@@ -29,6 +30,10 @@ void WriteDataFiles(const CompiledNet& net, const std::string& dir);
 /* Test hook: when set, writing the file of this physical name fails as if
 ** the disk were full. */
 extern const char* g_failWriteOf;
+
+/* Test hook: when set, renaming the new file of this physical name into
+** place fails as if the file system refused it. */
+extern const char* g_failRenameOf;
 
 }  // namespace zolmanet
 

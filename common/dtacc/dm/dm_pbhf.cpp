@@ -64,11 +64,23 @@ int32_t WalkPrefix(int32_t i, int n, const char* text, UtDayNumber day) {
   return -1;
 }
 
+/* The first record that matches under DbCmpPbhfPrefix. The trailing-blank
+** rule answers "after" for every name that ends at the text's last blank,
+** whatever its first letters, so that comparison does not order the table
+** and cannot steer a binary search. A match always shares the text's first
+** n bytes, and those do order it: search their range, then step over the
+** name that the rule turns away. */
+int32_t FirstMatch(int n, const char* text) {
+  const DbBlockDesc* b = &DbPbhfBlock;
+  auto plain = [&](const unsigned char* r) { return DbCmpBytes(text, r, static_cast<std::size_t>(n)); };
+  for (int32_t i = DbLowerBound(b, plain); i < b->count && plain(DbRec(b, i)) == 0; ++i)
+    if (DbCmpPbhfPrefix(n, text, reinterpret_cast<const char*>(DbRec(b, i))) == 0) return i;
+  return -1;
+}
+
 int32_t FindFirstPrefix(const char* text, UtDayNumber day) {
   int n = PrefixLen(text);
-  int32_t first = DbSearchFirst(&DbPbhfBlock, [&](const unsigned char* r) {
-    return DbCmpPbhfPrefix(n, text, reinterpret_cast<const char*>(r));
-  });
+  int32_t first = FirstMatch(n, text);
   if (first < 0) return -1;
   return WalkPrefix(first, n, text, day);
 }

@@ -1,0 +1,119 @@
+/*
+** Fuzz target: a whole request over mutated data files.
+**
+** The input packs the engine's seven data files (fuzz_request.h). Each run
+** writes them, initialises the engine, asks a few distance requests as the
+** main dialog does, computes a 50 km list as the preview does, and ends the
+** engine. What must hold:
+**   - initialisation either succeeds or ends with a raise code, and the end
+**     releases every table and block in both cases;
+**   - a request answers with a code and, asked again, with the same answer
+**     (nothing of one request leaks into the next);
+**   - a row of the 50 km list (a request without route texts) gives the
+**     kilometres that the calculation (with route texts) gives.
+*/
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/preview.h"
+#include "app/zolmadlg.h"
+#include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_gren.h"
+#include "common/dtacc/dm/dm_rbgt.h"
+#include "common/dtacc/dm/dm_sten.h"
+#include "common/dtacc/dm/dm_tdrg.h"
+#include "engine/eb.h"
+#include "fuzz/fuzz_common.h"
+#include "fuzz/fuzz_request.h"
+#include "support/utname.h"
+
+namespace {
+
+constexpr int kListStations = 120; /* destinations of the list, at most */
+
+int32_t Ask(int32_t from, int32_t to, int32_t via, char textFlag, EbErgebnis* out) {
+  EbAnfrage a;
+  EbAnfrageFuellen(&a, UtToday(), from, to, via, 0, textFlag);
+  EbAbschnitte seg;
+  std::memset(&seg, 0, sizeof seg);
+  std::memset(out, 0, sizeof *out);
+  int32_t code = 0;
+  int raised = zfuzz::Protected([&] { code = EbGfEntfernungsBerechnung(out, &seg, &a, 0); });
+  return raised != 0 ? -raised : code;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  for (const char* code : {"EBGG", "EBGB", "LOST", "NESR", "NGAT"}) UtSetName(code, kDbNoFileName);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::vector<std::string> files = zfuzz::UnpackRequestInput(data, size);
+  for (size_t i = 0; i < zfuzz::kRequestTableCount; ++i) {
+    const std::string path = (zfuzz::ScratchDir() / (std::string("DM") + zfuzz::kRequestTables[i])).string();
+    zfuzz::WriteFile(path, reinterpret_cast<const uint8_t*>(files[i].data()), files[i].size());
+    UtSetName(zfuzz::kRequestTables[i], path.c_str());
+  }
+
+  int32_t init = -1;
+  int raised = zfuzz::Protected([&] { init = EbGfInitEntfernungsBerechnung(); });
+  ZFUZZ_CHECK(raised == 0, "the initialisation raised %d instead of returning it", raised);
+  if (init == 0) {
+    /* Stations of the EBHF file, in stored order. */
+    std::vector<int32_t> stations;
+    for (int32_t i = 0; i < DbEbhfBlock.count && stations.size() < kListStations; ++i) {
+      const unsigned char* r = DbRec(&DbEbhfBlock, i);
+      int32_t no = static_cast<int32_t>(LeGetU32(r + 2) % 100000);
+      if (stations.empty() || stations.back() != no) stations.push_back(no);
+    }
+    if (!stations.empty()) {
+      const size_t n = stations.size();
+      const int32_t pairs[][3] = {{stations[0], stations[n - 1], 0},
+                                  {stations[n / 2], stations[0], 0},
+                                  {stations[0], stations[n - 1], stations[n / 2]},
+                                  {stations[n / 3], stations[n / 3], 0}};
+      for (const auto& p : pairs) {
+        EbErgebnis first, second;
+        int32_t a = Ask(p[0], p[1], p[2], '1', &first);
+        int32_t b = Ask(p[0], p[1], p[2], '1', &second);
+        ZFUZZ_CHECK(a == b, "%d-%d via %d: %d, then %d", p[0], p[1], p[2], a, b);
+        if (a == 0) {
+          ZFUZZ_CHECK(std::memcmp(&first, &second, sizeof first) == 0, "%d-%d via %d: two answers", p[0], p[1],
+                      p[2]);
+        }
+      }
+      /* The 50 km list from the first station. */
+      const int32_t origin = stations[0];
+      int rows = 0;
+      for (int32_t to : stations) {
+        if (to == origin) continue;
+        EbhfSatz e;
+        if (DbGetEbhf(&e, kDbLand, static_cast<uint32_t>(to), UtToday()) != kDbFound) continue;
+        if (!ZolmaListenTauglich(e)) continue;
+        EbErgebnis res;
+        if (Ask(origin, to, 0, '0', &res) != 0) continue;
+        const int32_t km = ZolmaKmSumme(res.hin);
+        if (km > 50) continue;
+        ++rows;
+        /* A row of the list gives the distance the calculation gives. */
+        EbErgebnis calc;
+        int32_t c = Ask(origin, to, 0, '1', &calc);
+        if (c == 0) {
+          ZFUZZ_CHECK(ZolmaKmSumme(calc.hin) == km, "%d-%d: %d km in the list, %d km calculated", origin, to, km,
+                      ZolmaKmSumme(calc.hin));
+        }
+      }
+      ZFUZZ_CHECK(rows <= static_cast<int>(n), "%d rows from %zu stations", rows, n);
+    }
+  }
+  zfuzz::Protected([] { EbGfEndeEntfernungsBerechnung(); });
+  for (const DbTabDesc* t : {&DbEbhfTab, &DbFbrrTab, &DbFbrwTab, &DbGrenTab, &DbRbgtTab, &DbStenTab, &DbTdrgTab}) {
+    ZFUZZ_CHECK(t->loadCount == 0, "%s still loaded after the end (init %d)", t->code ? t->code : "?", init);
+  }
+  ZFUZZ_CHECK(DbTestLiveBlocks() == 0, "%d blocks left after the end (init %d)", DbTestLiveBlocks(), init);
+  return 0;
+}
