@@ -90,11 +90,14 @@ BOOL CPreviewDialog::OnInitDialog() {
     // The calculation's request with the list's differences: no route
     // text, no vias, and the destination set per station below.
     ZolmaAnfrageFuellen(&anfrage, m_nAbgang, 0, 0, 0, '0');
+    // One day for the whole list: the stations are tested on the day their
+    // requests are computed on, even when the list runs across midnight.
+    const UtDayNumber tag = anfrage.datum;
 
     for (int n = 0; n <= kLetzteNummer; ++n) {
       if (n == m_nAbgang) continue;
       EbhfSatz e;
-      if (DbGetEbhf(&e, 80, static_cast<uint32_t>(n), UtToday()) != kDbFound) continue;
+      if (DbGetEbhf(&e, 80, static_cast<uint32_t>(n), tag) != kDbFound) continue;
       if (!ZolmaListenTauglich(e)) continue;
       anfrage.hin.ibn = n;
       if (ZolmaEntfernung(&ergebnis, &abschnitte, &anfrage, 0) != 0) continue;

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_index.h"
 
 DbTabDesc DbEbhfTab = kDbTabDescInit;
 DbBlockDesc DbEbhfBlock = kDbBlockDescInit;
@@ -30,8 +31,10 @@ struct Key {
   }
 };
 
+/* Decodes straight into the caller record (written only on a find). */
 void Decode(const unsigned char* r, EbhfSatz* o) {
-  EbhfSatz s{};
+  EbhfSatz& s = *o;
+  std::memset(&s, 0, sizeof s);
   s.country = LeGetU16(r + 0);
   s.station = LeGetU32(r + 2);
   s.validFrom = LeGetU16(r + 6);
@@ -52,8 +55,22 @@ void Decode(const unsigned char* r, EbhfSatz* o) {
   s.u32At110 = LeGetU32(r + 110);
   std::memcpy(s.letters, r + 114, sizeof s.letters);
   s.u16At128 = LeGetU16(r + 128);
-  *o = s;
 }
+
+/* The last records found, decoded: a request looks the same few stations
+** up several times. Keyed by the load generation, country, station and
+** day; a fast path under the switch. */
+struct Gemerkt {
+  uint32_t generation; /* 0 = empty */
+  uint16_t country;
+  uint32_t station;
+  UtDayNumber day;
+  EbhfSatz satz;
+};
+constexpr uint32_t kGemerkt = 16;
+Gemerkt g_gemerkt[kGemerkt];
+
+Gemerkt& Platz(uint32_t station) { return g_gemerkt[station & (kGemerkt - 1)]; }
 
 }  // namespace
 
@@ -66,8 +83,30 @@ void DbInitEbhf() {
 DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDayNumber day) {
   if (!DbIsLoaded(&DbEbhfTab)) return kDbNotLoaded;
   if (!out) return kDbBadArgs;
-  int32_t i = DbFindInForce(&DbEbhfBlock, kVf, day, Key{country, station});
+  const bool schnell = DbFastPathsOn();
+  if (schnell) {
+    const Gemerkt& g = Platz(station);
+    if (g.generation == DbEbhfTab.generation && g.station == station && g.country == country &&
+        g.day == day) {
+      *out = g.satz;
+      return kDbFound;
+    }
+  }
+  const Key key{country, station};
+  const int32_t first = DbEbhfIndexFirst(country, station);
+  int32_t i = first == kDbNoIndex
+                  ? DbFindInForce(&DbEbhfBlock, kVf, day, key)
+                  : DbFirstInForceFrom(&DbEbhfBlock, first, kVf, day,
+                                       [&](const unsigned char* r) { return key(r) == 0; });
   if (i < 0) return kDbNotFound;
   Decode(DbRec(&DbEbhfBlock, i), out);
+  if (schnell) {
+    Gemerkt& g = Platz(station);
+    g.generation = DbEbhfTab.generation;
+    g.country = country;
+    g.station = station;
+    g.day = day;
+    g.satz = *out;
+  }
   return kDbFound;
 }

@@ -23,6 +23,8 @@
 
 #include <cstring>
 
+#include "common/dtacc/dm/dm_index.h"
+
 DbTabDesc DbGrenTab = kDbTabDescInit;
 DbBlockDesc DbGrenKm1Block = kDbBlockDescInit;
 DbBlockDesc DbGrenIbnrBlock = kDbBlockDescInit;
@@ -150,6 +152,8 @@ void DbInitGren() {
 
 int32_t DbFindGrenIbnr(uint32_t station) {
   if (!DbIsLoaded(&DbGrenTab)) return -1;
+  const int32_t node = DbGrenIndexNode(station);
+  if (node != kDbNoIndex) return node;
   return DbSearchAny(&DbGrenIbnrBlock,
                      [station](const unsigned char* r) { return DbCmp<uint32_t>(station, LeGetU32(r)); });
 }

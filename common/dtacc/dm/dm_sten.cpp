@@ -16,6 +16,8 @@
 
 #include <cstring>
 
+#include "common/dtacc/dm/dm_index.h"
+
 DbTabDesc DbStenTab = kDbTabDescInit;
 DbBlockDesc DbStenKmBlock = kDbBlockDescInit;
 DbBlockDesc DbStenIbnrBlock = kDbBlockDescInit;
@@ -65,7 +67,11 @@ DbLookupResult DbGetSten(StenSatz* out, uint32_t stationA, uint32_t stationB) {
     int c = DbCmp<uint32_t>(a, stenStation(r, kKmA));
     return c ? c : DbCmp<uint32_t>(b, stenStation(r, kKmB));
   };
-  int32_t k = DbFindInForce(&DbStenKmBlock, kKmValidFrom, EbKmStichtag, cmp);
+  const int32_t first = DbStenIndexFirst(a, b);
+  int32_t k = first == kDbNoIndex
+                  ? DbFindInForce(&DbStenKmBlock, kKmValidFrom, EbKmStichtag, cmp)
+                  : DbFirstInForceFrom(&DbStenKmBlock, first, kKmValidFrom, EbKmStichtag,
+                                       [&](const unsigned char* r) { return cmp(r) == 0; });
   if (k < 0) return kDbNotFound;
   const unsigned char* r = DbRec(&DbStenKmBlock, k);
   const uint16_t flags = LeGetU16(r + kKmFlags);
