@@ -216,6 +216,9 @@ bool BestesFuer(int32_t a, const EbKnotenEintrag& e) {
 
 }  // namespace
 
+uint32_t EbKnotenSpeicherTreffer = 0;
+uint32_t EbKmZeilenTreffer = 0;
+
 bool EbKnotenSpeicherHolen(int32_t bahnhof, int32_t gebiet, EbKnotenEintrag* e) {
   if (!DbFastPathsOn() || DbStenTab.generation == 0 || DbTdrgTab.generation == 0) return false;
   const uint32_t h = Streuung(bahnhof);
@@ -229,6 +232,7 @@ bool EbKnotenSpeicherHolen(int32_t bahnhof, int32_t gebiet, EbKnotenEintrag* e) 
     e->best = -1;
     e->tag = EbKmStichtag;
     for (int32_t i = 0; i < p.anzahl; ++i) e->knoten[i] = p.knoten[i];
+    ++EbKnotenSpeicherTreffer;
     return true;
   }
   return false;
@@ -303,6 +307,7 @@ bool EbKmZeileKm(int32_t p, int32_t q, uint32_t* km) {
   const uint32_t v = g_zeilen[k].km[spalte];
   if (v == kKeinPaar) return false;
   *km = v;
+  ++EbKmZeilenTreffer;
   return true;
 }
 
@@ -332,6 +337,7 @@ bool EbKmPaarAusZeilen(int32_t a, EbKnotenEintrag& abgang, EbKnotenEintrag& ziel
     }
   }
   *min = m;
+  ++EbKmZeilenTreffer;
   if (bj < 0) return true; /* nothing below "no route": both stay -1 */
   abgang.best = erster[bj];
   ziel.best = bj;

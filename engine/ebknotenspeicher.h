@@ -59,5 +59,9 @@ bool EbKmPaarAusZeilen(int32_t a, EbKnotenEintrag& abgang, EbKnotenEintrag& ziel
 
 /* Test support: forgets every kept list and row. */
 void EbKnotenSpeicherLeeren();
+/* Test support: node lists copied from the store, and node routes whose
+** kilometres came from the rows, since the process started. */
+extern uint32_t EbKnotenSpeicherTreffer;
+extern uint32_t EbKmZeilenTreffer;
 
 #endif
