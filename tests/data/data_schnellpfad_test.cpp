@@ -21,7 +21,9 @@
 #include <vector>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_index.h"
+#include "common/dtacc/dm/dm_sten.h"
 #include "engine/eb.h"
 #include "engine/ebknotenspeicher.h"
 #include "support/utname.h"
@@ -196,6 +198,10 @@ Liste FuenfzigKm(int32_t abgang) {
 
 TEST(DataSchnellpfad, SynthFuenfzigKmListenUndViasGleich) {
   Hochfahren(ZOLMA_SYNTH_DATA);
+  // The generated files keep their stored order: every index is built.
+  EXPECT_TRUE(DbIndexReady(&DbEbhfTab));
+  EXPECT_TRUE(DbIndexReady(&DbStenTab));
+  EXPECT_TRUE(DbIndexReady(&DbGrenTab));
   std::vector<int32_t> bahnhoefe;
   for (int32_t n = 0; n <= 99999; ++n) {
     EbhfSatz e;

@@ -46,6 +46,7 @@ struct EbhfIndex {
   uint32_t generation = 0; /* of the load it was built from; 0 = none */
   uint16_t country = 0;
   uint32_t size = 0;       /* entries of first */
+  bool whole = false;      /* every station of the country lies below size */
   int32_t* first = nullptr;
 };
 EbhfIndex g_ebhf;
@@ -94,6 +95,7 @@ void BuildEbhf() {
   g_ebhf.first = first;
   g_ebhf.size = size;
   g_ebhf.country = bestCountry;
+  g_ebhf.whole = maxStation < kMaxDirect;
   g_ebhf.generation = DbEbhfTab.generation;
 }
 
@@ -107,6 +109,7 @@ struct StenRange {
 struct StenIndex {
   uint32_t generation = 0;
   uint32_t size = 0;
+  bool whole = false; /* every station a lies below size */
   StenRange* range = nullptr; /* by station number of a */
   uint32_t* stationB = nullptr; /* by record */
 };
@@ -128,10 +131,26 @@ uint32_t StenStation(const unsigned char* r, std::size_t field) {
 void BuildSten() {
   DropSten();
   const DbBlockDesc* b = &DbStenKmBlock;
-  if (!b->records || b->count <= 0 || b->recLen < 4) return;
-  uint32_t* stationB = NewArray<uint32_t>(static_cast<std::size_t>(b->count));
-  if (!stationB) return;
+  const DbBlockDesc* ib = &DbStenIbnrBlock;
+  if (!b->records || b->count <= 0 || b->recLen < 4 || !ib->records || ib->count <= 0) return;
+  /* Every station a is one of StenIbnrBlock's numbers: their largest
+  ** bounds the array. */
   uint32_t maxA = 0;
+  for (int32_t k = 0; k < ib->count; ++k) {
+    const uint32_t st = LeGetU32(DbRec(ib, k));
+    if (st > maxA) maxA = st;
+  }
+  const uint32_t size = maxA < kMaxDirect ? maxA + 1 : kMaxDirect;
+  uint32_t* stationB = NewArray<uint32_t>(static_cast<std::size_t>(b->count));
+  StenRange* range = NewArray<StenRange>(size);
+  if (!stationB || !range) {
+    std::free(stationB);
+    std::free(range);
+    return;
+  }
+  for (uint32_t s = 0; s < size; ++s) range[s] = StenRange{0, 0};
+  /* One pass: verify the order, decode b, and close each station's range
+  ** where the next begins. */
   uint32_t prevA = 0;
   for (int32_t i = 0; i < b->count; ++i) {
     const unsigned char* r = DbRec(b, i);
@@ -139,29 +158,20 @@ void BuildSten() {
     const uint32_t sb = StenStation(r, 2);
     if (i > 0 && (prevA > a || (prevA == a && stationB[i - 1] > sb))) {
       std::free(stationB); /* unordered: the lookups search */
+      std::free(range);
       return;
     }
     stationB[i] = sb;
+    if (a < size) {
+      if (i == 0 || a != prevA) range[a].begin = i;
+      range[a].end = i + 1;
+    }
     prevA = a;
-    if (a > maxA) maxA = a;
-  }
-  const uint32_t size = maxA < kMaxDirect ? maxA + 1 : kMaxDirect;
-  StenRange* range = NewArray<StenRange>(size);
-  if (!range) {
-    std::free(stationB);
-    return;
-  }
-  for (uint32_t s = 0; s < size; ++s) range[s] = StenRange{0, 0};
-  for (int32_t i = 0; i < b->count;) {
-    const uint32_t a = StenStation(DbRec(b, i), 0);
-    int32_t j = i + 1;
-    while (j < b->count && StenStation(DbRec(b, j), 0) == a) ++j;
-    if (a < size) range[a] = StenRange{i, j};
-    i = j;
   }
   g_sten.range = range;
   g_sten.stationB = stationB;
   g_sten.size = size;
+  g_sten.whole = maxA < kMaxDirect;
   g_sten.generation = DbStenTab.generation;
 }
 
@@ -170,6 +180,7 @@ void BuildSten() {
 struct GrenIndex {
   uint32_t generation = 0;
   uint32_t size = 0;
+  bool whole = false; /* every node station lies below size */
   int32_t* node = nullptr;
 };
 GrenIndex g_gren;
@@ -199,6 +210,7 @@ void BuildGren() {
   }
   g_gren.node = node;
   g_gren.size = size;
+  g_gren.whole = maxStation < kMaxDirect;
   g_gren.generation = DbGrenTab.generation;
 }
 
@@ -228,15 +240,16 @@ void DbIndexBeforeUnload(const DbTabDesc* tab) {
 
 int32_t DbEbhfIndexFirst(uint16_t country, uint32_t station) {
   if (!DbFastPaths || g_ebhf.generation == 0 || g_ebhf.generation != DbEbhfTab.generation ||
-      country != g_ebhf.country || station >= g_ebhf.size)
+      country != g_ebhf.country)
     return kDbNoIndex;
+  if (station >= g_ebhf.size) return g_ebhf.whole ? -1 : kDbNoIndex;
   return g_ebhf.first[station];
 }
 
 int32_t DbStenIndexFirst(uint32_t a, uint32_t b) {
-  if (!DbFastPaths || g_sten.generation == 0 || g_sten.generation != DbStenTab.generation ||
-      a >= g_sten.size)
+  if (!DbFastPaths || g_sten.generation == 0 || g_sten.generation != DbStenTab.generation)
     return kDbNoIndex;
+  if (a >= g_sten.size) return g_sten.whole ? -1 : kDbNoIndex;
   StenRange r = g_sten.range[a];
   /* Lower bound of b among the station numbers of b in [begin, end). */
   int32_t lo = r.begin;
@@ -253,9 +266,9 @@ int32_t DbStenIndexFirst(uint32_t a, uint32_t b) {
 }
 
 int32_t DbGrenIndexNode(uint32_t station) {
-  if (!DbFastPaths || g_gren.generation == 0 || g_gren.generation != DbGrenTab.generation ||
-      station >= g_gren.size)
+  if (!DbFastPaths || g_gren.generation == 0 || g_gren.generation != DbGrenTab.generation)
     return kDbNoIndex;
+  if (station >= g_gren.size) return g_gren.whole ? -1 : kDbNoIndex;
   return g_gren.node[station];
 }
 
