@@ -58,19 +58,18 @@ void Decode(const unsigned char* r, EbhfSatz* o) {
 }
 
 /* The last records found, decoded: a request looks the same few stations
-** up several times. Keyed by the load generation, country, station and
-** day; a fast path under the switch. */
+** up several times. Keyed by the load generation, the key's first record
+** (from the index) and the day; a fast path under the switch. */
 struct Gemerkt {
   uint32_t generation; /* 0 = empty */
-  uint16_t country;
-  uint32_t station;
+  int32_t first;
   UtDayNumber day;
   EbhfSatz satz;
 };
 constexpr uint32_t kGemerkt = 16;
 Gemerkt g_gemerkt[kGemerkt];
 
-Gemerkt& Platz(uint32_t station) { return g_gemerkt[station & (kGemerkt - 1)]; }
+Gemerkt& Platz(int32_t first) { return g_gemerkt[static_cast<uint32_t>(first) & (kGemerkt - 1)]; }
 
 }  // namespace
 
@@ -83,30 +82,27 @@ void DbInitEbhf() {
 DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDayNumber day) {
   if (!DbIsLoaded(&DbEbhfTab)) return kDbNotLoaded;
   if (!out) return kDbBadArgs;
-  const bool schnell = DbFastPathsOn();
-  if (schnell) {
-    const Gemerkt& g = Platz(station);
-    if (g.generation == DbEbhfTab.generation && g.station == station && g.country == country &&
-        g.day == day) {
-      *out = g.satz;
-      return kDbFound;
-    }
-  }
   const Key key{country, station};
   const int32_t first = DbEbhfIndexFirst(country, station);
-  int32_t i = first == kDbNoIndex
-                  ? DbFindInForce(&DbEbhfBlock, kVf, day, key)
-                  : DbFirstInForceFrom(&DbEbhfBlock, first, kVf, day,
+  if (first == kDbNoIndex) {
+    const int32_t i = DbFindInForce(&DbEbhfBlock, kVf, day, key);
+    if (i < 0) return kDbNotFound;
+    Decode(DbRec(&DbEbhfBlock, i), out);
+    return kDbFound;
+  }
+  if (first < 0) return kDbNotFound;
+  Gemerkt& g = Platz(first);
+  if (g.generation == DbEbhfTab.generation && g.first == first && g.day == day) {
+    *out = g.satz;
+    return kDbFound;
+  }
+  const int32_t i = DbFirstInForceFrom(&DbEbhfBlock, first, kVf, day,
                                        [&](const unsigned char* r) { return key(r) == 0; });
   if (i < 0) return kDbNotFound;
   Decode(DbRec(&DbEbhfBlock, i), out);
-  if (schnell) {
-    Gemerkt& g = Platz(station);
-    g.generation = DbEbhfTab.generation;
-    g.country = country;
-    g.station = station;
-    g.day = day;
-    g.satz = *out;
-  }
+  g.generation = DbEbhfTab.generation;
+  g.first = first;
+  g.day = day;
+  g.satz = *out;
   return kDbFound;
 }

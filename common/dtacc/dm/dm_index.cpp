@@ -251,17 +251,18 @@ int32_t DbStenIndexFirst(uint32_t a, uint32_t b) {
     return kDbNoIndex;
   if (a >= g_sten.size) return g_sten.whole ? -1 : kDbNoIndex;
   StenRange r = g_sten.range[a];
-  /* Lower bound of b among the station numbers of b in [begin, end). */
-  int32_t lo = r.begin;
-  int32_t hi = r.end;
   const uint32_t* sb = g_sten.stationB;
-  while (lo < hi) {
-    int32_t mid = lo + (hi - lo) / 2;
-    if (sb[mid] < b)
-      lo = mid + 1;
-    else
-      hi = mid;
+  int32_t n = r.end - r.begin;
+  if (n <= 0) return -1;
+  /* Lower bound of b among the station numbers of b in [begin, end),
+  ** halving without a branch on the comparison. */
+  const uint32_t* base = sb + r.begin;
+  while (n > 1) {
+    const int32_t half = n / 2;
+    base = base[half] < b ? base + half : base;
+    n -= half;
   }
+  const int32_t lo = static_cast<int32_t>(base - sb) + (*base < b ? 1 : 0);
   return lo < r.end && sb[lo] == b ? lo : -1;
 }
 
