@@ -292,10 +292,25 @@ void EbKmZeilenAbgang(int32_t a, bool aIstKnoten, const EbKnotenEintrag* listeA)
   }
 }
 
+/* GREN node index of a station, the one asked last kept (the node route of
+** a node-station origin asks for the origin with every pair). */
+int32_t KnotenIndex(int32_t station) {
+  static int32_t letzteStation = -1;
+  static int32_t letzterIndex = -1;
+  static uint32_t letzteGeneration = 0;
+  if (station == letzteStation && letzteGeneration == DbGrenTab.generation) return letzterIndex;
+  int32_t m = DbGrenIndexNode(static_cast<uint32_t>(station));
+  if (m == kDbNoIndex) m = DbFindGrenIbnr(static_cast<uint32_t>(station));
+  letzteStation = station;
+  letzterIndex = m;
+  letzteGeneration = DbGrenTab.generation;
+  return m;
+}
+
 bool EbKmZeileKm(int32_t p, int32_t q, uint32_t* km) {
   if (g_gesetztAnzahl == 0 || !DbFastPathsOn()) return false;
   const int32_t mp = DbFindGrenIbnr(static_cast<uint32_t>(p));
-  const int32_t mq = DbFindGrenIbnr(static_cast<uint32_t>(q));
+  const int32_t mq = KnotenIndex(q);
   if (mp < 0 || mq < 0 || mp >= kZeilenKnoten || mq >= kZeilenKnoten || mp == mq) return false;
   int k = g_zeileVon[mp];
   int32_t spalte = mq;
