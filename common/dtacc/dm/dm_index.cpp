@@ -135,29 +135,41 @@ void BuildSten() {
   if (!b->records || b->count <= 0 || b->recLen < 4 || !ib->records || ib->count <= 0) return;
   /* Every station a is one of StenIbnrBlock's numbers: their largest
   ** bounds the array. */
+  /* The station numbers of StenIbnrBlock, decoded once for the pass. */
+  uint32_t* nummer = NewArray<uint32_t>(static_cast<std::size_t>(ib->count));
+  if (!nummer) return;
   uint32_t maxA = 0;
   for (int32_t k = 0; k < ib->count; ++k) {
-    const uint32_t st = LeGetU32(DbRec(ib, k));
-    if (st > maxA) maxA = st;
+    nummer[k] = LeGetU32(DbRec(ib, k));
+    if (nummer[k] > maxA) maxA = nummer[k];
   }
   const uint32_t size = maxA < kMaxDirect ? maxA + 1 : kMaxDirect;
   uint32_t* stationB = NewArray<uint32_t>(static_cast<std::size_t>(b->count));
   StenRange* range = NewArray<StenRange>(size);
   if (!stationB || !range) {
+    std::free(nummer);
     std::free(stationB);
     std::free(range);
     return;
   }
+  /* Station behind an index field (checked at load; 0 as the lookups'
+  ** own decoding gives for an index outside the block). */
+  const uint16_t anzahl = ib->count < 65536 ? static_cast<uint16_t>(ib->count) : 65535;
+  auto station = [&](const unsigned char* r, std::size_t field) {
+    const uint16_t k = LeGetU16(r + field);
+    return k < anzahl ? nummer[k] : StenStation(r, field);
+  };
   for (uint32_t s = 0; s < size; ++s) range[s] = StenRange{0, 0};
   /* One pass: verify the order, decode b, and close each station's range
   ** where the next begins. */
   uint32_t prevA = 0;
   for (int32_t i = 0; i < b->count; ++i) {
     const unsigned char* r = DbRec(b, i);
-    const uint32_t a = StenStation(r, 0);
-    const uint32_t sb = StenStation(r, 2);
+    const uint32_t a = station(r, 0);
+    const uint32_t sb = station(r, 2);
     if (i > 0 && (prevA > a || (prevA == a && stationB[i - 1] > sb))) {
-      std::free(stationB); /* unordered: the lookups search */
+      std::free(nummer); /* unordered: the lookups search */
+      std::free(stationB);
       std::free(range);
       return;
     }
@@ -168,6 +180,7 @@ void BuildSten() {
     }
     prevA = a;
   }
+  std::free(nummer);
   g_sten.range = range;
   g_sten.stationB = stationB;
   g_sten.size = size;
