@@ -279,6 +279,13 @@ int32_t DbStenIndexFirst(uint32_t a, uint32_t b) {
   return lo < r.end && sb[lo] == b ? lo : -1;
 }
 
+int32_t DbStenIndexEnd(uint32_t a, uint32_t b, int32_t first) {
+  const int32_t end = g_sten.range[a].end;
+  int32_t k = first;
+  while (k < end && g_sten.stationB[k] == b) ++k;
+  return k;
+}
+
 int32_t DbGrenIndexNode(uint32_t station) {
   if (!DbFastPaths || g_gren.generation == 0 || g_gren.generation != DbGrenTab.generation)
     return kDbNoIndex;

@@ -60,6 +60,10 @@ int32_t DbEbhfIndexFirst(uint16_t country, uint32_t station);
 ** a <= b as station numbers, -1 when there is none, or kDbNoIndex. */
 int32_t DbStenIndexFirst(uint32_t a, uint32_t b);
 
+/* STEN: one past the last record of the pair whose first record is
+** `first` (a result of DbStenIndexFirst, not -1 or kDbNoIndex). */
+int32_t DbStenIndexEnd(uint32_t a, uint32_t b, int32_t first);
+
 /* GREN: index of a node station in GrenIbnrBlock, -1 when it is no node
 ** station, or kDbNoIndex. */
 int32_t DbGrenIndexNode(uint32_t station);
