@@ -101,10 +101,10 @@ BOOL CPreviewDialog::OnInitDialog() {
       if (!ZolmaListenTauglich(e)) continue;
       anfrage.hin.ibn = n;
       if (ZolmaEntfernung(&ergebnis, &abschnitte, &anfrage, 0) != 0) continue;
-      char name[21];
-      BhfKanonischerName(e.name, name);
       std::int32_t km = ZolmaKmSumme(ergebnis.hin);
       if (km > kMaxKm) continue;
+      char name[21];
+      BhfKanonischerName(e.name, name);
       LVITEM item{LVIF_TEXT, zeilen, 0, name};
       int at = m_Liste.InsertItem(&item);
       char kmText[16];
