@@ -8,12 +8,14 @@
 //   - one request, hot, from an ordinary station to an ordinary station;
 //   - the start-up: every table the program loads, loaded and released.
 //
-//   engine_bench50km [--daten=DIR] [--abgang=N] [benchmark options]
+//   engine_bench50km [--daten=DIR] [--abgang=N] [--ohne-schnellpfade]
+//                    [benchmark options]
 //
 // Without --abgang the list runs from two origins: a node station and an
 // ordinary station (545 and 12345 on the synthetic network, else the first
 // node station and the first ordinary station that the list itself would
-// show). With --abgang=N it runs from N alone.
+// show). With --abgang=N it runs from N alone. --ohne-schnellpfade turns
+// the fast paths off (DbSetFastPaths): every lookup searches.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -24,6 +26,7 @@
 #include <vector>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
 #include "support/utday.h"
@@ -215,6 +218,8 @@ int main(int argc, char** argv) {
       daten = argv[i] + 8;
     else if (std::strncmp(argv[i], "--abgang=", 9) == 0)
       gAbgang = std::atoi(argv[i] + 9);
+    else if (std::strcmp(argv[i], "--ohne-schnellpfade") == 0)
+      DbSetFastPaths(false);
     else
       rest.push_back(argv[i]);
   }
