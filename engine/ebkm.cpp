@@ -263,6 +263,7 @@ uint32_t EbKmUeberKnoten(int32_t a, int32_t b, int32_t aIstKnoten, int32_t slot)
   e.best = -1;
   EbKmZeilenAbgang(a, aIstKnoten != 0, aIstKnoten ? nullptr : &e);
   uint32_t min = EbKmKeinWeg;
+  if (!aIstKnoten || !EbKmKnotenAusZeile(n, e, &min))
   for (int32_t i = 0; i < e.anzahl; ++i) {
     if (e.knoten[i].knoten == n) continue;
     uint32_t g = 0;

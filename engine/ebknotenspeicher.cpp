@@ -359,6 +359,30 @@ bool EbKmPaarAusZeilen(int32_t a, EbKnotenEintrag& abgang, EbKnotenEintrag& ziel
   return true;
 }
 
+bool EbKmKnotenAusZeile(int32_t n, EbKnotenEintrag& e, uint32_t* min) {
+  if (g_gesetztAnzahl == 0 || !DbFastPathsOn()) return false;
+  const int32_t mn = KnotenIndex(n);
+  if (mn < 0 || mn >= kZeilenKnoten || g_zeileVon[mn] < 0) return false;
+  const uint32_t* zeile = g_zeilen[g_zeileVon[mn]].km;
+  uint32_t m = EbKmKeinWeg;
+  int32_t best = -1;
+  for (int32_t i = 0; i < e.anzahl; ++i) {
+    if (e.knoten[i].knoten == n) continue;
+    int32_t k = DbGrenIndexNode(static_cast<uint32_t>(e.knoten[i].knoten));
+    if (k == kDbNoIndex) k = DbFindGrenIbnr(static_cast<uint32_t>(e.knoten[i].knoten));
+    if (k < 0 || k >= kZeilenKnoten || zeile[k] == kKeinPaar) return false;
+    const uint32_t summe = static_cast<uint32_t>(e.knoten[i].km) + zeile[k];
+    if (summe < m) {
+      m = summe;
+      best = i;
+    }
+  }
+  e.best = best;
+  *min = m;
+  ++EbKmZeilenTreffer;
+  return true;
+}
+
 void EbKnotenSpeicherLeeren() {
   g_bestes.generation = 0;
   for (Platz& p : g_plaetze) p.stenGeneration = 0;

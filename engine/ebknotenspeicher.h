@@ -57,6 +57,12 @@ bool EbKmZeileKm(int32_t p, int32_t q, uint32_t* km);
 bool EbKmPaarAusZeilen(int32_t a, EbKnotenEintrag& abgang, EbKnotenEintrag& ziel,
                        bool abgangAussen, uint32_t* min);
 
+/* The node route of a node station n (the repeated station A) to the
+** nodes of list e: the least total with the loop's first minimum, e.best
+** set as the loop sets it (-1 when every node is n); false when the loop
+** must run itself (no row for n, or a pair that GREN does not answer). */
+bool EbKmKnotenAusZeile(int32_t n, EbKnotenEintrag& e, uint32_t* min);
+
 /* Test support: forgets every kept list and row. */
 void EbKnotenSpeicherLeeren();
 /* Test support: node lists copied from the store, and node routes whose
