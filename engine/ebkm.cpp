@@ -226,6 +226,8 @@ uint32_t EbKmUeberKnotenpaar(int32_t a, int32_t b, int32_t slot) {
   x.best = y.best = -1;
   EbKmZeilenAbgang(a, false, &eintrag(EbKnotenGewaehltA));
   uint32_t min = EbKmKeinWeg;
+  /* From the rows of a repeated A the same first minimum comes without the
+  ** pair loop; the loop runs when they cannot answer every pair. */
   if (!EbKmPaarAusZeilen(a, aUnten ? x : y, aUnten ? y : x, aUnten, &min)) {
   for (int32_t i = 0; i < x.anzahl; ++i) {
     for (int32_t j = 0; j < y.anzahl; ++j) {
@@ -263,6 +265,7 @@ uint32_t EbKmUeberKnoten(int32_t a, int32_t b, int32_t aIstKnoten, int32_t slot)
   e.best = -1;
   EbKmZeilenAbgang(a, aIstKnoten != 0, aIstKnoten ? nullptr : &e);
   uint32_t min = EbKmKeinWeg;
+  /* A repeated node station A: its row answers the loop when it can. */
   if (!aIstKnoten || !EbKmKnotenAusZeile(n, e, &min))
   for (int32_t i = 0; i < e.anzahl; ++i) {
     if (e.knoten[i].knoten == n) continue;
