@@ -148,6 +148,20 @@ TEST_F(DmIndex, StenUndGrenGleichMitUndOhneIndex) {
         paare.push_back(p);
       }
     }
+  // Station 2 with a long run of pairs, some with two versions: the search
+  // that starts from where it ended before.
+  for (std::uint32_t b = 50; b < 400; b += 3) {
+    dmw::StenPair p;
+    p.station_a = 2;
+    p.station_b = b;
+    p.km_part1 = static_cast<std::uint16_t>(b);
+    paare.push_back(p);
+    if (b % 7 == 0) {
+      p.valid_from = 100;
+      p.km_part1 = static_cast<std::uint16_t>(b + 1);
+      paare.push_back(p);
+    }
+  }
   dmw::StenOptions so;
   so.ibnr_order = dmw::IndexOrder::Descending;
   Put("STEN", dmw::stenFile(paare, so));
@@ -177,6 +191,26 @@ TEST_F(DmIndex, StenUndGrenGleichMitUndOhneIndex) {
       }
   }
   EXPECT_GT(gefunden, 100);
+  // The long run asked upwards, downwards and in a scattered order.
+  std::vector<std::uint32_t> folge;
+  for (std::uint32_t b = 0; b < 420; ++b) folge.push_back(b);
+  for (std::uint32_t b = 420; b-- > 0;) folge.push_back(b);
+  for (std::uint32_t k = 0; k < 2000; ++k) folge.push_back((k * 7919u) % 433u);
+  int lang = 0;
+  for (UtDayNumber day : {0, 100}) {
+    EbKmStichtag = day;
+    for (std::uint32_t b : folge) {
+      StenSatz ohne{}, mit{};
+      DbSetFastPaths(false);
+      const DbLookupResult r0 = DbGetSten(&ohne, 2, b);
+      DbSetFastPaths(true);
+      const DbLookupResult r1 = DbGetSten(&mit, b, 2);
+      ASSERT_EQ(r1, r0) << "2-" << b << " day " << day;
+      ASSERT_EQ(std::memcmp(&mit, &ohne, sizeof mit), 0) << "2-" << b << " day " << day;
+      lang += r0 == kDbFound;
+    }
+  }
+  EXPECT_GT(lang, 1000);
   for (std::uint32_t s : {0u, 3u, 4u, 9u, 27u, 81u, 82u, 999u, 1500000u, 1500001u}) {
     DbSetFastPaths(false);
     const int32_t ohne = DbFindGrenIbnr(s);

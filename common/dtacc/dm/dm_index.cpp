@@ -259,24 +259,77 @@ int32_t DbEbhfIndexFirst(uint16_t country, uint32_t station) {
   return g_ebhf.first[station];
 }
 
-int32_t DbStenIndexFirst(uint32_t a, uint32_t b) {
-  if (!DbFastPaths || g_sten.generation == 0 || g_sten.generation != DbStenTab.generation)
-    return kDbNoIndex;
-  if (a >= g_sten.size) return g_sten.whole ? -1 : kDbNoIndex;
-  StenRange r = g_sten.range[a];
-  const uint32_t* sb = g_sten.stationB;
-  int32_t n = r.end - r.begin;
-  if (n <= 0) return -1;
-  /* Lower bound of b among the station numbers of b in [begin, end),
-  ** halving without a branch on the comparison. */
-  const uint32_t* base = sb + r.begin;
+namespace {
+
+/* First index in [lo, hi) whose station number of b is not below b, hi
+** when there is none; halving without a branch on the comparison. */
+int32_t StenUntereGrenze(const uint32_t* sb, int32_t lo, int32_t hi, uint32_t b) {
+  int32_t n = hi - lo;
+  if (n <= 0) return hi;
+  const uint32_t* base = sb + lo;
   while (n > 1) {
     const int32_t half = n / 2;
     base = base[half] < b ? base + half : base;
     n -= half;
   }
-  const int32_t lo = static_cast<int32_t>(base - sb) + (*base < b ? 1 : 0);
-  return lo < r.end && sb[lo] == b ? lo : -1;
+  return static_cast<int32_t>(base - sb) + (*base < b ? 1 : 0);
+}
+
+/* Where the search of a station's long range ended last time: the list
+** asks one node station for stations in ascending order, so the next
+** answer lies near. Keyed by station a and the load generation. */
+struct StenHinweis {
+  uint32_t generation;
+  uint32_t a;
+  int32_t pos;
+};
+StenHinweis g_stenHinweis[256];
+constexpr int32_t kStenKurz = 32;
+
+}  // namespace
+
+int32_t DbStenIndexFirst(uint32_t a, uint32_t b) {
+  if (!DbFastPaths || g_sten.generation == 0 || g_sten.generation != DbStenTab.generation)
+    return kDbNoIndex;
+  if (a >= g_sten.size) return g_sten.whole ? -1 : kDbNoIndex;
+  const StenRange r = g_sten.range[a];
+  const uint32_t* sb = g_sten.stationB;
+  if (r.end - r.begin <= 0) return -1;
+  int32_t x;
+  StenHinweis& h = g_stenHinweis[a & 255u];
+  if (r.end - r.begin <= kStenKurz) {
+    x = StenUntereGrenze(sb, r.begin, r.end, b);
+  } else if (h.generation == g_sten.generation && h.a == a && h.pos >= r.begin && h.pos < r.end) {
+    /* Galloping from the last position: the bounds double until they
+    ** hold the answer, then the plain search between them. */
+    const int32_t p = h.pos;
+    int32_t step = 1;
+    if (sb[p] < b) {
+      int32_t lo = p + 1; /* the answer is at lo or after */
+      while (lo + step - 1 < r.end && sb[lo + step - 1] < b) {
+        lo += step;
+        step *= 2;
+      }
+      const int32_t hi = lo + step - 1 < r.end ? lo + step - 1 : r.end;
+      x = StenUntereGrenze(sb, lo, hi, b);
+    } else {
+      int32_t hi = p; /* the answer is at hi or before; sb[hi] >= b */
+      while (hi - step >= r.begin && sb[hi - step] >= b) {
+        hi -= step;
+        step *= 2;
+      }
+      const int32_t lo = hi - step + 1 > r.begin ? hi - step + 1 : r.begin;
+      x = StenUntereGrenze(sb, lo, hi, b);
+    }
+  } else {
+    x = StenUntereGrenze(sb, r.begin, r.end, b);
+  }
+  if (r.end - r.begin > kStenKurz) {
+    h.generation = g_sten.generation;
+    h.a = a;
+    h.pos = x < r.end ? x : r.end - 1;
+  }
+  return x < r.end && sb[x] == b ? x : -1;
 }
 
 int32_t DbStenIndexEnd(uint32_t a, uint32_t b, int32_t first) {
