@@ -133,6 +133,12 @@ int ZeileVon(int32_t n) {
   return g_zeileLetzte;
 }
 
+/* A row still holds node station n's kilometres for the day and load. */
+bool ZeileGilt(const Zeile& z, int32_t n) {
+  return z.knoten == n && z.generation != 0 && z.generation == DbGrenTab.generation &&
+         z.tag == EbKmStichtag;
+}
+
 /* Makes the row of origin node n reachable through its node index. */
 void ZeileSetzen(int32_t n) {
   const int32_t m = DbFindGrenIbnr(static_cast<uint32_t>(n));
@@ -314,11 +320,13 @@ bool EbKmZeileKm(int32_t p, int32_t q, uint32_t* km) {
   if (mp < 0 || mq < 0 || mp >= kZeilenKnoten || mq >= kZeilenKnoten || mp == mq) return false;
   int k = g_zeileVon[mp];
   int32_t spalte = mq;
+  int32_t knoten = p;
   if (k < 0) {
     k = g_zeileVon[mq];
     spalte = mp;
+    knoten = q;
   }
-  if (k < 0) return false;
+  if (k < 0 || !ZeileGilt(g_zeilen[k], knoten)) return false;
   const uint32_t v = g_zeilen[k].km[spalte];
   if (v == kKeinPaar) return false;
   *km = v;
@@ -363,6 +371,7 @@ bool EbKmKnotenAusZeile(int32_t n, EbKnotenEintrag& e, uint32_t* min) {
   if (g_gesetztAnzahl == 0 || !DbFastPathsOn()) return false;
   const int32_t mn = KnotenIndex(n);
   if (mn < 0 || mn >= kZeilenKnoten || g_zeileVon[mn] < 0) return false;
+  if (!ZeileGilt(g_zeilen[g_zeileVon[mn]], n)) return false;
   const uint32_t* zeile = g_zeilen[g_zeileVon[mn]].km;
   uint32_t m = EbKmKeinWeg;
   int32_t best = -1;
