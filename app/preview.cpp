@@ -90,19 +90,22 @@ BOOL CPreviewDialog::OnInitDialog() {
   int raised = MsgTry(frame, [&] {
     // The calculation's request with the list's differences: no route
     // text, no vias, and the destination set per station below.
-    EbAnfrageFuellen(&anfrage, UtToday(), m_nAbgang, 0, 0, 0, '0');
+    // One day for the whole list: the stations are tested on the day their
+    // requests are computed on, even when the list runs across midnight.
+    const UtDayNumber tag = UtToday();
+    EbAnfrageFuellen(&anfrage, tag, m_nAbgang, 0, 0, 0, '0');
 
     for (int n = 0; n <= kLetzteNummer; ++n) {
       if (n == m_nAbgang) continue;
       EbhfSatz e;
-      if (DbGetEbhf(&e, kDbLand, static_cast<uint32_t>(n), UtToday()) != kDbFound) continue;
+      if (DbGetEbhf(&e, kDbLand, static_cast<uint32_t>(n), tag) != kDbFound) continue;
       if (!ZolmaListenTauglich(e)) continue;
       anfrage.hin.ibn = n;
       if (ZolmaEntfernung(&ergebnis, &abschnitte, &anfrage, 0) != 0) continue;
-      char name[21];
-      BhfKanonischerName(e.name, name);
       std::int32_t km = ZolmaKmSumme(ergebnis.hin);
       if (km > kMaxKm) continue;
+      char name[21];
+      BhfKanonischerName(e.name, name);
       LVITEM item{LVIF_TEXT, zeilen, 0, name};
       int at = m_Liste.InsertItem(&item);
       char kmText[16];

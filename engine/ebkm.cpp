@@ -16,6 +16,7 @@
 #include "common/dtacc/dm/dm_tdrg.h"
 #include "engine/ebbahnhof.h"
 #include "engine/ebkette.h"
+#include "engine/ebknotenspeicher.h"
 #include "engine/ebsuche.h"
 #include "support/msg.h"
 
@@ -165,6 +166,10 @@ void EbKnotenCacheWaehlen(int32_t a, int32_t b, int32_t gebietA, int32_t gebietB
 
 void EbKnotenLaden(int32_t bahnhof, int32_t gebiet, int32_t k) {
   EbKnotenEintrag& e = eintrag(k);
+  if (EbKnotenSpeicherHolen(bahnhof, gebiet, &e)) {
+    ++EbKnotenLadeZaehler;
+    return;
+  }
   int handle = -1;
   MsgTrapFrame frame;
   int code = MsgTry(frame, [&] {
@@ -201,6 +206,7 @@ void EbKnotenLaden(int32_t bahnhof, int32_t gebiet, int32_t k) {
         e.best = -1;
         e.tag = EbKmStichtag;
         DbReleaseTdrgCursor(&handle);
+        EbKnotenSpeicherMerken(e);
         return;
       } else {
         MsgRaise(EB_RC_TDRG, kMsgSsEngine, EB_MSG_TDRG, kMsgModeNumbered, "ds", gebiet, tagText());
@@ -223,11 +229,16 @@ uint32_t EbKmUeberKnotenpaar(int32_t a, int32_t b, int32_t slot) {
   EbKnotenEintrag& x = eintrag(aUnten ? EbKnotenGewaehltA : EbKnotenGewaehltB);
   EbKnotenEintrag& y = eintrag(aUnten ? EbKnotenGewaehltB : EbKnotenGewaehltA);
   x.best = y.best = -1;
+  EbKmZeilenAbgang(a, false, &eintrag(EbKnotenGewaehltA));
   uint32_t min = EbKmKeinWeg;
+  /* From the rows of a repeated A the same first minimum comes without the
+  ** pair loop; the loop runs when they cannot answer every pair. */
+  if (!EbKmPaarAusZeilen(a, aUnten ? x : y, aUnten ? y : x, aUnten, &min)) {
   for (int32_t i = 0; i < x.anzahl; ++i) {
     for (int32_t j = 0; j < y.anzahl; ++j) {
       uint32_t g = 0;
-      if (x.knoten[i].knoten != y.knoten[j].knoten) {
+      if (x.knoten[i].knoten != y.knoten[j].knoten &&
+          !EbKmZeileKm(x.knoten[i].knoten, y.knoten[j].knoten, &g)) {
         GrenSatz gs;
         grenHolen(&gs, x.knoten[i].knoten, y.knoten[j].knoten);
         g = grenKm(gs);
@@ -240,6 +251,7 @@ uint32_t EbKmUeberKnotenpaar(int32_t a, int32_t b, int32_t slot) {
         y.best = j;
       }
     }
+  }
   }
   const EbKnotenEintrag& ea = eintrag(EbKnotenGewaehltA);
   const EbKnotenEintrag& eb = eintrag(EbKnotenGewaehltB);
@@ -256,12 +268,19 @@ uint32_t EbKmUeberKnoten(int32_t a, int32_t b, int32_t aIstKnoten, int32_t slot)
   int32_t n = aIstKnoten ? a : b;
   EbKnotenEintrag& e = eintrag(aIstKnoten ? EbKnotenGewaehltB : EbKnotenGewaehltA);
   e.best = -1;
+  EbKmZeilenAbgang(a, aIstKnoten != 0, aIstKnoten ? nullptr : &e);
   uint32_t min = EbKmKeinWeg;
+  /* A repeated node station A: its row answers the loop when it can. */
+  if (!aIstKnoten || !EbKmKnotenAusZeile(n, e, &min))
   for (int32_t i = 0; i < e.anzahl; ++i) {
     if (e.knoten[i].knoten == n) continue;
-    GrenSatz gs;
-    grenHolen(&gs, e.knoten[i].knoten, n);
-    uint32_t summe = static_cast<uint32_t>(e.knoten[i].km) + grenKm(gs);
+    uint32_t g = 0;
+    if (!EbKmZeileKm(e.knoten[i].knoten, n, &g)) {
+      GrenSatz gs;
+      grenHolen(&gs, e.knoten[i].knoten, n);
+      g = grenKm(gs);
+    }
+    uint32_t summe = static_cast<uint32_t>(e.knoten[i].km) + g;
     if (summe < min) {
       min = summe;
       e.best = i;

@@ -1077,4 +1077,47 @@ TEST_F(AppDialog, FiftyKmListAgainstTheStandIn) {
   }
 }
 
+// A list that runs across midnight tests its stations on the day its
+// requests are computed on, the day taken once when the list starts: the
+// clock moves to the next day with the first request, and Hartershofen,
+// withdrawn from that next day on, is still asked for and listed.
+std::time_t g_listClock = 0;
+std::time_t listClock() { return g_listClock; }
+std::vector<std::int32_t> g_listAsked;
+std::vector<UtDayNumber> g_listDays;
+
+std::int32_t midnightStandIn(EbErgebnis* e, EbAbschnitte* a, EbAnfrage* r, std::uint32_t f) {
+  g_listClock = 1781395230;  // 14.6.2026 00:00:30 UTC
+  g_listAsked.push_back(r->hin.ibn);
+  g_listDays.push_back(r->datum);
+  StandIn::answer(0, "", 0, 0, 10, 0);
+  return StandIn::run(e, a, r, f);
+}
+
+TEST_F(AppDialog, FiftyKmListTakesItsDayOnceAcrossMidnight) {
+  UtTestSetTimeZone("UTC");
+  g_listClock = 1781395170;  // 13.6.2026 23:59:30 UTC
+  UtTestSetClock(&listClock);
+  g_listAsked.clear();
+  g_listDays.clear();
+  StandInScope standIn;
+  ZolmaTestSetEngine(&midnightStandIn);
+  ScriptHost host;
+  host.type(IDC_ABGANG, "Bamberg")
+      .click(IDC_50KM)
+      .expectDialog(IDD_PREVIEW)
+      .check([&](CDialog& p) {
+        bool listed = false;
+        for (const auto& row : p.control(IDC_LISTE)->rows) listed |= row[0] == "Hartershofen";
+        EXPECT_TRUE(listed);
+      })
+      .key(VK_ESCAPE)
+      .key(VK_ESCAPE);
+  run(host);
+  UtTestSetTimeZone(nullptr);
+  EXPECT_NE(std::find(g_listAsked.begin(), g_listAsked.end(), 9115), g_listAsked.end());
+  ASSERT_FALSE(g_listDays.empty());
+  for (UtDayNumber d : g_listDays) EXPECT_EQ(d, 16965);  // 13.6.2026
+}
+
 }  // namespace

@@ -1,13 +1,21 @@
-// Benchmark of the 50 km list's loop over the engine: every station number
-// 0 to 99999 whose EBHF record passes the list's tests gets one distance
-// request against one origin, as the preview dialog runs it. Runs on a data
-// folder (by default the synthetic network generated with the build).
+// Benchmarks of the distance engine on a data folder (by default the
+// synthetic network generated with the build):
 //
-//   engine_bench50km [--daten=DIR] [--abgang=N] [benchmark options]
+//   - the 50 km list's loop: every station number 0 to 99999 whose EBHF
+//     record passes the list's tests gets one distance request against one
+//     origin, as the preview dialog runs it; the rows (stations within
+//     50 km) and the origin are reported as counters;
+//   - one request, hot, from an ordinary station to an ordinary station;
+//   - the start-up: every table the program loads, loaded and released.
 //
-// Without --abgang the origin is the first station that the list itself
-// would show. The loop's rows (stations within 50 km) are reported as a
-// counter.
+//   engine_50km_bench [--daten=DIR] [--abgang=N] [--ohne-schnellpfade]
+//                    [benchmark options]
+//
+// Without --abgang the list runs from two origins: a node station and an
+// ordinary station (545 and 12345 on the synthetic network, else the first
+// node station and the first ordinary station that the list itself would
+// show). With --abgang=N it runs from N alone. --ohne-schnellpfade turns
+// the fast paths off (DbSetFastPaths): every lookup searches.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -19,6 +27,7 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
 #include "support/utday.h"
@@ -31,6 +40,7 @@
 namespace {
 
 std::int32_t gAbgang = -1;
+std::vector<std::int32_t> gAbgaenge;
 UtDayNumber gTag = 0;
 
 // The list's tests of a station record.
@@ -39,17 +49,26 @@ bool Listenfaehig(const EbhfSatz& s) {
          s.flags3[kEbhfFlagList] != 'N';
 }
 
-// One pass of the list's loop; returns the number of rows.
-int ListeRechnen() {
+bool IstKnoten(const EbhfSatz& s) {
+  return s.letters[kEbhfLetterKind] == 'A' || s.letters[kEbhfLetterKind] == 'H';
+}
+
+EbAnfrage Anfrage(std::int32_t von, std::int32_t nach) {
   EbAnfrage a;
-  EbAnfrageFuellen(&a, gTag, gAbgang, 0, 0, 0, '0');
+  EbAnfrageFuellen(&a, gTag, von, nach, 0, 0, '0');
+  return a;
+}
+
+// One pass of the list's loop; returns the number of rows.
+int ListeRechnen(std::int32_t abgang) {
+  EbAnfrage a = Anfrage(abgang, 0);
   EbErgebnis erg;
   EbAbschnitte abschnitte;
   std::memset(&abschnitte, 0, sizeof abschnitte);
 
   int zeilen = 0;
   for (std::int32_t n = 0; n <= 99999; ++n) {
-    if (n == gAbgang) continue;
+    if (n == abgang) continue;
     EbhfSatz s;
     if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(n), gTag) != kDbFound) continue;
     if (!Listenfaehig(s)) continue;
@@ -62,23 +81,70 @@ int ListeRechnen() {
   return zeilen;
 }
 
-void BM_FuenfzigKmListe(benchmark::State& state) {
+void BM_FuenfzigKmListe(benchmark::State& state, std::int32_t abgang) {
   int zeilen = 0;
   for (auto _ : state) {
-    zeilen = ListeRechnen();
+    zeilen = ListeRechnen(abgang);
     benchmark::DoNotOptimize(zeilen);
   }
   state.counters["zeilen"] = zeilen;
-  state.counters["abgang"] = gAbgang;
+  state.counters["abgang"] = abgang;
 }
-BENCHMARK(BM_FuenfzigKmListe)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true);
+
+// One request from the ordinary origin to the first ordinary station after
+// it that has an answer, asked again and again.
+std::int32_t gAnfrageVon = -1;
+std::int32_t gAnfrageNach = -1;
+
+void BM_EineAnfrage(benchmark::State& state) {
+  EbAnfrage a = Anfrage(gAnfrageVon, gAnfrageNach);
+  EbErgebnis erg;
+  EbAbschnitte abschnitte;
+  std::memset(&abschnitte, 0, sizeof abschnitte);
+  for (auto _ : state) {
+    EbAnfrage kopie = a;
+    benchmark::DoNotOptimize(EbGfEntfernungsBerechnung(&erg, &abschnitte, &kopie, 0));
+  }
+  state.counters["von"] = gAnfrageVon;
+  state.counters["nach"] = gAnfrageNach;
+}
+
+// The start-up's table work: the engine's twelve tables, the station names
+// and the message texts loaded, then released again (not timed).
+void BM_Start(benchmark::State& state) {
+  EbGfEndeEntfernungsBerechnung();
+  for (auto _ : state) {
+    if (EbGfInitEntfernungsBerechnung() != 0) {
+      state.SkipWithError("Initialisierung fehlgeschlagen");
+      break;
+    }
+    DbLoadFehl();
+    DbLoadPbhf();
+    state.PauseTiming();
+    DbUnloadPbhf();
+    DbUnloadFehl();
+    EbGfEndeEntfernungsBerechnung();
+    state.ResumeTiming();
+  }
+  EbGfInitEntfernungsBerechnung();
+}
+
+std::int32_t ErsterAbgang(bool knoten, std::int32_t bevorzugt) {
+  EbhfSatz s;
+  if (bevorzugt >= 0 &&
+      DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(bevorzugt), gTag) == kDbFound &&
+      Listenfaehig(s) && IstKnoten(s) == knoten)
+    return bevorzugt;
+  for (std::int32_t n = 0; n <= 99999; ++n)
+    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(n), gTag) == kDbFound && Listenfaehig(s) &&
+        IstKnoten(s) == knoten)
+      return n;
+  return -1;
+}
 
 bool Einrichten(const std::string& daten) {
   if (chdir(daten.c_str()) != 0) {
-    std::fprintf(stderr, "engine_bench50km: Datenordner %s fehlt\n", daten.c_str());
+    std::fprintf(stderr, "engine_50km_bench: Datenordner %s fehlt\n", daten.c_str());
     return false;
   }
   struct Name {
@@ -87,27 +153,42 @@ bool Einrichten(const std::string& daten) {
   };
   const Name namen[] = {{"EBHF", "DMEBHF"}, {"FBRR", "DMFBRR"}, {"FBRW", "DMFBRW"},
                         {"GREN", "DMGREN"}, {"RBGT", "DMRBGT"}, {"STEN", "DMSTEN"},
-                        {"TDRG", "DMTDRG"}, {"EBGG", kDbNoFileName}, {"EBGB", kDbNoFileName},
+                        {"TDRG", "DMTDRG"}, {"PBHF", "DMPBHF"}, {"FEHL", "DMFEHL"},
+                        {"EBGG", kDbNoFileName}, {"EBGB", kDbNoFileName},
                         {"NGAT", kDbNoFileName}, {"LOST", kDbNoFileName},
                         {"NESR", kDbNoFileName}};
   for (const Name& n : namen) UtSetName(n.code, n.datei);
   if (EbGfInitEntfernungsBerechnung() != 0) {
-    std::fprintf(stderr, "engine_bench50km: Initialisierung in %s fehlgeschlagen\n",
+    std::fprintf(stderr, "engine_50km_bench: Initialisierung in %s fehlgeschlagen\n",
                  daten.c_str());
     return false;
   }
   gTag = UtToday();
-  if (gAbgang < 0) {
-    for (std::int32_t n = 0; n <= 99999 && gAbgang < 0; ++n) {
-      EbhfSatz s;
-      if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(n), gTag) == kDbFound &&
-          Listenfaehig(s))
-        gAbgang = n;
-    }
+  if (gAbgang >= 0) {
+    gAbgaenge = {gAbgang};
+  } else {
+    const std::int32_t knoten = ErsterAbgang(true, 545);
+    const std::int32_t gewoehnlich = ErsterAbgang(false, 12345);
+    if (knoten >= 0) gAbgaenge.push_back(knoten);
+    if (gewoehnlich >= 0) gAbgaenge.push_back(gewoehnlich);
   }
-  if (gAbgang < 0) {
-    std::fprintf(stderr, "engine_bench50km: kein Abgang in %s\n", daten.c_str());
+  if (gAbgaenge.empty()) {
+    std::fprintf(stderr, "engine_50km_bench: kein Abgang in %s\n", daten.c_str());
     return false;
+  }
+  // The single request: from the ordinary origin (else the only one).
+  gAnfrageVon = gAbgaenge.back();
+  EbAnfrage probe = Anfrage(gAnfrageVon, 0);
+  EbErgebnis erg;
+  EbAbschnitte abschnitte;
+  std::memset(&abschnitte, 0, sizeof abschnitte);
+  for (std::int32_t n = gAnfrageVon + 1; n <= 99999 && gAnfrageNach < 0; ++n) {
+    EbhfSatz s;
+    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(n), gTag) != kDbFound || IstKnoten(s) ||
+        !Listenfaehig(s))
+      continue;
+    probe.hin.ibn = n;
+    if (EbGfEntfernungsBerechnung(&erg, &abschnitte, &probe, 0) == 0) gAnfrageNach = n;
   }
   return true;
 }
@@ -122,12 +203,29 @@ int main(int argc, char** argv) {
       daten = argv[i] + 8;
     else if (std::strncmp(argv[i], "--abgang=", 9) == 0)
       gAbgang = std::atoi(argv[i] + 9);
+    else if (std::strcmp(argv[i], "--ohne-schnellpfade") == 0)
+      DbSetFastPaths(false);
     else
       rest.push_back(argv[i]);
   }
   int n = static_cast<int>(rest.size());
   benchmark::Initialize(&n, rest.data());
   if (!Einrichten(daten)) return 1;
+  for (std::int32_t abgang : gAbgaenge)
+    benchmark::RegisterBenchmark(("BM_FuenfzigKmListe/abgang:" + std::to_string(abgang)).c_str(),
+                                 BM_FuenfzigKmListe, abgang)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(9)
+        ->ReportAggregatesOnly(true);
+  if (gAnfrageNach >= 0)
+    benchmark::RegisterBenchmark("BM_EineAnfrage", BM_EineAnfrage)
+        ->Unit(benchmark::kMicrosecond)
+        ->Repetitions(9)
+        ->ReportAggregatesOnly(true);
+  benchmark::RegisterBenchmark("BM_Start", BM_Start)
+      ->Unit(benchmark::kMillisecond)
+      ->Repetitions(9)
+      ->ReportAggregatesOnly(true);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   EbGfEndeEntfernungsBerechnung();

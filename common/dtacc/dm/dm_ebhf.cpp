@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_index.h"
 
 DbTabDesc DbEbhfTab = kDbTabDescInit;
 DbBlockDesc DbEbhfBlock = kDbBlockDescInit;
@@ -30,8 +31,10 @@ struct Key {
   }
 };
 
+/* Decodes straight into the caller record (written only on a find). */
 void Decode(const unsigned char* r, EbhfSatz* o) {
-  EbhfSatz s{};
+  EbhfSatz& s = *o;
+  std::memset(&s, 0, sizeof s);
   s.country = LeGetU16(r + 0);
   s.station = LeGetU32(r + 2);
   s.validFrom = LeGetU16(r + 6);
@@ -52,8 +55,21 @@ void Decode(const unsigned char* r, EbhfSatz* o) {
   s.u32At110 = LeGetU32(r + 110);
   std::memcpy(s.letters, r + 114, sizeof s.letters);
   s.u16At128 = LeGetU16(r + 128);
-  *o = s;
 }
+
+/* The last records found, decoded: a request looks the same few stations
+** up several times. Keyed by the load generation, the key's first record
+** (from the index) and the day; a fast path under the switch. */
+struct Gemerkt {
+  uint32_t generation; /* 0 = empty */
+  int32_t first;
+  UtDayNumber day;
+  EbhfSatz satz;
+};
+constexpr uint32_t kGemerkt = 16;
+Gemerkt g_gemerkt[kGemerkt];
+
+Gemerkt& Platz(int32_t first) { return g_gemerkt[static_cast<uint32_t>(first) & (kGemerkt - 1)]; }
 
 }  // namespace
 
@@ -66,8 +82,27 @@ void DbInitEbhf() {
 DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDayNumber day) {
   if (!DbIsLoaded(&DbEbhfTab)) return kDbNotLoaded;
   if (!out) return kDbBadArgs;
-  int32_t i = DbFindInForce(&DbEbhfBlock, kVf, day, Key{country, station});
+  const Key key{country, station};
+  const int32_t first = DbEbhfIndexFirst(country, station);
+  if (first == kDbNoIndex) {
+    const int32_t i = DbFindInForce(&DbEbhfBlock, kVf, day, key);
+    if (i < 0) return kDbNotFound;
+    Decode(DbRec(&DbEbhfBlock, i), out);
+    return kDbFound;
+  }
+  if (first < 0) return kDbNotFound;
+  Gemerkt& g = Platz(first);
+  if (g.generation == DbEbhfTab.generation && g.first == first && g.day == day) {
+    *out = g.satz;
+    return kDbFound;
+  }
+  const int32_t i = DbFirstInForceFrom(&DbEbhfBlock, first, kVf, day,
+                                       [&](const unsigned char* r) { return key(r) == 0; });
   if (i < 0) return kDbNotFound;
   Decode(DbRec(&DbEbhfBlock, i), out);
+  g.generation = DbEbhfTab.generation;
+  g.first = first;
+  g.day = day;
+  g.satz = *out;
   return kDbFound;
 }

@@ -23,13 +23,16 @@
 
 #include <cstring>
 
+#include "common/dtacc/dm/dm_index.h"
+
 DbTabDesc DbGrenTab = kDbTabDescInit;
 DbBlockDesc DbGrenKm1Block = kDbBlockDescInit;
 DbBlockDesc DbGrenKm2Block = kDbBlockDescInit;
 
+DbBlockDesc DbGrenIbnrBlock = kDbBlockDescInit;
+
 namespace {
 
-DbBlockDesc DbGrenIbnrBlock = kDbBlockDescInit;
 DbBlockDesc DbGrenFrelBlock = kDbBlockDescInit;
 DbBlockDesc DbGrenIb2Block = kDbBlockDescInit;
 
@@ -113,8 +116,21 @@ bool grenCheck(const DbTabDesc*, DbFault* fault) {
                static_cast<long long>(n));
     return false;
   }
-  for (int32_t k = 0; k < DbGrenKm1Block.count; ++k)
-    if (!grenCheckRelation(DbRec(&DbGrenKm1Block, k), DbGrenKm1Block.name, k, fault)) return false;
+  /* The matrix is large: one pass that only notes whether any relation
+  ** index is out of range, and the exact walk for the message when one is. */
+  bool km1Bad = false;
+  if (DbGrenKm1Block.records && DbGrenKm1Block.count > 0) {
+    const unsigned char* r = DbGrenKm1Block.records + kEntFrel;
+    const std::size_t step = static_cast<std::size_t>(DbGrenKm1Block.recLen);
+    const int32_t frel = DbGrenFrelBlock.count;
+    for (int32_t k = 0; k < DbGrenKm1Block.count; ++k, r += step) {
+      const int32_t rel = LeGetI16(r);
+      km1Bad |= rel < -1 || rel >= frel;
+    }
+  }
+  if (km1Bad)
+    for (int32_t k = 0; k < DbGrenKm1Block.count; ++k)
+      if (!grenCheckRelation(DbRec(&DbGrenKm1Block, k), DbGrenKm1Block.name, k, fault)) return false;
   for (int32_t k = 0; k < DbGrenKm2Block.count; ++k) {
     const unsigned char* r = DbRec(&DbGrenKm2Block, k);
     int16_t i = LeGetI16(r + kHistI);
@@ -151,6 +167,8 @@ void DbInitGren() {
 
 int32_t DbFindGrenIbnr(uint32_t station) {
   if (!DbIsLoaded(&DbGrenTab)) return -1;
+  const int32_t node = DbGrenIndexNode(station);
+  if (node != kDbNoIndex) return node;
   return DbSearchAny(&DbGrenIbnrBlock,
                      [station](const unsigned char* r) { return DbCmp<uint32_t>(station, LeGetU32(r)); });
 }

@@ -45,6 +45,7 @@ enum {
 /* The GREN descriptors (table code "GREN", table number 211, version 2,
 ** highest sub-version 1). */
 extern DbTabDesc DbGrenTab;
+extern DbBlockDesc DbGrenIbnrBlock;  /* the station index reads it at load */
 extern DbBlockDesc DbGrenKm1Block;
 extern DbBlockDesc DbGrenKm2Block;
 

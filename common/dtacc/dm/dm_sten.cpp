@@ -16,13 +16,11 @@
 
 #include <cstring>
 
+#include "common/dtacc/dm/dm_index.h"
+
 DbTabDesc DbStenTab = kDbTabDescInit;
 
-namespace {
-
 DbBlockDesc DbStenKmBlock = kDbBlockDescInit;
-
-}  // namespace
 DbBlockDesc DbStenIbnrBlock = kDbBlockDescInit;
 
 namespace {
@@ -70,7 +68,40 @@ DbLookupResult DbGetSten(StenSatz* out, uint32_t stationA, uint32_t stationB) {
     int c = DbCmp<uint32_t>(a, stenStation(r, kKmA));
     return c ? c : DbCmp<uint32_t>(b, stenStation(r, kKmB));
   };
-  int32_t k = DbFindInForce(&DbStenKmBlock, kKmValidFrom, EbKmStichtag, cmp);
+  const int32_t first = DbStenIndexFirst(a, b);
+  if (first >= 0) {
+    /* The index names the pair's records: the same rule, decoded without
+    ** following the station indices. */
+    const int32_t end = DbStenIndexEnd(a, b, first);
+    for (int32_t i = first; i < end; ++i) {
+      const unsigned char* r = DbRec(&DbStenKmBlock, i);
+      const uint16_t vf = LeGetU16(r + kKmValidFrom);
+      if (DbValidFromDay(vf) > EbKmStichtag) continue;
+      if (DbIsWithdrawn(vf)) return kDbNotFound;
+      const uint16_t flags = LeGetU16(r + kKmFlags);
+      StenSatz s;
+      std::memset(&s, 0, sizeof s);
+      s.stationA = a;
+      s.stationB = b;
+      s.validFrom = vf;
+      s.kmPart1 = LeGetU16(r + kKmKm1);
+      s.kmPart2 = LeGetU16(r + kKmKm2);
+      s.flag1 = (flags & 0x1u) ? 'J' : 'N';
+      s.flag2 = stenSecondLetter(flags);
+      s.flag3 = (flags & 0x2u) ? 'J' : 'N';
+      s.validUntil =
+          i > first
+              ? static_cast<uint16_t>(
+                    DbValidFromDay(LeGetU16(DbRec(&DbStenKmBlock, i - 1) + kKmValidFrom)) - 1u)
+              : kDbOpenEnd;
+      *out = s;
+      return kDbFound;
+    }
+    return kDbNotFound;
+  }
+  int32_t k = first == kDbNoIndex
+                  ? DbFindInForce(&DbStenKmBlock, kKmValidFrom, EbKmStichtag, cmp)
+                  : -1;
   if (k < 0) return kDbNotFound;
   const unsigned char* r = DbRec(&DbStenKmBlock, k);
   const uint16_t flags = LeGetU16(r + kKmFlags);

@@ -34,6 +34,7 @@ enum { kStenKmRecLen = 12, kStenIbnrRecLen = 4 };
 ** highest sub-version 1). */
 extern DbTabDesc DbStenTab;
 extern DbBlockDesc DbStenIbnrBlock;
+extern DbBlockDesc DbStenKmBlock;  /* the station indexes decode it in place */
 
 void DbInitSten();
 

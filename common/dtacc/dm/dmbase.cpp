@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/dtacc/dm/dm_index.h"
 #include "support/bifile.h"
 #include "support/le.h"
 #include "support/msg.h"
@@ -293,6 +294,7 @@ void LoadTab(DbTabDesc* tab, bool keepStamp) {
   tab->loadCount = 1;
   if (++g_generation == 0) ++g_generation;
   tab->generation = g_generation;
+  DbIndexAfterLoad(tab);
 }
 
 }  // namespace
@@ -340,6 +342,7 @@ void DbUnloadTab(DbTabDesc* tab) {
   if (!tab || tab->loadCount <= 0) return;
   --tab->loadCount;
   if (tab->loadCount > 0) return;
+  DbIndexBeforeUnload(tab);
   FreeTabBlocks(tab);
   tab->generation = 0;
 }

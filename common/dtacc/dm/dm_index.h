@@ -1,0 +1,74 @@
+/*
+** dm_index: direct indexes over the tables keyed by station number, and the
+** one switch for every fast path of the table manager and the engine.
+**
+** When a table is loaded, the loader hands it here (DbIndexAfterLoad). For
+** the station table EBHF, the line-kilometre table STEN and the node index
+** of GREN this module then checks the order of the loaded records and, only
+** when the order holds, builds an array addressed by station number that
+** gives the first record of a key at once. A lookup asks the index first;
+** when the index answers kDbNoIndex (switch off, table loaded anew since,
+** order not verified, station number beyond the array, no memory), it runs
+** its binary search as before. Over verified order both give the same
+** record: the first record of the key.
+**
+** The indexes are built from the records in memory and never change them;
+** they are freed when the table is unloaded (DbIndexBeforeUnload) and
+** remember the table's load generation, so that a stale index is never
+** consulted. Memory comes from the standard allocator, apart from the
+** loader's block accounting and its fault injection.
+**
+** The switch (DbSetFastPaths) turns every fast path off at once: these
+** indexes, and the engine's node-list store and kilometre rows. With the
+** switch off every lookup searches, so that tests can compare both ways.
+*/
+#ifndef ZOLMA_DM_INDEX_H
+#define ZOLMA_DM_INDEX_H
+
+#include <cstdint>
+
+#include "common/dtacc/dm/dmbase.h"
+
+/* ---- the switch ------------------------------------------------------------ */
+
+/* True (the default) while the fast paths are on. */
+extern bool DbFastPaths;
+inline bool DbFastPathsOn() { return DbFastPaths; }
+/* Turns every fast path on or off. The engine's stores are keyed so that
+** nothing kept while the switch was on is used after it is turned off and
+** on again unless it still matches. */
+void DbSetFastPaths(bool on);
+
+/* ---- loader hooks -------------------------------------------------------------- */
+
+/* After a successful load: builds the table's index, when it has one. A
+** failure to build leaves the table without index (the lookups search). */
+void DbIndexAfterLoad(const DbTabDesc* tab);
+/* Before the table's blocks are freed at its last release. */
+void DbIndexBeforeUnload(const DbTabDesc* tab);
+
+/* ---- index lookups ---------------------------------------------------------- */
+
+/* The index cannot answer: search. */
+inline constexpr int32_t kDbNoIndex = -2;
+
+/* EBHF: index of the first EbhfBlock record of (country, station), -1 when
+** there is none, or kDbNoIndex. */
+int32_t DbEbhfIndexFirst(uint16_t country, uint32_t station);
+
+/* STEN: index of the first StenKmBlock record of the pair (a, b) with
+** a <= b as station numbers, -1 when there is none, or kDbNoIndex. */
+int32_t DbStenIndexFirst(uint32_t a, uint32_t b);
+
+/* STEN: one past the last record of the pair whose first record is
+** `first` (a result of DbStenIndexFirst, not -1 or kDbNoIndex). */
+int32_t DbStenIndexEnd(uint32_t a, uint32_t b, int32_t first);
+
+/* GREN: index of a node station in GrenIbnrBlock, -1 when it is no node
+** station, or kDbNoIndex. */
+int32_t DbGrenIndexNode(uint32_t station);
+
+/* Test support: true when the table's index is built and current. */
+bool DbIndexReady(const DbTabDesc* tab);
+
+#endif

@@ -1,0 +1,267 @@
+// The fast paths of the lookups and of the kilometre computation against
+// the plain searches, over the compiled networks: with the one switch off
+// and on, every answer must be the same to the byte (result code, every
+// kilometre field, route text, the segment list) and the 50 km lists must
+// hold the same rows.
+//
+//   - the sample network: every request between all pairs of stations, with
+//     route text, on days before and after its versions change;
+//   - the synthetic network: the 50 km lists of random origins, then random
+//     requests with vias.
+//
+// Under the sanitizer build (every request there runs many times slower)
+// the synthetic network is walked from fewer origins and the sample network
+// on one day only.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_gren.h"
+#include "common/dtacc/dm/dm_index.h"
+#include "common/dtacc/dm/dm_sten.h"
+#include "engine/eb.h"
+#include "engine/ebknotenspeicher.h"
+#include "support/utname.h"
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kLangsam = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kLangsam = true;
+#else
+constexpr bool kLangsam = false;
+#endif
+#else
+constexpr bool kLangsam = false;
+#endif
+
+// The sample network's days: before and after its kilometre change, and
+// after a station is withdrawn.
+constexpr UtDayNumber kSampleTage[] = {16588, 16816, 17136};
+constexpr UtDayNumber kTag = 16816;  // 2026-01-15
+
+// Registers the seven tables of a compiled network and starts the engine.
+void Hochfahren(const std::string& dir) {
+  static std::string paths[7];
+  int k = 0;
+  for (const char* code : {"EBHF", "FBRR", "FBRW", "GREN", "RBGT", "STEN", "TDRG"}) {
+    paths[k] = dir + "/DM" + code;
+    ASSERT_EQ(UtSetName(code, paths[k].c_str()), 0);
+    ++k;
+  }
+  for (const char* code : {"EBGG", "EBGB", "LOST", "NESR", "NGAT"})
+    ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
+  ASSERT_EQ(EbGfInitEntfernungsBerechnung(), 0);
+}
+
+EbAnfrage Anfrage(int32_t von, int32_t nach, int32_t via1, int32_t via2, UtDayNumber tag,
+                  char textFlag) {
+  EbAnfrage a;
+  std::memset(&a, 0, sizeof a);
+  std::memcpy(a.itId, "XXXXXX", 6);
+  a.anfrageTyp = '1';
+  a.textBreite = 100;
+  a.textFlag = textFlag;
+  a.fahrtCode = '1';
+  a.zweiWege = 'N';
+  a.datum = tag;
+  a.hin.optionFlag = 'N';
+  a.hin.ibv = von;
+  a.hin.ibn = nach;
+  a.hin.bpVor = via1;
+  a.hin.bpNach = via2;
+  a.hin.relSchluessel1 = 1;
+  a.hin.reserviert2 = 'K';
+  a.rueck.relSchluessel1 = 1;
+  a.rueck.reserviert2 = ' ';
+  a.optionen[0] = 'N';
+  a.optionen[1] = 'N';
+  a.festeFolge = 1;
+  return a;
+}
+
+// One answer as bytes: the code, the answer record and the segment list.
+struct Antwort {
+  int32_t code = 0;
+  std::vector<unsigned char> bytes;
+  bool operator==(const Antwort&) const = default;
+};
+
+Antwort Rechnen(EbAnfrage a, uint32_t flags) {
+  EbErgebnis erg;
+  EbAbschnitte abs;
+  std::memset(&erg, 0, sizeof erg);
+  std::memset(&abs, 0, sizeof abs);
+  Antwort r;
+  r.code = EbGfEntfernungsBerechnung(&erg, &abs, &a, flags);
+  const auto* e = reinterpret_cast<const unsigned char*>(&erg);
+  const auto* s = reinterpret_cast<const unsigned char*>(&abs);
+  r.bytes.assign(e, e + sizeof erg);
+  r.bytes.insert(r.bytes.end(), s, s + sizeof abs);
+  return r;
+}
+
+// A 64-bit digest of an answer, for the long runs.
+uint64_t Digest(const Antwort& a) {
+  uint64_t h = 1469598103934665603ull ^ static_cast<uint32_t>(a.code);
+  for (unsigned char c : a.bytes) h = (h ^ c) * 1099511628211ull;
+  return h;
+}
+
+// The switch, set for one block and restored after it.
+struct Schalter {
+  explicit Schalter(bool an) { DbSetFastPaths(an); }
+  ~Schalter() { DbSetFastPaths(true); }
+};
+
+// ---- the sample network ----------------------------------------------------
+
+TEST(DataSchnellpfad, SampleAllePaareGleich) {
+  Hochfahren(ZOLMA_SAMPLE_DATA);
+  std::vector<int32_t> bahnhoefe;
+  for (int32_t n = 0; n <= 99999; ++n) {
+    EbhfSatz e;
+    if (DbGetEbhf(&e, kDbLand, static_cast<uint32_t>(n), kTag) == kDbFound) bahnhoefe.push_back(n);
+  }
+  ASSERT_GT(bahnhoefe.size(), 100u);
+  int verglichen = 0, fehler = 0;
+  for (UtDayNumber tag : kSampleTage) {
+    if (kLangsam && tag != kTag) continue;
+    // Each origin against every station, first plain, then fast; the fast
+    // run sees the same origin repeated, as the 50 km list does.
+    for (int32_t von : bahnhoefe) {
+      std::vector<Antwort> ohne;
+      {
+        Schalter aus(false);
+        for (int32_t nach : bahnhoefe)
+          ohne.push_back(Rechnen(Anfrage(von, nach, 0, 0, tag, '1'), EB_FLAG_ABSCHNITTE));
+      }
+      std::size_t k = 0;
+      for (int32_t nach : bahnhoefe) {
+        Antwort mit = Rechnen(Anfrage(von, nach, 0, 0, tag, '1'), EB_FLAG_ABSCHNITTE);
+        if (!(mit == ohne[k]))
+          ADD_FAILURE() << "request " << von << " -> " << nach << " on day " << tag << ": code "
+                        << mit.code << " fast, " << ohne[k].code << " plain";
+        fehler += mit.code != 0;
+        ++verglichen;
+        ++k;
+      }
+    }
+  }
+  EXPECT_GT(verglichen, 10000);
+  EXPECT_LT(fehler, verglichen) << "most requests have an answer";
+  EbGfEndeEntfernungsBerechnung();
+}
+
+// ---- the synthetic network -------------------------------------------------
+
+// The 50 km list's loop: every station that passes the list's tests gets a
+// request; the digest of each answer, and the rows within 50 km.
+struct Liste {
+  std::vector<uint64_t> antworten;
+  std::vector<std::pair<int32_t, int32_t>> zeilen;
+};
+
+Liste FuenfzigKm(int32_t abgang) {
+  Liste l;
+  for (int32_t n = 0; n <= 99999; ++n) {
+    if (n == abgang) continue;
+    EbhfSatz e;
+    if (DbGetEbhf(&e, kDbLand, static_cast<uint32_t>(n), kTag) != kDbFound) continue;
+    if (e.letters[kEbhfLetterList1] != 'N' || e.letters[kEbhfLetterList2] != 'N' ||
+        e.flags3[kEbhfFlagList] == 'N')
+      continue;
+    EbErgebnis erg;
+    EbAbschnitte abs;
+    std::memset(&erg, 0, sizeof erg);
+    std::memset(&abs, 0, sizeof abs);
+    EbAnfrage a = Anfrage(abgang, n, 0, 0, kTag, '0');
+    Antwort r;
+    r.code = EbGfEntfernungsBerechnung(&erg, &abs, &a, 0);
+    const auto* b = reinterpret_cast<const unsigned char*>(&erg);
+    r.bytes.assign(b, b + sizeof erg);
+    l.antworten.push_back(Digest(r));
+    if (r.code != 0) continue;
+    const int32_t km = static_cast<int32_t>(erg.hin.kmWzVxt + erg.hin.kmDrVxt + erg.hin.kmWz +
+                                            erg.hin.kmDr);
+    if (km <= 50) l.zeilen.emplace_back(n, km);
+  }
+  return l;
+}
+
+TEST(DataSchnellpfad, SynthFuenfzigKmListenUndViasGleich) {
+  Hochfahren(ZOLMA_SYNTH_DATA);
+  // The generated files keep their stored order: every index is built.
+  EXPECT_TRUE(DbIndexReady(&DbEbhfTab));
+  EXPECT_TRUE(DbIndexReady(&DbStenTab));
+  EXPECT_TRUE(DbIndexReady(&DbGrenTab));
+  std::vector<int32_t> bahnhoefe;
+  for (int32_t n = 0; n <= 99999; ++n) {
+    EbhfSatz e;
+    if (DbGetEbhf(&e, kDbLand, static_cast<uint32_t>(n), kTag) == kDbFound) bahnhoefe.push_back(n);
+  }
+  ASSERT_GT(bahnhoefe.size(), 10000u);
+  std::mt19937 rnd(20251214);
+  auto irgendeiner = [&] {
+    return bahnhoefe[std::uniform_int_distribution<std::size_t>(0, bahnhoefe.size() - 1)(rnd)];
+  };
+
+  // The middle node station of the grid and an ordinary station first, then
+  // random origins.
+  std::vector<int32_t> abgaenge = {545, 12345};
+  const std::size_t anzahl = kLangsam ? 3 : 50;
+  while (abgaenge.size() < anzahl) abgaenge.push_back(irgendeiner());
+  std::size_t zeilen = 0;
+  for (int32_t abgang : abgaenge) {
+    SCOPED_TRACE(testing::Message() << "origin " << abgang);
+    Liste ohne;
+    {
+      Schalter aus(false);
+      ohne = FuenfzigKm(abgang);
+    }
+    Liste mit = FuenfzigKm(abgang);
+    ASSERT_EQ(mit.antworten.size(), ohne.antworten.size());
+    for (std::size_t k = 0; k < mit.antworten.size(); ++k)
+      if (mit.antworten[k] != ohne.antworten[k]) {
+        ADD_FAILURE() << "answer " << k << " of the list differs";
+        break;
+      }
+    EXPECT_EQ(mit.zeilen, ohne.zeilen);
+    zeilen += mit.zeilen.size();
+  }
+  EXPECT_GT(zeilen, 100u);
+
+  // Random requests with one or two vias, each asked plain and fast in turn
+  // and then once more fast, so that the store answers the repeats.
+  const int anfragen = kLangsam ? 200 : 3000;
+  int ok = 0;
+  for (int i = 0; i < anfragen; ++i) {
+    const int32_t von = irgendeiner();
+    const int32_t nach = irgendeiner();
+    const int32_t via1 = irgendeiner();
+    const int32_t via2 = (i % 2) ? irgendeiner() : 0;
+    EbAnfrage a = Anfrage(von, nach, via1, via2, kTag, '1');
+    Antwort ohne;
+    {
+      Schalter aus(false);
+      ohne = Rechnen(a, EB_FLAG_ABSCHNITTE);
+    }
+    Antwort mit = Rechnen(a, EB_FLAG_ABSCHNITTE);
+    Antwort nochmal = Rechnen(a, EB_FLAG_ABSCHNITTE);
+    EXPECT_TRUE(mit == ohne) << von << " -> " << nach << " via " << via1 << ", " << via2;
+    EXPECT_TRUE(nochmal == ohne) << von << " -> " << nach << " via " << via1 << ", " << via2;
+    ok += ohne.code == 0;
+  }
+  EXPECT_GT(ok, anfragen / 2) << "most random requests have an answer";
+  EbGfEndeEntfernungsBerechnung();
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+// The direct station indexes of EBHF, STEN and GREN against the binary
+// search: with the fast-path switch on and off every lookup gives the same
+// result and the same record, over files with several countries, versions
+// and withdrawn records, a station number beyond the index's reach, files
+// whose stored order is broken (no index: the search answers), and a table
+// loaded anew with other contents.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "common/dtacc/dm/dm_gren.h"
+#include "common/dtacc/dm/dm_index.h"
+#include "common/dtacc/dm/dm_sten.h"
+#include "tests/dm/dm_fixture.h"
+
+namespace {
+
+using dmtest::Put;
+using dmtest::UnloadAll;
+
+dmw::EbhfRecord Station(std::uint16_t country, std::uint32_t nr, std::uint16_t ab = 0,
+                        bool withdrawn = false, std::uint16_t area = 1) {
+  dmw::EbhfRecord r;
+  r.country = country;
+  r.station_number = nr;
+  r.valid_from = ab;
+  r.withdrawn = withdrawn;
+  r.station_name = "Bf " + std::to_string(nr) + "/" + std::to_string(ab);
+  r.second_name = "B" + std::to_string(nr);
+  r.further_name = "X";
+  r.tariff_area = area;
+  r.flag_chars = "   ";
+  r.flag_letters = "              ";
+  return r;
+}
+
+// Stations of three countries, with versions (newest first per key) and a
+// station beyond a million, which the index does not reach.
+std::vector<dmw::EbhfRecord> Stationen(std::uint16_t area = 1) {
+  std::vector<dmw::EbhfRecord> v;
+  for (std::uint32_t nr : {1u, 5u, 6u, 200u}) v.push_back(Station(79, nr, 0, false, area));
+  for (std::uint32_t nr = 0; nr < 60; nr += 3) v.push_back(Station(80, nr, 0, false, area));
+  v.push_back(Station(80, 7, 100, false, area));
+  v.push_back(Station(80, 7, 50, true, area));
+  v.push_back(Station(80, 7, 10, false, area));
+  v.push_back(Station(80, 8, 100, true, area));
+  v.push_back(Station(80, 2000000, 0, false, area));
+  v.push_back(Station(81, 3, 0, false, area));
+  return v;
+}
+
+// Every key asked on several days with the switch off and on: the same
+// result and the same record.
+void EbhfGleich(const char* was) {
+  SCOPED_TRACE(was);
+  int gefunden = 0;
+  for (std::uint16_t country : {78, 79, 80, 81, 82})
+    for (std::uint32_t nr : {0u, 1u, 2u, 3u, 5u, 6u, 7u, 8u, 9u, 57u, 58u, 60u, 200u, 999999u,
+                             2000000u, 2000001u})
+      for (UtDayNumber day : {0, 9, 10, 49, 50, 99, 100, 500}) {
+        EbhfSatz ohne{}, mit{};
+        std::memset(&ohne, 0x5A, sizeof ohne);
+        std::memset(&mit, 0x5A, sizeof mit);
+        DbSetFastPaths(false);
+        const DbLookupResult r0 = DbGetEbhf(&ohne, country, nr, day);
+        DbSetFastPaths(true);
+        // Twice: the second time from the decoded records kept.
+        for (int k = 0; k < 2; ++k) {
+          const DbLookupResult r1 = DbGetEbhf(&mit, country, nr, day);
+          ASSERT_EQ(r1, r0) << country << "/" << nr << " day " << day;
+          ASSERT_EQ(std::memcmp(&mit, &ohne, sizeof mit), 0) << country << "/" << nr << " day " << day;
+        }
+        gefunden += r0 == kDbFound;
+      }
+  EXPECT_GT(gefunden, 50);
+}
+
+class DmIndex : public dmtest::DmTest {
+ protected:
+  void TearDown() override {
+    DbSetFastPaths(true);
+    UnloadAll(&DbStenTab);
+    UnloadAll(&DbGrenTab);
+    dmtest::DmTest::TearDown();
+  }
+};
+
+TEST_F(DmIndex, EbhfGleichMitUndOhneIndex) {
+  Put("EBHF", dmw::ebhfFile(Stationen()));
+  ASSERT_EQ(dmtest::Load(&DbEbhfTab).code, 0);
+  EXPECT_TRUE(DbIndexReady(&DbEbhfTab));
+  EbhfGleich("ordered");
+  // The station beyond the index's reach is still found, by the search.
+  EbhfSatz s;
+  EXPECT_EQ(DbGetEbhf(&s, 80, 2000000, 0), kDbFound);
+  EXPECT_EQ(s.station, 2000000u);
+}
+
+TEST_F(DmIndex, EbhfUngeordnetOhneIndex) {
+  // Two records of country 80 swapped in the stored block: the order does
+  // not hold, no index is built, and every lookup searches as before.
+  dmw::DataFile f = dmw::ebhfFile(Stationen());
+  dmw::Bytes& d = f.blocks.at(0).data;
+  const std::size_t a = 6 * kEbhfRecLen;
+  const std::size_t b = 9 * kEbhfRecLen;
+  ASSERT_LE(b + kEbhfRecLen, d.size());
+  for (std::size_t k = 0; k < static_cast<std::size_t>(kEbhfRecLen); ++k) std::swap(d[a + k], d[b + k]);
+  Put("EBHF", f);
+  ASSERT_EQ(dmtest::Load(&DbEbhfTab).code, 0);
+  EXPECT_FALSE(DbIndexReady(&DbEbhfTab));
+  EbhfGleich("unordered");
+}
+
+TEST_F(DmIndex, EbhfNeuGeladenFolgtDerNeuenDatei) {
+  Put("EBHF", dmw::ebhfFile(Stationen(1)));
+  ASSERT_EQ(dmtest::Load(&DbEbhfTab).code, 0);
+  EbhfSatz s;
+  ASSERT_EQ(DbGetEbhf(&s, 80, 9, 0), kDbFound);
+  EXPECT_EQ(s.tariffArea, 1);
+  DbUnloadTab(&DbEbhfTab);
+  EXPECT_FALSE(DbIndexReady(&DbEbhfTab));
+  EXPECT_EQ(DbGetEbhf(&s, 80, 9, 0), kDbNotLoaded);
+  Put("EBHF", dmw::ebhfFile(Stationen(4)));
+  ASSERT_EQ(dmtest::Load(&DbEbhfTab).code, 0);
+  EXPECT_TRUE(DbIndexReady(&DbEbhfTab));
+  ASSERT_EQ(DbGetEbhf(&s, 80, 9, 0), kDbFound);
+  EXPECT_EQ(s.tariffArea, 4);
+  EbhfGleich("reloaded");
+}
+
+TEST_F(DmIndex, StenUndGrenGleichMitUndOhneIndex) {
+  // STEN pairs with versions and a withdrawn one, the index block stored in
+  // descending order (the lookups go through it); GREN nodes.
+  std::vector<dmw::StenPair> paare;
+  for (std::uint32_t a = 1; a < 30; a += 2)
+    for (std::uint32_t b = a + 1; b < 40; b += 5) {
+      dmw::StenPair p;
+      p.station_a = a;
+      p.station_b = b;
+      p.km_part1 = static_cast<std::uint16_t>(a + b);
+      paare.push_back(p);
+      if (b % 3 == 0) {
+        p.valid_from = 100;
+        p.km_part1 = static_cast<std::uint16_t>(a * b);
+        p.withdrawn = (a % 4 == 1);
+        paare.push_back(p);
+      }
+    }
+  // Station 2 with a long run of pairs, some with two versions: the search
+  // that starts from where it ended before.
+  for (std::uint32_t b = 50; b < 400; b += 3) {
+    dmw::StenPair p;
+    p.station_a = 2;
+    p.station_b = b;
+    p.km_part1 = static_cast<std::uint16_t>(b);
+    paare.push_back(p);
+    if (b % 7 == 0) {
+      p.valid_from = 100;
+      p.km_part1 = static_cast<std::uint16_t>(b + 1);
+      paare.push_back(p);
+    }
+  }
+  dmw::StenOptions so;
+  so.ibnr_order = dmw::IndexOrder::Descending;
+  Put("STEN", dmw::stenFile(paare, so));
+  DbInitSten();
+  ASSERT_EQ(dmtest::Load(&DbStenTab).code, 0);
+  EXPECT_TRUE(DbIndexReady(&DbStenTab));
+  const std::vector<std::uint32_t> knoten = {3, 9, 27, 81, 1500000};
+  std::vector<dmw::GrenPair> gp;
+  Put("GREN", dmw::grenFile(knoten, gp));
+  DbInitGren();
+  ASSERT_EQ(dmtest::Load(&DbGrenTab).code, 0);
+  EXPECT_TRUE(DbIndexReady(&DbGrenTab));
+
+  int gefunden = 0;
+  for (UtDayNumber day : {0, 99, 100, 200}) {
+    EbKmStichtag = day;
+    for (std::uint32_t a = 0; a < 45; ++a)
+      for (std::uint32_t b = 0; b < 45; ++b) {
+        StenSatz ohne{}, mit{};
+        DbSetFastPaths(false);
+        const DbLookupResult r0 = DbGetSten(&ohne, a, b);
+        DbSetFastPaths(true);
+        const DbLookupResult r1 = DbGetSten(&mit, a, b);
+        ASSERT_EQ(r1, r0) << a << "-" << b << " day " << day;
+        ASSERT_EQ(std::memcmp(&mit, &ohne, sizeof mit), 0) << a << "-" << b << " day " << day;
+        gefunden += r0 == kDbFound;
+      }
+  }
+  EXPECT_GT(gefunden, 100);
+  // The long run asked upwards, downwards and in a scattered order.
+  std::vector<std::uint32_t> folge;
+  for (std::uint32_t b = 0; b < 420; ++b) folge.push_back(b);
+  for (std::uint32_t b = 420; b-- > 0;) folge.push_back(b);
+  for (std::uint32_t k = 0; k < 2000; ++k) folge.push_back((k * 7919u) % 433u);
+  int lang = 0;
+  for (UtDayNumber day : {0, 100}) {
+    EbKmStichtag = day;
+    for (std::uint32_t b : folge) {
+      StenSatz ohne{}, mit{};
+      DbSetFastPaths(false);
+      const DbLookupResult r0 = DbGetSten(&ohne, 2, b);
+      DbSetFastPaths(true);
+      const DbLookupResult r1 = DbGetSten(&mit, b, 2);
+      ASSERT_EQ(r1, r0) << "2-" << b << " day " << day;
+      ASSERT_EQ(std::memcmp(&mit, &ohne, sizeof mit), 0) << "2-" << b << " day " << day;
+      lang += r0 == kDbFound;
+    }
+  }
+  EXPECT_GT(lang, 1000);
+  for (std::uint32_t s : {0u, 3u, 4u, 9u, 27u, 81u, 82u, 999u, 1500000u, 1500001u}) {
+    DbSetFastPaths(false);
+    const int32_t ohne = DbFindGrenIbnr(s);
+    DbSetFastPaths(true);
+    EXPECT_EQ(DbFindGrenIbnr(s), ohne) << s;
+  }
+  EXPECT_EQ(DbFindGrenIbnr(1500000), 4);
+}
+
+}  // namespace
