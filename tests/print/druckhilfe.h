@@ -6,11 +6,35 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/print/printtest.h"
 #include "platform/ui/scripthost.h"
+
+// The standard output of a shell command ("" when it cannot be started).
+inline std::string CommandOutput(const std::string& cmd) {
+  std::string out;
+  std::FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+// True when the shell finds the program `tool`.
+inline bool HaveTool(const char* tool) {
+  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The text of a PDF file as pdftotext lays it out (UTF-8).
+inline std::string PdfLayoutText(const std::string& pdf) {
+  return CommandOutput("pdftotext -layout '" + pdf + "' -");
+}
 
 // A ScriptHost that also remembers which window owned each message box.
 class OwnerHost : public ScriptHost {

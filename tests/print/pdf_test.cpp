@@ -15,29 +15,14 @@
 #include "platform/print/printdev.h"
 #include "platform/print/printtest.h"
 #include "platform/ui/scripthost.h"
+#include "tests/print/druckhilfe.h"
 
 namespace {
-
-bool haveTool(const char* tool) {
-  std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-  return std::system(cmd.c_str()) == 0;
-}
-
-std::string run(const std::string& cmd) {
-  std::string out;
-  std::FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
 
 class PrintPdf : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!haveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    if (!HaveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     ZolmaRegisterResources();
     PrTestUninstall();  // the real backend
     char tmpl[] = "/tmp/zolma-druck-XXXXXX";
@@ -53,7 +38,7 @@ class PrintPdf : public ::testing::Test {
     std::error_code ec;
     if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
   }
-  std::string text(const std::string& pdf) { return run("pdftotext -layout '" + pdf + "' -"); }
+  std::string text(const std::string& pdf) { return PdfLayoutText(pdf); }
   std::string folder_;
 };
 
@@ -80,8 +65,8 @@ TEST_F(PrintPdf, ResultPageBecomesAPdfWithItsTexts) {
                         "Über 1:", "Würzburg Hbf", "Wegetext:", "Hamburg*Würzburg*München", "Entfernung:", "776 km",
                         "Berechnung vom", "Daten vom"})
     EXPECT_NE(t.find(s), std::string::npos) << s << " not in:\n" << t;
-  if (haveTool("pdffonts")) {
-    std::string fonts = run("pdffonts '" + pdf + "'");
+  if (HaveTool("pdffonts")) {
+    std::string fonts = CommandOutput("pdffonts '" + pdf + "'");
     EXPECT_NE(fonts.find("LiberationMono-Bold"), std::string::npos) << fonts;
     EXPECT_NE(fonts.find("+LiberationMono "), std::string::npos) << fonts;  // the regular face
     EXPECT_EQ(fonts.find("LiberationSans"), std::string::npos) << fonts;

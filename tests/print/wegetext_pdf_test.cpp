@@ -24,17 +24,6 @@
 
 namespace {
 
-std::string run(const std::string& cmd) {
-  std::string out;
-  std::FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
-
 // Characters (not bytes) of a UTF-8 text before byte offset `end`.
 size_t spalte(const std::string& s, size_t end) {
   size_t n = 0;
@@ -65,7 +54,7 @@ std::string trimmed(const std::string& s) {
 class PrintWegetextPdf : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0)
+    if (!HaveTool("pdftotext"))
       GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     ZolmaRegisterResources();
     PrTestUninstall();  // the real backend
@@ -110,7 +99,7 @@ class PrintWegetextPdf : public ::testing::Test {
   std::vector<std::string> gelesen() {
     std::string pdf = PrLastFileWritten();
     EXPECT_EQ(std::filesystem::path(pdf).parent_path(), std::filesystem::path(folder_));
-    return zeilen(run("pdftotext -layout '" + pdf + "' -"));
+    return zeilen(PdfLayoutText(pdf));
   }
 
   // Checks the route text's lines: the first after "Wegetext:", the second
