@@ -45,25 +45,7 @@ class DataEngine : public ::testing::Test {
   // The request of the main dialog, on a given day.
   static int32_t Request(int32_t from, int32_t to, UtDayNumber day, EbErgebnis* out, int32_t via1 = 0) {
     EbAnfrage a;
-    std::memset(&a, 0, sizeof a);
-    std::memcpy(a.itId, "XXXXXX", 6);
-    a.anfrageTyp = '1';
-    a.textBreite = 100;
-    a.textFlag = '1';
-    a.fahrtCode = '1';
-    a.zweiWege = 'N';
-    a.datum = day;
-    a.hin.optionFlag = 'N';
-    a.hin.ibv = from;
-    a.hin.ibn = to;
-    a.hin.relSchluessel1 = 1;
-    a.hin.bpVor = via1;
-    a.hin.reserviert2 = 'K';
-    a.rueck.relSchluessel1 = 1;
-    a.rueck.reserviert2 = ' ';
-    a.optionen[0] = 'N';
-    a.optionen[1] = 'N';
-    a.festeFolge = 1;
+    EbAnfrageFuellen(&a, day, from, to, via1, 0, '1');
     EbAbschnitte segments;
     std::memset(&segments, 0, sizeof segments);
     return EbGfEntfernungsBerechnung(out, &segments, &a, 0);

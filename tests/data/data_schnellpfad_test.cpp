@@ -65,26 +65,7 @@ void Hochfahren(const std::string& dir) {
 EbAnfrage Anfrage(int32_t von, int32_t nach, int32_t via1, int32_t via2, UtDayNumber tag,
                   char textFlag) {
   EbAnfrage a;
-  std::memset(&a, 0, sizeof a);
-  std::memcpy(a.itId, "XXXXXX", 6);
-  a.anfrageTyp = '1';
-  a.textBreite = 100;
-  a.textFlag = textFlag;
-  a.fahrtCode = '1';
-  a.zweiWege = 'N';
-  a.datum = tag;
-  a.hin.optionFlag = 'N';
-  a.hin.ibv = von;
-  a.hin.ibn = nach;
-  a.hin.bpVor = via1;
-  a.hin.bpNach = via2;
-  a.hin.relSchluessel1 = 1;
-  a.hin.reserviert2 = 'K';
-  a.rueck.relSchluessel1 = 1;
-  a.rueck.reserviert2 = ' ';
-  a.optionen[0] = 'N';
-  a.optionen[1] = 'N';
-  a.festeFolge = 1;
+  EbAnfrageFuellen(&a, tag, von, nach, via1, via2, textFlag);
   return a;
 }
 

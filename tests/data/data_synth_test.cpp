@@ -16,23 +16,7 @@ constexpr UtDayNumber kDay = 16816;  // 2026-01-15
 
 EbAnfrage ListRequest(int32_t from) {
   EbAnfrage a;
-  std::memset(&a, 0, sizeof a);
-  std::memcpy(a.itId, "XXXXXX", 6);
-  a.anfrageTyp = '1';
-  a.textBreite = 100;
-  a.textFlag = '0';
-  a.fahrtCode = '1';
-  a.zweiWege = 'N';
-  a.datum = kDay;
-  a.hin.optionFlag = 'N';
-  a.hin.ibv = from;
-  a.hin.relSchluessel1 = 1;
-  a.hin.reserviert2 = 'K';
-  a.rueck.relSchluessel1 = 1;
-  a.rueck.reserviert2 = ' ';
-  a.optionen[0] = 'N';
-  a.optionen[1] = 'N';
-  a.festeFolge = 1;
+  EbAnfrageFuellen(&a, kDay, from, 0, 0, 0, '0');
   return a;
 }
 
