@@ -153,6 +153,27 @@ inline std::vector<EbAbschnitt> abschnitte(const EbAbschnitte& l) {
   return testnetz::bisEndmarke(l.hin);
 }
 
+// Areas 7 to 10 of a failure network: 71 served by node K7, which the
+// network's GREN pairs leave out (1105); 81 served by K8 without a STEN pair
+// (1107); area 9 without a node station (1406); area 10 with eleven node
+// stations 10000 to 10010 (1408).
+inline void fehlerGebiete(Netz& n, std::int32_t K7, std::int32_t K8) {
+  n.knotenStation(K7);
+  n.station(71, 7);
+  n.gebietKnoten(7, K7);
+  n.linie(71, K7, 3);
+  n.knotenStation(K8);
+  n.station(81, 8);
+  n.gebietKnoten(8, K8);
+  n.station(91, 9);
+  n.station(101, 10);
+  for (std::uint32_t k = 0; k < 11; ++k) {
+    n.knotenStation(10000 + k);
+    n.gebietKnoten(10, 10000 + k);
+    n.linie(101, 10000 + k, 5);
+  }
+}
+
 }  // namespace ekm
 
 #endif

@@ -491,20 +491,7 @@ TEST(EnginekmKm, Raises) {
   constexpr std::int32_t K7 = 7000, K8 = 8000;
   Netz n = basisNetz();
   n.station(61, 0);
-  n.knotenStation(K7);
-  n.station(71, 7);
-  n.gebietKnoten(7, K7);
-  n.linie(71, K7, 3);
-  n.knotenStation(K8);
-  n.station(81, 8);
-  n.gebietKnoten(8, K8);
-  n.station(91, 9);
-  n.station(101, 10);
-  for (std::uint32_t k = 0; k < 11; ++k) {
-    n.knotenStation(10000 + k);
-    n.gebietKnoten(10, 10000 + k);
-    n.linie(101, 10000 + k, 5);
-  }
+  fehlerGebiete(n, K7, K8);
   const std::vector<RaiseFall> faelle = {
       {"station not in EBHF", 11, 99, 1101, 1102, {80, 99}, {}},
       {"ordinary station without tariff area", 61, 11, 1310, 1310, {}, {}},

@@ -54,20 +54,7 @@ Netz fehlerNetz(std::uint16_t kmZuschlag = 0) {
   dmw::GrenPair neu = testnetz::grenPaar(K1, K2, 28);
   neu.valid_from = kTag + 1;
   n.gren.push_back(neu);
-  n.knotenStation(K7);
-  n.station(71, 7);
-  n.gebietKnoten(7, K7);
-  n.linie(71, K7, 3);
-  n.knotenStation(K8);
-  n.station(81, 8);
-  n.gebietKnoten(8, K8);
-  n.station(91, 9);
-  n.station(101, 10);
-  for (std::uint32_t k = 0; k < 11; ++k) {
-    n.knotenStation(10000 + k);
-    n.gebietKnoten(10, 10000 + k);
-    n.linie(101, 10000 + k, 5);
-  }
+  fehlerGebiete(n, K7, K8);
   return n;
 }
 
