@@ -115,11 +115,11 @@ std::int32_t richtungBerechnen(const EbAnfrage* anfrage, EbAuftrag* auftrag, int
                                std::uint32_t flags, std::int32_t slotNr) {
   const std::uint32_t slot = static_cast<std::uint32_t>(slotNr);
   const UtDayNumber tag = auftrag->datum;
-  EbhfSatz start, ziel, pruef;
-  EbBahnhofHolen(&start, startBhf, tag);
-  if (startPruef != 0) EbBahnhofHolen(&pruef, startPruef, tag);
-  EbBahnhofHolen(&ziel, zielBhf, tag);
-  if (zielPruef != 0) EbBahnhofHolen(&pruef, zielPruef, tag);
+  EbhfSatz startPuffer, zielPuffer, pruef;
+  const EbhfSatz& start = EbBahnhofLesen(&startPuffer, startBhf, tag);
+  if (startPruef != 0) EbBahnhofLesen(&pruef, startPruef, tag);
+  const EbhfSatz& ziel = EbBahnhofLesen(&zielPuffer, zielBhf, tag);
+  if (zielPruef != 0) EbBahnhofLesen(&pruef, zielPruef, tag);
 
   EbListeAnfuegen(slot, &start, EB_ELEM_START, 0);
   if (neVor != nullptr) EbErgPunktPruefen(neVor, 0, slot);
