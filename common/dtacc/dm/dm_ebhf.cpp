@@ -33,8 +33,10 @@ struct Key {
 
 /* The last stations found through the index, by station number: a
 ** request looks its own few stations up again and again. An entry names
-** the record kept decoded and holds while the index is current (same
-** load, switch on) for the same key and day. */
+** a record kept decoded by the index of the load it names (a load
+** generation is never handed out twice, and the index of a load lives as
+** long as the load) and holds, with the switch on, for the same key and
+** day. */
 struct Zuletzt {
   uint32_t generation; /* 0 = empty */
   uint16_t country;
@@ -98,7 +100,7 @@ const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t statio
   *result = kDbNotFound;
   Zuletzt& z = g_zuletzt[station & (kZuletzt - 1)];
   if (z.generation != 0 && z.generation == DbEbhfTab.generation && z.station == station &&
-      z.country == country && z.day == day && DbEbhfIndexCurrent()) {
+      z.country == country && z.day == day && DbFastPathsOn()) {
     *result = kDbFound;
     return z.satz;
   }

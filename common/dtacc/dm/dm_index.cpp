@@ -287,11 +287,6 @@ int32_t DbEbhfIndexFirst(uint16_t country, uint32_t station) {
   return g_ebhf.first[station];
 }
 
-bool DbEbhfIndexCurrent() {
-  return DbFastPaths && g_ebhf.generation != 0 && g_ebhf.generation == DbEbhfTab.generation &&
-         g_ebhf.count > 0;
-}
-
 const EbhfSatz* DbEbhfIndexRecord(int32_t i) {
   if (!DbFastPaths || g_ebhf.generation == 0 || g_ebhf.generation != DbEbhfTab.generation ||
       i < 0 || i >= g_ebhf.count)

@@ -59,10 +59,6 @@ inline constexpr int32_t kDbNoIndex = -2;
 ** there is none, or kDbNoIndex. */
 int32_t DbEbhfIndexFirst(uint16_t country, uint32_t station);
 
-/* EBHF: the index and the records kept decoded answer (switch on, built
-** from the current load). */
-bool DbEbhfIndexCurrent();
-
 /* EBHF: record i of EbhfBlock decoded (on its first call, then kept until
 ** the table is released), or null (switch off,
 ** table loaded anew since, no decoded records). */
