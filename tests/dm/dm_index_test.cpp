@@ -193,9 +193,12 @@ TEST_F(DmIndex, StenUndGrenGleichMitUndOhneIndex) {
         DbSetFastPaths(false);
         const DbLookupResult r0 = DbGetSten(&ohne, a, b);
         DbSetFastPaths(true);
-        const DbLookupResult r1 = DbGetSten(&mit, a, b);
-        ASSERT_EQ(r1, r0) << a << "-" << b << " day " << day;
-        ASSERT_EQ(std::memcmp(&mit, &ohne, sizeof mit), 0) << a << "-" << b << " day " << day;
+        // Twice: the second time from the pairs kept.
+        for (int k = 0; k < 2; ++k) {
+          const DbLookupResult r1 = DbGetSten(&mit, a, b);
+          ASSERT_EQ(r1, r0) << a << "-" << b << " day " << day;
+          ASSERT_EQ(std::memcmp(&mit, &ohne, sizeof mit), 0) << a << "-" << b << " day " << day;
+        }
         gefunden += r0 == kDbFound;
       }
   }

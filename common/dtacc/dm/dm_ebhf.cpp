@@ -44,7 +44,7 @@ struct Zuletzt {
   UtDayNumber day;
   const EbhfSatz* satz;
 };
-constexpr uint32_t kZuletzt = 8;
+constexpr uint32_t kZuletzt = 64;
 Zuletzt g_zuletzt[kZuletzt];
 
 }  // namespace
