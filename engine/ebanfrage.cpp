@@ -30,13 +30,12 @@ std::time_t EbAnfrageZeitStart = 0;
 
 namespace {
 
-/* The template every work record starts from. */
-EbAuftrag auftragVorlage() {
-  EbAuftrag a;
-  std::memset(&a, 0, sizeof a);
-  a.texteBauen = 1;
-  a.neLage = ' ';
-  return a;
+/* Sets a work record to the template every request starts from, in
+** place. */
+void auftragVorlage(EbAuftrag* a) {
+  std::memset(a, 0, sizeof *a);
+  a->texteBauen = 1;
+  a->neLage = ' ';
 }
 
 }  // namespace
@@ -55,7 +54,7 @@ bool istEinfachCode(char c) {
 }  // namespace
 
 void EbPruefeAnfrage(EbAuftrag* auftrag, const EbAnfrage* anfrage) {
-  *auftrag = auftragVorlage();
+  auftragVorlage(auftrag);
 
   const std::int32_t typ = anfrage->anfrageTyp;
   if (typ != '1' && (typ < '3' || typ > '7')) EbRaiseEinfach(EB_RC_TYP);
@@ -149,7 +148,8 @@ void wegLeeren(EbWeg* w) {
   std::memset(w->textEnde, ' ', sizeof w->textEnde);
 }
 
-void ergebnisLeeren(EbErgebnis* e) {
+/* The cleared answer, built once: zero with the text fields blank. */
+void ergebnisVorlageBauen(EbErgebnis* e) {
   std::memset(e, 0, sizeof *e);
   wegLeeren(&e->hin);
   wegLeeren(&e->rueck);
@@ -157,6 +157,15 @@ void ergebnisLeeren(EbErgebnis* e) {
   e->neSeeRueck.tarifgebiet = ' ';
   std::memset(e->busbezVon, ' ', sizeof e->busbezVon);
   std::memset(e->busbezNach, ' ', sizeof e->busbezNach);
+}
+
+void ergebnisLeeren(EbErgebnis* e) {
+  static const EbErgebnis vorlage = [] {
+    EbErgebnis v;
+    ergebnisVorlageBauen(&v);
+    return v;
+  }();
+  std::memcpy(e, &vorlage, sizeof *e);
   std::memset(&EbAntwortPunkte, 0, sizeof EbAntwortPunkte);
 }
 

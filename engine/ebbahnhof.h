@@ -18,6 +18,11 @@
 
 void EbBahnhofHolen(EbhfSatz* out, std::int32_t bahnhof, UtDayNumber tag,
                     std::uint16_t code = EB_RC_BHF_FEHLT);
+/* The same lookup and raise without the copy: the record read in place
+** (valid for the request) or, where the table manager cannot, held in
+** puffer. */
+const EbhfSatz& EbBahnhofLesen(EbhfSatz* puffer, std::int32_t bahnhof, UtDayNumber tag,
+                               std::uint16_t code = EB_RC_BHF_FEHLT);
 /* Station kind (flag letter 5) and tariff area of a station record. */
 char EbBahnhofArt(const EbhfSatz& s);
 std::int32_t EbBahnhofGebiet(const EbhfSatz& s);

@@ -12,6 +12,7 @@
 */
 #include "engine/ebbahnweg.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
@@ -38,7 +39,6 @@ void relationsEndenMarkieren(std::uint32_t slot, const EbRelBlockA* a, const EbR
   EbListSlot* s = EbKetteLaufBeginnen(slot);
   while (EbListNode* k = EbKetteNaechstes(s)) {
     if (k->typ != EB_ELEM_START && k->typ != EB_ELEM_ZIEL) continue;
-    EbhfSatz satz = EbNutzlastLesen<EbhfSatz>(k);
     std::int32_t station = 0;
     if (k->typ == EB_ELEM_START) {
       if (a->gefundenStart == 1)
@@ -51,8 +51,9 @@ void relationsEndenMarkieren(std::uint32_t slot, const EbRelBlockA* a, const EbR
       else if (b->gefundenEnde == 1)
         station = b->bhfEnde;
     }
-    satz.u32At62 = static_cast<std::uint32_t>(station);
-    EbNutzlastSchreiben(k, satz);
+    /* Only the one field changes: written in place in the payload. */
+    const std::uint32_t wert = static_cast<std::uint32_t>(station);
+    std::memcpy(k->nutzlast + offsetof(EbhfSatz, u32At62), &wert, sizeof wert);
   }
 }
 
@@ -115,11 +116,11 @@ std::int32_t richtungBerechnen(const EbAnfrage* anfrage, EbAuftrag* auftrag, int
                                std::uint32_t flags, std::int32_t slotNr) {
   const std::uint32_t slot = static_cast<std::uint32_t>(slotNr);
   const UtDayNumber tag = auftrag->datum;
-  EbhfSatz start, ziel, pruef;
-  EbBahnhofHolen(&start, startBhf, tag);
-  if (startPruef != 0) EbBahnhofHolen(&pruef, startPruef, tag);
-  EbBahnhofHolen(&ziel, zielBhf, tag);
-  if (zielPruef != 0) EbBahnhofHolen(&pruef, zielPruef, tag);
+  EbhfSatz startPuffer, zielPuffer, pruef;
+  const EbhfSatz& start = EbBahnhofLesen(&startPuffer, startBhf, tag);
+  if (startPruef != 0) EbBahnhofLesen(&pruef, startPruef, tag);
+  const EbhfSatz& ziel = EbBahnhofLesen(&zielPuffer, zielBhf, tag);
+  if (zielPruef != 0) EbBahnhofLesen(&pruef, zielPruef, tag);
 
   EbListeAnfuegen(slot, &start, EB_ELEM_START, 0);
   if (neVor != nullptr) EbErgPunktPruefen(neVor, 0, slot);

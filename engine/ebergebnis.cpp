@@ -62,12 +62,12 @@ void urboTexte(char urbo[25], char klar[25], std::int32_t station, const char na
 void richtungNamen(EbWeg* weg, const EbRelBlockA* a, const EbRelBlockB* b, std::int32_t von,
                    std::int32_t nach, bool aStart, bool aEnde, std::int32_t typ,
                    UtDayNumber tag) {
-  EbhfSatz satz;
-  EbBahnhofHolen(&satz, von, tag);
-  endName(weg->bezVon, satz, aStart && a->gefundenStart != 0, a->nameStart, typ);
+  EbhfSatz puffer;
+  const EbhfSatz& vonSatz = EbBahnhofLesen(&puffer, von, tag);
+  endName(weg->bezVon, vonSatz, aStart && a->gefundenStart != 0, a->nameStart, typ);
   urboTexte(weg->textStartUrbo, weg->textStart, b->bhfStart, b->nameStart);
-  EbBahnhofHolen(&satz, nach, tag);
-  endName(weg->bezNach, satz, aEnde && a->gefundenEnde != 0, a->nameEnde, typ);
+  const EbhfSatz& nachSatz = EbBahnhofLesen(&puffer, nach, tag);
+  endName(weg->bezNach, nachSatz, aEnde && a->gefundenEnde != 0, a->nameEnde, typ);
   urboTexte(weg->textEndeUrbo, weg->textEnde, b->bhfEnde, b->nameEnde);
 }
 

@@ -155,9 +155,11 @@ void EbListeAnfuegen(std::uint32_t slot, const void* nutzlast, std::int32_t typ,
   s.ende = k;
   k->typ = typ;
   k->umgekehrt = umgekehrt;
-  std::memset(k->nutzlast, 0, sizeof k->nutzlast);
+  /* The payload, zero after the record (and all zero without one). */
   std::size_t n = EbNutzlastGroesse(typ);
-  if (n != 0 && nutzlast != nullptr) std::memcpy(k->nutzlast, nutzlast, n);
+  if (nutzlast == nullptr) n = 0;
+  if (n != 0) std::memcpy(k->nutzlast, nutzlast, n);
+  std::memset(k->nutzlast + n, 0, sizeof k->nutzlast - n);
   ++s.anzahl;
 }
 

@@ -326,10 +326,10 @@ uint32_t EbAbschnittKm(uint32_t mode, const EbKmStrecke* strecke) {
   int32_t b = strecke->bhfB;
   if (a == b) return 0;
 
-  EbhfSatz sa;
-  EbhfSatz sb;
-  EbBahnhofHolen(&sa, a, strecke->tag);
-  EbBahnhofHolen(&sb, b, strecke->tag);
+  EbhfSatz pufferA;
+  EbhfSatz pufferB;
+  const EbhfSatz& sa = EbBahnhofLesen(&pufferA, a, strecke->tag);
+  const EbhfSatz& sb = EbBahnhofLesen(&pufferB, b, strecke->tag);
   bool knotenA = istKnoten(sa);
   bool knotenB = istKnoten(sb);
   int32_t gebietA = EbBahnhofGebiet(sa);

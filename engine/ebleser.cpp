@@ -132,10 +132,13 @@ struct Leser {
       p[3] = p[1];
       p[1] = 0;
     }
-    EbhfSatz s;
-    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(a), tag) == kDbFound && istN(s)) n[0] = a;
-    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(b), tag) == kDbFound) {
-      if (istN(s))
+    EbhfSatz puffer;
+    DbLookupResult r = kDbNotFound;
+    const EbhfSatz* s = DbGetEbhfRef(&puffer, kDbLand, static_cast<std::uint32_t>(a), tag, &r);
+    if (s != nullptr && r == kDbFound && istN(*s)) n[0] = a;
+    s = DbGetEbhfRef(&puffer, kDbLand, static_cast<std::uint32_t>(b), tag, &r);
+    if (s != nullptr && r == kDbFound) {
+      if (istN(*s))
         n[1] = b;
       else
         p[7] = b;
@@ -173,9 +176,8 @@ struct Leser {
     std::int32_t b = static_cast<std::int32_t>(st.stationB);
     if (k->umgekehrt != 0) std::swap(a, b);
 
-    EbhfSatz s;
-    EbBahnhofHolen(&s, a, tag, EB_RC_KETTE_BHF);
-    if (!istN(s)) {
+    EbhfSatz puffer;
+    if (!istN(EbBahnhofLesen(&puffer, a, tag, EB_RC_KETTE_BHF))) {
       passieren(a);
       if (viaStand == 0) {
         if (legZaehler == 0) wennNull(p[0], a);
@@ -188,8 +190,7 @@ struct Leser {
       }
     }
 
-    EbBahnhofHolen(&s, b, tag, EB_RC_KETTE_BHF);
-    if (istN(s)) {
+    if (istN(EbBahnhofLesen(&puffer, b, tag, EB_RC_KETTE_BHF))) {
       ++legZaehler;
       return;
     }

@@ -83,8 +83,8 @@ std::int32_t EbLaufwegBerechnen(const EbSuchAnfrage* anfrage, EbRelBlockA* block
   EbSucheTag = such.datum;
 
   EbhfSatz bhf;
-  EbBahnhofHolen(&bhf, such.von, such.datum);
-  EbBahnhofHolen(&bhf, such.nach, such.datum);
+  EbBahnhofLesen(&bhf, such.von, such.datum);
+  EbBahnhofLesen(&bhf, such.nach, such.datum);
 
   std::int32_t km;
   if (such.festeFolge != 0) {

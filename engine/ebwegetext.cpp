@@ -93,8 +93,8 @@ void bahnMarkeBeginnen(WtZustand* z) {
 
 /* '$' and the second name of a station where a segment begins. */
 void segmentStartSchreiben(WtZustand* z, std::uint32_t station) {
-  EbhfSatz bhf;
-  EbBahnhofHolen(&bhf, static_cast<std::int32_t>(station), z->datum);
+  EbhfSatz puffer;
+  const EbhfSatz& bhf = EbBahnhofLesen(&puffer, static_cast<std::int32_t>(station), z->datum);
   char teil[EB_WT_TEIL];
   namensTeil(teil, '$', bhf.name2, z->optionen);
   anfuegen(z, teil, &z->marken[0]);

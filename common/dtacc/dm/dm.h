@@ -347,6 +347,14 @@ extern DbBlockDesc DbEbhfGzpktBlock;
 void DbInitEbhf();
 /* Keyed lookup on (country, station): 0, 1, 2 (5 for a null out). */
 DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDayNumber day);
+/* The same lookup without the copy: the record found, either read in place
+** from the records kept decoded (valid until the table is released or
+** loaded anew) or decoded into puffer; null when there is none. *result
+** is what DbGetEbhf returns (puffer must not be null). */
+const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station,
+                             UtDayNumber day, DbLookupResult* result);
+/* Decodes one stored EbhfBlock record (kEbhfRecLen bytes). */
+void DbEbhfDecode(const unsigned char* r, EbhfSatz* out);
 
 /* ---- PBHF: station names -------------------------------------------------- */
 

@@ -31,8 +31,26 @@ struct Key {
   }
 };
 
+/* The last stations found through the index, by station number: a
+** request looks its own few stations up again and again. An entry names
+** a record kept decoded by the index of the load it names (a load
+** generation is never handed out twice, and the index of a load lives as
+** long as the load) and holds, with the switch on, for the same key and
+** day. */
+struct Zuletzt {
+  uint32_t generation; /* 0 = empty */
+  uint16_t country;
+  uint32_t station;
+  UtDayNumber day;
+  const EbhfSatz* satz;
+};
+constexpr uint32_t kZuletzt = 64;
+Zuletzt g_zuletzt[kZuletzt];
+
+}  // namespace
+
 /* Decodes straight into the caller record (written only on a find). */
-void Decode(const unsigned char* r, EbhfSatz* o) {
+void DbEbhfDecode(const unsigned char* r, EbhfSatz* o) {
   EbhfSatz& s = *o;
   std::memset(&s, 0, sizeof s);
   s.country = LeGetU16(r + 0);
@@ -57,21 +75,6 @@ void Decode(const unsigned char* r, EbhfSatz* o) {
   s.u16At128 = LeGetU16(r + 128);
 }
 
-/* The last records found, decoded: a request looks the same few stations
-** up several times. Keyed by the load generation, the key's first record
-** (from the index) and the day; a fast path under the switch. */
-struct Gemerkt {
-  uint32_t generation; /* 0 = empty */
-  int32_t first;
-  UtDayNumber day;
-  EbhfSatz satz;
-};
-constexpr uint32_t kGemerkt = 16;
-Gemerkt g_gemerkt[kGemerkt];
-
-Gemerkt& Platz(int32_t first) { return g_gemerkt[static_cast<uint32_t>(first) & (kGemerkt - 1)]; }
-
-}  // namespace
 
 void DbInitEbhf() {
   DbSetupTab(&DbEbhfTab, 200, "EBHF", 3, 3, nullptr);
@@ -82,27 +85,44 @@ void DbInitEbhf() {
 DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDayNumber day) {
   if (!DbIsLoaded(&DbEbhfTab)) return kDbNotLoaded;
   if (!out) return kDbBadArgs;
+  DbLookupResult r = kDbNotFound;
+  const EbhfSatz* s = DbGetEbhfRef(out, country, station, day, &r);
+  if (s != nullptr && s != out) *out = *s;
+  return r;
+}
+
+const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station,
+                             UtDayNumber day, DbLookupResult* result) {
+  if (!DbIsLoaded(&DbEbhfTab)) {
+    *result = kDbNotLoaded;
+    return nullptr;
+  }
+  *result = kDbNotFound;
+  Zuletzt& z = g_zuletzt[station & (kZuletzt - 1)];
+  if (z.generation != 0 && z.generation == DbEbhfTab.generation && z.station == station &&
+      z.country == country && z.day == day && DbFastPathsOn()) {
+    *result = kDbFound;
+    return z.satz;
+  }
   const Key key{country, station};
   const int32_t first = DbEbhfIndexFirst(country, station);
+  int32_t i;
   if (first == kDbNoIndex) {
-    const int32_t i = DbFindInForce(&DbEbhfBlock, kVf, day, key);
-    if (i < 0) return kDbNotFound;
-    Decode(DbRec(&DbEbhfBlock, i), out);
-    return kDbFound;
+    i = DbFindInForce(&DbEbhfBlock, kVf, day, key);
+  } else {
+    if (first < 0) return nullptr;
+    i = DbFirstInForceFrom(&DbEbhfBlock, first, kVf, day,
+                           [&](const unsigned char* r) { return key(r) == 0; });
   }
-  if (first < 0) return kDbNotFound;
-  Gemerkt& g = Platz(first);
-  if (g.generation == DbEbhfTab.generation && g.first == first && g.day == day) {
-    *out = g.satz;
-    return kDbFound;
+  if (i < 0) return nullptr;
+  *result = kDbFound;
+  /* With the index current, the record kept decoded is read in place. */
+  if (first != kDbNoIndex) {
+    if (const EbhfSatz* d = DbEbhfIndexRecord(i)) {
+      z = Zuletzt{DbEbhfTab.generation, country, station, day, d};
+      return d;
+    }
   }
-  const int32_t i = DbFirstInForceFrom(&DbEbhfBlock, first, kVf, day,
-                                       [&](const unsigned char* r) { return key(r) == 0; });
-  if (i < 0) return kDbNotFound;
-  Decode(DbRec(&DbEbhfBlock, i), out);
-  g.generation = DbEbhfTab.generation;
-  g.first = first;
-  g.day = day;
-  g.satz = *out;
-  return kDbFound;
+  DbEbhfDecode(DbRec(&DbEbhfBlock, i), puffer);
+  return puffer;
 }

@@ -9,6 +9,8 @@
 **
 **   EBHF   ordered by (country, station). The index covers the country with
 **          the longest run of records; first[station] = its first record.
+**          Beside it room for every record of the block, decoded on its
+**          first lookup.
 **   STEN   ordered by (station a, station b) as the indices point to them.
 **          range[a] = the records of station a; within them the station
 **          numbers of b, decoded once, are searched in a plain array.
@@ -16,6 +18,8 @@
 **          node[station] = its index.
 */
 #include "common/dtacc/dm/dm_index.h"
+
+#include <sys/mman.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -48,11 +52,17 @@ struct EbhfIndex {
   uint32_t size = 0;       /* entries of first */
   bool whole = false;      /* every station of the country lies below size */
   int32_t* first = nullptr;
+  EbhfSatz* decoded = nullptr; /* the records of EbhfBlock, decoded; may be null */
+  unsigned char* ready = nullptr; /* by record: 1 once decoded holds it */
+  int32_t count = 0;           /* entries of decoded and ready */
 };
 EbhfIndex g_ebhf;
 
 void DropEbhf() {
   std::free(g_ebhf.first);
+  if (g_ebhf.decoded)
+    munmap(g_ebhf.decoded, static_cast<std::size_t>(g_ebhf.count) * sizeof(EbhfSatz));
+  std::free(g_ebhf.ready);
   g_ebhf = EbhfIndex{};
 }
 
@@ -91,6 +101,24 @@ void BuildEbhf() {
     const unsigned char* r = DbRec(b, i);
     const uint32_t st = LeGetU32(r + 2);
     if (LeGetU16(r) == bestCountry && st < size) first[st] = i;
+  }
+  /* Room for every record decoded, each on its first lookup, so that
+  ** later lookups read it in place instead of decoding; without memory
+  ** the lookups decode. The room is mapped apart from the heap: its pages
+  ** cost only when touched and give nothing back to the heap's trimming. */
+  if (b->recLen >= kEbhfRecLen) {
+    const std::size_t bytes = static_cast<std::size_t>(b->count) * sizeof(EbhfSatz);
+    void* room = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    unsigned char* ready = NewArray<unsigned char>(static_cast<std::size_t>(b->count));
+    if (room != MAP_FAILED && ready) {
+      std::memset(ready, 0, static_cast<std::size_t>(b->count));
+      g_ebhf.decoded = static_cast<EbhfSatz*>(room);
+      g_ebhf.ready = ready;
+      g_ebhf.count = b->count;
+    } else {
+      if (room != MAP_FAILED) munmap(room, bytes);
+      std::free(ready);
+    }
   }
   g_ebhf.first = first;
   g_ebhf.size = size;
@@ -257,6 +285,17 @@ int32_t DbEbhfIndexFirst(uint16_t country, uint32_t station) {
     return kDbNoIndex;
   if (station >= g_ebhf.size) return g_ebhf.whole ? -1 : kDbNoIndex;
   return g_ebhf.first[station];
+}
+
+const EbhfSatz* DbEbhfIndexRecord(int32_t i) {
+  if (!DbFastPaths || g_ebhf.generation == 0 || g_ebhf.generation != DbEbhfTab.generation ||
+      i < 0 || i >= g_ebhf.count)
+    return nullptr;
+  if (!g_ebhf.ready[i]) {
+    DbEbhfDecode(DbRec(&DbEbhfBlock, i), &g_ebhf.decoded[i]);
+    g_ebhf.ready[i] = 1;
+  }
+  return &g_ebhf.decoded[i];
 }
 
 namespace {

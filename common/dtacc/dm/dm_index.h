@@ -15,8 +15,9 @@
 ** The indexes are built from the records in memory and never change them;
 ** they are freed when the table is unloaded (DbIndexBeforeUnload) and
 ** remember the table's load generation, so that a stale index is never
-** consulted. Memory comes from the standard allocator, apart from the
-** loader's block accounting and its fault injection.
+** consulted. Memory comes from the standard allocator (the decoded EBHF
+** records from an anonymous mapping), apart from the loader's block
+** accounting and its fault injection.
 **
 ** The switch (DbSetFastPaths) turns every fast path off at once: these
 ** indexes, and the engine's node-list store and kilometre rows. With the
@@ -28,6 +29,8 @@
 #include <cstdint>
 
 #include "common/dtacc/dm/dmbase.h"
+
+struct EbhfSatz;
 
 /* ---- the switch ------------------------------------------------------------ */
 
@@ -55,6 +58,11 @@ inline constexpr int32_t kDbNoIndex = -2;
 /* EBHF: index of the first EbhfBlock record of (country, station), -1 when
 ** there is none, or kDbNoIndex. */
 int32_t DbEbhfIndexFirst(uint16_t country, uint32_t station);
+
+/* EBHF: record i of EbhfBlock decoded (on its first call, then kept until
+** the table is released), or null (switch off,
+** table loaded anew since, no decoded records). */
+const EbhfSatz* DbEbhfIndexRecord(int32_t i);
 
 /* STEN: index of the first StenKmBlock record of the pair (a, b) with
 ** a <= b as station numbers, -1 when there is none, or kDbNoIndex. */

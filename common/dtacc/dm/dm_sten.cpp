@@ -32,6 +32,21 @@ constexpr std::size_t kKmKm2 = 6;
 constexpr std::size_t kKmFlags = 8;
 constexpr std::size_t kKmValidFrom = 10;
 
+/* The last pairs found through the index: a request asks the same pair
+** for its direct route and again for the segment it keeps, and the 50 km
+** list asks the origin's pair to its best node station with every
+** request. An entry holds for its pair, day and STEN load (a load
+** generation is never handed out twice), with the switch on. */
+struct Zuletzt {
+  uint32_t generation; /* 0 = empty */
+  uint32_t a;
+  uint32_t b;
+  UtDayNumber day;
+  StenSatz satz;
+};
+constexpr uint32_t kZuletzt = 64;
+Zuletzt g_zuletzt[kZuletzt];
+
 /* Station number behind an index field of a StenKmBlock record (in range:
 ** checked at load). */
 uint32_t stenStation(const unsigned char* r, std::size_t field) {
@@ -68,6 +83,12 @@ DbLookupResult DbGetSten(StenSatz* out, uint32_t stationA, uint32_t stationB) {
     int c = DbCmp<uint32_t>(a, stenStation(r, kKmA));
     return c ? c : DbCmp<uint32_t>(b, stenStation(r, kKmB));
   };
+  Zuletzt& z = g_zuletzt[(a * 31u + b) & (kZuletzt - 1)];
+  if (z.generation != 0 && z.generation == DbStenTab.generation && z.a == a && z.b == b &&
+      z.day == EbKmStichtag && DbFastPathsOn()) {
+    *out = z.satz;
+    return kDbFound;
+  }
   const int32_t first = DbStenIndexFirst(a, b);
   if (first >= 0) {
     /* The index names the pair's records: the same rule, decoded without
@@ -95,6 +116,7 @@ DbLookupResult DbGetSten(StenSatz* out, uint32_t stationA, uint32_t stationB) {
                     DbValidFromDay(LeGetU16(DbRec(&DbStenKmBlock, i - 1) + kKmValidFrom)) - 1u)
               : kDbOpenEnd;
       *out = s;
+      z = Zuletzt{DbStenTab.generation, a, b, EbKmStichtag, s};
       return kDbFound;
     }
     return kDbNotFound;
