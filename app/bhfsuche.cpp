@@ -19,13 +19,18 @@ constexpr int kNameLen = 20;
 const char* umlautReplacement(unsigned char c) {
   switch (c) {
     case 0xC4:
-    case 0xE4: return "AE";
+    case 0xE4:
+      return "AE";
     case 0xD6:
-    case 0xF6: return "OE";
+    case 0xF6:
+      return "OE";
     case 0xDC:
-    case 0xFC: return "UE";
-    case 0xDF: return "SS";
-    default: return nullptr;
+    case 0xFC:
+      return "UE";
+    case 0xDF:
+      return "SS";
+    default:
+      return nullptr;
   }
 }
 

@@ -25,8 +25,12 @@ bool ZolmaDruckTrace = false;
 constexpr int kPuffer = 100;
 constexpr long kMindestGroesse = 156;  // the device settings record at least
 const char kCaption[] = "Fehler beim Drucken";
-#define OEFFNEN "Kann Drucker nicht \xF6" "ffnen: "
-#define SCHLIESSEN "Kann Drucker nicht schlie\xDF" "en: "
+#define OEFFNEN             \
+  "Kann Drucker nicht \xF6" \
+  "ffnen: "
+#define SCHLIESSEN                \
+  "Kann Drucker nicht schlie\xDF" \
+  "en: "
 
 const char* const kSchriftName[3] = {"Bold", "Klein", "Normal"};
 
@@ -93,8 +97,8 @@ Datum datenStand() {
 
 // The longest start of `text` (at most `hoechstens` characters) that,
 // printed after `vor`, is no wider than `platz`.
-size_t passendeLaenge(CDruckAuftrag& job, const std::string& vor, const std::string& text, int platz,
-                      size_t hoechstens) {
+size_t passendeLaenge(CDruckAuftrag& job, const std::string& vor, const std::string& text,
+                      int platz, size_t hoechstens) {
   size_t passt = 0, zuViel = std::min(text.size(), hoechstens) + 1;
   while (zuViel - passt > 1) {
     size_t mitte = (passt + zuViel) / 2;
@@ -121,8 +125,8 @@ void DebugTrace(const char* format, ...) {
 
 void ZolmaDatumsZeile(char* buffer, unsigned size) {
   Datum h = heute(), d = datenStand();
-  std::snprintf(buffer, size, "Berechnung vom %02d.%02d.%04d (Daten vom %02d.%02d.%04d)", h.tag, h.monat, h.jahr,
-                d.tag, d.monat, d.jahr);
+  std::snprintf(buffer, size, "Berechnung vom %02d.%02d.%04d (Daten vom %02d.%02d.%04d)", h.tag,
+                h.monat, h.jahr, d.tag, d.monat, d.jahr);
 }
 
 int GetDefaultPrinterName(char* buffer, unsigned size) {
@@ -213,7 +217,8 @@ bool CDruckAuftrag::Einrichten() {
   const bool trace = art_.trace;
 
   // S1: the default printer.
-  if (GetDefaultPrinterName(name_, sizeof name_) != 0) return Fehler(OEFFNEN "GetDefaultPrinterName");
+  if (GetDefaultPrinterName(name_, sizeof name_) != 0)
+    return Fehler(OEFFNEN "GetDefaultPrinterName");
   if (trace) DebugTrace("DoDrucken: GetDefaultPrinterName '%s'\n", name_);
 
   // S2: the printer.
@@ -227,7 +232,8 @@ bool CDruckAuftrag::Einrichten() {
   DWORD groesse = 0;
   if (GetPrinterA(printer_, 2, nullptr, 0, &groesse) || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
     return Fehler(OEFFNEN "GetPrinter %ld", letzterFehler());
-  if (trace) DebugTrace("DoDrucken: GetPrinter ben\xF6tigt %ld Bytes\n", static_cast<long>(groesse));
+  if (trace)
+    DebugTrace("DoDrucken: GetPrinter ben\xF6tigt %ld Bytes\n", static_cast<long>(groesse));
   info_ = static_cast<PRINTER_INFO_2A*>(PrMalloc(groesse));
   if (!info_) return Fehler("Kann keinen Speicher anlegen");
 
@@ -239,10 +245,13 @@ bool CDruckAuftrag::Einrichten() {
   // S5: the size of the device settings.
   LONG dmGroesse = DocumentPropertiesA(nullptr, printer_, name_, nullptr, nullptr, 0);
   if (dmGroesse < 0) return Fehler(OEFFNEN "DocumentProperties %ld", letzterFehler());
-  if (dmGroesse < kMindestGroesse) return Fehler(OEFFNEN "DocumentProperties %ld bytes", static_cast<long>(dmGroesse));
+  if (dmGroesse < kMindestGroesse)
+    return Fehler(OEFFNEN "DocumentProperties %ld bytes", static_cast<long>(dmGroesse));
   einstellungen_ = static_cast<DEVMODEA*>(PrMalloc(static_cast<std::size_t>(dmGroesse)));
   if (!einstellungen_) return Fehler("Kann keinen Speicher anlegen (2)");
-  if (trace) DebugTrace("DoDrucken: DocumentProperties ben\xF6tigt %ld Bytes\n", static_cast<long>(dmGroesse));
+  if (trace)
+    DebugTrace("DoDrucken: DocumentProperties ben\xF6tigt %ld Bytes\n",
+               static_cast<long>(dmGroesse));
 
   // S6: the printer's current settings.
   LONG r = DocumentPropertiesA(nullptr, printer_, name_, einstellungen_, nullptr, DM_OUT_BUFFER);
@@ -292,15 +301,19 @@ bool CDruckAuftrag::Einrichten() {
 
   // S12: the extent is only a check; the page size is fixed.
   SIZE ausdehnung;
-  if (!GetWindowExtEx(dc_, &ausdehnung)) return Fehler(OEFFNEN "GetWindowExtEx %ld", letzterFehler());
+  if (!GetWindowExtEx(dc_, &ausdehnung))
+    return Fehler(OEFFNEN "GetWindowExtEx %ld", letzterFehler());
   if (trace) DebugTrace("DoDrucken: GetWindowExtEx erfolgreich %d %d\n", kBreite, kHoehe);
   if (art_.ursprungLesen) {
     POINT p;
     if (!GetWindowOrgEx(dc_, &p)) return Fehler(OEFFNEN "GetWindowOrgEx %ld", letzterFehler());
-    if (trace) DebugTrace("DoDrucken: GetWindowOrgEx erfolgreich %d %d\n", static_cast<int>(p.x), static_cast<int>(p.y));
+    if (trace)
+      DebugTrace("DoDrucken: GetWindowOrgEx erfolgreich %d %d\n", static_cast<int>(p.x),
+                 static_cast<int>(p.y));
     if (!GetViewportOrgEx(dc_, &p)) return Fehler(OEFFNEN "GetViewportOrgEx %ld", letzterFehler());
     if (trace)
-      DebugTrace("DoDrucken: GetViewportOrgEx erfolgreich %d %d\n", static_cast<int>(p.x), static_cast<int>(p.y));
+      DebugTrace("DoDrucken: GetViewportOrgEx erfolgreich %d %d\n", static_cast<int>(p.x),
+                 static_cast<int>(p.y));
   }
 
   // S13: the fonts.
@@ -312,8 +325,9 @@ bool CDruckAuftrag::Einrichten() {
                        {120, FW_NORMAL, FIXED_PITCH | FF_MODERN},
                        {art_.normalHoehe, FW_NORMAL, VARIABLE_PITCH | FF_SWISS}};
   for (int s : {Bold, Klein, Normal}) {
-    schrift_[s] = CreateFontA(-defs[s].hoehe, 0, 0, 0, defs[s].gewicht, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                              OUT_TT_ONLY_PRECIS, CLIP_TT_ALWAYS, PROOF_QUALITY, defs[s].pitch, "Courier New");
+    schrift_[s] = CreateFontA(-defs[s].hoehe, 0, 0, 0, defs[s].gewicht, FALSE, FALSE, FALSE,
+                              ANSI_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_TT_ALWAYS, PROOF_QUALITY,
+                              defs[s].pitch, "Courier New");
     if (!schrift_[s]) return Fehler(OEFFNEN "CreateFont %s %ld", kSchriftName[s], letzterFehler());
     if (trace) DebugTrace("DoDrucken: CreateFont %s erfolgreich\n", kSchriftName[s]);
   }
@@ -330,10 +344,13 @@ bool CDruckAuftrag::Einrichten() {
       return Fehler(OEFFNEN "SelectObject Standard %ld", letzterFehler());
     }
     zurueck_ = nullptr;
-    if (trace) DebugTrace("DoDrucken: Font %s ist %d hoch\n", kSchriftName[s], static_cast<int>(metrik_[s].tmHeight));
+    if (trace)
+      DebugTrace("DoDrucken: Font %s ist %d hoch\n", kSchriftName[s],
+                 static_cast<int>(metrik_[s].tmHeight));
   }
   start_ = SelectObject(dc_, schrift_[art_.zuletzt]);
-  if (!start_) return Fehler(OEFFNEN "SelectObject %s %ld", kSchriftName[art_.zuletzt], letzterFehler());
+  if (!start_)
+    return Fehler(OEFFNEN "SelectObject %s %ld", kSchriftName[art_.zuletzt], letzterFehler());
   zurueck_ = start_;
   return true;
 }
@@ -343,7 +360,9 @@ bool CDruckAuftrag::SeiteBeginnen() {
   if (art_.trace) DebugTrace("DoDrucken: StartPage erfolgreich\n");
   if (SetMapMode(dc_, MM_TWIPS) == 0) return Fehler(OEFFNEN "SetMapMode %ld", letzterFehler());
   if (!Waehle(Bold)) return false;
-  if (art_.trace) DebugTrace("DoDrucken: GetTextColor liefert: %lx\n", static_cast<unsigned long>(GetTextColor(dc_)));
+  if (art_.trace)
+    DebugTrace("DoDrucken: GetTextColor liefert: %lx\n",
+               static_cast<unsigned long>(GetTextColor(dc_)));
   SetTextColor(dc_, RGB(0, 0, 0));
   return true;
 }
@@ -418,9 +437,10 @@ void CDruckAuftrag::Logo() {
     if (GetObjectA(bild, sizeof bm, &bm) && bm.bmWidth > 0 && bm.bmHeight > 0) {
       POINT groesse{bm.bmWidth, bm.bmHeight};
       DPtoLP(dc_, &groesse, 1);
-      int breite = static_cast<int>(static_cast<double>(bm.bmWidth) / bm.bmHeight * static_cast<double>(kLogoHoehe));
-      StretchBlt(dc_, kBreite - breite - kRand, kOben, breite, -kLogoHoehe, speicher, 0, 0, groesse.x, groesse.y,
-                 SRCCOPY);
+      int breite = static_cast<int>(static_cast<double>(bm.bmWidth) / bm.bmHeight *
+                                    static_cast<double>(kLogoHoehe));
+      StretchBlt(dc_, kBreite - breite - kRand, kOben, breite, -kLogoHoehe, speicher, 0, 0,
+                 groesse.x, groesse.y, SRCCOPY);
     }
     SelectObject(speicher, alt);
   }
@@ -445,7 +465,8 @@ void WegetextDrucken(CDruckAuftrag& job, int x, int y, int schritt, const std::s
   constexpr size_t kZeichen = kPuffer - 1;
   const int rechts = CDruckAuftrag::kBreite - CDruckAuftrag::kRand;
   const int platz = rechts - x;
-  if (kLabel.size() + wegetext.size() <= kZeichen && job.Breite((kLabel + wegetext).c_str()) <= platz) {
+  if (kLabel.size() + wegetext.size() <= kZeichen &&
+      job.Breite((kLabel + wegetext).c_str()) <= platz) {
     job.Text(x, y, (kLabel + wegetext).c_str());
     return;
   }
@@ -462,7 +483,9 @@ void WegetextDrucken(CDruckAuftrag& job, int x, int y, int schritt, const std::s
       weich = true;
     }
   }
-  auto passtZweite = [&](const std::string& r) { return r.size() <= kZeichen && job.Breite(r.c_str()) <= platz2; };
+  auto passtZweite = [&](const std::string& r) {
+    return r.size() <= kZeichen && job.Breite(r.c_str()) <= platz2;
+  };
   std::string rest = wegetext.substr(bruch);
   if (bruch != hart && !passtZweite(rest) && passtZweite(wegetext.substr(hart))) {
     // The break at a separator leaves too much for the second line; the
@@ -515,12 +538,18 @@ void CZOLMADlg::DoDrucken() {
   if (!job.Waehle(CDruckAuftrag::Normal)) return;
   if (!m_strU1.IsEmpty()) {
     y -= schritt;
-    std::snprintf(zeile, sizeof zeile, "\xDC" "ber 1:        %s", static_cast<const char*>(m_strU1));
+    std::snprintf(zeile, sizeof zeile,
+                  "\xDC"
+                  "ber 1:        %s",
+                  static_cast<const char*>(m_strU1));
     job.Text(x, y, zeile);
   }
   if (!m_strU2.IsEmpty()) {
     y -= schritt;
-    std::snprintf(zeile, sizeof zeile, "\xDC" "ber 2:        %s", static_cast<const char*>(m_strU2));
+    std::snprintf(zeile, sizeof zeile,
+                  "\xDC"
+                  "ber 2:        %s",
+                  static_cast<const char*>(m_strU2));
     job.Text(x, y, zeile);
   }
   y -= 2 * schritt;
@@ -528,7 +557,8 @@ void CZOLMADlg::DoDrucken() {
 
   if (!job.Waehle(CDruckAuftrag::Bold)) return;
   y -= 2 * schritt;
-  std::snprintf(zeile, sizeof zeile, "Entfernung:    %s", static_cast<const char*>(m_strEntfernung));
+  std::snprintf(zeile, sizeof zeile, "Entfernung:    %s",
+                static_cast<const char*>(m_strEntfernung));
   job.Text(x, y, zeile);
 
   if (!job.Waehle(CDruckAuftrag::Klein)) return;

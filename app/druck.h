@@ -33,12 +33,12 @@ class CDruckAuftrag {
   enum Schrift { Bold = 0, Klein = 1, Normal = 2 };
 
   struct Art {
-    CWnd* owner;          // owns the messages and the settings prompt
-    const char* dokument; // the document's name
-    int normalHoehe;      // character height of Normal in twips
-    bool trace;           // write the trace lines of the result page
-    bool ursprungLesen;   // also read the window and viewport origins
-    Schrift zuletzt;      // the font selected at the end of the set-up
+    CWnd* owner;           // owns the messages and the settings prompt
+    const char* dokument;  // the document's name
+    int normalHoehe;       // character height of Normal in twips
+    bool trace;            // write the trace lines of the result page
+    bool ursprungLesen;    // also read the window and viewport origins
+    Schrift zuletzt;       // the font selected at the end of the set-up
   };
 
   // The page as the printouts take it, in twips, whatever the device says.
@@ -96,8 +96,8 @@ class CDruckAuftrag {
   bool dokumentOffen_ = false;
   HFONT schrift_[3] = {nullptr, nullptr, nullptr};
   TEXTMETRICA metrik_[3] = {};
-  HGDIOBJ start_ = nullptr;     // the context's starting font
-  HGDIOBJ zurueck_ = nullptr;   // to select back while one of ours is selected
+  HGDIOBJ start_ = nullptr;    // the context's starting font
+  HGDIOBJ zurueck_ = nullptr;  // to select back while one of ours is selected
 };
 
 // "Berechnung vom DD.MM.YYYY (Daten vom DD.MM.YYYY)" for today and the

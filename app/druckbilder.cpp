@@ -69,11 +69,13 @@ const char* glyph(char c) {
 struct Bild {
   int w, h;
   std::vector<std::uint32_t> px;
-  Bild(int width, int height) : w(width), h(height), px(static_cast<size_t>(width) * static_cast<size_t>(height), kWeiss) {}
+  Bild(int width, int height)
+      : w(width), h(height), px(static_cast<size_t>(width) * static_cast<size_t>(height), kWeiss) {}
   void rechteck(int x, int y, int cx, int cy, std::uint32_t farbe) {
     for (int j = y; j < y + cy; ++j)
       for (int i = x; i < x + cx; ++i)
-        if (i >= 0 && i < w && j >= 0 && j < h) px[static_cast<size_t>(j) * static_cast<size_t>(w) + static_cast<size_t>(i)] = farbe;
+        if (i >= 0 && i < w && j >= 0 && j < h)
+          px[static_cast<size_t>(j) * static_cast<size_t>(w) + static_cast<size_t>(i)] = farbe;
   }
   void text(const std::string& s, int x, int y, int zoom) {
     for (char c : s) {
@@ -95,7 +97,8 @@ Bild zeichne(int w, int h, const std::string& wort, int zoom) {
   int textW = static_cast<int>(wort.size()) * 6 * zoom - zoom;
   b.text(wort, (w - textW) / 2, (band - 7 * zoom) / 2, zoom);
   int schiene = band + 1;
-  for (int x = 1; x < w; x += std::max(3, gleis + 1)) b.rechteck(x, schiene, std::max(1, gleis / 2), gleis, kGrau);
+  for (int x = 1; x < w; x += std::max(3, gleis + 1))
+    b.rechteck(x, schiene, std::max(1, gleis / 2), gleis, kGrau);
   b.rechteck(0, schiene, w, 1, kRot);
   b.rechteck(0, schiene + gleis - 1, w, 1, kRot);
   return b;

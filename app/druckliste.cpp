@@ -19,8 +19,8 @@ constexpr int kPuffer = 100;
 void CPreviewDialog::DruckeListe() {
   const int n = m_Liste.GetItemCount();
 
-  CDruckAuftrag job(
-      CDruckAuftrag::Art{this, "KRV Entfernungsberechnung Liste", 180, false, false, CDruckAuftrag::Normal});
+  CDruckAuftrag job(CDruckAuftrag::Art{this, "KRV Entfernungsberechnung Liste", 180, false, false,
+                                       CDruckAuftrag::Normal});
   if (!job.Einrichten()) return;
 
   char datum[kPuffer];
@@ -36,7 +36,8 @@ void CPreviewDialog::DruckeListe() {
     if (!job.SeiteBeginnen()) return false;
     job.Logo();
     if (!job.Waehle(CDruckAuftrag::Normal)) return false;
-    std::snprintf(zeile, sizeof zeile, "Liste der von %s innerhalb von 50 km erreichbaren Ziele", m_pszAbgang);
+    std::snprintf(zeile, sizeof zeile, "Liste der von %s innerhalb von 50 km erreichbaren Ziele",
+                  m_pszAbgang);
     job.Text(x, CDruckAuftrag::kOben, zeile);
     y = CDruckAuftrag::kOben - schritt;
     return job.Waehle(CDruckAuftrag::Bold);
@@ -60,8 +61,8 @@ void CPreviewDialog::DruckeListe() {
     CString ziel = m_Liste.GetItemText(i, 0);
     CString km = m_Liste.GetItemText(i, 1);
     y -= schritt;
-    std::snprintf(zeile, sizeof zeile, "%s -> %-23s %2.2s km", m_pszAbgang, static_cast<const char*>(ziel),
-                  static_cast<const char*>(km));
+    std::snprintf(zeile, sizeof zeile, "%s -> %-23s %2.2s km", m_pszAbgang,
+                  static_cast<const char*>(ziel), static_cast<const char*>(km));
     job.Text(x, y, zeile);
   }
   if (n == 0 && !seiteBeginnen()) return;

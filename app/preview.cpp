@@ -60,7 +60,8 @@ BEGIN_MESSAGE_MAP(CPreviewDialog, CDialog)
 ON_BN_CLICKED(IDOK, OnDrucken)
 END_MESSAGE_MAP()
 
-CPreviewDialog::CPreviewDialog(const char* caption, const char* abgang, int, int abgangNr, CWnd* parent)
+CPreviewDialog::CPreviewDialog(const char* caption, const char* abgang, int, int abgangNr,
+                               CWnd* parent)
     : CDialog(IDD_PREVIEW, parent), m_pszAbgang(abgang), m_nAbgang(abgangNr), m_strTitel(caption) {}
 
 void CPreviewDialog::DoDataExchange(CDataExchange* dx) {

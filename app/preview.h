@@ -15,10 +15,10 @@ class CPreviewDialog : public CDialog {
   CPreviewDialog(const char* caption, const char* abgang, int unused, int abgangNr, CWnd* parent);
   ~CPreviewDialog() override = default;
 
-  CListCtrl m_Liste;            // 1043
-  CButton m_Drucken;            // IDOK
-  const char* m_pszAbgang;      // the origin as typed; not owned
-  int m_nAbgang;                // the origin's station number
+  CListCtrl m_Liste;        // 1043
+  CButton m_Drucken;        // IDOK
+  const char* m_pszAbgang;  // the origin as typed; not owned
+  int m_nAbgang;            // the origin's station number
   CString m_strTitel;
 
   void DoDataExchange(CDataExchange* dx) override;

@@ -44,14 +44,30 @@ std::string din66003Ascii(const std::string& text) {
   std::string out;
   for (char ch : text) {
     switch (ch) {
-      case '[': out += "Ae"; break;
-      case '\\': out += "Oe"; break;
-      case ']': out += "Ue"; break;
-      case '{': out += "ae"; break;
-      case '|': out += "oe"; break;
-      case '}': out += "ue"; break;
-      case '~': out += "ss"; break;
-      default: anhaengen(&out, &ch, 1); break;
+      case '[':
+        out += "Ae";
+        break;
+      case '\\':
+        out += "Oe";
+        break;
+      case ']':
+        out += "Ue";
+        break;
+      case '{':
+        out += "ae";
+        break;
+      case '|':
+        out += "oe";
+        break;
+      case '}':
+        out += "ue";
+        break;
+      case '~':
+        out += "ss";
+        break;
+      default:
+        anhaengen(&out, &ch, 1);
+        break;
     }
   }
   return out;

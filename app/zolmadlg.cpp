@@ -11,8 +11,8 @@
 #include "app/textconv.h"
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
-#include "support/msg.h"
 #include "msgtext/msgformat.h"
+#include "support/msg.h"
 #include "support/utday.h"
 
 namespace {
@@ -29,8 +29,14 @@ struct FeldInfo {
 const FeldInfo kFelder[] = {
     {IDC_ABGANG, "Abgangsbahnhof eingeben", IDC_ZIEL},
     {IDC_ZIEL, "Zielbahnhof eingeben", IDC_UEBER1},
-    {IDC_UEBER1, "1. \xDC" "ber-Bahnhof eingeben", IDC_UEBER2},
-    {IDC_UEBER2, "2. \xDC" "ber-Bahnhof eingeben", IDC_BERECHNEN},
+    {IDC_UEBER1,
+     "1. \xDC"
+     "ber-Bahnhof eingeben",
+     IDC_UEBER2},
+    {IDC_UEBER2,
+     "2. \xDC"
+     "ber-Bahnhof eingeben",
+     IDC_BERECHNEN},
 };
 
 const char kKrv[] = "KRV Entfernungsberechnung";
@@ -83,7 +89,8 @@ ON_BN_CLICKED(IDC_DRUCKEN, DoDrucken)
 ON_BN_CLICKED(IDC_50KM, On50kmListe)
 END_MESSAGE_MAP()
 
-CZOLMADlg::CZOLMADlg(CWnd* parent) : CDialog(IDD_ZOLMA_DIALOG, parent), m_hIcon(AfxLoadIcon(IDR_MAINFRAME)) {}
+CZOLMADlg::CZOLMADlg(CWnd* parent)
+    : CDialog(IDD_ZOLMA_DIALOG, parent), m_hIcon(AfxLoadIcon(IDR_MAINFRAME)) {}
 
 void CZOLMADlg::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDOK, m_OK);
@@ -188,8 +195,8 @@ void CZOLMADlg::OnOK() {
   for (const auto& f : kFelder)
     if (f.id == id) feld = &f;
   if (!feld) return;
-  CString* member = id == IDC_ABGANG ? &m_strAbgang
-                    : id == IDC_ZIEL ? &m_strZiel
+  CString* member = id == IDC_ABGANG   ? &m_strAbgang
+                    : id == IDC_ZIEL   ? &m_strZiel
                     : id == IDC_UEBER1 ? &m_strUeber1
                                        : &m_strUeber2;
   CWnd* field = GetDlgItem(id);
@@ -285,14 +292,18 @@ bool CZOLMADlg::stationenAufloesen(int nummer[4]) {
   struct Pruefung {
     CString* text;
     CEdit* field;
-    const char* leer;       // null: an empty field is allowed
+    const char* leer;  // null: an empty field is allowed
     const char* unbekannt;
   };
   Pruefung pruefungen[4] = {
       {&m_strAbgang, &m_Abgang, "Bitte Abgang eingeben", "Abgang unbekannt"},
       {&m_strZiel, &m_Ziel, "Bitte Ziel eingeben", "Ziel unbekannt"},
-      {&m_strUeber1, &m_Ueber1, nullptr, "\xDC" "ber 1 unbekannt"},
-      {&m_strUeber2, &m_Ueber2, nullptr, "\xDC" "ber 2 unbekannt"},
+      {&m_strUeber1, &m_Ueber1, nullptr,
+       "\xDC"
+       "ber 1 unbekannt"},
+      {&m_strUeber2, &m_Ueber2, nullptr,
+       "\xDC"
+       "ber 2 unbekannt"},
   };
   for (int i = 0; i < 4; ++i) {
     Pruefung& p = pruefungen[i];
@@ -327,7 +338,8 @@ bool CZOLMADlg::entfernungBerechnen(const int nummer[4], EbErgebnis* ergebnis) {
 
   MsgTrapFrame frame;
   int ergebnisCode = 0;
-  int raised = MsgTry(frame, [&] { ergebnisCode = ZolmaEntfernung(ergebnis, &abschnitte, &anfrage, 0); });
+  int raised =
+      MsgTry(frame, [&] { ergebnisCode = ZolmaEntfernung(ergebnis, &abschnitte, &anfrage, 0); });
   if (raised != 0) {
     // A raise reached this frame: the raise has taken it off the chain
     // already, so it is not popped again.
@@ -355,7 +367,8 @@ void CZOLMADlg::engineCodeMelden(int ergebnisCode) {
   } else if (ergebnisCode == EB_RC_KEINE_RELATION) {
     copyBounded(text, sizeof text, "Keine VXT-Relation gefunden");
   } else if (ergebnisCode > 0 && ergebnisCode <= 0xFFFF &&
-             MsgFormat(text, kMsgBuf, 'D', "EB", static_cast<std::uint16_t>(ergebnisCode), 0, "") == 0) {
+             MsgFormat(text, kMsgBuf, 'D', "EB", static_cast<std::uint16_t>(ergebnisCode), 0, "") ==
+                 0) {
     Din66003ToAnsi(text);
   } else {
     std::snprintf(text, sizeof text, "Fehler in EB, ErrCode %d\n", ergebnisCode);
@@ -374,13 +387,17 @@ void CZOLMADlg::ergebnisZeigen(const int nummer[4], const EbErgebnis& ergebnis) 
   CWnd* rowName[2] = {&m_U1, &m_U2};
   int row = 0;
   if (nummer[2] != 0) {
-    rowLabel[row]->SetWindowText("\xDC" "ber 1:");
+    rowLabel[row]->SetWindowText(
+        "\xDC"
+        "ber 1:");
     rowName[row]->SetWindowText(m_strUeber1);
     rowLabel[row]->ShowWindow(SW_SHOW);
     ++row;
   }
   if (nummer[3] != 0) {
-    rowLabel[row]->SetWindowText("\xDC" "ber 2:");
+    rowLabel[row]->SetWindowText(
+        "\xDC"
+        "ber 2:");
     rowName[row]->SetWindowText(m_strUeber2);
     rowLabel[row]->ShowWindow(SW_SHOW);
   }

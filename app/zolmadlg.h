@@ -24,19 +24,19 @@ class CZOLMADlg : public CDialog {
   ~CZOLMADlg() override = default;
 
   // Controls of the template, attached by the data exchange.
-  CEdit m_Abgang, m_Ziel, m_Ueber1, m_Ueber2;                  // 1000 .. 1003
-  CStatic m_ProduktLabel;                                      // 1004
-  CListBox m_Produkt;                                          // 1005
+  CEdit m_Abgang, m_Ziel, m_Ueber1, m_Ueber2;                              // 1000 .. 1003
+  CStatic m_ProduktLabel;                                                  // 1004
+  CListBox m_Produkt;                                                      // 1005
   CStatic m_VxtAbgangLabel, m_VxtZielLabel, m_VxtLp1Label, m_VxtLp2Label;  // 1006 .. 1012
-  CEdit m_VxtAbgang, m_VxtZiel, m_VxtLp1, m_VxtLp2;            // 1007 .. 1013
-  CStatic m_VonLabel, m_Von, m_NachLabel, m_Nach;              // 1014 .. 1017
-  CStatic m_U1Label, m_U1, m_U2Label, m_U2;                    // 1018, 1019, 1028, 1029
-  CStatic m_VxtWerte[8];                                       // 1020 .. 1027
-  CStatic m_EntfernungLabel, m_Entfernung;                     // 1030, 1031
-  CButton m_Berechnen, m_Drucken, m_50km, m_Beenden;           // 1032 .. 1035
-  CStatic m_WegetextLabel;                                     // 1036
-  CStatic m_Wegetext[4];                                       // 1037 .. 1040
-  CButton m_OK;                                                // 1
+  CEdit m_VxtAbgang, m_VxtZiel, m_VxtLp1, m_VxtLp2;                        // 1007 .. 1013
+  CStatic m_VonLabel, m_Von, m_NachLabel, m_Nach;                          // 1014 .. 1017
+  CStatic m_U1Label, m_U1, m_U2Label, m_U2;                                // 1018, 1019, 1028, 1029
+  CStatic m_VxtWerte[8];                                                   // 1020 .. 1027
+  CStatic m_EntfernungLabel, m_Entfernung;                                 // 1030, 1031
+  CButton m_Berechnen, m_Drucken, m_50km, m_Beenden;                       // 1032 .. 1035
+  CStatic m_WegetextLabel;                                                 // 1036
+  CStatic m_Wegetext[4];                                                   // 1037 .. 1040
+  CButton m_OK;                                                            // 1
 
   // Text members exchanged with the controls.
   CString m_strAbgang, m_strZiel, m_strUeber1, m_strUeber2;
@@ -96,7 +96,9 @@ std::int32_t ZolmaEntfernung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte, EbA
 void ZolmaTestSetEngine(ZolmaEngineFn fn);
 
 // The caption of the message boxes about station input that cannot be used.
-inline constexpr char kZolmaUnvollstaendig[] = "Unvollst\xE4" "ndige Daten";
+inline constexpr char kZolmaUnvollstaendig[] =
+    "Unvollst\xE4"
+    "ndige Daten";
 
 // The distance of one direction of an answer: "Km-WZ-VXT" + "Km-DR-VXT" +
 // "Km-WZ" + "Km-DR" as a signed 32-bit number (added without overflow).

@@ -44,12 +44,8 @@ void auftragVorlage(EbAuftrag* a) {
 
 namespace {
 
-bool istRueckfahrtCode(char c) {
-  return c == '2' || c == '5' || c == '7' || c == '9';
-}
-bool istEinfachCode(char c) {
-  return c == '1' || c == '4' || c == '6' || c == '8';
-}
+bool istRueckfahrtCode(char c) { return c == '2' || c == '5' || c == '7' || c == '9'; }
+bool istEinfachCode(char c) { return c == '1' || c == '4' || c == '6' || c == '8'; }
 
 }  // namespace
 
@@ -81,8 +77,7 @@ void EbPruefeAnfrage(EbAuftrag* auftrag, const EbAnfrage* anfrage) {
   else
     EbRaiseEinfach(EB_RC_ZWEIWEGE);
 
-  if (auftrag->zweiWege != 0 && auftrag->rueckfahrt == 0)
-    EbRaiseEinfach(EB_RC_ZWEIWEGE_OHNE_RUECK);
+  if (auftrag->zweiWege != 0 && auftrag->rueckfahrt == 0) EbRaiseEinfach(EB_RC_ZWEIWEGE_OHNE_RUECK);
 
   if (anfrage->datum == kUtNoDay) EbRaiseEinfach(EB_RC_DATUM);
   auftrag->datum = anfrage->datum;
@@ -175,12 +170,11 @@ void ergebnisLeeren(EbErgebnis* e) {
 
 namespace {
 
-void anfrageAusfuehren(EbErgebnis* ergebnis, EbAbschnitte* abschnitte,
-                              EbAnfrage* anfrage, std::uint32_t flags) {
+void anfrageAusfuehren(EbErgebnis* ergebnis, EbAbschnitte* abschnitte, EbAnfrage* anfrage,
+                       std::uint32_t flags) {
   /* Counted unsigned, so that a very long run wraps instead of overflowing
   ** a signed number. */
-  EbAnfrageZaehler =
-      static_cast<std::int32_t>(static_cast<std::uint32_t>(EbAnfrageZaehler) + 1u);
+  EbAnfrageZaehler = static_cast<std::int32_t>(static_cast<std::uint32_t>(EbAnfrageZaehler) + 1u);
   /* The clock readings serve only the answer rendering, which writes
   ** nothing without a log stream; reading the process clock is a system
   ** call, so it is skipped then. */

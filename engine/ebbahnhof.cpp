@@ -15,8 +15,7 @@ void EbBahnhofHolen(EbhfSatz* out, std::int32_t bahnhof, UtDayNumber tag, std::u
 const EbhfSatz& EbBahnhofLesen(EbhfSatz* puffer, std::int32_t bahnhof, UtDayNumber tag,
                                std::uint16_t code) {
   DbLookupResult r = kDbNotFound;
-  const EbhfSatz* s =
-      DbGetEbhfRef(puffer, kDbLand, static_cast<std::uint32_t>(bahnhof), tag, &r);
+  const EbhfSatz* s = DbGetEbhfRef(puffer, kDbLand, static_cast<std::uint32_t>(bahnhof), tag, &r);
   if (s == nullptr || r != kDbFound)
     MsgRaise(code, kMsgSsEngine, static_cast<std::uint16_t>(code + 1), kMsgModeNumbered, "dls",
              static_cast<int>(kDbLand), bahnhof, UtDayText(tag));

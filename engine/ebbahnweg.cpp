@@ -75,9 +75,8 @@ void suchAnfrageBauen(EbSuchAnfrage* such, const EbAnfrage* anfrage, const EbAnf
     FbrrSatz rel;
     if (DbGetFbrr(&rel, teil->relSchluessel1, static_cast<std::uint32_t>(teil->relSchluessel2),
                   tag) != kDbFound)
-      MsgRaise(EB_RC_FBRR_SCHLUESSEL, kMsgSsEngine, EB_MSG_FBRR_SCHLUESSEL, kMsgModeNumbered,
-               "lds", teil->relSchluessel2, static_cast<int>(teil->relSchluessel1),
-               UtDayText(tag));
+      MsgRaise(EB_RC_FBRR_SCHLUESSEL, kMsgSsEngine, EB_MSG_FBRR_SCHLUESSEL, kMsgModeNumbered, "lds",
+               teil->relSchluessel2, static_cast<int>(teil->relSchluessel1), UtDayText(tag));
     such->relWert = rel.keyNo;
     const std::int32_t s0 = static_cast<std::int32_t>(DbBhfLokal(rel.stations[0]));
     const std::int32_t s1 = static_cast<std::int32_t>(DbBhfLokal(rel.stations[1]));
@@ -109,9 +108,8 @@ void suchAnfrageBauen(EbSuchAnfrage* such, const EbAnfrage* anfrage, const EbAnf
 ** neVor / neNach: the Ne/See point ahead of or behind the rail part, or
 ** null. */
 std::int32_t richtungBerechnen(const EbAnfrage* anfrage, EbAuftrag* auftrag, int r,
-                               std::int32_t startBhf, std::int32_t startPruef,
-                               std::int32_t zielBhf, std::int32_t zielPruef,
-                               std::int32_t von, std::int32_t nach,
+                               std::int32_t startBhf, std::int32_t startPruef, std::int32_t zielBhf,
+                               std::int32_t zielPruef, std::int32_t von, std::int32_t nach,
                                const EbNeSeePunkt* neVor, const EbNeSeePunkt* neNach,
                                std::uint32_t flags, std::int32_t slotNr) {
   const std::uint32_t slot = static_cast<std::uint32_t>(slotNr);
@@ -145,9 +143,9 @@ void nameKopieren(char ziel[25], const char quelle[25]) { std::memcpy(ziel, quel
 void relationATeilen(EbAuftrag* a) {
   EbRelBlockA* hin = &a->relA[EB_HIN];
   EbRelBlockA* rueck = &a->relA[EB_RUECK];
-  const std::uint32_t mittel =
-      (static_cast<std::uint32_t>(a->bahnKm[EB_HIN]) +
-       static_cast<std::uint32_t>(a->bahnKm[EB_RUECK]) + 1u) / 2u;
+  const std::uint32_t mittel = (static_cast<std::uint32_t>(a->bahnKm[EB_HIN]) +
+                                static_cast<std::uint32_t>(a->bahnKm[EB_RUECK]) + 1u) /
+                               2u;
 
   if (a->hinVon == a->rueckNach && (hin->gefundenStart != 0 || rueck->gefundenEnde != 0) &&
       mittel >= static_cast<std::uint32_t>(hin->kmSchwelleStart)) {
@@ -180,11 +178,10 @@ void EbErgPunktPruefen(const EbNeSeePunkt* punkt, std::int32_t position, std::ui
     MsgRaise(EB_RC_NESR, kMsgSsEngine, EB_MSG_NESR, kMsgModeNumbered, "lls", punkt->neBhf,
              punkt->uebergang, UtDayText(tag));
 
-  const DbLookupResult ng =
-      DbGetNgat(&letzterNgat, static_cast<std::uint16_t>(punkt->uebergang),
-                static_cast<std::uint16_t>(punkt->neBhf),
-                static_cast<std::uint16_t>(punkt->verkehrNr),
-                static_cast<std::uint16_t>(punkt->gattungNr), tag);
+  const DbLookupResult ng = DbGetNgat(&letzterNgat, static_cast<std::uint16_t>(punkt->uebergang),
+                                      static_cast<std::uint16_t>(punkt->neBhf),
+                                      static_cast<std::uint16_t>(punkt->verkehrNr),
+                                      static_cast<std::uint16_t>(punkt->gattungNr), tag);
   if (ng == kDbFound)
     letzterNesr.value2 = letzterNgat.value;
   else if (ng != kDbNotFound)
@@ -231,8 +228,8 @@ void EbBerechneBahnweg(const EbAnfrage* anfrage, EbAuftrag* auftrag, std::uint32
     auftrag->bahnKm[EB_RUECK] = richtungBerechnen(
         anfrage, auftrag, EB_RUECK, typ == '5' ? anfrage->neBhfRueck : auftrag->rueckVon, 0,
         typ == '6' ? anfrage->neBhfRueck : auftrag->rueckNach, 0, auftrag->rueckVon,
-        auftrag->rueckNach, typ == '5' ? &neRueck : nullptr, typ == '6' ? &neRueck : nullptr,
-        flags, EbSlotRueck);
+        auftrag->rueckNach, typ == '5' ? &neRueck : nullptr, typ == '6' ? &neRueck : nullptr, flags,
+        EbSlotRueck);
     relationATeilen(auftrag);
   }
 

@@ -36,11 +36,10 @@ void wegZeilen(const EbWeg* w) {
                     static_cast<unsigned long>(w->anstossStart));
   UtLogWriteNoFlush(kStufe, "Anstossbahnhof Ziel   :      %lu",
                     static_cast<unsigned long>(w->anstossZiel));
-  UtLogWriteNoFlush(kStufe, "FV-Relation: %lu, %lu, %lu, %lu",
-                    static_cast<unsigned long>(w->fvRelation[0]),
-                    static_cast<unsigned long>(w->fvRelation[1]),
-                    static_cast<unsigned long>(w->fvRelation[2]),
-                    static_cast<unsigned long>(w->fvRelation[3]));
+  UtLogWriteNoFlush(
+      kStufe, "FV-Relation: %lu, %lu, %lu, %lu", static_cast<unsigned long>(w->fvRelation[0]),
+      static_cast<unsigned long>(w->fvRelation[1]), static_cast<unsigned long>(w->fvRelation[2]),
+      static_cast<unsigned long>(w->fvRelation[3]));
   UtLogWriteNoFlush(kStufe, "Km-WZ-VXT: %4u", static_cast<unsigned>(w->kmWzVxt));
   UtLogWriteNoFlush(kStufe, "Km-DR-VXT: %4u", static_cast<unsigned>(w->kmDrVxt));
   UtLogWriteNoFlush(kStufe, "Km-WZ:     %4u", static_cast<unsigned>(w->kmWz));
@@ -135,8 +134,10 @@ void EbDruckeErgebnis(std::int32_t typ, const EbErgebnis* e, std::int32_t rueckf
     if (rueckfahrt != 0) neSeeZeilen(&e->neSeeRueck);
   }
   if (typ == '3') {
-    UtLogWriteNoFlush(kStufe, "Bahnhof Von         : %lu", static_cast<unsigned long>(e->hin.bhfVon));
-    UtLogWriteNoFlush(kStufe, "Bahnhof Nach        : %lu", static_cast<unsigned long>(e->hin.bhfNach));
+    UtLogWriteNoFlush(kStufe, "Bahnhof Von         : %lu",
+                      static_cast<unsigned long>(e->hin.bhfVon));
+    UtLogWriteNoFlush(kStufe, "Bahnhof Nach        : %lu",
+                      static_cast<unsigned long>(e->hin.bhfNach));
     UtLogWriteNoFlush(kStufe, "Brechpunkt Vorlauf  : %lu",
                       static_cast<unsigned long>(e->hin.bpVorlauf));
     UtLogWriteNoFlush(kStufe, "Brechpunkt Nachlauf : %lu",
@@ -149,8 +150,10 @@ void EbDruckeErgebnis(std::int32_t typ, const EbErgebnis* e, std::int32_t rueckf
     UtLogWriteNoFlush(kStufe, "Wegetext (Rueckweg) : %-150.150s", e->rueck.wegetext);
     UtLogWriteNoFlush(kStufe, "Busbez.Von: %-20.20s", e->busbezVon);
     UtLogWriteNoFlush(kStufe, "Busbez.Nach: %-20.20s", e->busbezNach);
-    UtLogWriteNoFlush(kStufe, "Busnummer Von          : %lu", static_cast<unsigned long>(e->busnrVon));
-    UtLogWriteNoFlush(kStufe, "Busnummer Nach         : %lu", static_cast<unsigned long>(e->busnrNach));
+    UtLogWriteNoFlush(kStufe, "Busnummer Von          : %lu",
+                      static_cast<unsigned long>(e->busnrVon));
+    UtLogWriteNoFlush(kStufe, "Busnummer Nach         : %lu",
+                      static_cast<unsigned long>(e->busnrNach));
     UtLogWriteNoFlush(kStufe, "Buskilometer Tarifgebiet A : %4u", static_cast<unsigned>(e->buskmA));
     UtLogWriteNoFlush(kStufe, "Buskilometer Tarifgebiet B : %4u", static_cast<unsigned>(e->buskmB));
   }

@@ -60,8 +60,7 @@ void urboTexte(char urbo[25], char klar[25], std::int32_t station, const char na
 /* Names and texts of one direction. aStart / aEnde: whether relation A's
 ** name stands for that end for this request type. */
 void richtungNamen(EbWeg* weg, const EbRelBlockA* a, const EbRelBlockB* b, std::int32_t von,
-                   std::int32_t nach, bool aStart, bool aEnde, std::int32_t typ,
-                   UtDayNumber tag) {
+                   std::int32_t nach, bool aStart, bool aEnde, std::int32_t typ, UtDayNumber tag) {
   EbhfSatz puffer;
   const EbhfSatz& vonSatz = EbBahnhofLesen(&puffer, von, tag);
   endName(weg->bezVon, vonSatz, aStart && a->gefundenStart != 0, a->nameStart, typ);
@@ -97,9 +96,8 @@ std::int32_t richtungText(EbWeg* weg, EbTextMarke marken[2], std::uint32_t breit
   EbTextMarke m1 = {0, 0xFFFF};
   EbTextMarke m2 = {0, 0xFFFF};
   std::uint32_t benutzt = 0;
-  const std::int32_t r = EbWegetextErstellen(weg->wegetext, breite,
-                                             static_cast<std::uint32_t>(slot), optionen, tag,
-                                             &m1, &m2, &benutzt);
+  const std::int32_t r = EbWegetextErstellen(
+      weg->wegetext, breite, static_cast<std::uint32_t>(slot), optionen, tag, &m1, &m2, &benutzt);
   marken[0] = m1;
   marken[1] = m2;
   return r;
@@ -156,8 +154,8 @@ void EbBestimmeWege(std::int32_t anstoss[4], std::int32_t* relHin, std::int32_t*
     anstoss[3] = anstoss[0];
   } else {
     EbPunkteRichtung = 1;
-    EbErgKetteAuswerten(&anstoss[2], &anstoss[3], static_cast<std::uint32_t>(EbSlotRueck),
-                        relRueck, datum);
+    EbErgKetteAuswerten(&anstoss[2], &anstoss[3], static_cast<std::uint32_t>(EbSlotRueck), relRueck,
+                        datum);
   }
 }
 
@@ -275,13 +273,11 @@ void EbKopiereHinweg(EbErgebnis* ergebnis, std::int32_t typ) {
 }
 
 void EbErstelleErgebnis(EbAuftrag* auftrag, EbErgebnis* ergebnis, std::int32_t anstoss[4],
-                        EbAbschnitte* abschnitte, const EbAnfrage* anfrage,
-                        std::uint32_t flags) {
+                        EbAbschnitte* abschnitte, const EbAnfrage* anfrage, std::uint32_t flags) {
   const std::int32_t typ = auftrag->typ;
   const UtDayNumber tag = auftrag->datum;
-  const std::uint32_t breite =
-      std::min(static_cast<std::uint32_t>(anfrage->textBreite),
-               static_cast<std::uint32_t>(EB_WEGETEXT_LAENGE));
+  const std::uint32_t breite = std::min(static_cast<std::uint32_t>(anfrage->textBreite),
+                                        static_cast<std::uint32_t>(EB_WEGETEXT_LAENGE));
 
   if (auftrag->zweiWege != 0 && EbListenVergleichen() == 0) auftrag->zweiWege = 0;
   const bool zweiWege = auftrag->zweiWege != 0;
@@ -319,9 +315,8 @@ void EbErstelleErgebnis(EbAuftrag* auftrag, EbErgebnis* ergebnis, std::int32_t a
     if (abschnitte != nullptr) abschnitte->gefuellt = liste ? 1 : 0;
     if (liste) EbAbschnitteFuellen(static_cast<std::uint32_t>(EbSlotHin), abschnitte->hin, tag);
     if (zweiWege) {
-      const std::int32_t rr =
-          richtungText(rueck, ergebnis->markenRueck, breite, EbSlotRueck,
-                       textOptionen(flags, &auftrag->relA[EB_RUECK]), tag);
+      const std::int32_t rr = richtungText(rueck, ergebnis->markenRueck, breite, EbSlotRueck,
+                                           textOptionen(flags, &auftrag->relA[EB_RUECK]), tag);
       if (rr != 0) auftrag->wegetextProblem = 1;
       if (liste)
         EbAbschnitteFuellen(static_cast<std::uint32_t>(EbSlotRueck), abschnitte->rueck, tag);
@@ -330,15 +325,13 @@ void EbErstelleErgebnis(EbAuftrag* auftrag, EbErgebnis* ergebnis, std::int32_t a
 
   EbSummiereKm(static_cast<std::uint32_t>(EbSlotHin), hin, &ergebnis->neSeeHin, typ, flags);
   if (zweiWege)
-    EbSummiereKm(static_cast<std::uint32_t>(EbSlotRueck), rueck, &ergebnis->neSeeRueck, typ,
-                 flags);
+    EbSummiereKm(static_cast<std::uint32_t>(EbSlotRueck), rueck, &ergebnis->neSeeRueck, typ, flags);
 
   if (auftrag->rueckfahrt != 0 && !zweiWege) EbKopiereHinweg(ergebnis, typ);
 
   if (auftrag->rueckfahrt != 0 && (typ == '5' || typ == '6')) {
     if (auftrag->bahnKm[EB_HIN] == 0) std::memset(hin->wegetext, ' ', sizeof hin->wegetext);
-    if (auftrag->bahnKm[EB_RUECK] == 0)
-      std::memset(rueck->wegetext, ' ', sizeof rueck->wegetext);
+    if (auftrag->bahnKm[EB_RUECK] == 0) std::memset(rueck->wegetext, ' ', sizeof rueck->wegetext);
   }
 
   static_assert(sizeof EbAntwortPunkte == sizeof ergebnis->punkte);

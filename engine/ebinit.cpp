@@ -39,20 +39,31 @@ namespace {
 struct EngineTabelle {
   DbTabDesc* tab;
   void (*init)();
-  std::uint8_t ladeZaehler;   /* outstanding initialisations */
-  std::int32_t eingerichtet;  /* 1 once the descriptor set-up has run */
+  std::uint8_t ladeZaehler;  /* outstanding initialisations */
+  std::int32_t eingerichtet; /* 1 once the descriptor set-up has run */
 };
 
-enum { T_EBGG, T_EBGB, T_EBHF, T_TDRG, T_FBRR, T_GREN, T_STEN, T_RBGT, T_NESR, T_NGAT,
-       T_LOST, T_FBRW, T_ANZAHL };
+enum {
+  T_EBGG,
+  T_EBGB,
+  T_EBHF,
+  T_TDRG,
+  T_FBRR,
+  T_GREN,
+  T_STEN,
+  T_RBGT,
+  T_NESR,
+  T_NGAT,
+  T_LOST,
+  T_FBRW,
+  T_ANZAHL
+};
 
 EngineTabelle tabellen[T_ANZAHL] = {
-    {&DbEbggTab, DbInitEbgg, 0, 0}, {&DbEbgbTab, DbInitEbgb, 0, 0},
-    {&DbEbhfTab, DbInitEbhf, 0, 0}, {&DbTdrgTab, DbInitTdrg, 0, 0},
-    {&DbFbrrTab, DbInitFbrr, 0, 0}, {&DbGrenTab, DbInitGren, 0, 0},
-    {&DbStenTab, DbInitSten, 0, 0}, {&DbRbgtTab, DbInitRbgt, 0, 0},
-    {&DbNesrTab, DbInitNesr, 0, 0}, {&DbNgatTab, DbInitNgat, 0, 0},
-    {&DbLostTab, DbInitLost, 0, 0}, {&DbFbrwTab, DbInitFbrw, 0, 0},
+    {&DbEbggTab, DbInitEbgg, 0, 0}, {&DbEbgbTab, DbInitEbgb, 0, 0}, {&DbEbhfTab, DbInitEbhf, 0, 0},
+    {&DbTdrgTab, DbInitTdrg, 0, 0}, {&DbFbrrTab, DbInitFbrr, 0, 0}, {&DbGrenTab, DbInitGren, 0, 0},
+    {&DbStenTab, DbInitSten, 0, 0}, {&DbRbgtTab, DbInitRbgt, 0, 0}, {&DbNesrTab, DbInitNesr, 0, 0},
+    {&DbNgatTab, DbInitNgat, 0, 0}, {&DbLostTab, DbInitLost, 0, 0}, {&DbFbrwTab, DbInitFbrw, 0, 0},
 };
 
 /* Order in which the end unloads the tables. */

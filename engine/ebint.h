@@ -34,21 +34,34 @@ enum { EB_HIN = 0, EB_RUECK = 1 };
 
 /* Data errors raise an odd code with the message number one higher. */
 enum : std::uint16_t {
-  EB_RC_BHF_FEHLT = 1101,      EB_MSG_BHF_FEHLT = 1102,     /* "dls" */
-  /* EB_RC_FBRR_ABSCHNITT = 1103 (engine/eb.h) */
-                               EB_MSG_FBRR_ABSCHNITT = 1104, /* "ddddds" */
-  EB_RC_GREN = 1105,           EB_MSG_GREN = 1106,          /* "lls" */
-  EB_RC_STEN = 1107,           EB_MSG_STEN = 1108,          /* "lls" */
-  EB_RC_TDRG = 1109,           EB_MSG_TDRG = 1110,          /* "ds" */
-  EB_RC_NESR = 1111,           EB_MSG_NESR = 1112,          /* "lls" */
-  EB_RC_NGAT = 1113,           EB_MSG_NGAT = 1114,          /* "lldds" */
-  EB_RC_RBGT = 1119,           EB_MSG_RBGT = 1120,          /* "ls" */
-  EB_RC_LOST = 1121,           EB_MSG_LOST = 1122,          /* "ddlds" */
-  EB_RC_KETTE_BHF = 1123,      EB_MSG_KETTE_BHF = 1124,     /* "dls" */
-  EB_RC_FBRR_SCHLUESSEL = 1131, EB_MSG_FBRR_SCHLUESSEL = 1132, /* "lds" */
-  EB_RC_KNOTENWEG = 1133,      EB_MSG_KNOTENWEG = 1134,     /* "llls" */
-  EB_RC_KEINE_KNOTEN = 1406,   EB_MSG_KEINE_KNOTEN = 1407,  /* "d" */
-  EB_RC_ZUVIELE_KNOTEN = 1408, EB_MSG_ZUVIELE_KNOTEN = 1409 /* "d" */
+  EB_RC_BHF_FEHLT = 1101,
+  EB_MSG_BHF_FEHLT = 1102,      /* "dls" */
+                                /* EB_RC_FBRR_ABSCHNITT = 1103 (engine/eb.h) */
+  EB_MSG_FBRR_ABSCHNITT = 1104, /* "ddddds" */
+  EB_RC_GREN = 1105,
+  EB_MSG_GREN = 1106, /* "lls" */
+  EB_RC_STEN = 1107,
+  EB_MSG_STEN = 1108, /* "lls" */
+  EB_RC_TDRG = 1109,
+  EB_MSG_TDRG = 1110, /* "ds" */
+  EB_RC_NESR = 1111,
+  EB_MSG_NESR = 1112, /* "lls" */
+  EB_RC_NGAT = 1113,
+  EB_MSG_NGAT = 1114, /* "lldds" */
+  EB_RC_RBGT = 1119,
+  EB_MSG_RBGT = 1120, /* "ls" */
+  EB_RC_LOST = 1121,
+  EB_MSG_LOST = 1122, /* "ddlds" */
+  EB_RC_KETTE_BHF = 1123,
+  EB_MSG_KETTE_BHF = 1124, /* "dls" */
+  EB_RC_FBRR_SCHLUESSEL = 1131,
+  EB_MSG_FBRR_SCHLUESSEL = 1132, /* "lds" */
+  EB_RC_KNOTENWEG = 1133,
+  EB_MSG_KNOTENWEG = 1134, /* "llls" */
+  EB_RC_KEINE_KNOTEN = 1406,
+  EB_MSG_KEINE_KNOTEN = 1407, /* "d" */
+  EB_RC_ZUVIELE_KNOTEN = 1408,
+  EB_MSG_ZUVIELE_KNOTEN = 1409 /* "d" */
 };
 
 /* Request checks and other raises whose code equals the message number,
@@ -135,17 +148,17 @@ struct EbAuftrag {
   std::int32_t hinNach;
   std::int32_t rueckVon;
   std::int32_t rueckNach;
-  std::int32_t rueckfahrt;        /* 1: return trip */
-  std::int32_t zweiWege;          /* 1: separate return route */
+  std::int32_t rueckfahrt; /* 1: return trip */
+  std::int32_t zweiWege;   /* 1: separate return route */
   EbRelBlockA relA[2];
-  std::int32_t beruehrung[2][2];  /* touch pair: break point before/after */
+  std::int32_t beruehrung[2][2]; /* touch pair: break point before/after */
   std::uint32_t optionBits[2];
   EbRelBlockB relB[2];
-  std::int32_t typ;               /* "AnfrageTyp" */
+  std::int32_t typ; /* "AnfrageTyp" */
   std::int32_t texteBauen;
   std::int32_t wegetextProblem;
-  std::int32_t bahnKm[2];         /* rail km of each direction */
-  char neLage;                    /* "Ne-Lage Hinweg" once accepted */
+  std::int32_t bahnKm[2]; /* rail km of each direction */
+  char neLage;            /* "Ne-Lage Hinweg" once accepted */
 };
 
 /* ---- the route-search request ----------------------------------------- */
@@ -157,21 +170,21 @@ struct EbSuchAnfrage {
   std::int32_t nach;
   std::int32_t bpVor;
   std::int32_t bpNach;
-  std::int32_t relWert;           /* FBRR key number or relation key part 1 */
+  std::int32_t relWert; /* FBRR key number or relation key part 1 */
   std::int32_t relBhf[4];
-  std::int32_t reserviert;        /* 0 */
-  std::int32_t konstante;         /* 3 */
+  std::int32_t reserviert; /* 0 */
+  std::int32_t konstante;  /* 3 */
   std::uint32_t optionBits;
   std::int32_t profilKey;
   std::int32_t festeFolge;
   UtDayNumber datum;
-  std::int32_t schlusswort;       /* 0 */
+  std::int32_t schlusswort; /* 0 */
 };
 
 /* A Ne/See point. */
 struct EbNeSeePunkt {
-  std::int32_t neBhf;             /* a "Ne-Bahnhof" */
-  std::int32_t uebergang;         /* the matching "Ne-Uebergang" */
+  std::int32_t neBhf;     /* a "Ne-Bahnhof" */
+  std::int32_t uebergang; /* the matching "Ne-Uebergang" */
   std::uint32_t verkehrNr;
   std::uint32_t gattungNr;
   UtDayNumber datum;
@@ -184,20 +197,20 @@ struct EbBusSatz {
   std::uint16_t lfdNr;
   std::uint16_t datum;
   std::uint16_t reserviert0;
-  std::uint32_t ersteHalteNr;     /* first stop number */
-  std::uint32_t letzteHalteNr;    /* last stop number */
-  std::uint32_t bpVor;            /* break point before */
-  std::uint32_t bpNach;           /* break point after */
+  std::uint32_t ersteHalteNr;  /* first stop number */
+  std::uint32_t letzteHalteNr; /* last stop number */
+  std::uint32_t bpVor;         /* break point before */
+  std::uint32_t bpNach;        /* break point after */
   char textRueck[32];
-  std::uint32_t relBhfStart;      /* relation station at start, 0 none */
-  std::uint32_t relBhfEnde;       /* relation station at end, 0 none */
+  std::uint32_t relBhfStart; /* relation station at start, 0 none */
+  std::uint32_t relBhfEnde;  /* relation station at end, 0 none */
   char nameErste[20];
   char nameLetzte[20];
   char textHin[32];
-  std::uint16_t kmVorNachA;       /* km before/after in tariff area A */
-  std::uint16_t kmVorNachB;       /* the same in tariff area B */
-  std::uint16_t buskmA;           /* bus km in tariff area A */
-  std::uint16_t buskmB;           /* bus km in tariff area B */
+  std::uint16_t kmVorNachA; /* km before/after in tariff area A */
+  std::uint16_t kmVorNachB; /* the same in tariff area B */
+  std::uint16_t buskmA;     /* bus km in tariff area A */
+  std::uint16_t buskmB;     /* bus km in tariff area B */
   char reserviert1[48];
 };
 static_assert(sizeof(EbBusSatz) == 192);
@@ -208,16 +221,16 @@ enum { EB_ANZAHL_SLOTS = 40, EB_NUTZLAST = 260 };
 
 /* Element types of a result chain. */
 enum : std::int32_t {
-  EB_ELEM_START = 1,        /* EbhfSatz */
-  EB_ELEM_ZIEL = 2,         /* EbhfSatz */
-  EB_ELEM_VIA = 3,          /* EbhfSatz */
-  EB_ELEM_RELATION = 5,     /* FbrrSatz */
-  EB_ELEM_KNOTEN = 6,       /* GrenSatz */
-  EB_ELEM_LINIE = 7,        /* StenSatz */
-  EB_ELEM_NESEE = 8,        /* NesrSatz */
-  EB_ELEM_NEPUNKT = 10,     /* EbhfSatz */
-  EB_ELEM_BUS = 11,         /* EbBusSatz */
-  EB_ELEM_LOST = 20         /* LostSatz */
+  EB_ELEM_START = 1,    /* EbhfSatz */
+  EB_ELEM_ZIEL = 2,     /* EbhfSatz */
+  EB_ELEM_VIA = 3,      /* EbhfSatz */
+  EB_ELEM_RELATION = 5, /* FbrrSatz */
+  EB_ELEM_KNOTEN = 6,   /* GrenSatz */
+  EB_ELEM_LINIE = 7,    /* StenSatz */
+  EB_ELEM_NESEE = 8,    /* NesrSatz */
+  EB_ELEM_NEPUNKT = 10, /* EbhfSatz */
+  EB_ELEM_BUS = 11,     /* EbBusSatz */
+  EB_ELEM_LOST = 20     /* LostSatz */
 };
 
 /* One element of a result chain. The payload holds a copy of the caller
@@ -227,16 +240,16 @@ struct EbListNode {
   EbListNode* next;
   EbListNode* prev;
   std::int32_t typ;
-  std::int32_t umgekehrt;   /* non-zero: used against its stored direction */
+  std::int32_t umgekehrt; /* non-zero: used against its stored direction */
   alignas(8) unsigned char nutzlast[EB_NUTZLAST];
 };
 
 /* One numbered slot holding a chain. */
 struct EbListSlot {
-  std::int32_t belegt;      /* 1 once handed out */
+  std::int32_t belegt; /* 1 once handed out */
   EbListNode* kopf;
   EbListNode* ende;
-  EbListNode* cursor;       /* walk position: next element to read */
+  EbListNode* cursor; /* walk position: next element to read */
   std::int32_t anzahl;
 };
 

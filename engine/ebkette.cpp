@@ -68,13 +68,20 @@ std::size_t EbNutzlastGroesse(std::int32_t typ) {
     case EB_ELEM_VIA:
     case EB_ELEM_NEPUNKT:
       return sizeof(EbhfSatz);
-    case EB_ELEM_RELATION: return sizeof(FbrrSatz);
-    case EB_ELEM_KNOTEN: return sizeof(GrenSatz);
-    case EB_ELEM_LINIE: return sizeof(StenSatz);
-    case EB_ELEM_NESEE: return sizeof(NesrSatz);
-    case EB_ELEM_BUS: return sizeof(EbBusSatz);
-    case EB_ELEM_LOST: return sizeof(struct LostSatz);
-    default: return 0;
+    case EB_ELEM_RELATION:
+      return sizeof(FbrrSatz);
+    case EB_ELEM_KNOTEN:
+      return sizeof(GrenSatz);
+    case EB_ELEM_LINIE:
+      return sizeof(StenSatz);
+    case EB_ELEM_NESEE:
+      return sizeof(NesrSatz);
+    case EB_ELEM_BUS:
+      return sizeof(EbBusSatz);
+    case EB_ELEM_LOST:
+      return sizeof(struct LostSatz);
+    default:
+      return 0;
   }
 }
 

@@ -50,14 +50,24 @@ uint32_t grenKm(const GrenSatz& g) {
 ** of a STEN record. */
 void modusAnwenden(StenSatz& s) {
   switch (EbKmModus & 0x3u) {
-    case 1: s.flag1 = 'J'; break;
-    case 2: s.flag1 = 'N'; break;
-    default: break;
+    case 1:
+      s.flag1 = 'J';
+      break;
+    case 2:
+      s.flag1 = 'N';
+      break;
+    default:
+      break;
   }
   switch (EbKmModus & 0xCu) {
-    case 4: s.flag2 = 'A'; break;
-    case 8: s.flag2 = 'N'; break;
-    default: break;
+    case 4:
+      s.flag2 = 'A';
+      break;
+    case 8:
+      s.flag2 = 'N';
+      break;
+    default:
+      break;
   }
 }
 
@@ -234,24 +244,24 @@ uint32_t EbKmUeberKnotenpaar(int32_t a, int32_t b, int32_t slot) {
   /* From the rows of a repeated A the same first minimum comes without the
   ** pair loop; the loop runs when they cannot answer every pair. */
   if (!EbKmPaarAusZeilen(a, aUnten ? x : y, aUnten ? y : x, aUnten, &min)) {
-  for (int32_t i = 0; i < x.anzahl; ++i) {
-    for (int32_t j = 0; j < y.anzahl; ++j) {
-      uint32_t g = 0;
-      if (x.knoten[i].knoten != y.knoten[j].knoten &&
-          !EbKmZeileKm(x.knoten[i].knoten, y.knoten[j].knoten, &g)) {
-        GrenSatz gs;
-        grenHolen(&gs, x.knoten[i].knoten, y.knoten[j].knoten);
-        g = grenKm(gs);
-      }
-      uint32_t summe = static_cast<uint32_t>(x.knoten[i].km) +
-                       static_cast<uint32_t>(y.knoten[j].km) + g;
-      if (summe < min) {
-        min = summe;
-        x.best = i;
-        y.best = j;
+    for (int32_t i = 0; i < x.anzahl; ++i) {
+      for (int32_t j = 0; j < y.anzahl; ++j) {
+        uint32_t g = 0;
+        if (x.knoten[i].knoten != y.knoten[j].knoten &&
+            !EbKmZeileKm(x.knoten[i].knoten, y.knoten[j].knoten, &g)) {
+          GrenSatz gs;
+          grenHolen(&gs, x.knoten[i].knoten, y.knoten[j].knoten);
+          g = grenKm(gs);
+        }
+        uint32_t summe =
+            static_cast<uint32_t>(x.knoten[i].km) + static_cast<uint32_t>(y.knoten[j].km) + g;
+        if (summe < min) {
+          min = summe;
+          x.best = i;
+          y.best = j;
+        }
       }
     }
-  }
   }
   const EbKnotenEintrag& ea = eintrag(EbKnotenGewaehltA);
   const EbKnotenEintrag& eb = eintrag(EbKnotenGewaehltB);
@@ -272,20 +282,20 @@ uint32_t EbKmUeberKnoten(int32_t a, int32_t b, int32_t aIstKnoten, int32_t slot)
   uint32_t min = EbKmKeinWeg;
   /* A repeated node station A: its row answers the loop when it can. */
   if (!aIstKnoten || !EbKmKnotenAusZeile(n, e, &min))
-  for (int32_t i = 0; i < e.anzahl; ++i) {
-    if (e.knoten[i].knoten == n) continue;
-    uint32_t g = 0;
-    if (!EbKmZeileKm(e.knoten[i].knoten, n, &g)) {
-      GrenSatz gs;
-      grenHolen(&gs, e.knoten[i].knoten, n);
-      g = grenKm(gs);
+    for (int32_t i = 0; i < e.anzahl; ++i) {
+      if (e.knoten[i].knoten == n) continue;
+      uint32_t g = 0;
+      if (!EbKmZeileKm(e.knoten[i].knoten, n, &g)) {
+        GrenSatz gs;
+        grenHolen(&gs, e.knoten[i].knoten, n);
+        g = grenKm(gs);
+      }
+      uint32_t summe = static_cast<uint32_t>(e.knoten[i].km) + g;
+      if (summe < min) {
+        min = summe;
+        e.best = i;
+      }
     }
-    uint32_t summe = static_cast<uint32_t>(e.knoten[i].km) + g;
-    if (summe < min) {
-      min = summe;
-      e.best = i;
-    }
-  }
   if (e.best == -1)
     MsgRaise(EB_RC_KNOTENWEG, kMsgSsEngine, EB_MSG_KNOTENWEG, kMsgModeNumbered, "llls", a, b, n,
              tagText());
@@ -303,7 +313,8 @@ uint32_t EbKmUeberKnoten(int32_t a, int32_t b, int32_t aIstKnoten, int32_t slot)
 uint32_t EbKmKnotenKnoten(int32_t a, int32_t b, int32_t slot) {
   GrenSatz g;
   grenHolen(&g, a, b);
-  EbListeAnfuegen(static_cast<uint32_t>(slot), &g, EB_ELEM_KNOTEN, static_cast<uint32_t>(a) != g.stationA ? 1 : 0);
+  EbListeAnfuegen(static_cast<uint32_t>(slot), &g, EB_ELEM_KNOTEN,
+                  static_cast<uint32_t>(a) != g.stationA ? 1 : 0);
   return grenKm(g);
 }
 

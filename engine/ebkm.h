@@ -45,20 +45,20 @@ struct EbKnotenPaar {
 
 /* One cache entry. */
 struct EbKnotenEintrag {
-  int32_t bahnhof;      /* station whose node list this is; 0 = empty */
-  int32_t gebiet;       /* its tariff area */
-  int32_t anzahl;       /* nodes in the list, 1 .. 10 when filled */
-  int32_t best;         /* best node index of the last computation, -1 none */
-  UtDayNumber tag;      /* day the list was built on */
+  int32_t bahnhof;                  /* station whose node list this is; 0 = empty */
+  int32_t gebiet;                   /* its tariff area */
+  int32_t anzahl;                   /* nodes in the list, 1 .. 10 when filled */
+  int32_t best;                     /* best node index of the last computation, -1 none */
+  UtDayNumber tag;                  /* day the list was built on */
   EbKnotenPaar knoten[EbKnotenMax]; /* in the order TDRG returned them */
 };
 
 /* The cache and its bookkeeping (engine state, exposed for tests). */
 extern EbKnotenEintrag EbKnotenCache[EbKnotenCacheGroesse];
-extern uint32_t EbKmModus;         /* mode of the previous call, initially 0xFFFF */
-extern int32_t EbKnotenGewaehltA;  /* entry chosen for A in the current call */
+extern uint32_t EbKmModus;        /* mode of the previous call, initially 0xFFFF */
+extern int32_t EbKnotenGewaehltA; /* entry chosen for A in the current call */
 extern int32_t EbKnotenGewaehltB;
-extern int32_t EbKnotenLetzter;    /* entry assigned last (round robin) */
+extern int32_t EbKnotenLetzter; /* entry assigned last (round robin) */
 
 /* Km of one leg; appends its elements to the route step's scratch slot.
 ** Raises on every failure. */

@@ -33,7 +33,7 @@ struct Platz {
   int32_t bahnhof;
   int32_t gebiet;
   UtDayNumber tag;
-  uint16_t modus;          /* mode bits 0 and 1 */
+  uint16_t modus; /* mode bits 0 and 1 */
   int32_t anzahl;
   EbKnotenPaar knoten[EbKnotenMax];
 };
@@ -341,8 +341,8 @@ bool EbKmZeileKm(int32_t p, int32_t q, uint32_t* km) {
   return true;
 }
 
-bool EbKmPaarAusZeilen(int32_t a, EbKnotenEintrag& abgang, EbKnotenEintrag& ziel,
-                       bool abgangAussen, uint32_t* min) {
+bool EbKmPaarAusZeilen(int32_t a, EbKnotenEintrag& abgang, EbKnotenEintrag& ziel, bool abgangAussen,
+                       uint32_t* min) {
   if (g_gesetztAnzahl == 0 || !DbFastPathsOn() || !BestesFuer(a, abgang)) return false;
   /* The destination's nodes: each must be a node station whose best
   ** origin node is known, else the loop runs (and raises) as it is. */

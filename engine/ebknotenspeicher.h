@@ -54,8 +54,8 @@ bool EbKmZeileKm(int32_t p, int32_t q, uint32_t* km);
 ** minimum, the entries' best indices set as the loop sets them; false when
 ** the loop must run itself (no rows, or a pair that GREN does not answer).
 ** abgangAussen: A's list is the loop's outer one. */
-bool EbKmPaarAusZeilen(int32_t a, EbKnotenEintrag& abgang, EbKnotenEintrag& ziel,
-                       bool abgangAussen, uint32_t* min);
+bool EbKmPaarAusZeilen(int32_t a, EbKnotenEintrag& abgang, EbKnotenEintrag& ziel, bool abgangAussen,
+                       uint32_t* min);
 
 /* The node route of a node station n (the repeated station A) to the
 ** nodes of list e: the least total with the loop's first minimum, e.best

@@ -36,11 +36,11 @@ namespace {
 struct Leser {
   std::int32_t* erster;
   std::int32_t* letzter;
-  std::int32_t* p;   /* P0 .. P7 of the direction */
-  std::int32_t* n;   /* N0, N1 of the direction */
+  std::int32_t* p; /* P0 .. P7 of the direction */
+  std::int32_t* n; /* N0, N1 of the direction */
   UtDayNumber tag;
   bool ersterGesetzt = false;
-  int viaStand = 0;      /* 0 none, 1 one via or a relation passed, 2 a second via */
+  int viaStand = 0; /* 0 none, 1 one via or a relation passed, 2 a second via */
   int legZaehler = 0;
   bool relation = false;
   bool neUebergang = false;
@@ -224,22 +224,38 @@ struct Leser {
 }  // namespace
 
 std::int32_t EbErgKetteAuswerten(std::int32_t* ersterBhf, std::int32_t* letzterBhf,
-                                 std::uint32_t slot, std::int32_t* relation,
-                                 UtDayNumber datum) {
+                                 std::uint32_t slot, std::int32_t* relation, UtDayNumber datum) {
   EbListSlot* s = EbKetteLaufBeginnen(slot);
   int r = EbPunkteRichtung != 0 ? 1 : 0;
   Leser l{ersterBhf, letzterBhf, EbAntwortPunkte.p[r], EbAntwortPunkte.n[r], datum};
   while (EbListNode* k = EbKetteNaechstes(s)) {
     switch (k->typ) {
-      case EB_ELEM_START: l.start(EbNutzlastLesen<EbhfSatz>(k)); break;
-      case EB_ELEM_VIA: l.via(EbNutzlastLesen<EbhfSatz>(k)); break;
-      case EB_ELEM_RELATION: l.relationsAbschnitt(k, relation); break;
-      case EB_ELEM_KNOTEN: l.knotenAbschnitt(k); break;
-      case EB_ELEM_LINIE: l.linienAbschnitt(k); break;
-      case EB_ELEM_NESEE: l.neUebergang = true; break;
-      case EB_ELEM_NEPUNKT: l.nePunkt(EbNutzlastLesen<EbhfSatz>(k)); break;
-      case EB_ELEM_ZIEL: l.ziel(EbNutzlastLesen<EbhfSatz>(k)); break;
-      default: break;
+      case EB_ELEM_START:
+        l.start(EbNutzlastLesen<EbhfSatz>(k));
+        break;
+      case EB_ELEM_VIA:
+        l.via(EbNutzlastLesen<EbhfSatz>(k));
+        break;
+      case EB_ELEM_RELATION:
+        l.relationsAbschnitt(k, relation);
+        break;
+      case EB_ELEM_KNOTEN:
+        l.knotenAbschnitt(k);
+        break;
+      case EB_ELEM_LINIE:
+        l.linienAbschnitt(k);
+        break;
+      case EB_ELEM_NESEE:
+        l.neUebergang = true;
+        break;
+      case EB_ELEM_NEPUNKT:
+        l.nePunkt(EbNutzlastLesen<EbhfSatz>(k));
+        break;
+      case EB_ELEM_ZIEL:
+        l.ziel(EbNutzlastLesen<EbhfSatz>(k));
+        break;
+      default:
+        break;
     }
   }
   return 0;

@@ -37,8 +37,7 @@ extern std::int32_t EbPunkteRichtung;
 ** 32-bit key, bit 31 set when used reversed; left alone when the chain has
 ** no relation), and the answer points of the current direction. Returns 0. */
 std::int32_t EbErgKetteAuswerten(std::int32_t* ersterBhf, std::int32_t* letzterBhf,
-                                 std::uint32_t slot, std::int32_t* relation,
-                                 UtDayNumber datum);
+                                 std::uint32_t slot, std::int32_t* relation, UtDayNumber datum);
 /* Fills the 13 entries of one direction of the segment list from a chain. */
 void EbAbschnitteFuellen(std::uint32_t slot, EbAbschnitt* eintraege, UtDayNumber datum);
 

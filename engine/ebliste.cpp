@@ -19,7 +19,7 @@ namespace {
 
 /* Fills one header; everything not named starts at 0. */
 void kopfSetzen(UtList* l, std::int32_t id, const char* name, std::int32_t unique,
-                       std::int32_t groesse, std::int32_t schluessel, std::uint32_t erste) {
+                std::int32_t groesse, std::int32_t schluessel, std::uint32_t erste) {
   *l = UtList{};
   l->id = id;
   l->name = name;
@@ -71,9 +71,7 @@ void EbListeInitBhf(UtList* bhf, UtList* bhf2) {
   kopfSetzen(bhf, EB_LID_BHF, "listeEbBhf", 0, 12, 0, 500);
   kopfSetzen(bhf2, EB_LID_BHF2, "listeEbBhf2", 0, 12, 0, 500);
 }
-void EbListeInitWegeAZ(UtList* l) {
-  kopfSetzen(l, EB_LID_WEGE_AZ, "listeEbWegeAZ", 1, 32, 24, 20);
-}
+void EbListeInitWegeAZ(UtList* l) { kopfSetzen(l, EB_LID_WEGE_AZ, "listeEbWegeAZ", 1, 32, 24, 20); }
 
 void EbListeArrayFreigeben(UtList* l) {
   if (l->elements == nullptr) return;
@@ -84,9 +82,9 @@ void EbListeArrayFreigeben(UtList* l) {
 }
 
 void EbLaufwegListenFreigeben(EbLaufwegListen* w) {
-  UtList* reihe[] = {&w->glst,    &w->glstWork, &w->eva,      &w->glstProfil, &w->abgang,
-                     &w->ziel,    &w->wegeVar,  &w->wegeVarS, &w->wegeVarN,   &w->wegeBhf,
-                     &w->bhf,     &w->bhf2,     &w->wegeAZ};
+  UtList* reihe[] = {&w->glst, &w->glstWork, &w->eva,      &w->glstProfil, &w->abgang,
+                     &w->ziel, &w->wegeVar,  &w->wegeVarS, &w->wegeVarN,   &w->wegeBhf,
+                     &w->bhf,  &w->bhf2,     &w->wegeAZ};
   for (UtList* l : reihe) EbListeArrayFreigeben(l);
 }
 

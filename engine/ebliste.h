@@ -41,19 +41,19 @@ extern UtList listeWegeFertig;
 
 /* The thirteen work lists of the route-variant search, in this order. */
 struct EbLaufwegListen {
-  UtList glst;        /* 17 "listeEbLaufwegGlst" */
-  UtList glstWork;    /* 18 "listeEbLaufwegGlstWork" */
-  UtList eva;         /* 16 "listeEbLaufwegEva" */
-  UtList glstProfil;  /* 19 "listeEbGlstProfil" */
-  UtList abgang;      /* 20 "listeEbLaufwegAbgang" */
-  UtList ziel;        /* 21 "listeEbLaufwegZiel" */
-  UtList wegeVar;     /* 22 "listeEbWegeVar" (work) */
-  UtList wegeVarS;    /* 32 "listeEbWegeVarS" */
-  UtList wegeVarN;    /* 33 "listeEbWegeVarN" */
-  UtList wegeBhf;     /* 23 "listeEbWegeBhf" (work) */
-  UtList bhf;         /* 31 "listeEbBhf" */
-  UtList bhf2;        /* 122 "listeEbBhf2" */
-  UtList wegeAZ;      /* 24 "listeEbWegeAZ" */
+  UtList glst;       /* 17 "listeEbLaufwegGlst" */
+  UtList glstWork;   /* 18 "listeEbLaufwegGlstWork" */
+  UtList eva;        /* 16 "listeEbLaufwegEva" */
+  UtList glstProfil; /* 19 "listeEbGlstProfil" */
+  UtList abgang;     /* 20 "listeEbLaufwegAbgang" */
+  UtList ziel;       /* 21 "listeEbLaufwegZiel" */
+  UtList wegeVar;    /* 22 "listeEbWegeVar" (work) */
+  UtList wegeVarS;   /* 32 "listeEbWegeVarS" */
+  UtList wegeVarN;   /* 33 "listeEbWegeVarN" */
+  UtList wegeBhf;    /* 23 "listeEbWegeBhf" (work) */
+  UtList bhf;        /* 31 "listeEbBhf" */
+  UtList bhf2;       /* 122 "listeEbBhf2" */
+  UtList wegeAZ;     /* 24 "listeEbWegeAZ" */
 };
 
 /* Set-up of the headers. */

@@ -53,8 +53,8 @@ void EbBerechneNeSee(const EbAnfrage* anfrage, EbAuftrag* auftrag) {
                                  anfrage->gattungNr, tag};
   EbErgPunktPruefen(&punktHin, auftrag->neLage == 'H' ? 1 : 0, hin);
   if (auftrag->rueckfahrt != 0) {
-    const EbNeSeePunkt punktRueck = {anfrage->neBhfRueck, anfrage->neUebRueck,
-                                     anfrage->verkehrNr, anfrage->gattungNr, tag};
+    const EbNeSeePunkt punktRueck = {anfrage->neBhfRueck, anfrage->neUebRueck, anfrage->verkehrNr,
+                                     anfrage->gattungNr, tag};
     EbErgPunktPruefen(&punktRueck, vorne ? 1 : 0, static_cast<std::uint32_t>(EbSlotRueck));
   }
   EbListeAnfuegen(hin, &ziel, EB_ELEM_ZIEL, 0);

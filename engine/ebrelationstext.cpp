@@ -25,17 +25,17 @@ WtStammAbfrage EbWtStammAbfrage = DbGetBhf;
 /* Rows: previous kind (none, 'O', 'M', 'U'); columns: current kind (none =
 ** end of the text, 'O', 'M', 'U'). */
 const char WtTrennzeichen[16][4] = {
-    "",   "(",   "",   "@",   /* none */
-    "@)", "*",   ")*", "/",   /* 'O'  */
-    "",   "*(",  "*",  "@*",  /* 'M'  */
-    ")",  ")*(", ")*", "*",   /* 'U'  */
+    "",   "(",   "",   "@",  /* none */
+    "@)", "*",   ")*", "/",  /* 'O'  */
+    "",   "*(",  "*",  "@*", /* 'M'  */
+    ")",  ")*(", ")*", "*",  /* 'U'  */
 };
 
 namespace {
 
 /* One point of a relation as read from FBRW. */
 struct RelPunkt {
-  std::uint32_t station;  /* full form */
+  std::uint32_t station; /* full form */
   char art;
 };
 
@@ -64,9 +64,15 @@ void WtElemStatus(const WtTextElement* elem, std::int32_t umgekehrt, std::uint32
   if (elem != nullptr) {
     std::uint32_t art = WT_ART_M;
     switch (elem->art) {
-      case 'M': art = WT_ART_M; break;
-      case 'O': art = WT_ART_O; break;
-      case 'U': art = WT_ART_U; break;
+      case 'M':
+        art = WT_ART_M;
+        break;
+      case 'O':
+        art = WT_ART_O;
+        break;
+      case 'U':
+        art = WT_ART_U;
+        break;
       default:
         art = WT_ART_M;
         if (status != nullptr) *status |= WT_STATUS_ART_FREMD;

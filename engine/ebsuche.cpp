@@ -88,7 +88,7 @@ std::int32_t EbLaufwegBerechnen(const EbSuchAnfrage* anfrage, EbRelBlockA* block
 
   std::int32_t km;
   if (such.festeFolge != 0) {
-    const std::int32_t punkte[EB_PKT_ANZAHL] = {such.von,      such.bpVor,  such.relBhf[0],
+    const std::int32_t punkte[EB_PKT_ANZAHL] = {such.von,       such.bpVor,  such.relBhf[0],
                                                 such.relBhf[1], such.bpNach, such.nach};
     bool innen = punkte[1] != 0 || punkte[2] != 0 || punkte[3] != 0 || punkte[4] != 0;
     km = EbWegEntfernung(&such, innen ? EB_LEG_LEEREN : (EB_LEG_LEEREN | EB_LEG_OHNE_PUNKTE),
@@ -148,8 +148,8 @@ std::int32_t EbFbrrAbschnitt(const EbSuchAnfrage* anfrage, std::int32_t slot) {
   auto voll = [](std::int32_t bhf) { return DbBhfVoll(static_cast<std::uint32_t>(bhf)); };
   if (DbGetFbrrBhf(&satz, static_cast<std::uint16_t>(anfrage->relWert), voll(r[0]), voll(r[1]),
                    voll(r[2]), voll(r[3]), anfrage->datum) != kDbFound)
-    MsgRaise(EB_RC_FBRR_ABSCHNITT, kMsgSsEngine, EB_MSG_FBRR_ABSCHNITT, kMsgModeNumbered,
-             "ddddds", anfrage->relWert, r[0], r[1], r[2], r[3], UtDayText(anfrage->datum));
+    MsgRaise(EB_RC_FBRR_ABSCHNITT, kMsgSsEngine, EB_MSG_FBRR_ABSCHNITT, kMsgModeNumbered, "ddddds",
+             anfrage->relWert, r[0], r[1], r[2], r[3], UtDayText(anfrage->datum));
   for (std::uint32_t& s : satz.stations) s = DbBhfLokal(s);
   /* The relation runs reversed when the request names its second station
   ** first; both sides are compared as local numbers, so a request station
@@ -160,16 +160,12 @@ std::int32_t EbFbrrAbschnitt(const EbSuchAnfrage* anfrage, std::int32_t slot) {
 }
 
 void EbErgLostAnfuegen(std::uint16_t schluessel1, std::uint16_t schluessel2,
-                       std::uint32_t schluessel3, std::uint16_t schluessel4,
-                       UtDayNumber datum) {
+                       std::uint32_t schluessel3, std::uint16_t schluessel4, UtDayNumber datum) {
   if (DbGetLost(schluessel1, schluessel2, schluessel3, schluessel4, datum) != kDbFound)
     MsgRaise(EB_RC_LOST, kMsgSsEngine, EB_MSG_LOST, kMsgModeNumbered, "ddlds", schluessel1,
-             schluessel2, static_cast<std::int32_t>(schluessel3), schluessel4,
-             UtDayText(datum));
+             schluessel2, static_cast<std::int32_t>(schluessel3), schluessel4, UtDayText(datum));
   /* The result record is copied whole into the element. */
   EbListeAnfuegen(alsSlot(EbSlotHin), &DbLostSatz, EB_ELEM_LOST, 0);
 }
 
-void EbErgSatzAnfuegen() {
-  EbListeAnfuegen(alsSlot(EbSlotHin), &EbSucheBusSatz, EB_ELEM_BUS, 0);
-}
+void EbErgSatzAnfuegen() { EbListeAnfuegen(alsSlot(EbSlotHin), &EbSucheBusSatz, EB_ELEM_BUS, 0); }

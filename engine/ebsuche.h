@@ -56,8 +56,7 @@ std::int32_t EbLaufwegBerechnen(const EbSuchAnfrage* anfrage, EbRelBlockA* block
 /* Appends the LOST record of the key as a type-20 element to the outbound
 ** result slot (1121 when missing). */
 void EbErgLostAnfuegen(std::uint16_t schluessel1, std::uint16_t schluessel2,
-                       std::uint32_t schluessel3, std::uint16_t schluessel4,
-                       UtDayNumber datum);
+                       std::uint32_t schluessel3, std::uint16_t schluessel4, UtDayNumber datum);
 /* Appends the bus record as a type-11 element to the outbound result slot. */
 void EbErgSatzAnfuegen();
 /* Forgets the route step's work and scratch slots, so that they are taken

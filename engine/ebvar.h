@@ -35,25 +35,25 @@
 
 enum : std::uint16_t {
   /* point flags */
-  EB_PF_URSPRUNG = 0x0002,   /* origin */
-  EB_PF_ZIEL = 0x0004,       /* destination */
-  EB_PF_UEBERGEHEN = 0x0008, /* passed over by the role classification */
-  EB_PF_REL_START = 0x0010,  /* relation start */
-  EB_PF_REL_ENDE = 0x0020,   /* relation end */
-  EB_PF_REL_WEITERE = 0x0040,/* a further (third or fourth) relation station */
-  EB_PF_ERSATZ = 0x1000,     /* completed from EBGB: stands for the point before */
-  EB_PF_ZWEITE = 0x2000,     /* belongs to the second point list */
+  EB_PF_URSPRUNG = 0x0002,    /* origin */
+  EB_PF_ZIEL = 0x0004,        /* destination */
+  EB_PF_UEBERGEHEN = 0x0008,  /* passed over by the role classification */
+  EB_PF_REL_START = 0x0010,   /* relation start */
+  EB_PF_REL_ENDE = 0x0020,    /* relation end */
+  EB_PF_REL_WEITERE = 0x0040, /* a further (third or fourth) relation station */
+  EB_PF_ERSATZ = 0x1000,      /* completed from EBGB: stands for the point before */
+  EB_PF_ZWEITE = 0x2000,      /* belongs to the second point list */
   EB_PF_ART_MASKE = 0x3000,
   /* side flags */
-  EB_SF_ROLLE = 0x0003,      /* border role 1, 2 or 3 */
-  EB_SF_MARKIERT = 0x0008,   /* marked border point */
-  EB_SF_BP_VOR = 0x0010,     /* break point before the relation */
-  EB_SF_BP_NACH = 0x0020,    /* break point after the relation */
+  EB_SF_ROLLE = 0x0003,    /* border role 1, 2 or 3 */
+  EB_SF_MARKIERT = 0x0008, /* marked border point */
+  EB_SF_BP_VOR = 0x0010,   /* break point before the relation */
+  EB_SF_BP_NACH = 0x0020,  /* break point after the relation */
   EB_SF_URSPRUNG = 0x0040,
   EB_SF_ZIEL = 0x0080,
   /* kind flags */
-  EB_AF_REL_KOPF = 0x0013,   /* low five bits: the relation header point */
-  EB_AF_REL_NUMMER = 0x0024  /* station field holds an FBRR relation number */
+  EB_AF_REL_KOPF = 0x0013,  /* low five bits: the relation header point */
+  EB_AF_REL_NUMMER = 0x0024 /* station field holds an FBRR relation number */
 };
 
 /* Profile flags of an EBGG entry read by the Laufweg building. */
@@ -67,38 +67,38 @@ enum : std::uint16_t { EB_VAR_LISTENFEHLER = 4006 };
 /* A route point: the element of the point arrays and of "listeEbWegeBhf",
 ** "listeEbBhf" and "listeEbBhf2". */
 struct EbPunkt {
-  std::int32_t bahnhof;        /* full form, or the relation value (header) */
+  std::int32_t bahnhof; /* full form, or the relation value (header) */
   std::uint16_t punktFlags;
   std::uint16_t seitenFlags;
   std::uint16_t artFlags;
-  std::uint16_t fuell;         /* always 0 */
+  std::uint16_t fuell; /* always 0 */
 };
 static_assert(sizeof(EbPunkt) == 12);
 
 /* Outcome of the search, of the Laufweg building and of the assembly. */
 struct EbSuchStatus {
-  char id[2];                  /* "EB", or "TT" after list operations */
-  std::uint16_t code;          /* 0 success */
+  char id[2];         /* "EB", or "TT" after list operations */
+  std::uint16_t code; /* 0 success */
   std::int32_t wert;
 };
 static_assert(sizeof(EbSuchStatus) == 8);
 
 /* Element of "listeEbGlstProfil" (key: the first 8 bytes). */
 struct EbGlstProfil {
-  std::uint32_t profilKey;     /* EBGG key1 */
+  std::uint32_t profilKey; /* EBGG key1 */
   std::uint32_t rang;
-  std::uint32_t eintragKey;    /* EBGG key2 */
+  std::uint32_t eintragKey; /* EBGG key2 */
   std::uint32_t profilFlags;
 };
 static_assert(sizeof(EbGlstProfil) == 16);
 
 /* One end of a route variant, from its Laufweg record. */
 struct EbWegeVarSeite {
-  std::int32_t eintragKey;     /* 0 = none */
+  std::int32_t eintragKey; /* 0 = none */
   std::uint32_t rang;
-  std::int32_t relFlags;       /* 0x01 / 0x02 read by the relation rules */
+  std::int32_t relFlags; /* 0x01 / 0x02 read by the relation rules */
   std::int32_t kmSchwelle;
-  std::int32_t relBits;        /* 0x01 plain, 0x02 marked border completed */
+  std::int32_t relBits; /* 0x01 plain, 0x02 marked border completed */
   char name[25];
   char fuell[3];
 };
@@ -106,13 +106,13 @@ static_assert(sizeof(EbWegeVarSeite) == 48);
 
 /* A route variant: element of "listeEbWegeVar", "...S", "...N". */
 struct EbWegeVar {
-  std::int32_t ersterIndex;    /* first point in "listeEbWegeBhf" */
-  std::int32_t anzahl;         /* point count */
-  std::int32_t frei[2];        /* zero */
+  std::int32_t ersterIndex; /* first point in "listeEbWegeBhf" */
+  std::int32_t anzahl;      /* point count */
+  std::int32_t frei[2];     /* zero */
   std::int32_t profilKey;
   std::int32_t gewaehlterEintrag; /* entry key it was selected under; 0 closing copy */
-  char gewaehlt;               /* 'J' the chosen variant */
-  char standard;               /* default mark 'J' / 'N' */
+  char gewaehlt;                  /* 'J' the chosen variant */
+  char standard;                  /* default mark 'J' / 'N' */
   char fuell[2];
   EbWegeVarSeite abgang;
   EbWegeVarSeite ziel;
@@ -122,10 +122,10 @@ static_assert(sizeof(EbWegeVar) == 124);
 /* A route point inside a Laufweg record. */
 struct EbLaufwegPunkt {
   EbPunkt punkt;
-  char name[25];               /* blank-filled; from EBGB */
+  char name[25]; /* blank-filled; from EBGB */
   char fuell[3];
   std::int32_t kmSchwelle;
-  std::int32_t relFlags;       /* point 0 only: the entry's profile flags */
+  std::int32_t relFlags; /* point 0 only: the entry's profile flags */
 };
 static_assert(sizeof(EbLaufwegPunkt) == 48);
 
@@ -143,16 +143,22 @@ enum {
 
 /* Element of "listeEbLaufwegAbgang" and "listeEbLaufwegZiel". */
 struct EbLaufweg {
-  std::int32_t eintragKey;     /* 0 for the closing plain record */
-  std::uint32_t rang;          /* 0 for stand-by and plain records */
-  std::int32_t gefunden;       /* 1 when point 0 was found in EBGB */
+  std::int32_t eintragKey; /* 0 for the closing plain record */
+  std::uint32_t rang;      /* 0 for stand-by and plain records */
+  std::int32_t gefunden;   /* 1 when point 0 was found in EBGB */
   EbLaufwegPunkt p[EB_LW_ANZAHL];
 };
 static_assert(sizeof(EbLaufweg) == 348);
 
 /* Indexes of the relation record. */
-enum { EB_REL_KOPF = 0, EB_REL_START = 1, EB_REL_DRITTE = 2, EB_REL_VIERTE = 3,
-       EB_REL_ENDE = 4, EB_REL_ANZAHL = 5 };
+enum {
+  EB_REL_KOPF = 0,
+  EB_REL_START = 1,
+  EB_REL_DRITTE = 2,
+  EB_REL_VIERTE = 3,
+  EB_REL_ENDE = 4,
+  EB_REL_ANZAHL = 5
+};
 
 /* The most points the route over variants hands the search. */
 enum { EB_VAR_MAX_PUNKTE = 9 };
@@ -187,8 +193,8 @@ EbSuchStatus EbLaufwegSaetzeBilden(EbLaufwegListen* arbeit, EbPunkt ursprung, Eb
 /* Gives every point its role. The role records are written only where a
 ** point takes the role; the caller clears them first. */
 void EbBhfRollenErmitteln(EbPunkt* start, EbPunkt* ende, EbPunkt* bp1, EbPunkt* bp2,
-                          EbPunkt* grenzeEinfach, EbPunkt* grenzeMarkiert,
-                          EbPunkt* grenzeRolle3, EbPunkt relation[EB_REL_ANZAHL], char* marke,
+                          EbPunkt* grenzeEinfach, EbPunkt* grenzeMarkiert, EbPunkt* grenzeRolle3,
+                          EbPunkt relation[EB_REL_ANZAHL], char* marke,
                           std::int32_t* rolle3Position, std::int32_t* bp1Anzahl,
                           std::int32_t* bp2Anzahl, const EbPunkt* punkte, std::uint16_t anzahl,
                           UtDayNumber tag);
@@ -214,8 +220,7 @@ EbLaufwegListen* EbVarArbeitslisten();
 /* The route points of a search request: origin, "BP-Vor", relation header,
 ** relation start, third and fourth station, relation end, "BP-Nach",
 ** destination, leaving out points whose station is 0. Returns the count. */
-std::uint16_t EbVarRoutenpunkte(const EbSuchAnfrage* anfrage,
-                                EbPunkt punkte[EB_VAR_MAX_PUNKTE]);
+std::uint16_t EbVarRoutenpunkte(const EbSuchAnfrage* anfrage, EbPunkt punkte[EB_VAR_MAX_PUNKTE]);
 
 /* The point sequence of a variant decoded into the nine words of the
 ** kilometre cache: origin, destination, BP-Vor, BP-Nach, relation value,
@@ -224,17 +229,25 @@ std::uint16_t EbVarRoutenpunkte(const EbSuchAnfrage* anfrage,
 struct EbVarFolge {
   std::int32_t w[9];
 };
-enum { EB_VF_VON, EB_VF_NACH, EB_VF_BP_VOR, EB_VF_BP_NACH, EB_VF_REL_WERT, EB_VF_REL_START,
-       EB_VF_REL_ENDE, EB_VF_DRITTE, EB_VF_VIERTE };
+enum {
+  EB_VF_VON,
+  EB_VF_NACH,
+  EB_VF_BP_VOR,
+  EB_VF_BP_NACH,
+  EB_VF_REL_WERT,
+  EB_VF_REL_START,
+  EB_VF_REL_ENDE,
+  EB_VF_DRITTE,
+  EB_VF_VIERTE
+};
 EbVarFolge EbVarFolgeLesen(const EbSuchAnfrage* anfrage, const UtList* bhf, const EbWegeVar& v);
 
 /* The walk over the variants of "listeEbWegeVar" (points in
 ** "listeEbWegeBhf"): the first variant that satisfies the relation rules of
 ** both ends is the route; returns its km with its legs in the route step's
 ** work slots. No such variant raises 1420. */
-std::int32_t EbVarWegWaehlen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
-                             EbRelBlockB* blockB, std::int32_t beruehrung[2],
-                             std::uint32_t flags);
+std::int32_t EbVarWegWaehlen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA, EbRelBlockB* blockB,
+                             std::int32_t beruehrung[2], std::uint32_t flags);
 
 /* Test support: how many point sequences had their legs computed (cache
 ** misses and leg rebuilds) since the process started. */

@@ -31,9 +31,8 @@ std::uint32_t EbVarLegBerechnungen = 0;
 
 namespace {
 
-void punktDazu(EbPunkt* punkte, std::uint16_t* n, std::int32_t bahnhof,
-                      std::uint16_t punktFlags, std::uint16_t seitenFlags,
-                      std::uint16_t artFlags = 0, bool vollform = true) {
+void punktDazu(EbPunkt* punkte, std::uint16_t* n, std::int32_t bahnhof, std::uint16_t punktFlags,
+               std::uint16_t seitenFlags, std::uint16_t artFlags = 0, bool vollform = true) {
   if (bahnhof == 0) return;
   EbPunkt p{};
   const std::uint32_t b = static_cast<std::uint32_t>(bahnhof);
@@ -183,7 +182,7 @@ EbSuchAnfrage variantenAnfrage(const EbSuchAnfrage* a, const EbVarFolge& f) {
 }
 
 std::int32_t legsBerechnen(const EbSuchAnfrage* v, std::uint32_t flags) {
-  const std::int32_t punkte[EB_PKT_ANZAHL] = {v->von,      v->bpVor,  v->relBhf[0],
+  const std::int32_t punkte[EB_PKT_ANZAHL] = {v->von,       v->bpVor,  v->relBhf[0],
                                               v->relBhf[1], v->bpNach, v->nach};
   const bool innen = punkte[1] != 0 || punkte[2] != 0 || punkte[3] != 0 || punkte[4] != 0;
   ++EbVarLegBerechnungen;
@@ -201,7 +200,7 @@ void nameKopieren(char ziel[25], const char quelle[25]) { std::memcpy(ziel, quel
 
 /* The relation rules of one variant with its km; fills the blocks. */
 bool regelnErfuellt(const EbSuchAnfrage* a, const EbWegeVar& v, const EbVarFolge& f,
-                           std::int32_t km, EbRelBlockA* A, EbRelBlockB* B) {
+                    std::int32_t km, EbRelBlockA* A, EbRelBlockB* B) {
   *A = EbRelBlockA{};
   *B = EbRelBlockB{};
   const auto kmU = static_cast<std::uint32_t>(km);
@@ -254,9 +253,8 @@ bool regelnErfuellt(const EbSuchAnfrage* a, const EbWegeVar& v, const EbVarFolge
 
 }  // namespace
 
-std::int32_t EbVarWegWaehlen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA,
-                             EbRelBlockB* blockB, std::int32_t beruehrung[2],
-                             std::uint32_t flags) {
+std::int32_t EbVarWegWaehlen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA, EbRelBlockB* blockB,
+                             std::int32_t beruehrung[2], std::uint32_t flags) {
   if (listeWegeFertig.elementSize == 0) EbListeInitWegeFertig(&listeWegeFertig);
   bool legsDa = false;
   EbVarFolge legsVon{};

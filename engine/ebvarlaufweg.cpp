@@ -21,8 +21,7 @@ EbEbgbSchritt EbVarEbgbSchritt = &DbNextEbgb;
 namespace {
 
 /* Sends an EBGB warning "lls" (key, station, day). */
-void ebgbWarnung(std::uint16_t nummer, std::uint16_t key, std::uint32_t bahnhof,
-                        UtDayNumber tag) {
+void ebgbWarnung(std::uint16_t nummer, std::uint16_t key, std::uint32_t bahnhof, UtDayNumber tag) {
   MsgSend(kMsgSsEngine, nummer, kMsgModeNumbered, "lls", static_cast<std::int32_t>(key),
           static_cast<std::int32_t>(bahnhof), UtDayText(tag));
 }
@@ -93,13 +92,12 @@ void punktErgaenzt(EbLaufwegPunkt* p) {
 ** record's found flag; the others are completed where EBGB maps them.
 ** A relation start whose station field holds a relation number is no
 ** station and is not looked up. Returns 0 or the lookup's code. */
-std::int32_t satzErgaenzen(EbLaufweg* s, const EbGlstProfil& e, bool grenzen,
-                                  UtDayNumber tag) {
+std::int32_t satzErgaenzen(EbLaufweg* s, const EbGlstProfil& e, bool grenzen, UtDayNumber tag) {
   const std::uint16_t key = static_cast<std::uint16_t>(e.eintragKey);
   EbLaufwegPunkt& p0 = s->p[EB_LW_ENDE];
   if (p0.punkt.bahnhof != 0) {
-    std::int32_t rc = EbEbgbPunktLesen(static_cast<std::uint32_t>(p0.punkt.bahnhof), tag, &p0,
-                                       &s->gefunden, key);
+    std::int32_t rc =
+        EbEbgbPunktLesen(static_cast<std::uint32_t>(p0.punkt.bahnhof), tag, &p0, &s->gefunden, key);
     if (rc != 0) return rc;
     if (s->gefunden == 1) {
       p0.relFlags = static_cast<std::int32_t>(e.profilFlags);
@@ -123,9 +121,7 @@ std::int32_t satzErgaenzen(EbLaufweg* s, const EbGlstProfil& e, bool grenzen,
   return 0;
 }
 
-bool anhaengen(UtList* l, const EbLaufweg& s) {
-  return UtListInsert(l, l->count, &s) >= 0;
-}
+bool anhaengen(UtList* l, const EbLaufweg& s) { return UtListInsert(l, l->count, &s) >= 0; }
 
 }  // namespace
 

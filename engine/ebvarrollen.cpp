@@ -35,8 +35,8 @@ EbPunkt mitFlags(const EbPunkt& p, unsigned punktFlags, unsigned seitenFlags) {
 }
 
 /* DbGetFbrrBhf over route points; stations as local or full form. */
-bool fbrrGefunden(FbrrSatz* out, std::int32_t key, std::int32_t a, std::int32_t b,
-                         std::int32_t c, std::int32_t d, UtDayNumber tag) {
+bool fbrrGefunden(FbrrSatz* out, std::int32_t key, std::int32_t a, std::int32_t b, std::int32_t c,
+                  std::int32_t d, UtDayNumber tag) {
   auto voll = [](std::int32_t bhf) { return DbBhfVoll(static_cast<std::uint32_t>(bhf)); };
   return DbGetFbrrBhf(out, static_cast<std::uint16_t>(key), voll(a), voll(b), voll(c), voll(d),
                       tag) == kDbFound;
@@ -45,7 +45,7 @@ bool fbrrGefunden(FbrrSatz* out, std::int32_t key, std::int32_t a, std::int32_t 
 /* Border point of side role 1/2 (or 3) with the marked flag: the role
 ** record, and the point becomes start or end of the side it lies on. */
 void markierteGrenze(const EbPunkt& P, EbPunkt* rolle, bool* startGenommen, EbPunkt* start,
-                            EbPunkt* ende, bool* hinten) {
+                     EbPunkt* ende, bool* hinten) {
   *rolle = mitFlags(P, P.punktFlags & 0xFFED, P.seitenFlags & 0xFF3F);
   if (*startGenommen || (P.punktFlags & EB_PF_URSPRUNG) != 0) {
     *hinten = true;
@@ -63,8 +63,8 @@ void markierteGrenze(const EbPunkt& P, EbPunkt* rolle, bool* startGenommen, EbPu
 }  // namespace
 
 void EbBhfRollenErmitteln(EbPunkt* start, EbPunkt* ende, EbPunkt* bp1, EbPunkt* bp2,
-                          EbPunkt* grenzeEinfach, EbPunkt* grenzeMarkiert,
-                          EbPunkt* grenzeRolle3, EbPunkt relation[EB_REL_ANZAHL], char* marke,
+                          EbPunkt* grenzeEinfach, EbPunkt* grenzeMarkiert, EbPunkt* grenzeRolle3,
+                          EbPunkt relation[EB_REL_ANZAHL], char* marke,
                           std::int32_t* rolle3Position, std::int32_t* bp1Anzahl,
                           std::int32_t* bp2Anzahl, const EbPunkt* punkte, std::uint16_t anzahl,
                           UtDayNumber tag) {
@@ -77,7 +77,8 @@ void EbBhfRollenErmitteln(EbPunkt* start, EbPunkt* ende, EbPunkt* bp1, EbPunkt* 
     const unsigned seite = P.seitenFlags & EB_SF_ROLLE;
     const bool markiert = (P.seitenFlags & EB_SF_MARKIERT) != 0;
 
-    if ((seite == 1 || seite == 2) && !markiert) *grenzeEinfach = mitFlags(P, P.punktFlags, P.seitenFlags);
+    if ((seite == 1 || seite == 2) && !markiert)
+      *grenzeEinfach = mitFlags(P, P.punktFlags, P.seitenFlags);
     if ((seite == 1 || seite == 2) && markiert) {
       bool hinten = false;
       markierteGrenze(P, grenzeMarkiert, &startGenommen, start, ende, &hinten);
@@ -108,7 +109,8 @@ void EbBhfRollenErmitteln(EbPunkt* start, EbPunkt* ende, EbPunkt* bp1, EbPunkt* 
     }
     if ((P.artFlags & 0x1F) == EB_AF_REL_KOPF) {
       relation[EB_REL_KOPF].bahnhof = P.bahnhof;
-      relation[EB_REL_KOPF].artFlags = u16((relation[EB_REL_KOPF].artFlags & 0xFFF3) | EB_AF_REL_KOPF);
+      relation[EB_REL_KOPF].artFlags =
+          u16((relation[EB_REL_KOPF].artFlags & 0xFFF3) | EB_AF_REL_KOPF);
     }
     if (EbPunktTraegtRelation(P)) {
       relation[EB_REL_START].artFlags =
@@ -301,13 +303,13 @@ EbSuchStatus EbWegeZusammenstellen(EbLaufwegListen* w, std::uint32_t gruppenKey,
                        static_cast<const EbPunkt*>(w->bhf.elements),
                        static_cast<std::uint16_t>(w->bhf.count), tag);
   if (w->bhf2.count > 0)
-    EbBhfRollenErmitteln(&r2.start, &r2.ende, &r2.bp1, &r2.bp2, &r2.einfach, &r2.markiert,
-                         &rolle3, rel, &r2.marke, &rolle3Pos, &r2.bp1Anzahl, &r2.bp2Anzahl,
+    EbBhfRollenErmitteln(&r2.start, &r2.ende, &r2.bp1, &r2.bp2, &r2.einfach, &r2.markiert, &rolle3,
+                         rel, &r2.marke, &rolle3Pos, &r2.bp1Anzahl, &r2.bp2Anzahl,
                          static_cast<const EbPunkt*>(w->bhf2.elements),
                          static_cast<std::uint16_t>(w->bhf2.count), tag);
 
-  st = EbLaufwegSaetzeBilden(w, r1.start, r1.ende, rel, &r1.marke, r1.markiert, r1.einfach,
-                             r1.bp1, r1.bp2, tag);
+  st = EbLaufwegSaetzeBilden(w, r1.start, r1.ende, rel, &r1.marke, r1.markiert, r1.einfach, r1.bp1,
+                             r1.bp2, tag);
   if (st.code != 0) return st;
 
   const std::int32_t relStartOrig = relStartBahnhof(punkte, anzahl);
@@ -396,9 +398,9 @@ EbSuchStatus EbWegeZusammenstellen(EbLaufwegListen* w, std::uint32_t gruppenKey,
       EbWegeVar var{};
       var.profilKey = static_cast<std::int32_t>(gruppenKey);
       var.gewaehlt = 'N';
-      var.standard = ((O.eintragKey != 0 && O.gefunden == 0) || (D.eintragKey != 0 && D.gefunden == 0))
-                         ? 'J'
-                         : 'N';
+      var.standard =
+          ((O.eintragKey != 0 && O.gefunden == 0) || (D.eintragKey != 0 && D.gefunden == 0)) ? 'J'
+                                                                                             : 'N';
       var.abgang = seite(O, relBitsU);
       var.ziel = seite(D, relBitsZ);
       if (!varianteAnfuegen(w, var, &v)) return fehler();

@@ -82,8 +82,8 @@ namespace {
 struct Verteilung {
   EbLaufwegListen* w;
   bool fehler = false;
-  std::uint32_t verbraucht = 0;  /* work variants passed; also the current index */
-  std::uint32_t zurueck = 0;     /* deferred to the next entry */
+  std::uint32_t verbraucht = 0; /* work variants passed; also the current index */
+  std::uint32_t zurueck = 0;    /* deferred to the next entry */
 
   EbWegeVar* aktuell() const {
     return verbraucht < w->wegeVar.count ? varAt(&w->wegeVar, verbraucht) : nullptr;

@@ -41,7 +41,9 @@ constexpr std::uint32_t kNamenBreite = 20;
 char rauteZuSternPuffer[EB_WT_TEIL + 1];
 char gruppenPuffer[EB_WT_TEIL + 1];
 
-bool istEinerVon(char c, const char* menge) { return c != '\0' && std::strchr(menge, c) != nullptr; }
+bool istEinerVon(char c, const char* menge) {
+  return c != '\0' && std::strchr(menge, c) != nullptr;
+}
 
 /* Length of a fixed field up to its first NUL (stored texts are
 ** blank-padded, but a NUL must not carry a copy beyond the field). */
@@ -71,18 +73,18 @@ void namensTeil(char* teil, char marker, const char* name, std::uint32_t optione
 struct WtZustand {
   char* text;
   std::uint32_t breite;
-  std::uint32_t rest;        /* room left */
-  std::int32_t ergebnis;     /* 0, 1 or -1 */
-  std::uint32_t aktuell;     /* station at which the text stands */
-  std::int32_t vorTyp;       /* type of the previous element (not type 8) */
+  std::uint32_t rest;    /* room left */
+  std::int32_t ergebnis; /* 0, 1 or -1 */
+  std::uint32_t aktuell; /* station at which the text stands */
+  std::int32_t vorTyp;   /* type of the previous element (not type 8) */
   std::uint32_t optionen;
   UtDayNumber datum;
-  EbTextMarke marken[2];     /* rail part, Ne/See part */
+  EbTextMarke marken[2]; /* rail part, Ne/See part */
 };
 
 void anfuegen(WtZustand* z, const char* teil, EbTextMarke* marke) {
-  const std::uint32_t n = EbWtTeilAnfuegen(z->text, z->breite, &z->rest, teil, &z->ergebnis,
-                                           z->marken);
+  const std::uint32_t n =
+      EbWtTeilAnfuegen(z->text, z->breite, &z->rest, teil, &z->ergebnis, z->marken);
   marke->laenge += static_cast<std::int32_t>(n);
 }
 
@@ -154,8 +156,8 @@ void knotenSchreiben(WtZustand* z, const EbListNode* k) {
   if (z->ergebnis == -1) return;
   std::uint32_t n = feldLaenge(rbgt.name, kRbgtNameLen);
   while (n > 0 && rbgt.name[n - 1] == ' ') --n;
-  const char* form = rueckwaerts ? EbWtGruppenAufbereiten(n, rbgt.name)
-                                 : EbWtRauteZuStern(n, rbgt.name);
+  const char* form =
+      rueckwaerts ? EbWtGruppenAufbereiten(n, rbgt.name) : EbWtRauteZuStern(n, rbgt.name);
   char beschreibung[EB_WT_TEIL + 1];
   std::uint32_t laenge = static_cast<std::uint32_t>(std::strlen(form));
   std::memcpy(beschreibung, form, laenge + 1);
@@ -195,8 +197,8 @@ void nePunktSchreiben(WtZustand* z, const EbListNode* k, std::int32_t segmentTyp
 ** a run of ordinary text (asides included) or a group. */
 struct Einheit {
   std::uint32_t von;
-  std::uint32_t bis;         /* one past the last character */
-  bool trennerDavor;         /* a separator stood between it and the unit before */
+  std::uint32_t bis; /* one past the last character */
+  bool trennerDavor; /* a separator stood between it and the unit before */
 };
 
 /* Index of the character that closes the bracket at i, or n when it is not
@@ -583,9 +585,8 @@ void EbFormatiereWegetext(char* text, std::uint32_t breite, std::uint32_t slot,
 }
 
 std::int32_t EbWegetextErstellen(char* text, std::uint32_t breite, std::uint32_t slot,
-                                 std::uint32_t optionen, UtDayNumber datum,
-                                 EbTextMarke* marke1, EbTextMarke* marke2,
-                                 std::uint32_t* benutzt) {
+                                 std::uint32_t optionen, UtDayNumber datum, EbTextMarke* marke1,
+                                 EbTextMarke* marke2, std::uint32_t* benutzt) {
   if (breite > EB_WEGETEXT_LAENGE) breite = EB_WEGETEXT_LAENGE;
   EbTextMarke m1 = {0, EB_WT_MARKE_FEHLT};
   EbTextMarke m2 = {0, EB_WT_MARKE_FEHLT};

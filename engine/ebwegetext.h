@@ -48,9 +48,8 @@ enum : std::int32_t { EB_WT_MARKE_FEHLT = 0xFFFF };
 ** Returns 0 the whole text fitted, 1 parts were dropped or cut, -1 it did
 ** not fit (the field is then blank). The marks start as {0, 0xFFFF}. */
 std::int32_t EbWegetextErstellen(char* text, std::uint32_t breite, std::uint32_t slot,
-                                 std::uint32_t optionen, UtDayNumber datum,
-                                 EbTextMarke* marke1, EbTextMarke* marke2,
-                                 std::uint32_t* benutzt);
+                                 std::uint32_t optionen, UtDayNumber datum, EbTextMarke* marke1,
+                                 EbTextMarke* marke2, std::uint32_t* benutzt);
 
 /* Route-text option word. */
 enum : std::uint32_t {
@@ -59,7 +58,6 @@ enum : std::uint32_t {
   EB_WT_REL_START = 0x04,
   EB_WT_REL_ENDE = 0x08
 };
-
 
 /* The walk over the chain of slot: fills text (width characters, blanked
 ** first), the two marks (rail part, Ne/See part), the used length and the
@@ -144,9 +142,9 @@ extern const char WtTrennzeichen[16][4];
 
 /* One point of a relation text. */
 struct WtTextElement {
-  std::uint32_t station;   /* local form */
-  const char* name;        /* NUL-terminated; null: no name text at all */
-  char art;                /* kind letter 'O', 'M' or 'U' */
+  std::uint32_t station; /* local form */
+  const char* name;      /* NUL-terminated; null: no name text at all */
+  char art;              /* kind letter 'O', 'M' or 'U' */
 };
 
 /* Points held per relation. */

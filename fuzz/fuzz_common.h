@@ -23,14 +23,14 @@
 namespace zfuzz {
 
 /* A property that must hold; a violation aborts with its text. */
-#define ZFUZZ_CHECK(cond, ...)                                                      \
-  do {                                                                              \
-    if (!(cond)) {                                                                  \
+#define ZFUZZ_CHECK(cond, ...)                                                             \
+  do {                                                                                     \
+    if (!(cond)) {                                                                         \
       std::fprintf(stderr, "fuzz check failed at %s:%d: %s: ", __FILE__, __LINE__, #cond); \
-      std::fprintf(stderr, __VA_ARGS__);                                            \
-      std::fprintf(stderr, "\n");                                                   \
-      std::abort();                                                                 \
-    }                                                                               \
+      std::fprintf(stderr, __VA_ARGS__);                                                   \
+      std::fprintf(stderr, "\n");                                                          \
+      std::abort();                                                                        \
+    }                                                                                      \
   } while (0)
 
 /* The process's scratch folder: in /dev/shm when there is one (the targets

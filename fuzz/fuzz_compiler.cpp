@@ -33,9 +33,11 @@ struct Table {
 };
 
 const Table kTables[] = {
-    {"FEHL", &DbFehlTab, DbInitFehl}, {"EBHF", &DbEbhfTab, DbInitEbhf}, {"FBRR", &DbFbrrTab, DbInitFbrr},
-    {"FBRW", &DbFbrwTab, DbInitFbrw}, {"GREN", &DbGrenTab, DbInitGren}, {"RBGT", &DbRbgtTab, DbInitRbgt},
-    {"STEN", &DbStenTab, DbInitSten}, {"TDRG", &DbTdrgTab, DbInitTdrg}, {"PBHF", &DbPbhfTab, DbInitPbhf},
+    {"FEHL", &DbFehlTab, DbInitFehl}, {"EBHF", &DbEbhfTab, DbInitEbhf},
+    {"FBRR", &DbFbrrTab, DbInitFbrr}, {"FBRW", &DbFbrwTab, DbInitFbrw},
+    {"GREN", &DbGrenTab, DbInitGren}, {"RBGT", &DbRbgtTab, DbInitRbgt},
+    {"STEN", &DbStenTab, DbInitSten}, {"TDRG", &DbTdrgTab, DbInitTdrg},
+    {"PBHF", &DbPbhfTab, DbInitPbhf},
 };
 
 }  // namespace
@@ -49,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ParseText("fuzz.net", text, &net);
     c = Compile(net);
   } catch (const CompileError& e) {
-    ZFUZZ_CHECK(std::strncmp(e.what(), "fuzz.net:", 9) == 0, "refusal without file and line: %s", e.what());
+    ZFUZZ_CHECK(std::strncmp(e.what(), "fuzz.net:", 9) == 0, "refusal without file and line: %s",
+                e.what());
     return 0;
   } catch (const std::exception& e) {
     ZFUZZ_CHECK(false, "the compiler failed with %s", e.what());
@@ -72,23 +75,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int code = zfuzz::Protected([&] { DbLoadTab(t.tab); });
     ZFUZZ_CHECK(code == 0, "the compiled %s does not load (raise %d)", t.code, code);
   }
-  ZFUZZ_CHECK(static_cast<size_t>(DbEbhfBlock.count) == c.ebhf.size(), "EBHF %d of %zu", DbEbhfBlock.count,
-              c.ebhf.size());
-  ZFUZZ_CHECK(static_cast<size_t>(DbPbhfBlock.count) == c.pbhf.size(), "PBHF %d of %zu", DbPbhfBlock.count,
-              c.pbhf.size());
-  ZFUZZ_CHECK(static_cast<size_t>(DbFehlTab.firstBlock->count) == c.fehl.size(), "FEHL %d of %zu", DbFehlTab.firstBlock->count,
-              c.fehl.size());
-  ZFUZZ_CHECK(static_cast<size_t>(DbFbrrTab.firstBlock->count) == c.fbrr.size(), "FBRR %d of %zu", DbFbrrTab.firstBlock->count,
-              c.fbrr.size());
-  ZFUZZ_CHECK(static_cast<size_t>(DbFbrwTab.firstBlock->count) == c.fbrw.size(), "FBRW %d of %zu", DbFbrwTab.firstBlock->count,
-              c.fbrw.size());
+  ZFUZZ_CHECK(static_cast<size_t>(DbEbhfBlock.count) == c.ebhf.size(), "EBHF %d of %zu",
+              DbEbhfBlock.count, c.ebhf.size());
+  ZFUZZ_CHECK(static_cast<size_t>(DbPbhfBlock.count) == c.pbhf.size(), "PBHF %d of %zu",
+              DbPbhfBlock.count, c.pbhf.size());
+  ZFUZZ_CHECK(static_cast<size_t>(DbFehlTab.firstBlock->count) == c.fehl.size(), "FEHL %d of %zu",
+              DbFehlTab.firstBlock->count, c.fehl.size());
+  ZFUZZ_CHECK(static_cast<size_t>(DbFbrrTab.firstBlock->count) == c.fbrr.size(), "FBRR %d of %zu",
+              DbFbrrTab.firstBlock->count, c.fbrr.size());
+  ZFUZZ_CHECK(static_cast<size_t>(DbFbrwTab.firstBlock->count) == c.fbrw.size(), "FBRW %d of %zu",
+              DbFbrwTab.firstBlock->count, c.fbrw.size());
   /* Every station of the compiled network is found by its number on the
   ** day its record begins, unless that record is a withdrawal. */
   for (const EbhfRecord& r : c.ebhf) {
     if (r.validFrom & 0x8000) continue;
     EbhfSatz s;
-    ZFUZZ_CHECK(DbGetEbhf(&s, 80, r.station, r.validFrom) == kDbFound, "station %u not found on day %u",
-                r.station, r.validFrom);
+    ZFUZZ_CHECK(DbGetEbhf(&s, 80, r.station, r.validFrom) == kDbFound,
+                "station %u not found on day %u", r.station, r.validFrom);
   }
   for (const Table& t : kTables) DbUnloadTab(t.tab);
   ZFUZZ_CHECK(DbTestLiveBlocks() == 0, "%d blocks left after the unload", DbTestLiveBlocks());

@@ -34,16 +34,18 @@ namespace {
 
 long long Num(const std::string& s) { return std::strtoll(s.c_str(), nullptr, 10); }
 
-void CheckLine(const char* buffer, int size, int result, const Meldungskontext* m, const char* what) {
+void CheckLine(const char* buffer, int size, int result, const Meldungskontext* m,
+               const char* what) {
   ZFUZZ_CHECK(result >= 0 && result <= kMsgFmtBadParamType, "%s: result %d", what, result);
   size_t len = strnlen(buffer, static_cast<size_t>(size));
-  ZFUZZ_CHECK(len < static_cast<size_t>(size), "%s: text not terminated inside %d bytes", what, size);
+  ZFUZZ_CHECK(len < static_cast<size_t>(size), "%s: text not terminated inside %d bytes", what,
+              size);
   if (len > 0) ZFUZZ_CHECK(buffer[len - 1] != ' ', "%s: trailing blank", what);
   if (result != kMsgFmtOk) {
     char id[3] = {m->SS_id[0], m->SS_id[0] ? m->SS_id[1] : '\0', '\0'};
     std::vector<char> expected(static_cast<size_t>(size));
-    std::snprintf(expected.data(), expected.size(), " %2.2s%04u  %s", id, static_cast<unsigned>(m->Meldungsnummer),
-                  MsgResultText(result));
+    std::snprintf(expected.data(), expected.size(), " %2.2s%04u  %s", id,
+                  static_cast<unsigned>(m->Meldungsnummer), MsgResultText(result));
     std::string e(expected.data());
     while (!e.empty() && e.back() == ' ') e.pop_back();
     ZFUZZ_CHECK(e == buffer, "%s: error line '%s', expected '%s'", what, buffer, e.c_str());
@@ -126,7 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               patternLine.size() < kMsgPatternSize ? patternLine.size() : kMsgPatternSize);
 
   std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(bufSize)]);
-  int r = MsgFormatText(buffer.get(), static_cast<int16_t>(bufSize), m, kMsgFmtOk, pattern.get(), variant);
+  int r = MsgFormatText(buffer.get(), static_cast<int16_t>(bufSize), m, kMsgFmtOk, pattern.get(),
+                        variant);
   CheckLine(buffer.get(), bufSize, r, &host, "pattern");
 
   std::unique_ptr<char[]> buffer2(new char[static_cast<size_t>(bufSize)]);
@@ -134,7 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int f = MsgFormatContext(buffer2.get(), static_cast<int16_t>(bufSize), variant, m);
     ZFUZZ_CHECK(f == 0 || f == 1, "lookup: result %d", f);
     size_t len = strnlen(buffer2.get(), static_cast<size_t>(bufSize));
-    ZFUZZ_CHECK(len < static_cast<size_t>(bufSize), "lookup: text not terminated inside %d bytes", bufSize);
+    ZFUZZ_CHECK(len < static_cast<size_t>(bufSize), "lookup: text not terminated inside %d bytes",
+                bufSize);
   });
   ZFUZZ_CHECK(r2 == 0, "the pattern lookup raised %d", r2);
   MsgFree(m);

@@ -40,7 +40,10 @@ struct Key {
 Key KeyOf(const DbBlockDesc* blk, int32_t i) {
   Key k;
   const unsigned char* r = DbRec(blk, i);
-  if (r) std::memcpy(k.b, r, static_cast<size_t>(blk->recLen) < sizeof k.b ? static_cast<size_t>(blk->recLen) : sizeof k.b);
+  if (r)
+    std::memcpy(k.b, r,
+                static_cast<size_t>(blk->recLen) < sizeof k.b ? static_cast<size_t>(blk->recLen)
+                                                              : sizeof k.b);
   return k;
 }
 
@@ -56,7 +59,8 @@ void Walk(const DbBlockDesc* blk, Step&& step, Release&& release) {
   while ((r = step(&handle)) == kDbFound) {
     ZFUZZ_CHECK(handle >= 0 && handle < kDbCursorSlots, "handle %d", handle);
     ++steps;
-    ZFUZZ_CHECK(steps <= blk->count, "cursor walk of %s gave %d records of %d", blk->name, steps, blk->count);
+    ZFUZZ_CHECK(steps <= blk->count, "cursor walk of %s gave %d records of %d", blk->name, steps,
+                blk->count);
   }
   ZFUZZ_CHECK(Defined(r), "cursor result %d", r);
   release(&handle);
@@ -201,26 +205,34 @@ bool ProbeEbgb(const Key& k, UtDayNumber day) {
 
 void WalkTdrg(const Key& k, UtDayNumber) {
   TdrgSatz s;
-  Walk(DbTdrgTab.firstBlock, [&](int* h) { return DbNextTdrg(k.u16(0), &s, h); },
-       [](int* h) { DbReleaseTdrgCursor(h); });
+  Walk(
+      DbTdrgTab.firstBlock, [&](int* h) { return DbNextTdrg(k.u16(0), &s, h); },
+      [](int* h) { DbReleaseTdrgCursor(h); });
 }
 
 void WalkEbgg(const Key& k, UtDayNumber day) {
   EbggSatz s;
-  Walk(DbEbggTab.firstBlock, [&](int* h) { return DbNextEbggFrom(&s, h, k.u16(0), day); },
-       [](int* h) { if (*h >= 0) DbResetEbggSlot(*h); });
+  Walk(
+      DbEbggTab.firstBlock, [&](int* h) { return DbNextEbggFrom(&s, h, k.u16(0), day); },
+      [](int* h) {
+        if (*h >= 0) DbResetEbggSlot(*h);
+      });
 }
 
 void WalkFbrw(const Key& k, UtDayNumber day) {
   FbrwSatz s;
-  Walk(DbFbrwTab.firstBlock, [&](int* h) { return DbNextFbrw(&s, h, k.u32(0), k.u16(4), day); },
-       [](int* h) { if (*h >= 0) DbResetFbrwSlot(*h); });
+  Walk(
+      DbFbrwTab.firstBlock, [&](int* h) { return DbNextFbrw(&s, h, k.u32(0), k.u16(4), day); },
+      [](int* h) {
+        if (*h >= 0) DbResetFbrwSlot(*h);
+      });
 }
 
 void WalkEbgb(const Key& k, UtDayNumber day) {
   EbgbSatz s;
-  Walk(DbEbgbTab.firstBlock, [&](int* h) { return DbNextEbgb(&s, h, k.u16(0), k.u32(2), day); },
-       [](int* h) { DbReleaseEbgbCursor(h); });
+  Walk(
+      DbEbgbTab.firstBlock, [&](int* h) { return DbNextEbgb(&s, h, k.u16(0), k.u32(2), day); },
+      [](int* h) { DbReleaseEbgbCursor(h); });
 }
 
 const Table kTables[] = {
@@ -244,10 +256,11 @@ void CheckNothingLoaded(const Table& t) {
   const DbTabDesc* tab = t.tab;
   ZFUZZ_CHECK(tab->loadCount == 0, "%s: load count %d after a failed load", t.code, tab->loadCount);
   ZFUZZ_CHECK(tab->generation == 0, "%s: generation kept", t.code);
-  ZFUZZ_CHECK(tab->fileInfo == nullptr && tab->fileInfoLen == 0, "%s: file information kept", t.code);
+  ZFUZZ_CHECK(tab->fileInfo == nullptr && tab->fileInfoLen == 0, "%s: file information kept",
+              t.code);
   for (const DbBlockDesc* b = tab->firstBlock; b; b = b->next) {
-    ZFUZZ_CHECK(b->records == nullptr && b->count == 0, "%s: block %s keeps %d records", t.code, b->name,
-                b->count);
+    ZFUZZ_CHECK(b->records == nullptr && b->count == 0, "%s: block %s keeps %d records", t.code,
+                b->name, b->count);
   }
   ZFUZZ_CHECK(DbTestLiveBlocks() == 0, "%s: %d blocks not freed", t.code, DbTestLiveBlocks());
 }
@@ -259,7 +272,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zfuzz::WriteFile(path, data, size);
   /* Lookup days: the first valid-from of the sample's records, and one
   ** taken from the input's header bytes, so both old and new records count. */
-  const UtDayNumber days[] = {14610, static_cast<UtDayNumber>(size > 12 ? (data[12] | (data[13 % size] << 8)) & 0x7FFF : 0)};
+  const UtDayNumber days[] = {
+      14610,
+      static_cast<UtDayNumber>(size > 12 ? (data[12] | (data[13 % size] << 8)) & 0x7FFF : 0)};
   for (const Table& t : kTables) {
     t.init();
     UtSetName(t.code, path.c_str());

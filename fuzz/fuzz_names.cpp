@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     DbLoadTab(&DbEbhfTab);
     DbLoadPbhf();
   });
-  ZFUZZ_CHECK(code == 0, "the sample data set does not load from " ZOLMA_SAMPLE_DATA " (raise %d)", code);
+  ZFUZZ_CHECK(code == 0, "the sample data set does not load from " ZOLMA_SAMPLE_DATA " (raise %d)",
+              code);
   return 0;
 }
 
@@ -54,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (full >= 0) {
     CheckName(name.get(), "resolution");
     int back = BhfSuchen(name.get(), again.get(), 0);
-    ZFUZZ_CHECK(back == full, "'%s' gives station %d as '%s', which gives %d", typed, full, name.get(), back);
+    ZFUZZ_CHECK(back == full, "'%s' gives station %d as '%s', which gives %d", typed, full,
+                name.get(), back);
   }
   int exact = BhfSuchen(typed, name.get(), 1);
   if (exact >= 0) {
@@ -81,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ZFUZZ_CHECK(++walked <= DbPbhfBlock.count, "the walk does not end");
   }
   const int32_t normCount = DbCountPbhfPrefix(norm, today);
-  ZFUZZ_CHECK(walked == normCount, "'%s': the walk meets %d names, the count says %d", norm, walked, normCount);
+  ZFUZZ_CHECK(walked == normCount, "'%s': the walk meets %d names, the count says %d", norm, walked,
+              normCount);
   return 0;
 }

@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::string> files = zfuzz::UnpackRequestInput(data, size);
   for (size_t i = 0; i < zfuzz::kRequestTableCount; ++i) {
-    const std::string path = (zfuzz::ScratchDir() / (std::string("DM") + zfuzz::kRequestTables[i])).string();
+    const std::string path =
+        (zfuzz::ScratchDir() / (std::string("DM") + zfuzz::kRequestTables[i])).string();
     zfuzz::WriteFile(path, reinterpret_cast<const uint8_t*>(files[i].data()), files[i].size());
     UtSetName(zfuzz::kRequestTables[i], path.c_str());
   }
@@ -82,8 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         int32_t b = Ask(p[0], p[1], p[2], '1', &second);
         ZFUZZ_CHECK(a == b, "%d-%d via %d: %d, then %d", p[0], p[1], p[2], a, b);
         if (a == 0) {
-          ZFUZZ_CHECK(std::memcmp(&first, &second, sizeof first) == 0, "%d-%d via %d: two answers", p[0], p[1],
-                      p[2]);
+          ZFUZZ_CHECK(std::memcmp(&first, &second, sizeof first) == 0, "%d-%d via %d: two answers",
+                      p[0], p[1], p[2]);
         }
       }
       /* The 50 km list from the first station. */
@@ -103,17 +104,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         EbErgebnis calc;
         int32_t c = Ask(origin, to, 0, '1', &calc);
         if (c == 0) {
-          ZFUZZ_CHECK(ZolmaKmSumme(calc.hin) == km, "%d-%d: %d km in the list, %d km calculated", origin, to, km,
-                      ZolmaKmSumme(calc.hin));
+          ZFUZZ_CHECK(ZolmaKmSumme(calc.hin) == km, "%d-%d: %d km in the list, %d km calculated",
+                      origin, to, km, ZolmaKmSumme(calc.hin));
         }
       }
       ZFUZZ_CHECK(rows <= static_cast<int>(n), "%d rows from %zu stations", rows, n);
     }
   }
   zfuzz::Protected([] { EbGfEndeEntfernungsBerechnung(); });
-  for (const DbTabDesc* t : {&DbEbhfTab, &DbFbrrTab, &DbFbrwTab, &DbGrenTab, &DbRbgtTab, &DbStenTab, &DbTdrgTab}) {
-    ZFUZZ_CHECK(t->loadCount == 0, "%s still loaded after the end (init %d)", t->code ? t->code : "?", init);
+  for (const DbTabDesc* t :
+       {&DbEbhfTab, &DbFbrrTab, &DbFbrwTab, &DbGrenTab, &DbRbgtTab, &DbStenTab, &DbTdrgTab}) {
+    ZFUZZ_CHECK(t->loadCount == 0, "%s still loaded after the end (init %d)",
+                t->code ? t->code : "?", init);
   }
-  ZFUZZ_CHECK(DbTestLiveBlocks() == 0, "%d blocks left after the end (init %d)", DbTestLiveBlocks(), init);
+  ZFUZZ_CHECK(DbTestLiveBlocks() == 0, "%d blocks left after the end (init %d)", DbTestLiveBlocks(),
+              init);
   return 0;
 }

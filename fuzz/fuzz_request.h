@@ -13,7 +13,8 @@
 
 namespace zfuzz {
 
-inline constexpr const char* kRequestTables[] = {"EBHF", "FBRR", "FBRW", "GREN", "RBGT", "STEN", "TDRG"};
+inline constexpr const char* kRequestTables[] = {"EBHF", "FBRR", "FBRW", "GREN",
+                                                 "RBGT", "STEN", "TDRG"};
 inline constexpr size_t kRequestTableCount = sizeof kRequestTables / sizeof kRequestTables[0];
 
 inline std::string PackRequestInput(const std::vector<std::string>& files) {
@@ -31,7 +32,8 @@ inline std::vector<std::string> UnpackRequestInput(const uint8_t* data, size_t s
   size_t at = 0;
   for (size_t i = 0; i < kRequestTableCount && at + 4 <= size; ++i) {
     uint32_t n = static_cast<uint32_t>(data[at]) | (static_cast<uint32_t>(data[at + 1]) << 8) |
-                 (static_cast<uint32_t>(data[at + 2]) << 16) | (static_cast<uint32_t>(data[at + 3]) << 24);
+                 (static_cast<uint32_t>(data[at + 2]) << 16) |
+                 (static_cast<uint32_t>(data[at + 3]) << 24);
     at += 4;
     size_t take = n < size - at ? n : size - at;
     files[i].assign(reinterpret_cast<const char*>(data + at), take);

@@ -58,7 +58,8 @@ std::string Str(const dmw::Bytes& b) { return std::string(b.begin(), b.end()); }
 std::vector<fs::path> Sorted(const fs::path& dir, const std::string& ext) {
   std::vector<fs::path> out;
   for (const auto& e : fs::directory_iterator(dir)) {
-    if (e.is_regular_file() && (ext.empty() || e.path().extension() == ext)) out.push_back(e.path());
+    if (e.is_regular_file() && (ext.empty() || e.path().extension() == ext))
+      out.push_back(e.path());
   }
   std::sort(out.begin(), out.end());
   return out;
@@ -69,7 +70,8 @@ std::map<std::string, std::string> Compiled(const std::string& text, const std::
   zolmanet::Network net;
   zolmanet::ParseText(name, text, &net);
   std::map<std::string, std::string> out;
-  for (const auto& [phys, file] : zolmanet::BuildDataFiles(zolmanet::Compile(net))) out[phys] = Str(file.bytes());
+  for (const auto& [phys, file] : zolmanet::BuildDataFiles(zolmanet::Compile(net)))
+    out[phys] = Str(file.bytes());
   return out;
 }
 
@@ -126,9 +128,12 @@ std::string FormatSeed(const std::string& pattern, const std::string& types) {
   int k = 0;
   for (char t : types) {
     ++k;
-    if (t == 's' || t == 'a') s += "Bamberg\n";
-    else if (t == 't') s += "1767225600\n";
-    else s += std::to_string(k * 1000 + 1) + "\n";
+    if (t == 's' || t == 'a')
+      s += "Bamberg\n";
+    else if (t == 't')
+      s += "1767225600\n";
+    else
+      s += std::to_string(k * 1000 + 1) + "\n";
   }
   return s;
 }
@@ -181,7 +186,8 @@ int main(int argc, char** argv) {
         Put(out / "fuzz_names", "name-" + std::to_string(k), *w);
         Put(out / "fuzz_names", "prefix-" + std::to_string(k), w->substr(0, 3));
         size_t blank = w->find(' ');
-        if (blank != std::string::npos) Put(out / "fuzz_names", "word-" + std::to_string(k), w->substr(0, blank + 1));
+        if (blank != std::string::npos)
+          Put(out / "fuzz_names", "word-" + std::to_string(k), w->substr(0, blank + 1));
       }
     }
     for (const zolmanet::Message& m : net.messages) {
@@ -189,7 +195,8 @@ int main(int argc, char** argv) {
       auto din = zolmanet::ToDin66003(m.text, &err);
       if (!din) continue;
       const zolmanet::CatalogEntry* c = zolmanet::FindCatalogEntry(m.ssid, m.number);
-      std::string name = std::string(1, m.variant) + std::string(m.ssid, 2) + std::to_string(m.number);
+      std::string name =
+          std::string(1, m.variant) + std::string(m.ssid, 2) + std::to_string(m.number);
       Put(out / "fuzz_format", name, FormatSeed(*din, c ? c->types : ""));
     }
     Put(out, ".written", "");

@@ -31,12 +31,12 @@
 // One record of a built-in text table. The texts use the placeholders
 // "%" digit letter: s (types 'a', 's'), d ('d', 'l'), t ('t'), F, J, P.
 struct BuiltinMessage {
-  char variant;      // 'D'
-  char SS_id[2];     // "HD"
-  char zero;         // 0
+  char variant;   // 'D'
+  char SS_id[2];  // "HD"
+  char zero;      // 0
   std::uint16_t number;
-  char severity;     // 'E' error, 'M' message, 'W' warning
-  char text[71];     // terminated
+  char severity;  // 'E' error, 'M' message, 'W' warning
+  char text[71];  // terminated
 };
 
 // A chain of built-in text tables.

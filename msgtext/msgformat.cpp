@@ -370,7 +370,8 @@ int ConvertByClass(Expansion& x, const MsgPlaceholder& ph) {
   char text[32];
   switch (ph.conv) {
     case 'D':
-      std::snprintf(text, sizeof text, "%d", static_cast<int>(static_cast<std::int16_t>(ValueU16(x, d))));
+      std::snprintf(text, sizeof text, "%d",
+                    static_cast<int>(static_cast<std::int16_t>(ValueU16(x, d))));
       w.Append(text);
       break;
     case 'H':
@@ -409,7 +410,8 @@ int ConvertSequential(Expansion& x, const MsgPlaceholder& ph) {
   Work w;
   char text[32];
   if (d.type == 'd') {
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(static_cast<std::int16_t>(ValueU16(x, d))));
+    std::snprintf(text, sizeof text, "%d",
+                  static_cast<int>(static_cast<std::int16_t>(ValueU16(x, d))));
     w.Append(text);
   } else if (d.type == 'l') {
     std::snprintf(text, sizeof text, "%" PRId32, static_cast<std::int32_t>(ValueU32(x, d)));
@@ -458,9 +460,14 @@ void MsgSwapContext(Meldungskontext* m) {
 
 int MsgExpandPattern(char* buffer, int size, const Meldungskontext* message, const char* pattern,
                      int len, char patternVariant) {
-  Expansion x{buffer, size, 0, message,
+  Expansion x{buffer,
+              size,
+              0,
+              message,
               message->paramCount < kMsgMaxParams ? message->paramCount : kMsgMaxParams,
-              patternVariant, -1, -1};
+              patternVariant,
+              -1,
+              -1};
   int i = 0;
   while (i < len) {
     char c = pattern[i];
@@ -487,8 +494,8 @@ int MsgExpandPattern(char* buffer, int size, const Meldungskontext* message, con
   return kMsgFmtOk;
 }
 
-int MsgFormatText(char* buffer, std::int16_t size, const Meldungskontext* message,
-                  int lookupResult, const char* pattern, char patternVariant) {
+int MsgFormatText(char* buffer, std::int16_t size, const Meldungskontext* message, int lookupResult,
+                  const char* pattern, char patternVariant) {
   if (!buffer || size <= 0 || !message) return -1;
   std::memset(buffer, ' ', static_cast<std::size_t>(size));
   Meldungskontext copy;

@@ -76,8 +76,8 @@ int MsgFormatList(char* buffer, std::int16_t size, char variant, const char* ssi
                   std::span<const MsgArg> args);
 
 template <class... A>
-int MsgFormat(char* buffer, std::int16_t size, char variant, const char* ssid,
-              std::uint16_t number, std::uint16_t mode, const char* types, A&&... args) {
+int MsgFormat(char* buffer, std::int16_t size, char variant, const char* ssid, std::uint16_t number,
+              std::uint16_t mode, const char* types, A&&... args) {
   const MsgArg list[] = {MsgArg(std::forward<A>(args))..., MsgArg(nullptr)};
   return MsgFormatList(buffer, size, variant, ssid, number, mode, types,
                        std::span<const MsgArg>(list, sizeof...(A)));
@@ -87,8 +87,7 @@ int MsgFormat(char* buffer, std::int16_t size, char variant, const char* ssid,
 // on a copy). A record written on a machine of the other byte order is
 // converted first, so its pattern is looked up under its real number. A null
 // message is refused with 1 and an empty text.
-int MsgFormatContext(char* buffer, std::int16_t size, char variant,
-                     const Meldungskontext* message);
+int MsgFormatContext(char* buffer, std::int16_t size, char variant, const Meldungskontext* message);
 
 // Looks up the pattern of (variant, ssid, number) for today: 0 found, 2 no
 // pattern, 3 no pattern file (FEHL not loaded). The variant 'J' falls back to
@@ -115,8 +114,8 @@ struct MsgPlaceholder {
 // pattern (found under patternVariant). 0: the text, terminated and without
 // trailing white space; otherwise the error line alone. A null buffer or
 // message, or a size of 0 or less, is refused with -1 and nothing written.
-int MsgFormatText(char* buffer, std::int16_t size, const Meldungskontext* message,
-                  int lookupResult, const char* pattern, char patternVariant);
+int MsgFormatText(char* buffer, std::int16_t size, const Meldungskontext* message, int lookupResult,
+                  const char* pattern, char patternVariant);
 
 // Reverses the byte order of a record written on a machine of the other byte
 // order: the mark, time, number, mode and parameter count, then each stored
@@ -127,8 +126,8 @@ void MsgSwapContext(Meldungskontext* message);
 // Expands the pattern (its first len characters, trailing blanks already
 // dropped) into buffer with room size; message must be in this host's byte
 // order with at most 10 parameters. Returns 0 or the failing result.
-int MsgExpandPattern(char* buffer, int size, const Meldungskontext* message,
-                     const char* pattern, int len, char patternVariant);
+int MsgExpandPattern(char* buffer, int size, const Meldungskontext* message, const char* pattern,
+                     int len, char patternVariant);
 
 // ---- test hooks -------------------------------------------------------------------------
 

@@ -38,8 +38,8 @@ int MsgFindPattern(FehlSatz* out, char variant, const char* ssid, std::uint16_t 
   DbLookupResult r = DbGetFehl(v, id, out, number, day);
   if (r == kDbFound) return kMsgFmtOk;
   if (r == kDbNotLoaded) return kMsgFmtNoPatternFile;
-  if (variant == 'J') return DbGetFehl("I", id, out, number, day) == kDbFound ? kMsgFmtOk
-                                                                              : kMsgFmtNoPattern;
+  if (variant == 'J')
+    return DbGetFehl("I", id, out, number, day) == kDbFound ? kMsgFmtOk : kMsgFmtNoPattern;
   return kMsgFmtNoPattern;
 }
 

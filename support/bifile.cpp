@@ -156,4 +156,3 @@ const char* BiErrorText() {
 std::int16_t BiErrorKind() { return g_kind; }
 
 std::int16_t BiErrorDetail() { return g_detail; }
-

@@ -14,10 +14,10 @@
 
 // Error kinds.
 inline constexpr std::int16_t kBiNoError = 0;
-inline constexpr std::int16_t kBiErrMalloc = 1;   // detail: bytes asked for
-inline constexpr std::int16_t kBiErrOpen = 2;     // detail: errno
-inline constexpr std::int16_t kBiErrHandle = 5;   // detail: the file number
-inline constexpr std::int16_t kBiErrRead = 7;     // detail: errno
+inline constexpr std::int16_t kBiErrMalloc = 1;  // detail: bytes asked for
+inline constexpr std::int16_t kBiErrOpen = 2;    // detail: errno
+inline constexpr std::int16_t kBiErrHandle = 5;  // detail: the file number
+inline constexpr std::int16_t kBiErrRead = 7;    // detail: errno
 
 // The new file number (0 or more), or -1 (error state set).
 std::int16_t BiOpen(const char* name);
@@ -38,6 +38,5 @@ std::int16_t BiErrorKind();
 std::int16_t BiErrorDetail();
 
 // ---- test hooks -----------------------------------------------------------
-
 
 #endif  // ZOLMA_SUPPORT_BIFILE_H

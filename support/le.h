@@ -27,10 +27,8 @@ inline constexpr std::uint16_t LeGetU16(const unsigned char* p) {
 }
 
 inline constexpr std::uint32_t LeGetU32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) |
-         (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) |
-         (static_cast<std::uint32_t>(p[3]) << 24);
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 // Signed values: two's complement, converted without undefined behaviour
@@ -65,9 +63,7 @@ inline constexpr void LePutI32(unsigned char* p, std::int32_t v) {
 
 // ---- appending writers ----------------------------------------------------
 
-inline void LeAppendU8(std::vector<unsigned char>& out, std::uint8_t v) {
-  out.push_back(v);
-}
+inline void LeAppendU8(std::vector<unsigned char>& out, std::uint8_t v) { out.push_back(v); }
 inline void LeAppendU16(std::vector<unsigned char>& out, std::uint16_t v) {
   unsigned char b[2];
   LePutU16(b, v);

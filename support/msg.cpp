@@ -32,9 +32,7 @@ char g_sender[kMsgSenderSize];
   std::_Exit(1);
 }
 
-bool FrameValid(const MsgTrapFrame* f) {
-  return f != nullptr && f->marker == kMsgFrameMarker;
-}
+bool FrameValid(const MsgTrapFrame* f) { return f != nullptr && f->marker == kMsgFrameMarker; }
 
 void FixSender() {
   if (g_senderFixed) return;
@@ -211,8 +209,8 @@ void MsgTryLeave(MsgTrapFrame* frame) {
   }
 }
 
-void MsgBuild(Meldungskontext** out, const char* ssid, std::uint16_t number,
-              std::uint16_t mode, const char* types, std::span<const MsgArg> args) {
+void MsgBuild(Meldungskontext** out, const char* ssid, std::uint16_t number, std::uint16_t mode,
+              const char* types, std::span<const MsgArg> args) {
   FixSender();
   Meldungskontext* m = AllocContext();
   if (!m) {
@@ -250,7 +248,8 @@ void MsgBuild(Meldungskontext** out, const char* ssid, std::uint16_t number,
       d.length = 0;
       continue;
     }
-    if (stopped || static_cast<std::size_t>(offset) + p.size >= static_cast<std::size_t>(kMsgPackLimit)) {
+    if (stopped ||
+        static_cast<std::size_t>(offset) + p.size >= static_cast<std::size_t>(kMsgPackLimit)) {
       stopped = true;
       d.offset = -1;
       d.length = 0;
@@ -311,4 +310,3 @@ void MsgSendList(const char* ssid, std::uint16_t number, std::uint16_t mode, con
 void MsgWrite(const Meldungskontext* message) { MsgFileWrite(message); }
 
 void MsgTestResetSender() { g_senderFixed = false; }
-

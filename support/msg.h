@@ -87,10 +87,10 @@ inline constexpr std::uint16_t kMsgModeSequential = 2;
 
 // ---- the message context ---------------------------------------------------
 
-inline constexpr int kMsgMaxParams = 10;        // descriptors in a record
-inline constexpr int kMsgDataSize = 514;        // bytes of the data area
-inline constexpr int kMsgPackLimit = 512;       // offset + size must stay below
-inline constexpr int kMsgFirstOffset = 2;       // after the byte-order mark
+inline constexpr int kMsgMaxParams = 10;   // descriptors in a record
+inline constexpr int kMsgDataSize = 514;   // bytes of the data area
+inline constexpr int kMsgPackLimit = 512;  // offset + size must stay below
+inline constexpr int kMsgFirstOffset = 2;  // after the byte-order mark
 inline constexpr int kMsgSenderSize = 18;
 
 // One parameter descriptor: where the parameter's bytes lie in the data area.
@@ -159,16 +159,14 @@ struct MsgArg {
   MsgArg(const std::string& s)
       : kind(Kind::Pointer), ptr(s.c_str()), value(0), beyondSigned(false) {}
   template <class T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
-  MsgArg(T v)
+  requires(std::is_integral_v<T> && !std::is_same_v<T, bool>) MsgArg(T v)
       : kind(Kind::Integer),
         ptr(nullptr),
         value(static_cast<long long>(v)),
         beyondSigned(std::is_unsigned_v<T> && sizeof(T) >= sizeof(long long) &&
                      static_cast<unsigned long long>(v) > 0x7FFFFFFFFFFFFFFFull) {}
   template <class E>
-    requires std::is_enum_v<E>
-  MsgArg(E e) : MsgArg(static_cast<std::underlying_type_t<E>>(e)) {}
+  requires std::is_enum_v<E> MsgArg(E e) : MsgArg(static_cast<std::underlying_type_t<E>>(e)) {}
 };
 
 // ---- the trap frame ------------------------------------------------------------
@@ -176,8 +174,8 @@ struct MsgArg {
 inline constexpr std::uint32_t kMsgFrameMarker = 0x11011986u;
 
 struct MsgTrapFrame {
-  std::uint32_t marker = 0;           // kMsgFrameMarker, written by the push
-  MsgTrapFrame* next = nullptr;       // enclosing frame at the time of the push
+  std::uint32_t marker = 0;             // kMsgFrameMarker, written by the push
+  MsgTrapFrame* next = nullptr;         // enclosing frame at the time of the push
   Meldungskontext* received = nullptr;  // set by the raise that lands here
 };
 
@@ -207,12 +205,12 @@ void MsgTryLeave(MsgTrapFrame* frame);
 // Builds a record (allocated with the standard allocator, zero-filled) and
 // stores its pointer in *out. A null ssid gives blanks; null types gives no
 // parameters. No memory: the process ends with exit code 1.
-void MsgBuild(Meldungskontext** out, const char* ssid, std::uint16_t number,
-              std::uint16_t mode, const char* types, std::span<const MsgArg> args);
+void MsgBuild(Meldungskontext** out, const char* ssid, std::uint16_t number, std::uint16_t mode,
+              const char* types, std::span<const MsgArg> args);
 
 template <class... A>
-void MsgBuildArgs(Meldungskontext** out, const char* ssid, std::uint16_t number,
-                  std::uint16_t mode, const char* types, A&&... args) {
+void MsgBuildArgs(Meldungskontext** out, const char* ssid, std::uint16_t number, std::uint16_t mode,
+                  const char* types, A&&... args) {
   const MsgArg list[] = {MsgArg(std::forward<A>(args))..., MsgArg(nullptr)};
   MsgBuild(out, ssid, number, mode, types, std::span<const MsgArg>(list, sizeof...(A)));
 }
@@ -229,16 +227,14 @@ using MsgContextPtr = std::unique_ptr<Meldungskontext, MsgFreeDeleter>;
 // Raises: with a valid top frame builds the record, stores it in the frame,
 // pops the frame and throws MsgRaised{frame, code ? code : 1}. Without a
 // valid frame the process ends with exit code 1.
-[[noreturn]] void MsgRaiseList(int code, const char* ssid, std::uint16_t number,
-                               std::uint16_t mode, const char* types,
-                               std::span<const MsgArg> args);
+[[noreturn]] void MsgRaiseList(int code, const char* ssid, std::uint16_t number, std::uint16_t mode,
+                               const char* types, std::span<const MsgArg> args);
 
 template <class... A>
-[[noreturn]] void MsgRaise(int code, const char* ssid, std::uint16_t number,
-                           std::uint16_t mode, const char* types, A&&... args) {
+[[noreturn]] void MsgRaise(int code, const char* ssid, std::uint16_t number, std::uint16_t mode,
+                           const char* types, A&&... args) {
   const MsgArg list[] = {MsgArg(std::forward<A>(args))..., MsgArg(nullptr)};
-  MsgRaiseList(code, ssid, number, mode, types,
-               std::span<const MsgArg>(list, sizeof...(A)));
+  MsgRaiseList(code, ssid, number, mode, types, std::span<const MsgArg>(list, sizeof...(A)));
 }
 
 // Passes an existing record on to the next frame, like MsgRaise without
@@ -248,9 +244,8 @@ template <class... A>
 
 // Writes "Fehler gesetzt: ..." to the debug log at level 1, then builds the
 // record into *out. Does not raise; the caller writes and frees the record.
-void MsgSetErrorList(Meldungskontext** out, int code, const char* ssid,
-                     std::uint16_t number, std::uint16_t mode, const char* types,
-                     std::span<const MsgArg> args);
+void MsgSetErrorList(Meldungskontext** out, int code, const char* ssid, std::uint16_t number,
+                     std::uint16_t mode, const char* types, std::span<const MsgArg> args);
 
 template <class... A>
 void MsgSetError(Meldungskontext** out, int code, const char* ssid, std::uint16_t number,
@@ -261,12 +256,12 @@ void MsgSetError(Meldungskontext** out, int code, const char* ssid, std::uint16_
 }
 
 // Builds a record, hands it to MsgFileWrite and frees it.
-void MsgSendList(const char* ssid, std::uint16_t number, std::uint16_t mode,
-                 const char* types, std::span<const MsgArg> args);
+void MsgSendList(const char* ssid, std::uint16_t number, std::uint16_t mode, const char* types,
+                 std::span<const MsgArg> args);
 
 template <class... A>
-void MsgSend(const char* ssid, std::uint16_t number, std::uint16_t mode,
-             const char* types, A&&... args) {
+void MsgSend(const char* ssid, std::uint16_t number, std::uint16_t mode, const char* types,
+             A&&... args) {
   const MsgArg list[] = {MsgArg(std::forward<A>(args))..., MsgArg(nullptr)};
   MsgSendList(ssid, number, mode, types, std::span<const MsgArg>(list, sizeof...(A)));
 }

@@ -80,7 +80,7 @@ UtTimestamp UtNowSeconds() {
   std::tm tm{};
   if (!LocalNow(&tm)) return kUtNoTime;
   UtDate d{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday,
-           tm.tm_hour, tm.tm_min, tm.tm_sec};
+           tm.tm_hour,        tm.tm_min,     tm.tm_sec};
   return UtDateTimeToSeconds(&d);
 }
 
@@ -103,7 +103,7 @@ UtDate* UtDayToDate(UtDate* out, UtDayNumber day) {
   int f = w - 365 * k;  // 0-based day of the year that begins on 1 March
   int g = f / 153;      // March-July, August-December, January-February
   int h = f - 153 * g;
-  int p = h / 61;       // pair of months of 31 and 30 days
+  int p = h / 61;  // pair of months of 31 and 30 days
   int r = h % 61;
   int q = r / 31;
   int month = 3 + 5 * g + 2 * p + q;
@@ -140,9 +140,8 @@ const char* UtSecondsText(UtTimestamp time) {
   std::snprintf(g_secondsText, sizeof g_secondsText, "00.00.0000 00:00:00");
   UtDate d{};
   if (UtSecondsToDateTime(&d, time))
-    std::snprintf(g_secondsText, sizeof g_secondsText, "%02d.%02d.%04d %02d:%02d:%02d",
-                  d.day % 100, d.month % 100, d.year % 10000, d.hour % 100, d.minute % 100,
-                  d.second % 100);
+    std::snprintf(g_secondsText, sizeof g_secondsText, "%02d.%02d.%04d %02d:%02d:%02d", d.day % 100,
+                  d.month % 100, d.year % 10000, d.hour % 100, d.minute % 100, d.second % 100);
   return g_secondsText;
 }
 

@@ -21,9 +21,9 @@
 using UtDayNumber = std::uint16_t;
 using UtTimestamp = std::uint32_t;
 
-inline constexpr UtDayNumber kUtNoDay = 0xFFFF;      // no valid date
-inline constexpr UtDayNumber kUtOpenEnd = 43829;     // 31.12.2099
-inline constexpr UtDayNumber kUtLastDay = 43888;     // 28.2.2100
+inline constexpr UtDayNumber kUtNoDay = 0xFFFF;        // no valid date
+inline constexpr UtDayNumber kUtOpenEnd = 43829;       // 31.12.2099
+inline constexpr UtDayNumber kUtLastDay = 43888;       // 28.2.2100
 inline constexpr UtTimestamp kUtNoTime = 0xFFFFFFFFu;  // no valid time
 
 struct UtDate {

@@ -40,8 +40,7 @@ constexpr std::uint64_t kMaxElements = 0x7FFFFFFFu;
 
 // A header the operations can work on without leaving its array.
 bool HeaderOk(const UtList* l) {
-  if (!l || l->elementSize <= 0 || l->keyLength < 0 || l->keyLength > l->elementSize)
-    return false;
+  if (!l || l->elementSize <= 0 || l->keyLength < 0 || l->keyLength > l->elementSize) return false;
   if (l->count > l->allocated) return false;
   if (!l->elements && l->allocated != 0) return false;
   return true;
@@ -58,7 +57,8 @@ std::int64_t OffsetInArray(const UtList* l, const void* p) {
   if (!l->elements || !p) return -1;
   const std::uintptr_t a = reinterpret_cast<std::uintptr_t>(l->elements);
   const std::uintptr_t q = reinterpret_cast<std::uintptr_t>(p);
-  const std::uint64_t size = static_cast<std::uint64_t>(l->allocated) * static_cast<std::uint64_t>(l->elementSize);
+  const std::uint64_t size =
+      static_cast<std::uint64_t>(l->allocated) * static_cast<std::uint64_t>(l->elementSize);
   if (q < a || q - a >= size) return -1;
   return static_cast<std::int64_t>(q - a);
 }
@@ -85,11 +85,11 @@ void ListMessageTyp(std::uint16_t number, int id) {
   MsgFree(m);
 }
 
-constexpr std::int32_t kAppendIds[] = {
-    1,   2,   3,   5,   7,   9,   22,  23,  27,  30,  32,  33,  34,  38,  39,
-    40,  43,  47,  48,  57,  60,  61,  62,  63,  66,  67,  68,  69,  71,  74,
-    75,  78,  80,  81,  99,  103, 104, 106, 108, 109, 111, 113, 115, 117, 123,
-    124, 125, 130, 134, 140, 143, 145, 147, 149, 151, 156, 157, 158};
+constexpr std::int32_t kAppendIds[] = {1,   2,   3,   5,   7,   9,   22,  23,  27,  30,  32,  33,
+                                       34,  38,  39,  40,  43,  47,  48,  57,  60,  61,  62,  63,
+                                       66,  67,  68,  69,  71,  74,  75,  78,  80,  81,  99,  103,
+                                       104, 106, 108, 109, 111, 113, 115, 117, 123, 124, 125, 130,
+                                       134, 140, 143, 145, 147, 149, 151, 156, 157, 158};
 static_assert(sizeof kAppendIds / sizeof kAppendIds[0] == 58);
 
 }  // namespace
@@ -147,7 +147,8 @@ int UtListReserve(UtList* list, std::uint32_t n) {
     if (!p) ReallocFailed();
     list->elements = p;
   }
-  const std::size_t used = static_cast<std::size_t>(list->count) * static_cast<std::size_t>(list->elementSize);
+  const std::size_t used =
+      static_cast<std::size_t>(list->count) * static_cast<std::size_t>(list->elementSize);
   std::memset(static_cast<unsigned char*>(list->elements) + used, 0, bytes - used);
   list->allocated = static_cast<std::uint32_t>(newSize);
   return 0;
@@ -242,7 +243,8 @@ std::int32_t UtListInsert(UtList* list, std::uint32_t index, const void* element
   // An element of the list itself is copied out before the array moves.
   std::vector<unsigned char> own;
   if (OffsetInArray(list, element) >= 0) {
-    own.assign(static_cast<const unsigned char*>(element), static_cast<const unsigned char*>(element) + es);
+    own.assign(static_cast<const unsigned char*>(element),
+               static_cast<const unsigned char*>(element) + es);
     element = own.data();
   }
   if (UtListReserve(list, 1) != 0) return -1;
@@ -273,4 +275,3 @@ void* UtListAt(const UtList* list, std::uint32_t index) {
   if (!HeaderOk(list) || !list->elements || index >= list->count) return nullptr;
   return Element(list, index);
 }
-

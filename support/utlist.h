@@ -32,18 +32,18 @@ inline constexpr std::int32_t kUtListGrowByNeed = 0;   // add the count asked fo
 inline constexpr int kUtListOutOfMemoryExit = 153;
 
 struct UtList {
-  std::int32_t id;            // list type code, decides what is admitted
-  const char* name;           // e.g. "listeEbWegeVar"; not used here
-  std::uint32_t allocated;    // elements the array can hold
-  std::uint32_t count;        // elements in use, at the front
-  void* elements;             // null until the first reservation
-  std::int32_t unique;        // non-zero: an equal run is not appended again
-  std::int32_t elementSize;   // bytes per element
-  std::int32_t keyLength;     // bytes of the leading key; 0 = not keyed
-  std::uint32_t firstAlloc;   // elements of the first reservation (at least)
-  std::int32_t growth;        // -1 double, 0 add n, positive: add that step
-  std::uint32_t highWater;    // largest count the list has had
-  UtListCompare compare;      // null: bytewise over keyLength
+  std::int32_t id;           // list type code, decides what is admitted
+  const char* name;          // e.g. "listeEbWegeVar"; not used here
+  std::uint32_t allocated;   // elements the array can hold
+  std::uint32_t count;       // elements in use, at the front
+  void* elements;            // null until the first reservation
+  std::int32_t unique;       // non-zero: an equal run is not appended again
+  std::int32_t elementSize;  // bytes per element
+  std::int32_t keyLength;    // bytes of the leading key; 0 = not keyed
+  std::uint32_t firstAlloc;  // elements of the first reservation (at least)
+  std::int32_t growth;       // -1 double, 0 add n, positive: add that step
+  std::uint32_t highWater;   // largest count the list has had
+  UtListCompare compare;     // null: bytewise over keyLength
 };
 
 // 0 when the array has room for n more elements (after growing it); 1 when
@@ -88,6 +88,5 @@ void* UtListAt(const UtList* list, std::uint32_t index);
 void* UtMemAlloc(std::size_t bytes);
 
 // ---- test hooks -----------------------------------------------------------
-
 
 #endif  // ZOLMA_SUPPORT_UTLIST_H

@@ -37,7 +37,7 @@ constexpr struct German7Bit {
 }  // namespace
 
 const unsigned char UtGerman7BitTable[256] = {
-#define ROW(b)                                                                        \
+#define ROW(b)                                                                            \
   kGerman7Bit.t[b + 0], kGerman7Bit.t[b + 1], kGerman7Bit.t[b + 2], kGerman7Bit.t[b + 3], \
       kGerman7Bit.t[b + 4], kGerman7Bit.t[b + 5], kGerman7Bit.t[b + 6], kGerman7Bit.t[b + 7]
     ROW(0x00), ROW(0x08), ROW(0x10), ROW(0x18), ROW(0x20), ROW(0x28), ROW(0x30), ROW(0x38),

@@ -27,13 +27,10 @@ std::FILE* UtLogStream();
 // When the stream is set and level >= 3: the formatted text, a newline, and
 // a flush (UtLogWriteNoFlush: no flush).
 void UtLogWrite(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void UtLogWriteNoFlush(int level, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
+void UtLogWriteNoFlush(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // True for blank, \t, \n, \v, \f, \r.
-inline constexpr bool StrIsSpace(unsigned char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
+inline constexpr bool StrIsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // Removes trailing white space by putting the terminator after the last other
 // character; returns text; null gives null.

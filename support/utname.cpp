@@ -4,8 +4,8 @@
 // singly linked in the order of creation, new nodes appended at the end),
 // every name and value as an owned heap copy, and the query hook. Names are
 // compared with ASCII case folding only.
-#include "support/utfault.h"
 #include "support/utname.h"
+#include "support/utfault.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -180,4 +180,3 @@ UtQueryHook UtSetQueryHook(UtQueryHook hook) {
   g_hook = hook;
   return old;
 }
-

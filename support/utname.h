@@ -37,11 +37,10 @@ void UtRemoveGroup(const char* group);
 // The query hook: when set, every query returns hook(group, name, answer,
 // found). Null at start, and nothing in the system sets it. Returns the
 // previous hook.
-using UtQueryHook = const char* (*)(const char* group, const char* name,
-                                     const char* answer, int found);
+using UtQueryHook = const char* (*)(const char* group, const char* name, const char* answer,
+                                    int found);
 UtQueryHook UtSetQueryHook(UtQueryHook hook);
 
 // ---- test hooks -----------------------------------------------------------
-
 
 #endif  // ZOLMA_SUPPORT_UTNAME_H

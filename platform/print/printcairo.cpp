@@ -181,8 +181,8 @@ class CairoBackend : public PrBackend {
   }
 
   Face& resolve(const PrFontDesc& desc) {
-    std::string key = desc.face + "|" + std::to_string(desc.weight) + "|" + (desc.italic ? "i" : "r") + "|" +
-                      std::to_string(desc.pitchAndFamily);
+    std::string key = desc.face + "|" + std::to_string(desc.weight) + "|" +
+                      (desc.italic ? "i" : "r") + "|" + std::to_string(desc.pitchAndFamily);
     auto it = faces_.find(key);
     if (it != faces_.end()) return it->second;
     Face& f = faces_[key];
@@ -241,7 +241,8 @@ class CairoBackend : public PrBackend {
   }
 
   static void setColor(cairo_t* cr, COLORREF c) {
-    cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
+    cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0,
+                         ((c >> 16) & 0xFF) / 255.0);
   }
 
   void drawText(cairo_t* cr, const PrTextOp& t) {
@@ -282,7 +283,8 @@ class CairoBackend : public PrBackend {
   }
 
   static void drawBitmap(cairo_t* cr, const PrBitmapOp& b) {
-    if (!b.bitmap || b.bitmap->width <= 0 || b.bitmap->height <= 0 || b.sw == 0 || b.sh == 0) return;
+    if (!b.bitmap || b.bitmap->width <= 0 || b.bitmap->height <= 0 || b.sw == 0 || b.sh == 0)
+      return;
     int w = b.bitmap->width, h = b.bitmap->height;
     cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
     if (cairo_surface_status(img) != CAIRO_STATUS_SUCCESS) {
@@ -294,9 +296,13 @@ class CairoBackend : public PrBackend {
     int stride = cairo_image_surface_get_stride(img);
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
-        std::uint32_t px = b.bitmap->pixels[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
+        std::uint32_t px =
+            b.bitmap
+                ->pixels[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
         std::uint32_t v = px & 0xFFFFFFu;
-        std::memcpy(data + static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x) * 4, &v, 4);
+        std::memcpy(data + static_cast<size_t>(y) * static_cast<size_t>(stride) +
+                        static_cast<size_t>(x) * 4,
+                    &v, 4);
       }
     }
     cairo_surface_mark_dirty(img);
@@ -349,7 +355,8 @@ class CairoBackend : public PrBackend {
       instance = name.substr(slash + 1);
       name.resize(slash);
     }
-    return cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.c_str(), instance.empty() ? nullptr : instance.c_str());
+    return cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.c_str(),
+                            instance.empty() ? nullptr : instance.c_str());
   }
 
   // At the start of a document: the queue exists and accepts jobs.
@@ -359,7 +366,8 @@ class CairoBackend : public PrBackend {
       *error = ERROR_INVALID_PRINTER_NAME;
       return false;
     }
-    const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    const char* accepting =
+        cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
     bool ok = !accepting || std::strcmp(accepting, "false") != 0;
     cupsFreeDests(1, dest);
     if (!ok) *error = ERROR_INVALID_PRINTER_STATE;
@@ -387,7 +395,8 @@ class CairoBackend : public PrBackend {
     }
   }
 
-  static bool toQueue(const PrDocument& doc, const std::string& pdf, DWORD* error, std::string* note) {
+  static bool toQueue(const PrDocument& doc, const std::string& pdf, DWORD* error,
+                      std::string* note) {
     char path[1024];
     int fd = cupsTempFd(path, sizeof path);
     if (fd < 0) {
@@ -405,13 +414,15 @@ class CairoBackend : public PrBackend {
     }
     cups_option_t* options = nullptr;
     int n = 0;
-    n = cupsAddOption("copies", std::to_string(doc.settings.dmCopies > 0 ? doc.settings.dmCopies : 1).c_str(), n,
-                      &options);
+    n = cupsAddOption("copies",
+                      std::to_string(doc.settings.dmCopies > 0 ? doc.settings.dmCopies : 1).c_str(),
+                      n, &options);
     const char* sides = doc.settings.dmDuplex == DMDUP_VERTICAL     ? "two-sided-long-edge"
                         : doc.settings.dmDuplex == DMDUP_HORIZONTAL ? "two-sided-short-edge"
                                                                     : "one-sided";
     n = cupsAddOption("sides", sides, n, &options);
-    n = cupsAddOption("media", doc.settings.dmFormName[0] ? doc.settings.dmFormName : "A4", n, &options);
+    n = cupsAddOption("media", doc.settings.dmFormName[0] ? doc.settings.dmFormName : "A4", n,
+                      &options);
     std::string title = Cp1252ToUtf8(doc.name);
     std::string name = doc.printer, instance;
     if (size_t slash = name.find('/'); slash != std::string::npos) name.resize(slash);
@@ -422,7 +433,9 @@ class CairoBackend : public PrBackend {
       *error = queueError();
       return false;
     }
-    *note = "An Drucker " + doc.printer + " \xFC" "bergeben";
+    *note = "An Drucker " + doc.printer +
+            " \xFC"
+            "bergeben";
     if (queueStopped(doc.printer)) *note += " (Drucker angehalten)";
     return true;
   }
@@ -462,7 +475,8 @@ class CairoBackend : public PrBackend {
       ssize_t n = ::write(fd, data.data() + written, chunk);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
-        *error = n < 0 && (errno == ENOSPC || errno == EDQUOT) ? ERROR_DISK_FULL : ERROR_WRITE_FAULT;
+        *error =
+            n < 0 && (errno == ENOSPC || errno == EDQUOT) ? ERROR_DISK_FULL : ERROR_WRITE_FAULT;
         return false;
       }
       written += static_cast<size_t>(n);
@@ -491,7 +505,8 @@ class CairoBackend : public PrBackend {
     }
     static unsigned serial = 0;
     for (int tries = 0; tries < 100; ++tries) {
-      fs::path spool = folder / (".zolma-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".tmp");
+      fs::path spool = folder / (".zolma-" + std::to_string(::getpid()) + "-" +
+                                 std::to_string(++serial) + ".tmp");
       int fd = ::open(spool.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (fd >= 0) {
         ::close(fd);
@@ -510,7 +525,8 @@ class CairoBackend : public PrBackend {
   static std::string fileStem(const std::string& name) {
     std::string out;
     for (unsigned char c : name) {
-      bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+      bool keep =
+          (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
       if (keep)
         out += static_cast<char>(c);
       else if (!out.empty() && out.back() != '_')

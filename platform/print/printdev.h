@@ -62,11 +62,11 @@ struct PrBitmapData {
 struct PrTextOp {
   PrFontDesc font;
   std::string resolvedFamily;
-  int x = 0, y = 0;            // logical top left as passed
-  double dx = 0, dy = 0;       // device top left
-  double emDots = 0;           // the font's em in device dots
+  int x = 0, y = 0;       // logical top left as passed
+  double dx = 0, dy = 0;  // device top left
+  double emDots = 0;      // the font's em in device dots
   double ascentDots = 0;
-  std::string text;            // code page 1252
+  std::string text;  // code page 1252
   COLORREF color = 0;
 };
 
@@ -77,7 +77,7 @@ struct PrLineOp {
 
 struct PrBitmapOp {
   std::shared_ptr<const PrBitmapData> bitmap;
-  int x = 0, y = 0, w = 0, h = 0;      // logical destination as passed
+  int x = 0, y = 0, w = 0, h = 0;         // logical destination as passed
   double dx = 0, dy = 0, dw = 0, dh = 0;  // device destination (signed)
   double sx = 0, sy = 0, sw = 0, sh = 0;  // source in bitmap pixels (signed)
 };

@@ -41,7 +41,9 @@ class RecordingBackend : public PrBackend {
       return false;
     }
     g_documents.push_back(doc);
-    *note = "An Drucker " + doc.printer + " \xFC" "bergeben";
+    *note = "An Drucker " + doc.printer +
+            " \xFC"
+            "bergeben";
     return true;
   }
 

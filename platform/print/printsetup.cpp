@@ -26,28 +26,29 @@ void registerTemplate() {
     return DlgItemTemplate{-1, CtlClass::Static, text, x, y, 44, 8, 0};
   };
   auto list = [](int id, int x, int y, int cy) {
-    return DlgItemTemplate{id, CtlClass::ListBox, "", x, y, 70, cy, WS_TABSTOP | WS_BORDER | LBS_NOTIFY};
+    return DlgItemTemplate{
+        id, CtlClass::ListBox, "", x, y, 70, cy, WS_TABSTOP | WS_BORDER | LBS_NOTIFY};
   };
-  AfxRegisterTemplate(DlgTemplate{IDD_PR_EINSTELLUNGEN,
-                                  "Druckeinstellungen",
-                                  190,
-                                  124,
-                                  "MS Sans Serif",
-                                  {
-                                      label("&Ausrichtung:", 7, 9),
-                                      list(IDC_PR_AUSRICHTUNG, 55, 7, 20),
-                                      label("&Papier:", 7, 33),
-                                      list(IDC_PR_PAPIER, 55, 31, 36),
-                                      label("&Kopien:", 7, 73),
-                                      DlgItemTemplate{IDC_PR_KOPIEN, CtlClass::Edit, "", 55, 71, 30, 14,
-                                                      WS_TABSTOP | WS_BORDER},
-                                      label("&Duplex:", 7, 93),
-                                      list(IDC_PR_DUPLEX, 55, 91, 28),
-                                      DlgItemTemplate{IDOK, CtlClass::Button, "OK", 133, 7, 50, 14,
-                                                      WS_TABSTOP | BS_DEFPUSHBUTTON},
-                                      DlgItemTemplate{IDCANCEL, CtlClass::Button, "Abbrechen", 133, 24, 50, 14,
-                                                      WS_TABSTOP},
-                                  }});
+  AfxRegisterTemplate(DlgTemplate{
+      IDD_PR_EINSTELLUNGEN,
+      "Druckeinstellungen",
+      190,
+      124,
+      "MS Sans Serif",
+      {
+          label("&Ausrichtung:", 7, 9),
+          list(IDC_PR_AUSRICHTUNG, 55, 7, 20),
+          label("&Papier:", 7, 33),
+          list(IDC_PR_PAPIER, 55, 31, 36),
+          label("&Kopien:", 7, 73),
+          DlgItemTemplate{IDC_PR_KOPIEN, CtlClass::Edit, "", 55, 71, 30, 14,
+                          WS_TABSTOP | WS_BORDER},
+          label("&Duplex:", 7, 93),
+          list(IDC_PR_DUPLEX, 55, 91, 28),
+          DlgItemTemplate{IDOK, CtlClass::Button, "OK", 133, 7, 50, 14,
+                          WS_TABSTOP | BS_DEFPUSHBUTTON},
+          DlgItemTemplate{IDCANCEL, CtlClass::Button, "Abbrechen", 133, 24, 50, 14, WS_TABSTOP},
+      }});
 }
 
 template <size_t N>

@@ -56,8 +56,9 @@ struct PrDc {
 
 namespace {
 
-PrGdiObject g_stockFont{PrGdiObject::Kind::Font, true, PrFontDesc{0, FW_NORMAL, false, false, false, ANSI_CHARSET,
-                                                                  FIXED_PITCH | FF_MODERN, "Courier New"},
+PrGdiObject g_stockFont{PrGdiObject::Kind::Font, true,
+                        PrFontDesc{0, FW_NORMAL, false, false, false, ANSI_CHARSET,
+                                   FIXED_PITCH | FF_MODERN, "Courier New"},
                         nullptr};
 PrGdiObject g_stockBitmap{PrGdiObject::Kind::Bitmap, true, PrFontDesc{},
                           std::make_shared<PrBitmapData>(PrBitmapData{1, 1, {0xFFFFFF}})};
@@ -177,7 +178,9 @@ const PrPrinterInfo* findPrinter(const std::string& name, std::vector<PrPrinterI
   return nullptr;
 }
 
-void copyName(char* dst, size_t size, const std::string& src) { std::snprintf(dst, size, "%s", src.c_str()); }
+void copyName(char* dst, size_t size, const std::string& src) {
+  std::snprintf(dst, size, "%s", src.c_str());
+}
 
 DEVMODEA defaultSettings(const std::string& printer) {
   DEVMODEA dm;
@@ -221,7 +224,8 @@ const char* formName(short paper) {
 bool mergeSettings(DEVMODEA& work, const DEVMODEA& in) {
   int w, h;
   if (in.dmFields & DM_ORIENTATION) {
-    if (in.dmOrientation != DMORIENT_PORTRAIT && in.dmOrientation != DMORIENT_LANDSCAPE) return false;
+    if (in.dmOrientation != DMORIENT_PORTRAIT && in.dmOrientation != DMORIENT_LANDSCAPE)
+      return false;
     work.dmOrientation = in.dmOrientation;
   }
   if (in.dmFields & DM_PAPERSIZE) {
@@ -262,9 +266,13 @@ double unitsPerInch(const PrDc& dc) {
 bool flipsY(const PrDc& dc) { return dc.mapMode != MM_TEXT; }
 
 double toDevX(const PrDc& dc, double x) { return x * dc.dpi / unitsPerInch(dc); }
-double toDevY(const PrDc& dc, double y) { return (flipsY(dc) ? -y : y) * dc.dpi / unitsPerInch(dc); }
+double toDevY(const PrDc& dc, double y) {
+  return (flipsY(dc) ? -y : y) * dc.dpi / unitsPerInch(dc);
+}
 double toLogX(const PrDc& dc, double x) { return x * unitsPerInch(dc) / dc.dpi; }
-double toLogY(const PrDc& dc, double y) { return (flipsY(dc) ? -y : y) * unitsPerInch(dc) / dc.dpi; }
+double toLogY(const PrDc& dc, double y) {
+  return (flipsY(dc) ? -y : y) * unitsPerInch(dc) / dc.dpi;
+}
 
 // A font as realised in a context: its em in logical units and in dots.
 struct Realised {
@@ -310,7 +318,8 @@ void fillMetrics(const Realised& r, const PrGdiObject& font, TEXTMETRICA* tm) {
   tm->tmItalic = font.font.italic;
   tm->tmUnderlined = font.font.underline;
   tm->tmStruckOut = font.font.strikeOut;
-  tm->tmPitchAndFamily = static_cast<BYTE>((font.font.pitchAndFamily & 0xF0) | (r.m.fixedPitch ? 0 : 1) | 0x04);
+  tm->tmPitchAndFamily =
+      static_cast<BYTE>((font.font.pitchAndFamily & 0xF0) | (r.m.fixedPitch ? 0 : 1) | 0x04);
   tm->tmCharSet = static_cast<BYTE>(font.font.charSet);
 }
 
@@ -407,17 +416,19 @@ BOOL GetVersionExA(OSVERSIONINFOA* info) {
   if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
     return done("GetVersionExA", "", static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)));
   *info = g_version;
-  return done("GetVersionExA", fmt("platform %u, %u.%u", static_cast<unsigned>(g_version.dwPlatformId),
-                                   static_cast<unsigned>(g_version.dwMajorVersion),
-                                   static_cast<unsigned>(g_version.dwMinorVersion)),
+  return done("GetVersionExA",
+              fmt("platform %u, %u.%u", static_cast<unsigned>(g_version.dwPlatformId),
+                  static_cast<unsigned>(g_version.dwMajorVersion),
+                  static_cast<unsigned>(g_version.dwMinorVersion)),
               TRUE);
 }
 
 DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR out, DWORD size) {
-  std::string args = fmt("%s, %s, %s, %u", quoted(section).c_str(), quoted(key).c_str(), quoted(def).c_str(),
-                         static_cast<unsigned>(size));
+  std::string args = fmt("%s, %s, %s, %u", quoted(section).c_str(), quoted(key).c_str(),
+                         quoted(def).c_str(), static_cast<unsigned>(size));
   long long inj;
-  if (injected("GetProfileStringA", &inj)) return done("GetProfileStringA", args, static_cast<DWORD>(inj));
+  if (injected("GetProfileStringA", &inj))
+    return done("GetProfileStringA", args, static_cast<DWORD>(inj));
   std::string value = def ? def : "";
   if (section && key && sameNoCase(section, "windows") && sameNoCase(key, "device")) {
     std::string name = PrCurrentBackend().defaultPrinter();
@@ -461,12 +472,15 @@ void PrFree(void* block) {
   done("free", name, 1LL, name);
 }
 
-BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* needed, DWORD* returned) {
-  std::string args = fmt("0x%x, %s, %u, %s, %u", static_cast<unsigned>(flags), quoted(name).c_str(),
-                         static_cast<unsigned>(level), buf ? "buffer" : "null", static_cast<unsigned>(cbBuf));
+BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* needed,
+                   DWORD* returned) {
+  std::string args =
+      fmt("0x%x, %s, %u, %s, %u", static_cast<unsigned>(flags), quoted(name).c_str(),
+          static_cast<unsigned>(level), buf ? "buffer" : "null", static_cast<unsigned>(cbBuf));
   long long inj;
   if (injected("EnumPrintersA", &inj)) return done("EnumPrintersA", args, static_cast<BOOL>(inj));
-  if (!needed || !returned) return done("EnumPrintersA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)));
+  if (!needed || !returned)
+    return done("EnumPrintersA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)));
   if (level != 5) return done("EnumPrintersA", args, static_cast<BOOL>(fail(ERROR_INVALID_LEVEL)));
   std::vector<PrPrinterInfo> list;
   if (flags & PRINTER_ENUM_DEFAULT) {
@@ -528,7 +542,8 @@ BOOL OpenPrinterA(LPSTR name, HANDLE* printer, void*) {
 BOOL ClosePrinter(HANDLE printer) {
   std::string name = nameOf(printer);
   long long inj;
-  if (injected("ClosePrinter", &inj)) return done("ClosePrinter", name, static_cast<BOOL>(inj), name);
+  if (injected("ClosePrinter", &inj))
+    return done("ClosePrinter", name, static_cast<BOOL>(inj), name);
   PrPrinter* p = printerOf(printer);
   if (!p) return done("ClosePrinter", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
   g_printers.erase(p);
@@ -539,15 +554,18 @@ BOOL ClosePrinter(HANDLE printer) {
 
 BOOL GetPrinterA(HANDLE printer, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* needed) {
   std::string name = nameOf(printer);
-  std::string args = fmt("%s, %u, %s, %u", name.c_str(), static_cast<unsigned>(level), buf ? "buffer" : "null",
-                         static_cast<unsigned>(cbBuf));
+  std::string args = fmt("%s, %u, %s, %u", name.c_str(), static_cast<unsigned>(level),
+                         buf ? "buffer" : "null", static_cast<unsigned>(cbBuf));
   long long inj;
   if (injected("GetPrinterA", &inj)) return done("GetPrinterA", args, static_cast<BOOL>(inj), name);
   PrPrinter* p = printerOf(printer);
   if (!p) return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!needed) return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
-  if (level != 2) return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_LEVEL)), name);
-  const std::string* strs[] = {&p->info.name, &p->info.port, &p->info.driver, &p->info.comment, &p->info.location};
+  if (!needed)
+    return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  if (level != 2)
+    return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_LEVEL)), name);
+  const std::string* strs[] = {&p->info.name, &p->info.port, &p->info.driver, &p->info.comment,
+                               &p->info.location};
   static const std::string kProcessor = "winprint", kDatatype = "RAW", kEmpty;
   size_t size = sizeof(PRINTER_INFO_2A);
   size = (size + alignof(DEVMODEA) - 1) / alignof(DEVMODEA) * alignof(DEVMODEA);
@@ -592,12 +610,15 @@ BOOL GetPrinterA(HANDLE printer, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* nee
   return done("GetPrinterA", args, TRUE, name);
 }
 
-LONG DocumentPropertiesA(HWND owner, HANDLE printer, LPSTR device, DEVMODEA* out, DEVMODEA* in, DWORD mode) {
+LONG DocumentPropertiesA(HWND owner, HANDLE printer, LPSTR device, DEVMODEA* out, DEVMODEA* in,
+                         DWORD mode) {
   std::string name = nameOf(printer);
-  std::string args = fmt("%s, %s, %s, %s, %s, 0x%x", owner ? "owner" : "null", name.c_str(), quoted(device).c_str(),
-                         out ? "out" : "null", in ? "in" : "null", static_cast<unsigned>(mode));
+  std::string args = fmt("%s, %s, %s, %s, %s, 0x%x", owner ? "owner" : "null", name.c_str(),
+                         quoted(device).c_str(), out ? "out" : "null", in ? "in" : "null",
+                         static_cast<unsigned>(mode));
   long long inj;
-  if (injected("DocumentPropertiesA", &inj)) return done("DocumentPropertiesA", args, static_cast<LONG>(inj), name);
+  if (injected("DocumentPropertiesA", &inj))
+    return done("DocumentPropertiesA", args, static_cast<LONG>(inj), name);
   PrPrinter* p = printerOf(printer);
   if (!p) {
     g_lastError = ERROR_INVALID_HANDLE;
@@ -633,16 +654,16 @@ LONG DocumentPropertiesA(HWND owner, HANDLE printer, LPSTR device, DEVMODEA* out
   if (mode & DM_OUT_BUFFER) std::memcpy(out, &work, sizeof work);
   g_lastError = ERROR_SUCCESS;
   return done("DocumentPropertiesA",
-              args + fmt(" -> orientation %d, paper %d, copies %d, duplex %d", work.dmOrientation, work.dmPaperSize,
-                         work.dmCopies, work.dmDuplex),
+              args + fmt(" -> orientation %d, paper %d, copies %d, duplex %d", work.dmOrientation,
+                         work.dmPaperSize, work.dmCopies, work.dmDuplex),
               static_cast<LONG>(IDOK), name);
 }
 
 // ---- contexts, documents, pages --------------------------------------------------
 
 HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA* settings) {
-  std::string args = fmt("%s, %s, %s, %s", quoted(driver).c_str(), quoted(device).c_str(), quoted(output).c_str(),
-                         settings ? "settings" : "null");
+  std::string args = fmt("%s, %s, %s, %s", quoted(driver).c_str(), quoted(device).c_str(),
+                         quoted(output).c_str(), settings ? "settings" : "null");
   long long inj;
   if (injected("CreateDCA", &inj)) return done("CreateDCA", args, static_cast<HDC>(nullptr));
   if (!driver || !sameNoCase(driver, "WINSPOOL") || output) {
@@ -678,7 +699,8 @@ HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA* setti
 HDC CreateCompatibleDC(HDC like) {
   std::string args = nameOf(like);
   long long inj;
-  if (injected("CreateCompatibleDC", &inj)) return done("CreateCompatibleDC", args, static_cast<HDC>(nullptr));
+  if (injected("CreateCompatibleDC", &inj))
+    return done("CreateCompatibleDC", args, static_cast<HDC>(nullptr));
   PrDc* base = like ? dcOf(like) : nullptr;
   if (like && !base) {
     fail(ERROR_INVALID_HANDLE);
@@ -853,10 +875,12 @@ int GetMapMode(HDC h) {
 BOOL GetWindowExtEx(HDC h, SIZE* size) {
   std::string name = nameOf(h);
   long long inj;
-  if (injected("GetWindowExtEx", &inj)) return done("GetWindowExtEx", name, static_cast<BOOL>(inj), name);
+  if (injected("GetWindowExtEx", &inj))
+    return done("GetWindowExtEx", name, static_cast<BOOL>(inj), name);
   PrDc* dc = dcOf(h);
   if (!dc) return done("GetWindowExtEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!size) return done("GetWindowExtEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  if (!size)
+    return done("GetWindowExtEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
   if (dc->mapMode == MM_TEXT || dc->memory) {
     size->cx = 1;
     size->cy = 1;
@@ -870,9 +894,12 @@ BOOL GetWindowExtEx(HDC h, SIZE* size) {
 BOOL GetWindowOrgEx(HDC h, POINT* origin) {
   std::string name = nameOf(h);
   long long inj;
-  if (injected("GetWindowOrgEx", &inj)) return done("GetWindowOrgEx", name, static_cast<BOOL>(inj), name);
-  if (!dcOf(h)) return done("GetWindowOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!origin) return done("GetWindowOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  if (injected("GetWindowOrgEx", &inj))
+    return done("GetWindowOrgEx", name, static_cast<BOOL>(inj), name);
+  if (!dcOf(h))
+    return done("GetWindowOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (!origin)
+    return done("GetWindowOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
   *origin = POINT{0, 0};
   return done("GetWindowOrgEx", name, TRUE, name);
 }
@@ -880,9 +907,12 @@ BOOL GetWindowOrgEx(HDC h, POINT* origin) {
 BOOL GetViewportOrgEx(HDC h, POINT* origin) {
   std::string name = nameOf(h);
   long long inj;
-  if (injected("GetViewportOrgEx", &inj)) return done("GetViewportOrgEx", name, static_cast<BOOL>(inj), name);
-  if (!dcOf(h)) return done("GetViewportOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!origin) return done("GetViewportOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  if (injected("GetViewportOrgEx", &inj))
+    return done("GetViewportOrgEx", name, static_cast<BOOL>(inj), name);
+  if (!dcOf(h))
+    return done("GetViewportOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (!origin)
+    return done("GetViewportOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
   *origin = POINT{0, 0};
   return done("GetViewportOrgEx", name, TRUE, name);
 }
@@ -896,7 +926,8 @@ BOOL convertPoints(const char* call, HDC h, POINT* points, int count, bool toLog
   if (injected(call, &inj)) return done(call, args, static_cast<BOOL>(inj), name);
   PrDc* dc = dcOf(h);
   if (!dc) return done(call, args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!points || count < 0) return done(call, args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  if (!points || count < 0)
+    return done(call, args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
   for (int i = 0; i < count; ++i) {
     POINT& p = points[i];
     if (toLogical) {
@@ -911,19 +942,24 @@ BOOL convertPoints(const char* call, HDC h, POINT* points, int count, bool toLog
 
 }  // namespace
 
-BOOL DPtoLP(HDC h, POINT* points, int count) { return convertPoints("DPtoLP", h, points, count, true); }
-BOOL LPtoDP(HDC h, POINT* points, int count) { return convertPoints("LPtoDP", h, points, count, false); }
+BOOL DPtoLP(HDC h, POINT* points, int count) {
+  return convertPoints("DPtoLP", h, points, count, true);
+}
+BOOL LPtoDP(HDC h, POINT* points, int count) {
+  return convertPoints("LPtoDP", h, points, count, false);
+}
 
 // ---- fonts and text ------------------------------------------------------------------
 
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
-                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
-                  DWORD pitchAndFamily, LPCSTR face) {
-  std::string args = fmt("%d, %d, %d, %d, %d, %u, %u, %u, %u, %u, 0x%x, %u, 0x%x, %s", height, width, escapement,
-                         orientation, weight, static_cast<unsigned>(italic), static_cast<unsigned>(underline),
-                         static_cast<unsigned>(strikeOut), static_cast<unsigned>(charSet),
-                         static_cast<unsigned>(outPrecision), static_cast<unsigned>(clipPrecision),
-                         static_cast<unsigned>(quality), static_cast<unsigned>(pitchAndFamily), quoted(face).c_str());
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR face) {
+  std::string args = fmt("%d, %d, %d, %d, %d, %u, %u, %u, %u, %u, 0x%x, %u, 0x%x, %s", height,
+                         width, escapement, orientation, weight, static_cast<unsigned>(italic),
+                         static_cast<unsigned>(underline), static_cast<unsigned>(strikeOut),
+                         static_cast<unsigned>(charSet), static_cast<unsigned>(outPrecision),
+                         static_cast<unsigned>(clipPrecision), static_cast<unsigned>(quality),
+                         static_cast<unsigned>(pitchAndFamily), quoted(face).c_str());
   long long inj;
   if (injected("CreateFontA", &inj)) return done("CreateFontA", args, static_cast<HFONT>(nullptr));
   if (weight < 0 || weight > 1000) {
@@ -931,8 +967,8 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
     return done("CreateFontA", args, static_cast<HFONT>(nullptr));
   }
   auto* f = new PrGdiObject{PrGdiObject::Kind::Font, false,
-                            PrFontDesc{height, weight, italic != 0, underline != 0, strikeOut != 0, charSet,
-                                       pitchAndFamily, face ? face : ""},
+                            PrFontDesc{height, weight, italic != 0, underline != 0, strikeOut != 0,
+                                       charSet, pitchAndFamily, face ? face : ""},
                             nullptr};
   g_objects.insert(f);
   return done("CreateFontA", args, f, addLive(f, "font"));
@@ -942,7 +978,8 @@ HGDIOBJ SelectObject(HDC h, HGDIOBJ object) {
   std::string name = nameOf(h);
   std::string args = fmt("%s, %s", name.c_str(), nameOf(object).c_str());
   long long inj;
-  if (injected("SelectObject", &inj)) return done("SelectObject", args, static_cast<HGDIOBJ>(nullptr));
+  if (injected("SelectObject", &inj))
+    return done("SelectObject", args, static_cast<HGDIOBJ>(nullptr));
   PrDc* dc = dcOf(h);
   PrGdiObject* o = objectOf(object);
   if (!dc || !o) {
@@ -971,7 +1008,8 @@ HGDIOBJ SelectObject(HDC h, HGDIOBJ object) {
 BOOL DeleteObject(HGDIOBJ object) {
   std::string name = nameOf(object);
   long long inj;
-  if (injected("DeleteObject", &inj)) return done("DeleteObject", name, static_cast<BOOL>(inj), name);
+  if (injected("DeleteObject", &inj))
+    return done("DeleteObject", name, static_cast<BOOL>(inj), name);
   PrGdiObject* o = objectOf(object);
   if (!o) return done("DeleteObject", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
   if (o->stock) return done("DeleteObject", name, TRUE, name);
@@ -988,12 +1026,16 @@ BOOL DeleteObject(HGDIOBJ object) {
 BOOL GetTextMetricsA(HDC h, TEXTMETRICA* metrics) {
   std::string name = nameOf(h);
   long long inj;
-  if (injected("GetTextMetricsA", &inj)) return done("GetTextMetricsA", name, static_cast<BOOL>(inj), name);
+  if (injected("GetTextMetricsA", &inj))
+    return done("GetTextMetricsA", name, static_cast<BOOL>(inj), name);
   PrDc* dc = dcOf(h);
-  if (!dc) return done("GetTextMetricsA", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!metrics) return done("GetTextMetricsA", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  if (!dc)
+    return done("GetTextMetricsA", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (!metrics)
+    return done("GetTextMetricsA", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
   fillMetrics(realise(*dc, *dc->font), *dc->font, metrics);
-  return done("GetTextMetricsA", name + fmt(" (%s) -> height %d", nameOf(dc->font).c_str(), metrics->tmHeight), TRUE,
+  return done("GetTextMetricsA",
+              name + fmt(" (%s) -> height %d", nameOf(dc->font).c_str(), metrics->tmHeight), TRUE,
               name);
 }
 
@@ -1002,11 +1044,14 @@ BOOL GetTextExtentPointA(HDC h, LPCSTR text, int count, SIZE* size) {
   std::string s = textOf(text, count);
   std::string args = fmt("%s, %s, %d", name.c_str(), quoted(s.c_str()).c_str(), count);
   long long inj;
-  if (injected("GetTextExtentPointA", &inj)) return done("GetTextExtentPointA", args, static_cast<BOOL>(inj), name);
+  if (injected("GetTextExtentPointA", &inj))
+    return done("GetTextExtentPointA", args, static_cast<BOOL>(inj), name);
   PrDc* dc = dcOf(h);
-  if (!dc) return done("GetTextExtentPointA", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  if (!dc)
+    return done("GetTextExtentPointA", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
   if (!text || !size || count < 0)
-    return done("GetTextExtentPointA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+    return done("GetTextExtentPointA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)),
+                name);
   Realised r = realise(*dc, *dc->font);
   TEXTMETRICA tm;
   fillMetrics(r, *dc->font, &tm);
@@ -1019,7 +1064,8 @@ COLORREF SetTextColor(HDC h, COLORREF color) {
   std::string name = nameOf(h);
   std::string args = fmt("%s, 0x%06x", name.c_str(), static_cast<unsigned>(color));
   long long inj;
-  if (injected("SetTextColor", &inj)) return done("SetTextColor", args, static_cast<COLORREF>(inj), name);
+  if (injected("SetTextColor", &inj))
+    return done("SetTextColor", args, static_cast<COLORREF>(inj), name);
   PrDc* dc = dcOf(h);
   if (!dc) {
     fail(ERROR_INVALID_HANDLE);
@@ -1033,7 +1079,8 @@ COLORREF SetTextColor(HDC h, COLORREF color) {
 COLORREF GetTextColor(HDC h) {
   std::string name = nameOf(h);
   long long inj;
-  if (injected("GetTextColor", &inj)) return done("GetTextColor", name, static_cast<COLORREF>(inj), name);
+  if (injected("GetTextColor", &inj))
+    return done("GetTextColor", name, static_cast<COLORREF>(inj), name);
   PrDc* dc = dcOf(h);
   if (!dc) {
     fail(ERROR_INVALID_HANDLE);
@@ -1045,9 +1092,10 @@ COLORREF GetTextColor(HDC h) {
 int DrawTextA(HDC h, LPCSTR text, int count, RECT* rect, UINT format) {
   std::string name = nameOf(h);
   std::string s = textOf(text, count);
-  std::string args = fmt("%s, %s, %d, (%d, %d, %d, %d), 0x%x", name.c_str(), quoted(s.c_str()).c_str(), count,
-                         rect ? rect->left : 0, rect ? rect->top : 0, rect ? rect->right : 0, rect ? rect->bottom : 0,
-                         format);
+  std::string args =
+      fmt("%s, %s, %d, (%d, %d, %d, %d), 0x%x", name.c_str(), quoted(s.c_str()).c_str(), count,
+          rect ? rect->left : 0, rect ? rect->top : 0, rect ? rect->right : 0,
+          rect ? rect->bottom : 0, format);
   long long inj;
   if (injected("DrawTextA", &inj)) return done("DrawTextA", args, static_cast<int>(inj), name);
   PrDc* dc = dcOf(h);
@@ -1097,9 +1145,10 @@ BOOL LineTo(HDC h, int x, int y) {
   if (injected("LineTo", &inj)) return done("LineTo", args, static_cast<BOOL>(inj), name);
   PrDc* dc = dcOf(h);
   if (!dc) return done("LineTo", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (dc->memory || !dc->inPage) return done("LineTo", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
-  PrLineOp op{dc->pos.x, dc->pos.y, x, y, toDevX(*dc, dc->pos.x), toDevY(*dc, dc->pos.y), toDevX(*dc, x),
-              toDevY(*dc, y)};
+  if (dc->memory || !dc->inPage)
+    return done("LineTo", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  PrLineOp op{dc->pos.x,      dc->pos.y,     x, y, toDevX(*dc, dc->pos.x), toDevY(*dc, dc->pos.y),
+              toDevX(*dc, x), toDevY(*dc, y)};
   dc->doc->pages.back().ops.emplace_back(op);
   dc->pos = POINT{x, y};
   return done("LineTo", args, TRUE, name);
@@ -1119,7 +1168,8 @@ HBITMAP LoadBitmapA(HINSTANCE module, LPCSTR name) {
   auto id = reinterpret_cast<std::uintptr_t>(name);
   std::string args = id < 0x10000 ? fmt("module, #%u", static_cast<unsigned>(id)) : quoted(name);
   long long inj;
-  if (injected("LoadBitmapA", &inj)) return done("LoadBitmapA", args, static_cast<HBITMAP>(nullptr));
+  if (injected("LoadBitmapA", &inj))
+    return done("LoadBitmapA", args, static_cast<HBITMAP>(nullptr));
   if (module != &g_module || id >= 0x10000) {
     fail(ERROR_RESOURCE_NAME_NOT_FOUND);
     return done("LoadBitmapA", args, static_cast<HBITMAP>(nullptr));
@@ -1148,19 +1198,24 @@ int GetObjectA(HGDIOBJ object, int size, void* out) {
     fail(ERROR_INVALID_PARAMETER);
     return done("GetObjectA", args, 0, name);
   }
-  BITMAP bm{0, o->bitmap->width, o->bitmap->height, ((o->bitmap->width * 24 + 31) / 32) * 4, 1, 24, nullptr};
+  BITMAP bm{0,  o->bitmap->width, o->bitmap->height, ((o->bitmap->width * 24 + 31) / 32) * 4, 1,
+            24, nullptr};
   std::memcpy(out, &bm, sizeof bm);
-  return done("GetObjectA", args + fmt(" -> %d x %d", bm.bmWidth, bm.bmHeight), static_cast<int>(sizeof bm), name);
+  return done("GetObjectA", args + fmt(" -> %d x %d", bm.bmWidth, bm.bmHeight),
+              static_cast<int>(sizeof bm), name);
 }
 
-BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, int ws, int hs, DWORD rop) {
-  std::string args = fmt("%s, %d, %d, %d, %d, %s, %d, %d, %d, %d, 0x%x", nameOf(dst).c_str(), x, y, w, h,
-                         nameOf(src).c_str(), xs, ys, ws, hs, static_cast<unsigned>(rop));
+BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, int ws, int hs,
+                DWORD rop) {
+  std::string args = fmt("%s, %d, %d, %d, %d, %s, %d, %d, %d, %d, 0x%x", nameOf(dst).c_str(), x, y,
+                         w, h, nameOf(src).c_str(), xs, ys, ws, hs, static_cast<unsigned>(rop));
   long long inj;
-  if (injected("StretchBlt", &inj)) return done("StretchBlt", args, static_cast<BOOL>(inj), nameOf(dst));
+  if (injected("StretchBlt", &inj))
+    return done("StretchBlt", args, static_cast<BOOL>(inj), nameOf(dst));
   PrDc* d = dcOf(dst);
   PrDc* s = dcOf(src);
-  if (!d || !s) return done("StretchBlt", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), nameOf(dst));
+  if (!d || !s)
+    return done("StretchBlt", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), nameOf(dst));
   if (rop != SRCCOPY || d->memory || !d->inPage || !s->memory || !s->bitmap)
     return done("StretchBlt", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), nameOf(dst));
   PrBitmapOp op;

@@ -3,11 +3,10 @@
 //
 // The dialog application prints through spooler and device-context
 // operations. This header is our own layer of exactly the operations it
-// uses, written for this program: the system version and the profile entry that name the default printer,
-// printer handles and their level-2 information, device settings with a
-// settings prompt, device contexts with documents and pages, the twips
-// mapping mode, fonts, text metrics and extents, text, lines, bitmaps
-// stretched from a memory context, deletion and the last error code.
+// uses, written for this program: the system version and the profile entry that name the default
+// printer, printer handles and their level-2 information, device settings with a settings prompt,
+// device contexts with documents and pages, the twips mapping mode, fonts, text metrics and
+// extents, text, lines, bitmaps stretched from a memory context, deletion and the last error code.
 //
 // Where the pages go is decided by the installed backend (printdev.h):
 // the real one renders every document to PDF with cairo and hands it to
@@ -195,7 +194,8 @@ struct PRINTER_INFO_2A {
 // Level 5 with PRINTER_ENUM_DEFAULT lists the default printer (none: TRUE,
 // 0 returned). Without room: FALSE, ERROR_INSUFFICIENT_BUFFER, *needed set.
 // The strings follow the records in buf, which must be suitably aligned.
-BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* needed, DWORD* returned);
+BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* needed,
+                   DWORD* returned);
 // Opens a printer by its name (compared without regard to case).
 BOOL OpenPrinterA(LPSTR name, HANDLE* printer, void* defaults);
 // Level 2 only; without room: FALSE, ERROR_INSUFFICIENT_BUFFER, *needed set.
@@ -206,7 +206,8 @@ BOOL GetPrinterA(HANDLE printer, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* nee
 // and writes the result to `out` (DM_OUT_BUFFER). IDOK, or negative on
 // failure. The printer keeps no settings between calls: each call starts
 // from its defaults.
-LONG DocumentPropertiesA(HWND owner, HANDLE printer, LPSTR device, DEVMODEA* out, DEVMODEA* in, DWORD mode);
+LONG DocumentPropertiesA(HWND owner, HANDLE printer, LPSTR device, DEVMODEA* out, DEVMODEA* in,
+                         DWORD mode);
 BOOL ClosePrinter(HANDLE printer);
 
 // Memory for spooler records, taken and returned through the layer so that
@@ -254,7 +255,14 @@ int EndPage(HDC dc);
 int EndDoc(HDC dc);    // hands the document to the printer
 int AbortDoc(HDC dc);  // drops the document; the file printer removes its file
 
-enum : int { MM_TEXT = 1, MM_LOMETRIC = 2, MM_HIMETRIC = 3, MM_LOENGLISH = 4, MM_HIENGLISH = 5, MM_TWIPS = 6 };
+enum : int {
+  MM_TEXT = 1,
+  MM_LOMETRIC = 2,
+  MM_HIMETRIC = 3,
+  MM_LOENGLISH = 4,
+  MM_HIENGLISH = 5,
+  MM_TWIPS = 6
+};
 int SetMapMode(HDC dc, int mode);  // the previous mode, 0 on failure
 int GetMapMode(HDC dc);
 // The printable area in logical units of the mapping mode (MM_TEXT: 1, 1).
@@ -277,8 +285,8 @@ constexpr DWORD FF_DONTCARE = 0x00, FF_ROMAN = 0x10, FF_SWISS = 0x20, FF_MODERN 
 // A negative height is the character height (the em), a positive one the
 // cell height, both in logical units of the context the font is used in.
 HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
-                  DWORD quality, DWORD pitchAndFamily, LPCSTR face);
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR face);
 
 struct TEXTMETRICA {
   LONG tmHeight;
@@ -308,13 +316,20 @@ BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
 BOOL GetTextExtentPointA(HDC dc, LPCSTR text, int count, SIZE* size);
 
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
-  return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
+  return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
+         (static_cast<COLORREF>(b) << 16);
 }
 enum : COLORREF { CLR_INVALID = 0xFFFFFFFFu };
 COLORREF SetTextColor(HDC dc, COLORREF color);  // the previous colour
 COLORREF GetTextColor(HDC dc);
 
-enum : UINT { DT_TOP = 0x0, DT_LEFT = 0x0, DT_SINGLELINE = 0x20, DT_NOCLIP = 0x100, DT_NOPREFIX = 0x800 };
+enum : UINT {
+  DT_TOP = 0x0,
+  DT_LEFT = 0x0,
+  DT_SINGLELINE = 0x20,
+  DT_NOCLIP = 0x100,
+  DT_NOPREFIX = 0x800
+};
 // Draws text in the rectangle's top left corner: only single lines
 // (DT_SINGLELINE), not clipped, without '&' processing when DT_NOPREFIX.
 // A count of -1 takes the text to its NUL. Returns the text's height, 0 on
@@ -355,7 +370,8 @@ enum : DWORD { SRCCOPY = 0x00CC0020 };
 // Copies a rectangle of the bitmap selected into `src` onto `dst`,
 // stretched to the destination rectangle (both in logical units of their
 // contexts). SRCCOPY only.
-BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, int ws, int hs, DWORD rop);
+BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, int ws, int hs,
+                DWORD rop);
 
 // Registers a bitmap resource of the program: width x height pixels, rows
 // from the top, each pixel 0xRRGGBB. Registering an id again replaces it.

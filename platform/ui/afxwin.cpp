@@ -41,9 +41,13 @@ class ModScope {
   unsigned saved_;
 };
 
-bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool isWhite(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
-unsigned char upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+unsigned char upper(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+}
 
 // The sort key of one code page 1252 character for sorted lists: letters
 // compare without regard to case, and the accented letters of the code page
@@ -410,7 +414,8 @@ void CEdit::ReplaceSel(const char* text) {
   std::string t = text ? text : "";
   int s = std::clamp(c->selStart, 0, static_cast<int>(c->text.size()));
   int e = std::clamp(c->selEnd, s, static_cast<int>(c->text.size()));
-  std::string next = c->text.substr(0, static_cast<size_t>(s)) + t + c->text.substr(static_cast<size_t>(e));
+  std::string next =
+      c->text.substr(0, static_cast<size_t>(s)) + t + c->text.substr(static_cast<size_t>(e));
   if (c->limitText > 0 && static_cast<int>(next.size()) > c->limitText) {
     // The edit takes only as much as its limit leaves room for.
     int room = c->limitText - (static_cast<int>(c->text.size()) - (e - s));
@@ -500,7 +505,8 @@ int CListCtrl::InsertColumn(int col, const char* heading, int, int width, int) {
   if (!c) return -1;
   col = std::clamp(col, 0, static_cast<int>(c->columns.size()));
   c->columns.insert(c->columns.begin() + col, ListViewColumn{heading ? heading : "", width});
-  for (auto& r : c->rows) r.insert(r.begin() + std::min<std::ptrdiff_t>(col, static_cast<std::ptrdiff_t>(r.size())), "");
+  for (auto& r : c->rows)
+    r.insert(r.begin() + std::min<std::ptrdiff_t>(col, static_cast<std::ptrdiff_t>(r.size())), "");
   return col;
 }
 
@@ -555,7 +561,8 @@ BOOL CListCtrl::ModifyStyle(std::uint32_t remove, std::uint32_t add) {
 }
 
 std::uint32_t CListCtrl::SetExtendedStyle(std::uint32_t ex) {
-  return static_cast<std::uint32_t>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(ex)));
+  return static_cast<std::uint32_t>(
+      SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(ex)));
 }
 
 // --- CMenu -------------------------------------------------------------------
@@ -571,7 +578,9 @@ namespace {
 
 ControlState& exchangeControl(CDataExchange* dx, int id) {
   ControlState* c = dx->m_pDlgWnd->control(id);
-  if (!c) throw UiError("data exchange with control " + std::to_string(id) + ", which the dialog does not have");
+  if (!c)
+    throw UiError("data exchange with control " + std::to_string(id) +
+                  ", which the dialog does not have");
   dx->m_idLastControl = id;
   return *c;
 }
@@ -612,14 +621,16 @@ void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars) {
   if (!dx->m_bSaveAndValidate) {
     if (c) c->limitText = maxChars;
   } else if (value.GetLength() > maxChars) {
-    throw UiError("field " + std::to_string(dx->m_idLastControl) + " holds more than its " + std::to_string(maxChars) +
-                  " characters");
+    throw UiError("field " + std::to_string(dx->m_idLastControl) + " holds more than its " +
+                  std::to_string(maxChars) + " characters");
   }
 }
 
 // --- CDialog -------------------------------------------------------------------
 
-CDialog::CDialog(int templateId, CWnd* parent) : parent_(parent), templateId_(templateId) { Attach(this, 0); }
+CDialog::CDialog(int templateId, CWnd* parent) : parent_(parent), templateId_(templateId) {
+  Attach(this, 0);
+}
 
 CDialog::~CDialog() {
   auto it = std::find(g_modal.begin(), g_modal.end(), this);
@@ -654,7 +665,8 @@ void CDialog::buildControls() {
 
 int CDialog::DoModal() {
   tmpl_ = AfxFindTemplate(templateId_);
-  if (!tmpl_) throw UiError("dialog template " + std::to_string(templateId_) + " is not registered");
+  if (!tmpl_)
+    throw UiError("dialog template " + std::to_string(templateId_) + " is not registered");
   buildControls();
   title_ = tmpl_->caption;
   ended_ = false;

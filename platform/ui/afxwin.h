@@ -36,17 +36,32 @@ enum : int { IDOK = 1, IDCANCEL = 2 };
 enum : int { ID_HELP = 0xE146 };
 
 // Message box types (only OK is used by the application).
-enum : UINT { MB_OK = 0x0, MB_ICONEXCLAMATION = 0x30, MB_ICONSTOP = 0x10, MB_ICONINFORMATION = 0x40 };
+enum : UINT {
+  MB_OK = 0x0,
+  MB_ICONEXCLAMATION = 0x30,
+  MB_ICONSTOP = 0x10,
+  MB_ICONINFORMATION = 0x40
+};
 
 // ShowWindow commands.
 enum : int { SW_HIDE = 0, SW_SHOW = 5 };
 
 // Virtual key codes the framework routes.
 enum : int {
-  VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10,
-  VK_CONTROL = 0x11, VK_MENU = 0x12, VK_ESCAPE = 0x1B, VK_END = 0x23,
-  VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27,
-  VK_DOWN = 0x28, VK_DELETE = 0x2E
+  VK_BACK = 0x08,
+  VK_TAB = 0x09,
+  VK_RETURN = 0x0D,
+  VK_SHIFT = 0x10,
+  VK_CONTROL = 0x11,
+  VK_MENU = 0x12,
+  VK_ESCAPE = 0x1B,
+  VK_END = 0x23,
+  VK_HOME = 0x24,
+  VK_LEFT = 0x25,
+  VK_UP = 0x26,
+  VK_RIGHT = 0x27,
+  VK_DOWN = 0x28,
+  VK_DELETE = 0x2E
 };
 
 // Modifier bits of an input event.
@@ -60,19 +75,31 @@ enum : UINT { MF_STRING = 0x0, MF_SEPARATOR = 0x800 };
 enum : UINT { SC_CLOSE = 0xF060 };
 enum : UINT { WM_ICONERASEBKGND = 0x0027 };
 // Control messages the model understands through SendMessage.
-enum : UINT { EM_SETSEL = 0x00B1, EM_SCROLLCARET = 0x00B7, EM_LIMITTEXT = 0x00C5,
-              LVM_DELETEALLITEMS = 0x1009, LVM_SETEXTENDEDLISTVIEWSTYLE = 0x1036 };
+enum : UINT {
+  EM_SETSEL = 0x00B1,
+  EM_SCROLLCARET = 0x00B7,
+  EM_LIMITTEXT = 0x00C5,
+  LVM_DELETEALLITEMS = 0x1009,
+  LVM_SETEXTENDEDLISTVIEWSTYLE = 0x1036
+};
 
 // Window and control styles kept by the model (values as the templates use
 // them; the model reads only the ones it acts on).
 enum : std::uint32_t {
-  WS_TABSTOP = 0x00010000, WS_VISIBLE = 0x10000000, WS_DISABLED = 0x08000000,
-  WS_BORDER = 0x00800000, WS_VSCROLL = 0x00200000,
+  WS_TABSTOP = 0x00010000,
+  WS_VISIBLE = 0x10000000,
+  WS_DISABLED = 0x08000000,
+  WS_BORDER = 0x00800000,
+  WS_VSCROLL = 0x00200000,
   ES_AUTOHSCROLL = 0x0080,
   BS_DEFPUSHBUTTON = 0x0001,
-  SS_RIGHT = 0x0002, SS_NOPREFIX = 0x0080,
-  LBS_SORT = 0x0002, LBS_NOTIFY = 0x0001,
-  LVS_REPORT = 0x0001, LVS_TYPEMASK = 0x0003, LVS_SORTASCENDING = 0x0010,
+  SS_RIGHT = 0x0002,
+  SS_NOPREFIX = 0x0080,
+  LBS_SORT = 0x0002,
+  LBS_NOTIFY = 0x0001,
+  LVS_REPORT = 0x0001,
+  LVS_TYPEMASK = 0x0003,
+  LVS_SORTASCENDING = 0x0010,
   LVS_ALIGNLEFT = 0x0800
 };
 enum : std::uint32_t { LVS_EX_FULLROWSELECT = 0x20 };
@@ -99,8 +126,14 @@ class CString {
   void TrimRight();
   CString Left(int n) const;
   void Format(const char* fmt, ...);
-  CString& operator=(const char* s) { s_ = s ? s : ""; return *this; }
-  CString& operator+=(const char* s) { s_ += s ? s : ""; return *this; }
+  CString& operator=(const char* s) {
+    s_ = s ? s : "";
+    return *this;
+  }
+  CString& operator+=(const char* s) {
+    s_ += s ? s : "";
+    return *this;
+  }
   bool operator==(const char* s) const { return s_ == (s ? s : ""); }
   bool operator==(const CString& o) const { return s_ == o.s_; }
   bool operator!=(const char* s) const { return !(*this == s); }
@@ -114,11 +147,11 @@ class CString {
 enum class CtlClass { Static, Edit, Button, ListBox, ListView, Bitmap, Icon };
 
 struct DlgItemTemplate {
-  int id;              // -1 for a plain label without id
+  int id;  // -1 for a plain label without id
   CtlClass cls;
-  std::string caption; // label or button text; bitmap/icon resource number as text
-  int x, y, cx, cy;    // dialog units
-  std::uint32_t style; // WS_VISIBLE is implied unless `hidden`
+  std::string caption;  // label or button text; bitmap/icon resource number as text
+  int x, y, cx, cy;     // dialog units
+  std::uint32_t style;  // WS_VISIBLE is implied unless `hidden`
   bool hidden = false;
 };
 
@@ -127,7 +160,7 @@ struct DlgTemplate {
   std::string caption;
   int cx, cy;  // dialog units
   std::string font;
-  std::vector<DlgItemTemplate> items; // template order is tab order
+  std::vector<DlgItemTemplate> items;  // template order is tab order
 };
 
 // The application registers its templates and string resources here.
@@ -154,11 +187,11 @@ struct ControlState {
   std::uint32_t style = 0;
   bool visible = true;
   bool enabled = true;
-  bool isDefault = false;     // BS_DEFPUSHBUTTON
-  int limitText = 0;          // edit: maximum characters, 0 = none
-  int selStart = 0, selEnd = 0; // edit selection; caret at selEnd
-  bool caretScrolled = false; // edit: caret scrolled into view after a selection
-  std::vector<std::string> items; // list box entries (sorted when LBS_SORT)
+  bool isDefault = false;          // BS_DEFPUSHBUTTON
+  int limitText = 0;               // edit: maximum characters, 0 = none
+  int selStart = 0, selEnd = 0;    // edit selection; caret at selEnd
+  bool caretScrolled = false;      // edit: caret scrolled into view after a selection
+  std::vector<std::string> items;  // list box entries (sorted when LBS_SORT)
   int curSel = -1;
   // List view.
   std::vector<ListViewColumn> columns;
@@ -249,7 +282,8 @@ struct LVITEM {
 class CListCtrl : public CWnd {
  public:
   BOOL DeleteAllItems();
-  int InsertColumn(int col, const char* heading, int format = LVCFMT_LEFT, int width = -1, int subItem = -1);
+  int InsertColumn(int col, const char* heading, int format = LVCFMT_LEFT, int width = -1,
+                   int subItem = -1);
   int InsertItem(const LVITEM* item);
   int InsertItem(int pos, const char* text);
   BOOL SetItemText(int item, int sub, const char* text);
@@ -309,16 +343,21 @@ struct MsgMapEntry {
  public:                      \
   const std::vector<MsgMapEntry>& GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(cls, base)                                         \
-  const std::vector<MsgMapEntry>& cls::GetMessageMap() const {               \
-    typedef cls ThisClass;                                                   \
+#define BEGIN_MESSAGE_MAP(cls, base)                           \
+  const std::vector<MsgMapEntry>& cls::GetMessageMap() const { \
+    typedef cls ThisClass;                                     \
     static const std::vector<MsgMapEntry> entries = {
-#define ON_BN_CLICKED(id, fn) {Notify::Clicked, id, static_cast<void (CDialog::*)()>(&ThisClass::fn)},
-#define ON_EN_CHANGE(id, fn) {Notify::EditChange, id, static_cast<void (CDialog::*)()>(&ThisClass::fn)},
-#define ON_LBN_SELCHANGE(id, fn) {Notify::SelChange, id, static_cast<void (CDialog::*)()>(&ThisClass::fn)},
-#define ON_LBN_SELCANCEL(id, fn) {Notify::SelCancel, id, static_cast<void (CDialog::*)()>(&ThisClass::fn)},
+#define ON_BN_CLICKED(id, fn) \
+  {Notify::Clicked, id, static_cast<void (CDialog::*)()>(&ThisClass::fn)},
+#define ON_EN_CHANGE(id, fn) \
+  {Notify::EditChange, id, static_cast<void (CDialog::*)()>(&ThisClass::fn)},
+#define ON_LBN_SELCHANGE(id, fn) \
+  {Notify::SelChange, id, static_cast<void (CDialog::*)()>(&ThisClass::fn)},
+#define ON_LBN_SELCANCEL(id, fn) \
+  {Notify::SelCancel, id, static_cast<void (CDialog::*)()>(&ThisClass::fn)},
 #define END_MESSAGE_MAP() \
-  };                      \
+  }                       \
+  ;                       \
   return entries;         \
   }
 
@@ -352,11 +391,11 @@ class CDialog : public CWnd {
   void KeyDown(int vk, unsigned mods = 0);
   void Char(unsigned char ch, unsigned mods = 0);  // typed character, cp1252
   void AccessKey(char letter, unsigned mods = 0);  // Alt + letter (+ mods)
-  void Click(int id, unsigned mods = 0);          // mouse click on a control
-  void SelectListItem(int id, int index);         // user selection in a list box
+  void Click(int id, unsigned mods = 0);           // mouse click on a control
+  void SelectListItem(int id, int index);          // user selection in a list box
   void CancelListSelection(int id);
   void SysCommand(UINT id);
-  void TypeText(int id, const std::string& text); // focus id, replace its text as typed
+  void TypeText(int id, const std::string& text);  // focus id, replace its text as typed
 
   // --- Model queries (hosts and tests). ---
   bool ended() const { return ended_; }
@@ -401,7 +440,7 @@ class CDialog : public CWnd {
   bool inDataExchange_ = false;
   bool ownerEnabled_ = true;
   CMenu sysMenu_;
-  CDialog* ownerDlg_ = nullptr;  // disabled while this dialog runs
+  CDialog* ownerDlg_ = nullptr;                    // disabled while this dialog runs
   std::map<int, std::unique_ptr<CWnd>> wrappers_;  // GetDlgItem's objects
   friend class CWnd;
   HICON bigIcon_ = nullptr, smallIcon_ = nullptr;

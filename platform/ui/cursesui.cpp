@@ -24,8 +24,8 @@ std::unique_ptr<TermOutput> g_out;
 // Placement of a dialog on the screen. Columns are 4 dialog units; rows
 // are 8 units, or up to 10 when the terminal is too short for 8.
 struct Frame {
-  int top = 0, left = 0;  // of the box, border included
-  int rows = 0, cols = 0; // inside the border
+  int top = 0, left = 0;   // of the box, border included
+  int rows = 0, cols = 0;  // inside the border
   int vunit = 8;
   bool fits = true;
   int needRows = 0, needCols = 0;
@@ -98,7 +98,8 @@ std::string stripAmp(const std::string& caption, int& accessPos) {
   return out;
 }
 
-void putCaption(int row, int col, const std::string& caption, int width, bool prefix, bool rightAlign) {
+void putCaption(int row, int col, const std::string& caption, int width, bool prefix,
+                bool rightAlign) {
   int pos = -1;
   std::string t = prefix ? stripAmp(caption, pos) : caption;
   t = g_out->Fit(t, width);
@@ -146,7 +147,8 @@ int nextColumnRight(const Frame& f, CDialog& dlg, const ControlState& label, con
     if (&o == &label || !o.visible) continue;
     if (o.cls == CtlClass::Static && o.text.empty()) continue;
     Cell r = cellOf(f, o);
-    if (at.row >= r.row && at.row < r.row + r.height && r.col > at.col) next = next ? std::min(next, r.col) : r.col;
+    if (at.row >= r.row && at.row < r.row + r.height && r.col > at.col)
+      next = next ? std::min(next, r.col) : r.col;
   }
   return next;
 }
@@ -155,7 +157,8 @@ int nextColumnRight(const Frame& f, CDialog& dlg, const ControlState& label, con
 // empty labels without access key stacked right below it in the template
 // with its position and width (a text spread over several label lines, of
 // which the program writes the first).
-std::vector<int> continuationRows(const Frame& f, CDialog& dlg, const ControlState& c, const Cell& at) {
+std::vector<int> continuationRows(const Frame& f, CDialog& dlg, const ControlState& c,
+                                  const Cell& at) {
   std::vector<int> rows{at.row};
   if (!(c.style & SS_NOPREFIX)) return rows;
   const auto& cs = dlg.controls();
@@ -163,8 +166,8 @@ std::vector<int> continuationRows(const Frame& f, CDialog& dlg, const ControlSta
   if (i < 0) return rows;
   for (size_t j = static_cast<size_t>(i) + 1; j < cs.size(); ++j) {
     const ControlState& o = cs[j];
-    if (o.cls != CtlClass::Static || !(o.style & SS_NOPREFIX) || !o.visible || !o.text.empty() || o.x != c.x ||
-        o.cx != c.cx || o.y <= c.y)
+    if (o.cls != CtlClass::Static || !(o.style & SS_NOPREFIX) || !o.visible || !o.text.empty() ||
+        o.x != c.x || o.cx != c.cx || o.y <= c.y)
       break;
     int row = cellOf(f, o).row;
     if (row <= rows.back()) break;
@@ -177,7 +180,8 @@ std::vector<std::string> wrapText(const std::string& text, int width, size_t lin
   return TermWrap(*g_out, text, width, lines);
 }
 
-void drawControl(const Frame& f, CDialog& dlg, const ControlState& c, bool active, int& caretRow, int& caretCol) {
+void drawControl(const Frame& f, CDialog& dlg, const ControlState& c, bool active, int& caretRow,
+                 int& caretCol) {
   if (!c.visible) return;
   Cell r = cellOf(f, c);
   bool focus = active && dlg.focusId() == c.id && c.id > 0;
@@ -332,7 +336,9 @@ std::string hintLine(const std::vector<CDialog*>& stack, const Popup* popup, uns
     std::string text;
   };
   std::vector<Hint> hints;
-  auto add = [&hints](int rank, const std::string& utf8) { hints.push_back(Hint{rank, Utf8ToCp1252(utf8)}); };
+  auto add = [&hints](int rank, const std::string& utf8) {
+    hints.push_back(Hint{rank, Utf8ToCp1252(utf8)});
+  };
   if (mods & MOD_SHIFT_KEY) add(0, "[Umschalt gehalten]");
   if (popup || stack.empty()) {
     add(1, "Enter=OK");
@@ -346,14 +352,17 @@ std::string hintLine(const std::vector<CDialog*>& stack, const Popup* popup, uns
       if (c.isDefault) def = &c;
     int pos = -1;
     std::string enter;
-    if (focus && focus->cls == CtlClass::Button) enter = stripAmp(focus->text, pos);
-    else if (def && def->visible && def->enabled) enter = stripAmp(def->text, pos);
+    if (focus && focus->cls == CtlClass::Button)
+      enter = stripAmp(focus->text, pos);
+    else if (def && def->visible && def->enabled)
+      enter = stripAmp(def->text, pos);
     // A hidden default button carries Enter in a field: the main window
     // looks up the station typed there.
-    else if (focus && focus->cls == CtlClass::Edit && def && !def->visible) enter = "suchen";
+    else if (focus && focus->cls == CtlClass::Edit && def && !def->visible)
+      enter = "suchen";
     // Escape cancels the dialog; in the program's main window that ends
     // the program.
-    std::string esc = stack.size() == 1 ? "Ende"
+    std::string esc = stack.size() == 1           ? "Ende"
                       : cancel && cancel->visible ? stripAmp(cancel->text, pos)
                                                   : Utf8ToCp1252("schließen");
     add(5, "Tab=Feld");
@@ -369,7 +378,8 @@ std::string hintLine(const std::vector<CDialog*>& stack, const Popup* popup, uns
     int n = 0;
     for (const auto& h : hints) n += 2 + cells(h.text);
     if (n <= room) break;
-    hints.erase(std::remove_if(hints.begin(), hints.end(), [rank](const Hint& h) { return h.rank == rank; }),
+    hints.erase(std::remove_if(hints.begin(), hints.end(),
+                               [rank](const Hint& h) { return h.rank == rank; }),
                 hints.end());
   }
   std::string line;
@@ -377,7 +387,8 @@ std::string hintLine(const std::vector<CDialog*>& stack, const Popup* popup, uns
   return line;
 }
 
-void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mods, const std::string& note = "") {
+void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mods,
+             const std::string& note = "") {
   erase();
   int caretRow = -1, caretCol = -1;
   for (size_t i = 0; i < stack.size(); ++i) {
@@ -387,8 +398,9 @@ void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mo
     if (!f.fits) {
       erase();
       std::string msg = "Das Terminal ist zu klein: " + std::to_string(f.needCols) + " x " +
-                        std::to_string(f.needRows) + " Zeichen werden gebraucht, " + std::to_string(COLS) + " x " +
-                        std::to_string(LINES) + " sind da. Bitte vergrößern.";
+                        std::to_string(f.needRows) + " Zeichen werden gebraucht, " +
+                        std::to_string(COLS) + " x " + std::to_string(LINES) +
+                        " sind da. Bitte vergrößern.";
       mvaddstr(0, 0, g_out->Convert(Utf8ToCp1252(msg)).c_str());
       refresh();
       return;
@@ -416,7 +428,8 @@ void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mo
     int h = static_cast<int>(lines.size()) + 2;
     int top = std::max(0, (LINES - 1 - (h + 2)) / 2), left = std::max(0, (COLS - (w + 2)) / 2);
     box(top, left, h, w, popup->caption);
-    for (size_t i = 0; i < lines.size(); ++i) put(top + 1 + static_cast<int>(i), left + 2, lines[i], w - 2);
+    for (size_t i = 0; i < lines.size(); ++i)
+      put(top + 1 + static_cast<int>(i), left + 2, lines[i], w - 2);
     attron(A_REVERSE);
     put(top + h, left + 1 + (w - 6) / 2, "[ OK ]", 6);
     attroff(A_REVERSE);
@@ -446,7 +459,8 @@ ControlState* hit(CDialog& d, int row, int col, int& listIndex) {
     Cell r = cellOf(f, *it);
     if (row >= r.row && row < r.row + r.height && col >= r.col && col < r.col + r.width) {
       if (it->cls == CtlClass::ListBox) listIndex = listTop(*it, r.height) + (row - r.row);
-      if (it->cls == CtlClass::ListView && row > r.row) listIndex = listTop(*it, r.height - 1) + (row - r.row - 1);
+      if (it->cls == CtlClass::ListView && row > r.row)
+        listIndex = listTop(*it, r.height - 1) + (row - r.row - 1);
       return &*it;
     }
   }
@@ -503,8 +517,10 @@ void systemMenu(CDialog& d) {
     refresh();
     Key k = readKey();
     if (k.none()) return;  // the input is gone: the dialog's loop sees it too
-    if (k.isKey && k.code == KEY_UP) sel = std::max(0, sel - 1);
-    else if (k.isKey && k.code == KEY_DOWN) sel = std::min(static_cast<int>(items.size()) - 1, sel + 1);
+    if (k.isKey && k.code == KEY_UP)
+      sel = std::max(0, sel - 1);
+    else if (k.isKey && k.code == KEY_DOWN)
+      sel = std::min(static_cast<int>(items.size()) - 1, sel + 1);
     else if ((!k.isKey && (k.code == '\n' || k.code == '\r')) || (k.isKey && k.code == KEY_ENTER)) {
       d.SysCommand(items[static_cast<size_t>(sel)].id);
       return;
@@ -522,15 +538,33 @@ void handleKey(CDialog& d, const Key& k, unsigned mods) {
   }
   if (k.isKey) {
     switch (k.code) {
-      case KEY_ENTER: d.KeyDown(VK_RETURN, mods); return;
-      case KEY_F(2): d.KeyDown(VK_RETURN, mods | MOD_CONTROL_KEY); return;
-      case KEY_BTAB: d.KeyDown(VK_TAB, MOD_SHIFT_KEY); return;
-      case KEY_BACKSPACE: d.KeyDown(VK_BACK, mods); return;
-      case KEY_DC: d.KeyDown(VK_DELETE, mods); return;
-      case KEY_LEFT: d.KeyDown(VK_LEFT, mods); return;
-      case KEY_RIGHT: d.KeyDown(VK_RIGHT, mods); return;
-      case KEY_HOME: d.KeyDown(VK_HOME, mods); return;
-      case KEY_END: d.KeyDown(VK_END, mods); return;
+      case KEY_ENTER:
+        d.KeyDown(VK_RETURN, mods);
+        return;
+      case KEY_F(2):
+        d.KeyDown(VK_RETURN, mods | MOD_CONTROL_KEY);
+        return;
+      case KEY_BTAB:
+        d.KeyDown(VK_TAB, MOD_SHIFT_KEY);
+        return;
+      case KEY_BACKSPACE:
+        d.KeyDown(VK_BACK, mods);
+        return;
+      case KEY_DC:
+        d.KeyDown(VK_DELETE, mods);
+        return;
+      case KEY_LEFT:
+        d.KeyDown(VK_LEFT, mods);
+        return;
+      case KEY_RIGHT:
+        d.KeyDown(VK_RIGHT, mods);
+        return;
+      case KEY_HOME:
+        d.KeyDown(VK_HOME, mods);
+        return;
+      case KEY_END:
+        d.KeyDown(VK_END, mods);
+        return;
       case KEY_UP:
       case KEY_DOWN: {
         bool down = k.code == KEY_DOWN;
@@ -558,14 +592,24 @@ void handleKey(CDialog& d, const Key& k, unsigned mods) {
   }
   switch (k.code) {
     case '\n':
-    case '\r': d.KeyDown(VK_RETURN, mods); return;
-    case '\t': d.KeyDown(VK_TAB, mods); return;
-    case 27: d.KeyDown(VK_ESCAPE, mods); return;
+    case '\r':
+      d.KeyDown(VK_RETURN, mods);
+      return;
+    case '\t':
+      d.KeyDown(VK_TAB, mods);
+      return;
+    case 27:
+      d.KeyDown(VK_ESCAPE, mods);
+      return;
     case 127:
-    case 8: d.KeyDown(VK_BACK, mods); return;
-    default: break;
+    case 8:
+      d.KeyDown(VK_BACK, mods);
+      return;
+    default:
+      break;
   }
-  if (k.code >= 0x20 && k.code != 0x7F && k.code <= 0xFF) d.Char(static_cast<unsigned char>(k.code), mods);
+  if (k.code >= 0x20 && k.code != 0x7F && k.code <= 0xFF)
+    d.Char(static_cast<unsigned char>(k.code), mods);
 }
 
 }  // namespace

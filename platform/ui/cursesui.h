@@ -27,7 +27,8 @@ class CursesHost : public UiHost {
   CursesHost& operator=(const CursesHost&) = delete;
 
   void RunModalLoop(CDialog& dlg) override;
-  int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type) override;
+  int MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
+                 UINT type) override;
 
  private:
   // Counts failed reads in a row; after kLostInputReads the input is

@@ -31,14 +31,14 @@ class ScriptHost : public UiHost {
   // Steps acting on the dialog on top of the modal stack.
   ScriptHost& type(int id, const std::string& text);  // focus the edit, replace its text as typed
   ScriptHost& key(int vk, unsigned mods = 0);
-  ScriptHost& chars(const std::string& text);          // typed into the focused edit
+  ScriptHost& chars(const std::string& text);  // typed into the focused edit
   ScriptHost& click(int id, unsigned mods = 0);
   ScriptHost& focus(int id);
-  ScriptHost& select(int id, int index);               // user selects list entry
+  ScriptHost& select(int id, int index);  // user selects list entry
   ScriptHost& cancelSelection(int id);
   ScriptHost& access(char letter, unsigned mods = 0);  // Alt + letter
   ScriptHost& sysCommand(UINT id);
-  ScriptHost& close();                                 // the close box
+  ScriptHost& close();  // the close box
   // Checks that the dialog on top runs the template, then goes on.
   ScriptHost& expectDialog(int templateId);
   // Runs a check on the dialog on top (for EXPECTs in the test).
@@ -54,7 +54,8 @@ class ScriptHost : public UiHost {
   const std::vector<int>& dialogsRun() const { return dialogsRun_; }
 
   void RunModalLoop(CDialog& dlg) override;
-  int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type) override;
+  int MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
+                 UINT type) override;
 
  private:
   enum class Kind { Act, ExpectDialog, Check, ExpectBox };

@@ -19,7 +19,8 @@ TermKey TermKeyReader::readOne(int waitMs) {
   for (;;) {
     int left = -1;
     if (waitMs >= 0) {
-      auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      auto ms =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
       left = ms > 0 ? static_cast<int>(ms) : 0;
     }
     int unit = source_(left);
@@ -29,7 +30,8 @@ TermKey TermKeyReader::readOne(int waitMs) {
       return TermKey{unit, true};
     }
     unsigned char c = 0;
-    if (decoder_.Feed(static_cast<unsigned char>(unit), c) == TermInput::kChar) return TermKey{c, false};
+    if (decoder_.Feed(static_cast<unsigned char>(unit), c) == TermInput::kChar)
+      return TermKey{c, false};
     if (waitMs >= 0 && left == 0) return TermKey{};
   }
 }

@@ -19,9 +19,9 @@
 #include "platform/ui/termtext.h"
 
 struct TermKey {
-  int code = -1;        // character (Windows-1252 byte), or function key code; -1 none
-  bool isKey = false;   // a function key (a code above 255)
-  bool alt = false;     // Alt + character
+  int code = -1;       // character (Windows-1252 byte), or function key code; -1 none
+  bool isKey = false;  // a function key (a code above 255)
+  bool alt = false;    // Alt + character
   bool none() const { return code == -1; }
   bool is(int ch) const { return !isKey && code == ch; }
 };

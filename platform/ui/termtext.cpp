@@ -47,21 +47,30 @@ bool convert(iconv_t cd, const std::string& in, std::string& out, int& err) {
 // The program's own stand-ins for the German letters a set lacks.
 const char* germanStandIn(unsigned char c) {
   switch (c) {
-    case 0xC4: return "Ae";
-    case 0xD6: return "Oe";
-    case 0xDC: return "Ue";
-    case 0xE4: return "ae";
-    case 0xF6: return "oe";
-    case 0xFC: return "ue";
-    case 0xDF: return "ss";
-    default: return nullptr;
+    case 0xC4:
+      return "Ae";
+    case 0xD6:
+      return "Oe";
+    case 0xDC:
+      return "Ue";
+    case 0xE4:
+      return "ae";
+    case 0xF6:
+      return "oe";
+    case 0xFC:
+      return "ue";
+    case 0xDF:
+      return "ss";
+    default:
+      return nullptr;
   }
 }
 
 bool isUtf8(const std::string& codeset) {
   std::string s;
   for (char ch : codeset)
-    if (ch != '-' && ch != '_') s += static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
+    if (ch != '-' && ch != '_')
+      s += static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
   return s == "UTF8";
 }
 
@@ -127,11 +136,14 @@ std::string TermOutput::Fit(const std::string& cp1252, int cells) const {
 
 // --- Wrapping ------------------------------------------------------------------
 
-std::vector<std::string> TermWrap(const TermOutput& out, const std::string& text, int width, size_t lines) {
+std::vector<std::string> TermWrap(const TermOutput& out, const std::string& text, int width,
+                                  size_t lines) {
   auto cellsOf = [&out](const std::string& t) { return out.Cells(t); };
   // Separators of route texts and names: a line may end after one of them.
-  auto separator = [](char ch) { return ch == ' ' || ch == '*' || ch == '^' || ch == '$' || ch == '#' || ch == '/' ||
-                                        ch == ',' || ch == '-' || ch == ')'; };
+  auto separator = [](char ch) {
+    return ch == ' ' || ch == '*' || ch == '^' || ch == '$' || ch == '#' || ch == '/' ||
+           ch == ',' || ch == '-' || ch == ')';
+  };
   std::vector<std::string> rows;
   std::string rest = text;
   while (!rest.empty() && rows.size() < lines) {

@@ -75,9 +75,9 @@ class TermInput {
 
   bool utf8_ = false;
   std::string held_;
-  void* toCp_ = nullptr;    // iconv_t from UTF-8 to Windows-1252
-  void* toUtf8_ = nullptr;  // iconv_t from a set other than UTF-8 to UTF-8
-  int need_ = 0;          // UTF-8: bytes still expected
+  void* toCp_ = nullptr;                 // iconv_t from UTF-8 to Windows-1252
+  void* toUtf8_ = nullptr;               // iconv_t from a set other than UTF-8 to UTF-8
+  int need_ = 0;                         // UTF-8: bytes still expected
   unsigned char lo_ = 0x80, hi_ = 0xBF;  // UTF-8: range of the next byte
 };
 
@@ -85,7 +85,8 @@ class TermInput {
 // after a separator (blank, '*', '^', '$', '#', '/', ',', '-', ')') in its
 // last third where there is one, else where it is full. The last row takes
 // the rest, whatever its length (the caller cuts it).
-std::vector<std::string> TermWrap(const TermOutput& out, const std::string& text, int width, size_t lines);
+std::vector<std::string> TermWrap(const TermOutput& out, const std::string& text, int width,
+                                  size_t lines);
 
 // The locale's character set as iconv names it (call after setlocale).
 std::string TermCodeset();

@@ -24,7 +24,8 @@ class UiHost {
   virtual void RunModalLoop(CDialog& dlg) = 0;
   // Shows a message box with an OK button and waits for it; returns IDOK.
   // owner is null for an ownerless box.
-  virtual int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type) = 0;
+  virtual int MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
+                         UINT type) = 0;
   // A dialog's visible state changed; a drawing host redraws.
   virtual void Invalidate() {}
 };

@@ -32,9 +32,12 @@ int main(int argc, char** argv) {
   std::vector<std::string> abgaenge = {"545", "9999"};
   int laeufe = 15;
   for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--daten=", 8) == 0) daten = argv[i] + 8;
-    else if (std::strncmp(argv[i], "--abgang=", 9) == 0) abgaenge = {argv[i] + 9};
-    else if (std::strncmp(argv[i], "--laeufe=", 9) == 0) laeufe = std::max(1, std::atoi(argv[i] + 9));
+    if (std::strncmp(argv[i], "--daten=", 8) == 0)
+      daten = argv[i] + 8;
+    else if (std::strncmp(argv[i], "--abgang=", 9) == 0)
+      abgaenge = {argv[i] + 9};
+    else if (std::strncmp(argv[i], "--laeufe=", 9) == 0)
+      laeufe = std::max(1, std::atoi(argv[i] + 9));
   }
   std::filesystem::current_path(daten);
 
@@ -73,13 +76,15 @@ int main(int argc, char** argv) {
   for (std::size_t k = 0; k < abgaenge.size(); ++k) {
     std::vector<double>& ms = messungen[k].ms;
     if (ms.empty()) {
-      std::fprintf(stderr, "app_preview_bench: the list never opened for %s\n", abgaenge[k].c_str());
+      std::fprintf(stderr, "app_preview_bench: the list never opened for %s\n",
+                   abgaenge[k].c_str());
       return 1;
     }
     std::sort(ms.begin(), ms.end());
-    std::printf("50 km list preview over %s, origin %s: %d rows; median %.1f ms, fastest %.1f ms, slowest %.1f ms (%zu runs)\n",
-                daten.c_str(), abgaenge[k].c_str(), messungen[k].rows, ms[ms.size() / 2], ms.front(),
-                ms.back(), ms.size());
+    std::printf(
+        "50 km list preview over %s, origin %s: %d rows; median %.1f ms, fastest %.1f ms, slowest %.1f ms (%zu runs)\n",
+        daten.c_str(), abgaenge[k].c_str(), messungen[k].rows, ms[ms.size() / 2], ms.front(),
+        ms.back(), ms.size());
   }
   return 0;
 }

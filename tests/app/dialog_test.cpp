@@ -23,11 +23,11 @@
 #include "app/zolmadlg.h"
 #include "common/dtacc/dm/dm.h"
 #include "engine/eb.h"
+#include "msgtext/msgformat.h"
 #include "platform/ui/scripthost.h"
 #include "support/msg.h"
-#include "msgtext/msgformat.h"
-#include "support/utname.h"
 #include "support/utday.h"
+#include "support/utname.h"
 #include "tools/dmwriter/dmwriter.h"
 
 namespace {
@@ -187,11 +187,12 @@ TEST_F(AppDialog, EnterInAStationField) {
              .click(IDOK);
        },
        "Bamberg"},
-      {"picker cancelled keeps the text", "bamb", 0, [](ScriptHost& h) { h.click(IDCANCEL); }, "bamb"},
+      {"picker cancelled keeps the text", "bamb", 0, [](ScriptHost& h) { h.click(IDCANCEL); },
+       "bamb"},
       {"a second name of a station resolves to its canonical name", "f\xFCrth", 0, nullptr,
        "F\xFCrth (Bay) Hbf"},
-      {"the field takes 20 characters of a longer text", "Hochstadt-Marktzeuln und mehr", 0, nullptr,
-       "Hochstadt-Marktzeuln"},
+      {"the field takes 20 characters of a longer text", "Hochstadt-Marktzeuln und mehr", 0,
+       nullptr, "Hochstadt-Marktzeuln"},
       {"five digits are a name, not a number", "10005", 0,
        [](ScriptHost& h) {
          h.check([](CDialog& p) {
@@ -204,14 +205,14 @@ TEST_F(AppDialog, EnterInAStationField) {
       {"a station with two names is listed once", "n\xFCrnberg", MOD_CONTROL_KEY,
        [](ScriptHost& h) {
          h.check([](CDialog& p) {
-           const auto& items = p.control(IDC_BHF_LISTE)->items;
-           EXPECT_EQ(std::count(items.begin(), items.end(), kNuernberg), 1);
-           // Found under its second name, listed under its own.
-           EXPECT_EQ(std::count(items.begin(), items.end(), "Nbg-Dutzendteich"), 1);
-           auto at = std::find(items.begin(), items.end(), kNuernberg);
-           ASSERT_NE(at, items.end());
-           p.SelectListItem(IDC_BHF_LISTE, static_cast<int>(at - items.begin()));
-         }).key(VK_RETURN);
+            const auto& items = p.control(IDC_BHF_LISTE)->items;
+            EXPECT_EQ(std::count(items.begin(), items.end(), kNuernberg), 1);
+            // Found under its second name, listed under its own.
+            EXPECT_EQ(std::count(items.begin(), items.end(), "Nbg-Dutzendteich"), 1);
+            auto at = std::find(items.begin(), items.end(), kNuernberg);
+            ASSERT_NE(at, items.end());
+            p.SelectListItem(IDC_BHF_LISTE, static_cast<int>(at - items.begin()));
+          }).key(VK_RETURN);
        },
        kNuernberg},
       {"a long text in the picker; a 20-character name comes back whole", "hochst", MOD_CONTROL_KEY,
@@ -219,7 +220,8 @@ TEST_F(AppDialog, EnterInAStationField) {
          // 50 characters: the list uses the first 41, the lookup 20.
          h.type(IDC_BHF_EDIT, "Hochstadt-Marktzeuln und noch viel mehr Text danach")
              .check([](CDialog& p) {
-               EXPECT_EQ(p.control(IDC_BHF_LISTE)->items, (std::vector<std::string>{"Hochstadt-Marktzeuln"}));
+               EXPECT_EQ(p.control(IDC_BHF_LISTE)->items,
+                         (std::vector<std::string>{"Hochstadt-Marktzeuln"}));
                EXPECT_FALSE(p.control(IDOK)->enabled);
              })
              .select(IDC_BHF_LISTE, 0)
@@ -353,14 +355,22 @@ TEST_F(AppDialog, CalculateReportsTheFirstFieldThatCannotBeUsed) {
       {"Xyzzy", "Bamberg", "", "", "Abgang unbekannt", IDC_ABGANG, true},
       {"Bamberg", "", "", "", "Bitte Ziel eingeben", IDC_ZIEL, false},
       {"Bamberg", "Qqq", "", "", "Ziel unbekannt", IDC_ZIEL, true},
-      {"Bamberg", "Erlangen", "Qqq", "", "\xDC" "ber 1 unbekannt", IDC_UEBER1, true},
-      {"Bamberg", "Erlangen", "", "Qqq", "\xDC" "ber 2 unbekannt", IDC_UEBER2, true},
+      {"Bamberg", "Erlangen", "Qqq", "",
+       "\xDC"
+       "ber 1 unbekannt",
+       IDC_UEBER1, true},
+      {"Bamberg", "Erlangen", "", "Qqq",
+       "\xDC"
+       "ber 2 unbekannt",
+       IDC_UEBER2, true},
       // A station number is only looked up as a name and by prefix here.
       {"1104", "Bamberg", "", "", "Abgang unbekannt", IDC_ABGANG, true, "1104"},
       // The fields before the failing one already show their canonical names.
       {"bamb", "Qqq", "", "", "Ziel unbekannt", IDC_ZIEL, true, "Bamberg"},
-      {"n\xFCrnberg hbf", "Erlangen", "", "Qqq", "\xDC" "ber 2 unbekannt", IDC_UEBER2, true,
-       "N\xFCrnberg Hbf"},
+      {"n\xFCrnberg hbf", "Erlangen", "", "Qqq",
+       "\xDC"
+       "ber 2 unbekannt",
+       IDC_UEBER2, true, "N\xFCrnberg Hbf"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -401,7 +411,9 @@ TEST_F(AppDialog, CalculateShowsNamesViaRowsAndDistance) {
         EXPECT_EQ(text(d, IDC_NACH), "Bamberg");
         // Only via 2 is set: it takes the first row.
         EXPECT_TRUE(d.control(IDC_U1_LABEL)->visible);
-        EXPECT_EQ(text(d, IDC_U1_LABEL), "\xDC" "ber 2:");
+        EXPECT_EQ(text(d, IDC_U1_LABEL),
+                  "\xDC"
+                  "ber 2:");
         EXPECT_EQ(text(d, IDC_U1), "Erlangen");
         EXPECT_FALSE(d.control(IDC_U2_LABEL)->visible);
         const std::string km = text(d, IDC_ENTFERNUNG);
@@ -420,8 +432,12 @@ TEST_F(AppDialog, CalculateShowsNamesViaRowsAndDistance) {
       .click(IDC_BERECHNEN)
       .check([](CDialog& d) {
         EXPECT_EQ(text(d, IDC_ENTFERNUNG), "90 km");  // 38 out, 14 back, 38 on
-        EXPECT_EQ(text(d, IDC_U1_LABEL), "\xDC" "ber 1:");
-        EXPECT_EQ(text(d, IDC_U2_LABEL), "\xDC" "ber 2:");
+        EXPECT_EQ(text(d, IDC_U1_LABEL),
+                  "\xDC"
+                  "ber 1:");
+        EXPECT_EQ(text(d, IDC_U2_LABEL),
+                  "\xDC"
+                  "ber 2:");
         EXPECT_TRUE(d.control(IDC_U2_LABEL)->visible);
         EXPECT_EQ(text(d, IDC_U2), "Erlangen");
       })
@@ -492,11 +508,11 @@ TEST_F(AppDialog, EngineErrorsShowTheirMessageText) {
 // left after it.
 TEST_F(AppDialog, RegistersTheTableNamesAndRemovesThemAtTheEnd) {
   const std::pair<const char*, const char*> names[] = {
-      {"Absender", "zolma"},    {"FEHL", "DMFEHL"},      {"EBBA", "#$/&-.+()"}, {"EBGB", "#$/&-.+()"},
-      {"EBGG", "#$/&-.+()"},    {"EBGM", "#$/&-.+()"},   {"EBHF", "DMEBHF"},    {"EBHN", "DMEBHN"},
-      {"FBRR", "DMFBRR"},       {"FBRW", "DMFBRW"},      {"GREN", "DMGREN"},    {"LOST", "#$/&-.+()"},
-      {"NESR", "#$/&-.+()"},    {"NGAT", "#$/&-.+()"},   {"RBGT", "DMRBGT"},    {"RELA", "DMRELA"},
-      {"STEN", "DMSTEN"},       {"TDRG", "DMTDRG"},      {"PBHF", "DMPBHF"},
+      {"Absender", "zolma"}, {"FEHL", "DMFEHL"},    {"EBBA", "#$/&-.+()"}, {"EBGB", "#$/&-.+()"},
+      {"EBGG", "#$/&-.+()"}, {"EBGM", "#$/&-.+()"}, {"EBHF", "DMEBHF"},    {"EBHN", "DMEBHN"},
+      {"FBRR", "DMFBRR"},    {"FBRW", "DMFBRW"},    {"GREN", "DMGREN"},    {"LOST", "#$/&-.+()"},
+      {"NESR", "#$/&-.+()"}, {"NGAT", "#$/&-.+()"}, {"RBGT", "DMRBGT"},    {"RELA", "DMRELA"},
+      {"STEN", "DMSTEN"},    {"TDRG", "DMTDRG"},    {"PBHF", "DMPBHF"},
   };
   ScriptHost host;
   host.check([&](CDialog&) {
@@ -544,11 +560,14 @@ TEST_F(AppDialog, FailedStartUpReportsWhy) {
     std::function<void(const fs::path&)> spoil;  // null: an empty folder
     std::vector<std::string> lines;              // in this order in the report
   } cases[] = {
-      {"empty folder", nullptr,
+      {"empty folder",
+       nullptr,
        {"Fehler bei der Initialisierung",
         "Meldung D DZ1011, Parameter: \"DMFEHL\", \"BI: Fehler bei fopen, "}},
-      {"station names missing", [](const fs::path& d) { fs::remove(d / "DMPBHF"); },
-       {"Fehler bei der Initialisierung", "Meldung D DZ1011, Parameter: \"DMPBHF\", \"BI: Fehler bei fopen, ",
+      {"station names missing",
+       [](const fs::path& d) { fs::remove(d / "DMPBHF"); },
+       {"Fehler bei der Initialisierung",
+        "Meldung D DZ1011, Parameter: \"DMPBHF\", \"BI: Fehler bei fopen, ",
         "  Datei DMPBHF ist nicht zu oeffnen: BI: Fehler bei fopen, "}},
       {"line kilometres cut inside the header",
        [](const fs::path& d) {
@@ -556,7 +575,8 @@ TEST_F(AppDialog, FailedStartUpReportsWhy) {
          f.truncate_to = 10;
          f.write(d / "DMSTEN");
        },
-       {"Meldung D KB1004, Parameter: 1", "  Initialisierung der Entfernungsberechnung fehlgeschlagen (1)",
+       {"Meldung D KB1004, Parameter: 1",
+        "  Initialisierung der Entfernungsberechnung fehlgeschlagen (1)",
         "Ursache: Meldung D DZ1013, Parameter: \"DMSTEN\", \"Datei zu kurz\"",
         "  Datei DMSTEN ist nicht vollstaendig lesbar: Datei zu kurz"}},
       {"line kilometres with a block longer than the file",
@@ -565,8 +585,7 @@ TEST_F(AppDialog, FailedStartUpReportsWhy) {
          f.blocks.at(0).declared_length = 5000;
          f.write(d / "DMSTEN");
        },
-       {"Meldung D KB1004, Parameter: 1",
-        "Ursache: Meldung D DZ1025, Parameter: \"DMSTEN\", \"",
+       {"Meldung D KB1004, Parameter: 1", "Ursache: Meldung D DZ1025, Parameter: \"DMSTEN\", \"",
         "\", \"Blocklaenge 5000 groesser als der Rest der Datei"}},
   };
   for (const auto& c : cases) {
@@ -596,8 +615,10 @@ TEST_F(AppDialog, FailedStartUpReportsWhy) {
       if (found != std::string::npos) at = found + want.size();
     }
     ASSERT_FALSE(end.report.empty());
-    EXPECT_EQ(end.report.back().rfind("Das Programm liest seine Datendateien (DMFEHL, ", 0), 0u) << all;
-    EXPECT_NE(end.report.back().find("aus dem aktuellen Ordner: " + data.dir().string()), std::string::npos)
+    EXPECT_EQ(end.report.back().rfind("Das Programm liest seine Datendateien (DMFEHL, ", 0), 0u)
+        << all;
+    EXPECT_NE(end.report.back().find("aus dem aktuellen Ordner: " + data.dir().string()),
+              std::string::npos)
         << all;
     for (unsigned char ch : all) EXPECT_TRUE(ch == '\n' || (ch >= 0x20 && ch < 0x7F)) << all;
     // No message file was written on the way.
@@ -653,8 +674,14 @@ TEST_F(AppDialog, EnterInEachFieldUsesItsCaptionAndNextControl) {
   } cases[] = {
       {IDC_ABGANG, "Abgangsbahnhof eingeben", IDC_ZIEL},
       {IDC_ZIEL, "Zielbahnhof eingeben", IDC_UEBER1},
-      {IDC_UEBER1, "1. \xDC" "ber-Bahnhof eingeben", IDC_UEBER2},
-      {IDC_UEBER2, "2. \xDC" "ber-Bahnhof eingeben", IDC_BERECHNEN},
+      {IDC_UEBER1,
+       "1. \xDC"
+       "ber-Bahnhof eingeben",
+       IDC_UEBER2},
+      {IDC_UEBER2,
+       "2. \xDC"
+       "ber-Bahnhof eingeben",
+       IDC_BERECHNEN},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.caption);
@@ -684,14 +711,14 @@ struct SuchCase {
 
 TEST_F(AppDialog, StationNameResolution) {
   const SuchCase cases[] = {
-      {"1104", 1, 1104, "Ottensoos"},           // 1 to 4 digits: a station number
-      {"1104", 0, -1, ""},                      // ... only with exactOnly
-      {"10005", 1, -1, ""},                     // five digits are a name
-      {"9999", 1, -1, ""},                      // a number without a station
-      {"bamberg", 1, 1005, "Bamberg"},          // exact, any case
-      {"ottensoos ", 1, 1104, "Ottensoos"},     // trailing blank
-      {"bamb", 1, -1, ""},                      // no prefix with exactOnly
-      {"bamb", 0, 1005, "Bamberg"},             // the first name with the prefix
+      {"1104", 1, 1104, "Ottensoos"},               // 1 to 4 digits: a station number
+      {"1104", 0, -1, ""},                          // ... only with exactOnly
+      {"10005", 1, -1, ""},                         // five digits are a name
+      {"9999", 1, -1, ""},                          // a number without a station
+      {"bamberg", 1, 1005, "Bamberg"},              // exact, any case
+      {"ottensoos ", 1, 1104, "Ottensoos"},         // trailing blank
+      {"bamb", 1, -1, ""},                          // no prefix with exactOnly
+      {"bamb", 0, 1005, "Bamberg"},                 // the first name with the prefix
       {"f\xFCrth", 1, 1002, "F\xFCrth (Bay) Hbf"},  // a second name of the station
       // The first match is a second name; the retry with the canonical
       // name finds the station under its own name.
@@ -700,7 +727,7 @@ TEST_F(AppDialog, StationNameResolution) {
       {"N\xFCrnberg-Dutzendteich", 1, 1106, "Nbg-Dutzendteich"},
       {"   ", 1, -1, ""},
       {"   ", 0, 1127, "Altdorf (b N\xFCrnberg)"},  // blanks: the first name of all
-      {std::string(60, 'x'), 0, -1, ""},          // longer than any buffer
+      {std::string(60, 'x'), 0, -1, ""},            // longer than any buffer
       {"Bamberg" + std::string(60, ' '), 0, 1005, "Bamberg"},
   };
   ScriptHost host;
@@ -737,8 +764,11 @@ TEST_F(AppDialog, StationNameResolution) {
 TEST_F(AppDialog, ANameWithoutItsStationIsNoStation) {
   DataCopy data("geist");
   std::vector<dmw::PbhfRecord> names;
-  for (auto [name, nr] : std::initializer_list<std::pair<const char*, std::uint32_t>>{
-           {"BAMBERG", 1005}, {"BAMBERG HBF", 1005}, {"BAMBERG GEIST", 99999}, {"OTTENSOOS", 1104}}) {
+  for (auto [name, nr] :
+       std::initializer_list<std::pair<const char*, std::uint32_t>>{{"BAMBERG", 1005},
+                                                                    {"BAMBERG HBF", 1005},
+                                                                    {"BAMBERG GEIST", 99999},
+                                                                    {"OTTENSOOS", 1104}}) {
     dmw::PbhfRecord r;
     r.station_name = name;
     r.station_number = nr;
@@ -797,15 +827,16 @@ struct StandIn {
     if (raise) MsgRaise(1999, "EB", 1000, 0, "");
     std::memset(e, 0, sizeof *e);
     std::memset(e->hin.wegetext, ' ', sizeof e->hin.wegetext);
-    std::memcpy(e->hin.wegetext, wegetext.data(), std::min(wegetext.size(), sizeof e->hin.wegetext));
+    std::memcpy(e->hin.wegetext, wegetext.data(),
+                std::min(wegetext.size(), sizeof e->hin.wegetext));
     e->hin.kmWzVxt = km[0];
     e->hin.kmDrVxt = km[1];
     e->hin.kmWz = km[2];
     e->hin.kmDr = km[3];
     return code;
   }
-  static void answer(int c, const std::string& text, std::uint32_t a, std::uint32_t b, std::uint32_t k,
-                     std::uint32_t d) {
+  static void answer(int c, const std::string& text, std::uint32_t a, std::uint32_t b,
+                     std::uint32_t k, std::uint32_t d) {
     code = c;
     raise = false;
     wegetext = text;
@@ -891,14 +922,42 @@ TEST_F(AppDialog, CalculateShowsTheAnswerOrTheError) {
   const AnzeigeCase cases[] = {
       {"route markers", 0, false, "*A$B", {120, 0, 35, 0}, "", "A*B", "155 km"},
       {"only one leading marker is dropped", 0, false, "**A", {1, 2, 3, 4}, "", "*A", "10 km"},
-      {"DOS umlauts", 0, false, "*N\x81rnberg$F\x81rth", {0, 0, 0, 0}, "", "N\xFCrnberg*F\xFCrth", "0 km"},
-      {"a full route text", 0, false, std::string(184, 'x'), {0, 7, 0, 0}, "", std::string(184, 'x'), "7 km"},
+      {"DOS umlauts",
+       0,
+       false,
+       "*N\x81rnberg$F\x81rth",
+       {0, 0, 0, 0},
+       "",
+       "N\xFCrnberg*F\xFCrth",
+       "0 km"},
+      {"a full route text",
+       0,
+       false,
+       std::string(184, 'x'),
+       {0, 7, 0, 0},
+       "",
+       std::string(184, 'x'),
+       "7 km"},
       {"absurd kilometres wrap", 0, false, "*A", {0xFFFFFFFFu, 0, 0, 0}, "", "A", "-1 km"},
       {"unknown relation", 1103, false, "", {}, "Unbekannte VXT-Relation", "Vorher", ""},
       {"no relation", 1404, false, "", {}, "Keine VXT-Relation gefunden", "Vorher", ""},
-      {"text from the message table", 1105, false, "", {},
-       "Keine Entfernung zwischen zwei Knotenbahnh\xF6" "fen gefunden", "Vorher", ""},
-      {"a number without a message text", 1717, false, "", {}, "Fehler in EB, ErrCode 1717\n", "Vorher", ""},
+      {"text from the message table",
+       1105,
+       false,
+       "",
+       {},
+       "Keine Entfernung zwischen zwei Knotenbahnh\xF6"
+       "fen gefunden",
+       "Vorher",
+       ""},
+      {"a number without a message text",
+       1717,
+       false,
+       "",
+       {},
+       "Fehler in EB, ErrCode 1717\n",
+       "Vorher",
+       ""},
       {"a raise past the engine", 0, true, "", {}, "Fehler in EB", "Vorher", ""},
   };
   for (const auto& c : cases) {
@@ -972,9 +1031,9 @@ TEST_F(AppDialog, FiftyKmListOfAnOrigin) {
         if (rows.count("Erlangen")) {
           EXPECT_EQ(rows["Erlangen"], 24);
         }
-        EXPECT_EQ(rows.count(kNuernberg), 0u);          // the origin itself
-        EXPECT_EQ(rows.count("N\xFCrnberg Rbf"), 0u);   // its list flag keeps it off
-        EXPECT_EQ(rows.count("Bamberg"), 0u);           // 62 km
+        EXPECT_EQ(rows.count(kNuernberg), 0u);            // the origin itself
+        EXPECT_EQ(rows.count("N\xFCrnberg Rbf"), 0u);     // its list flag keeps it off
+        EXPECT_EQ(rows.count("Bamberg"), 0u);             // 62 km
         EXPECT_EQ(rows.count("F\xFCrth (Bay) Hbf"), 1u);  // DOS umlauts converted
         EXPECT_TRUE(p.control(IDOK)->enabled);
       })
@@ -1030,12 +1089,23 @@ std::int32_t fiftyKmStandIn(EbErgebnis* e, EbAbschnitte* a, EbAnfrage* r, std::u
   StandIn::code = 0;
   StandIn::raise = false;
   switch (r->hin.ibn) {
-    case 1104: km = 50; break;              // Ottensoos: listed
-    case 1105: km = 51; break;              // Henfenfeld: too far
-    case 1103: StandIn::code = 1101; break;  // an engine code: left out
-    case 1106: StandIn::raise = g_raiseAt == 1106; break;
-    case 1107: km = 10; break;              // Nuernberg-Fischbach
-    default: break;
+    case 1104:
+      km = 50;
+      break;  // Ottensoos: listed
+    case 1105:
+      km = 51;
+      break;  // Henfenfeld: too far
+    case 1103:
+      StandIn::code = 1101;
+      break;  // an engine code: left out
+    case 1106:
+      StandIn::raise = g_raiseAt == 1106;
+      break;
+    case 1107:
+      km = 10;
+      break;  // Nuernberg-Fischbach
+    default:
+      break;
   }
   for (auto& k : StandIn::km) k = 0;
   StandIn::km[2] = km;

@@ -62,9 +62,11 @@ TEST(AppStartbericht, CauseAndDataFolderWhereTheyBelong) {
   EXPECT_EQ(l[0], kopf);
   EXPECT_EQ(l[1], kb1004);
   EXPECT_EQ(l[2], cause);
-  EXPECT_EQ(l[3].rfind("Das Programm liest seine Datendateien (DMFEHL, DMEBHF, DMTDRG, DMFBRR, DMGREN, "
-                       "DMSTEN, DMRBGT, DMFBRW, DMPBHF) aus dem aktuellen Ordner: /", 0),
-            0u);
+  EXPECT_EQ(
+      l[3].rfind("Das Programm liest seine Datendateien (DMFEHL, DMEBHF, DMTDRG, DMFBRR, DMGREN, "
+                 "DMSTEN, DMRBGT, DMFBRW, DMPBHF) aus dem aktuellen Ordner: /",
+                 0),
+      0u);
 
   EXPECT_EQ(ZolmaStartBericht(kb.m, nullptr, false), (Lines{kopf, kb1004}));
   EXPECT_EQ(ZolmaStartBericht(dz.m, ursache.m, false), (Lines{kopf, dz1011}));

@@ -48,9 +48,11 @@ struct NormCase {
 TEST(AppBhfNameNormieren, Table) {
   const NormCase cases[] = {
       {"M\xFCller", 21, "MUELLER"},
-      {"stra\xDF" "e", 21, "STRASSE"},
+      {"stra\xDF"
+       "e",
+       21, "STRASSE"},
       {"K\xF6ln Hbf ", 21, "KOELN HBF"},
-      {"caf\xE9", 21, "CAF\xE9"},                       // only a to z are raised
+      {"caf\xE9", 21, "CAF\xE9"},                               // only a to z are raised
       {"ABCDEFGHIJ\xC4KLMNOPQRS", 21, "ABCDEFGHIJAEKLMNOPQR"},  // 20 in, 20 out
       {"ABCDEFGHIJKLMNOPQRS\xFC", 21, "ABCDEFGHIJKLMNOPQRSU"},  // umlaut at the end
       {"abcdefghijklmnopqrstuvwxyz", 21, "ABCDEFGHIJKLMNOPQRST"},

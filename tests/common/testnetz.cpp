@@ -11,9 +11,8 @@
 
 namespace testnetz {
 
-const char* const kAlleTabellen[kTabellenAnzahl] = {"EBGG", "EBGB", "EBHF", "TDRG",
-                                                     "FBRR", "GREN", "STEN", "RBGT",
-                                                     "NESR", "NGAT", "LOST", "FBRW"};
+const char* const kAlleTabellen[kTabellenAnzahl] = {"EBGG", "EBGB", "EBHF", "TDRG", "FBRR", "GREN",
+                                                    "STEN", "RBGT", "NESR", "NGAT", "LOST", "FBRW"};
 
 std::filesystem::path neuesVerzeichnis(const std::filesystem::path& muster) {
   std::string s = muster.string();
@@ -97,8 +96,8 @@ void Umgebung::datei(const char* code, const dmw::DataFile& f) {
 
 void Umgebung::hochfahren() { initCode = EbGfInitEntfernungsBerechnung(); }
 
-EbAnfrage dialogAnfrage(std::int32_t von, std::int32_t nach, std::int32_t via1,
-                        std::int32_t via2, UtDayNumber tag) {
+EbAnfrage dialogAnfrage(std::int32_t von, std::int32_t nach, std::int32_t via1, std::int32_t via2,
+                        UtDayNumber tag) {
   EbAnfrage a;
   EbAnfrageFuellen(&a, tag, von, nach, via1, via2, '1');
   return a;

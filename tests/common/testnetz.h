@@ -73,8 +73,7 @@ dmw::StenPair stenPaar(std::uint32_t a, std::uint32_t b, std::uint16_t km1, std:
                        std::uint16_t flags, std::uint16_t ab = 0);
 
 // A GREN pair without route text or relation.
-dmw::GrenPair grenPaar(std::uint32_t a, std::uint32_t b, std::uint16_t km1,
-                       std::uint16_t km2 = 0);
+dmw::GrenPair grenPaar(std::uint32_t a, std::uint32_t b, std::uint16_t km1, std::uint16_t km2 = 0);
 
 // ---- the engine over a private directory -----------------------------------
 
@@ -106,8 +105,8 @@ class Umgebung {
 
 // A type '1' request for day `tag` as the main dialog sends it: text width
 // 100, one way, relation key 1, fixed point sequence.
-EbAnfrage dialogAnfrage(std::int32_t von, std::int32_t nach, std::int32_t via1,
-                        std::int32_t via2, UtDayNumber tag);
+EbAnfrage dialogAnfrage(std::int32_t von, std::int32_t nach, std::int32_t via1, std::int32_t via2,
+                        UtDayNumber tag);
 
 // The segments of one direction's list up to its end mark.
 std::vector<EbAbschnitt> bisEndmarke(const EbAbschnitt* liste);
@@ -127,12 +126,12 @@ Meldung meldungLesen(const Meldungskontext* m);
 
 // What a protected call ended with.
 struct Ausgang {
-  int code = 0;           // raise code, 0 = no raise
-  int nummer = 0;         // message number of the raise
-  std::string ss;         // subsystem id
+  int code = 0;                      // raise code, 0 = no raise
+  int nummer = 0;                    // message number of the raise
+  std::string ss;                    // subsystem id
   std::vector<std::int64_t> zahlen;  // the numeric parameters, in order
   std::vector<std::string> texte;    // the text parameters, in order
-  bool gemeldet = false;  // the raise left a message record in the frame
+  bool gemeldet = false;             // the raise left a message record in the frame
 };
 
 // Reports how a protected block ended with `code` and frees the record the

@@ -10,8 +10,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -93,12 +93,14 @@ TEST(DataCompile, DerivesStenFromNeighboursAndNodesAlongTheShortestWay) {
   CompiledNet c = CompileText(Join(kBase));
   // Neighbours compete with the node route ('A'); a station and a node of
   // its area are final ('N') and carry the shortest way.
-  struct Want { uint32_t a, b; uint16_t km1, km2, flags; };
+  struct Want {
+    uint32_t a, b;
+    uint16_t km1, km2, flags;
+  };
   const Want wants[] = {
-      {11, 100, 5, 0, 0},           {11, 200, 14, 0, 0},  // newest version first
-      {12, 100, 11, 0, 0},          {12, 200, 8, 0, 0},
-      {11, 12, 6, 0, kStenSecondA}, {21, 200, 0, 9, 0},
-      {21, 300, 0, 6, 0},
+      {11, 100, 5, 0, 0},  {11, 200, 14, 0, 0},  // newest version first
+      {12, 100, 11, 0, 0}, {12, 200, 8, 0, 0},  {11, 12, 6, 0, kStenSecondA},
+      {21, 200, 0, 9, 0},  {21, 300, 0, 6, 0},
   };
   for (const Want& w : wants) {
     const StenRecord* r = FindSten(c, w.a, w.b);
@@ -175,7 +177,9 @@ TEST(DataCompile, DerivesTheGrenMatrixWithHistoryAndRouteTexts) {
   ASSERT_EQ(c.rbgt.size(), 2u);
   EXPECT_EQ(c.rbgt[1].station1, 300u);
   EXPECT_EQ(c.rbgt[1].station2, 200u);
-  EXPECT_EQ(c.rbgt[0].text, "Anstadt#Ahof#B\x94" "dorf");
+  EXPECT_EQ(c.rbgt[0].text,
+            "Anstadt#Ahof#B\x94"
+            "dorf");
 }
 
 TEST(DataCompile, DerivesRouteTextsForNodePairsOverFurtherNodes) {
@@ -190,7 +194,9 @@ TEST(DataCompile, DerivesRouteTextsForNodePairsOverFurtherNodes) {
   ASSERT_EQ(c.rbgt.size(), 3u);
   EXPECT_EQ(c.rbgt[2].station1, 100u);
   EXPECT_EQ(c.rbgt[2].station2, 300u);
-  EXPECT_EQ(c.rbgt[2].text, "Anstadt#Ahof#B\x94" "dorf#Cehausen");
+  EXPECT_EQ(c.rbgt[2].text,
+            "Anstadt#Ahof#B\x94"
+            "dorf#Cehausen");
   // Without the switch the pair has no route text.
   EXPECT_EQ(CompileText(Join(kBase)).gren[GrenIndex(0, 2, 3)].routeText, 0);
 }
@@ -211,9 +217,10 @@ TEST(DataCompile, StationsNamesAndMessages) {
   EXPECT_EQ(c.ebhf[5].area, 0);
   // PBHF: normalised keys in byte order, aliases included.
   std::vector<std::string> keys;
-  for (const PbhfRecord& p : c.pbhf) keys.push_back(p.name.substr(0, p.name.find_last_not_of(' ') + 1));
-  EXPECT_EQ(keys, (std::vector<std::string>{"AHOF", "ANSTADT", "BOEDORF", "BOEDORF MITTE", "BUEHL", "CEFELD",
-                                            "CEFELD", "CEHAUSEN"}));
+  for (const PbhfRecord& p : c.pbhf)
+    keys.push_back(p.name.substr(0, p.name.find_last_not_of(' ') + 1));
+  EXPECT_EQ(keys, (std::vector<std::string>{"AHOF", "ANSTADT", "BOEDORF", "BOEDORF MITTE", "BUEHL",
+                                            "CEFELD", "CEFELD", "CEHAUSEN"}));
   // FEHL: DIN 66003, sorted by number.
   ASSERT_EQ(c.fehl.size(), 2u);
   EXPECT_EQ(c.fehl[0].number, 1101);
@@ -230,9 +237,12 @@ TEST(DataCompile, TextConversions) {
   EXPECT_EQ(*ToDin66003("Über München, Größe", &err), "]ber M}nchen, Gr|~e");
   EXPECT_FALSE(ToDin66003("a[b]", &err).has_value());
   EXPECT_FALSE(ToDin66003("Ça", &err).has_value());
-  EXPECT_EQ(*ToDos("Äußere Fürth", &err), "\x8E" "u\xE1" "ere F\x81rth");
+  EXPECT_EQ(*ToDos("Äußere Fürth", &err),
+            "\x8E"
+            "u\xE1"
+            "ere F\x81rth");
   EXPECT_FALSE(ToDos("\xE2\x82\xAC", &err).has_value());  // the euro sign
-  EXPECT_FALSE(ToDos("Caf\xC3\xA9", &err).has_value());     // an e acute the dialog cannot show
+  EXPECT_FALSE(ToDos("Caf\xC3\xA9", &err).has_value());   // an e acute the dialog cannot show
   EXPECT_FALSE(ToDos("\xC3", &err).has_value());          // cut UTF-8
   EXPECT_EQ(DaysFromCivil(1980, 1, 1), 0);
   EXPECT_EQ(DaysFromCivil(2099, 12, 31), 43829);
@@ -259,8 +269,10 @@ struct BrokenCase {
 std::string Apply(const BrokenCase& bc) {
   std::vector<std::string> lines = kBase;
   for (const auto& [line, text] : bc.edits) {
-    if (line == 0) lines.push_back(text);
-    else lines[static_cast<size_t>(line - 1)] = text;
+    if (line == 0)
+      lines.push_back(text);
+    else
+      lines[static_cast<size_t>(line - 1)] = text;
   }
   return Join(lines);
 }
@@ -271,79 +283,127 @@ std::string ElevenNodes() {
 
 TEST(DataCompile, BrokenDescriptionsNameFileAndLine) {
   const std::vector<BrokenCase> cases = {
-      {"unknown station in a line", {{19, "  9 22"}}, "t.net:19: line 'B-C' names unknown station 22"},
-      {"duplicate station number", {{0, "bahnhof 12 \"Zweitbühl\" gebiet=1"}},
+      {"unknown station in a line",
+       {{19, "  9 22"}},
+       "t.net:19: line 'B-C' names unknown station 22"},
+      {"duplicate station number",
+       {{0, "bahnhof 12 \"Zweitbühl\" gebiet=1"}},
        "t.net:26: station number 12 is given twice (first at t.net:6)"},
       {"area with more than 10 node stations",
-       {{8, ElevenNodes()}, {0, "bahnhof 301 \"K1\" art=H"}, {0, "bahnhof 302 \"K2\" art=H"},
-        {0, "bahnhof 303 \"K3\" art=H"}, {0, "bahnhof 304 \"K4\" art=H"}, {0, "bahnhof 305 \"K5\" art=H"},
-        {0, "bahnhof 306 \"K6\" art=H"}, {0, "bahnhof 307 \"K7\" art=H"}, {0, "bahnhof 308 \"K8\" art=H"},
+       {{8, ElevenNodes()},
+        {0, "bahnhof 301 \"K1\" art=H"},
+        {0, "bahnhof 302 \"K2\" art=H"},
+        {0, "bahnhof 303 \"K3\" art=H"},
+        {0, "bahnhof 304 \"K4\" art=H"},
+        {0, "bahnhof 305 \"K5\" art=H"},
+        {0, "bahnhof 306 \"K6\" art=H"},
+        {0, "bahnhof 307 \"K7\" art=H"},
+        {0, "bahnhof 308 \"K8\" art=H"},
         {0, "bahnhof 309 \"K9\" art=H"}},
        "t.net:8: tariff area 1 has 11 node stations; at most 10 are allowed"},
-      {"non-node station in a node list", {{8, "gebiet 1 \"Eins\" knoten=100,11"}},
+      {"non-node station in a node list",
+       {{8, "gebiet 1 \"Eins\" knoten=100,11"}},
        "t.net:8: station 11 in the node list of tariff area 1 is no node station"},
-      {"area that names a station twice", {{8, "gebiet 1 \"Eins\" knoten=100,200,100"}},
+      {"area that names a station twice",
+       {{8, "gebiet 1 \"Eins\" knoten=100,200,100"}},
        "t.net:8: tariff area 1 names node station 100 twice"},
-      {"duplicate area", {{9, "gebiet 1 \"Zwei\" knoten=300,200"}},
+      {"duplicate area",
+       {{9, "gebiet 1 \"Zwei\" knoten=300,200"}},
        "t.net:9: tariff area 1 is given twice (first at t.net:8)"},
-      {"station without area", {{5, "bahnhof 11 \"Ahof\""}}, "t.net:5: station 11 has no tariff area"},
-      {"area not described", {{5, "bahnhof 11 \"Ahof\" gebiet=7"}},
+      {"station without area",
+       {{5, "bahnhof 11 \"Ahof\""}},
+       "t.net:5: station 11 has no tariff area"},
+      {"area not described",
+       {{5, "bahnhof 11 \"Ahof\" gebiet=7"}},
        "t.net:5: station 11 names tariff area 7, which is not described"},
-      {"node station naming an area", {{2, "bahnhof 100 \"Anstadt\" art=H gebiet=1"}},
+      {"node station naming an area",
+       {{2, "bahnhof 100 \"Anstadt\" art=H gebiet=1"}},
        "t.net:2: node station 100 names a tariff area"},
-      {"name longer than 20 characters", {{5, "bahnhof 11 \"Ahof an der Langen Au\" gebiet=1"}},
+      {"name longer than 20 characters",
+       {{5, "bahnhof 11 \"Ahof an der Langen Au\" gebiet=1"}},
        "t.net:5: station name 'Ahof an der Langen Au' is 21 characters long; at most 20 fit"},
-      {"name outside the DOS code page", {{5, "bahnhof 11 \"Ahof \xE2\x82\xAC\" gebiet=1"}},
+      {"name outside the DOS code page",
+       {{5, "bahnhof 11 \"Ahof \xE2\x82\xAC\" gebiet=1"}},
        "t.net:5: station name 'Ahof \xE2\x82\xAC': character U+20AC has no place in the DOS code page"},
-      {"two stations with one lookup name", {{6, "bahnhof 12 \"AHOF\" gebiet=1"}},
+      {"two stations with one lookup name",
+       {{6, "bahnhof 12 \"AHOF\" gebiet=1"}},
        "t.net:6: station name 'AHOF' (lookup key AHOF) is already the name of station 11 (t.net:5)"},
-      {"station on no line", {{0, "bahnhof 13 \"Dorf\" gebiet=1"}}, "t.net:26: station 13 lies on no line"},
-      {"line row with another name", {{11, "  0 100 \"Anstatt\""}},
+      {"station on no line",
+       {{0, "bahnhof 13 \"Dorf\" gebiet=1"}},
+       "t.net:26: station 13 lies on no line"},
+      {"line row with another name",
+       {{11, "  0 100 \"Anstatt\""}},
        "t.net:11: line row names station 100 'Anstatt', but that station is 'Anstadt'"},
-      {"kilometres that do not ascend", {{13, "  5 12"}},
+      {"kilometres that do not ascend",
+       {{13, "  5 12"}},
        "t.net:13: kilometres of line 'A-B' do not ascend at station 12"},
-      {"station twice on a line", {{13, "  12 11"}}, "t.net:13: station 11 stands twice on line 'A-B'"},
+      {"station twice on a line",
+       {{13, "  12 11"}},
+       "t.net:13: station 11 stands twice on line 'A-B'"},
       {"stretch that two lines give",
        {{0, "strecke \"Ahof-Buehl\""}, {0, "  0 12"}, {0, "  8 11"}, {0, "ende"}},
        "t.net:28: the stretch 12-11 is already on line 'A-B' (t.net:13)"},
-      {"change of a stretch that is none", {{15, "  km_ab 2024-01-01 11 200 6"}},
+      {"change of a stretch that is none",
+       {{15, "  km_ab 2024-01-01 11 200 6"}},
        "t.net:15: km_ab: stations 11 and 200 are no neighbours on line 'A-B'"},
       {"node stations without a joining line",
-       {{0, "bahnhof 400 \"Insel\" art=H"}, {0, "bahnhof 41 \"Inselhof\" gebiet=3"},
-        {0, "gebiet 3 \"Drei\" knoten=400"}, {0, "strecke \"Insel\""}, {0, " 0 400"}, {0, " 4 41"}, {0, "ende"}},
+       {{0, "bahnhof 400 \"Insel\" art=H"},
+        {0, "bahnhof 41 \"Inselhof\" gebiet=3"},
+        {0, "gebiet 3 \"Drei\" knoten=400"},
+        {0, "strecke \"Insel\""},
+        {0, " 0 400"},
+        {0, " 4 41"},
+        {0, "ende"}},
        "t.net:26: node stations 100 and 400 are joined by no line"},
-      {"route description between no node stations", {{22, "wegetext 11 200 \"Ahof#Bödorf\""}},
+      {"route description between no node stations",
+       {{22, "wegetext 11 200 \"Ahof#Bödorf\""}},
        "t.net:22: route description: station 11 is no node station"},
-      {"route description too long", {{22, "wegetext 100 200 \"Anstadt#Ahof#Bühl#Bödorf#und noch weiter fort\""}},
+      {"route description too long",
+       {{22, "wegetext 100 200 \"Anstadt#Ahof#Bühl#Bödorf#und noch weiter fort\""}},
        "t.net:22: route description 'Anstadt#Ahof#Bühl#Bödorf#und noch weiter fort' is 45 characters long"},
-      {"route description with an open group", {{22, "wegetext 100 200 \"Anstadt#<Ahof#Bödorf\""}},
+      {"route description with an open group",
+       {{22, "wegetext 100 200 \"Anstadt#<Ahof#Bödorf\""}},
        "t.net:22: route description: a group or an aside is not closed"},
-      {"message whose placeholder does not fit", {{24, "meldung D EB 1102 \"Bahnhof %1s\""}},
+      {"message whose placeholder does not fit",
+       {{24, "meldung D EB 1102 \"Bahnhof %1s\""}},
        "t.net:24: message D EB 1102: placeholder %1s does not fit parameter type 'd'"},
-      {"placeholder number too long for any parameter", {{24, "meldung D EB 1102 \"Bahnhof %12345678901d\""}},
+      {"placeholder number too long for any parameter",
+       {{24, "meldung D EB 1102 \"Bahnhof %12345678901d\""}},
        "t.net:24: message D EB 1102: placeholder %12345678901 names no parameter (1 to 10)"},
-      {"raise-code text with a placeholder", {{25, "meldung D EB 1101 \"Bahnhof %1d fehlt\""}},
+      {"raise-code text with a placeholder",
+       {{25, "meldung D EB 1101 \"Bahnhof %1d fehlt\""}},
        "t.net:25: message D EB 1101: placeholder %1d refers to a parameter the message does not have"},
-      {"message character of the 7-bit code", {{25, "meldung D EB 1101 \"Bahnhof [fehlt]\""}},
+      {"message character of the 7-bit code",
+       {{25, "meldung D EB 1101 \"Bahnhof [fehlt]\""}},
        "t.net:25: message D EB 1101: character '[' stands for an umlaut"},
       {"message longer than 70 characters",
        {{25, "meldung D EB 1101 \"" + std::string(71, 'x') + "\""}},
        "t.net:25: message D EB 1101 is 71 characters long; at most 70 fit"},
-      {"duplicate message", {{0, "meldung D EB 1101 \"Noch einmal\""}},
+      {"duplicate message",
+       {{0, "meldung D EB 1101 \"Noch einmal\""}},
        "t.net:26: message D EB 1101 is given twice (first at t.net:25)"},
       {"unknown directive", {{0, "bahnhöfe 1 2 3"}}, "t.net:26: unknown directive 'bahnhöfe'"},
-      {"unknown key", {{5, "bahnhof 11 \"Ahof\" gebiet=1 farbe=rot"}}, "t.net:5: unknown key 'farbe' for 'bahnhof'"},
-      {"quoted text not closed", {{5, "bahnhof 11 \"Ahof gebiet=1"}}, "t.net:5: quoted text is not closed"},
+      {"unknown key",
+       {{5, "bahnhof 11 \"Ahof\" gebiet=1 farbe=rot"}},
+       "t.net:5: unknown key 'farbe' for 'bahnhof'"},
+      {"quoted text not closed",
+       {{5, "bahnhof 11 \"Ahof gebiet=1"}},
+       "t.net:5: quoted text is not closed"},
       {"line without its end", {{21, "# (ende fehlt)"}}, "t.net:17: line 'B-C' has no 'ende'"},
-      {"date that does not exist", {{7, "bahnhof 21 \"Cefeld\" gebiet=2 entfaellt=2025-02-30"}},
+      {"date that does not exist",
+       {{7, "bahnhof 21 \"Cefeld\" gebiet=2 entfaellt=2025-02-30"}},
        "t.net:7: '2025-02-30' is no date (YYYY-MM-DD)"},
-      {"withdrawn before it opens", {{7, "bahnhof 21 \"Cefeld\" gebiet=2 ab=2025-06-01 entfaellt=2025-06-01"}},
+      {"withdrawn before it opens",
+       {{7, "bahnhof 21 \"Cefeld\" gebiet=2 ab=2025-06-01 entfaellt=2025-06-01"}},
        "t.net:7: station 21 is withdrawn on or before the day it opens"},
-      {"relation that its stations cannot find", {{0, "relation 1 9 200 100 km=20"}},
+      {"relation that its stations cannot find",
+       {{0, "relation 1 9 200 100 km=20"}},
        "t.net:26: relation 1/9: the first station must have the lower number of the first two"},
-      {"relation point of an unknown station", {{0, "relation 1 9 100 200 km=20 punkte=100:M,150:O"}},
+      {"relation point of an unknown station",
+       {{0, "relation 1 9 100 200 km=20 punkte=100:M,150:O"}},
        "t.net:26: relation point names unknown station 150"},
-      {"station number out of range", {{5, "bahnhof 100000 \"Ahof\" gebiet=1"}},
+      {"station number out of range",
+       {{5, "bahnhof 100000 \"Ahof\" gebiet=1"}},
        "t.net:5: station number 100000 lies outside 1 .. 99999"},
   };
   for (const BrokenCase& bc : cases) {
@@ -354,7 +414,8 @@ TEST(DataCompile, BrokenDescriptionsNameFileAndLine) {
     } catch (const CompileError& e) {
       got = e.what();
     }
-    EXPECT_EQ(got.rfind(bc.expected, 0), 0u) << bc.what << "\n  got:      " << got << "\n  expected: " << bc.expected;
+    EXPECT_EQ(got.rfind(bc.expected, 0), 0u)
+        << bc.what << "\n  got:      " << got << "\n  expected: " << bc.expected;
   }
 }
 
@@ -379,7 +440,8 @@ class TempDir {
 
 std::vector<std::string> Files(const std::filesystem::path& dir) {
   std::vector<std::string> out;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) out.push_back(e.path().filename().string());
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    out.push_back(e.path().filename().string());
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -441,9 +503,12 @@ TEST(DataCompile, ReplacesThePreviousFilesAllOrNothing) {
   };
   const std::vector<Case> cases = {
       {"a folder in the way", nullptr, "DMRBGT", "DMRBGT: cannot be replaced: "},
-      {"refused rename of the first file", "DMFEHL", nullptr, "DMFEHL: cannot be renamed into place: "},
-      {"refused rename of a middle file", "DMRBGT", nullptr, "DMRBGT: cannot be renamed into place: "},
-      {"refused rename of the last file", "DMPBHF", nullptr, "DMPBHF: cannot be renamed into place: "},
+      {"refused rename of the first file", "DMFEHL", nullptr,
+       "DMFEHL: cannot be renamed into place: "},
+      {"refused rename of a middle file", "DMRBGT", nullptr,
+       "DMRBGT: cannot be renamed into place: "},
+      {"refused rename of the last file", "DMPBHF", nullptr,
+       "DMPBHF: cannot be renamed into place: "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -491,14 +556,20 @@ TEST(DataCompile, HeaderLineErrorsNameFileAndLineOnTheCommandLine) {
     std::string expected;
   };
   const std::vector<Case> cases = {
-      {"a NUL", {{1, head + "Test" + std::string(1, '\0') + "1" + tail}},
+      {"a NUL",
+       {{1, head + "Test" + std::string(1, '\0') + "1" + tail}},
        "netz.net:1: versionsinfo: control character U+0000"},
-      {"a control character", {{1, head + "Test\x1B[1m" + tail}}, "netz.net:1: versionsinfo: control character U+001B"},
-      {"a character outside the code page", {{1, head + "Test \xE2\x82\xAC" + tail}},
+      {"a control character",
+       {{1, head + "Test\x1B[1m" + tail}},
+       "netz.net:1: versionsinfo: control character U+001B"},
+      {"a character outside the code page",
+       {{1, head + "Test \xE2\x82\xAC" + tail}},
        "netz.net:1: versionsinfo: character U+20AC has no place in the DOS code page"},
-      {"one megabyte", {{1, head + std::string(1 << 20, 'x') + tail}},
+      {"one megabyte",
+       {{1, head + std::string(1 << 20, 'x') + tail}},
        "netz.net:1: versionsinfo is 1048576 characters long; at most 80 fit"},
-      {"a second 'netz' line", {{0, "netz gueltig_ab=2021-01-01"}},
+      {"a second 'netz' line",
+       {{0, "netz gueltig_ab=2021-01-01"}},
        "netz.net:26: 'netz' is given twice (first at "},
   };
   for (const Case& c : cases) {
@@ -507,8 +578,10 @@ TEST(DataCompile, HeaderLineErrorsNameFileAndLineOnTheCommandLine) {
     std::filesystem::create_directories(dir.path() / "in");
     std::vector<std::string> lines = kBase;
     for (const auto& [line, text] : c.edits) {
-      if (line == 0) lines.push_back(text);
-      else lines[static_cast<size_t>(line - 1)] = text;
+      if (line == 0)
+        lines.push_back(text);
+      else
+        lines[static_cast<size_t>(line - 1)] = text;
     }
     std::ofstream(dir.path() / "in" / "netz.net", std::ios::binary) << Join(lines);
     std::string cmd = std::string(ZOLMANET_EXE) + " -o " + (dir.path() / "out").string() + " " +
@@ -529,7 +602,8 @@ TEST(DataCompile, HeaderLineErrorsNameFileAndLineOnTheCommandLine) {
     BuildDataFiles(c);
     ADD_FAILURE() << "the writer took a NUL";
   } catch (const CompileError& e) {
-    EXPECT_EQ(std::string(e.what()).rfind("t.net:1: versionsinfo: data-file writer: ", 0), 0u) << e.what();
+    EXPECT_EQ(std::string(e.what()).rfind("t.net:1: versionsinfo: data-file writer: ", 0), 0u)
+        << e.what();
   }
 }
 
@@ -547,7 +621,8 @@ TEST(DataCompile, CommandLineReportsTheErrorAndWritesNothing) {
   std::ifstream err(dir.path() / "err.txt");
   std::stringstream ss;
   ss << err.rdbuf();
-  EXPECT_NE(ss.str().find("netz.net:19: line 'B-C' names unknown station 22"), std::string::npos) << ss.str();
+  EXPECT_NE(ss.str().find("netz.net:19: line 'B-C' names unknown station 22"), std::string::npos)
+      << ss.str();
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "out" / "DMEBHF"));
 
   lines[18] = "  9 21";

@@ -16,14 +16,25 @@ namespace {
 constexpr UtDayNumber kBefore = 16588;  // 2025-06-01
 constexpr UtDayNumber kAfter = 16816;   // 2026-01-15
 // Hartershofen is withdrawn from 14.6.2026 on.
-constexpr UtDayNumber kLater = 17136;   // 2026-12-01
+constexpr UtDayNumber kLater = 17136;  // 2026-12-01
 
 // Station numbers of the description in data/sample.
 enum : int32_t {
-  kNuernberg = 1001, kFuerth = 1002, kErlangen = 1003, kBamberg = 1005,
-  kWuerzburg = 1024, kVach = 2101, kEltersdorf = 2102, kErlangenBruck = 2103, kBubenreuth = 2104,
-  kZapfendorf = 3107, kLudwigsstadt = 4113, kProbstzella = 4114, kPleinfeld = 8105,
-  kSchwabach = 8116, kHartershofen = 9115,
+  kNuernberg = 1001,
+  kFuerth = 1002,
+  kErlangen = 1003,
+  kBamberg = 1005,
+  kWuerzburg = 1024,
+  kVach = 2101,
+  kEltersdorf = 2102,
+  kErlangenBruck = 2103,
+  kBubenreuth = 2104,
+  kZapfendorf = 3107,
+  kLudwigsstadt = 4113,
+  kProbstzella = 4114,
+  kPleinfeld = 8105,
+  kSchwabach = 8116,
+  kHartershofen = 9115,
 };
 
 class DataEngine : public ::testing::Test {
@@ -37,13 +48,15 @@ class DataEngine : public ::testing::Test {
       ASSERT_EQ(UtSetName(code, paths[k].c_str()), 0);
       ++k;
     }
-    for (const char* code : {"EBGG", "EBGB", "LOST", "NESR", "NGAT"}) ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
+    for (const char* code : {"EBGG", "EBGB", "LOST", "NESR", "NGAT"})
+      ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
     ASSERT_EQ(EbGfInitEntfernungsBerechnung(), 0);
   }
   static void TearDownTestSuite() { EbGfEndeEntfernungsBerechnung(); }
 
   // The request of the main dialog, on a given day.
-  static int32_t Request(int32_t from, int32_t to, UtDayNumber day, EbErgebnis* out, int32_t via1 = 0) {
+  static int32_t Request(int32_t from, int32_t to, UtDayNumber day, EbErgebnis* out,
+                         int32_t via1 = 0) {
     EbAnfrage a;
     EbAnfrageFuellen(&a, day, from, to, via1, 0, '1');
     EbAbschnitte segments;

@@ -82,10 +82,10 @@ TEST(DataNetgen, GridLargerThanTheDataFilesHoldIsRefusedAtOnce) {
       netgen::Generate(o);
       ADD_FAILURE() << "grid " << o.grid << " generated";
     } catch (const CompileError& e) {
-      EXPECT_EQ(std::string(e.what()), "--grid " + std::to_string(o.grid) + " is too large: with --between " +
-                                           std::to_string(c.between) + " the largest grid is " +
-                                           std::to_string(c.largest) +
-                                           " (at most 65536 stations and 4096 node stations)");
+      EXPECT_EQ(std::string(e.what()),
+                "--grid " + std::to_string(o.grid) + " is too large: with --between " +
+                    std::to_string(c.between) + " the largest grid is " +
+                    std::to_string(c.largest) + " (at most 65536 stations and 4096 node stations)");
     }
   }
 }

@@ -14,8 +14,8 @@
 #include "common/dtacc/dm/dm_rbgt.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "common/dtacc/dm/dm_tdrg.h"
-#include "support/msg.h"
 #include "msgtext/msgformat.h"
+#include "support/msg.h"
 #include "support/utname.h"
 #include "tools/zolmanet/netcatalog.h"
 #include "tools/zolmanet/netcompile.h"
@@ -101,7 +101,8 @@ TEST(DataSample, EveryAreaListsTheNodesThatBoundItsStations) {
       for (uint32_t v : adj[u]) {
         if (!seen.insert(v).second) continue;
         if (IsNode(*st[v])) {
-          EXPECT_TRUE(nodesOf[s.area].count(v)) << s.name << " (area " << s.area << ") is bounded by " << st[v]->name;
+          EXPECT_TRUE(nodesOf[s.area].count(v))
+              << s.name << " (area " << s.area << ") is bounded by " << st[v]->name;
         } else {
           todo.push_back(v);
         }
@@ -116,7 +117,8 @@ TEST(DataSample, HoldsATextForEveryMessageOfTheSystem) {
     if (m.variant == 'D') have.insert(std::string(m.ssid, 2) + std::to_string(m.number));
   }
   for (const CatalogEntry& e : MessageCatalog()) {
-    EXPECT_TRUE(have.count(std::string(e.ssid) + std::to_string(e.number))) << e.ssid << " " << e.number;
+    EXPECT_TRUE(have.count(std::string(e.ssid) + std::to_string(e.number)))
+        << e.ssid << " " << e.number;
   }
 }
 
@@ -126,7 +128,8 @@ class DataSampleLoaded : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     const std::string dir = ZOLMA_SAMPLE_DATA;
-    for (const char* code : {"FEHL", "EBHF", "FBRR", "FBRW", "GREN", "RBGT", "STEN", "TDRG", "PBHF"}) {
+    for (const char* code :
+         {"FEHL", "EBHF", "FBRR", "FBRW", "GREN", "RBGT", "STEN", "TDRG", "PBHF"}) {
       paths_.push_back(dir + "/DM" + code);
       ASSERT_EQ(UtSetName(code, paths_.back().c_str()), 0);
     }
@@ -150,7 +153,8 @@ class DataSampleLoaded : public ::testing::Test {
       DbLoadTab(&DbTdrgTab);
     });
     if (code != 0) {
-      ADD_FAILURE() << "loading failed with " << code << " (" << std::string(frame.received->SS_id, 2) << " "
+      ADD_FAILURE() << "loading failed with " << code << " ("
+                    << std::string(frame.received->SS_id, 2) << " "
                     << frame.received->Meldungsnummer << ")";
       MsgFree(frame.received);
     }
@@ -172,8 +176,8 @@ std::string Key(const std::string& name) {
 }
 
 TEST_F(DataSampleLoaded, EveryTableIsLoaded) {
-  for (DbTabDesc* t : {&DbFehlTab, &DbPbhfTab, &DbEbhfTab, &DbFbrrTab, &DbFbrwTab, &DbGrenTab, &DbRbgtTab, &DbStenTab,
-                       &DbTdrgTab}) {
+  for (DbTabDesc* t : {&DbFehlTab, &DbPbhfTab, &DbEbhfTab, &DbFbrrTab, &DbFbrwTab, &DbGrenTab,
+                       &DbRbgtTab, &DbStenTab, &DbTdrgTab}) {
     EXPECT_TRUE(DbIsLoaded(t)) << t->code;
   }
 }
@@ -297,12 +301,14 @@ TEST_F(DataSampleLoaded, EveryMessageFormatsWithItsParameters) {
               0)
         << id << ": " << buffer;
     const std::string text = buffer;
-    for (size_t i = 0; i < texts.size(); ++i) EXPECT_NE(text.find(texts[i]), std::string::npos) << id << ": " << text;
+    for (size_t i = 0; i < texts.size(); ++i)
+      EXPECT_NE(text.find(texts[i]), std::string::npos) << id << ": " << text;
     FehlSatz f;
     ASSERT_EQ(DbGetFehl("D", e.ssid, &f, e.number, UtToday()), kDbFound) << id;
     const std::string pattern(f.pattern, sizeof f.pattern);
     for (size_t i = 1; i <= types.size(); ++i) {
-      EXPECT_NE(pattern.find("%" + std::to_string(i)), std::string::npos) << id << " does not show parameter " << i;
+      EXPECT_NE(pattern.find("%" + std::to_string(i)), std::string::npos)
+          << id << " does not show parameter " << i;
     }
   }
 }

@@ -171,8 +171,8 @@ Liste FuenfzigKm(int32_t abgang) {
     r.bytes.assign(b, b + sizeof erg);
     l.antworten.push_back(Digest(r));
     if (r.code != 0) continue;
-    const int32_t km = static_cast<int32_t>(erg.hin.kmWzVxt + erg.hin.kmDrVxt + erg.hin.kmWz +
-                                            erg.hin.kmDr);
+    const int32_t km =
+        static_cast<int32_t>(erg.hin.kmWzVxt + erg.hin.kmDrVxt + erg.hin.kmWz + erg.hin.kmDr);
     if (km <= 50) l.zeilen.emplace_back(n, km);
   }
   return l;

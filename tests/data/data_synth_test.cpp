@@ -29,7 +29,8 @@ TEST(DataSynth, HundredsOfStationsWithinFiftyKilometres) {
     ASSERT_EQ(UtSetName(code, paths[k].c_str()), 0);
     ++k;
   }
-  for (const char* code : {"EBGG", "EBGB", "LOST", "NESR", "NGAT"}) ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
+  for (const char* code : {"EBGG", "EBGB", "LOST", "NESR", "NGAT"})
+    ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
   ASSERT_EQ(EbGfInitEntfernungsBerechnung(), 0);
 
   // The node in the middle of the 33 x 33 grid (numbered row by row from 1).

@@ -21,7 +21,8 @@ dmw::FbrwRecord Point(uint32_t key1, uint16_t key2, uint16_t group, uint16_t fro
   return r;
 }
 
-dmw::EbgbRecord Mapping(uint16_t key1, uint32_t key2, uint32_t group, uint16_t from, bool withdrawn) {
+dmw::EbgbRecord Mapping(uint16_t key1, uint32_t key2, uint32_t group, uint16_t from,
+                        bool withdrawn) {
   dmw::EbgbRecord r;
   r.key1 = key1;
   r.key2 = key2;
@@ -169,12 +170,11 @@ TEST_F(DmCursor, RecordsReadBackFieldByField) {
 // where (key1, key2) changes, and an exhausted cursor keeps answering 2.
 TEST_F(DmCursor, GroupWalk) {
   Put("FBRW", dmw::fbrwFile({
-                  Point(7, 1, 1, 100, false, 11),
-                  Point(7, 1, 2, 20000, false, 12),        // not begun
+                  Point(7, 1, 1, 100, false, 11), Point(7, 1, 2, 20000, false, 12),  // not begun
                   Point(7, 1, 3, 16000, true, 13), Point(7, 1, 3, 100, false, 113),
                   Point(7, 1, 4, 15000, false, 14), Point(7, 1, 4, 100, false, 114),
-                  Point(7, 2, 1, 100, false, 21),           // next pair
-                  Point(6, 1, 1, 100, false, 61),           // previous pair
+                  Point(7, 2, 1, 100, false, 21),  // next pair
+                  Point(6, 1, 1, 100, false, 61),  // previous pair
               }));
   ASSERT_EQ(Load(&DbFbrwTab).code, 0);
   int h = -1;
@@ -201,7 +201,8 @@ TEST_F(DmCursor, GroupWalk) {
 TEST_F(DmCursor, ContinuationUsesTheSlotsDay) {
   Put("EBGB", dmw::ebgbFile({
                   Mapping(1, 500, 10, 100, false),
-                  Mapping(1, 500, 20, 15000, false), Mapping(1, 500, 20, 100, false),
+                  Mapping(1, 500, 20, 15000, false),
+                  Mapping(1, 500, 20, 100, false),
                   Mapping(1, 500, 30, 15000, true),
                   Mapping(2, 500, 40, 100, false),
               }));
@@ -319,7 +320,8 @@ TEST_F(DmCursor, ArgumentsAreCheckedBeforeTheLoadCount) {
 TEST_F(DmCursor, EbggRanges) {
   Put("EBGG", dmw::ebggFile({
                   Entry(5, 1, 100, false, 51),
-                  Entry(5, 2, 15000, true, 52), Entry(5, 2, 100, false, 520),
+                  Entry(5, 2, 15000, true, 52),
+                  Entry(5, 2, 100, false, 520),
                   Entry(5, 3, 100, false, 53),
                   Entry(7, 1, 100, false, 71),
                   Entry(7, 2, 30000, false, 72),

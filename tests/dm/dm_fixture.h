@@ -115,8 +115,8 @@ inline std::string Name20(const std::string& s) {
 class DmTest : public ::testing::Test {
  protected:
   static void ResetAll() {
-    for (DbTabDesc* t : {&DbEbhfTab, &DbPbhfTab, &DbFehlTab, &DbFbrrTab, &DbEbggTab, &DbFbrwTab,
-                         &DbEbgbTab})
+    for (DbTabDesc* t :
+         {&DbEbhfTab, &DbPbhfTab, &DbFehlTab, &DbFbrrTab, &DbEbggTab, &DbFbrwTab, &DbEbgbTab})
       UnloadAll(t);
     DbInitEbhf();
     DbInitPbhf();

@@ -57,8 +57,8 @@ void EbhfGleich(const char* was) {
   SCOPED_TRACE(was);
   int gefunden = 0;
   for (std::uint16_t country : {78, 79, 80, 81, 82})
-    for (std::uint32_t nr : {0u, 1u, 2u, 3u, 5u, 6u, 7u, 8u, 9u, 57u, 58u, 60u, 200u, 999999u,
-                             2000000u, 2000001u})
+    for (std::uint32_t nr :
+         {0u, 1u, 2u, 3u, 5u, 6u, 7u, 8u, 9u, 57u, 58u, 60u, 200u, 999999u, 2000000u, 2000001u})
       for (UtDayNumber day : {0, 9, 10, 49, 50, 99, 100, 500}) {
         EbhfSatz ohne{}, mit{};
         std::memset(&ohne, 0x5A, sizeof ohne);
@@ -70,7 +70,8 @@ void EbhfGleich(const char* was) {
         for (int k = 0; k < 2; ++k) {
           const DbLookupResult r1 = DbGetEbhf(&mit, country, nr, day);
           ASSERT_EQ(r1, r0) << country << "/" << nr << " day " << day;
-          ASSERT_EQ(std::memcmp(&mit, &ohne, sizeof mit), 0) << country << "/" << nr << " day " << day;
+          ASSERT_EQ(std::memcmp(&mit, &ohne, sizeof mit), 0)
+              << country << "/" << nr << " day " << day;
         }
         // The lookup without the copy: the same result and record.
         EbhfSatz puffer{};
@@ -115,7 +116,8 @@ TEST_F(DmIndex, EbhfUngeordnetOhneIndex) {
   const std::size_t a = 6 * kEbhfRecLen;
   const std::size_t b = 9 * kEbhfRecLen;
   ASSERT_LE(b + kEbhfRecLen, d.size());
-  for (std::size_t k = 0; k < static_cast<std::size_t>(kEbhfRecLen); ++k) std::swap(d[a + k], d[b + k]);
+  for (std::size_t k = 0; k < static_cast<std::size_t>(kEbhfRecLen); ++k)
+    std::swap(d[a + k], d[b + k]);
   Put("EBHF", f);
   ASSERT_EQ(dmtest::Load(&DbEbhfTab).code, 0);
   EXPECT_FALSE(DbIndexReady(&DbEbhfTab));

@@ -17,8 +17,8 @@ TEST_F(DmKeyed, EbhfRecordReadsBackFieldByField) {
   r.country = 0x8182;
   r.station_number = 0x83848586;
   r.valid_from = 0x1788;
-  r.station_name = Raw({0x81, 'A', 0x84, 'B', 0x94, 'C', 0xE1, 'D', 0xFF, 'E', 0x80, 'F', '1', '2',
-                        '3', '4', '5', '6', '7', '8'});
+  r.station_name = Raw({0x81, 'A', 0x84, 'B', 0x94, 'C', 0xE1, 'D', 0xFF, 'E',
+                        0x80, 'F', '1',  '2', '3',  '4', '5',  '6', '7',  '8'});
   r.second_name = "Zweiter Name ";
   r.further_name = Raw({0x99, 0x9A, 0x8E, 'x', 'y', 'z', '9', '8', '7'});
   r.unread_57 = 0xEE;
@@ -172,12 +172,22 @@ TEST_F(DmKeyed, StationNumbersAboveTheSignedRangeAreFound) {
 TEST_F(DmKeyed, PbhfNamesWithUmlautBytesAreFoundByBinarySearch) {
   // In the DOS code page: 0x81 u-umlaut, 0x84 a-umlaut, 0x94 o-umlaut,
   // 0xE1 sharp s. As signed characters these would sort before 'A'.
-  const std::vector<std::string> names = {
-      "Aachen",       "Berlin",       Raw({'B', 0x81, 'h', 'l'}), "Celle", "Dresden",
-      Raw({'D', 0x84, 'n'}),          "Essen", Raw({'K', 0x94, 'l', 'n'}), "Mainz",
-      Raw({'M', 0x81, 'n', 'c', 'h', 'e', 'n'}), "Zwickau", Raw({0x84, 'r', 'a'}),
-      Raw({'S', 't', 'r', 'a', 0xE1, 'e'}), Raw({0x94, 'l'}),  Raw({0xE1, 'a'}),
-      "Zug"};
+  const std::vector<std::string> names = {"Aachen",
+                                          "Berlin",
+                                          Raw({'B', 0x81, 'h', 'l'}),
+                                          "Celle",
+                                          "Dresden",
+                                          Raw({'D', 0x84, 'n'}),
+                                          "Essen",
+                                          Raw({'K', 0x94, 'l', 'n'}),
+                                          "Mainz",
+                                          Raw({'M', 0x81, 'n', 'c', 'h', 'e', 'n'}),
+                                          "Zwickau",
+                                          Raw({0x84, 'r', 'a'}),
+                                          Raw({'S', 't', 'r', 'a', 0xE1, 'e'}),
+                                          Raw({0x94, 'l'}),
+                                          Raw({0xE1, 'a'}),
+                                          "Zug"};
   std::vector<dmw::PbhfRecord> recs;
   uint32_t no = 1;
   for (const std::string& n : names) {
@@ -220,11 +230,11 @@ TEST_F(DmKeyed, ValidityCases) {
     return r;
   };
   std::vector<dmw::FehlRecord> recs = {
-      rec(1, 15000, false, "one"),                                          // single, late
-      rec(2, 15000, false, "two new"), rec(2, 14000, false, "two old"),     // two versions
-      rec(3, 16000, true, "three gone"), rec(3, 15000, false, "three old"), // withdrawn newest
-      rec(4, 20000, false, "four"),   // its neighbour in the block is key 3's oldest
-      rec(5, 0, false, "five"),       // valid from day 0
+      rec(1, 15000, false, "one"),                                           // single, late
+      rec(2, 15000, false, "two new"),   rec(2, 14000, false, "two old"),    // two versions
+      rec(3, 16000, true, "three gone"), rec(3, 15000, false, "three old"),  // withdrawn newest
+      rec(4, 20000, false, "four"),  // its neighbour in the block is key 3's oldest
+      rec(5, 0, false, "five"),      // valid from day 0
   };
   dmw::FehlRecord eb = rec(2, 100, false, "EB two");
   eb.subsystem_id = "EB";
@@ -240,8 +250,8 @@ TEST_F(DmKeyed, ValidityCases) {
     uint16_t validUntil;
   };
   const std::vector<Case> cases = {
-      {1, 14999, kDbNotFound, nullptr, 0},     // before the first version
-      {1, 15000, kDbFound, "one", 43829},      // exactly on its valid-from
+      {1, 14999, kDbNotFound, nullptr, 0},  // before the first version
+      {1, 15000, kDbFound, "one", 43829},   // exactly on its valid-from
       {2, 13999, kDbNotFound, nullptr, 0},
       {2, 14000, kDbFound, "two old", 14999},
       {2, 14999, kDbFound, "two old", 14999},
@@ -249,10 +259,10 @@ TEST_F(DmKeyed, ValidityCases) {
       {3, 15999, kDbFound, "three old", 15999},  // until the withdrawal
       {3, 16000, kDbNotFound, nullptr, 0},       // withdrawn: no fallback
       {3, 30000, kDbNotFound, nullptr, 0},
-      {4, 20000, kDbFound, "four", 43829},       // valid-until from its own key only
+      {4, 20000, kDbFound, "four", 43829},  // valid-until from its own key only
       {5, 0, kDbFound, "five", 43829},
       {5, 0xFFFF, kDbFound, "five", 43829},
-      {6, 20000, kDbNotFound, nullptr, 0},       // absent key
+      {6, 20000, kDbNotFound, nullptr, 0},  // absent key
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.number << " on " << c.day);
@@ -335,12 +345,10 @@ class DmPbhfPrefix : public DmKeyed {
       return r;
     };
     Put("PBHF", dmw::pbhfFile({
-                    rec("Bad", 100, false, 1),
-                    rec("Bad Ems", 15000, false, 3), rec("Bad Ems", 100, false, 2),
-                    rec("Bad Kissingen", 100, false, 4),
+                    rec("Bad", 100, false, 1), rec("Bad Ems", 15000, false, 3),
+                    rec("Bad Ems", 100, false, 2), rec("Bad Kissingen", 100, false, 4),
                     rec("Bad Nauheim", 16000, true, 6), rec("Bad Nauheim", 100, false, 5),
-                    rec("Badenweiler", 100, false, 7),
-                    rec("Bonn", 100, false, 8),
+                    rec("Badenweiler", 100, false, 7), rec("Bonn", 100, false, 8),
                     rec("Spaeter", 20000, false, 9),
                     rec("Zwischenahner Bahnho", 100, false, 10),  // 20 characters
                 }));
@@ -350,7 +358,8 @@ class DmPbhfPrefix : public DmKeyed {
     std::vector<uint32_t> got;
     PbhfSatz s;
     int idx = -1;
-    for (int guard = 0; guard < 20 && DbFindNextPbhfPrefix(&s, &idx, text, day) == kDbFound; ++guard)
+    for (int guard = 0; guard < 20 && DbFindNextPbhfPrefix(&s, &idx, text, day) == kDbFound;
+         ++guard)
       got.push_back(s.station);
     return got;
   }
@@ -368,9 +377,9 @@ TEST_F(DmPbhfPrefix, CountFindAndWalk) {
       // Count (plain comparison) counts it.
       {"Bad ", 14999, 4, {2, 4, 5}},
       {"Bad", 14999, 5, {1, 2, 4, 5, 7}},
-      {"Bad Ems", 14999, 1, {2}},   // one record of the name per day
+      {"Bad Ems", 14999, 1, {2}},  // one record of the name per day
       {"Bad Ems", 15000, 1, {3}},
-      {"Bad N", 16000, 0, {}},      // withdrawn from 16000
+      {"Bad N", 16000, 0, {}},  // withdrawn from 16000
       {"Bad N", 15999, 1, {5}},
       {"B", 20000, 5, {1, 3, 4, 7, 8}},
       {"", 20000, 7, {1, 3, 4, 7, 8, 9, 10}},
@@ -441,7 +450,9 @@ TEST_F(DmKeyed, PbhfPrefixFindsTheFirstMatchingName) {
       {{"A", "BAD", "BAD EMS", "BAD EMS WEST", "BAD KOESEN", "BADEN", "C"}, "BAD  ", 1, {}},
       // Many one-word names before the match, so the search meets the
       // trailing-blank rule on either side of its middle.
-      {{"HOF", "HOF A", "HOF B", "HOF C", "HOF D", "HOF E", "HOF F", "HOF G", "I"}, "HOF ", 8,
+      {{"HOF", "HOF A", "HOF B", "HOF C", "HOF D", "HOF E", "HOF F", "HOF G", "I"},
+       "HOF ",
+       8,
        {2, 3, 4, 5, 6, 7, 8}},
       {{"B", "C", "D", "E", "F", "G", "HOF", "HOF HBF"}, "HOF ", 2, {8}},
       {{"HOF", "HOF HBF"}, "HOF ", 2, {2}},
@@ -469,7 +480,8 @@ TEST_F(DmKeyed, PbhfPrefixFindsTheFirstMatchingName) {
     }
     std::vector<uint32_t> got;
     int idx = -1;
-    for (int guard = 0; guard < 20 && DbFindNextPbhfPrefix(&s, &idx, c.text, 200) == kDbFound; ++guard)
+    for (int guard = 0; guard < 20 && DbFindNextPbhfPrefix(&s, &idx, c.text, 200) == kDbFound;
+         ++guard)
       got.push_back(s.station);
     EXPECT_EQ(got, c.walk);
     DbUnloadPbhf();
@@ -490,11 +502,11 @@ TEST_F(DmKeyed, FbrrIntervalsAndStationNormalisation) {
     return r;
   };
   // Relation 1 in two disjoint versions, written older first on purpose.
-  dmw::DataFile f = dmw::fbrrFile({rel(1, 14000, 14100, {8000001, 8000002, 8000009, 8000003}),
-                                   rel(1, 15000, 16000, {8000001, 8000002, 8000009, 8000004}),
-                                   rel(2, 100, 43829, {8000001, 8000005, 0, 0}),
-                                   rel(3, 100, 43829, {8000006, 8000007, 9, 2})},
-                                  dmw::Order::AsGiven);
+  dmw::DataFile f = dmw::fbrrFile(
+      {rel(1, 14000, 14100, {8000001, 8000002, 8000009, 8000003}),
+       rel(1, 15000, 16000, {8000001, 8000002, 8000009, 8000004}),
+       rel(2, 100, 43829, {8000001, 8000005, 0, 0}), rel(3, 100, 43829, {8000006, 8000007, 9, 2})},
+      dmw::Order::AsGiven);
   Put("FBRR", f);
   ASSERT_EQ(Load(&DbFbrrTab).code, 0);
   struct Case {

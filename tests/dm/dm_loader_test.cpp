@@ -52,23 +52,25 @@ TEST_F(DmLoader, BrokenFilesRaiseTheirDzMessage) {
       {"header cut short", [](dmw::DataFile& f) { f.truncate_to = 20; }, true, false, 1013, "ss", 1,
        nullptr},
       {"format 2", [](dmw::DataFile& f) { f.format = 2; }, true, false, 1021, "s", 1, nullptr},
-      {"other table number", [](dmw::DataFile& f) { f.table_number = 201; }, true, false, 1022, "s", 1,
+      {"other table number", [](dmw::DataFile& f) { f.table_number = 201; }, true, false, 1022, "s",
+       1, nullptr},
+      {"other version", [](dmw::DataFile& f) { f.version = 2; }, true, false, 1023, "s", 1,
        nullptr},
-      {"other version", [](dmw::DataFile& f) { f.version = 2; }, true, false, 1023, "s", 1, nullptr},
       {"newer sub-version", [](dmw::DataFile& f) { f.sub_version = 4; }, true, false, 1023, "s", 1,
        nullptr},
-      {"block 0 misnumbered", [](dmw::DataFile& f) { f.info.number = 1; }, true, false, 1024, "ss", 1,
-       "Dateiinfoblock"},
-      {"block 2 misnumbered", [](dmw::DataFile& f) { f.block(2).number = 3; }, true, false, 1024, "ss",
-       1, "EbhfGzpktBlock"},
+      {"block 0 misnumbered", [](dmw::DataFile& f) { f.info.number = 1; }, true, false, 1024, "ss",
+       1, "Dateiinfoblock"},
+      {"block 2 misnumbered", [](dmw::DataFile& f) { f.block(2).number = 3; }, true, false, 1024,
+       "ss", 1, "EbhfGzpktBlock"},
       {"block 1 header cut short",
-       [](dmw::DataFile& f) { f.truncate_to = f.blockHeaderOffset(1) + 3; }, true, false, 1013, "ss", 1,
-       nullptr},
-      {"block 1 data cut short", [](dmw::DataFile& f) { f.truncate_to = f.blockDataOffset(1) + 140; },
-       true, false, 1025, "sss", 1, "EbhfBlock"},
+       [](dmw::DataFile& f) { f.truncate_to = f.blockHeaderOffset(1) + 3; }, true, false, 1013,
+       "ss", 1, nullptr},
+      {"block 1 data cut short",
+       [](dmw::DataFile& f) { f.truncate_to = f.blockDataOffset(1) + 140; }, true, false, 1025,
+       "sss", 1, "EbhfBlock"},
       {"block 1 longer than the file",
-       [](dmw::DataFile& f) { f.block(1).declared_length = 0x7FFFFFF0; }, true, false, 1025, "sss", 1,
-       "EbhfBlock"},
+       [](dmw::DataFile& f) { f.block(1).declared_length = 0x7FFFFFF0; }, true, false, 1025, "sss",
+       1, "EbhfBlock"},
       {"block 2 missing", [](dmw::DataFile& f) { f.blocks.pop_back(); }, true, false, 1013, "ss", 1,
        nullptr},
   };
@@ -350,7 +352,8 @@ TEST_F(DmLoader, PublicReadingStepsRaise) {
   EXPECT_EQ(Catch([&] { DbReadFileHeader(no, 230, 2, 2, phys.c_str()); }).code, 0);
   int32_t count = -1;
   unsigned char* p = nullptr;
-  EXPECT_EQ(Catch([&] { p = DbReadBlock(no, phys.c_str(), "Dateiinfoblock", 0, 1, &count); }).code, 0);
+  EXPECT_EQ(Catch([&] { p = DbReadBlock(no, phys.c_str(), "Dateiinfoblock", 0, 1, &count); }).code,
+            0);
   EXPECT_EQ(count, 1);
   DbFreeBlock(p);
   r = Catch([&] { DbReadBlock(no, phys.c_str(), "FbrrBlock", 2, 36, &count); });

@@ -29,8 +29,12 @@ class DmnetGren : public ::testing::Test {
 
 // Distinct kilometres for the pair of two station numbers (a < b), so that
 // every pair of a matrix carries its own values.
-uint16_t Km1Of(uint32_t a, uint32_t b) { return static_cast<uint16_t>((a * 7u + b * 13u) & 0x7FFF); }
-uint16_t Km2Of(uint32_t a, uint32_t b) { return static_cast<uint16_t>(((a ^ b) * 3u + 1u) & 0xFFFF); }
+uint16_t Km1Of(uint32_t a, uint32_t b) {
+  return static_cast<uint16_t>((a * 7u + b * 13u) & 0x7FFF);
+}
+uint16_t Km2Of(uint32_t a, uint32_t b) {
+  return static_cast<uint16_t>(((a ^ b) * 3u + 1u) & 0xFFFF);
+}
 
 // Every pair of 4 and of 5 node stations, asked in both orders: the station
 // numbers are far from their indices, so a slip between index and number or
@@ -60,7 +64,8 @@ TEST_F(DmnetGren, EveryPairOfFourAndFiveNodesInBothOrders) {
     // The kilometres tell every pair apart.
     for (std::size_t x = 0; x < pairs.size(); ++x)
       for (std::size_t y = x + 1; y < pairs.size(); ++y)
-        ASSERT_FALSE(pairs[x].km_part1 == pairs[y].km_part1 && pairs[x].km_part2 == pairs[y].km_part2);
+        ASSERT_FALSE(pairs[x].km_part1 == pairs[y].km_part1 &&
+                     pairs[x].km_part2 == pairs[y].km_part2);
     Load(dmw::grenFile(nodes, pairs));
     ASSERT_EQ(DbGrenKm1Block.count, static_cast<int32_t>(nodes.size() * (nodes.size() - 1) / 2));
 
@@ -158,11 +163,16 @@ TEST_F(DmnetGren, HistoryFallbackAndValidUntil) {
   };
   std::vector<dmw::GrenPair> pairs = {
       // (A, B): current from 15000, history 14000 and 13000.
-      pair(A, B, 15000, false, 150), pair(A, B, 14000, false, 140), pair(A, B, 13000, false, 130),
+      pair(A, B, 15000, false, 150),
+      pair(A, B, 14000, false, 140),
+      pair(A, B, 13000, false, 130),
       // (C, D): current withdrawn from 12000, history 11000.
-      pair(C, D, 12000, true, 120), pair(C, D, 11000, false, 110),
+      pair(C, D, 12000, true, 120),
+      pair(C, D, 11000, false, 110),
       // (A, D): current 15000, newest history withdrawn from 14000, then 13000.
-      pair(A, D, 15000, false, 250), pair(A, D, 14000, true, 240), pair(A, D, 13000, false, 230),
+      pair(A, D, 15000, false, 250),
+      pair(A, D, 14000, true, 240),
+      pair(A, D, 13000, false, 230),
       // (B, C): only a current entry.
       pair(B, C, 10000, false, 300),
   };

@@ -71,7 +71,7 @@ TEST_F(DmnetKeyed, NgatFieldsKeysAndValidity) {
     uint16_t value, until;
   };
   const Case cases[] = {
-      {1, 13999, kDbNotFound, 0, 0}, {1, 14000, kDbFound, 10, 14999},
+      {1, 13999, kDbNotFound, 0, 0},        {1, 14000, kDbFound, 10, 14999},
       {1, 15000, kDbFound, 11, kDbOpenEnd}, {2, 15999, kDbFound, 20, 15999},
       {2, 16000, kDbNotFound, 0, 0},
   };

@@ -129,9 +129,13 @@ const Table& Rbgt() {
   return t;
 }
 const Table& Lost() {
-  static const Table t{&DbLostTab, DbInitLost, "LOST", "DMLOST", GoodLost, [] {
-                         return DbGetLost(1, 0, 0, 0, 0) == kDbFound && DbLostSatz.text3[0] == 'c';
-                       }};
+  static const Table t{&DbLostTab,
+                       DbInitLost,
+                       "LOST",
+                       "DMLOST",
+                       GoodLost,
+                       [] {
+                         return DbGetLost(1, 0, 0, 0, 0) == kDbFound && DbLostSatz.text3[0] == 'c'; }};
   return t;
 }
 
@@ -149,8 +153,8 @@ std::vector<Row> Rows() {
        [](F& f) { f.block(1).data.resize(f.block(1).data.size() - 14); }, "GrenKm1Block"},
       {"GREN matrix one record long", Gren,
        [](F& f) { f.block(1).data.resize(f.block(1).data.size() + 14); }, "GrenKm1Block"},
-      {"GREN no nodes but a matrix record", Gren,
-       [](F& f) { f.block(2).data.clear(); }, "GrenKm1Block"},
+      {"GREN no nodes but a matrix record", Gren, [](F& f) { f.block(2).data.clear(); },
+       "GrenKm1Block"},
       {"GREN relation index past the relations", Gren,
        [](F& f) { dmw::putI16(f.block(1).data, 8, 1); }, "GrenKm1Block"},
       {"GREN relation index -2", Gren, [](F& f) { dmw::putI16(f.block(1).data, 8, -2); },
@@ -188,9 +192,7 @@ std::vector<Row> Rows() {
       {"RBGT station 2 index -1", Rbgt, [](F& f) { dmw::putI16(f.block(1).data, 4, -1); },
        "RbgtHastBlock"},
       {"RBGT name offset at the end of the text block", Rbgt,
-       [](F& f) {
-         dmw::putU32(f.block(1).data, 6, static_cast<uint32_t>(f.block(4).data.size()));
-       },
+       [](F& f) { dmw::putU32(f.block(1).data, 6, static_cast<uint32_t>(f.block(4).data.size())); },
        "RbgtHastBlock"},
       {"RBGT name offset 0xFFFFFFFF", Rbgt,
        [](F& f) { dmw::putU32(f.block(1).data, 12 + 6, 0xFFFFFFFFu); }, "RbgtHastBlock"},

@@ -62,7 +62,8 @@ TEST_F(DmnetRbgt, EveryFieldOfOneRecordWithHighBytes) {
   EXPECT_EQ(s.validFrom, 0x4321);
   EXPECT_EQ(s.station1, 0xA0000001u);
   EXPECT_EQ(s.station2, 17u);
-  EXPECT_EQ(Field(s.name, 40), Raw({0x81, 0x84, 0x94, 0xE1, 0x80, 0xFF}) + "Weg" + std::string(31, ' '));
+  EXPECT_EQ(Field(s.name, 40),
+            Raw({0x81, 0x84, 0x94, 0xE1, 0x80, 0xFF}) + "Weg" + std::string(31, ' '));
   EXPECT_EQ(s.validUntil, kDbOpenEnd);
 }
 

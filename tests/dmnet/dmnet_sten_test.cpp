@@ -138,10 +138,10 @@ TEST_F(DmnetSten, ValidityOnTheReferenceDay) {
     uint16_t km1, until;
   };
   const Case cases[] = {
-      {A, B, 13999, kDbNotFound, 0, 0},   {A, B, 14000, kDbFound, 140, 14999},
-      {B, A, 14999, kDbFound, 140, 14999}, {A, B, 15000, kDbFound, 150, kDbOpenEnd},
-      {C, A, 15999, kDbFound, 220, 15999}, {A, C, 16000, kDbNotFound, 0, 0},
-      {A, C, 40000, kDbNotFound, 0, 0},    {B, C, 14499, kDbNotFound, 0, 0},
+      {A, B, 13999, kDbNotFound, 0, 0},         {A, B, 14000, kDbFound, 140, 14999},
+      {B, A, 14999, kDbFound, 140, 14999},      {A, B, 15000, kDbFound, 150, kDbOpenEnd},
+      {C, A, 15999, kDbFound, 220, 15999},      {A, C, 16000, kDbNotFound, 0, 0},
+      {A, C, 40000, kDbNotFound, 0, 0},         {B, C, 14499, kDbNotFound, 0, 0},
       {C, B, 14500, kDbFound, 345, kDbOpenEnd},
   };
   for (const Case& c : cases) {

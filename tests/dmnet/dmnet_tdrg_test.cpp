@@ -33,12 +33,11 @@ class DmnetTdrg : public ::testing::Test {
   // ascending nor the index order; the index block is written descending.
   void LoadStandard() {
     std::vector<dmw::TdrgEntry> e = {
-        Entry(5, 900, 100),
-        Entry(5, 0x80000001u, 12000), Entry(5, 0x80000001u, 100),  // newer after the day
-        Entry(5, 30, 10000, true), Entry(5, 30, 100),               // withdrawn on the day
-        Entry(5, 77, 11000),                                        // begins on day 11000
-        Entry(5, 0xFFFFFFF0u, 9000),
-        Entry(3, 30, 100),
+        Entry(5, 900, 100),          Entry(5, 0x80000001u, 12000),
+        Entry(5, 0x80000001u, 100),                      // newer after the day
+        Entry(5, 30, 10000, true),   Entry(5, 30, 100),  // withdrawn on the day
+        Entry(5, 77, 11000),                             // begins on day 11000
+        Entry(5, 0xFFFFFFF0u, 9000), Entry(3, 30, 100),
         Entry(9, 900, 100),
     };
     dmw::TdrgOptions opt;

@@ -43,7 +43,8 @@ std::uint16_t grenFlagsFor(std::size_t i, std::size_t j) {
 TEST(DmwriterGren, MatrixIndexFollowsTheUpperTriangleRowByRow) {
   // n = 4: (0,1) (0,2) (0,3) (1,2) (1,3) (2,3) are records 0 to 5.
   const std::uint64_t four[][2] = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};
-  for (std::uint64_t k = 0; k < 6; ++k) EXPECT_EQ(dmw::grenMatrixIndex(four[k][0], four[k][1], 4), k);
+  for (std::uint64_t k = 0; k < 6; ++k)
+    EXPECT_EQ(dmw::grenMatrixIndex(four[k][0], four[k][1], 4), k);
   EXPECT_EQ(dmw::grenMatrixIndex(0, 4, 5), 3u);
   EXPECT_EQ(dmw::grenMatrixIndex(1, 2, 5), 4u);
   EXPECT_EQ(dmw::grenMatrixIndex(3, 4, 5), 9u);
@@ -122,9 +123,9 @@ TEST(DmwriterGren, OlderVersionsGoToTheHistoryInPairOrderNewestFirst) {
     return p;
   };
   std::vector<dmw::GrenPair> pairs = {
-      pair(40, 30, 500, 7),         // (2,3): one history version
+      pair(40, 30, 500, 7),  // (2,3): one history version
       pair(30, 40, 900, 8),
-      pair(10, 20, 200, 2),         // (0,1): three versions, given out of order
+      pair(10, 20, 200, 2),  // (0,1): three versions, given out of order
       pair(20, 10, 300, 3, true),
       pair(10, 20, 100, 1),
   };
@@ -145,7 +146,12 @@ TEST(DmwriterGren, OlderVersionsGoToTheHistoryInPairOrderNewestFirst) {
   }
   const Bytes& km2 = f.block(4).data;
   ASSERT_EQ(km2.size(), 3u * 18);
-  struct H { std::int16_t i, j; std::uint16_t km1, km2; std::int32_t rt; std::uint16_t flags, from; };
+  struct H {
+    std::int16_t i, j;
+    std::uint16_t km1, km2;
+    std::int32_t rt;
+    std::uint16_t flags, from;
+  };
   const H expect[] = {{0, 1, 2, 3, 20, 1, 200}, {0, 1, 1, 2, 10, 1, 100}, {2, 3, 7, 8, 70, 1, 500}};
   for (std::size_t r = 0; r < 3; ++r) {
     SCOPED_TRACE(r);
@@ -163,7 +169,10 @@ TEST(DmwriterGren, OlderVersionsGoToTheHistoryInPairOrderNewestFirst) {
 
 TEST(DmwriterGren, RelationsAreSharedAndPointIntoTheStationBlock) {
   dmw::GrenRelation r1{"R1", {8000900, 8000100, 0, 8000500}};
-  dmw::GrenRelation r2{"\x8E" "2", {8000100, 8000700, 8000800, 8000900}};
+  dmw::GrenRelation r2{
+      "\x8E"
+      "2",
+      {8000100, 8000700, 8000800, 8000900}};
   auto pair = [](std::uint32_t a, std::uint32_t b, std::optional<dmw::GrenRelation> rel) {
     dmw::GrenPair p;
     p.station_a = a;
@@ -209,7 +218,7 @@ TEST(DmwriterGren, RefusesPairsItCannotPlace) {
   p.station_b = 9;
   EXPECT_THROW(dmw::grenFile({1, 2}, {p}), std::invalid_argument);  // 9 not a node
   p.station_b = 1;
-  EXPECT_THROW(dmw::grenFile({1, 2}, {p}), std::invalid_argument);  // same station
+  EXPECT_THROW(dmw::grenFile({1, 2}, {p}), std::invalid_argument);    // same station
   EXPECT_THROW(dmw::grenFile({1, 2, 2}, {}), std::invalid_argument);  // duplicate node
   dmw::DataFile empty = dmw::grenFile({}, {});
   ASSERT_EQ(empty.blocks.size(), 5u);
@@ -292,10 +301,8 @@ TEST(DmwriterSten, PairsStoredLowerFirstSortedByStationNumbers) {
 
 TEST(DmwriterTdrg, AreasAscendingGroupsInTheChosenOrderNewestFirst) {
   std::vector<dmw::TdrgEntry> in = {
-      {7, 8000900, 100, false},
-      {7, 8000100, 300, false},
-      {2, 8000500, 100, false},
-      {7, 8000900, 200, true},   // second version of the first group of area 7
+      {7, 8000900, 100, false},    {7, 8000100, 300, false}, {2, 8000500, 100, false},
+      {7, 8000900, 200, true},  // second version of the first group of area 7
       {0x8000, 8000100, 1, false},
   };
   dmw::DataFile f = dmw::tdrgFile(in);
@@ -322,14 +329,17 @@ TEST(DmwriterTdrg, AreasAscendingGroupsInTheChosenOrderNewestFirst) {
   o.ib_order = dmw::IndexOrder::Ascending;
   dmw::DataFile a = dmw::tdrgFile(in, o);
   EXPECT_EQ(u32s(a.block(2).data), (std::vector<std::uint32_t>{8000100, 8000500, 8000900}));
-  EXPECT_EQ(dmwtest::i16(a.block(1).data, 2), 1);       // 8000500
-  EXPECT_EQ(dmwtest::i16(a.block(1).data, 6 + 2), 2);   // 8000900
+  EXPECT_EQ(dmwtest::i16(a.block(1).data, 2), 1);      // 8000500
+  EXPECT_EQ(dmwtest::i16(a.block(1).data, 6 + 2), 2);  // 8000900
 }
 
 // ---- RBGT ------------------------------------------------------------------------
 
 TEST(DmwriterRbgt, RecordsSortedByNumberThroughTheirIndices) {
-  const std::string long_name = "Strecke \x84" "ber Gro\xE1" "stadt und weiter bis ans End";  // 45
+  const std::string long_name =
+      "Strecke \x84"
+      "ber Gro\xE1"
+      "stadt und weiter bis ans End";  // 45
   ASSERT_EQ(long_name.size(), 45u);
   std::vector<dmw::RbgtEntry> in = {
       {30, 100, false, 8000300, 8000100, long_name},
@@ -348,7 +358,11 @@ TEST(DmwriterRbgt, RecordsSortedByNumberThroughTheirIndices) {
   const Bytes& hast = f.block(1).data;
   const Bytes& bez = f.block(4).data;
   ASSERT_EQ(hast.size(), 4u * 12);
-  struct E { std::uint32_t number, s1, s2; std::uint16_t from; std::string name; };
+  struct E {
+    std::uint32_t number, s1, s2;
+    std::uint16_t from;
+    std::string name;
+  };
   const E expect[] = {{10, 8000200, 8000300, 100, "Abc"},
                       {30, 8000300, 8000100, 0x8000 | 200, "Neu"},
                       {30, 8000300, 8000100, 100, long_name},
@@ -361,7 +375,9 @@ TEST(DmwriterRbgt, RecordsSortedByNumberThroughTheirIndices) {
       std::int16_t i = dmwtest::i16(hast, at + off);
       EXPECT_GE(i, 0);
       EXPECT_LT(static_cast<std::size_t>(i), block.size());
-      return i >= 0 && static_cast<std::size_t>(i) < block.size() ? block[static_cast<std::size_t>(i)] : 0;
+      return i >= 0 && static_cast<std::size_t>(i) < block.size()
+                 ? block[static_cast<std::size_t>(i)]
+                 : 0;
     };
     EXPECT_EQ(idx(0, rbnr), expect[r].number);
     EXPECT_EQ(idx(2, ibnr), expect[r].s1);
@@ -392,7 +408,13 @@ TEST(DmwriterLost, ThreeConsecutiveTextsPerRecord) {
   const Bytes& main = f.block(1).data;
   const Bytes& pool = f.block(2).data;
   ASSERT_EQ(main.size(), 3u * 18);
-  struct E { std::uint16_t k1, k2; std::uint32_t k3; std::uint16_t k4, from; std::string t1, t2, t3; std::uint16_t value; };
+  struct E {
+    std::uint16_t k1, k2;
+    std::uint32_t k3;
+    std::uint16_t k4, from;
+    std::string t1, t2, t3;
+    std::uint16_t value;
+  };
   const E expect[] = {{1, 0xFFFF, 0x80000000u, 7, 0x8000 | 20, "Zwei", "", "drei \x94", 6},
                       {1, 0xFFFF, 0x80000000u, 7, 10, std::string(50, 'x'), "b", "c", 5},
                       {2, 0, 0, 0, 10, "Zwei", "", "drei \x94", 0x8182}};

@@ -28,12 +28,11 @@ dmw::DataFile smallFile() {
 
 const Bytes kSmallFile = {
     // header: format 1, table 200, version 3, sub-version 3, time, reserved
-    0x01, 0x00, 0xC8, 0x00, 0x03, 0x00, 0x03, 0x00, 0x78, 0x56, 0x34, 0x12,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0x01, 0x00, 0xC8, 0x00, 0x03, 0x00, 0x03, 0x00, 0x78, 0x56, 0x34, 0x12, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0,
     // block 0, 22 bytes: "VERSIONSINFO=3.1\0A=B\0\0"
-    0x00, 0x00, 0x16, 0x00, 0x00, 0x00,
-    'V', 'E', 'R', 'S', 'I', 'O', 'N', 'S', 'I', 'N', 'F', 'O', '=', '3', '.', '1', 0,
-    'A', '=', 'B', 0, 0,
+    0x00, 0x00, 0x16, 0x00, 0x00, 0x00, 'V', 'E', 'R', 'S', 'I', 'O', 'N', 'S', 'I', 'N', 'F', 'O',
+    '=', '3', '.', '1', 0, 'A', '=', 'B', 0, 0,
     // block 1, 3 bytes
     0x01, 0x00, 0x03, 0x00, 0x00, 0x00, 0xAA, 0xBB, 0xCC,
     // block 2, empty
@@ -77,8 +76,8 @@ TEST(DmwriterFile, BrokenFilesChangeExactlyTheirBytes) {
   struct Case {
     const char* what;
     void (*damage)(dmw::DataFile&);
-    std::size_t at;      // first byte expected to differ from kSmallFile
-    Bytes expect;        // bytes expected from `at` on (size: the rest)
+    std::size_t at;  // first byte expected to differ from kSmallFile
+    Bytes expect;    // bytes expected from `at` on (size: the rest)
   };
   const Case cases[] = {
       {"format", [](dmw::DataFile& f) { f.format = 2; }, 0, {0x02, 0x00}},
@@ -87,10 +86,14 @@ TEST(DmwriterFile, BrokenFilesChangeExactlyTheirBytes) {
       {"sub-version", [](dmw::DataFile& f) { f.sub_version = 0x0104; }, 6, {0x04, 0x01}},
       {"block number", [](dmw::DataFile& f) { f.block(1).number = 3; }, 54, {0x03, 0x00}},
       {"block 0 number", [](dmw::DataFile& f) { f.info.number = 1; }, 26, {0x01, 0x00}},
-      {"declared length", [](dmw::DataFile& f) { f.block(1).declared_length = 0x7FFFFFFF; },
-       56, {0xFF, 0xFF, 0xFF, 0x7F}},
-      {"negative length", [](dmw::DataFile& f) { f.block(2).declared_length = -6; },
-       65, {0xFA, 0xFF, 0xFF, 0xFF}},
+      {"declared length",
+       [](dmw::DataFile& f) { f.block(1).declared_length = 0x7FFFFFFF; },
+       56,
+       {0xFF, 0xFF, 0xFF, 0x7F}},
+      {"negative length",
+       [](dmw::DataFile& f) { f.block(2).declared_length = -6; },
+       65,
+       {0xFA, 0xFF, 0xFF, 0xFF}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -138,8 +141,8 @@ TEST(DmwriterFile, TruncationTrailingBytesAndOddLengths) {
 TEST(DmwriterFile, InfoTextsAndVersionsInfo) {
   dmw::DataFile f = dmw::DataFile::forTable(dmw::kFehl);
   f.setVersionsInfo("7.2");
-  EXPECT_EQ(f.info.data, (Bytes{'V', 'E', 'R', 'S', 'I', 'O', 'N', 'S', 'I', 'N', 'F', 'O',
-                                '=', '7', '.', '2', 0, 0}));
+  EXPECT_EQ(f.info.data, (Bytes{'V', 'E', 'R', 'S', 'I', 'O', 'N', 'S', 'I', 'N', 'F', 'O', '=',
+                                '7', '.', '2', 0, 0}));
   f.setInfo({});
   EXPECT_EQ(f.info.data, (Bytes{0}));
   EXPECT_THROW(f.setInfo({std::string("A=\0B", 4)}), std::invalid_argument);
@@ -162,8 +165,9 @@ TEST(DmwriterFile, PutHelpersAreLittleEndianAndBoundsChecked) {
 }
 
 TEST(DmwriterFile, WritesTheBytesToAFile) {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("dmwriter_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("dmwriter_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
   std::filesystem::create_directories(dir);
   std::filesystem::path p = dir / "DMEBHF";
   smallFile().write(p);

@@ -75,8 +75,8 @@ int ListeRechnen(std::int32_t abgang) {
     if (!Listenfaehig(s)) continue;
     a.hin.ibn = n;
     if (EbGfEntfernungsBerechnung(&erg, &abschnitte, &a, 0) != 0) continue;
-    const std::int32_t km = static_cast<std::int32_t>(erg.hin.kmWzVxt + erg.hin.kmDrVxt +
-                                                      erg.hin.kmWz + erg.hin.kmDr);
+    const std::int32_t km =
+        static_cast<std::int32_t>(erg.hin.kmWzVxt + erg.hin.kmDrVxt + erg.hin.kmWz + erg.hin.kmDr);
     if (km <= 50) ++zeilen;
   }
   return zeilen;
@@ -141,8 +141,8 @@ std::int32_t ErsterAbgang(bool knoten, std::int32_t bevorzugt) {
       Listenfaehig(s) && IstKnoten(s) == knoten)
     return bevorzugt;
   for (std::int32_t n = 0; n <= 99999; ++n)
-    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(n), gTag) == kDbFound && Listenfaehig(s) &&
-        IstKnoten(s) == knoten)
+    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(n), gTag) == kDbFound &&
+        Listenfaehig(s) && IstKnoten(s) == knoten)
       return n;
   return -1;
 }
@@ -156,12 +156,11 @@ bool Einrichten(const std::string& daten) {
     const char* code;
     const char* datei;
   };
-  const Name namen[] = {{"EBHF", "DMEBHF"}, {"FBRR", "DMFBRR"}, {"FBRW", "DMFBRW"},
-                        {"GREN", "DMGREN"}, {"RBGT", "DMRBGT"}, {"STEN", "DMSTEN"},
-                        {"TDRG", "DMTDRG"}, {"PBHF", "DMPBHF"}, {"FEHL", "DMFEHL"},
-                        {"EBGG", kDbNoFileName}, {"EBGB", kDbNoFileName},
-                        {"NGAT", kDbNoFileName}, {"LOST", kDbNoFileName},
-                        {"NESR", kDbNoFileName}};
+  const Name namen[] = {{"EBHF", "DMEBHF"},      {"FBRR", "DMFBRR"},      {"FBRW", "DMFBRW"},
+                        {"GREN", "DMGREN"},      {"RBGT", "DMRBGT"},      {"STEN", "DMSTEN"},
+                        {"TDRG", "DMTDRG"},      {"PBHF", "DMPBHF"},      {"FEHL", "DMFEHL"},
+                        {"EBGG", kDbNoFileName}, {"EBGB", kDbNoFileName}, {"NGAT", kDbNoFileName},
+                        {"LOST", kDbNoFileName}, {"NESR", kDbNoFileName}};
   for (const Name& n : namen) UtSetName(n.code, n.datei);
   if (EbGfInitEntfernungsBerechnung() != 0) {
     std::fprintf(stderr, "engine_50km_bench: Initialisierung in %s fehlgeschlagen\n",

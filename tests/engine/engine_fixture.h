@@ -96,7 +96,10 @@ inline dmw::GrenPair Gren(std::uint32_t a, std::uint32_t b, std::uint16_t km1,
 struct Netz {
   std::vector<dmw::EbhfRecord> bahnhoefe{
       Bahnhof(11, "Adorf", 'B', 1),
-      Bahnhof(12, "B\x84" "ckersdorf", 'B', 1),  // Bäckersdorf in the DOS code page
+      Bahnhof(12,
+              "B\x84"
+              "ckersdorf",
+              'B', 1),  // Bäckersdorf in the DOS code page
       Bahnhof(21, "Cestadt", 'B', 2),
       Bahnhof(22, "Dorheim", 'B', 2),
       Bahnhof(99, "Ohnegebiet", 'B', 0),
@@ -109,19 +112,19 @@ struct Netz {
   std::vector<std::uint32_t> knoten{100, 200, 300};
   std::vector<dmw::GrenPair> gren{Gren(100, 200, 30), Gren(100, 300, 50, 5), Gren(200, 300, 40)};
   std::vector<dmw::StenPair> sten{
-      Sten(11, 100, 5, 'N', 'A', 'N'),  Sten(11, 200, 20, 'N', 'A', 'N'),
-      Sten(12, 100, 8, 'N', 'A', 'N'),  Sten(12, 200, 6, 'N', 'A', 'N'),
-      Sten(21, 300, 7, 'N', 'N', 'N'),  Sten(22, 300, 9, 'N', 'N', 'N'),
+      Sten(11, 100, 5, 'N', 'A', 'N'), Sten(11, 200, 20, 'N', 'A', 'N'),
+      Sten(12, 100, 8, 'N', 'A', 'N'), Sten(12, 200, 6, 'N', 'A', 'N'),
+      Sten(21, 300, 7, 'N', 'N', 'N'), Sten(22, 300, 9, 'N', 'N', 'N'),
       Sten(11, 12, 10, 'N', 'J', 'J'),
   };
   std::vector<dmw::FbrrRecord> fbrr{
       {1, 777, 0, 4242, {8000100, 8000300, 0, 0}, {45, 0, 0, 0}, dmw::kOpenEndDay}};
   std::vector<dmw::NesrRecord> nesr{{500, 11, 0, false, 7, 12, 999},
-                                     {500, 12, 0, false, 8, 13, 998}};
+                                    {500, 12, 0, false, 8, 13, 998}};
   std::vector<dmw::NgatRecord> ngat{{11, 500, 5, 6, 0, false, 14}};
-  std::vector<dmw::LostRecord> lost{{5, 6, 11, 21, 0, false,
-                                     std::string("Von-Ort-Text") + std::string(8, ' ') + "Nach-Ort-Text", "Hinweis eins",
-                                     "Hinweis zwei", 33}};
+  std::vector<dmw::LostRecord> lost{
+      {5, 6, 11, 21, 0, false, std::string("Von-Ort-Text") + std::string(8, ' ') + "Nach-Ort-Text",
+       "Hinweis eins", "Hinweis zwei", 33}};
 
   // Creation times of the EBHF and TDRG files.
   std::int32_t zeitEbhf = dmw::kDefaultCreationTime;

@@ -129,10 +129,18 @@ TEST_F(EngineAnfrage, RequestCheckRaisesInItsOrder) {
       {"type 8", [](EbAnfrage& a) { a.anfrageTyp = '8'; }, 1308},
       {"type beyond a character", [](EbAnfrage& a) { a.anfrageTyp = 0x131; }, 1308},
       {"type before text flag",
-       [](EbAnfrage& a) { a.anfrageTyp = '2'; a.textFlag = 'X'; }, 1308},
+       [](EbAnfrage& a) {
+         a.anfrageTyp = '2';
+         a.textFlag = 'X';
+       },
+       1308},
       {"text flag", [](EbAnfrage& a) { a.textFlag = 'X'; }, 1309},
       {"text flag before FahrtCode",
-       [](EbAnfrage& a) { a.textFlag = '2'; a.fahrtCode = '3'; }, 1309},
+       [](EbAnfrage& a) {
+         a.textFlag = '2';
+         a.fahrtCode = '3';
+       },
+       1309},
       {"FahrtCode 3", [](EbAnfrage& a) { a.fahrtCode = '3'; }, 1304},
       {"FahrtCode 0", [](EbAnfrage& a) { a.fahrtCode = '0'; }, 1304},
       {"FahrtCode letter", [](EbAnfrage& a) { a.fahrtCode = 'A'; }, 1304},
@@ -140,7 +148,11 @@ TEST_F(EngineAnfrage, RequestCheckRaisesInItsOrder) {
       {"ZweiWege j without return trip", [](EbAnfrage& a) { a.zweiWege = 'j'; }, 1305},
       {"Datum", [](EbAnfrage& a) { a.datum = 0xFFFF; }, 1307},
       {"Datum after ZweiWege",
-       [](EbAnfrage& a) { a.datum = 0xFFFF; a.zweiWege = '?'; }, 1302},
+       [](EbAnfrage& a) {
+         a.datum = 0xFFFF;
+         a.zweiWege = '?';
+       },
+       1302},
       {"Ibv 0", [](EbAnfrage& a) { a.hin.ibv = 0; }, 1301},
       {"Ibn 0", [](EbAnfrage& a) { a.hin.ibn = 0; }, 1301},
       {"return Ibv 0",
@@ -151,14 +163,35 @@ TEST_F(EngineAnfrage, RequestCheckRaisesInItsOrder) {
        },
        1301},
       {"Ne/See traffic number",
-       [](EbAnfrage& a) { a = NeSeeAnfrage('4'); a.verkehrNr = 0; }, 1381},
+       [](EbAnfrage& a) {
+         a = NeSeeAnfrage('4');
+         a.verkehrNr = 0;
+       },
+       1381},
       {"Ne/See category number",
-       [](EbAnfrage& a) { a = NeSeeAnfrage('5'); a.gattungNr = 0; }, 1382},
+       [](EbAnfrage& a) {
+         a = NeSeeAnfrage('5');
+         a.gattungNr = 0;
+       },
+       1382},
       {"Ne-Lage of a single journey",
-       [](EbAnfrage& a) { a = NeSeeAnfrage('4'); a.neLageRueck = 'H'; }, 1386},
-      {"Ne-Lage letter", [](EbAnfrage& a) { a = NeSeeAnfrage('4'); a.neLageHin = 'X'; }, 1386},
+       [](EbAnfrage& a) {
+         a = NeSeeAnfrage('4');
+         a.neLageRueck = 'H';
+       },
+       1386},
+      {"Ne-Lage letter",
+       [](EbAnfrage& a) {
+         a = NeSeeAnfrage('4');
+         a.neLageHin = 'X';
+       },
+       1386},
       {"Ne/See station of a single journey",
-       [](EbAnfrage& a) { a = NeSeeAnfrage('4'); a.neUebHin = 0; }, 1384},
+       [](EbAnfrage& a) {
+         a = NeSeeAnfrage('4');
+         a.neUebHin = 0;
+       },
+       1384},
       {"Ne-Lage pair of a return trip",
        [](EbAnfrage& a) {
          a = NeSeeAnfrage('4');
@@ -453,7 +486,10 @@ TEST_F(EngineAnfrage, SeparateReturnRoute) {
   EXPECT_EQ(erg.rueckwegFlag, 'J');
   EXPECT_EQ(erg.rueck.bhfVon, 21u);
   EXPECT_EQ(erg.rueck.bhfNach, 12u);
-  EXPECT_EQ(Feld(erg.rueck.bezNach, 20), "B\x84" "ckersdorf" + Leer(9));
+  EXPECT_EQ(Feld(erg.rueck.bezNach, 20),
+            "B\x84"
+            "ckersdorf" +
+                Leer(9));
   EXPECT_EQ(Summe(erg.rueck), 53u);
   EXPECT_EQ(Abschnitte(abschnitte.rueck), "S21-300 G300-200 S200-12");
   EXPECT_EQ(erg.rueck.anstossStart, 21u);

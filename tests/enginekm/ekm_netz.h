@@ -54,7 +54,10 @@ inline std::vector<Seg> kette(std::int32_t slot) {
   for (const EbListNode* k = EbListSlots[slot].kopf; k != nullptr; k = k->next) {
     Seg s{k->typ, 0, 0};
     switch (k->typ) {
-      case EB_ELEM_START: case EB_ELEM_ZIEL: case EB_ELEM_VIA: case EB_ELEM_NEPUNKT:
+      case EB_ELEM_START:
+      case EB_ELEM_ZIEL:
+      case EB_ELEM_VIA:
+      case EB_ELEM_NEPUNKT:
         s.von = static_cast<std::int32_t>(EbNutzlastLesen<EbhfSatz>(k).station);
         break;
       case EB_ELEM_LINIE: {
@@ -75,7 +78,8 @@ inline std::vector<Seg> kette(std::int32_t slot) {
         s.nach = static_cast<std::int32_t>(f.stations[1]);
         break;
       }
-      default: break;
+      default:
+        break;
     }
     if (k->umgekehrt) std::swap(s.von, s.nach);
     v.push_back(s);

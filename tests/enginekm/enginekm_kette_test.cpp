@@ -117,7 +117,7 @@ TEST_F(EnginekmPool, AnfuegenKopiertNachTypUndNulltDenRest) {
   std::int32_t s = belegen();
   unsigned char muell[EB_NUTZLAST];
   std::memset(muell, 0xAB, sizeof muell);
-  anfuegen(s, muell, 13);           // no such type: all-zero payload
+  anfuegen(s, muell, 13);             // no such type: all-zero payload
   anfuegen(s, muell, EB_ELEM_LINIE);  // only the StenSatz bytes are copied
   const EbListNode* k13 = EbListSlots[s].kopf;
   const EbListNode* k7 = k13->next;
@@ -233,7 +233,12 @@ TEST(EnginekmKette, NeuerPoolGibtAlleSlotsFrei) {
   ASSERT_EQ(fangen([] { EbListenInit(); }).code, 0);  // second user: nothing changes
   EXPECT_EQ(EbListenGeneration(), gen);
   EXPECT_EQ(EbListSlots[s].belegt, 1);
-  ASSERT_EQ(fangen([] { EbListenEnde(); EbListenEnde(); EbListenInit(); }).code, 0);
+  ASSERT_EQ(fangen([] {
+              EbListenEnde();
+              EbListenEnde();
+              EbListenInit();
+            }).code,
+            0);
   EXPECT_EQ(EbListenGeneration(), gen + 1);
   EXPECT_EQ(EbListSlots[s].belegt, 0);
   ASSERT_EQ(fangen([] { EbListenEnde(); }).code, 0);

@@ -70,11 +70,11 @@ Antwort rechnen(EbAnfrage a, std::uint32_t flags = EB_FLAG_ABSCHNITTE) {
 
 struct WahlFall {
   const char* name;
-  bool direktDa;    // STEN holds the pair 11-12
-  char zweiter;     // its second letter
-  std::uint16_t km; // its km (part 1)
+  bool direktDa;     // STEN holds the pair 11-12
+  char zweiter;      // its second letter
+  std::uint16_t km;  // its km (part 1)
   std::uint32_t erwartetKm;
-  bool knotenweg;   // the node route's segments are kept
+  bool knotenweg;  // the node route's segments are kept
 };
 
 TEST(EnginekmKm, DirektOderKnotenweg) {
@@ -393,7 +393,8 @@ TEST(EnginekmKm, CacheGleichOhneCacheUeberZufaelligeBeine) {
       n.station(s, gebiet);
       stationen.push_back(static_cast<std::int32_t>(s));
       for (std::uint32_t k : gebiete[g])
-        n.linie(s, k, static_cast<std::uint16_t>(zahl(1, 40)), static_cast<std::uint16_t>(zahl(0, 3)));
+        n.linie(s, k, static_cast<std::uint16_t>(zahl(1, 40)),
+                static_cast<std::uint16_t>(zahl(0, 3)));
     }
   }
   for (std::size_t i = 0; i < knoten.size(); ++i)
@@ -415,8 +416,10 @@ TEST(EnginekmKm, CacheGleichOhneCacheUeberZufaelligeBeine) {
 
   int benutzt = 0;
   for (int runde = 0; runde < 400; ++runde) {
-    std::int32_t a = stationen[static_cast<std::size_t>(zahl(0, static_cast<int>(stationen.size()) - 1))];
-    std::int32_t b = stationen[static_cast<std::size_t>(zahl(0, static_cast<int>(stationen.size()) - 1))];
+    std::int32_t a =
+        stationen[static_cast<std::size_t>(zahl(0, static_cast<int>(stationen.size()) - 1))];
+    std::int32_t b =
+        stationen[static_cast<std::size_t>(zahl(0, static_cast<int>(stationen.size()) - 1))];
     UtDayNumber tag = static_cast<UtDayNumber>(kTag + zahl(0, 1));
     SCOPED_TRACE(testing::Message() << "leg " << a << "-" << b << " day " << tag);
 
@@ -537,7 +540,7 @@ TEST(EnginekmKm, BadScratchSlotRaises1003) {
 TEST(EnginekmKm, GleicheStationenNullKmOhneElement) {
   Umgebung u(basisNetz());
   ASSERT_EQ(u.initCode, 0);
-  ASSERT_EQ(bein(11, 21).aus.code, 0);  // leaves three elements behind
+  ASSERT_EQ(bein(11, 21).aus.code, 0);    // leaves three elements behind
   Bein b = bein(99, 99, 0x40, kTag + 5);  // not even looked up
   EXPECT_EQ(b.aus.code, 0);
   EXPECT_EQ(b.km, 0u);
@@ -574,7 +577,7 @@ TEST(EnginekmKm, BahnhofNullNimmtKeinenGeleertenEintrag) {
   Umgebung u(n);
   ASSERT_EQ(u.initCode, 0);
   ASSERT_EQ(bein(11, 21).aus.code, 0);
-  ASSERT_EQ(bein(12, 22).aus.code, 0);  // all four entries in use
+  ASSERT_EQ(bein(12, 22).aus.code, 0);     // all four entries in use
   ASSERT_EQ(bein(13, 22, 4).aus.code, 0);  // new mode: all emptied, two rebuilt
   Bein b = bein(0, 21, 4);
   ASSERT_EQ(b.aus.code, 0);

@@ -58,8 +58,8 @@ Netz fehlerNetz(std::uint16_t kmZuschlag = 0) {
   return n;
 }
 
-const std::vector<std::int32_t> kStationen = {0, 11, 12, 13, 21, 22, 71, 81, 91, 101,
-                                              K1, K2, K7, K8};
+const std::vector<std::int32_t> kStationen = {0,  11, 12,  13, 21, 22, 71,
+                                              81, 91, 101, K1, K2, K7, K8};
 
 // One leg's outcome.
 struct Bein {

@@ -103,14 +103,26 @@ TEST(EnginekmWeg, Zwischenpunkte) {
   const std::vector<Seg> nach21 = {S(K2, 21), Ziel(21)};
   const ViaFall faelle[] = {
       {"none", 0, 0, 42, {Start(11), S(11, K1), G(K1, K2), S(K2, 21), Ziel(21)}},
-      {"one", 13, 0, 9 + 39,
+      {"one",
+       13,
+       0,
+       9 + 39,
        {Start(11), S(11, K1), S(K1, 13), V(13), S(13, K1), G(K1, K2), S(K2, 21), Ziel(21)}},
-      {"two", 13, 22, 9 + 41 + 10,
-       {Start(11), S(11, K1), S(K1, 13), V(13), S(13, K1), G(K1, K2), S(K2, 22), V(22),
-        S(22, K2), S(K2, 21), Ziel(21)}},
-      {"only the second", 0, 22, 44 + 10,
+      {"two",
+       13,
+       22,
+       9 + 41 + 10,
+       {Start(11), S(11, K1), S(K1, 13), V(13), S(13, K1), G(K1, K2), S(K2, 22), V(22), S(22, K2),
+        S(K2, 21), Ziel(21)}},
+      {"only the second",
+       0,
+       22,
+       44 + 10,
        {Start(11), S(11, K1), G(K1, K2), S(K2, 22), V(22), S(22, K2), S(K2, 21), Ziel(21)}},
-      {"via equal to the origin", 11, 0, 42,
+      {"via equal to the origin",
+       11,
+       0,
+       42,
        {Start(11), V(11), S(11, K1), G(K1, K2), S(K2, 21), Ziel(21)}},
   };
   for (const ViaFall& f : faelle) {
@@ -182,9 +194,16 @@ TEST(EnginekmWeg, Relationsabschnitt) {
   Umgebung u(basisNetz());
   ASSERT_EQ(u.initCode, 0);
   const RelFall faelle[] = {
-      {"local numbers", 12, 22, {11, 21},
-       {Start(12), S(12, K1), S(K1, 11), F(11, 21), S(21, K2), S(K2, 22), Ziel(22)}, 777},
-      {"against the stored direction", 22, 12, {21, 11},
+      {"local numbers",
+       12,
+       22,
+       {11, 21},
+       {Start(12), S(12, K1), S(K1, 11), F(11, 21), S(21, K2), S(K2, 22), Ziel(22)},
+       777},
+      {"against the stored direction",
+       22,
+       12,
+       {21, 11},
        {Start(22), S(22, K2), S(K2, 21), F(21, 11), S(11, K1), S(K1, 12), Ziel(12)},
        777u | 0x80000000u},
   };
@@ -319,8 +338,8 @@ class EnginekmLeser : public ::testing::Test {
   }
   void lesen() {
     ASSERT_EQ(fangen([&] {
-                EbErgKetteAuswerten(&erster_, &letzter_, static_cast<std::uint32_t>(slot_),
-                                    &rel_, kTag);
+                EbErgKetteAuswerten(&erster_, &letzter_, static_cast<std::uint32_t>(slot_), &rel_,
+                                    kTag);
               }).code,
               0);
   }
@@ -386,10 +405,9 @@ TEST_F(EnginekmLeser, HoechstensDreizehnAbschnitte) {
   station(12, EB_ELEM_ZIEL);
   // Exactly 13 entries on the heap, so that a 14th write would be caught.
   std::vector<EbAbschnitt> e(EB_MAX_ABSCHNITTE);
-  ASSERT_EQ(fangen([&] {
-              EbAbschnitteFuellen(static_cast<std::uint32_t>(slot_), e.data(), kTag);
-            }).code,
-            0);
+  ASSERT_EQ(
+      fangen([&] { EbAbschnitteFuellen(static_cast<std::uint32_t>(slot_), e.data(), kTag); }).code,
+      0);
   for (int i = 0; i < EB_MAX_ABSCHNITTE; ++i) {
     EXPECT_EQ(e[i].art, 'S');
     EXPECT_EQ(e[i].von, i % 2 ? 12 : 11);
@@ -490,8 +508,8 @@ TEST(EnginekmWeg, NeuerPoolNimmtDieArbeitsslotsNeu) {
   Antwort r = rechnen(a);
   ASSERT_EQ(r.code, 0);
   EXPECT_EQ(r.erg.hin.kmWz + r.erg.hin.kmDr, 60u);
-  for (std::int32_t s : {EbSucheSlotErster, EbSucheSlotMitte, EbSucheSlotLetzter,
-                         EbSucheScratchSlot}) {
+  for (std::int32_t s :
+       {EbSucheSlotErster, EbSucheSlotMitte, EbSucheSlotLetzter, EbSucheScratchSlot}) {
     EXPECT_NE(s, EbSlotHin);
     EXPECT_NE(s, EbSlotRueck);
     EXPECT_EQ(EbListSlots[s].belegt, 1);

@@ -63,20 +63,21 @@ TEST_F(MsgtextFile, SwitchedOffWritesNoFile) {
 
 TEST_F(MsgtextFile, BuiltinTexts) {
   MsgSend("HD", 4, 0, "s", "X25");
-  MsgSend("HD", 1, 0, "d", 5);  // ':' is no placeholder letter
+  MsgSend("HD", 1, 0, "d", 5);                                 // ':' is no placeholder letter
   MsgSend("HD", 102, 0, "sllddl", "SRV", 1, -2, 3, 4, 70000);  // %6s meets an 'l'
   MsgSend("HD", 15, 0, "");
   MsgSend("HD", 16, 0, "a", "X25", 3);
   MsgSend("HD", 16, 0, "a", "ab\0c", 4);  // width and precision of its length
   MsgSend("HD", 6, 0, "Fd", "\\SYS.$DATA.ZOLMA.FILE1\0", 11);
-  EXPECT_EQ(File(),
-            Head("HD0004E Kann 'X25' nicht anmelden\n") +
-            Head("HD0001E %1: Initialisierung nicht erfolgreich\n") +
-            Head("HD0102E 'SRV': Fehlercode 1,Subsys -2,Fehler 3,ext. Fehler 4,Text %6s\n") +
-            Head("HD0015M Stopzeit erreicht\n") +
-            Head("HD0016W Anruf von unerlaubter Adresse 'X25'\n") +
-            Head("HD0016W Anruf von unerlaubter Adresse '  ab'\n") +
-            Head("HD0006E Kann Datei guardian 90 internal filename nicht oeffnen, Fehler 11\n"));
+  EXPECT_EQ(
+      File(),
+      Head("HD0004E Kann 'X25' nicht anmelden\n") +
+          Head("HD0001E %1: Initialisierung nicht erfolgreich\n") +
+          Head("HD0102E 'SRV': Fehlercode 1,Subsys -2,Fehler 3,ext. Fehler 4,Text %6s\n") +
+          Head("HD0015M Stopzeit erreicht\n") +
+          Head("HD0016W Anruf von unerlaubter Adresse 'X25'\n") +
+          Head("HD0016W Anruf von unerlaubter Adresse '  ab'\n") +
+          Head("HD0006E Kann Datei guardian 90 internal filename nicht oeffnen, Fehler 11\n"));
 }
 
 TEST_F(MsgtextFile, BuiltinPlaceholdersThatCannotBeFilledStandAsWritten) {
@@ -93,8 +94,8 @@ TEST_F(MsgtextFile, BuiltinPlaceholdersThatCannotBeFilledStandAsWritten) {
 
 TEST_F(MsgtextFile, HeadKeepsTheEntrysTimeBesideATimeParameter) {
   const UtTimestamp t = Time(2017, 8, 28, 13, 5, 9);
-  MsgSend("HD", 52, 0, "t", t);           // built-in "Datenstand vom %1t"
-  MsgSend("EB", 1500, 0, "t", t);         // formatted "Datenstand %1t"
+  MsgSend("HD", 52, 0, "t", t);    // built-in "Datenstand vom %1t"
+  MsgSend("EB", 1500, 0, "t", t);  // formatted "Datenstand %1t"
   EXPECT_EQ(File(), Head("HD0052M Datenstand vom 28.08.2017 13:05:09\n") +
                         Head("EB1500  Datenstand 28.08.2017 13:05:09\n"));
 }
@@ -114,8 +115,7 @@ TEST_F(MsgtextFile, UnknownMessageListsItsParameters) {
   std::string s600(600, 'y');
   MsgSend("EB", 9999, 1, "asdltFJPxs", "ab", 2, "txt", -3, -70000, 5u, file, julian, file,
           s600.c_str());
-  EXPECT_EQ(File(), Head("TT4002  Unbekannter Fehler: Flags 0 #Param 1\n") +
-                        "  d 7\n" +
+  EXPECT_EQ(File(), Head("TT4002  Unbekannter Fehler: Flags 0 #Param 1\n") + "  d 7\n" +
                         Head("EB9999  Unbekannter Fehler: Flags 1 #Param 10\n") +
                         "  a 'ab'\n"
                         "  s 'txt'\n"
@@ -161,7 +161,8 @@ TEST_F(MsgtextFile, SenderIsTheOneFixedAtTheFirstBuild) {
   UtSetName("Absender", "SPAETER");
   MsgSend("HD", 15, 0, "");
   const std::string blanks = std::string(kNowText) + ": " + std::string(18, ' ') + ": ";
-  EXPECT_EQ(File(), blanks + "HD0015M Stopzeit erreicht\n" + blanks + "HD0015M Stopzeit erreicht\n");
+  EXPECT_EQ(File(),
+            blanks + "HD0015M Stopzeit erreicht\n" + blanks + "HD0015M Stopzeit erreicht\n");
 }
 
 TEST_F(MsgtextFile, FileThatCannotBeOpenedLosesTheEntrySilently) {

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "common/dtacc/dm/dm.h"
-#include "support/msg.h"
 #include "msgtext/msgfile.h"
 #include "msgtext/msgformat.h"
+#include "support/msg.h"
 #include "support/utday.h"
 #include "support/utname.h"
 #include "tools/dmwriter/dmwriter.h"

@@ -55,13 +55,13 @@ TEST(MsgtextMode0, WidthsAlignmentAndConversions) {
       {"%1:-6s|", C(0, "s", "ab"), 0, "ab    |"},
       {"%1:6s|", C(0, "s", "ab"), 0, "    ab|"},
       {"%1:+6s|", C(0, "s", "ab"), 0, "    ab|"},
-      {"%1:-s|", C(0, "s", "ab"), 0, "ab   |"},   // no digits: width 5
+      {"%1:-s|", C(0, "s", "ab"), 0, "ab   |"},  // no digits: width 5
       {"%1:+s|", C(0, "s", "ab"), 0, "   ab|"},
       {"%1:3s", C(0, "s", "abcdef"), 0, "abc"},
       {"%1:-0s|", C(0, "s", "ab"), 0, "|"},
       {"%1:-600s|", C(0, "s", "ab"), 0, ab600 + "|"},  // a width above 512 counts as 512
       {"%1:99999999999s", C(0, "s", "ab"), 0, std::string(510, ' ') + "ab"},
-      {"%1s|", C(0, "s", "ab  "), 0, "ab|"},    // unaligned: trailing blanks dropped
+      {"%1s|", C(0, "s", "ab  "), 0, "ab|"},  // unaligned: trailing blanks dropped
       {"%1:-5s|", C(0, "s", "ab  "), 0, "ab   |"},
       {"<%1s>", C(0, "a", "xyz", 3), 0, "<xyz>"},
       {"%1:9d|", C(0, "d", 42), 0, "       42|"},
@@ -243,7 +243,8 @@ TEST_F(MsgtextLookup, LooksUpAndFormats) {
   EXPECT_EQ(r, 0);
   EXPECT_EQ(Fmt('D', "EB", 1102, 0, "", &r), " EB1102  Parameter und Platzhalter passen nicht");
   EXPECT_EQ(r, 1);
-  EXPECT_EQ(Fmt('D', "DZ", 1999, 0, "", &r), " DZ1999  Kein passendes Meldungstextmuster vorhanden");
+  EXPECT_EQ(Fmt('D', "DZ", 1999, 0, "", &r),
+            " DZ1999  Kein passendes Meldungstextmuster vorhanden");
   EXPECT_EQ(r, 1);
   EXPECT_EQ(Fmt('D', "DZ", 1010, 0, "s", &r, "EBHF"), "Tabelle EBHF nicht registriert");
   EXPECT_EQ(Fmt('D', "EB", 3002, 0, "", &r), "");  // a pattern of 70 blanks
@@ -263,7 +264,7 @@ TEST_F(MsgtextLookup, VariantFallbackAndLookupResults) {
   EXPECT_EQ(MsgFindPattern(&rec, 'J', "EB", 1102), 0);
   EXPECT_EQ(rec.variant, 'I');
   EXPECT_EQ(MsgFindPattern(&rec, 'J', "EB", 2001), 0);
-  EXPECT_EQ(rec.variant, 'J');  // its own pattern first
+  EXPECT_EQ(rec.variant, 'J');                          // its own pattern first
   EXPECT_EQ(MsgFindPattern(&rec, 'K', "EB", 1102), 2);  // only 'J' falls back
   EXPECT_EQ(MsgFindPattern(&rec, 'J', "EB", 1999), 2);
   EXPECT_EQ(MsgFindPattern(&rec, static_cast<char>(0xC4), "EB", 1102), 2);
@@ -308,7 +309,8 @@ TEST_F(MsgtextLookup, References) {
   EXPECT_EQ(Fmt('D', "EB", 1300, 0, "l", &r, -1),
             " EB1300  Referenznummer zu Meldungstextmuster zu gros");
   EXPECT_EQ(Fmt('D', "EB", 1301, 1, "d", &r, 1102), "Siehe Bahnhof %1d nicht gefunden.");
-  EXPECT_EQ(Fmt('D', "EB", 1301, 1, "l", &r, 1102), " EB1301  Parameter und Platzhalter passen nicht");
+  EXPECT_EQ(Fmt('D', "EB", 1301, 1, "l", &r, 1102),
+            " EB1301  Parameter und Platzhalter passen nicht");
   // Width and alignment do not fit the inserted pattern.
   EXPECT_EQ(Fmt('D', "EB", 1302, 0, "d", &r, 2001), "Breit: Text von D 2001|");
   // 'J' falls back to the pattern under 'I', whose references are resolved
@@ -428,7 +430,8 @@ TEST_F(MsgtextLookup, FirstLoadThatFailsAfterTheHeaderKeepsTheStamp) {
 TEST_F(MsgtextLookup, NoPatternFile) {
   UtSetName("FEHL", kDbNoFileName);
   int r = -1;
-  EXPECT_EQ(Fmt('D', "EB", 1102, 0, "d", &r, 1), " EB1102  Keine Meldungstextmusterdatei vorhanden");
+  EXPECT_EQ(Fmt('D', "EB", 1102, 0, "d", &r, 1),
+            " EB1102  Keine Meldungstextmusterdatei vorhanden");
   EXPECT_EQ(r, 1);
   FehlSatz rec{};
   EXPECT_EQ(MsgFindPattern(&rec, 'D', "EB", 1102), 3);

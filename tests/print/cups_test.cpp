@@ -27,7 +27,9 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kCaption[] = "Fehler beim Drucken";
-const std::string kUebergeben = std::string("An Drucker ") + PrivateCups::kQueue + " \xFC" "bergeben";
+const std::string kUebergeben = std::string("An Drucker ") + PrivateCups::kQueue +
+                                " \xFC"
+                                "bergeben";
 
 class PrintCups : public ::testing::Test {
  protected:
@@ -65,7 +67,10 @@ class PrintCups : public ::testing::Test {
     AfxSetAppName("zolma");
     CZOLMAApp app;
     ScriptHost host;
-    host.type(IDC_ABGANG, "N\xFCrnberg Hbf").type(IDC_ZIEL, "Bamberg").click(IDC_BERECHNEN).click(IDC_DRUCKEN);
+    host.type(IDC_ABGANG, "N\xFCrnberg Hbf")
+        .type(IDC_ZIEL, "Bamberg")
+        .click(IDC_BERECHNEN)
+        .click(IDC_DRUCKEN);
     if (!box.empty()) host.expectBox(box, kCaption);
     host.close();
     app.InitInstance();
@@ -117,7 +122,8 @@ class PrintCups : public ::testing::Test {
 
   // The one PDF the queue wrote, once it is complete.
   std::string einzigesPdf() {
-    for (int i = 0; i < 300 && cups_.pdfs().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < 300 && cups_.pdfs().empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_TRUE(cups_.waitForJob(1, "completed")) << cups_.log("error_log");
     std::vector<std::string> p = cups_.pdfs();
     EXPECT_EQ(p.size(), 1u) << cups_.log("error_log");
@@ -127,7 +133,8 @@ class PrintCups : public ::testing::Test {
   std::vector<std::string> dateien() const {
     std::vector<std::string> out;
     std::error_code ec;
-    for (const auto& e : fs::directory_iterator(folder_ + "/druck", ec)) out.push_back(e.path().string());
+    for (const auto& e : fs::directory_iterator(folder_ + "/druck", ec))
+      out.push_back(e.path().string());
     return out;
   }
 
@@ -150,8 +157,9 @@ TEST_F(PrintCups, ResultPageGoesToTheDefaultQueue) {
   std::string pdf = einzigesPdf();
   ASSERT_FALSE(pdf.empty());
   std::string t = pdfText(pdf);
-  for (const char* s : {"Ergebnis der Entfernungsberechnung:", "Von:", "Nürnberg Hbf", "Nach:", "Bamberg",
-                        "Wegetext:", "Fürth", "Entfernung:", "61 km", "Berechnung vom", "Daten vom"})
+  for (const char* s :
+       {"Ergebnis der Entfernungsberechnung:", "Von:", "Nürnberg Hbf", "Nach:", "Bamberg",
+        "Wegetext:", "Fürth", "Entfernung:", "61 km", "Berechnung vom", "Daten vom"})
     EXPECT_NE(t.find(s), std::string::npos) << s << " not in:\n" << t;
 }
 
@@ -166,15 +174,19 @@ TEST_F(PrintCups, ListWithTwoCopiesAndDuplexReachesTheQueueSo) {
   std::string pdf = einzigesPdf();
   ASSERT_FALSE(pdf.empty());
   std::string t = pdfText(pdf);
-  EXPECT_NE(t.find("Liste der von Nürnberg Hbf innerhalb von 50 km erreichbaren Ziele"), std::string::npos) << t;
+  EXPECT_NE(t.find("Liste der von Nürnberg Hbf innerhalb von 50 km erreichbaren Ziele"),
+            std::string::npos)
+      << t;
   EXPECT_NE(t.find("Nürnberg Hbf -> Fürth (Bay) Hbf"), std::string::npos) << t;
   EXPECT_NE(t.find("Seite 1 von"), std::string::npos) << t;
 }
 
 TEST_F(PrintCups, QueueThatRefusesJobsFailsAtStartDocAndThePreviewStaysOpen) {
   ASSERT_TRUE(PrivateCups::command(std::string("cupsreject ") + PrivateCups::kQueue));
-  EXPECT_TRUE(listeDrucken("1", "Kann Drucker nicht \xF6" "ffnen: StartDoc " +
-                                     std::to_string(ERROR_INVALID_PRINTER_STATE)));
+  EXPECT_TRUE(listeDrucken("1",
+                           "Kann Drucker nicht \xF6"
+                           "ffnen: StartDoc " +
+                               std::to_string(ERROR_INVALID_PRINTER_STATE)));
   std::string note;
   EXPECT_FALSE(PrTakeDocumentNote(note));
   EXPECT_TRUE(cups_.jobAttributes(1).empty());  // no job

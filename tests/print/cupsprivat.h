@@ -55,8 +55,9 @@ class PrivateCups {
   // Starts the server and its queue. "" when it runs, else why it cannot.
   std::string start() {
     if (::geteuid() != 0) return "needs root: the cups-pdf backend runs only as root";
-    for (const char* p : {"/usr/sbin/cupsd", "/usr/sbin/lpadmin", "/usr/sbin/cupsreject", "/usr/sbin/cupsdisable",
-                          "/usr/bin/ipptool", "/usr/lib/cups/backend/cups-pdf", kPpd})
+    for (const char* p :
+         {"/usr/sbin/cupsd", "/usr/sbin/lpadmin", "/usr/sbin/cupsreject", "/usr/sbin/cupsdisable",
+          "/usr/bin/ipptool", "/usr/lib/cups/backend/cups-pdf", kPpd})
       if (::access(p, F_OK) != 0)
         return std::string(p) +
                " is missing: the CUPS tests need cups-daemon, cups-client, cups-ipp-utils and "
@@ -68,7 +69,8 @@ class PrivateCups {
     dir_ = tmpl;
     // mkdtemp gives 0700; the filters run as lp and must get through.
     ::chmod(dir_.c_str(), 0755);
-    for (const char* sub : {"conf", "spool", "spool/tmp", "state", "cache", "log", "pdf", "cups-pdf"}) {
+    for (const char* sub :
+         {"conf", "spool", "spool/tmp", "state", "cache", "log", "pdf", "cups-pdf"}) {
       std::string d = dir_ + "/" + sub;
       if (::mkdir(d.c_str(), 0755) != 0) return "cannot make " + d;
       ::chmod(d.c_str(), 0755);
@@ -78,25 +80,25 @@ class PrivateCups {
     socket_ = dir_ + "/cups.sock";
     pdfConf_ = "/etc/cups/cups-pdf-" + name_ + ".conf";
 
-    write(dir_ + "/conf/cupsd.conf",
-          "Listen " + socket_ +
-              "\n"
-              "Browsing No\n"
-              "WebInterface No\n"
-              "LogLevel info\n"
-              "ErrorPolicy abort-job\n"
-              "PreserveJobHistory Yes\n"
-              "<Policy default>\n"
-              "  <Limit All>\n"
-              "    Order deny,allow\n"
-              "  </Limit>\n"
-              "</Policy>\n");
-    write(dir_ + "/conf/cups-files.conf", "ServerRoot " + dir_ + "/conf\nRequestRoot " + dir_ +
-                                              "/spool\nTempDir " + dir_ + "/spool/tmp\nStateDir " + dir_ +
-                                              "/state\nCacheDir " + dir_ + "/cache\nAccessLog " + dir_ +
-                                              "/log/access_log\nErrorLog " + dir_ + "/log/error_log\nPageLog " +
-                                              dir_ + "/log/page_log\nUser lp\nGroup lp\nSystemGroup root\n");
-    write(pdfConf_, "Out " + dir_ + "/pdf\nAnonDirName " + dir_ + "/pdf\nSpool " + dir_ + "/cups-pdf\nLog " + dir_ +
+    write(dir_ + "/conf/cupsd.conf", "Listen " + socket_ +
+                                         "\n"
+                                         "Browsing No\n"
+                                         "WebInterface No\n"
+                                         "LogLevel info\n"
+                                         "ErrorPolicy abort-job\n"
+                                         "PreserveJobHistory Yes\n"
+                                         "<Policy default>\n"
+                                         "  <Limit All>\n"
+                                         "    Order deny,allow\n"
+                                         "  </Limit>\n"
+                                         "</Policy>\n");
+    write(dir_ + "/conf/cups-files.conf",
+          "ServerRoot " + dir_ + "/conf\nRequestRoot " + dir_ + "/spool\nTempDir " + dir_ +
+              "/spool/tmp\nStateDir " + dir_ + "/state\nCacheDir " + dir_ + "/cache\nAccessLog " +
+              dir_ + "/log/access_log\nErrorLog " + dir_ + "/log/error_log\nPageLog " + dir_ +
+              "/log/page_log\nUser lp\nGroup lp\nSystemGroup root\n");
+    write(pdfConf_, "Out " + dir_ + "/pdf\nAnonDirName " + dir_ + "/pdf\nSpool " + dir_ +
+                        "/cups-pdf\nLog " + dir_ +
                         "/log\nGrp lp\nUserUMask 0022\nAnonUMask 0022\n");
     pdfConfWritten_ = true;
 
@@ -111,7 +113,8 @@ class PrivateCups {
         ::dup2(log, 2);
       }
       std::string conf = dir_ + "/conf/cupsd.conf", files = dir_ + "/conf/cups-files.conf";
-      ::execl("/usr/sbin/cupsd", "cupsd", "-f", "-c", conf.c_str(), "-s", files.c_str(), static_cast<char*>(nullptr));
+      ::execl("/usr/sbin/cupsd", "cupsd", "-f", "-c", conf.c_str(), "-s", files.c_str(),
+              static_cast<char*>(nullptr));
       ::_exit(127);
     }
     if (!waitForSocket()) return "cupsd did not start: " + log("cupsd.out") + log("error_log");
@@ -126,7 +129,9 @@ class PrivateCups {
     // text stays text (through Ghostscript the pages came out as pictures
     // that pdftotext cannot read).
     std::string out;
-    if (!command("lpadmin -p " + std::string(kQueue) + " -E -v cups-pdf:/" + name_ + " -P " + kPpd + " -o pdftops-renderer-default=pdftops", &out) ||
+    if (!command("lpadmin -p " + std::string(kQueue) + " -E -v cups-pdf:/" + name_ + " -P " + kPpd +
+                     " -o pdftops-renderer-default=pdftops",
+                 &out) ||
         !command("lpadmin -d " + std::string(kQueue), &out))
       return "cannot add the PDF queue: " + out;
     return "";
@@ -140,7 +145,7 @@ class PrivateCups {
       bool ended = false;
       for (int i = 0; i < 100 && !ended; ++i) {
         ended = ::waitpid(pid_, &status, WNOHANG) == pid_;
-          if (!ended && ::kill(pid_, 0) != 0) ended = true;  // already reaped
+        if (!ended && ::kill(pid_, 0) != 0) ended = true;  // already reaped
         if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
       }
       if (!ended) {
@@ -201,7 +206,9 @@ class PrivateCups {
           "}\n");
     std::string out;
     std::map<std::string, std::string> attrs;
-    if (!command("ipptool -c -d job_id=" + std::to_string(id) + " '" + printerUri() + "' '" + test + "'", &out))
+    if (!command(
+            "ipptool -c -d job_id=" + std::to_string(id) + " '" + printerUri() + "' '" + test + "'",
+            &out))
       return attrs;
     std::istringstream in(out);
     std::string header, values;

@@ -84,7 +84,8 @@ class PrintDatei : public ::testing::Test {
   static std::vector<std::string> names(const fs::path& dir) {
     std::vector<std::string> out;
     std::error_code ec;
-    for (const auto& e : fs::directory_iterator(dir, ec)) out.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir, ec))
+      out.push_back(e.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;
   }
@@ -139,20 +140,29 @@ TEST_F(PrintDatei, FolderThatCannotBeMadeFailsAtStartDoc) {
   // unwritable folder).
   { std::ofstream("druck") << "kein Ordner"; }
   const std::string code = std::to_string(ERROR_PATH_NOT_FOUND);
-  drucke("Kann Drucker nicht \xF6" "ffnen: StartDoc " + code);
+  drucke(
+      "Kann Drucker nicht \xF6"
+      "ffnen: StartDoc " +
+      code);
   EXPECT_EQ(names("."), std::vector<std::string>{"druck"});
   std::string note;
   EXPECT_FALSE(PrTakeDocumentNote(note));
 
   // Below it, too.
   setFolder("druck/unten");
-  drucke("Kann Drucker nicht \xF6" "ffnen: StartDoc " + code);
+  drucke(
+      "Kann Drucker nicht \xF6"
+      "ffnen: StartDoc " +
+      code);
   EXPECT_EQ(names("."), std::vector<std::string>{"druck"});
 }
 
 TEST_F(PrintDatei, FullDiskLeavesNoFileBehind) {
   PrTestLimitFileWrites(1000);
-  drucke("Kann Drucker nicht schlie\xDF" "en: EndDoc " + std::to_string(ERROR_DISK_FULL));
+  drucke(
+      "Kann Drucker nicht schlie\xDF"
+      "en: EndDoc " +
+      std::to_string(ERROR_DISK_FULL));
   EXPECT_TRUE(names("druck").empty());
   std::string note;
   EXPECT_FALSE(PrTakeDocumentNote(note));

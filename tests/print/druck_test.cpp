@@ -96,7 +96,8 @@ std::vector<Zeile> zeilen(const PrPage& page) {
   return out;
 }
 
-void expectZeile(const Zeile& z, const std::string& text, int x, int y, int height, int weight, DWORD pitch) {
+void expectZeile(const Zeile& z, const std::string& text, int x, int y, int height, int weight,
+                 DWORD pitch) {
   EXPECT_EQ(z.text, text);
   EXPECT_EQ(z.x, x) << text;
   EXPECT_EQ(z.y, y) << text;
@@ -132,7 +133,8 @@ TEST_F(PrintDruck, ResultPageWithoutViasFollowsTheTextHeight) {
   expectZeile(z[0], "Ergebnis der Entfernungsberechnung:", 610, -554, -240, 700, kFest);
   expectZeile(z[1], "Von:           Hamburg Hbf", 610, -554 - 596, -240, 700, kFest);
   expectZeile(z[2], "Nach:          M\xFCnchen Hbf", 610, -1150 - 298, -240, 700, kFest);
-  expectZeile(z[3], "Wegetext:      Hamburg*Hannover*W\xFCrzburg", 610, -1448 - 596, -240, 400, kVariabel);
+  expectZeile(z[3], "Wegetext:      Hamburg*Hannover*W\xFCrzburg", 610, -1448 - 596, -240, 400,
+              kVariabel);
   expectZeile(z[4], "Entfernung:    776 km", 610, -2044 - 596, -240, 700, kFest);
   expectZeile(z[5], kDatum, 610, -2640 - 596, -120, 400, kFest);
   for (const PrTextOp& t : TextsOf(doc.pages[0])) {
@@ -182,9 +184,17 @@ TEST_F(PrintDruck, ResultPageViaRowsPrintByPosition) {
     std::vector<std::string> via;
   };
   const Fall faelle[] = {
-      {"Hannover Hbf", "W\xFCrzburg Hbf", {"\xDC" "ber 1:        Hannover Hbf", "\xDC" "ber 2:        W\xFCrzburg Hbf"}},
+      {"Hannover Hbf",
+       "W\xFCrzburg Hbf",
+       {"\xDC"
+        "ber 1:        Hannover Hbf",
+        "\xDC"
+        "ber 2:        W\xFCrzburg Hbf"}},
       // Via 2 alone stands in the dialog's first row and prints as "Über 1:".
-      {"W\xFCrzburg Hbf", "", {"\xDC" "ber 1:        W\xFCrzburg Hbf"}},
+      {"W\xFCrzburg Hbf",
+       "",
+       {"\xDC"
+        "ber 1:        W\xFCrzburg Hbf"}},
   };
   for (const Fall& f : faelle) {
     PrTestInstallRecorder(config());
@@ -203,7 +213,8 @@ TEST_F(PrintDruck, ResultPageViaRowsPrintByPosition) {
       expectZeile(z[3 + i], f.via[i], 610, y, -240, 400, kVariabel);
     }
     size_t w = 3 + f.via.size();
-    expectZeile(z[w], "Wegetext:      Hamburg*Hannover*W\xFCrzburg", 610, y - 596, -240, 400, kVariabel);
+    expectZeile(z[w], "Wegetext:      Hamburg*Hannover*W\xFCrzburg", 610, y - 596, -240, 400,
+                kVariabel);
     expectZeile(z[w + 1], "Entfernung:    776 km", 610, y - 2 * 596, -240, 700, kFest);
     expectZeile(z[w + 2], kDatum, 610, y - 3 * 596, -120, 400, kFest);
   }
@@ -229,14 +240,17 @@ TEST_F(PrintDruck, RouteTextWrapsOntoOneContinuationLine) {
       {"30 characters fit", std::string(30, 'x'), std::string(30, 'x'), ""},
       {"70 characters fit exactly", std::string(70, 'x'), std::string(70, 'x'), ""},
       {"break after the last '*' that fits", kronach + "Kronach",
-       "F\xFCrth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*", "(Hochstadt-Marktzeuln)*Kronach"},
-      {"100 characters", std::string(40, 'a') + "*" + std::string(25, 'b') + "*" + std::string(33, 'c'),
+       "F\xFCrth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*",
+       "(Hochstadt-Marktzeuln)*Kronach"},
+      {"100 characters",
+       std::string(40, 'a') + "*" + std::string(25, 'b') + "*" + std::string(33, 'c'),
        std::string(40, 'a') + "*" + std::string(25, 'b') + "*", std::string(33, 'c')},
-      {"a blank breaks and is dropped", std::string(60, 'a') + " " + std::string(39, 'b'), std::string(60, 'a'),
-       std::string(39, 'b')},
+      {"a blank breaks and is dropped", std::string(60, 'a') + " " + std::string(39, 'b'),
+       std::string(60, 'a'), std::string(39, 'b')},
       {"a blank as the last character that fits", std::string(69, 'a') + " " + std::string(30, 'b'),
        std::string(69, 'a'), std::string(30, 'b')},
-      {"no '*' or blank: hard break", std::string(100, 'h'), std::string(70, 'h'), std::string(30, 'h')},
+      {"no '*' or blank: hard break", std::string(100, 'h'), std::string(70, 'h'),
+       std::string(30, 'h')},
       {"the soft break would overfill the second line", "aaaa*" + std::string(135, 'b'),
        "aaaa*" + std::string(65, 'b'), std::string(70, 'b')},
       {"too long for two lines: the second is cut", bahnhoefe, bahnhoefe.substr(0, 64),
@@ -273,7 +287,9 @@ TEST_F(PrintDruck, NoteSaysWhereTheDocumentWentOnlyAfterASuccess) {
     drucke(host, dlg, Ergebnis{});
   }
   ASSERT_TRUE(PrTakeDocumentNote(note));
-  EXPECT_EQ(note, "An Drucker Testdrucker \xFC" "bergeben");
+  EXPECT_EQ(note,
+            "An Drucker Testdrucker \xFC"
+            "bergeben");
   EXPECT_FALSE(PrTakeDocumentNote(note));
 
   // A failed print, and one cancelled in the settings prompt, leave no
@@ -300,10 +316,13 @@ TEST_F(PrintDruck, NoteSaysWhereTheDocumentWentOnlyAfterASuccess) {
     OwnerHost host;
     CZOLMADlg dlg;
     drucke(host, dlg, Ergebnis{}, 0, [&f](OwnerHost& h) {
-      if (f.result != IDCANCEL) h.expectBox(std::string("Kann Drucker nicht ") +
-                                                (std::string(f.call) == "EndDoc" ? "schlie\xDF" "en: EndDoc 5"
-                                                                                 : "\xF6" "ffnen: StartDoc 5"),
-                                            kCaption);
+      if (f.result != IDCANCEL)
+        h.expectBox(std::string("Kann Drucker nicht ") + (std::string(f.call) == "EndDoc"
+                                                              ? "schlie\xDF"
+                                                                "en: EndDoc 5"
+                                                              : "\xF6"
+                                                                "ffnen: StartDoc 5"),
+                    kCaption);
     });
     EXPECT_FALSE(PrTakeDocumentNote(note));
   }
@@ -315,12 +334,20 @@ struct Schritt {
   const char* call;
   int occurrence;
   long long result;
-  std::string text;       // "" = no message
-  bool submitted = false; // the document was handed on before the failure
+  std::string text;        // "" = no message
+  bool submitted = false;  // the document was handed on before the failure
 };
 
-std::string oeffnen(const std::string& s) { return "Kann Drucker nicht \xF6" "ffnen: " + s; }
-std::string schliessen(const std::string& s) { return "Kann Drucker nicht schlie\xDF" "en: " + s; }
+std::string oeffnen(const std::string& s) {
+  return "Kann Drucker nicht \xF6"
+         "ffnen: " +
+         s;
+}
+std::string schliessen(const std::string& s) {
+  return "Kann Drucker nicht schlie\xDF"
+         "en: " +
+         s;
+}
 
 TEST_F(PrintDruck, EveryStepOfTheResultPageFailing) {
   const DWORD e = 4711;
@@ -377,7 +404,8 @@ TEST_F(PrintDruck, EveryStepOfTheResultPageFailing) {
       {"ClosePrinter", 1, 0, schliessen("ClosePrinter 4711"), true},
   };
   for (const Schritt& s : schritte) {
-    SCOPED_TRACE(std::string(s.call) + " #" + std::to_string(s.occurrence) + " -> " + std::to_string(s.result));
+    SCOPED_TRACE(std::string(s.call) + " #" + std::to_string(s.occurrence) + " -> " +
+                 std::to_string(s.result));
     PrTestInstallRecorder(config());
     PrTestInjectFault(s.call, s.occurrence, s.result, e);
     OwnerHost host;
@@ -432,10 +460,20 @@ TEST_F(PrintDruck, DefaultPrinterOnBothPlatformFamilies) {
       {VER_PLATFORM_WIN32_NT, 6, {{"Laser 3", "LPT1:", "", "", ""}}, "Laser 3", 0, "Laser 3"},
       {VER_PLATFORM_WIN32_NT, 6, {}, "", 0, ""},
       {VER_PLATFORM_WIN32_NT, 6, {{lang, "X:", "", "", ""}}, lang, ERROR_INSUFFICIENT_BUFFER, ""},
-      {VER_PLATFORM_WIN32_NT, 15, {{"Laser 3", "LPT1:", "", "", ""}}, "Laser 3", ERROR_INSUFFICIENT_BUFFER, ""},
+      {VER_PLATFORM_WIN32_NT,
+       15,
+       {{"Laser 3", "LPT1:", "", "", ""}},
+       "Laser 3",
+       ERROR_INSUFFICIENT_BUFFER,
+       ""},
       {VER_PLATFORM_WIN32_WINDOWS, 4, {{"Laser 3", "LPT1:", "", "", ""}}, "Laser 3", 0, "Laser 3"},
       {VER_PLATFORM_WIN32_WINDOWS, 4, {}, "", 0, ""},
-      {VER_PLATFORM_WIN32_WINDOWS, 4, {{lang, "X:", "", "", ""}}, lang, ERROR_INSUFFICIENT_BUFFER, ""},
+      {VER_PLATFORM_WIN32_WINDOWS,
+       4,
+       {{lang, "X:", "", "", ""}},
+       lang,
+       ERROR_INSUFFICIENT_BUFFER,
+       ""},
   };
   for (const Fall& f : faelle) {
     SCOPED_TRACE(f.def + " on platform " + std::to_string(f.platform));
@@ -540,8 +578,9 @@ TEST_F(PrintDruck, ShiftShowsTheSettingsPromptCancelPrintsNothing) {
   OwnerHost plain;
   CZOLMADlg dlg2;
   drucke(plain, dlg2, Ergebnis{});
-  EXPECT_NE(PrTestCalls()[static_cast<size_t>(CallIndex("DocumentPropertiesA", 3))].args.find("0xa"),
-            std::string::npos);
+  EXPECT_NE(
+      PrTestCalls()[static_cast<size_t>(CallIndex("DocumentPropertiesA", 3))].args.find("0xa"),
+      std::string::npos);
   EXPECT_EQ(PrTestSubmitted().size(), 1u);
 }
 
@@ -584,7 +623,8 @@ class PrintListe : public PrintDruck {
  protected:
   // Runs the preview, fills it, presses "Drucken" and then `more`; returns
   // whether the preview ended by itself (it closes after a print).
-  bool drucke(OwnerHost& host, int n, const std::function<void(OwnerHost&, CPreviewDialog&)>& more = nullptr) {
+  bool drucke(OwnerHost& host, int n,
+              const std::function<void(OwnerHost&, CPreviewDialog&)>& more = nullptr) {
     char abgang[21] = "Hamburg";
     CPreviewDialog preview("50km Liste Vorschau f\xFCr Hamburg", abgang, 21, 4711, nullptr);
     auto rows = reihen(n);
@@ -617,10 +657,12 @@ void expectListenSeite(const PrPage& page, int first, int last, int seite, int s
   auto rows = reihen(last);
   auto z = zeilen(page);
   ASSERT_EQ(z.size(), static_cast<size_t>(last - first) + 3);
-  expectZeile(z[0], "Liste der von Hamburg innerhalb von 50 km erreichbaren Ziele", 610, -554, -180, 400, kVariabel);
+  expectZeile(z[0], "Liste der von Hamburg innerhalb von 50 km erreichbaren Ziele", 610, -554, -180,
+              400, kVariabel);
   for (int i = first; i < last; ++i) {
     int k = i - first;
-    expectZeile(z[static_cast<size_t>(k) + 1], listenZeile(rows[static_cast<size_t>(i)][0], rows[static_cast<size_t>(i)][1]), 610,
+    expectZeile(z[static_cast<size_t>(k) + 1],
+                listenZeile(rows[static_cast<size_t>(i)][0], rows[static_cast<size_t>(i)][1]), 610,
                 -554 - (k + 2) * schritt, -240, 700, kFest);
   }
   std::string seiteText = "Seite " + std::to_string(seite) + " von " + std::to_string(seiten);

@@ -40,7 +40,8 @@ inline std::string PdfLayoutText(const std::string& pdf) {
 class OwnerHost : public ScriptHost {
  public:
   std::vector<CWnd*> owners;
-  int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, UINT type) override {
+  int MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
+                 UINT type) override {
     owners.push_back(owner);
     return ScriptHost::MessageBox(owner, text, caption, type);
   }
@@ -88,16 +89,18 @@ inline void ExpectReleasedInReverse(int failed) {
   };
   auto isAcquire = [](const PrCall& c) {
     if (c.result == 0) return false;
-    return c.name == "OpenPrinterA" || c.name == "malloc" || c.name == "CreateDCA" || c.name == "CreateFontA" ||
-           c.name == "LoadBitmapA" || c.name == "CreateCompatibleDC" || (c.name == "StartDocA" && c.result > 0);
+    return c.name == "OpenPrinterA" || c.name == "malloc" || c.name == "CreateDCA" ||
+           c.name == "CreateFontA" || c.name == "LoadBitmapA" || c.name == "CreateCompatibleDC" ||
+           (c.name == "StartDocA" && c.result > 0);
   };
   auto key = [](const PrCall& c) {
-    if (c.name == "StartDocA" || c.name == "EndDoc" || c.name == "AbortDoc") return "doc:" + c.handle;
+    if (c.name == "StartDocA" || c.name == "EndDoc" || c.name == "AbortDoc")
+      return "doc:" + c.handle;
     return c.handle;
   };
   auto isRelease = [](const PrCall& c) {
-    return c.name == "ClosePrinter" || c.name == "free" || c.name == "DeleteDC" || c.name == "DeleteObject" ||
-           c.name == "AbortDoc" || c.name == "EndDoc";
+    return c.name == "ClosePrinter" || c.name == "free" || c.name == "DeleteDC" ||
+           c.name == "DeleteObject" || c.name == "AbortDoc" || c.name == "EndDoc";
   };
   for (int i = 0; i < failed; ++i) {
     const PrCall& c = calls[static_cast<size_t>(i)];

@@ -17,12 +17,10 @@ class PrintLayer : public ::testing::Test {
   void SetUp() override { PrTestInstallRecorder(); }
   void TearDown() override { PrTestUninstall(); }
 
-  static HDC printerDc() {
-    return CreateDCA("WINSPOOL", "Testdrucker", nullptr, nullptr);
-  }
+  static HDC printerDc() { return CreateDCA("WINSPOOL", "Testdrucker", nullptr, nullptr); }
   static HFONT font(int height, DWORD pitch = FIXED_PITCH | FF_MODERN) {
-    return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_TT_ALWAYS,
-                       PROOF_QUALITY, pitch, "Courier New");
+    return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_TT_ONLY_PRECIS,
+                       CLIP_TT_ALWAYS, PROOF_QUALITY, pitch, "Courier New");
   }
 };
 
@@ -56,8 +54,8 @@ TEST_F(PrintLayer, DocumentAndPageStates) {
   DOCINFOA di{sizeof(DOCINFOA), "Probe", nullptr, nullptr, 0};
   EXPECT_LE(StartPage(dc), 0);  // no document
   ASSERT_GT(StartDocA(dc, &di), 0);
-  EXPECT_LE(StartDocA(dc, &di), 0);  // one at a time
-  EXPECT_LE(EndPage(dc), 0);         // no page was started
+  EXPECT_LE(StartDocA(dc, &di), 0);                         // one at a time
+  EXPECT_LE(EndPage(dc), 0);                                // no page was started
   EXPECT_EQ(DrawTextA(dc, "x", -1, &r, DT_SINGLELINE), 0);  // drawing needs a page
   ASSERT_GT(StartPage(dc), 0);
   EXPECT_GT(DrawTextA(dc, "A&&B&C", -1, &r, DT_SINGLELINE), 0);
@@ -231,7 +229,8 @@ TEST(PrintRealBackend, CourierNewResolvesToAMetricCompatibleFace) {
   if (std::system("fc-list 2>/dev/null | grep -q 'Liberation Mono'") != 0)
     GTEST_SKIP() << "the Liberation fonts are not installed";
   PrTestUninstall();
-  PrFontDesc bold{-240, FW_BOLD, false, false, false, ANSI_CHARSET, FIXED_PITCH | FF_MODERN, "Courier New"};
+  PrFontDesc bold{-240,         FW_BOLD, false, false, false, ANSI_CHARSET, FIXED_PITCH | FF_MODERN,
+                  "Courier New"};
   PrFaceMetrics m = PrCurrentBackend().metrics(bold);
   EXPECT_EQ(m.resolvedFamily, "Liberation Mono");
   EXPECT_TRUE(m.fixedPitch);

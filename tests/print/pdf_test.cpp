@@ -61,9 +61,10 @@ TEST_F(PrintPdf, ResultPageBecomesAPdfWithItsTexts) {
   ASSERT_FALSE(pdf.empty());
   EXPECT_EQ(std::filesystem::path(pdf).parent_path(), std::filesystem::path(folder_ + "/ausgabe"));
   std::string t = text(pdf);
-  for (const char* s : {"Ergebnis der Entfernungsberechnung:", "Von:", "Hamburg Hbf", "Nach:", "München Hbf",
-                        "Über 1:", "Würzburg Hbf", "Wegetext:", "Hamburg*Würzburg*München", "Entfernung:", "776 km",
-                        "Berechnung vom", "Daten vom"})
+  for (const char* s :
+       {"Ergebnis der Entfernungsberechnung:", "Von:", "Hamburg Hbf", "Nach:", "München Hbf",
+        "Über 1:", "Würzburg Hbf", "Wegetext:", "Hamburg*Würzburg*München", "Entfernung:", "776 km",
+        "Berechnung vom", "Daten vom"})
     EXPECT_NE(t.find(s), std::string::npos) << s << " not in:\n" << t;
   if (HaveTool("pdffonts")) {
     std::string fonts = CommandOutput("pdffonts '" + pdf + "'");
@@ -78,11 +79,14 @@ TEST_F(PrintPdf, FortyThreeRowListBecomesTwoPages) {
   char abgang[21] = "Hamburg";
   CPreviewDialog preview("50km Liste Vorschau f\xFCr Hamburg", abgang, 21, 4711, nullptr);
   std::vector<std::vector<std::string>> rows;
-  for (int i = 0; i < 43; ++i) rows.push_back({"Ziel " + std::to_string(100 + i), std::to_string(i % 50)});
+  for (int i = 0; i < 43; ++i)
+    rows.push_back({"Ziel " + std::to_string(100 + i), std::to_string(i % 50)});
   host.check([rows](CDialog& d) { d.control(IDC_LISTE)->rows = rows; }).click(IDOK);
   EXPECT_EQ(preview.DoModal(), IDOK);
   std::string t = text(PrLastFileWritten());
-  EXPECT_NE(t.find("Liste der von Hamburg innerhalb von 50 km erreichbaren Ziele"), std::string::npos) << t;
+  EXPECT_NE(t.find("Liste der von Hamburg innerhalb von 50 km erreichbaren Ziele"),
+            std::string::npos)
+      << t;
   EXPECT_NE(t.find("Hamburg -> Ziel 100"), std::string::npos);
   EXPECT_NE(t.find("Hamburg -> Ziel 142"), std::string::npos);
   EXPECT_NE(t.find("Seite 1 von 2"), std::string::npos);

@@ -27,7 +27,8 @@ namespace {
 // Characters (not bytes) of a UTF-8 text before byte offset `end`.
 size_t spalte(const std::string& s, size_t end) {
   size_t n = 0;
-  for (size_t i = 0; i < end && i < s.size(); ++i) n += (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
+  for (size_t i = 0; i < end && i < s.size(); ++i)
+    n += (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
   return n;
 }
 
@@ -54,8 +55,7 @@ std::string trimmed(const std::string& s) {
 class PrintWegetextPdf : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!HaveTool("pdftotext"))
-      GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    if (!HaveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     ZolmaRegisterResources();
     PrTestUninstall();  // the real backend
     char tmpl[] = "/tmp/zolma-wegetext-XXXXXX";
@@ -116,14 +116,16 @@ class PrintWegetextPdf : public ::testing::Test {
     ASSERT_GT(e, w);
     std::vector<std::string> dazwischen;
     for (int i = w + 1; i < e; ++i)
-      if (!trimmed(z[static_cast<size_t>(i)]).empty()) dazwischen.push_back(z[static_cast<size_t>(i)]);
+      if (!trimmed(z[static_cast<size_t>(i)]).empty())
+        dazwischen.push_back(z[static_cast<size_t>(i)]);
     if (zweite.empty()) {
       EXPECT_TRUE(dazwischen.empty()) << dazwischen[0];
       return;
     }
     ASSERT_EQ(dazwischen.size(), 1u);
     EXPECT_EQ(trimmed(dazwischen[0]), zweite);
-    EXPECT_EQ(spalte(dazwischen[0], dazwischen[0].find(zweite)), spalte(l, at)) << l << "\n" << dazwischen[0];
+    EXPECT_EQ(spalte(dazwischen[0], dazwischen[0].find(zweite)), spalte(l, at)) << l << "\n"
+                                                                                << dazwischen[0];
   }
 
   std::string folder_;

@@ -35,16 +35,26 @@ TEST(SupportDay, ReferenceDaysAndRangeEnds) {
     int y, m, d;
     int want;
   } cases[] = {
-      {1980, 1, 1, 0},       {1980, 2, 29, 59},     {1980, 3, 1, 60},
-      {2017, 8, 28, 13754},  {2099, 12, 31, 43829}, {2100, 1, 31, 43860},
-      {2100, 2, 28, 43888},  {2100, 2, 29, kUtNoDay}, {2100, 3, 1, kUtNoDay},
+      {1980, 1, 1, 0},
+      {1980, 2, 29, 59},
+      {1980, 3, 1, 60},
+      {2017, 8, 28, 13754},
+      {2099, 12, 31, 43829},
+      {2100, 1, 31, 43860},
+      {2100, 2, 28, 43888},
+      {2100, 2, 29, kUtNoDay},
+      {2100, 3, 1, kUtNoDay},
       {2096, 2, 29, Day(2096, 3, 1) - 1},
-      {1979, 12, 31, kUtNoDay}, {1980, 1, 0, kUtNoDay}, {1980, 0, 5, kUtNoDay},
-      {1980, 2, 0, 30},      // only January 1980 tests the day
-      {1980, 1, 32, 31},     // 32 January counts as 1 February
-      {1981, 13, 1, Day(1982, 1, 1)}, {2101, 1, 1, kUtNoDay},
+      {1979, 12, 31, kUtNoDay},
+      {1980, 1, 0, kUtNoDay},
+      {1980, 0, 5, kUtNoDay},
+      {1980, 2, 0, 30},   // only January 1980 tests the day
+      {1980, 1, 32, 31},  // 32 January counts as 1 February
+      {1981, 13, 1, Day(1982, 1, 1)},
+      {2101, 1, 1, kUtNoDay},
       // Days so far out of their month that no day number is left.
-      {2100, 1, 100000, kUtNoDay}, {1981, 1, -1000, kUtNoDay},
+      {2100, 1, 100000, kUtNoDay},
+      {1981, 1, -1000, kUtNoDay},
   };
   for (const Case& c : cases)
     EXPECT_EQ(Day(c.y, c.m, c.d), c.want) << c.d << "." << c.m << "." << c.y;
@@ -56,8 +66,8 @@ TEST(SupportDay, DaysBeyondTheRangeContinueTheCycle) {
   struct Case {
     UtDayNumber day;
     int y, m, d, wd;
-  } cases[] = {{59, 1980, 2, 29, 5}, {0, 1980, 1, 1, 2}, {43889, 2100, 2, 29, -1},
-               {65534, 2159, 6, 4, -1}};
+  } cases[] = {
+      {59, 1980, 2, 29, 5}, {0, 1980, 1, 1, 2}, {43889, 2100, 2, 29, -1}, {65534, 2159, 6, 4, -1}};
   for (const Case& c : cases) {
     UtDate d{};
     ASSERT_NE(UtDayToDate(&d, c.day), nullptr);
@@ -117,10 +127,10 @@ TEST_F(SupportDayClock, TodayAndNowInLocalTime) {
     UtTimestamp now;
   } cases[] = {
       {"UTC0", t1980, 0, 0},
-      {"CET-1", t1980, 0, 3600},                 // 01:00 local
-      {"EST5", t1980, kUtNoDay, kUtNoTime},      // still 1979 there
+      {"CET-1", t1980, 0, 3600},             // 01:00 local
+      {"EST5", t1980, kUtNoDay, kUtNoTime},  // still 1979 there
       {"UTC0", t1980 + 13754 * 86400 + 5, 13754, 13754u * 86400u + 5u},
-      {"UTC0", 0, kUtNoDay, kUtNoTime},          // 1970
+      {"UTC0", 0, kUtNoDay, kUtNoTime},                             // 1970
       {"UTC0", static_cast<std::time_t>(-1), kUtNoDay, kUtNoTime},  // failing clock
   };
   for (const Case& c : cases) {

@@ -85,8 +85,8 @@ struct LeReader {
 
 // Appends n bytes of text, padded with pad (blank by default) when text is
 // shorter than n or null; a longer text is cut to n bytes.
-inline void LeAppendText(std::vector<unsigned char>& out, const char* text,
-                         std::size_t n, unsigned char pad = ' ') {
+inline void LeAppendText(std::vector<unsigned char>& out, const char* text, std::size_t n,
+                         unsigned char pad = ' ') {
   std::size_t len = text ? std::strlen(text) : 0;
   for (std::size_t i = 0; i < n; ++i)
     out.push_back(i < len ? static_cast<unsigned char>(text[i]) : pad);

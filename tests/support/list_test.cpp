@@ -35,7 +35,8 @@ El Make(std::uint32_t key, std::uint32_t payload = 0) {
 
 std::uint32_t KeyOf(const void* p) {
   const unsigned char* b = static_cast<const unsigned char*>(p);
-  return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) | b[3];
+  return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) |
+         b[3];
 }
 
 // An owned list header; frees its array at the end.
@@ -121,11 +122,15 @@ TEST_F(SupportList, SearchResultsOfKnownCases) {
     std::int32_t index;
     int found;
   } cases[] = {
-      {{10, 30, 50}, 40, 2, -1}, {{10, 30, 50}, 60, 3, 1}, {{10, 30, 50}, 10, 0, 0},
-      {{10, 30, 50}, 5, 0, -1},  {{}, 7, 0, -1},
+      {{10, 30, 50}, 40, 2, -1},
+      {{10, 30, 50}, 60, 3, 1},
+      {{10, 30, 50}, 10, 0, 0},
+      {{10, 30, 50}, 5, 0, -1},
+      {{}, 7, 0, -1},
       // The halving that used to drop high below low.
       {{10, 20, 30, 40}, 25, 2, -1},
-      {{10, 20, 30, 40}, 35, 3, -1}, {{10, 20}, 15, 1, -1},
+      {{10, 20, 30, 40}, 35, 3, -1},
+      {{10, 20}, 15, 1, -1},
   };
   for (const Case& c : cases) {
     TestList t(106, 8, 4, 4, -1);
@@ -306,10 +311,9 @@ TEST_F(SupportList, CopyRules) {
     std::int32_t targetSize, targetKey;
     int result;
   } cases[] = {
-      {124, 23, 8, 0, 0}, {123, 22, 8, 0, 0}, {123, 32, 8, 0, 0}, {22, 32, 8, 0, 0},
+      {124, 23, 8, 0, 0}, {123, 22, 8, 0, 0},  {123, 32, 8, 0, 0}, {22, 32, 8, 0, 0},
       {23, 23, 8, 0, 0},  {23, 124, 8, 0, -1}, {32, 22, 8, 0, -1}, {23, 23, 4, 0, -2},
-      {23, 23, 8, 4, -3},
-      {4, 4, 8, 0, -10},  // an id that admits no append
+      {23, 23, 8, 4, -3}, {4, 4, 8, 0, -10},  // an id that admits no append
   };
   for (const Case& c : cases) {
     TestList src(c.source, 8, 0, 4, -1);
@@ -336,14 +340,16 @@ TEST_F(SupportList, RunningOutOfMemoryEndsWith153) {
         UtListAppend(&t.l, &e, 1);
         UtListReserve(&t.l, 0xFFFFFFFFu);
       },
-      ::testing::ExitedWithCode(153), "MemLogERROR: =>realloc    Fehler, realloc returns NULL pointer");
+      ::testing::ExitedWithCode(153),
+      "MemLogERROR: =>realloc    Fehler, realloc returns NULL pointer");
   EXPECT_EXIT(
       {
         UtLogSetStream(stderr);
         TestList t(1, 0x40000000, 0, 0x7FFFFFFFu, -1);
         UtListReserve(&t.l, 1);
       },
-      ::testing::ExitedWithCode(153), "MemLogERROR: =>alloc    Fehler, malloc returns NULL pointer");
+      ::testing::ExitedWithCode(153),
+      "MemLogERROR: =>alloc    Fehler, malloc returns NULL pointer");
   EXPECT_EXIT(
       {
         UtLogSetStream(stderr);

@@ -32,15 +32,15 @@ TEST_F(SupportName, QueriesFoldAsciiCaseOnly) {
     const char* name;
     const char* want;
   } cases[] = {
-      {"register", "fehl", "DMFEHL"},  {"REGISTER", "FEHL", "DMFEHL"},
+      {"register", "fehl", "DMFEHL"},    {"REGISTER", "FEHL", "DMFEHL"},
       {"Register", "ABSENDER", "ZOLMA"}, {"ALLG", "LOGVERSIONSINFO", "<null>"},
-      {"REGISTER", "FEHLX", "<null>"},  {"REGISTER", "\xC4q", "umlaut"},
+      {"REGISTER", "FEHLX", "<null>"},   {"REGISTER", "\xC4q", "umlaut"},
       {"REGISTER", "\xE4Q", "<null>"},  // 0xC4 and 0xE4 are not folded
-      {nullptr, "FEHL", "<null>"},      {"REGISTER", nullptr, "<null>"},
+      {nullptr, "FEHL", "<null>"},       {"REGISTER", nullptr, "<null>"},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(Q(c.group, c.name), c.want) << (c.group ? c.group : "null") << "/"
-                                          << (c.name ? c.name : "null");
+    EXPECT_EQ(Q(c.group, c.name), c.want)
+        << (c.group ? c.group : "null") << "/" << (c.name ? c.name : "null");
   EXPECT_EQ(std::string(UtQueryRegister("fEhL")), "DMFEHL");
 }
 
@@ -98,7 +98,7 @@ TEST_F(SupportName, OutOfMemoryWhileStoring) {
     int setResult;
     const char* after;
   } cases[] = {
-      {0, 1, "<null>"}, {1, 1, "<null>"}, {2, 1, "<null>"},
+      {0, 1, "<null>"}, {1, 1, "<null>"},        {2, 1, "<null>"},
       {3, 1, "<null>"}, {4, 1, "<undefiniert>"},
   };
   for (const Case& c : cases) {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "support/le.h"
-#include "tests/support/le_reader.h"
 #include "support/utlog.h"
+#include "tests/support/le_reader.h"
 
 namespace {
 
@@ -33,13 +33,15 @@ TEST(SupportText, StrToIntFeld) {
       {"-", 1, 0, 1},
       {"", 0, 0, 1},
       {"7", -1, 0, 1},
-      {"12\0zz", 5, 12, 0},   // a terminator inside the field ends it
-      {"1234", 2, 12, 0},     // only length characters count
+      {"12\0zz", 5, 12, 0},  // a terminator inside the field ends it
+      {"1234", 2, 12, 0},    // only length characters count
       {"12 3", 4, 12, 1},
       {"\t\n\v\f\r9", 6, 9, 0},
-      {" - 5", 4, 0, 1},      // no digit right after the sign
+      {" - 5", 4, 0, 1},  // no digit right after the sign
       {"x", 1, 0, 1},
-      {"\xA0" "5", 2, 0, 1},  // a byte above 0x7F is no white space
+      {"\xA0"
+       "5",
+       2, 0, 1},  // a byte above 0x7F is no white space
   };
   for (const Case& c : cases) {
     int error = -1;
@@ -61,7 +63,7 @@ TEST(SupportText, StrToIntFeld) {
 
 TEST(SupportText, German7BitTable) {
   for (int b = 0; b < 0x80; ++b) EXPECT_EQ(UtGerman7BitTable[b], b);
-  const std::pair<int, char> letters[] = {{0x81, '}'}, {0x84, '{'}, {0x8E, '['}, {0x94, '|'},
+  const std::pair<int, char> letters[] = {{0x81, '}'},  {0x84, '{'}, {0x8E, '['}, {0x94, '|'},
                                           {0x99, '\\'}, {0x9A, ']'}, {0xE1, '~'}};
   int special = 0;
   for (int b = 0x80; b < 0x100; ++b) {
@@ -72,7 +74,9 @@ TEST(SupportText, German7BitTable) {
   }
   EXPECT_EQ(special, 7);
 
-  char word[] = "Gr\x94\xE1" "e \xC4\xCD";  // Groesse in the DOS code page, box bytes
+  char word[] =
+      "Gr\x94\xE1"
+      "e \xC4\xCD";  // Groesse in the DOS code page, box bytes
   EXPECT_EQ(UtToGerman7Bit(word, 8), word);
   EXPECT_STREQ(word, "Gr|~e   ");
   char untouched[] = "\x94";

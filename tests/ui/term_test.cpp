@@ -23,10 +23,18 @@ TEST(UiTermOutput, WritesWhatTheSetHoldsAndStandsInForTheRest) {
     std::string shown;
     int cells;
   } cases[] = {
-      {kUtf8, "\xDC" "ber 1:", "\xC3\x9C" "ber 1:", 7},
+      {kUtf8,
+       "\xDC"
+       "ber 1:",
+       "\xC3\x9C"
+       "ber 1:",
+       7},
       {kUtf8, "\x80 \x84", "\xE2\x82\xAC \xE2\x80\x9E", 3},
       {kUtf8, "\x81", "?", 1},  // a hole of the code page
-      {kAscii, "\xDC" "ber 1:", "Ueber 1:", 8},
+      {kAscii,
+       "\xDC"
+       "ber 1:",
+       "Ueber 1:", 8},
       {kAscii, "\xC4\xD6\xDC\xE4\xF6\xFC\xDF", "AeOeUeaeoeuess", 14},
       {kAscii, "Caf\xE9 \x80 1\xBD", "Caf? ? 1?", 9},
       {kAscii, "N\xFCrnberg Hbf", "Nuernberg Hbf", 13},
@@ -45,9 +53,20 @@ TEST(UiTermOutput, WritesWhatTheSetHoldsAndStandsInForTheRest) {
 
 TEST(UiTermOutput, FitCountsCellsNotBytes) {
   TermOutput ascii(kAscii), utf8(kUtf8);
-  EXPECT_EQ(ascii.Fit("\xDC" "ber", 1), "");
-  EXPECT_EQ(ascii.Fit("\xDC" "ber", 3), "\xDC" "b");
-  EXPECT_EQ(utf8.Fit("\xDC" "ber", 3), "\xDC" "be");
+  EXPECT_EQ(ascii.Fit("\xDC"
+                      "ber",
+                      1),
+            "");
+  EXPECT_EQ(ascii.Fit("\xDC"
+                      "ber",
+                      3),
+            "\xDC"
+            "b");
+  EXPECT_EQ(utf8.Fit("\xDC"
+                     "ber",
+                     3),
+            "\xDC"
+            "be");
   EXPECT_EQ(utf8.Fit("ab", 10), "ab");
 }
 
@@ -70,19 +89,36 @@ TEST(UiTermInput, DecodesTheLocaleOneByteAtATime) {
   } cases[] = {
       {kUtf8, "N\xC3\xBCrnberg", "N\xFCrnberg", false},
       {kUtf8, "\xE2\x82\xAC", "\x80", false},
-      {kUtf8, "\xFC\r", "\r", false},              // Latin-1 ü: dropped at once
-      {kUtf8, "\xC3\r", "\r", false},              // Enter breaks the sequence and arrives
-      {kUtf8, "\xC3\x1B" "b", "\x1B" "b", false},  // so does Esc
-      {kUtf8, "\xC3\xC3\xBC", "\xFC", false},      // a new start drops the old one
-      {kUtf8, "\xE0\x80" "a", "a", false},         // no overlong forms
-      {kUtf8, "\xED\xA0\x80", "", false},          // no surrogates
-      {kUtf8, "\xF4\x90" "a", "a", false},         // nothing beyond U+10FFFF
+      {kUtf8, "\xFC\r", "\r", false},  // Latin-1 ü: dropped at once
+      {kUtf8, "\xC3\r", "\r", false},  // Enter breaks the sequence and arrives
+      {kUtf8,
+       "\xC3\x1B"
+       "b",
+       "\x1B"
+       "b",
+       false},                                 // so does Esc
+      {kUtf8, "\xC3\xC3\xBC", "\xFC", false},  // a new start drops the old one
+      {kUtf8,
+       "\xE0\x80"
+       "a",
+       "a", false},                        // no overlong forms
+      {kUtf8, "\xED\xA0\x80", "", false},  // no surrogates
+      {kUtf8,
+       "\xF4\x90"
+       "a",
+       "a", false},  // nothing beyond U+10FFFF
       {kUtf8, "\xC0\xAF\xF5\xFF", "", false},
-      {kUtf8, "\xE2\x86\x92x", "x", false},        // an arrow: not in Windows-1252
+      {kUtf8, "\xE2\x86\x92x", "x", false},  // an arrow: not in Windows-1252
       {kUtf8, "\xF0\x9F\x98", "", true},
       {kLatin1, "\xFC\xDF\x80", "\xFC\xDF", false},
-      {kAscii, "ue\xFC\xC3\xBC" "a", "uea", false},
-      {"NO-SUCH-SET", "a\xFC" "b", "ab", false},
+      {kAscii,
+       "ue\xFC\xC3\xBC"
+       "a",
+       "uea", false},
+      {"NO-SUCH-SET",
+       "a\xFC"
+       "b",
+       "ab", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.codeset) + " " + c.chars);
@@ -157,9 +193,13 @@ TEST(UiTermKeyReader, EscapeAsTerminalUsersKnowIt) {
       {"three Esc are two", {{0, kEsc}, {50, kEsc}, {50, kEsc}}, {"Esc", "Esc"}},
       {"Esc then Tab: Esc, then Tab", {{0, kEsc}, {200, '\t'}}, {"Esc", "Tab"}},
       {"Esc then Enter: Esc, then Enter", {{0, kEsc}, {200, '\r'}}, {"Esc", "Enter"}},
-      {"Esc then an arrow: Esc, then the arrow", {{0, kEsc}, {200, kUp}, {0, 'a'}}, {"Esc", "key259", "a"}},
+      {"Esc then an arrow: Esc, then the arrow",
+       {{0, kEsc}, {200, kUp}, {0, 'a'}},
+       {"Esc", "key259", "a"}},
       {"Esc then a typed umlaut is Alt+umlaut", {{0, kEsc}, {200, 0xC3}, {0, 0xBC}}, {"Alt+\xFC"}},
-      {"a function key ends a character begun", {{0, 0xC3}, {0, kUp}, {0, 0xBC}, {0, 'a'}}, {"key259", "a"}},
+      {"a function key ends a character begun",
+       {{0, 0xC3}, {0, kUp}, {0, 0xBC}, {0, 'a'}},
+       {"key259", "a"}},
       {"a stray byte after Esc is dropped", {{0, kEsc}, {100, 0xFC}, {100, 'b'}}, {"Alt+b"}},
       {"typing after the delay is plain", {{0, 'a'}, {2000, 'b'}}, {"a", "b"}},
   };
@@ -176,7 +216,8 @@ TEST(UiTermKeyReader, EscapeAsTerminalUsersKnowIt) {
 
 TEST(UiTermWrap, BreaksLongTextsAtASeparatorNearTheEnd) {
   TermOutput utf8(kUtf8), ascii(kAscii);
-  const std::string route = "F\xFCrth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*(Hochstadt-M.)*Kronach";
+  const std::string route =
+      "F\xFCrth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*(Hochstadt-M.)*Kronach";
   const struct {
     const char* what;
     const TermOutput& out;
@@ -193,10 +234,24 @@ TEST(UiTermWrap, BreaksLongTextsAtASeparatorNearTheEnd) {
        4,
        {"F\xFCrth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*", "(Hochstadt-M.)*Kronach"}},
       {"a blank starting a row is dropped", utf8, "aaaa bbbb cccc", 9, 4, {"aaaa bbbb", "cccc"}},
-      {"no separator near the end: the row is full", utf8, std::string(70, 'x'), 61, 4,
+      {"no separator near the end: the row is full",
+       utf8,
+       std::string(70, 'x'),
+       61,
+       4,
        {std::string(61, 'x'), std::string(9, 'x')}},
-      {"the last row takes the rest", utf8, std::string(30, 'x'), 10, 2, {std::string(10, 'x'), std::string(20, 'x')}},
-      {"cells, not bytes, fill a row", ascii, "\xFC\xFC\xFC\xFC*ab", 8, 4, {"\xFC\xFC\xFC\xFC", "*ab"}},
+      {"the last row takes the rest",
+       utf8,
+       std::string(30, 'x'),
+       10,
+       2,
+       {std::string(10, 'x'), std::string(20, 'x')}},
+      {"cells, not bytes, fill a row",
+       ascii,
+       "\xFC\xFC\xFC\xFC*ab",
+       8,
+       4,
+       {"\xFC\xFC\xFC\xFC", "*ab"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

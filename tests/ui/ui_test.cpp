@@ -10,17 +10,27 @@ namespace {
 enum { kTmpl = 900, kChild = 901, kEdit = 10, kEdit2 = 11, kList = 12, kGo = 13, kHidden = 14 };
 
 void registerTemplates() {
-  AfxRegisterTemplate(DlgTemplate{kTmpl, "Test", 200, 100, "MS Sans Serif",
-                                  {{-1, CtlClass::Static, "&Name:", 5, 5, 30, 8, 0},
-                                   {kEdit, CtlClass::Edit, "", 40, 5, 60, 14, ES_AUTOHSCROLL},
-                                   {-1, CtlClass::Static, "&Ort:", 5, 25, 30, 8, 0},
-                                   {kEdit2, CtlClass::Edit, "", 40, 25, 60, 14, 0},
-                                   {kList, CtlClass::ListBox, "", 40, 45, 60, 40, LBS_SORT | LBS_NOTIFY},
-                                   {kGo, CtlClass::Button, "&Los", 120, 5, 40, 14, 0},
-                                   {IDOK, CtlClass::Button, "OK", 120, 25, 40, 14, BS_DEFPUSHBUTTON, true},
-                                   {IDCANCEL, CtlClass::Button, "Abbrechen", 120, 45, 40, 14, 0}}});
-  AfxRegisterTemplate(DlgTemplate{kChild, "Kind", 100, 50, "MS Sans Serif",
-                                  {{IDOK, CtlClass::Button, "OK", 5, 5, 40, 14, BS_DEFPUSHBUTTON}}});
+  AfxRegisterTemplate(
+      DlgTemplate{kTmpl,
+                  "Test",
+                  200,
+                  100,
+                  "MS Sans Serif",
+                  {{-1, CtlClass::Static, "&Name:", 5, 5, 30, 8, 0},
+                   {kEdit, CtlClass::Edit, "", 40, 5, 60, 14, ES_AUTOHSCROLL},
+                   {-1, CtlClass::Static, "&Ort:", 5, 25, 30, 8, 0},
+                   {kEdit2, CtlClass::Edit, "", 40, 25, 60, 14, 0},
+                   {kList, CtlClass::ListBox, "", 40, 45, 60, 40, LBS_SORT | LBS_NOTIFY},
+                   {kGo, CtlClass::Button, "&Los", 120, 5, 40, 14, 0},
+                   {IDOK, CtlClass::Button, "OK", 120, 25, 40, 14, BS_DEFPUSHBUTTON, true},
+                   {IDCANCEL, CtlClass::Button, "Abbrechen", 120, 45, 40, 14, 0}}});
+  AfxRegisterTemplate(
+      DlgTemplate{kChild,
+                  "Kind",
+                  100,
+                  50,
+                  "MS Sans Serif",
+                  {{IDOK, CtlClass::Button, "OK", 5, 5, 40, 14, BS_DEFPUSHBUTTON}}});
 }
 
 class TestDlg : public CDialog {
@@ -39,8 +49,14 @@ class TestDlg : public CDialog {
     DDX_Text(dx, kEdit2, ort);
     DDX_LBString(dx, kList, sel);
   }
-  void OnOK() override { ++okCount; UpdateData(TRUE); }
-  void OnGo() { ++goCount; ctrlAtGo = GetKeyState(VK_CONTROL) < 0; }
+  void OnOK() override {
+    ++okCount;
+    UpdateData(TRUE);
+  }
+  void OnGo() {
+    ++goCount;
+    ctrlAtGo = GetKeyState(VK_CONTROL) < 0;
+  }
   void OnChange() { ++changes; }
   void OnSel() { ++selChanges; }
   DECLARE_MESSAGE_MAP()
@@ -159,10 +175,23 @@ TEST_F(UiFramework, SortedListsPutUmlautsWithTheirBaseLetter) {
   ScriptHost host;
   TestDlg dlg;
   host.check([&](CDialog& d) {
-        for (const char* s : {"Buttenheim", "B\xFC" "chenbach", "Bamberg", "\xC4" "rzen", "Zirndorf", "bad"})
+        for (const char* s : {"Buttenheim",
+                              "B\xFC"
+                              "chenbach",
+                              "Bamberg",
+                              "\xC4"
+                              "rzen",
+                              "Zirndorf", "bad"})
           dlg.list.AddString(s);
-        const std::vector<std::string> want = {"\xC4" "rzen", "bad", "Bamberg", "B\xFC" "chenbach", "Buttenheim",
-                                               "Zirndorf"};
+        const std::vector<std::string> want = {
+            "\xC4"
+            "rzen",
+            "bad",
+            "Bamberg",
+            "B\xFC"
+            "chenbach",
+            "Buttenheim",
+            "Zirndorf"};
         EXPECT_EQ(d.control(kList)->items, want);
       })
       .close();
@@ -232,8 +261,8 @@ TEST(UiCp1252, RoundTripsGermanLettersAndMarksWhatItCannotHold) {
   const std::string utf = Cp1252ToUtf8(cp);
   EXPECT_EQ(utf, "M\xC3\xBCnchen \xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\x9F \xE2\x82\xAC");
   EXPECT_EQ(Utf8ToCp1252(utf), cp);
-  EXPECT_EQ(Utf8ToCp1252("\xE2\x86\x92"), "?");       // an arrow is not in the code page
-  EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");             // cut sequence
-  EXPECT_EQ(Cp1252ToUtf8("\x81"), "?");               // hole of the code page
+  EXPECT_EQ(Utf8ToCp1252("\xE2\x86\x92"), "?");  // an arrow is not in the code page
+  EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");        // cut sequence
+  EXPECT_EQ(Cp1252ToUtf8("\x81"), "?");          // hole of the code page
 }
 }  // namespace

@@ -51,8 +51,7 @@ struct Netz {
     sten.push_back(testnetz::stenPaar(a, b, km, 0, dmw::stenFlags('N', 'J', 'N')));
   }
   // A profile entry (key1 profile, key2 entry).
-  void profil(std::uint16_t key1, std::uint16_t key2, std::uint16_t rang,
-              std::uint16_t flags = 0) {
+  void profil(std::uint16_t key1, std::uint16_t key2, std::uint16_t rang, std::uint16_t flags = 0) {
     dmw::EbggRecord r;
     r.key1 = key1;
     r.key2 = key2;
@@ -62,8 +61,8 @@ struct Netz {
     ebgg.push_back(r);
   }
   // An EBGB mapping: under entry key, point `punkt` stands at `fuer`.
-  void abbild(std::uint16_t key, std::uint32_t punkt, std::uint32_t fuer,
-              const std::string& name, std::uint32_t schwelle = 0) {
+  void abbild(std::uint16_t key, std::uint32_t punkt, std::uint32_t fuer, const std::string& name,
+              std::uint32_t schwelle = 0) {
     dmw::EbgbRecord r;
     r.key1 = key;
     r.key2 = punkt;
@@ -177,7 +176,8 @@ inline std::vector<EbWegeVar> varianten(const UtList& l) {
 inline std::string folge(const UtList& bhf, const EbWegeVar& v) {
   std::string s;
   for (std::int32_t i = 0; i < v.anzahl; ++i) {
-    const auto* p = static_cast<const EbPunkt*>(UtListAt(&bhf, static_cast<std::uint32_t>(v.ersterIndex + i)));
+    const auto* p =
+        static_cast<const EbPunkt*>(UtListAt(&bhf, static_cast<std::uint32_t>(v.ersterIndex + i)));
     if (p == nullptr) return s + "?";
     if (!s.empty()) s += ' ';
     s += std::to_string(static_cast<std::uint32_t>(p->bahnhof) % 100000u);

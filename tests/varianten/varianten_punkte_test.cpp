@@ -169,8 +169,8 @@ struct RollenZeile {
 // number with the kind flags 0x24.
 TEST(VariantenRollen, RoutePointsOfAFullRequestAsATable) {
   Netz n = grundNetz();
-  n.fbrr.push_back({1, 4711, 0, 0, {8000012, 8000013, 8000014, 8000015}, {25, 0, 0, 0},
-                    dmw::kOpenEndDay});
+  n.fbrr.push_back(
+      {1, 4711, 0, 0, {8000012, 8000013, 8000014, 8000015}, {25, 0, 0, 0}, dmw::kOpenEndDay});
   Umgebung u(n);
 
   EbSuchAnfrage a = suchAnfrage(10, 20);
@@ -228,32 +228,90 @@ TEST(VariantenRollen, BordersBreakPointsAndRelationSlots) {
       // destination point then replaces.
       {"marked borders",
        {punkt(10, 0x02, 0x49), punkt(11, 0, 0x09), punkt(20, 0x04, 0x80)},
-       'H', 10, 20, 0, 0, 11, 0, 0, 0},
+       'H',
+       10,
+       20,
+       0,
+       0,
+       11,
+       0,
+       0,
+       0},
       // A marked border ahead of the origin starts the route ('V').
       {"border ahead",
        {punkt(11, 0, 0x0A), punkt(10, 0x02, 0x40), punkt(20, 0x04, 0x80)},
-       'V', 10, 20, 0, 0, 11, 0, 0, 0},
+       'V',
+       10,
+       20,
+       0,
+       0,
+       11,
+       0,
+       0,
+       0},
       // A plain border point only fills its role.
       {"plain border",
        {punkt(10, 0x02, 0x40), punkt(12, 0, 0x01), punkt(20, 0x04, 0x80)},
-       'N', 10, 20, 0, 0, 0, 12, 0, 0},
+       'N',
+       10,
+       20,
+       0,
+       0,
+       0,
+       12,
+       0,
+       0},
       // One break point without relation is the first; after a relation
       // start it is the second.
-      {"lone break point", {punkt(10, 0x02, 0x40), punkt(11, 0, 0x20), punkt(20, 0x04, 0x80)},
-       'N', 10, 20, 11, 0, 0, 0, 0, 0},
+      {"lone break point",
+       {punkt(10, 0x02, 0x40), punkt(11, 0, 0x20), punkt(20, 0x04, 0x80)},
+       'N',
+       10,
+       20,
+       11,
+       0,
+       0,
+       0,
+       0,
+       0},
       {"break point behind relation",
        {punkt(10, 0x02, 0x40), punkt(12, 0x10, 0), punkt(13, 0x20, 0), punkt(16, 0, 0x10),
         punkt(20, 0x04, 0x80)},
-       'N', 10, 20, 0, 16, 0, 0, 0, 0},
+       'N',
+       10,
+       20,
+       0,
+       16,
+       0,
+       0,
+       0,
+       0},
       // Further relation stations fill third and fourth; a fifth overwrites
       // the fourth.
       {"relation slots",
        {punkt(10, 0x02, 0x40), punkt(12, 0x10, 0), punkt(14, 0x40, 0), punkt(15, 0x40, 0),
         punkt(16, 0x40, 0), punkt(13, 0x20, 0), punkt(20, 0x04, 0x80)},
-       'N', 10, 20, 0, 0, 0, 0, 14, 16},
+       'N',
+       10,
+       20,
+       0,
+       0,
+       0,
+       0,
+       14,
+       16},
       // A point with point flag 0x08 is passed over.
-      {"passed over", {punkt(10, 0x02, 0x40), punkt(11, 0x08, 0x10), punkt(20, 0x04, 0x80)},
-       'N', 10, 20, 0, 0, 0, 0, 0, 0},
+      {"passed over",
+       {punkt(10, 0x02, 0x40), punkt(11, 0x08, 0x10), punkt(20, 0x04, 0x80)},
+       'N',
+       10,
+       20,
+       0,
+       0,
+       0,
+       0,
+       0,
+       0},
   };
   for (const Fall& f : faelle) {
     SCOPED_TRACE(f.was);
@@ -295,13 +353,13 @@ TEST(VariantenLaufweg, RecordsPerEntryWithStandByAndPlainRecords) {
   EbWegeVariantenSuchen(&listeEbWegeBhf, nullptr, &listeEbWegeVar, &st, 99, 0);
   ASSERT_EQ(st.code, 1125);
 
-  for (EbGlstProfil e : {EbGlstProfil{1, 5, 7, 0x01}, EbGlstProfil{1, 4, 8, 0},
-                         EbGlstProfil{1, 3, 9, 0}})
+  for (EbGlstProfil e :
+       {EbGlstProfil{1, 5, 7, 0x01}, EbGlstProfil{1, 4, 8, 0}, EbGlstProfil{1, 3, 9, 0}})
     ASSERT_GE(UtListInsert(&w->glstProfil, w->glstProfil.count, &e), 0);
   EbPunkt rel[EB_REL_ANZAHL] = {};
   const char marke = 'N';
-  st = EbLaufwegSaetzeBilden(w, punkt(8000010, 0x02, 0x40), punkt(8000020, 0x04, 0x80), rel,
-                             &marke, EbPunkt{}, EbPunkt{}, punkt(8000011, 0, 0x10), EbPunkt{}, kTag);
+  st = EbLaufwegSaetzeBilden(w, punkt(8000010, 0x02, 0x40), punkt(8000020, 0x04, 0x80), rel, &marke,
+                             EbPunkt{}, EbPunkt{}, punkt(8000011, 0, 0x10), EbPunkt{}, kTag);
   EXPECT_EQ(st.code, 0);
   EXPECT_EQ(std::string(st.id, 2), "EB");
 
@@ -357,8 +415,8 @@ TEST(VariantenLaufweg, SkippedSidesAndAFailingLookup) {
 
   EbGlstProfil e{1, 5, 7, 0x30};
   ASSERT_GE(UtListInsert(&w->glstProfil, 0, &e), 0);
-  st = EbLaufwegSaetzeBilden(w, punkt(8000010, 0x02, 0x40), punkt(8000020, 0x04, 0x80), rel,
-                             &marke, EbPunkt{}, EbPunkt{}, EbPunkt{}, EbPunkt{}, kTag);
+  st = EbLaufwegSaetzeBilden(w, punkt(8000010, 0x02, 0x40), punkt(8000020, 0x04, 0x80), rel, &marke,
+                             EbPunkt{}, EbPunkt{}, EbPunkt{}, EbPunkt{}, kTag);
   EXPECT_EQ(st.code, 0);
   EXPECT_EQ(w->abgang.count, 1u);
   EXPECT_EQ(w->ziel.count, 1u);

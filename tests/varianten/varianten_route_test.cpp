@@ -52,8 +52,12 @@ std::string kette(std::uint32_t slot) {
   for (const EbListNode* k = EbListSlots[slot].kopf; k != nullptr; k = k->next) {
     if (!s.empty()) s += ' ';
     switch (k->typ) {
-      case EB_ELEM_START: case EB_ELEM_ZIEL: case EB_ELEM_VIA: {
-        const char* art = k->typ == EB_ELEM_START ? "start" : k->typ == EB_ELEM_ZIEL ? "ziel" : "via";
+      case EB_ELEM_START:
+      case EB_ELEM_ZIEL:
+      case EB_ELEM_VIA: {
+        const char* art = k->typ == EB_ELEM_START  ? "start"
+                          : k->typ == EB_ELEM_ZIEL ? "ziel"
+                                                   : "via";
         s += art + std::to_string(EbNutzlastLesen<EbhfSatz>(k).station);
         break;
       }
@@ -294,7 +298,8 @@ TEST(VariantenRoute, NoVariantStandingIsNoRoute) {
       EXPECT_EQ(anzahl, 4u);  // 31-41, 31-20, 10-41, 10-20
     }
     for (std::uint32_t i = 1; i < anzahl; ++i)
-      EXPECT_LT(std::memcmp(UtListAt(&listeWegeFertig, i - 1), UtListAt(&listeWegeFertig, i), 36), 0);
+      EXPECT_LT(std::memcmp(UtListAt(&listeWegeFertig, i - 1), UtListAt(&listeWegeFertig, i), 36),
+                0);
     if (f.code != 0) {
       EXPECT_EQ(nummer, 1420);
       EXPECT_EQ(km, -1);

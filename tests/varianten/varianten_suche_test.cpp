@@ -56,8 +56,8 @@ struct Zeile {
   bool operator==(const Zeile&) const = default;
 };
 std::ostream& operator<<(std::ostream& o, const Zeile& z) {
-  return o << "{" << z.ab << "," << z.zi << " unter " << z.unter << " " << z.standard
-           << z.gewaehlt << " [" << z.punkte << "]}";
+  return o << "{" << z.ab << "," << z.zi << " unter " << z.unter << " " << z.standard << z.gewaehlt
+           << " [" << z.punkte << "]}";
 }
 
 std::vector<Zeile> zeilen(const std::vector<EbWegeVar>& v) {
@@ -93,16 +93,11 @@ TEST(VariantenVerteilung, TwoEntriesBothEndsMapped) {
   EXPECT_EQ(e.status.wert, 0);
 
   const std::vector<Zeile> erwartet = {
-      {7, 7, 7, 'N', 'J', "10 31* 20 41*"},
-      {7, 8, 7, 'N', 'N', "10 31* 20 42*"},
-      {8, 7, 7, 'N', 'N', "10 32* 20 41*"},
-      {7, 0, 7, 'N', 'N', "10 31* 20"},
-      {0, 7, 7, 'N', 'N', "10 20 41*"},
-      {0, 0, 7, 'J', 'N', "10 20"},
-      {8, 8, 8, 'N', 'N', "10 32* 20 42*"},
-      {8, 0, 8, 'N', 'N', "10 32* 20"},
-      {0, 8, 8, 'N', 'N', "10 20 42*"},
-      {0, 8, 0, 'N', 'N', "10 20 42*"},  // closing copy
+      {7, 7, 7, 'N', 'J', "10 31* 20 41*"}, {7, 8, 7, 'N', 'N', "10 31* 20 42*"},
+      {8, 7, 7, 'N', 'N', "10 32* 20 41*"}, {7, 0, 7, 'N', 'N', "10 31* 20"},
+      {0, 7, 7, 'N', 'N', "10 20 41*"},     {0, 0, 7, 'J', 'N', "10 20"},
+      {8, 8, 8, 'N', 'N', "10 32* 20 42*"}, {8, 0, 8, 'N', 'N', "10 32* 20"},
+      {0, 8, 8, 'N', 'N', "10 20 42*"},     {0, 8, 0, 'N', 'N', "10 20 42*"},  // closing copy
   };
   EXPECT_EQ(zeilen(e.var), erwartet);
 
@@ -156,16 +151,11 @@ TEST(VariantenVerteilung, ProfileKeyTwoOffersTheDefaultVariantAgain) {
   Ergebnis e = suchen(2);
   ASSERT_EQ(e.status.code, 0);
   const std::vector<Zeile> erwartet = {
-      {7, 7, 7, 'N', 'J', "10 31* 20 41*"},
-      {7, 8, 7, 'N', 'N', "10 31* 20 42*"},
-      {8, 7, 7, 'N', 'N', "10 32* 20 41*"},
-      {7, 0, 7, 'N', 'N', "10 31* 20"},
-      {0, 7, 7, 'N', 'N', "10 20 41*"},
-      {0, 0, 7, 'J', 'N', "10 20"},
-      {8, 8, 8, 'N', 'N', "10 32* 20 42*"},
-      {8, 0, 8, 'N', 'N', "10 32* 20"},
-      {0, 8, 8, 'N', 'N', "10 20 42*"},
-      {0, 0, 8, 'J', 'N', "10 20"},
+      {7, 7, 7, 'N', 'J', "10 31* 20 41*"}, {7, 8, 7, 'N', 'N', "10 31* 20 42*"},
+      {8, 7, 7, 'N', 'N', "10 32* 20 41*"}, {7, 0, 7, 'N', 'N', "10 31* 20"},
+      {0, 7, 7, 'N', 'N', "10 20 41*"},     {0, 0, 7, 'J', 'N', "10 20"},
+      {8, 8, 8, 'N', 'N', "10 32* 20 42*"}, {8, 0, 8, 'N', 'N', "10 32* 20"},
+      {0, 8, 8, 'N', 'N', "10 20 42*"},     {0, 0, 8, 'J', 'N', "10 20"},
       {0, 0, 0, 'N', 'N', "10 20"},  // closing copy
   };
   EXPECT_EQ(zeilen(e.var), erwartet);
@@ -180,16 +170,11 @@ TEST(VariantenVerteilung, OriginsOnlyWithStandByDestinations) {
   Ergebnis e = suchen(1);
   ASSERT_EQ(e.status.code, 0);
   const std::vector<Zeile> erwartet = {
-      {7, 7, 7, 'J', 'N', "10 31* 20"},
-      {7, 8, 7, 'J', 'N', "10 31* 20"},
-      {8, 7, 7, 'J', 'N', "10 32* 20"},
-      {7, 0, 7, 'N', 'J', "10 31* 20"},
-      {0, 7, 7, 'J', 'N', "10 20"},
-      {0, 0, 7, 'J', 'N', "10 20"},
-      {8, 8, 8, 'J', 'N', "10 32* 20"},
-      {8, 0, 8, 'N', 'N', "10 32* 20"},
-      {0, 8, 8, 'J', 'N', "10 20"},
-      {0, 8, 0, 'N', 'N', "10 20"},
+      {7, 7, 7, 'J', 'N', "10 31* 20"}, {7, 8, 7, 'J', 'N', "10 31* 20"},
+      {8, 7, 7, 'J', 'N', "10 32* 20"}, {7, 0, 7, 'N', 'J', "10 31* 20"},
+      {0, 7, 7, 'J', 'N', "10 20"},     {0, 0, 7, 'J', 'N', "10 20"},
+      {8, 8, 8, 'J', 'N', "10 32* 20"}, {8, 0, 8, 'N', 'N', "10 32* 20"},
+      {0, 8, 8, 'J', 'N', "10 20"},     {0, 8, 0, 'N', 'N', "10 20"},
   };
   EXPECT_EQ(zeilen(e.var), erwartet);
 }
@@ -198,8 +183,8 @@ TEST(VariantenVerteilung, OriginsOnlyWithStandByDestinations) {
 TEST(VariantenAuswahl, ByOriginThenDestinationRank) {
   struct Fall {
     const char* was;
-    std::uint16_t flags;     // profile flags of both entries
-    std::int32_t ab, zi;     // the chosen variant's keys; ab = -1: none
+    std::uint16_t flags;  // profile flags of both entries
+    std::int32_t ab, zi;  // the chosen variant's keys; ab = -1: none
   } faelle[] = {
       {"both ends: largest origin rank, then largest destination rank", 0, 7, 7},
       {"origins only: last of the largest origin rank", 0x10, 7, 0},
@@ -352,7 +337,8 @@ TEST(VariantenRelation, RelationNumberIsNeverUsedAsAStation) {
   std::vector<EbWegeVar> v = varianten(listeEbWegeVar);
   ASSERT_FALSE(v.empty());
   EXPECT_EQ(folge(listeEbWegeBhf, v[0]), "10 4711 13 20");
-  const auto* rs = static_cast<const EbPunkt*>(UtListAt(&listeEbWegeBhf, static_cast<std::uint32_t>(v[0].ersterIndex + 1)));
+  const auto* rs = static_cast<const EbPunkt*>(
+      UtListAt(&listeEbWegeBhf, static_cast<std::uint32_t>(v[0].ersterIndex + 1)));
   EXPECT_TRUE(EbPunktTraegtRelation(*rs));
   EbVarFolge f = EbVarFolgeLesen(&a, &listeEbWegeBhf, v[0]);
   EXPECT_EQ(f.w[EB_VF_VON], 10);
@@ -375,8 +361,7 @@ TEST(VariantenRelation, BorderAheadOfTheOriginGivesASecondVariant) {
   n.abbild(7, 10, 31, "Ursprung");
   n.abbild(7, 11, 32, "Grenze");
   Umgebung u(n);
-  EbPunkt p[] = {punkt(8000011, 0, 0x0A), punkt(8000010, 0x02, 0x40),
-                 punkt(8000020, 0x04, 0x80)};
+  EbPunkt p[] = {punkt(8000011, 0, 0x0A), punkt(8000010, 0x02, 0x40), punkt(8000020, 0x04, 0x80)};
   EbSuchStatus st{};
   EbWegeVariantenSuchen(&listeEbWegeBhf, p, &listeEbWegeVar, &st, 1, 3);
   ASSERT_EQ(st.code, 0);
@@ -420,10 +405,8 @@ TEST(VariantenRelation, BreakPointAbsorbedByTheMappedOrigin) {
   ASSERT_EQ(e.status.code, 0);
   e.var = varianten(listeEbWegeVar);
   const std::vector<Zeile> erwartet = {
-      {7, 7, 7, 'J', 'N', "10 31* 20"},
-      {7, 0, 7, 'N', 'J', "10 31* 20"},
-      {0, 7, 7, 'J', 'N', "10 11 20"},
-      {0, 0, 7, 'J', 'N', "10 11 20"},
+      {7, 7, 7, 'J', 'N', "10 31* 20"}, {7, 0, 7, 'N', 'J', "10 31* 20"},
+      {0, 7, 7, 'J', 'N', "10 11 20"},  {0, 0, 7, 'J', 'N', "10 11 20"},
       {0, 0, 0, 'N', 'N', "10 11 20"},
   };
   EXPECT_EQ(zeilen(e.var), erwartet);

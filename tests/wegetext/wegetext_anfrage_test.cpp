@@ -56,7 +56,8 @@ TEST_F(WegetextAnfrage, TextPasstNicht) {
   EbAnfrage a = dialogAnfrage(1, 3, 2);
   a.textBreite = 5;
   ASSERT_EQ(rechnen(a), 0);
-  EXPECT_EQ(std::string(erg.hin.wegetext, EB_WEGETEXT_LAENGE), std::string(EB_WEGETEXT_LAENGE, ' '));
+  EXPECT_EQ(std::string(erg.hin.wegetext, EB_WEGETEXT_LAENGE),
+            std::string(EB_WEGETEXT_LAENGE, ' '));
   EXPECT_EQ(erg.wegetextProblem, 1);
 }
 

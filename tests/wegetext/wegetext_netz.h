@@ -54,23 +54,26 @@ using testnetz::fangen;
 
 // A station with flag characters "NJN" and flag letters 'N' but for the
 // kind and kilometre-part letter 'A'.
-inline dmw::EbhfRecord bahnhof(std::uint32_t nr, const std::string& name,
-                               const std::string& name2, std::uint16_t gebiet = 0,
-                               char art = 'B') {
-  return testnetz::bahnhof(nr, name, name2, gebiet, "NJN",
-                           testnetz::kennbuchstaben('N', art, 'A'));
+inline dmw::EbhfRecord bahnhof(std::uint32_t nr, const std::string& name, const std::string& name2,
+                               std::uint16_t gebiet = 0, char art = 'B') {
+  return testnetz::bahnhof(nr, name, name2, gebiet, "NJN", testnetz::kennbuchstaben('N', art, 'A'));
 }
 
 // The network as records; a test may add to them before the environment
 // writes them.
 struct Netz {
   std::vector<dmw::EbhfRecord> bhf{
-      bahnhof(1, "Adorf", "Adf", 1),       bahnhof(2, "Bedorf", "Bdf", 1),
-      bahnhof(3, "Cedorf", "Cdf", 1),      bahnhof(4, "Dedorf", "Ddf", 1),
-      bahnhof(5, "Eedorf", "Edf", 1),      bahnhof(6, "Hamburg Hbf", "Hamburg Hbf", 1),
+      bahnhof(1, "Adorf", "Adf", 1),
+      bahnhof(2, "Bedorf", "Bdf", 1),
+      bahnhof(3, "Cedorf", "Cdf", 1),
+      bahnhof(4, "Dedorf", "Ddf", 1),
+      bahnhof(5, "Eedorf", "Edf", 1),
+      bahnhof(6, "Hamburg Hbf", "Hamburg Hbf", 1),
       bahnhof(7, "Neustadt (Weinstr)", "Neustadt (Weinstr)", 1),
-      bahnhof(11, "Elfdorf", "Elf", 1),    bahnhof(21, "Zwanzig", "Zwz", 2),
-      bahnhof(100, "Nordkreuz", "Nkz", 0, 'A'), bahnhof(200, "Mitte", "Mit", 0, 'A'),
+      bahnhof(11, "Elfdorf", "Elf", 1),
+      bahnhof(21, "Zwanzig", "Zwz", 2),
+      bahnhof(100, "Nordkreuz", "Nkz", 0, 'A'),
+      bahnhof(200, "Mitte", "Mit", 0, 'A'),
       bahnhof(300, "Suedpunkt", "Sdp", 0, 'A'),
   };
   std::vector<dmw::RbgtEntry> rbgt{
@@ -129,14 +132,18 @@ struct Elem {
   std::int32_t typ = 0;
   std::uint32_t a = 0;
   std::uint32_t b = 0;
-  std::int32_t rbgt = 0;          // node segment: route-text number
-  char richtung = 'N';            // node segment: direction letter
+  std::int32_t rbgt = 0;  // node segment: route-text number
+  char richtung = 'N';    // node segment: direction letter
   bool umgekehrt = false;
-  std::uint32_t relBhf = 0;       // start/destination: relation station
+  std::uint32_t relBhf = 0;  // start/destination: relation station
 };
 
-inline Elem Start(std::uint32_t s, std::uint32_t rel = 0) { return {EB_ELEM_START, s, 0, 0, 'N', false, rel}; }
-inline Elem Ziel(std::uint32_t s, std::uint32_t rel = 0) { return {EB_ELEM_ZIEL, s, 0, 0, 'N', false, rel}; }
+inline Elem Start(std::uint32_t s, std::uint32_t rel = 0) {
+  return {EB_ELEM_START, s, 0, 0, 'N', false, rel};
+}
+inline Elem Ziel(std::uint32_t s, std::uint32_t rel = 0) {
+  return {EB_ELEM_ZIEL, s, 0, 0, 'N', false, rel};
+}
 inline Elem Via(std::uint32_t s) { return {EB_ELEM_VIA, s}; }
 inline Elem NePunkt(std::uint32_t s) { return {EB_ELEM_NEPUNKT, s}; }
 inline Elem NeUebergang() { return {EB_ELEM_NESEE}; }
@@ -160,7 +167,10 @@ inline std::uint32_t kette(const std::vector<Elem>& elemente) {
   for (const Elem& e : elemente) {
     const std::int32_t umg = e.umgekehrt ? 1 : 0;
     switch (e.typ) {
-      case EB_ELEM_START: case EB_ELEM_ZIEL: case EB_ELEM_VIA: case EB_ELEM_NEPUNKT: {
+      case EB_ELEM_START:
+      case EB_ELEM_ZIEL:
+      case EB_ELEM_VIA:
+      case EB_ELEM_NEPUNKT: {
         EbhfSatz s;
         std::memset(&s, 0, sizeof s);
         EXPECT_EQ(DbGetEbhf(&s, 80, e.a, kTag), kDbFound) << "station " << e.a;

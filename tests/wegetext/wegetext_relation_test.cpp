@@ -34,8 +34,8 @@ struct StammTausch {
 };
 
 TEST(WegetextElement, Trennzeichentabelle) {
-  const char* erwartet[16] = {"",   "(", "",   "@",  "@)", "*",   ")*", "/",
-                              "", "*(", "*", "@*", ")", ")*(", ")*", "*"};
+  const char* erwartet[16] = {"", "(",  "",  "@",  "@)", "*",   ")*", "/",
+                              "", "*(", "*", "@*", ")",  ")*(", ")*", "*"};
   for (int i = 0; i < 16; ++i) EXPECT_STREQ(WtTrennzeichen[i], erwartet[i]) << i;
 }
 
@@ -183,8 +183,7 @@ TEST_F(WegetextRelation, Texte) {
       {"made-up ends, all 'M'", 11, 1, 4, 0, 0, 0, "*Ort1*K2*K3*Ort4"},
       {"ending after 'O': invalid pair", 12, 1, 4, 0, 0, WT_STATUS_PAAR_UNGUELTIG, nullptr},
       {"more than 20 points", 13, 1, 21, 0, 0, WT_STATUS_ARGUMENTE, nullptr},
-      {"20 points and no room for the made-up end", 14, 1, 21, 0, 0, WT_STATUS_ARGUMENTE,
-       nullptr},
+      {"20 points and no room for the made-up end", 14, 1, 21, 0, 0, WT_STATUS_ARGUMENTE, nullptr},
       {"20 points", 15, 1, 20, 0, 0, 0,
        "*Ort1*K2*K3*K4*K5*K6*K7*K8*K9*K10*K11*K12*K13*K14*K15*K16*K17*K18*K19*Ort20"},
       {"unknown kind letter", 16, 1, 2, 0, 0, WT_STATUS_ART_FREMD, nullptr},
@@ -228,7 +227,8 @@ TEST_F(WegetextRelation, InDerKette) {
       {{Start(1), Relation(10, 1, 4), Ziel(4)}, "*(K2/K3)", {8, 0}},
       {{Start(4), Relation(10, 1, 4, true), Ziel(1)}, "*(K3/K2)", {8, 0}},
       {{Start(1), Linie(1, 2), Via(2), Relation(10, 1, 4), Via(4), Linie(4, 5), Ziel(5)},
-       "*(K2/K3)*Ort4", {13, 0}},
+       "*(K2/K3)*Ort4",
+       {13, 0}},
   };
   for (const Fall& f : faelle) {
     SCOPED_TRACE(f.text);

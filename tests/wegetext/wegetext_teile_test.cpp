@@ -27,11 +27,12 @@ TEST(WegetextName, Kuerzen) {
   } faelle[] = {
       {"Hamburg Hbf", "Hamburg", 7},
       {"Neustadt (Weinstr)", "Neustadt", 8},
-      {"  Frankfurt  (Main)", "Frankfurt", 9},   // leading blanks and runs go
-      {"Koeln hBF Messe", "Koeln Messe", 11},    // any case; the blank after it follows a dropped character
-      {"A (b (c) d) E", "A E", 3},               // nested asides
-      {"Halle)x", "Hallex", 6},                  // a ')' without '(' is dropped
-      {"A(b) C", "AC", 2},                       // a blank after a dropped character goes
+      {"  Frankfurt  (Main)", "Frankfurt", 9},  // leading blanks and runs go
+      {"Koeln hBF Messe", "Koeln Messe",
+       11},                         // any case; the blank after it follows a dropped character
+      {"A (b (c) d) E", "A E", 3},  // nested asides
+      {"Halle)x", "Hallex", 6},     // a ')' without '(' is dropped
+      {"A(b) C", "AC", 2},          // a blank after a dropped character goes
       {"", "", 0},
   };
   for (const Fall& f : faelle) {
@@ -55,11 +56,7 @@ TEST(WegetextBeschreibung, VorwaertsForm) {
     const char* stored;
     const char* form;
   } faelle[] = {
-      {"#A#B", "A*B"},
-      {"<X>#Y", "<X>Y"},
-      {"A#<X>", "A*<X>"},
-      {"A#(B/C)#D", "A*(B/C)*D"},
-      {"", ""},
+      {"#A#B", "A*B"}, {"<X>#Y", "<X>Y"}, {"A#<X>", "A*<X>"}, {"A#(B/C)#D", "A*(B/C)*D"}, {"", ""},
   };
   for (const Fall& f : faelle)
     EXPECT_STREQ(EbWtRauteZuStern(static_cast<std::uint32_t>(std::strlen(f.stored)), f.stored),
@@ -79,23 +76,22 @@ TEST(WegetextBeschreibung, UmgekehrteForm) {
     const char* form;
   } faelle[] = {
       {"Nordkreuz#Alpha#Beta#Suedpunkt", "Suedpunkt*Beta*Alpha*Nordkreuz"},
-      {"#A#B", "B*A"},                      // no separator at the start...
-      {"A##B#", "B*A"},                     // ...none doubled, none at the end
-      {"A*B", "B*A"},                       // a stored '*' separates too
-      {"A#<X*Y>#B", "B*<X*Y>A"},            // the group as a unit; none after '>'
-      {"<X#Y>#A", "A*<X*Y>"},               // inside a group '#' becomes '*'
-      {"<X><Y>", "<Y><X>"},                 // two groups change places
-      {"<X>Y", "Y<X>"},                     // a group is a part of its own
-      {"A#(B/C)#D", "D*(B/C)*A"},           // an aside standing alone: unchanged
-      {"A(x)#B", "B*A(x)"},                 // an aside inside a name stays with it
-      {"A/B#C", "C*A/B"},                   // an alternative is one part
-      {"A#<X", "<X*A"},                     // an open bracket is an ordinary character
+      {"#A#B", "B*A"},             // no separator at the start...
+      {"A##B#", "B*A"},            // ...none doubled, none at the end
+      {"A*B", "B*A"},              // a stored '*' separates too
+      {"A#<X*Y>#B", "B*<X*Y>A"},   // the group as a unit; none after '>'
+      {"<X#Y>#A", "A*<X*Y>"},      // inside a group '#' becomes '*'
+      {"<X><Y>", "<Y><X>"},        // two groups change places
+      {"<X>Y", "Y<X>"},            // a group is a part of its own
+      {"A#(B/C)#D", "D*(B/C)*A"},  // an aside standing alone: unchanged
+      {"A(x)#B", "B*A(x)"},        // an aside inside a name stays with it
+      {"A/B#C", "C*A/B"},          // an alternative is one part
+      {"A#<X", "<X*A"},            // an open bracket is an ordinary character
       {"", ""},
   };
   for (const Fall& f : faelle)
     EXPECT_STREQ(
-        EbWtGruppenAufbereiten(static_cast<std::uint32_t>(std::strlen(f.stored)), f.stored),
-        f.form)
+        EbWtGruppenAufbereiten(static_cast<std::uint32_t>(std::strlen(f.stored)), f.stored), f.form)
         << f.stored;
 }
 
@@ -103,10 +99,16 @@ TEST(WegetextBeschreibung, ErstenTeilWeglassen) {
   struct Fall {
     const char* text;
     const char* rest;
-  } faelle[] = {{"A*B*C", "B*C"}, {"*A*B", "B"}, {"ABC", ""}, {"A*", ""}, {"", ""},
+  } faelle[] = {{"A*B*C", "B*C"},
+                {"*A*B", "B"},
+                {"ABC", ""},
+                {"A*", ""},
+                {"", ""},
                 // A leading group is one part and is never torn.
                 {"<Markt Bibart*Iphofen>Neustadt/Aisch", "Neustadt/Aisch"},
-                {"<X*Y>*Z", "Z"}, {"<X*Y>", ""}, {"<X*Y", "Y"}};
+                {"<X*Y>*Z", "Z"},
+                {"<X*Y>", ""},
+                {"<X*Y", "Y"}};
   for (const Fall& f : faelle) {
     char puffer[64];
     std::strcpy(puffer, f.text);
@@ -166,8 +168,7 @@ TEST(WegetextTeile, AnfuegenBeiUeberlauf) {
   // A part that fits nowhere: as much as fits is written, result -1.
   Feld g("^Ab");
   rc = 0;
-  EXPECT_EQ(EbWtTeilAnfuegen(g.text, 20, &g.rest, "*abcdefghijklmnopqrstuvwxyz", &rc, marken),
-            17u);
+  EXPECT_EQ(EbWtTeilAnfuegen(g.text, 20, &g.rest, "*abcdefghijklmnopqrstuvwxyz", &rc, marken), 17u);
   EXPECT_EQ(rc, -1);
   EXPECT_EQ(g.rest, 0u);
 }
@@ -206,7 +207,7 @@ TEST(WegetextTeile, PositionenVerschieben) {
   // A removal that runs on into the next mark, or past a mark's end, takes
   // from each mark only what lay inside it.
   EbTextMarke n[2] = {{4, 0}, {6, 4}};  // 0..3 and 4..9
-  EbVerschiebePositionen(2, n, 6, 2);    // removes 2..7
+  EbVerschiebePositionen(2, n, 6, 2);   // removes 2..7
   EXPECT_EQ(n[0].start, 0);
   EXPECT_EQ(n[0].laenge, 2);
   EXPECT_EQ(n[1].start, 2);
@@ -219,16 +220,15 @@ TEST(WegetextTeile, LetztenTeilAbschneiden) {
     const char* rest;
   } faelle[] = {
       {"$Ab*Cd", "$Ab"},
-      {"*<A*B>C", "*<A*B>"},   // the part behind a group
-      {"*<A*B>", "*<A*B>"},    // a text ending in '>' has no part behind it
+      {"*<A*B>C", "*<A*B>"},  // the part behind a group
+      {"*<A*B>", "*<A*B>"},   // a text ending in '>' has no part behind it
       {"^Ab", ""},
-      {"abc", "abc"},          // no part marker: nothing changes
-      {"", ""},                // an empty text stays empty
+      {"abc", "abc"},  // no part marker: nothing changes
+      {"", ""},        // an empty text stays empty
   };
   for (const Fall& f : faelle) {
     Feld feld(f.text);
-    EbTextMarke marken[2] = {{static_cast<std::int32_t>(std::strlen(f.text)), 0},
-                             {0, 0xFFFF}};
+    EbTextMarke marken[2] = {{static_cast<std::int32_t>(std::strlen(f.text)), 0}, {0, 0xFFFF}};
     EbWtZeileKuerzen(feld.text, 20, &feld.rest, marken);
     EXPECT_EQ(feld.str(), f.rest) << f.text;
     EXPECT_EQ(feld.rest, 20 - std::strlen(f.rest)) << f.text;

@@ -103,8 +103,7 @@ std::uint32_t TextPool::add(std::string_view text) {
   return offset;
 }
 
-std::uint32_t TextPool::addTriple(std::string_view t1, std::string_view t2,
-                                  std::string_view t3) {
+std::uint32_t TextPool::addTriple(std::string_view t1, std::string_view t2, std::string_view t3) {
   for (std::string_view t : {t1, t2, t3}) {
     if (t.find('\0') != std::string_view::npos) fail("pool text holds a NUL");
   }
@@ -126,8 +125,8 @@ std::uint16_t grenFlags(char flag_letter) { return flag_letter == 'J' ? 1 : 0; }
 
 std::uint64_t grenMatrixIndex(std::uint64_t i, std::uint64_t j, std::uint64_t n) {
   if (!(i < j && j < n)) {
-    fail("GREN matrix index needs i < j < n (i=" + std::to_string(i) + ", j=" +
-         std::to_string(j) + ", n=" + std::to_string(n) + ")");
+    fail("GREN matrix index needs i < j < n (i=" + std::to_string(i) + ", j=" + std::to_string(j) +
+         ", n=" + std::to_string(n) + ")");
   }
   // i*(n-2) + j - i*(i-1)/2 - 1; for i = 0 the triangle term is 0.
   std::uint64_t triangle = i == 0 ? 0 : i * (i - 1) / 2;
@@ -240,8 +239,8 @@ DataFile grenFile(std::vector<std::uint32_t> nodes, const std::vector<GrenPair>&
     }
   }
 
-  return detail::fileWithBlocks(kGren, {std::move(km1), u32Block(nodes), std::move(frel),
-                                        std::move(km2), u32Block(ib2)});
+  return detail::fileWithBlocks(
+      kGren, {std::move(km1), u32Block(nodes), std::move(frel), std::move(km2), u32Block(ib2)});
 }
 
 // ---- STEN ---------------------------------------------------------------------
@@ -263,9 +262,8 @@ DataFile stenFile(const std::vector<StenPair>& pairs, const StenOptions& options
     seen.add(p.station_b);
     if (p.station_a > p.station_b) std::swap(p.station_a, p.station_b);
   }
-  detail::sortByKey(sorted, [](const StenPair& p) {
-    return std::make_tuple(p.station_a, p.station_b);
-  });
+  detail::sortByKey(sorted,
+                    [](const StenPair& p) { return std::make_tuple(p.station_a, p.station_b); });
   const std::vector<std::uint32_t> ibnr =
       indexBlockValues(seen.values(), options.ibnr_order, options.ibnr_explicit, "StenIbnrBlock");
   const auto index = indexOf(ibnr, kMaxU16, "StenIbnrBlock");
@@ -291,8 +289,8 @@ DataFile tdrgFile(const std::vector<TdrgEntry>& entries, const TdrgOptions& opti
   FirstSeen seen;
   for (const TdrgEntry& e : entries) {
     seen.add(e.node_station);
-    if (rank.emplace(std::make_pair(e.area_number, e.node_station),
-                     groups_in_area[e.area_number]).second) {
+    if (rank.emplace(std::make_pair(e.area_number, e.node_station), groups_in_area[e.area_number])
+            .second) {
       ++groups_in_area[e.area_number];
     }
   }
@@ -325,10 +323,10 @@ DataFile rbgtFile(const std::vector<RbgtEntry>& entries, const RbgtOptions& opti
   std::vector<RbgtEntry> sorted = entries;
   detail::sortByKey(sorted, [](const RbgtEntry& e) { return e.route_text_number; });
 
-  const std::vector<std::uint32_t> ibnr = indexBlockValues(
-      stations.values(), options.ibnr_order, options.ibnr_explicit, "RbgtIbnrBlock");
-  const std::vector<std::uint32_t> rbnr = indexBlockValues(
-      numbers.values(), options.rbnr_order, options.rbnr_explicit, "RbgtRbnrBlock");
+  const std::vector<std::uint32_t> ibnr = indexBlockValues(stations.values(), options.ibnr_order,
+                                                           options.ibnr_explicit, "RbgtIbnrBlock");
+  const std::vector<std::uint32_t> rbnr = indexBlockValues(numbers.values(), options.rbnr_order,
+                                                           options.rbnr_explicit, "RbgtRbnrBlock");
   const auto station_index = indexOf(ibnr, kMaxI16, "RbgtIbnrBlock");
   const auto number_index = indexOf(rbnr, kMaxI16, "RbgtRbnrBlock");
 
@@ -342,8 +340,8 @@ DataFile rbgtFile(const std::vector<RbgtEntry>& entries, const RbgtOptions& opti
     appendU32(hast, names.add(e.name));
     appendU16(hast, storedValidFrom(e.valid_from, e.withdrawn));
   }
-  return detail::fileWithBlocks(kRbgt, {std::move(hast), u32Block(ibnr), u32Block(rbnr),
-                                        names.bytes()});
+  return detail::fileWithBlocks(kRbgt,
+                                {std::move(hast), u32Block(ibnr), u32Block(rbnr), names.bytes()});
 }
 
 // ---- LOST ---------------------------------------------------------------------

@@ -15,18 +15,17 @@ namespace {
 
 void requireRoom(const Bytes& out, std::size_t at, std::size_t width) {
   if (at > out.size() || out.size() - at < width) {
-    throw std::out_of_range("dmwriter: write of " + std::to_string(width) +
-                            " bytes at offset " + std::to_string(at) +
-                            " outside " + std::to_string(out.size()) + " bytes");
+    throw std::out_of_range("dmwriter: write of " + std::to_string(width) + " bytes at offset " +
+                            std::to_string(at) + " outside " + std::to_string(out.size()) +
+                            " bytes");
   }
 }
 
 // The serialised block header followed by the block's data.
 void appendBlock(Bytes& out, const Block& b) {
   appendI16(out, b.number);
-  std::int32_t length = b.declared_length
-                            ? *b.declared_length
-                            : static_cast<std::int32_t>(b.data.size());
+  std::int32_t length =
+      b.declared_length ? *b.declared_length : static_cast<std::int32_t>(b.data.size());
   appendI32(out, length);
   out.insert(out.end(), b.data.begin(), b.data.end());
 }
@@ -66,12 +65,12 @@ void appendI16(Bytes& out, std::int16_t v) { LeAppendI16(out, v); }
 
 void appendI32(Bytes& out, std::int32_t v) { LeAppendI32(out, v); }
 
-void putText(Bytes& out, std::size_t at, std::string_view text,
-             std::size_t width, const char* field) {
+void putText(Bytes& out, std::size_t at, std::string_view text, std::size_t width,
+             const char* field) {
   if (text.size() > width) {
-    throw std::invalid_argument(std::string("dmwriter: text of field ") + field +
-                                " has " + std::to_string(text.size()) +
-                                " characters, the field " + std::to_string(width));
+    throw std::invalid_argument(std::string("dmwriter: text of field ") + field + " has " +
+                                std::to_string(text.size()) + " characters, the field " +
+                                std::to_string(width));
   }
   requireRoom(out, at, width);
   for (std::size_t k = 0; k < width; ++k) {
@@ -157,15 +156,12 @@ Bytes DataFile::bytes() const {
   return out;
 }
 
-void DataFile::write(const std::filesystem::path& path) const {
-  writeBytes(path, bytes());
-}
+void DataFile::write(const std::filesystem::path& path) const { writeBytes(path, bytes()); }
 
 void writeBytes(const std::filesystem::path& path, const Bytes& data) {
   std::ofstream os(path, std::ios::binary | std::ios::trunc);
   if (!os) throw std::runtime_error("dmwriter: cannot create " + path.string());
-  os.write(reinterpret_cast<const char*>(data.data()),
-           static_cast<std::streamsize>(data.size()));
+  os.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
   os.close();
   if (!os) throw std::runtime_error("dmwriter: cannot write " + path.string());
 }

@@ -85,8 +85,8 @@ void appendI32(Bytes& out, std::int32_t v);
 // Writes `text` into the `width` bytes at `at`, blank-padded (0x20), no
 // terminator. A text longer than the width throws std::invalid_argument
 // naming `field`.
-void putText(Bytes& out, std::size_t at, std::string_view text,
-             std::size_t width, const char* field);
+void putText(Bytes& out, std::size_t at, std::string_view text, std::size_t width,
+             const char* field);
 
 // ---- table identity ----------------------------------------------------------
 // What a table's header must carry. `code` is the table code (also the

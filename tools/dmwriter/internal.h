@@ -28,9 +28,8 @@ void sortNewestFirst(std::vector<R>& v, KeyFn key, DayFn day) {
 
 template <class R, class KeyFn>
 void sortByKey(std::vector<R>& v, KeyFn key) {
-  sortNewestFirst(v, key, [](const R& r) {
-    return static_cast<std::uint16_t>(r.valid_from & 0x7FFFu);
-  });
+  sortNewestFirst(v, key,
+                  [](const R& r) { return static_cast<std::uint16_t>(r.valid_from & 0x7FFFu); });
 }
 
 // A file for `id` whose record blocks are `blocks`, numbered 1, 2, ...

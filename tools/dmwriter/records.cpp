@@ -86,9 +86,8 @@ Bytes encodeEbhfGzpkt(const EbhfGzpktRecord& r) {
 
 Bytes encodeEbhfBlock(std::vector<EbhfRecord> records, Order order) {
   if (order == Order::Sorted) {
-    detail::sortByKey(records, [](const EbhfRecord& r) {
-      return std::make_tuple(r.country, r.station_number);
-    });
+    detail::sortByKey(
+        records, [](const EbhfRecord& r) { return std::make_tuple(r.country, r.station_number); });
   }
   return joinRecords(records, kEbhfRecordSize, encodeEbhf);
 }
@@ -97,10 +96,10 @@ Bytes encodeEbhfGzpktBlock(const std::vector<EbhfGzpktRecord>& records) {
   return joinRecords(records, kEbhfGzpktRecordSize, encodeEbhfGzpkt);
 }
 
-DataFile ebhfFile(std::vector<EbhfRecord> records,
-                  const std::vector<EbhfGzpktRecord>& gzpkt, Order order) {
-  return detail::fileWithBlocks(kEbhf, {encodeEbhfBlock(std::move(records), order),
-                                encodeEbhfGzpktBlock(gzpkt)});
+DataFile ebhfFile(std::vector<EbhfRecord> records, const std::vector<EbhfGzpktRecord>& gzpkt,
+                  Order order) {
+  return detail::fileWithBlocks(
+      kEbhf, {encodeEbhfBlock(std::move(records), order), encodeEbhfGzpktBlock(gzpkt)});
 }
 
 // ---- PBHF ---------------------------------------------------------------------
@@ -145,8 +144,7 @@ Bytes encodeFehlBlock(std::vector<FehlRecord> records, Order order) {
   if (order == Order::Sorted) {
     detail::sortByKey(records, [](const FehlRecord& r) {
       return std::make_tuple(static_cast<std::uint8_t>(r.variant),
-                             textKey(r.subsystem_id, 2, "FEHL subsystem_id"),
-                             r.message_number);
+                             textKey(r.subsystem_id, 2, "FEHL subsystem_id"), r.message_number);
     });
   }
   return joinRecords(records, kFehlRecordSize, encodeFehl);
@@ -201,8 +199,8 @@ Bytes encodeFbrrBhfBlock(std::vector<FbrrRecord> records, Order order) {
     detail::sortNewestFirst(
         records,
         [](const FbrrRecord& r) {
-          return std::make_tuple(r.key_number, r.stations[0], r.stations[1],
-                                 r.stations[2], r.stations[3]);
+          return std::make_tuple(r.key_number, r.stations[0], r.stations[1], r.stations[2],
+                                 r.stations[3]);
         },
         fbrrDay);
   }
@@ -210,8 +208,8 @@ Bytes encodeFbrrBhfBlock(std::vector<FbrrRecord> records, Order order) {
 }
 
 DataFile fbrrFile(const std::vector<FbrrRecord>& records, Order order) {
-  return detail::fileWithBlocks(kFbrr, {encodeFbrrBlock(records, order),
-                                encodeFbrrBhfBlock(records, order)});
+  return detail::fileWithBlocks(
+      kFbrr, {encodeFbrrBlock(records, order), encodeFbrrBhfBlock(records, order)});
 }
 
 // ---- EBGG ---------------------------------------------------------------------
@@ -235,9 +233,7 @@ Bytes encodeEbgg(const EbggRecord& r) {
 
 Bytes encodeEbggBlock(std::vector<EbggRecord> records, Order order) {
   if (order == Order::Sorted) {
-    detail::sortByKey(records, [](const EbggRecord& r) {
-      return std::make_tuple(r.key1, r.key2);
-    });
+    detail::sortByKey(records, [](const EbggRecord& r) { return std::make_tuple(r.key1, r.key2); });
   }
   return joinRecords(records, kEbggRecordSize, encodeEbgg);
 }
@@ -264,9 +260,8 @@ Bytes encodeFbrw(const FbrwRecord& r) {
 
 Bytes encodeFbrwBlock(std::vector<FbrwRecord> records, Order order) {
   if (order == Order::Sorted) {
-    detail::sortByKey(records, [](const FbrwRecord& r) {
-      return std::make_tuple(r.key1, r.key2, r.group);
-    });
+    detail::sortByKey(records,
+                      [](const FbrwRecord& r) { return std::make_tuple(r.key1, r.key2, r.group); });
   }
   return joinRecords(records, kFbrwRecordSize, encodeFbrw);
 }
@@ -293,9 +288,8 @@ Bytes encodeEbgb(const EbgbRecord& r) {
 
 Bytes encodeEbgbBlock(std::vector<EbgbRecord> records, Order order) {
   if (order == Order::Sorted) {
-    detail::sortByKey(records, [](const EbgbRecord& r) {
-      return std::make_tuple(r.key1, r.key2, r.group);
-    });
+    detail::sortByKey(records,
+                      [](const EbgbRecord& r) { return std::make_tuple(r.key1, r.key2, r.group); });
   }
   return joinRecords(records, kEbgbRecordSize, encodeEbgb);
 }
@@ -343,9 +337,8 @@ Bytes encodeNesr(const NesrRecord& r) {
 
 Bytes encodeNesrBlock(std::vector<NesrRecord> records, Order order) {
   if (order == Order::Sorted) {
-    detail::sortByKey(records, [](const NesrRecord& r) {
-      return std::make_tuple(r.key_part1, r.key_part2);
-    });
+    detail::sortByKey(
+        records, [](const NesrRecord& r) { return std::make_tuple(r.key_part1, r.key_part2); });
   }
   return joinRecords(records, kNesrRecordSize, encodeNesr);
 }

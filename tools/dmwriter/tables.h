@@ -110,30 +110,30 @@ std::uint16_t storedValidFrom(std::uint16_t valid_from, bool withdrawn);
 // 5 station kind ('A'/'H' node station), 8 and 9 ('N' for the 50 km list),
 // 11 kilometre-part letter; flag_chars[1] is the list flag.
 struct EbhfRecord {
-  std::uint16_t country = 80;              // 0
-  std::uint32_t station_number = 0;        // 2
-  std::uint16_t valid_from = 0;            // 6
+  std::uint16_t country = 80;        // 0
+  std::uint32_t station_number = 0;  // 2
+  std::uint16_t valid_from = 0;      // 6
   bool withdrawn = false;
-  std::string station_name;                // 8, 20 characters
-  std::string second_name;                 // 28, 20 characters
-  std::string further_name;                // 48, 9 characters
+  std::string station_name;  // 8, 20 characters
+  std::string second_name;   // 28, 20 characters
+  std::string further_name;  // 48, 9 characters
   std::uint8_t unread_57 = 0;
   std::uint16_t u16_58 = 0;
-  std::uint16_t tariff_area = 0;           // 60
+  std::uint16_t tariff_area = 0;  // 60
   std::uint32_t u32_62 = 0;
   std::uint8_t u8_66 = 0;
   std::uint8_t unread_67 = 0;
   std::uint16_t u16_68 = 0;
-  std::array<std::uint32_t, 6> u32_70{};   // 70, six numbers
+  std::array<std::uint32_t, 6> u32_70{};  // 70, six numbers
   std::uint16_t u16_94 = 0;
   std::uint8_t u8_96 = 0;
   std::uint8_t unread_97 = 0;
   std::uint32_t u32_98 = 0;
   std::uint32_t u32_102 = 0;
-  std::string flag_chars;                  // 106, 3 characters
+  std::string flag_chars;  // 106, 3 characters
   std::uint8_t unread_109 = 0;
   std::uint32_t u32_110 = 0;
-  std::string flag_letters;                // 114, 14 characters
+  std::string flag_letters;  // 114, 14 characters
   std::uint16_t u16_128 = 0;
 };
 // EbhfGzpktBlock record: loaded, never looked up; written in input order.
@@ -149,17 +149,16 @@ Bytes encodeEbhfGzpkt(const EbhfGzpktRecord& r);
 Bytes encodeEbhfBlock(std::vector<EbhfRecord> records, Order order = Order::Sorted);
 Bytes encodeEbhfGzpktBlock(const std::vector<EbhfGzpktRecord>& records);
 // Both blocks are always written (the loader expects block 2 even empty).
-DataFile ebhfFile(std::vector<EbhfRecord> records,
-                  const std::vector<EbhfGzpktRecord>& gzpkt = {},
+DataFile ebhfFile(std::vector<EbhfRecord> records, const std::vector<EbhfGzpktRecord>& gzpkt = {},
                   Order order = Order::Sorted);
 
 // ---- PBHF: station-name table ------------------------------------------------------
 // Key: station_name as 20 blank-padded unsigned bytes.
 struct PbhfRecord {
-  std::string station_name;                // 0, 20 characters
-  std::uint16_t valid_from = 0;            // 20
+  std::string station_name;      // 0, 20 characters
+  std::uint16_t valid_from = 0;  // 20
   bool withdrawn = false;
-  std::uint32_t station_number = 0;        // 22
+  std::uint32_t station_number = 0;  // 22
   std::uint8_t u8_26 = 0;
   std::uint8_t unread_27 = 0;
 };
@@ -170,14 +169,14 @@ DataFile pbhfFile(std::vector<PbhfRecord> records, Order order = Order::Sorted);
 // ---- FEHL: message-text table -------------------------------------------------------
 // Key (variant, subsystem_id[0], subsystem_id[1], message_number).
 struct FehlRecord {
-  char variant = ' ';                      // 0
-  std::string subsystem_id;                // 1, 2 characters
+  char variant = ' ';        // 0
+  std::string subsystem_id;  // 1, 2 characters
   std::uint8_t unread_3 = 0;
-  std::uint16_t message_number = 0;        // 4
-  std::uint16_t valid_from = 0;            // 6
+  std::uint16_t message_number = 0;  // 4
+  std::uint16_t valid_from = 0;      // 6
   bool withdrawn = false;
-  char char_8 = ' ';                       // 8
-  std::string text_pattern;                // 9, 70 characters (Meldungstextmuster)
+  char char_8 = ' ';         // 8
+  std::string text_pattern;  // 9, 70 characters (Meldungstextmuster)
   std::uint8_t unread_79 = 0;
 };
 Bytes encodeFehl(const FehlRecord& r);
@@ -196,9 +195,9 @@ struct FbrrRecord {
   std::uint16_t key_number = 0;
   std::uint32_t relation_number = 0;
   std::uint16_t valid_from = 0;
-  std::uint16_t u16_8 = 0;                 // FbrrBlock offset 8, FbrrBhfBlock offset 20
-  std::array<std::uint32_t, 4> stations{}; // full form: country * 100000 + local
-  std::array<std::uint16_t, 4> numbers{};  // numbers[0]: the relation's kilometres
+  std::uint16_t u16_8 = 0;                  // FbrrBlock offset 8, FbrrBhfBlock offset 20
+  std::array<std::uint32_t, 4> stations{};  // full form: country * 100000 + local
+  std::array<std::uint16_t, 4> numbers{};   // numbers[0]: the relation's kilometres
   std::uint16_t valid_to = 0;
 };
 Bytes encodeFbrr(const FbrrRecord& r);     // FbrrBlock layout
@@ -210,18 +209,18 @@ DataFile fbrrFile(const std::vector<FbrrRecord>& records, Order order = Order::S
 // ---- EBGG: route-profile table --------------------------------------------------------
 // Key and group (key1, key2).
 struct EbggRecord {
-  std::uint16_t key1 = 0;                  // 0, profile key
-  std::uint16_t key2 = 0;                  // 2, entry key
-  std::uint16_t valid_from = 0;            // 4
+  std::uint16_t key1 = 0;        // 0, profile key
+  std::uint16_t key2 = 0;        // 2, entry key
+  std::uint16_t valid_from = 0;  // 4
   bool withdrawn = false;
-  std::string text_6;                      // 8 characters
-  std::string text_14;                     // 2 characters
-  std::string text_16;                     // 40 characters
-  std::uint16_t rank = 0;                  // 56
-  std::uint16_t profile_flags = 0;         // 58
-  std::string text_60;                     // 4 characters
-  std::string text_64;                     // 2 characters
-  std::string text_66;                     // 20 characters
+  std::string text_6;               // 8 characters
+  std::string text_14;              // 2 characters
+  std::string text_16;              // 40 characters
+  std::uint16_t rank = 0;           // 56
+  std::uint16_t profile_flags = 0;  // 58
+  std::string text_60;              // 4 characters
+  std::string text_64;              // 2 characters
+  std::string text_66;              // 20 characters
   std::uint16_t u16_86 = 0;
   std::uint32_t u32_88 = 0;
 };
@@ -232,12 +231,12 @@ DataFile ebggFile(std::vector<EbggRecord> records, Order order = Order::Sorted);
 // ---- FBRW: points along a relation ---------------------------------------------------
 // Key (key1, key2), group (key1, key2, group).
 struct FbrwRecord {
-  std::uint32_t key1 = 0;                  // 0, FBRR key number
-  std::uint16_t key2 = 0;                  // 4, FBRR relation number (low 16 bits)
-  std::uint16_t group = 0;                 // 6, the point's place
-  std::uint16_t valid_from = 0;            // 8
+  std::uint32_t key1 = 0;        // 0, FBRR key number
+  std::uint16_t key2 = 0;        // 4, FBRR relation number (low 16 bits)
+  std::uint16_t group = 0;       // 6, the point's place
+  std::uint16_t valid_from = 0;  // 8
   bool withdrawn = false;
-  std::uint32_t station_number = 0;        // 10, full form
+  std::uint32_t station_number = 0;  // 10, full form
   std::uint16_t u16_14 = 0;
   std::uint8_t u8_16 = 0;
   std::uint8_t u8_17 = 0;
@@ -251,15 +250,15 @@ DataFile fbrwFile(std::vector<FbrwRecord> records, Order order = Order::Sorted);
 // ---- EBGB: route points per profile entry ---------------------------------------------
 // Key (key1, key2), group (key1, key2, group).
 struct EbgbRecord {
-  std::uint16_t key1 = 0;                  // 0, EBGG entry key
-  std::uint32_t key2 = 0;                  // 2, local station number of the point
-  std::uint32_t group = 0;                 // 6, local station number standing for it
-  std::uint16_t valid_from = 0;            // 10
+  std::uint16_t key1 = 0;        // 0, EBGG entry key
+  std::uint32_t key2 = 0;        // 2, local station number of the point
+  std::uint32_t group = 0;       // 6, local station number standing for it
+  std::uint16_t valid_from = 0;  // 10
   bool withdrawn = false;
-  std::string text_12;                     // 48 characters; the last 24 are the name
-  std::uint32_t km_threshold = 0;          // 60
+  std::string text_12;             // 48 characters; the last 24 are the name
+  std::uint32_t km_threshold = 0;  // 60
   std::uint32_t u32_64 = 0;
-  std::string text_68;                     // 26 characters
+  std::string text_68;  // 26 characters
   std::uint16_t u16_94 = 0;
   std::uint32_t u32_96 = 0;
 };
@@ -269,13 +268,13 @@ DataFile ebgbFile(std::vector<EbgbRecord> records, Order order = Order::Sorted);
 
 // ---- NGAT ------------------------------------------------------------------------------
 struct NgatRecord {
-  std::uint32_t key_part1 = 0;             // 0
-  std::uint32_t key_part2 = 0;             // 4
-  std::uint16_t key_part3 = 0;             // 8
-  std::uint16_t key_part4 = 0;             // 10
-  std::uint16_t valid_from = 0;            // 12
+  std::uint32_t key_part1 = 0;   // 0
+  std::uint32_t key_part2 = 0;   // 4
+  std::uint16_t key_part3 = 0;   // 8
+  std::uint16_t key_part4 = 0;   // 10
+  std::uint16_t valid_from = 0;  // 12
   bool withdrawn = false;
-  std::uint16_t value = 0;                 // 14
+  std::uint16_t value = 0;  // 14
 };
 Bytes encodeNgat(const NgatRecord& r);
 Bytes encodeNgatBlock(std::vector<NgatRecord> records, Order order = Order::Sorted);
@@ -283,13 +282,13 @@ DataFile ngatFile(std::vector<NgatRecord> records, Order order = Order::Sorted);
 
 // ---- NESR ------------------------------------------------------------------------------
 struct NesrRecord {
-  std::uint32_t key_part1 = 0;             // 0
-  std::uint32_t key_part2 = 0;             // 4
-  std::uint16_t valid_from = 0;            // 8
+  std::uint32_t key_part1 = 0;   // 0
+  std::uint32_t key_part2 = 0;   // 4
+  std::uint16_t valid_from = 0;  // 8
   bool withdrawn = false;
-  std::uint16_t value1 = 0;                // 10
-  std::uint16_t value2 = 0;                // 12
-  std::uint32_t value3 = 0;                // 14
+  std::uint16_t value1 = 0;  // 10
+  std::uint16_t value2 = 0;  // 12
+  std::uint32_t value3 = 0;  // 14
 };
 Bytes encodeNesr(const NesrRecord& r);
 Bytes encodeNesrBlock(std::vector<NesrRecord> records, Order order = Order::Sorted);
@@ -315,8 +314,7 @@ class TextPool {
   std::uint32_t add(std::string_view text);
   // Offset of three consecutive NUL-terminated texts (stored once per
   // distinct triple).
-  std::uint32_t addTriple(std::string_view t1, std::string_view t2,
-                          std::string_view t3);
+  std::uint32_t addTriple(std::string_view t1, std::string_view t2, std::string_view t3);
   const Bytes& bytes() const { return bytes_; }
 
  private:
@@ -328,8 +326,8 @@ class TextPool {
 // One version of the entry of a node pair. The stations may come in either
 // order; both must be in the node list and differ.
 struct GrenRelation {
-  std::string relation_code;               // 2 characters
-  std::array<std::uint32_t, 4> stations{}; // written to GrenIb2Block
+  std::string relation_code;                // 2 characters
+  std::array<std::uint32_t, 4> stations{};  // written to GrenIb2Block
   bool operator==(const GrenRelation&) const = default;
 };
 struct GrenPair {
@@ -339,9 +337,9 @@ struct GrenPair {
   bool withdrawn = false;
   std::uint16_t km_part1 = 0;
   std::uint16_t km_part2 = 0;
-  std::int32_t route_text_number = 0;      // RBGT number, 0 = none
-  std::optional<GrenRelation> relation;    // none: index -1
-  std::uint16_t flags = 0;                 // bit 0: flag letter 'J'
+  std::int32_t route_text_number = 0;    // RBGT number, 0 = none
+  std::optional<GrenRelation> relation;  // none: index -1
+  std::uint16_t flags = 0;               // bit 0: flag letter 'J'
 };
 // Flags word for a flag letter ('J' sets bit 0, anything else does not).
 std::uint16_t grenFlags(char flag_letter);
@@ -364,8 +362,7 @@ std::uint64_t grenMatrixIndex(std::uint64_t i, std::uint64_t j, std::uint64_t n)
 // GrenFrelBlock records in order of first use, their stations GrenIb2Block
 // entries (order per options). Every GREN block is written, empty ones with
 // length 0.
-DataFile grenFile(std::vector<std::uint32_t> nodes,
-                  const std::vector<GrenPair>& pairs,
+DataFile grenFile(std::vector<std::uint32_t> nodes, const std::vector<GrenPair>& pairs,
                   const GrenOptions& options = {});
 
 // ---- STEN: line kilometres ---------------------------------------------------------------
@@ -418,7 +415,7 @@ struct RbgtEntry {
   bool withdrawn = false;
   std::uint32_t station1 = 0;
   std::uint32_t station2 = 0;
-  std::string name;                        // any length; stored NUL-terminated
+  std::string name;  // any length; stored NUL-terminated
 };
 struct RbgtOptions {
   IndexOrder ibnr_order = IndexOrder::FirstSeen;  // RbgtIbnrBlock (stations)
@@ -439,7 +436,7 @@ struct LostRecord {
   std::uint16_t key_part4 = 0;
   std::uint16_t valid_from = 0;
   bool withdrawn = false;
-  std::string text1;                       // any length; stored NUL-terminated
+  std::string text1;  // any length; stored NUL-terminated
   std::string text2;
   std::string text3;
   std::uint16_t value = 0;

@@ -24,8 +24,9 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: netgen [--seed N] [--grid N] [--between N] [--meldungen FILE] [--description] -o FOLDER\n");
+  std::fprintf(
+      stderr,
+      "usage: netgen [--seed N] [--grid N] [--between N] [--meldungen FILE] [--description] -o FOLDER\n");
   return 2;
 }
 
@@ -47,13 +48,23 @@ int main(int argc, char** argv) {
     long v;
     std::string a = argv[i];
     bool more = i + 1 < argc;
-    if (a == "--seed" && more && Number(argv[i + 1], 0, 2147483647L, &v)) { opt.seed = static_cast<uint64_t>(v); ++i; }
-    else if (a == "--grid" && more && Number(argv[i + 1], 3, 181, &v)) { opt.grid = static_cast<int>(v); ++i; }
-    else if (a == "--between" && more && Number(argv[i + 1], 0, 50, &v)) { opt.between = static_cast<int>(v); ++i; }
-    else if (a == "--meldungen" && more) messages = argv[++i];
-    else if (a == "--description") description = true;
-    else if (a == "-o" && more) out = argv[++i];
-    else return Usage();
+    if (a == "--seed" && more && Number(argv[i + 1], 0, 2147483647L, &v)) {
+      opt.seed = static_cast<uint64_t>(v);
+      ++i;
+    } else if (a == "--grid" && more && Number(argv[i + 1], 3, 181, &v)) {
+      opt.grid = static_cast<int>(v);
+      ++i;
+    } else if (a == "--between" && more && Number(argv[i + 1], 0, 50, &v)) {
+      opt.between = static_cast<int>(v);
+      ++i;
+    } else if (a == "--meldungen" && more)
+      messages = argv[++i];
+    else if (a == "--description")
+      description = true;
+    else if (a == "-o" && more)
+      out = argv[++i];
+    else
+      return Usage();
   }
   if (out.empty()) return Usage();
   try {
@@ -77,8 +88,9 @@ int main(int argc, char** argv) {
     } else {
       zolmanet::CompiledNet c = zolmanet::Compile(net);
       zolmanet::WriteDataFiles(c, out);
-      std::printf("netgen: %zu stations, %zu node stations, %zu areas, %zu STEN records, %zu GREN pairs\n",
-                  net.stations.size(), c.grenNodes.size(), net.areas.size(), c.sten.size(), c.gren.size());
+      std::printf(
+          "netgen: %zu stations, %zu node stations, %zu areas, %zu STEN records, %zu GREN pairs\n",
+          net.stations.size(), c.grenNodes.size(), net.areas.size(), c.sten.size(), c.gren.size());
     }
   } catch (const zolmanet::CompileError& e) {
     std::fprintf(stderr, "netgen: %s\n", e.what());

@@ -32,13 +32,15 @@ class Random {
   uint64_t state_;
 };
 
-const char* const kPrefix[] = {"", "Ober", "Unter", "Groß", "Klein", "Alt", "Neu", "Bad ", "Hohen", "Nieder",
-                               "Mittel", "Wald", "Berg", "Mühl", "Kirch", "Schön", "Lang", "Roth", "Weiß", "Hof"};
-const char* const kStem[] = {"bach",   "bühl",   "dorf",  "feld",   "hausen", "heim",  "hofen", "kirchen",
-                             "stätt",  "wöhr",   "brunn", "grün",   "lohe",   "mühle", "reuth", "see",
-                             "stein",  "tal",    "weiler", "wies",  "zell",   "au",    "burg",  "eck",
-                             "furt",   "gmünd",  "hain",  "höchst", "leiten", "markt", "münster", "ried",
-                             "schlag", "weiden", "winkel", "kreuth", "sülz",  "lach",  "ach",   "roda"};
+const char* const kPrefix[] = {"",      "Ober",  "Unter",  "Groß",   "Klein", "Alt",  "Neu",
+                               "Bad ",  "Hohen", "Nieder", "Mittel", "Wald",  "Berg", "Mühl",
+                               "Kirch", "Schön", "Lang",   "Roth",   "Weiß",  "Hof"};
+const char* const kStem[] = {"bach",    "bühl",  "dorf",    "feld",  "hausen", "heim",   "hofen",
+                             "kirchen", "stätt", "wöhr",    "brunn", "grün",   "lohe",   "mühle",
+                             "reuth",   "see",   "stein",   "tal",   "weiler", "wies",   "zell",
+                             "au",      "burg",  "eck",     "furt",  "gmünd",  "hain",   "höchst",
+                             "leiten",  "markt", "münster", "ried",  "schlag", "weiden", "winkel",
+                             "kreuth",  "sülz",  "lach",    "ach",   "roda"};
 
 std::string Capitalise(std::string s) {
   if (!s.empty() && s[0] >= 'a' && s[0] <= 'z') s[0] = static_cast<char>(s[0] - 'a' + 'A');
@@ -61,9 +63,9 @@ zolmanet::Network Generate(const Options& options) {
   const int largest = LargestGrid(options.between);
   if (options.grid > largest) {
     throw CompileError("--grid " + std::to_string(options.grid) + " is too large: with --between " +
-                       std::to_string(options.between) + " the largest grid is " + std::to_string(largest) +
-                       " (at most " + std::to_string(kMaxStations) + " stations and " +
-                       std::to_string(kMaxNodeStations) + " node stations)");
+                       std::to_string(options.between) + " the largest grid is " +
+                       std::to_string(largest) + " (at most " + std::to_string(kMaxStations) +
+                       " stations and " + std::to_string(kMaxNodeStations) + " node stations)");
   }
   Random rnd(options.seed);
   Network net;
@@ -81,7 +83,8 @@ zolmanet::Network Generate(const Options& options) {
       s += kStem[rnd.Below(sizeof kStem / sizeof kStem[0])];
       s = Capitalise(s);
       std::string base = s;
-      for (int i = 2; !keys.insert(*PbhfKey(s, &err)).second; ++i) s = base + " " + std::to_string(i);
+      for (int i = 2; !keys.insert(*PbhfKey(s, &err)).second; ++i)
+        s = base + " " + std::to_string(i);
       if (Utf8Length(s) <= 20) return s;
     }
   };
@@ -102,14 +105,17 @@ zolmanet::Network Generate(const Options& options) {
   }
   /* Areas: blocks of 2 x 2 squares. */
   const int blocks = (n - 1 + 1) / 2;
-  auto blockOf = [&](int r, int c) { return static_cast<uint16_t>((r / 2) * blocks + (c / 2) + 1); };
+  auto blockOf = [&](int r, int c) {
+    return static_cast<uint16_t>((r / 2) * blocks + (c / 2) + 1);
+  };
   for (int br = 0; br * 2 < n - 1; ++br) {
     for (int bc = 0; bc * 2 < n - 1; ++bc) {
       Area a;
       a.number = static_cast<uint16_t>(br * blocks + bc + 1);
       a.name = "Gebiet " + std::to_string(a.number);
       for (int r = br * 2; r <= br * 2 + 2 && r < n; ++r) {
-        for (int c = bc * 2; c <= bc * 2 + 2 && c < n; ++c) a.nodes.push_back(node[static_cast<size_t>(r * n + c)]);
+        for (int c = bc * 2; c <= bc * 2 + 2 && c < n; ++c)
+          a.nodes.push_back(node[static_cast<size_t>(r * n + c)]);
       }
       net.areas.push_back(a);
     }
@@ -117,7 +123,8 @@ zolmanet::Network Generate(const Options& options) {
   /* One line per grid stretch, with its ordinary stations. */
   auto stretch = [&](int r1, int c1, int r2, int c2) {
     Line l;
-    uint32_t from = node[static_cast<size_t>(r1 * n + c1)], to = node[static_cast<size_t>(r2 * n + c2)];
+    uint32_t from = node[static_cast<size_t>(r1 * n + c1)],
+             to = node[static_cast<size_t>(r2 * n + c2)];
     l.name = "Strecke " + std::to_string(from) + "-" + std::to_string(to);
     /* The stretch lies in the block of its upper-left end; clamp at the
     ** last row and column, whose stretches belong to the block before. */
@@ -140,8 +147,10 @@ zolmanet::Network Generate(const Options& options) {
         st.number = next++;
         st.name = name();
         st.area = area;
-        if (rnd.Below(50) == 0) st.listFlag = 'N';
-        else if (rnd.Below(100) == 0) st.flag8 = 'J';
+        if (rnd.Below(50) == 0)
+          st.listFlag = 'N';
+        else if (rnd.Below(100) == 0)
+          st.flag8 = 'J';
         net.stations.push_back(st);
         s.station = st.number;
       }

@@ -21,8 +21,8 @@ namespace netgen {
 
 struct Options {
   uint64_t seed = 1;
-  int grid = 33;        /* node stations per side (odd: whole 2 x 2 blocks) */
-  int between = 9;      /* ordinary stations between two neighbouring nodes */
+  int grid = 33;   /* node stations per side (odd: whole 2 x 2 blocks) */
+  int between = 9; /* ordinary stations between two neighbouring nodes */
 };
 
 /* Limits of the data files: the station index of STEN holds at most 65536

@@ -18,9 +18,9 @@
 namespace zolmanet {
 
 struct CatalogEntry {
-  char ssid[3];        /* two letters and a NUL */
+  char ssid[3]; /* two letters and a NUL */
   uint16_t number;
-  const char* types;   /* parameter types of the raiser, "" for none */
+  const char* types; /* parameter types of the raiser, "" for none */
 };
 
 const std::vector<CatalogEntry>& MessageCatalog();

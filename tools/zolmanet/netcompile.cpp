@@ -28,7 +28,9 @@ namespace zolmanet {
 
 namespace {
 
-[[noreturn]] void Fail(const Pos& pos, const std::string& text) { throw CompileError(At(pos, text)); }
+[[noreturn]] void Fail(const Pos& pos, const std::string& text) {
+  throw CompileError(At(pos, text));
+}
 
 std::string Where(const Pos& pos) { return pos.file + ":" + std::to_string(pos.line); }
 
@@ -45,8 +47,8 @@ std::string Dos(const std::string& text, size_t maxLen, const Pos& pos, const ch
   auto d = ToDos(text, &err);
   if (!d) Fail(pos, std::string(what) + " '" + text + "': " + err);
   if (d->size() > maxLen) {
-    Fail(pos, std::string(what) + " '" + text + "' is " + std::to_string(d->size()) + " characters long; at most " +
-                  std::to_string(maxLen) + " fit");
+    Fail(pos, std::string(what) + " '" + text + "' is " + std::to_string(d->size()) +
+                  " characters long; at most " + std::to_string(maxLen) + " fit");
   }
   return *d;
 }
@@ -56,7 +58,9 @@ uint16_t Base(uint16_t day) { return static_cast<uint16_t>(day & 0x7FFF); }
 /* Kilometres of one STEN or GREN pair in one epoch. */
 struct PairValue {
   uint16_t km1 = 0, km2 = 0, flags = 0;
-  bool operator==(const PairValue& o) const { return km1 == o.km1 && km2 == o.km2 && flags == o.flags; }
+  bool operator==(const PairValue& o) const {
+    return km1 == o.km1 && km2 == o.km2 && flags == o.flags;
+  }
 };
 
 constexpr size_t kMaxNodeStations = 4096;
@@ -65,15 +69,15 @@ constexpr size_t kMaxNodesForDerivedTexts = 2000;
 /* A node station that an ordinary station reaches without passing another
 ** node, with the kilometres of that way. */
 struct Bound {
-  uint32_t node;            /* index among the node stations */
+  uint32_t node; /* index among the node stations */
   uint32_t total, part2;
 };
 
 struct Stretch {
-  uint32_t a = 0, b = 0;         /* station indices */
+  uint32_t a = 0, b = 0; /* station indices */
   int part = 1;
   uint32_t km = 0;
-  std::vector<std::pair<uint16_t, uint32_t>> changes;  /* (day, km), ascending */
+  std::vector<std::pair<uint16_t, uint32_t>> changes; /* (day, km), ascending */
   uint32_t KmOn(uint16_t day) const {
     uint32_t k = km;
     for (const auto& c : changes) {
@@ -135,8 +139,9 @@ class Compiler {
       r.code = Pad(Dos(s.code, 9, s.pos, "short code"), 9);
       if (IsNode(s)) {
         if (s.area != 0) {
-          Fail(s.pos, "node station " + std::to_string(s.number) +
-                          " names a tariff area; node stations join areas through the areas' node lists");
+          Fail(s.pos,
+               "node station " + std::to_string(s.number) +
+                   " names a tariff area; node stations join areas through the areas' node lists");
         }
       } else if (s.area == 0) {
         Fail(s.pos, "station " + std::to_string(s.number) + " has no tariff area (gebiet=...)");
@@ -152,7 +157,8 @@ class Compiler {
       r.flagLetters[11] = s.kmPart;
       uint16_t from = s.validFrom == kNoDay ? net_.firstDay : s.validFrom;
       if (s.withdrawn != kNoDay && s.withdrawn <= from) {
-        Fail(s.pos, "station " + std::to_string(s.number) + " is withdrawn on or before the day it opens");
+        Fail(s.pos,
+             "station " + std::to_string(s.number) + " is withdrawn on or before the day it opens");
       }
       if (s.withdrawn != kNoDay) {
         EbhfRecord w = r;
@@ -171,8 +177,9 @@ class Compiler {
         if (key->empty()) Fail(s.pos, "station name '" + name + "' gives an empty lookup key");
         auto [it, fresh] = keys.emplace(*key, &s);
         if (!fresh) {
-          Fail(s.pos, "station name '" + name + "' (lookup key " + *key + ") is already the name of station " +
-                          std::to_string(it->second->number) + " (" + Where(it->second->pos) + ")");
+          Fail(s.pos, "station name '" + name + "' (lookup key " + *key +
+                          ") is already the name of station " + std::to_string(it->second->number) +
+                          " (" + Where(it->second->pos) + ")");
         }
         PbhfRecord p;
         p.name = Pad(*key, 20);
@@ -186,11 +193,12 @@ class Compiler {
       }
     }
     /* EBHF is already in number order, newest first within a station. */
-    std::stable_sort(out_.pbhf.begin(), out_.pbhf.end(), [](const PbhfRecord& x, const PbhfRecord& y) {
-      int c = CompareBytes(x.name, y.name);
-      if (c != 0) return c < 0;
-      return Base(x.validFrom) > Base(y.validFrom);
-    });
+    std::stable_sort(out_.pbhf.begin(), out_.pbhf.end(),
+                     [](const PbhfRecord& x, const PbhfRecord& y) {
+                       int c = CompareBytes(x.name, y.name);
+                       if (c != 0) return c < 0;
+                       return Base(x.validFrom) > Base(y.validFrom);
+                     });
   }
 
   static int CompareBytes(const std::string& x, const std::string& y) {
@@ -218,27 +226,30 @@ class Compiler {
                         Where(it->second->pos) + ")");
       }
       if (a.nodes.size() > 10) {
-        Fail(a.pos, "tariff area " + std::to_string(a.number) + " has " + std::to_string(a.nodes.size()) +
-                        " node stations; at most 10 are allowed");
+        Fail(a.pos, "tariff area " + std::to_string(a.number) + " has " +
+                        std::to_string(a.nodes.size()) + " node stations; at most 10 are allowed");
       }
       std::set<uint32_t> inArea;
       for (uint32_t n : a.nodes) {
         const Station* s = Find(n);
-        if (!s) Fail(a.pos, "tariff area " + std::to_string(a.number) + " names unknown station " + std::to_string(n));
+        if (!s)
+          Fail(a.pos, "tariff area " + std::to_string(a.number) + " names unknown station " +
+                          std::to_string(n));
         if (!IsNode(*s)) {
-          Fail(a.pos, "station " + std::to_string(n) + " in the node list of tariff area " + std::to_string(a.number) +
-                          " is no node station (art=H or art=A)");
+          Fail(a.pos, "station " + std::to_string(n) + " in the node list of tariff area " +
+                          std::to_string(a.number) + " is no node station (art=H or art=A)");
         }
         if (!inArea.insert(n).second) {
-          Fail(a.pos, "tariff area " + std::to_string(a.number) + " names node station " + std::to_string(n) + " twice");
+          Fail(a.pos, "tariff area " + std::to_string(a.number) + " names node station " +
+                          std::to_string(n) + " twice");
         }
       }
     }
     for (size_t k : order_) {
       const Station& s = net_.stations[k];
       if (!IsNode(s) && !seen.count(s.area)) {
-        Fail(s.pos, "station " + std::to_string(s.number) + " names tariff area " + std::to_string(s.area) +
-                        ", which is not described");
+        Fail(s.pos, "station " + std::to_string(s.number) + " names tariff area " +
+                        std::to_string(s.area) + ", which is not described");
       }
     }
     std::vector<const Area*> sorted;
@@ -259,23 +270,26 @@ class Compiler {
 
   void Lines() {
     std::map<std::pair<uint32_t, uint32_t>, size_t> stretchOf;
-    std::vector<std::pair<std::string, Pos>> stretchFrom;  /* line and row of each stretch */
+    std::vector<std::pair<std::string, Pos>> stretchFrom; /* line and row of each stretch */
     for (const Line& l : net_.lines) {
       if (l.stops.size() < 2) Fail(l.pos, "line '" + l.name + "' has fewer than two stations");
       std::set<uint32_t> onLine;
       for (size_t k = 0; k < l.stops.size(); ++k) {
         const Stop& st = l.stops[k];
         const Station* s = Find(st.station);
-        if (!s) Fail(st.pos, "line '" + l.name + "' names unknown station " + std::to_string(st.station));
+        if (!s)
+          Fail(st.pos, "line '" + l.name + "' names unknown station " + std::to_string(st.station));
         if (!st.nameCheck.empty() && st.nameCheck != s->name) {
-          Fail(st.pos, "line row names station " + std::to_string(st.station) + " '" + st.nameCheck +
-                           "', but that station is '" + s->name + "'");
+          Fail(st.pos, "line row names station " + std::to_string(st.station) + " '" +
+                           st.nameCheck + "', but that station is '" + s->name + "'");
         }
         if (!onLine.insert(st.station).second) {
-          Fail(st.pos, "station " + std::to_string(st.station) + " stands twice on line '" + l.name + "'");
+          Fail(st.pos,
+               "station " + std::to_string(st.station) + " stands twice on line '" + l.name + "'");
         }
         if (k > 0 && st.km <= l.stops[k - 1].km) {
-          Fail(st.pos, "kilometres of line '" + l.name + "' do not ascend at station " + std::to_string(st.station));
+          Fail(st.pos, "kilometres of line '" + l.name + "' do not ascend at station " +
+                           std::to_string(st.station));
         }
         if (k == 0) continue;
         Stretch sp;
@@ -289,8 +303,9 @@ class Compiler {
         auto given = stretchOf.find({sp.a, sp.b});
         if (given != stretchOf.end()) {
           const auto& [otherLine, otherPos] = stretchFrom[given->second];
-          Fail(st.pos, "the stretch " + std::to_string(l.stops[k - 1].station) + "-" + std::to_string(st.station) +
-                           " is already on line '" + otherLine + "' (" + Where(otherPos) + ")");
+          Fail(st.pos, "the stretch " + std::to_string(l.stops[k - 1].station) + "-" +
+                           std::to_string(st.station) + " is already on line '" + otherLine +
+                           "' (" + Where(otherPos) + ")");
         }
         stretchFrom.emplace_back(l.name, st.pos);
         stretchOf[{sp.a, sp.b}] = stretches_.size();
@@ -306,7 +321,8 @@ class Compiler {
           Fail(c.pos, "km_ab: stations " + std::to_string(c.a) + " and " + std::to_string(c.b) +
                           " are no neighbours on line '" + l.name + "'");
         }
-        if (c.from <= net_.firstDay) Fail(c.pos, "km_ab: the change must take effect after the network's first day");
+        if (c.from <= net_.firstDay)
+          Fail(c.pos, "km_ab: the change must take effect after the network's first day");
         uint32_t ia = index_.at(c.a), ib = index_.at(c.b);
         Stretch& sp = stretches_[stretchOf.at({std::min(ia, ib), std::max(ia, ib)})];
         for (const auto& ex : sp.changes) {
@@ -330,8 +346,8 @@ class Compiler {
 
   struct PairText {
     uint32_t number;
-    bool against;   /* written from the higher to the lower station number */
-    std::string text;  /* DOS code page, the newest version */
+    bool against;     /* written from the higher to the lower station number */
+    std::string text; /* DOS code page, the newest version */
   };
 
   void RouteTexts() {
@@ -347,7 +363,8 @@ class Compiler {
       for (uint32_t st : {r.from, r.to}) {
         const Station* s = Find(st);
         if (!s) Fail(r.pos, "route description names unknown station " + std::to_string(st));
-        if (!IsNode(*s)) Fail(r.pos, "route description: station " + std::to_string(st) + " is no node station");
+        if (!IsNode(*s))
+          Fail(r.pos, "route description: station " + std::to_string(st) + " is no node station");
       }
       if (r.from == r.to) Fail(r.pos, "route description runs from a station to itself");
       uint32_t lo = std::min(r.from, r.to), hi = std::max(r.from, r.to);
@@ -355,7 +372,8 @@ class Compiler {
       auto [it, fresh] = seen.emplace(std::make_tuple(lo, hi, from), &r);
       if (!fresh) {
         Fail(r.pos, "the stretch " + std::to_string(lo) + "-" + std::to_string(hi) +
-                        " already has a route description from that day (" + Where(it->second->pos) + ")");
+                        " already has a route description from that day (" +
+                        Where(it->second->pos) + ")");
       }
       std::string text = Dos(r.text, 40, r.pos, "route description");
       CheckBrackets(text, r.pos);
@@ -374,7 +392,8 @@ class Compiler {
           Fail(r.pos, "all route descriptions of one stretch are written in the same direction");
         }
       } else {
-        if (r.number) number = r.number;
+        if (r.number)
+          number = r.number;
         else {
           while (used.count(next)) ++next;
           number = next++;
@@ -382,7 +401,8 @@ class Compiler {
         }
         auto [pn, freshNumber] = pairOfNumber.emplace(number, std::make_pair(lo, hi));
         if (!freshNumber && pn->second != std::make_pair(lo, hi)) {
-          Fail(r.pos, "route-text number " + std::to_string(number) + " is already used for another stretch");
+          Fail(r.pos, "route-text number " + std::to_string(number) +
+                          " is already used for another stretch");
         }
         pairText_[{lo, hi}] = PairText{number, r.from > r.to, text};
         newestFrom[{lo, hi}] = from;
@@ -395,19 +415,28 @@ class Compiler {
       rec.validFrom = from;
       out_.rbgt.push_back(rec);
     }
-    std::stable_sort(out_.rbgt.begin(), out_.rbgt.end(), [](const RbgtRecord& x, const RbgtRecord& y) {
-      if (x.number != y.number) return x.number < y.number;
-      return Base(x.validFrom) > Base(y.validFrom);
-    });
+    std::stable_sort(out_.rbgt.begin(), out_.rbgt.end(),
+                     [](const RbgtRecord& x, const RbgtRecord& y) {
+                       if (x.number != y.number) return x.number < y.number;
+                       return Base(x.validFrom) > Base(y.validFrom);
+                     });
   }
 
   static void CheckBrackets(const std::string& text, const Pos& pos) {
     int group = 0, aside = 0;
     for (char c : text) {
-      if (c == '<') { if (group) Fail(pos, "route description: groups '<' '>' do not nest"); ++group; }
-      else if (c == '>') { if (!group) Fail(pos, "route description: '>' without '<'"); --group; }
-      else if (c == '(') ++aside;
-      else if (c == ')') { if (!aside) Fail(pos, "route description: ')' without '('"); --aside; }
+      if (c == '<') {
+        if (group) Fail(pos, "route description: groups '<' '>' do not nest");
+        ++group;
+      } else if (c == '>') {
+        if (!group) Fail(pos, "route description: '>' without '<'");
+        --group;
+      } else if (c == '(')
+        ++aside;
+      else if (c == ')') {
+        if (!aside) Fail(pos, "route description: ')' without '('");
+        --aside;
+      }
     }
     if (group || aside) Fail(pos, "route description: a group or an aside is not closed");
   }
@@ -416,15 +445,16 @@ class Compiler {
 
   /* The node stations and the areas around them, as Derived reads them. */
   struct NodeLayout {
-    std::vector<uint32_t> nodes;                          /* station indices, ascending number */
-    std::map<uint16_t, std::vector<uint32_t>> members;    /* non-node stations of each area */
-    std::vector<char> isNode;                             /* by station index */
-    std::vector<uint32_t> nodeIndex;                      /* station index -> index in nodes */
-    std::vector<std::vector<uint16_t>> servedBy;          /* areas each node serves */
+    std::vector<uint32_t> nodes;                       /* station indices, ascending number */
+    std::map<uint16_t, std::vector<uint32_t>> members; /* non-node stations of each area */
+    std::vector<char> isNode;                          /* by station index */
+    std::vector<uint32_t> nodeIndex;                   /* station index -> index in nodes */
+    std::vector<std::vector<uint16_t>> servedBy;       /* areas each node serves */
   };
   using PairKey = std::pair<uint32_t, uint32_t>;
   using StenOn = std::map<PairKey, PairValue>;
-  using StenVersions = std::map<PairKey, std::vector<std::pair<uint16_t, std::optional<PairValue>>>>;
+  using StenVersions =
+      std::map<PairKey, std::vector<std::pair<uint16_t, std::optional<PairValue>>>>;
   using GrenVersions = std::vector<std::vector<std::pair<uint16_t, PairValue>>>;
 
   /* STEN and GREN: for every day on which a stretch changes, the line
@@ -472,8 +502,8 @@ class Compiler {
     /* The matrix holds n(n-1)/2 pairs; beyond a few thousand node stations
     ** neither it nor the GREN file stays of a sensible size. */
     if (nn > kMaxNodeStations) {
-      Fail(net_.headerPos, std::to_string(nn) + " node stations; at most " + std::to_string(kMaxNodeStations) +
-                               " are supported");
+      Fail(net_.headerPos, std::to_string(nn) + " node stations; at most " +
+                               std::to_string(kMaxNodeStations) + " are supported");
     }
     if (net_.deriveRouteTexts && nn > kMaxNodesForDerivedTexts) {
       Fail(net_.headerPos, "wegetexte_ableiten=ja is for networks of at most " +
@@ -481,7 +511,8 @@ class Compiler {
     }
     lay.servedBy.resize(nn);
     for (const Area* a : areas_) {
-      for (uint32_t node : a->nodes) lay.servedBy[lay.nodeIndex[index_.at(node)]].push_back(a->number);
+      for (uint32_t node : a->nodes)
+        lay.servedBy[lay.nodeIndex[index_.at(node)]].push_back(a->number);
     }
     for (uint32_t i : lay.nodes) out_.grenNodes.push_back(St(i).number);
     return lay;
@@ -503,8 +534,8 @@ class Compiler {
     StenOn sten;
     for (const Stretch& sp : stretches_) {
       uint32_t km = sp.KmOn(day);
-      PairValue v{static_cast<uint16_t>(sp.part == 2 ? 0 : km), static_cast<uint16_t>(sp.part == 2 ? km : 0),
-                  kStenSecondA};
+      PairValue v{static_cast<uint16_t>(sp.part == 2 ? 0 : km),
+                  static_cast<uint16_t>(sp.part == 2 ? km : 0), kStenSecondA};
       auto key = std::make_pair(St(sp.a).number, St(sp.b).number);
       auto it = sten.find(key);
       if (it == sten.end() || v.km1 + v.km2 < it->second.km1 + it->second.km2) sten[key] = v;
@@ -542,7 +573,8 @@ class Compiler {
     for (size_t ni = 0; ni < nn; ++ni) {
       for (const Graph::Reached& r : g.LocalWays(lay.nodes[ni], lay.isNode)) {
         if (lay.isNode[r.station]) {
-          nodeGraph.AddStretch(static_cast<uint32_t>(ni), lay.nodeIndex[r.station], r.total - r.part2, r.part2);
+          nodeGraph.AddStretch(static_cast<uint32_t>(ni), lay.nodeIndex[r.station],
+                               r.total - r.part2, r.part2);
         } else {
           bounds[r.station].push_back(Bound{static_cast<uint32_t>(ni), r.total, r.part2});
         }
@@ -551,15 +583,18 @@ class Compiler {
     std::vector<uint32_t> total, part2, pred;
     const bool lastEpoch = day == *epochs_.rbegin();
     for (size_t ni = 0; ni < nn; ++ni) {
-      nodeGraph.ShortestWays(static_cast<uint32_t>(ni), &total, &part2, lastEpoch ? &pred : nullptr);
+      nodeGraph.ShortestWays(static_cast<uint32_t>(ni), &total, &part2,
+                             lastEpoch ? &pred : nullptr);
       if (lastEpoch && net_.deriveRouteTexts) {
         if (nodePred->empty()) nodePred->resize(nn * nn);
-        std::copy(pred.begin(), pred.end(), nodePred->begin() + static_cast<std::ptrdiff_t>(ni * nn));
+        std::copy(pred.begin(), pred.end(),
+                  nodePred->begin() + static_cast<std::ptrdiff_t>(ni * nn));
       }
       for (size_t nj = ni + 1; nj < nn; ++nj) {
         if (total[nj] == kUnreached) {
-          Fail(St(lay.nodes[nj]).pos, "node stations " + std::to_string(St(lay.nodes[ni]).number) + " and " +
-                                          std::to_string(St(lay.nodes[nj]).number) + " are joined by no line");
+          Fail(St(lay.nodes[nj]).pos, "node stations " + std::to_string(St(lay.nodes[ni]).number) +
+                                          " and " + std::to_string(St(lay.nodes[nj]).number) +
+                                          " are joined by no line");
         }
         PairValue v = KmValue(total[nj], part2[nj], St(lay.nodes[nj]).pos, 0);
         auto& vers = (*grenVersions)[GrenIndex(ni, nj, nn)];
@@ -571,7 +606,8 @@ class Compiler {
 
   /* Each station of an area that node ni serves: the shortest way to the
   ** node leaves the station through one of its bounding nodes. */
-  void AreaWaysToNode(size_t ni, const NodeLayout& lay, const std::vector<std::vector<Bound>>& bounds,
+  void AreaWaysToNode(size_t ni, const NodeLayout& lay,
+                      const std::vector<std::vector<Bound>>& bounds,
                       const std::vector<uint32_t>& total, const std::vector<uint32_t>& part2,
                       StenOn* sten) const {
     const uint32_t nodeNumber = St(lay.nodes[ni]).number;
@@ -590,8 +626,9 @@ class Compiler {
           }
         }
         if (best >= kUnreached) {
-          Fail(St(st).pos, "station " + std::to_string(St(st).number) + " cannot reach node station " +
-                               std::to_string(nodeNumber) + " of its tariff area");
+          Fail(St(st).pos, "station " + std::to_string(St(st).number) +
+                               " cannot reach node station " + std::to_string(nodeNumber) +
+                               " of its tariff area");
         }
         PairValue v = KmValue(static_cast<uint32_t>(best), bestPart2, St(st).pos, 0);
         uint32_t x = St(st).number;
@@ -664,19 +701,23 @@ class Compiler {
         }
       }
     }
-    std::stable_sort(out_.grenHistory.begin(), out_.grenHistory.end(), [](const GrenHistory& x, const GrenHistory& y) {
-      if (x.i != y.i) return x.i < y.i;
-      if (x.j != y.j) return x.j < y.j;
-      return Base(x.entry.validFrom) > Base(y.entry.validFrom);
-    });
+    std::stable_sort(out_.grenHistory.begin(), out_.grenHistory.end(),
+                     [](const GrenHistory& x, const GrenHistory& y) {
+                       if (x.i != y.i) return x.i < y.i;
+                       if (x.j != y.j) return x.j < y.j;
+                       return Base(x.entry.validFrom) > Base(y.entry.validFrom);
+                     });
   }
 
   static std::vector<std::string> SplitParts(const std::string& text) {
     std::vector<std::string> parts;
     std::string cur;
     for (char c : text) {
-      if (c == '#') { parts.push_back(cur); cur.clear(); }
-      else cur.push_back(c);
+      if (c == '#') {
+        parts.push_back(cur);
+        cur.clear();
+      } else
+        cur.push_back(c);
     }
     parts.push_back(cur);
     return parts;
@@ -691,10 +732,18 @@ class Compiler {
   static bool Balanced(const std::string& text) {
     int group = 0, aside = 0;
     for (char c : text) {
-      if (c == '<') { if (group) return false; ++group; }
-      else if (c == '>') { if (!group) return false; --group; }
-      else if (c == '(') ++aside;
-      else if (c == ')') { if (!aside) return false; --aside; }
+      if (c == '<') {
+        if (group) return false;
+        ++group;
+      } else if (c == '>') {
+        if (!group) return false;
+        --group;
+      } else if (c == '(')
+        ++aside;
+      else if (c == ')') {
+        if (!aside) return false;
+        --aside;
+      }
     }
     return !group && !aside;
   }
@@ -743,11 +792,17 @@ class Compiler {
         for (size_t k = 0; ok && k + 1 < way.size(); ++k) {
           uint32_t a = St(nodes[way[k]]).number, b = St(nodes[way[k + 1]]).number;
           auto it = pairText_.find({std::min(a, b), std::max(a, b)});
-          if (it == pairText_.end()) { ok = false; break; }
+          if (it == pairText_.end()) {
+            ok = false;
+            break;
+          }
           std::vector<std::string> parts = SplitParts(it->second.text);
           bool writtenFromA = (a < b) != it->second.against;
           if (!writtenFromA) {
-            if (it->second.text.find_first_of("<>") != std::string::npos) { ok = false; break; }
+            if (it->second.text.find_first_of("<>") != std::string::npos) {
+              ok = false;
+              break;
+            }
             std::reverse(parts.begin(), parts.end());
           }
           joined.insert(joined.end(), parts.begin() + (k == 0 ? 0 : 1), parts.end());
@@ -798,11 +853,13 @@ class Compiler {
       f.validTo = r.validTo == kNoDay ? kOpenEnd : r.validTo;
       if (f.validTo < f.validFrom) Fail(r.pos, "relation ends before it begins");
       auto [it, fresh] = seen.emplace(std::make_tuple(r.key, r.number, f.validFrom), &r);
-      if (!fresh) Fail(r.pos, "relation " + std::to_string(r.key) + "/" + std::to_string(r.number) +
-                                  " is given twice (first at " + Where(it->second->pos) + ")");
+      if (!fresh)
+        Fail(r.pos, "relation " + std::to_string(r.key) + "/" + std::to_string(r.number) +
+                        " is given twice (first at " + Where(it->second->pos) + ")");
       for (int k = 0; k < 4; ++k) {
         if (r.stations[k] == 0) continue;
-        if (!Find(r.stations[k])) Fail(r.pos, "relation names unknown station " + std::to_string(r.stations[k]));
+        if (!Find(r.stations[k]))
+          Fail(r.pos, "relation names unknown station " + std::to_string(r.stations[k]));
         f.stations[k] = DbBhfVoll(r.stations[k]);
       }
       /* The station lookup puts the lower of the first two stations first
@@ -816,16 +873,18 @@ class Compiler {
       if (r.points.size() > 20) Fail(r.pos, "a relation has at most 20 points");
       /* FBRW keeps the points under the low 16 bits of the relation number. */
       if (!r.points.empty()) {
-        auto [pk, freshKey] = pointsKey.emplace(std::make_pair(r.key, static_cast<uint16_t>(r.number & 0xFFFF)), &r);
+        auto [pk, freshKey] =
+            pointsKey.emplace(std::make_pair(r.key, static_cast<uint16_t>(r.number & 0xFFFF)), &r);
         if (!freshKey && pk->second->number != r.number) {
           Fail(r.pos, "relation " + std::to_string(r.key) + "/" + std::to_string(r.number) +
-                          " keeps its points under the same key as relation " + std::to_string(pk->second->number) +
-                          " (" + Where(pk->second->pos) + ")");
+                          " keeps its points under the same key as relation " +
+                          std::to_string(pk->second->number) + " (" + Where(pk->second->pos) + ")");
         }
       }
       uint16_t group = 1;
       for (const RelationPoint& p : r.points) {
-        if (!Find(p.station)) Fail(r.pos, "relation point names unknown station " + std::to_string(p.station));
+        if (!Find(p.station))
+          Fail(r.pos, "relation point names unknown station " + std::to_string(p.station));
         FbrwRecord w;
         w.key1 = r.key;
         w.key2 = static_cast<uint16_t>(r.number & 0xFFFF);
@@ -836,15 +895,17 @@ class Compiler {
         out_.fbrw.push_back(w);
       }
     }
-    std::stable_sort(out_.fbrr.begin(), out_.fbrr.end(), [](const FbrrRecord& x, const FbrrRecord& y) {
-      if (x.key != y.key) return x.key < y.key;
-      if (x.number != y.number) return x.number < y.number;
-      return x.validFrom > y.validFrom;
-    });
-    std::stable_sort(out_.fbrw.begin(), out_.fbrw.end(), [](const FbrwRecord& x, const FbrwRecord& y) {
-      return std::make_tuple(x.key1, x.key2, x.group, 0xFFFF - Base(x.validFrom)) <
-             std::make_tuple(y.key1, y.key2, y.group, 0xFFFF - Base(y.validFrom));
-    });
+    std::stable_sort(out_.fbrr.begin(), out_.fbrr.end(),
+                     [](const FbrrRecord& x, const FbrrRecord& y) {
+                       if (x.key != y.key) return x.key < y.key;
+                       if (x.number != y.number) return x.number < y.number;
+                       return x.validFrom > y.validFrom;
+                     });
+    std::stable_sort(out_.fbrw.begin(), out_.fbrw.end(),
+                     [](const FbrwRecord& x, const FbrwRecord& y) {
+                       return std::make_tuple(x.key1, x.key2, x.group, 0xFFFF - Base(x.validFrom)) <
+                              std::make_tuple(y.key1, y.key2, y.group, 0xFFFF - Base(y.validFrom));
+                     });
   }
 
   /* Messages ------------------------------------------------------------ */
@@ -858,14 +919,18 @@ class Compiler {
       f.ssid[1] = m.ssid[1];
       f.number = m.number;
       f.validFrom = m.validFrom == kNoDay ? net_.firstDay : m.validFrom;
-      auto [it, fresh] = seen.emplace(std::make_tuple(m.variant, m.ssid[0], m.ssid[1], m.number, f.validFrom), &m);
-      std::string id = std::string(1, m.variant) + " " + m.ssid[0] + m.ssid[1] + " " + std::to_string(m.number);
-      if (!fresh) Fail(m.pos, "message " + id + " is given twice (first at " + Where(it->second->pos) + ")");
+      auto [it, fresh] =
+          seen.emplace(std::make_tuple(m.variant, m.ssid[0], m.ssid[1], m.number, f.validFrom), &m);
+      std::string id =
+          std::string(1, m.variant) + " " + m.ssid[0] + m.ssid[1] + " " + std::to_string(m.number);
+      if (!fresh)
+        Fail(m.pos, "message " + id + " is given twice (first at " + Where(it->second->pos) + ")");
       std::string err;
       auto text = ToDin66003(m.text, &err);
       if (!text) Fail(m.pos, "message " + id + ": " + err);
       if (text->size() > 70) {
-        Fail(m.pos, "message " + id + " is " + std::to_string(text->size()) + " characters long; at most 70 fit");
+        Fail(m.pos, "message " + id + " is " + std::to_string(text->size()) +
+                        " characters long; at most 70 fit");
       }
       if (const CatalogEntry* e = FindCatalogEntry(m.ssid, m.number)) {
         std::string bad = CheckPlaceholders(*text, e->types);
@@ -874,20 +939,23 @@ class Compiler {
       f.pattern = Pad(*text, 70);
       out_.fehl.push_back(f);
     }
-    std::stable_sort(out_.fehl.begin(), out_.fehl.end(), [](const FehlRecord& x, const FehlRecord& y) {
-      auto kx = std::make_tuple(static_cast<unsigned char>(x.variant), static_cast<unsigned char>(x.ssid[0]),
-                                static_cast<unsigned char>(x.ssid[1]), x.number);
-      auto ky = std::make_tuple(static_cast<unsigned char>(y.variant), static_cast<unsigned char>(y.ssid[0]),
-                                static_cast<unsigned char>(y.ssid[1]), y.number);
-      if (kx != ky) return kx < ky;
-      return Base(x.validFrom) > Base(y.validFrom);
-    });
+    std::stable_sort(out_.fehl.begin(), out_.fehl.end(),
+                     [](const FehlRecord& x, const FehlRecord& y) {
+                       auto kx = std::make_tuple(static_cast<unsigned char>(x.variant),
+                                                 static_cast<unsigned char>(x.ssid[0]),
+                                                 static_cast<unsigned char>(x.ssid[1]), x.number);
+                       auto ky = std::make_tuple(static_cast<unsigned char>(y.variant),
+                                                 static_cast<unsigned char>(y.ssid[0]),
+                                                 static_cast<unsigned char>(y.ssid[1]), y.number);
+                       if (kx != ky) return kx < ky;
+                       return Base(x.validFrom) > Base(y.validFrom);
+                     });
   }
 
   const Network& net_;
   CompiledNet out_;
-  std::map<uint32_t, uint32_t> index_;   /* station number -> index */
-  std::vector<size_t> order_;            /* index -> position in net_.stations */
+  std::map<uint32_t, uint32_t> index_; /* station number -> index */
+  std::vector<size_t> order_;          /* index -> position in net_.stations */
   std::vector<const Area*> areas_;
   std::vector<Stretch> stretches_;
   std::set<uint16_t> epochs_;

@@ -24,28 +24,28 @@
 namespace zolmanet {
 
 constexpr uint16_t kWithdrawn = 0x8000;
-constexpr uint16_t kOpenEnd = 43829;  /* 31.12.2099 */
+constexpr uint16_t kOpenEnd = 43829; /* 31.12.2099 */
 
 /* STEN flag bits. */
-constexpr uint16_t kStenNoNode = 0x0001;     /* first letter 'J' */
-constexpr uint16_t kStenThirdJ = 0x0002;     /* third letter 'J' */
-constexpr uint16_t kStenSecondJ = 0x0004;    /* second letter 'J' */
-constexpr uint16_t kStenSecondA = 0x0008;    /* second letter 'A': node route competes */
+constexpr uint16_t kStenNoNode = 0x0001;  /* first letter 'J' */
+constexpr uint16_t kStenThirdJ = 0x0002;  /* third letter 'J' */
+constexpr uint16_t kStenSecondJ = 0x0004; /* second letter 'J' */
+constexpr uint16_t kStenSecondA = 0x0008; /* second letter 'A': node route competes */
 constexpr uint16_t kStenSecondU = 0x0010;
 
 struct EbhfRecord {
   uint32_t station = 0;
-  uint16_t validFrom = 0;     /* bit 15 = withdrawn */
-  std::string name;           /* 20 bytes, DOS code page, blank-padded */
-  std::string name2;          /* 20 bytes */
-  std::string code;           /* 9 bytes */
+  uint16_t validFrom = 0; /* bit 15 = withdrawn */
+  std::string name;       /* 20 bytes, DOS code page, blank-padded */
+  std::string name2;      /* 20 bytes */
+  std::string code;       /* 9 bytes */
   uint16_t area = 0;
   char flagChars[3] = {'J', 'J', 'N'};
   char flagLetters[14];
 };
 
 struct PbhfRecord {
-  std::string name;           /* 20 bytes, normalised, blank-padded */
+  std::string name; /* 20 bytes, normalised, blank-padded */
   uint16_t validFrom = 0;
   uint32_t station = 0;
 };
@@ -55,11 +55,11 @@ struct FehlRecord {
   char ssid[2] = {' ', ' '};
   uint16_t number = 0;
   uint16_t validFrom = 0;
-  std::string pattern;        /* 70 bytes, DIN 66003, blank-padded */
+  std::string pattern; /* 70 bytes, DIN 66003, blank-padded */
 };
 
 struct StenRecord {
-  uint32_t a = 0, b = 0;      /* a < b */
+  uint32_t a = 0, b = 0; /* a < b */
   uint16_t km1 = 0, km2 = 0;
   uint16_t flags = 0;
   uint16_t validFrom = 0;
@@ -67,13 +67,13 @@ struct StenRecord {
 
 struct GrenEntry {
   uint16_t km1 = 0, km2 = 0;
-  int32_t routeText = 0;      /* RBGT number, 0 = none */
-  uint16_t flags = 0;         /* bit 0: the description runs against the pair order */
+  int32_t routeText = 0; /* RBGT number, 0 = none */
+  uint16_t flags = 0;    /* bit 0: the description runs against the pair order */
   uint16_t validFrom = 0;
 };
 
 struct GrenHistory {
-  int16_t i = 0, j = 0;       /* node indices, i < j */
+  int16_t i = 0, j = 0; /* node indices, i < j */
   GrenEntry entry;
 };
 
@@ -86,7 +86,7 @@ struct TdrgRecord {
 struct RbgtRecord {
   uint32_t number = 0;
   uint32_t station1 = 0, station2 = 0;
-  std::string text;           /* DOS code page, at most 40 bytes */
+  std::string text; /* DOS code page, at most 40 bytes */
   uint16_t validFrom = 0;
 };
 
@@ -94,36 +94,36 @@ struct FbrrRecord {
   uint16_t key = 0;
   uint32_t number = 0;
   uint16_t validFrom = 0;
-  uint32_t stations[4] = {0, 0, 0, 0};  /* full form (DbBhfVoll) */
+  uint32_t stations[4] = {0, 0, 0, 0}; /* full form (DbBhfVoll) */
   uint16_t km[4] = {0, 0, 0, 0};
   uint16_t validTo = kOpenEnd;
 };
 
 struct FbrwRecord {
-  uint32_t key1 = 0;          /* FBRR key number */
-  uint16_t key2 = 0;          /* FBRR relation number, low 16 bits */
-  uint16_t group = 0;         /* place along the relation, from 1 */
+  uint32_t key1 = 0;  /* FBRR key number */
+  uint16_t key2 = 0;  /* FBRR relation number, low 16 bits */
+  uint16_t group = 0; /* place along the relation, from 1 */
   uint16_t validFrom = 0;
-  uint32_t station = 0;       /* full form */
-  char kind = 'M';            /* stored in the first 8-bit value */
+  uint32_t station = 0; /* full form */
+  char kind = 'M';      /* stored in the first 8-bit value */
 };
 
 /* Every table, each sorted as its data file keeps it. */
 struct CompiledNet {
   std::string versionInfo;
-  Pos headerPos;                          /* the 'netz' line that gave versionInfo */
+  Pos headerPos; /* the 'netz' line that gave versionInfo */
   int64_t created = 0;
   std::vector<EbhfRecord> ebhf;
   std::vector<PbhfRecord> pbhf;
   std::vector<FehlRecord> fehl;
   std::vector<StenRecord> sten;
-  std::vector<uint32_t> grenNodes;        /* ascending */
-  std::vector<GrenEntry> gren;            /* matrix order, n(n-1)/2 */
-  std::vector<GrenHistory> grenHistory;   /* by (i, j), newest first */
-  std::vector<TdrgRecord> tdrg;           /* by area, groups in description order */
-  std::vector<RbgtRecord> rbgt;           /* by number, newest first */
-  std::vector<FbrrRecord> fbrr;           /* by (key, number) */
-  std::vector<FbrwRecord> fbrw;           /* by (key1, key2, group) */
+  std::vector<uint32_t> grenNodes;      /* ascending */
+  std::vector<GrenEntry> gren;          /* matrix order, n(n-1)/2 */
+  std::vector<GrenHistory> grenHistory; /* by (i, j), newest first */
+  std::vector<TdrgRecord> tdrg;         /* by area, groups in description order */
+  std::vector<RbgtRecord> rbgt;         /* by number, newest first */
+  std::vector<FbrrRecord> fbrr;         /* by (key, number) */
+  std::vector<FbrwRecord> fbrw;         /* by (key1, key2, group) */
 };
 
 /* Checks and compiles a description; throws CompileError "file:line: ...". */

@@ -16,7 +16,10 @@ void Graph::AddStretch(uint32_t a, uint32_t b, uint32_t km1, uint32_t km2) {
   auto put = [&](uint32_t from, uint32_t to) {
     for (Edge& e : adj_[from]) {
       if (e.to == to) {
-        if (km1 + km2 < e.km1 + e.km2) { e.km1 = km1; e.km2 = km2; }
+        if (km1 + km2 < e.km1 + e.km2) {
+          e.km1 = km1;
+          e.km2 = km2;
+        }
         return;
       }
     }
@@ -92,7 +95,8 @@ std::vector<Graph::Reached> Graph::LocalWays(uint32_t src, const std::vector<cha
   for (const auto& [station, b] : best) {
     if (station != src) out.push_back(Reached{station, b.total, b.part2});
   }
-  std::sort(out.begin(), out.end(), [](const Reached& x, const Reached& y) { return x.station < y.station; });
+  std::sort(out.begin(), out.end(),
+            [](const Reached& x, const Reached& y) { return x.station < y.station; });
   return out;
 }
 

@@ -36,26 +36,26 @@ class CompileError : public std::runtime_error {
 };
 
 struct Station {
-  uint32_t number = 0;     /* local number, 1 .. 99999 */
-  std::string name;        /* at most 20 characters */
-  std::string name2;       /* route-text name; empty = the name */
-  std::string code;        /* short code, at most 9 characters */
-  char kind = 'B';         /* 'H' or 'A' node station, 'B' station, 'N' no tariff point */
-  uint16_t area = 0;       /* tariff area; 0 for node stations */
-  char listFlag = 'J';     /* 'N' keeps the station off the 50 km list */
-  char flag8 = 'N';        /* both 'N' for the 50 km list */
+  uint32_t number = 0; /* local number, 1 .. 99999 */
+  std::string name;    /* at most 20 characters */
+  std::string name2;   /* route-text name; empty = the name */
+  std::string code;    /* short code, at most 9 characters */
+  char kind = 'B';     /* 'H' or 'A' node station, 'B' station, 'N' no tariff point */
+  uint16_t area = 0;   /* tariff area; 0 for node stations */
+  char listFlag = 'J'; /* 'N' keeps the station off the 50 km list */
+  char flag8 = 'N';    /* both 'N' for the 50 km list */
   char flag9 = 'N';
-  char kmPart = 'A';       /* 'A' km part 1, 'B' km part 2 */
-  uint16_t validFrom = kNoDay;  /* kNoDay = the network's first day */
-  uint16_t withdrawn = kNoDay;  /* first day without a record, or kNoDay */
-  std::vector<std::string> aliases;  /* further names for the name lookup */
+  char kmPart = 'A';                /* 'A' km part 1, 'B' km part 2 */
+  uint16_t validFrom = kNoDay;      /* kNoDay = the network's first day */
+  uint16_t withdrawn = kNoDay;      /* first day without a record, or kNoDay */
+  std::vector<std::string> aliases; /* further names for the name lookup */
   Pos pos;
 };
 
 struct Stop {
   uint32_t station = 0;
-  int64_t km = 0;          /* kilometre position along the line */
-  std::string nameCheck;   /* the station's name as the line row repeats it */
+  int64_t km = 0;        /* kilometre position along the line */
+  std::string nameCheck; /* the station's name as the line row repeats it */
   Pos pos;
 };
 
@@ -69,7 +69,7 @@ struct KmChange {
 
 struct Line {
   std::string name;
-  int part = 1;            /* the km part its kilometres count into */
+  int part = 1; /* the km part its kilometres count into */
   std::vector<Stop> stops;
   std::vector<KmChange> changes;
   Pos pos;
@@ -78,7 +78,7 @@ struct Line {
 struct Area {
   uint16_t number = 0;
   std::string name;
-  std::vector<uint32_t> nodes;  /* in the order TDRG returns them */
+  std::vector<uint32_t> nodes; /* in the order TDRG returns them */
   Pos pos;
 };
 
@@ -86,7 +86,7 @@ struct Area {
 ** written in that direction. */
 struct RouteText {
   uint32_t from = 0, to = 0;
-  uint32_t number = 0;     /* route-text number; 0 = numbered by the compiler */
+  uint32_t number = 0; /* route-text number; 0 = numbered by the compiler */
   uint16_t validFrom = kNoDay;
   std::string text;
   Pos pos;
@@ -94,7 +94,7 @@ struct RouteText {
 
 struct RelationPoint {
   uint32_t station = 0;
-  char kind = 'M';         /* 'O', 'M' or 'U' */
+  char kind = 'M'; /* 'O', 'M' or 'U' */
 };
 
 struct Relation {
@@ -103,7 +103,7 @@ struct Relation {
   uint32_t stations[4] = {0, 0, 0, 0};
   uint16_t km = 0;
   uint16_t validFrom = kNoDay;
-  uint16_t validTo = kNoDay;  /* kNoDay = the open end */
+  uint16_t validTo = kNoDay; /* kNoDay = the open end */
   std::vector<RelationPoint> points;
   Pos pos;
 };
@@ -119,9 +119,9 @@ struct Message {
 
 struct Network {
   std::string versionInfo;
-  int64_t created = 0;          /* header time, seconds since 1.1.1970 */
-  uint16_t firstDay = 0;        /* valid-from of everything not dated */
-  bool deriveRouteTexts = false;  /* compose route texts for the other node pairs */
+  int64_t created = 0;           /* header time, seconds since 1.1.1970 */
+  uint16_t firstDay = 0;         /* valid-from of everything not dated */
+  bool deriveRouteTexts = false; /* compose route texts for the other node pairs */
   Pos headerPos;
   std::vector<Station> stations;
   std::vector<Line> lines;

@@ -26,12 +26,14 @@ std::string At(const Pos& pos, const std::string& text) {
 namespace {
 
 struct Token {
-  std::string key;    /* empty for a plain token */
-  std::string value;  /* the text, quotes removed */
+  std::string key;   /* empty for a plain token */
+  std::string value; /* the text, quotes removed */
   bool quoted = false;
 };
 
-[[noreturn]] void Fail(const Pos& pos, const std::string& text) { throw CompileError(At(pos, text)); }
+[[noreturn]] void Fail(const Pos& pos, const std::string& text) {
+  throw CompileError(At(pos, text));
+}
 
 std::vector<Token> Tokenize(const std::string& line, const Pos& pos) {
   std::vector<Token> out;
@@ -39,14 +41,17 @@ std::vector<Token> Tokenize(const std::string& line, const Pos& pos) {
   const size_t n = line.size();
   while (i < n) {
     char c = line[i];
-    if (c == ' ' || c == '\t' || c == '\r') { ++i; continue; }
+    if (c == ' ' || c == '\t' || c == '\r') {
+      ++i;
+      continue;
+    }
     if (c == '#') break;
     Token t;
     std::string raw;
     bool seenEq = false;
     while (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
       c = line[i];
-      if (c == '#' ) break;
+      if (c == '#') break;
       if (c == '=' && !seenEq && !t.quoted) {
         t.key = raw;
         raw.clear();
@@ -70,7 +75,11 @@ std::vector<Token> Tokenize(const std::string& line, const Pos& pos) {
             i += 2;
             continue;
           }
-          if (q == '"') { closed = true; ++i; break; }
+          if (q == '"') {
+            closed = true;
+            ++i;
+            break;
+          }
           raw.push_back(q);
           ++i;
         }
@@ -88,11 +97,13 @@ std::vector<Token> Tokenize(const std::string& line, const Pos& pos) {
 }
 
 bool IsNumber(const std::string& s) {
-  return !s.empty() && s.size() <= 18 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return !s.empty() && s.size() <= 18 &&
+         std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 int64_t Number(const Token& t, const Pos& pos, const char* what, int64_t lo, int64_t hi) {
-  if (t.quoted || !IsNumber(t.value)) Fail(pos, std::string(what) + " '" + t.value + "' is no number");
+  if (t.quoted || !IsNumber(t.value))
+    Fail(pos, std::string(what) + " '" + t.value + "' is no number");
   int64_t v = std::stoll(t.value);
   if (v < lo || v > hi) {
     Fail(pos, std::string(what) + " " + t.value + " lies outside " + std::to_string(lo) + " .. " +
@@ -114,7 +125,8 @@ uint16_t Day(const Token& t, const Pos& pos) {
 
 char Letter(const Token& t, const Pos& pos, const char* allowed) {
   if (t.value.size() != 1 || std::string(allowed).find(t.value[0]) == std::string::npos) {
-    Fail(pos, "key '" + t.key + "' takes one of the letters " + allowed + ", not '" + t.value + "'");
+    Fail(pos,
+         "key '" + t.key + "' takes one of the letters " + allowed + ", not '" + t.value + "'");
   }
   return t.value[0];
 }
@@ -128,8 +140,11 @@ std::vector<std::string> SplitComma(const std::string& s) {
   std::vector<std::string> out;
   std::string cur;
   for (char c : s) {
-    if (c == ',') { out.push_back(cur); cur.clear(); }
-    else cur.push_back(c);
+    if (c == ',') {
+      out.push_back(cur);
+      cur.clear();
+    } else
+      cur.push_back(c);
   }
   out.push_back(cur);
   return out;
@@ -162,21 +177,34 @@ class Parser {
     if (toks.empty()) return;
     const Token& head = toks[0];
     if (!head.key.empty() || head.quoted) Fail(pos_, "a line begins with a directive word");
-    if (inLine_) { LineRow(toks); return; }
+    if (inLine_) {
+      LineRow(toks);
+      return;
+    }
     const std::string& w = head.value;
-    if (w == "netz") Netz(toks);
-    else if (w == "bahnhof") Bahnhof(toks);
-    else if (w == "gebiet") Gebiet(toks);
-    else if (w == "strecke") Strecke(toks);
-    else if (w == "wegetext") Wegetext(toks);
-    else if (w == "relation") RelationLine(toks);
-    else if (w == "meldung") Meldung(toks);
-    else if (w == "ende") Fail(pos_, "'ende' without 'strecke'");
-    else Fail(pos_, "unknown directive '" + w + "'");
+    if (w == "netz")
+      Netz(toks);
+    else if (w == "bahnhof")
+      Bahnhof(toks);
+    else if (w == "gebiet")
+      Gebiet(toks);
+    else if (w == "strecke")
+      Strecke(toks);
+    else if (w == "wegetext")
+      Wegetext(toks);
+    else if (w == "relation")
+      RelationLine(toks);
+    else if (w == "meldung")
+      Meldung(toks);
+    else if (w == "ende")
+      Fail(pos_, "'ende' without 'strecke'");
+    else
+      Fail(pos_, "unknown directive '" + w + "'");
   }
 
   void Finish() {
-    if (inLine_) Fail(net_->lines.back().pos, "line '" + net_->lines.back().name + "' has no 'ende'");
+    if (inLine_)
+      Fail(net_->lines.back().pos, "line '" + net_->lines.back().name + "' has no 'ende'");
   }
 
  private:
@@ -188,17 +216,19 @@ class Parser {
     for (size_t i = 1; i < toks.size(); ++i) {
       const Token& t = toks[i];
       std::string err;
-      if (t.key == "versionsinfo") net_->versionInfo = VersionInfo(t, pos_);
+      if (t.key == "versionsinfo")
+        net_->versionInfo = VersionInfo(t, pos_);
       else if (t.key == "erstellt") {
         auto v = ParseTime(t.value, &err);
         if (!v) Fail(pos_, err);
         net_->created = *v;
-      } else if (t.key == "gueltig_ab") net_->firstDay = Day(t, pos_);
+      } else if (t.key == "gueltig_ab")
+        net_->firstDay = Day(t, pos_);
       else if (t.key == "wegetexte_ableiten") {
         if (t.value != "ja" && t.value != "nein") Fail(pos_, "wegetexte_ableiten takes ja or nein");
         net_->deriveRouteTexts = t.value == "ja";
-      }
-      else Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'netz'");
+      } else
+        Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'netz'");
     }
     net_->headerPos = pos_;
   }
@@ -212,18 +242,30 @@ class Parser {
     s.name = name.value;
     for (size_t i = 3; i < toks.size(); ++i) {
       const Token& t = toks[i];
-      if (t.key == "name2") s.name2 = t.value;
-      else if (t.key == "kuerzel") s.code = t.value;
-      else if (t.key == "art") s.kind = Letter(t, pos_, "BHAN");
-      else if (t.key == "gebiet") s.area = static_cast<uint16_t>(Number(t, pos_, "area", 1, 65535));
-      else if (t.key == "liste") s.listFlag = Letter(t, pos_, "JN");
-      else if (t.key == "merkmal8") s.flag8 = Letter(t, pos_, "JN");
-      else if (t.key == "merkmal9") s.flag9 = Letter(t, pos_, "JN");
-      else if (t.key == "kmteil") s.kmPart = Letter(t, pos_, "AB");
-      else if (t.key == "ab") s.validFrom = Day(t, pos_);
-      else if (t.key == "entfaellt") s.withdrawn = Day(t, pos_);
-      else if (t.key == "alias") s.aliases.push_back(t.value);
-      else Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'bahnhof'");
+      if (t.key == "name2")
+        s.name2 = t.value;
+      else if (t.key == "kuerzel")
+        s.code = t.value;
+      else if (t.key == "art")
+        s.kind = Letter(t, pos_, "BHAN");
+      else if (t.key == "gebiet")
+        s.area = static_cast<uint16_t>(Number(t, pos_, "area", 1, 65535));
+      else if (t.key == "liste")
+        s.listFlag = Letter(t, pos_, "JN");
+      else if (t.key == "merkmal8")
+        s.flag8 = Letter(t, pos_, "JN");
+      else if (t.key == "merkmal9")
+        s.flag9 = Letter(t, pos_, "JN");
+      else if (t.key == "kmteil")
+        s.kmPart = Letter(t, pos_, "AB");
+      else if (t.key == "ab")
+        s.validFrom = Day(t, pos_);
+      else if (t.key == "entfaellt")
+        s.withdrawn = Day(t, pos_);
+      else if (t.key == "alias")
+        s.aliases.push_back(t.value);
+      else
+        Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'bahnhof'");
     }
     net_->stations.push_back(std::move(s));
   }
@@ -231,14 +273,16 @@ class Parser {
   void Gebiet(const std::vector<Token>& toks) {
     Area a;
     a.pos = pos_;
-    a.number = static_cast<uint16_t>(Number(Plain(toks, 1, pos_, "area number"), pos_, "area", 1, 65535));
+    a.number =
+        static_cast<uint16_t>(Number(Plain(toks, 1, pos_, "area number"), pos_, "area", 1, 65535));
     const Token& name = Plain(toks, 2, pos_, "area name");
     if (!name.quoted) Fail(pos_, "the area name is written in quotes");
     a.name = name.value;
     bool haveNodes = false;
     for (size_t i = 3; i < toks.size(); ++i) {
       const Token& t = toks[i];
-      if (t.key != "knoten") Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'gebiet'");
+      if (t.key != "knoten")
+        Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'gebiet'");
       haveNodes = true;
       for (const std::string& part : SplitComma(t.value)) {
         Token nt;
@@ -246,7 +290,8 @@ class Parser {
         a.nodes.push_back(StationNumber(nt, pos_));
       }
     }
-    if (!haveNodes) Fail(pos_, "area " + std::to_string(a.number) + " names no node stations (knoten=...)");
+    if (!haveNodes)
+      Fail(pos_, "area " + std::to_string(a.number) + " names no node stations (knoten=...)");
     net_->areas.push_back(std::move(a));
   }
 
@@ -258,8 +303,10 @@ class Parser {
     line.name = name.value;
     for (size_t i = 2; i < toks.size(); ++i) {
       const Token& t = toks[i];
-      if (t.key == "teil") line.part = static_cast<int>(Number(t, pos_, "km part", 1, 2));
-      else Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'strecke'");
+      if (t.key == "teil")
+        line.part = static_cast<int>(Number(t, pos_, "km part", 1, 2));
+      else
+        Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'strecke'");
     }
     net_->lines.push_back(std::move(line));
     inLine_ = true;
@@ -284,7 +331,8 @@ class Parser {
       line.changes.push_back(c);
       return;
     }
-    static const char* const kDirectives[] = {"netz", "bahnhof", "gebiet", "strecke", "wegetext", "relation", "meldung"};
+    static const char* const kDirectives[] = {"netz",     "bahnhof",  "gebiet", "strecke",
+                                              "wegetext", "relation", "meldung"};
     for (const char* d : kDirectives) {
       if (head.value == d) Fail(line.pos, "line '" + line.name + "' has no 'ende'");
     }
@@ -296,7 +344,8 @@ class Parser {
     s.km = Number(head, pos_, "kilometre position", 0, 9999);
     s.station = StationNumber(Plain(toks, 1, pos_, "station number"), pos_);
     if (toks.size() > 2) {
-      if (!toks[2].key.empty() || !toks[2].quoted) Fail(pos_, "a line row ends with the station's name in quotes");
+      if (!toks[2].key.empty() || !toks[2].quoted)
+        Fail(pos_, "a line row ends with the station's name in quotes");
       s.nameCheck = toks[2].value;
     }
     if (toks.size() > 3) Fail(pos_, "too much in a line row");
@@ -313,9 +362,12 @@ class Parser {
     r.text = text.value;
     for (size_t i = 4; i < toks.size(); ++i) {
       const Token& t = toks[i];
-      if (t.key == "nummer") r.number = static_cast<uint32_t>(Number(t, pos_, "route-text number", 1, 2147483647));
-      else if (t.key == "ab") r.validFrom = Day(t, pos_);
-      else Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'wegetext'");
+      if (t.key == "nummer")
+        r.number = static_cast<uint32_t>(Number(t, pos_, "route-text number", 1, 2147483647));
+      else if (t.key == "ab")
+        r.validFrom = Day(t, pos_);
+      else
+        Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'wegetext'");
     }
     net_->routeTexts.push_back(std::move(r));
   }
@@ -323,8 +375,10 @@ class Parser {
   void RelationLine(const std::vector<Token>& toks) {
     Relation r;
     r.pos = pos_;
-    r.key = static_cast<uint16_t>(Number(Plain(toks, 1, pos_, "relation key"), pos_, "relation key", 0, 65535));
-    r.number = static_cast<uint32_t>(Number(Plain(toks, 2, pos_, "relation number"), pos_, "relation number", 1, 4294967295LL));
+    r.key = static_cast<uint16_t>(
+        Number(Plain(toks, 1, pos_, "relation key"), pos_, "relation key", 0, 65535));
+    r.number = static_cast<uint32_t>(
+        Number(Plain(toks, 2, pos_, "relation number"), pos_, "relation number", 1, 4294967295LL));
     size_t i = 3;
     int nst = 0;
     while (i < toks.size() && toks[i].key.empty()) {
@@ -336,9 +390,13 @@ class Parser {
     bool haveKm = false;
     for (; i < toks.size(); ++i) {
       const Token& t = toks[i];
-      if (t.key == "km") { r.km = static_cast<uint16_t>(Number(t, pos_, "kilometres", 0, 65535)); haveKm = true; }
-      else if (t.key == "ab") r.validFrom = Day(t, pos_);
-      else if (t.key == "bis") r.validTo = Day(t, pos_);
+      if (t.key == "km") {
+        r.km = static_cast<uint16_t>(Number(t, pos_, "kilometres", 0, 65535));
+        haveKm = true;
+      } else if (t.key == "ab")
+        r.validFrom = Day(t, pos_);
+      else if (t.key == "bis")
+        r.validTo = Day(t, pos_);
       else if (t.key == "punkte") {
         for (const std::string& part : SplitComma(t.value)) {
           size_t colon = part.find(':');
@@ -355,7 +413,8 @@ class Parser {
           p.kind = Letter(kind, pos_, "OMU");
           r.points.push_back(p);
         }
-      } else Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'relation'");
+      } else
+        Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'relation'");
     }
     if (!haveKm) Fail(pos_, "a relation needs km=...");
     net_->relations.push_back(std::move(r));
@@ -376,14 +435,17 @@ class Parser {
     }
     m.ssid[0] = id.value[0];
     m.ssid[1] = id.value[1];
-    m.number = static_cast<uint16_t>(Number(Plain(toks, 3, pos_, "message number"), pos_, "message number", 0, 65535));
+    m.number = static_cast<uint16_t>(
+        Number(Plain(toks, 3, pos_, "message number"), pos_, "message number", 0, 65535));
     const Token& text = Plain(toks, 4, pos_, "message text");
     if (!text.quoted) Fail(pos_, "the message text is written in quotes");
     m.text = text.value;
     for (size_t i = 5; i < toks.size(); ++i) {
       const Token& t = toks[i];
-      if (t.key == "ab") m.validFrom = Day(t, pos_);
-      else Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'meldung'");
+      if (t.key == "ab")
+        m.validFrom = Day(t, pos_);
+      else
+        Fail(pos_, "unknown key '" + (t.key.empty() ? t.value : t.key) + "' for 'meldung'");
     }
     net_->messages.push_back(std::move(m));
   }

@@ -83,13 +83,15 @@ std::string PrintDescription(const Network& net) {
     if (r.validTo != kNoDay) o << " bis=" << Date(r.validTo);
     if (!r.points.empty()) {
       o << " punkte=";
-      for (size_t k = 0; k < r.points.size(); ++k) o << (k ? "," : "") << r.points[k].station << ":" << r.points[k].kind;
+      for (size_t k = 0; k < r.points.size(); ++k)
+        o << (k ? "," : "") << r.points[k].station << ":" << r.points[k].kind;
     }
     o << "\n";
   }
   if (!net.messages.empty()) o << "\n";
   for (const Message& m : net.messages) {
-    o << "meldung " << m.variant << " " << m.ssid[0] << m.ssid[1] << " " << m.number << " " << Quote(m.text);
+    o << "meldung " << m.variant << " " << m.ssid[0] << m.ssid[1] << " " << m.number << " "
+      << Quote(m.text);
     if (m.validFrom != kNoDay) o << " ab=" << Date(m.validFrom);
     o << "\n";
   }

@@ -18,11 +18,20 @@ bool DecodeUtf8(const std::string& s, std::vector<uint32_t>* out) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     uint32_t cp;
     int extra;
-    if (c < 0x80) { cp = c; extra = 0; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
-    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
-    else return false;
+    if (c < 0x80) {
+      cp = c;
+      extra = 0;
+    } else if ((c & 0xE0) == 0xC0) {
+      cp = c & 0x1F;
+      extra = 1;
+    } else if ((c & 0xF0) == 0xE0) {
+      cp = c & 0x0F;
+      extra = 2;
+    } else if ((c & 0xF8) == 0xF0) {
+      cp = c & 0x07;
+      extra = 3;
+    } else
+      return false;
     if (i + static_cast<size_t>(extra) >= s.size() && extra > 0) return false;
     for (int k = 1; k <= extra; ++k) {
       unsigned char cc = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
@@ -30,7 +39,7 @@ bool DecodeUtf8(const std::string& s, std::vector<uint32_t>* out) {
       cp = (cp << 6) | (cc & 0x3F);
     }
     if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000)) {
-      return false;  /* overlong form */
+      return false; /* overlong form */
     }
     out->push_back(cp);
     i += static_cast<size_t>(extra) + 1;
@@ -44,7 +53,10 @@ std::string CharName(uint32_t cp) {
   return buf;
 }
 
-struct DosPair { uint32_t cp; unsigned char dos; };
+struct DosPair {
+  uint32_t cp;
+  unsigned char dos;
+};
 /* The German letters of the DOS code page: the only bytes above 127 that
 ** the dialog turns into the Windows character set. Any other accented
 ** letter would be shown as a wrong character, and its canonical name
@@ -66,20 +78,31 @@ size_t Utf8Length(const std::string& utf8) {
 
 std::optional<std::string> ToDos(const std::string& utf8, std::string* err) {
   std::vector<uint32_t> cps;
-  if (!DecodeUtf8(utf8, &cps)) { *err = "malformed UTF-8"; return std::nullopt; }
+  if (!DecodeUtf8(utf8, &cps)) {
+    *err = "malformed UTF-8";
+    return std::nullopt;
+  }
   std::string out;
   for (uint32_t cp : cps) {
     if (cp < 0x80) {
-      if (cp < 0x20) { *err = "control character " + CharName(cp); return std::nullopt; }
+      if (cp < 0x20) {
+        *err = "control character " + CharName(cp);
+        return std::nullopt;
+      }
       out.push_back(static_cast<char>(cp));
       continue;
     }
     bool found = false;
     for (const DosPair& p : kDos) {
-      if (p.cp == cp) { out.push_back(static_cast<char>(p.dos)); found = true; break; }
+      if (p.cp == cp) {
+        out.push_back(static_cast<char>(p.dos));
+        found = true;
+        break;
+      }
     }
     if (!found) {
-      *err = "character " + CharName(cp) + " has no place in the DOS code page (beyond ASCII only the German letters)";
+      *err = "character " + CharName(cp) +
+             " has no place in the DOS code page (beyond ASCII only the German letters)";
       return std::nullopt;
     }
   }
@@ -88,19 +111,42 @@ std::optional<std::string> ToDos(const std::string& utf8, std::string* err) {
 
 std::optional<std::string> ToDin66003(const std::string& utf8, std::string* err) {
   std::vector<uint32_t> cps;
-  if (!DecodeUtf8(utf8, &cps)) { *err = "malformed UTF-8"; return std::nullopt; }
+  if (!DecodeUtf8(utf8, &cps)) {
+    *err = "malformed UTF-8";
+    return std::nullopt;
+  }
   std::string out;
   for (uint32_t cp : cps) {
     char c;
     switch (cp) {
-      case 0xC4: c = '['; break;
-      case 0xD6: c = '\\'; break;
-      case 0xDC: c = ']'; break;
-      case 0xE4: c = '{'; break;
-      case 0xF6: c = '|'; break;
-      case 0xFC: c = '}'; break;
-      case 0xDF: c = '~'; break;
-      case '[': case '\\': case ']': case '{': case '|': case '}': case '~':
+      case 0xC4:
+        c = '[';
+        break;
+      case 0xD6:
+        c = '\\';
+        break;
+      case 0xDC:
+        c = ']';
+        break;
+      case 0xE4:
+        c = '{';
+        break;
+      case 0xF6:
+        c = '|';
+        break;
+      case 0xFC:
+        c = '}';
+        break;
+      case 0xDF:
+        c = '~';
+        break;
+      case '[':
+      case '\\':
+      case ']':
+      case '{':
+      case '|':
+      case '}':
+      case '~':
         *err = std::string("character '") + static_cast<char>(cp) +
                "' stands for an umlaut in the 7-bit German code";
         return std::nullopt;
@@ -118,7 +164,10 @@ std::optional<std::string> ToDin66003(const std::string& utf8, std::string* err)
 
 std::optional<std::string> ToWin1252(const std::string& utf8, std::string* err) {
   std::vector<uint32_t> cps;
-  if (!DecodeUtf8(utf8, &cps)) { *err = "malformed UTF-8"; return std::nullopt; }
+  if (!DecodeUtf8(utf8, &cps)) {
+    *err = "malformed UTF-8";
+    return std::nullopt;
+  }
   std::string out;
   for (uint32_t cp : cps) {
     if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0) || cp > 0xFF) {
@@ -136,12 +185,18 @@ std::optional<std::string> PbhfKey(const std::string& utf8, std::string* err) {
   std::string out;
   for (char ch : *w) {
     unsigned char c = static_cast<unsigned char>(ch);
-    if (c >= 'a' && c <= 'z') out.push_back(static_cast<char>(c - 'a' + 'A'));
-    else if (c == 0xC4 || c == 0xE4) out += "AE";
-    else if (c == 0xD6 || c == 0xF6) out += "OE";
-    else if (c == 0xDC || c == 0xFC) out += "UE";
-    else if (c == 0xDF) out += "SS";
-    else out.push_back(ch);
+    if (c >= 'a' && c <= 'z')
+      out.push_back(static_cast<char>(c - 'a' + 'A'));
+    else if (c == 0xC4 || c == 0xE4)
+      out += "AE";
+    else if (c == 0xD6 || c == 0xF6)
+      out += "OE";
+    else if (c == 0xDC || c == 0xFC)
+      out += "UE";
+    else if (c == 0xDF)
+      out += "SS";
+    else
+      out.push_back(ch);
   }
   if (out.size() > 20) out.resize(20);
   while (!out.empty() && out.back() == ' ') out.pop_back();
@@ -180,7 +235,8 @@ bool ParseDate(const std::string& t, size_t pos, int* y, unsigned* m, unsigned* 
 }  // namespace
 
 std::optional<uint16_t> ParseDay(const std::string& text, std::string* err) {
-  int y; unsigned m, d;
+  int y;
+  unsigned m, d;
   if (text.size() != 10 || !ParseDate(text, 0, &y, &m, &d)) {
     *err = "'" + text + "' is no date (YYYY-MM-DD)";
     return std::nullopt;
@@ -217,7 +273,8 @@ std::string CivilText(int64_t days1970) {
 std::string DayText(uint16_t day) { return CivilText(static_cast<int64_t>(day) + 3652); }
 
 std::optional<int64_t> ParseTime(const std::string& text, std::string* err) {
-  int y; unsigned m, d;
+  int y;
+  unsigned m, d;
   unsigned hh = 0, mm = 0, ss = 0;
   bool ok = text.size() >= 10 && ParseDate(text, 0, &y, &m, &d);
   if (ok && text.size() > 10) {

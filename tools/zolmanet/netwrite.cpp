@@ -194,7 +194,8 @@ std::vector<std::pair<std::string, dmw::DataFile>> BuildDataFiles(const Compiled
   try {
     for (auto& f : files) Stamp(&f.second, net);
   } catch (const std::exception& e) {
-    throw CompileError(At(net.headerPos, std::string("versionsinfo: data-file writer: ") + e.what()));
+    throw CompileError(
+        At(net.headerPos, std::string("versionsinfo: data-file writer: ") + e.what()));
   }
   return files;
 }
@@ -228,7 +229,9 @@ void WriteDataFiles(const CompiledNet& net, const std::string& dir) {
       if (backedUp[k]) {
         std::error_code back;
         fs::rename(backups[k], targets[k], back);
-        if (back) lost += "; the previous " + targets[k].filename().string() + " stays as " + backups[k].string();
+        if (back)
+          lost += "; the previous " + targets[k].filename().string() + " stays as " +
+                  backups[k].string();
       }
       fs::remove(temps[k], ignored);
     }
@@ -237,7 +240,8 @@ void WriteDataFiles(const CompiledNet& net, const std::string& dir) {
 
   for (size_t k = 0; k < n; ++k) {
     try {
-      if (g_failWriteOf && files[k].first == g_failWriteOf) throw std::runtime_error("no space left on device");
+      if (g_failWriteOf && files[k].first == g_failWriteOf)
+        throw std::runtime_error("no space left on device");
       files[k].second.write(temps[k]);
     } catch (const std::exception& e) {
       undo(targets[k], std::string("cannot be written: ") + e.what());
@@ -245,11 +249,13 @@ void WriteDataFiles(const CompiledNet& net, const std::string& dir) {
   }
   for (size_t k = 0; k < n; ++k) {
     fs::file_status st = fs::symlink_status(targets[k], ec);
-    if (ec && ec != std::errc::no_such_file_or_directory) undo(targets[k], "cannot be replaced: " + ec.message());
+    if (ec && ec != std::errc::no_such_file_or_directory)
+      undo(targets[k], "cannot be replaced: " + ec.message());
     ec.clear();
     if (!fs::exists(st)) continue;
     if (fs::is_directory(st)) {
-      undo(targets[k], "cannot be replaced: " + std::make_error_code(std::errc::is_a_directory).message());
+      undo(targets[k],
+           "cannot be replaced: " + std::make_error_code(std::errc::is_a_directory).message());
     }
     fs::rename(targets[k], backups[k], ec);
     if (ec) undo(targets[k], "cannot be replaced: " + ec.message());

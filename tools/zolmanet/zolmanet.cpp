@@ -32,20 +32,26 @@ int main(int argc, char** argv) {
   std::string in;
   bool checkOnly = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--check") == 0) checkOnly = true;
-    else if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc) out = argv[++i];
-    else if (argv[i][0] == '-') return Usage();
-    else if (in.empty()) in = argv[i];
-    else return Usage();
+    if (std::strcmp(argv[i], "--check") == 0)
+      checkOnly = true;
+    else if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc)
+      out = argv[++i];
+    else if (argv[i][0] == '-')
+      return Usage();
+    else if (in.empty())
+      in = argv[i];
+    else
+      return Usage();
   }
   if (in.empty()) return Usage();
   try {
     zolmanet::Network net = zolmanet::ParseFolder(in);
     zolmanet::CompiledNet c = zolmanet::Compile(net);
     if (!checkOnly) zolmanet::WriteDataFiles(c, out);
-    std::printf("zolmanet: %zu stations, %zu node stations, %zu STEN records, %zu GREN pairs, %zu messages%s\n",
-                net.stations.size(), c.grenNodes.size(), c.sten.size(), c.gren.size(), c.fehl.size(),
-                checkOnly ? " (checked only)" : "");
+    std::printf(
+        "zolmanet: %zu stations, %zu node stations, %zu STEN records, %zu GREN pairs, %zu messages%s\n",
+        net.stations.size(), c.grenNodes.size(), c.sten.size(), c.gren.size(), c.fehl.size(),
+        checkOnly ? " (checked only)" : "");
   } catch (const zolmanet::CompileError& e) {
     std::fprintf(stderr, "zolmanet: %s\n", e.what());
     return 1;

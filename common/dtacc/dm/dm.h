@@ -35,26 +35,24 @@
 
 typedef int32_t DbLookupResult;
 enum : DbLookupResult {
-  kDbFound = 0,      /* the caller record is filled */
-  kDbNotLoaded = 1,  /* the table's load count is 0 */
-  kDbNotFound = 2,   /* not found, withdrawn on the day, or no more records */
-  kDbNoCursor = 3,   /* all five cursor slots of the table are in use */
-  kDbBadHandle = 4,  /* handle not in 0 .. 4, slot not in use, or stale */
-  kDbBadArgs = 5     /* null record or handle pointer, handle below -1 */
+  kDbFound = 0,     /* the caller record is filled */
+  kDbNotLoaded = 1, /* the table's load count is 0 */
+  kDbNotFound = 2,  /* not found, withdrawn on the day, or no more records */
+  kDbNoCursor = 3,  /* all five cursor slots of the table are in use */
+  kDbBadHandle = 4, /* handle not in 0 .. 4, slot not in use, or stale */
+  kDbBadArgs = 5    /* null record or handle pointer, handle below -1 */
 };
 
 /* ---- validity ------------------------------------------------------------- */
 
-inline constexpr uint16_t kDbWithdrawn = 0x8000;   /* bit 15 of a valid-from */
-inline constexpr UtDayNumber kDbOpenEnd = 43829;   /* 31.12.2099 */
+inline constexpr uint16_t kDbWithdrawn = 0x8000; /* bit 15 of a valid-from */
+inline constexpr UtDayNumber kDbOpenEnd = 43829; /* 31.12.2099 */
 
 /* First day of a stored valid-from (bit 15 cleared). */
 inline constexpr uint16_t DbValidFromDay(uint16_t validFrom) {
   return static_cast<uint16_t>(validFrom & 0x7FFFu);
 }
-inline constexpr bool DbIsWithdrawn(uint16_t validFrom) {
-  return (validFrom & kDbWithdrawn) != 0;
-}
+inline constexpr bool DbIsWithdrawn(uint16_t validFrom) { return (validFrom & kDbWithdrawn) != 0; }
 
 /* The engine's kilometre reference day: GREN, STEN and TDRG take their day
 ** from it. Owned here so the table manager does not depend on the engine;
@@ -171,8 +169,9 @@ uint16_t DbValidUntil(const DbBlockDesc* b, int32_t idx, std::size_t vfOffset, S
 /* Valid-until for a keyed lookup whose comparator matched record idx. */
 template <class Cmp>
 uint16_t DbValidUntilKey(const DbBlockDesc* b, int32_t idx, std::size_t vfOffset, Cmp&& cmp) {
-  return DbValidUntil(b, idx, vfOffset,
-                      [&](const unsigned char* prev, const unsigned char*) { return cmp(prev) == 0; });
+  return DbValidUntil(b, idx, vfOffset, [&](const unsigned char* prev, const unsigned char*) {
+    return cmp(prev) == 0;
+  });
 }
 
 /* ---- cursors -------------------------------------------------------------- */
@@ -182,10 +181,10 @@ inline constexpr int kDbCursorSlots = 5;
 /* One iteration slot of a cursor table. The reset value (in use 0, day 0,
 ** position -1, generation 0) frees it. */
 struct DbCursorSlot {
-  int32_t inUse;        /* 0 free, 1 in use */
-  UtDayNumber day;      /* the day given when the cursor was opened */
-  int32_t position;     /* index of the record returned last; -1 exhausted */
-  uint32_t generation;  /* the table's load generation at the opening */
+  int32_t inUse;       /* 0 free, 1 in use */
+  UtDayNumber day;     /* the day given when the cursor was opened */
+  int32_t position;    /* index of the record returned last; -1 exhausted */
+  uint32_t generation; /* the table's load generation at the opening */
 };
 
 inline constexpr DbCursorSlot kDbCursorSlotReset = {0, 0, -1, 0};
@@ -304,26 +303,26 @@ DbLookupResult DbCursorStep(const DbCursorTable& ct, int* handle, UtDayNumber da
 enum { kEbhfRecLen = 130, kEbhfGzpktRecLen = 14 };
 /* Indexes into EbhfSatz::flags3 and EbhfSatz::letters. */
 enum {
-  kEbhfFlagList = 1,      /* 'N' keeps the station off the 50 km list */
-  kEbhfLetterKind = 5,    /* station kind: 'A'/'H' node station */
-  kEbhfLetterList1 = 8,   /* both 'N' for the 50 km list */
+  kEbhfFlagList = 1,    /* 'N' keeps the station off the 50 km list */
+  kEbhfLetterKind = 5,  /* station kind: 'A'/'H' node station */
+  kEbhfLetterList1 = 8, /* both 'N' for the 50 km list */
   kEbhfLetterList2 = 9,
-  kEbhfLetterKmPart = 11  /* 'A' km part 1, 'B' km part 2 */
+  kEbhfLetterKmPart = 11 /* 'A' km part 1, 'B' km part 2 */
 };
 
 /* Caller record of DbGetEbhf: the stored fields at natural alignment, named
 ** after their stored offset where they carry no meaning of their own here.
 ** No valid-until. The record is 136 bytes, the size result chains copy. */
 struct EbhfSatz {
-  uint16_t country;       /* stored at 0 */
-  uint32_t station;       /* 2 */
-  uint16_t validFrom;     /* 6, bit 15 = withdrawn */
-  char name[20];          /* 8, station name, blank-padded, no terminator */
-  char name2[20];         /* 28, second name */
-  char name3[9];          /* 48 */
+  uint16_t country;   /* stored at 0 */
+  uint32_t station;   /* 2 */
+  uint16_t validFrom; /* 6, bit 15 = withdrawn */
+  char name[20];      /* 8, station name, blank-padded, no terminator */
+  char name2[20];     /* 28, second name */
+  char name3[9];      /* 48 */
   uint16_t u16At58;
-  uint16_t tariffArea;    /* 60 */
-  uint32_t u32At62;       /* overwritten by the engine with a relation station */
+  uint16_t tariffArea; /* 60 */
+  uint32_t u32At62;    /* overwritten by the engine with a relation station */
   uint8_t u8At66;
   uint16_t u16At68;
   uint32_t u32At70[6];
@@ -331,11 +330,11 @@ struct EbhfSatz {
   uint8_t u8At96;
   uint32_t u32At98;
   uint32_t u32At102;
-  char flags3[3];         /* 106 */
+  char flags3[3]; /* 106 */
   uint32_t u32At110;
-  char letters[14];       /* 114 */
+  char letters[14]; /* 114 */
   uint16_t u16At128;
-  uint8_t reserved[4];    /* zero; keeps the record at 136 bytes */
+  uint8_t reserved[4]; /* zero; keeps the record at 136 bytes */
 };
 static_assert(sizeof(EbhfSatz) == 136, "EbhfSatz keeps its 136-byte layout");
 
@@ -351,8 +350,8 @@ DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDa
 ** from the records kept decoded (valid until the table is released or
 ** loaded anew) or decoded into puffer; null when there is none. *result
 ** is what DbGetEbhf returns (puffer must not be null). */
-const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station,
-                             UtDayNumber day, DbLookupResult* result);
+const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
+                             DbLookupResult* result);
 /* Decodes one stored EbhfBlock record (kEbhfRecLen bytes). */
 void DbEbhfDecode(const unsigned char* r, EbhfSatz* out);
 
@@ -361,9 +360,9 @@ void DbEbhfDecode(const unsigned char* r, EbhfSatz* out);
 enum { kPbhfRecLen = 28, kPbhfNameLen = 20 };
 
 struct PbhfSatz {
-  char name[20];          /* blank-padded, no terminator */
+  char name[20]; /* blank-padded, no terminator */
   uint16_t validFrom;
-  uint32_t station;       /* the number under which EBHF knows the station */
+  uint32_t station; /* the number under which EBHF knows the station */
   uint8_t u8At26;
   uint16_t validUntil;
 };
@@ -372,8 +371,8 @@ static_assert(sizeof(PbhfSatz) == 32, "PbhfSatz keeps its natural layout");
 extern DbTabDesc DbPbhfTab;
 extern DbBlockDesc DbPbhfBlock;
 
-void DbInitPbhf();   /* code "PBHF", 974, version 1, sub-version 1 */
-void DbLoadPbhf();   /* set-up the first time, then DbLoadTab */
+void DbInitPbhf(); /* code "PBHF", 974, version 1, sub-version 1 */
+void DbLoadPbhf(); /* set-up the first time, then DbLoadTab */
 void DbUnloadPbhf();
 /* Exact lookup of a 20-character blank-padded name: 0, 1, 2. */
 DbLookupResult DbGetPbhf(PbhfSatz* out, const char name[20], UtDayNumber day);
@@ -400,15 +399,15 @@ struct FehlSatz {
   char ssId[2];
   uint16_t number;
   uint16_t validFrom;
-  char c8;                 /* the character stored at offset 8 */
-  char pattern[70];        /* Meldungstextmuster, blank-padded, no terminator */
+  char c8;          /* the character stored at offset 8 */
+  char pattern[70]; /* Meldungstextmuster, blank-padded, no terminator */
   uint16_t validUntil;
 };
 static_assert(sizeof(FehlSatz) == 82, "FehlSatz keeps its natural layout");
 
 extern DbTabDesc DbFehlTab;
 
-void DbInitFehl();   /* code "FEHL", 300, version 5, sub-version 2 */
+void DbInitFehl(); /* code "FEHL", 300, version 5, sub-version 2 */
 /* Set-up the first time (the flag is shared with DbLoadFehlKeepStamp), then
 ** DbLoadTab. */
 void DbLoadFehl();
@@ -430,15 +429,15 @@ struct FbrrSatz {
   uint32_t relationNo;
   uint16_t validFrom;
   uint16_t u16At8;
-  uint32_t stations[4];    /* full form: country * 100000 + local number */
-  uint16_t numbers[4];     /* numbers[0]: the relation's kilometres */
+  uint32_t stations[4]; /* full form: country * 100000 + local number */
+  uint16_t numbers[4];  /* numbers[0]: the relation's kilometres */
   uint16_t validTo;
 };
 static_assert(sizeof(FbrrSatz) == 40, "FbrrSatz keeps its natural layout");
 
 extern DbTabDesc DbFbrrTab;
 
-void DbInitFbrr();   /* code "FBRR", 230, version 2, sub-version 2 */
+void DbInitFbrr(); /* code "FBRR", 230, version 2, sub-version 2 */
 /* By (key number, relation number), valid-from <= day <= valid-to: 0, 1, 2. */
 DbLookupResult DbGetFbrr(FbrrSatz* out, uint16_t keyNo, uint32_t relationNo, UtDayNumber day);
 /* By (key number, a, b, c, d) after normalising a > b (then also c, d when
@@ -451,8 +450,8 @@ DbLookupResult DbGetFbrrBhf(FbrrSatz* out, uint16_t keyNo, uint32_t a, uint32_t 
 enum { kEbggRecLen = 92 };
 
 struct EbggSatz {
-  uint32_t key1;           /* profile key */
-  uint32_t key2;           /* entry key */
+  uint32_t key1; /* profile key */
+  uint32_t key2; /* entry key */
   uint16_t validFrom;
   char text8[8];
   char text2a[2];
@@ -462,7 +461,7 @@ struct EbggSatz {
   char text4[4];
   char text2b[2];
   char text20[20];
-  uint32_t u16At86;        /* widened */
+  uint32_t u16At86; /* widened */
   uint32_t u32At88;
   uint16_t validUntil;
 };
@@ -472,7 +471,7 @@ extern DbTabDesc DbEbggTab;
 /* No release operation: the engine resets a slot it is done with. */
 extern DbCursorSlot DbEbggSlots[kDbCursorSlots];
 
-void DbInitEbgg();   /* code "EBGG", 893, version 1, sub-version 1 */
+void DbInitEbgg(); /* code "EBGG", 893, version 1, sub-version 1 */
 /* Cursor over the (key1, key2) groups of one key1: 0 .. 5. */
 DbLookupResult DbNextEbgg(EbggSatz* out, int* handle, uint16_t key1, UtDayNumber day);
 /* Cursor over the groups from key1 on to the end of the table: 0 .. 5. */
@@ -485,11 +484,11 @@ void DbResetEbggSlot(int slot);
 enum { kFbrwRecLen = 22 };
 
 struct FbrwSatz {
-  uint32_t key1;           /* FBRR key number */
-  uint16_t key2;           /* FBRR relation number, low 16 bits */
-  uint16_t group;          /* the point's place along the relation */
+  uint32_t key1;  /* FBRR key number */
+  uint16_t key2;  /* FBRR relation number, low 16 bits */
+  uint16_t group; /* the point's place along the relation */
   uint16_t validFrom;
-  uint32_t station;        /* full form */
+  uint32_t station; /* full form */
   uint16_t u16At14;
   uint8_t u8At16;
   uint8_t u8At17;
@@ -502,9 +501,10 @@ static_assert(sizeof(FbrwSatz) == 28, "FbrwSatz keeps its natural layout");
 extern DbTabDesc DbFbrwTab;
 extern DbCursorSlot DbFbrwSlots[kDbCursorSlots];
 
-void DbInitFbrw();   /* code "FBRW", 233, version 2, sub-version 2 */
+void DbInitFbrw(); /* code "FBRW", 233, version 2, sub-version 2 */
 /* Cursor over the (key1, key2, group) groups of one (key1, key2): 0 .. 5. */
-DbLookupResult DbNextFbrw(FbrwSatz* out, int* handle, uint32_t key1, uint16_t key2, UtDayNumber day);
+DbLookupResult DbNextFbrw(FbrwSatz* out, int* handle, uint32_t key1, uint16_t key2,
+                          UtDayNumber day);
 void DbResetFbrwSlot(int slot);
 
 /* ---- EBGB: route points per profile entry (cursor) ------------------------- */
@@ -512,15 +512,15 @@ void DbResetFbrwSlot(int slot);
 enum { kEbgbRecLen = 100 };
 
 struct EbgbSatz {
-  uint32_t key1;           /* EBGG entry key, widened */
-  uint32_t key2;           /* local station number of the point */
-  uint32_t group;          /* local station number that stands for it */
+  uint32_t key1;  /* EBGG entry key, widened */
+  uint32_t key2;  /* local station number of the point */
+  uint32_t group; /* local station number that stands for it */
   uint16_t validFrom;
-  char text48[48];         /* the last 24 characters are the point's name */
+  char text48[48]; /* the last 24 characters are the point's name */
   uint32_t kmThreshold;
   uint32_t u32At64;
   char text26[26];
-  uint32_t u16At94;        /* widened */
+  uint32_t u16At94; /* widened */
   uint32_t u32At96;
   uint16_t validUntil;
 };
@@ -529,9 +529,10 @@ static_assert(sizeof(EbgbSatz) == 112, "EbgbSatz keeps its natural layout");
 extern DbTabDesc DbEbgbTab;
 extern DbCursorSlot DbEbgbSlots[kDbCursorSlots];
 
-void DbInitEbgb();   /* code "EBGB", 895, version 1, sub-version 1 */
+void DbInitEbgb(); /* code "EBGB", 895, version 1, sub-version 1 */
 /* Cursor over the (key1, key2, group) groups of one (key1, key2): 0 .. 5. */
-DbLookupResult DbNextEbgb(EbgbSatz* out, int* handle, uint16_t key1, uint32_t key2, UtDayNumber day);
+DbLookupResult DbNextEbgb(EbgbSatz* out, int* handle, uint16_t key1, uint32_t key2,
+                          UtDayNumber day);
 /* *handle := -1; a former handle 0 .. 4 gets its slot reset. */
 void DbReleaseEbgbCursor(int* handle);
 void DbResetEbgbSlot(int slot);

@@ -33,9 +33,7 @@ inline constexpr std::uint32_t DbBhfLokal(std::uint32_t station) {
 /* The full form of a local station number; 0 and numbers that are not
 ** local stay as they are. */
 inline constexpr std::uint32_t DbBhfVoll(std::uint32_t station) {
-  return (station != 0 && station < kDbBhfLokalGrenze)
-             ? kDbBhfLandBasis + station
-             : station;
+  return (station != 0 && station < kDbBhfLokalGrenze) ? kDbBhfLandBasis + station : station;
 }
 
 #endif /* ZOLMA_DM_BHFNR_H */

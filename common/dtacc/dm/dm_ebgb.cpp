@@ -40,7 +40,8 @@ void DbInitEbgb() {
   DbSetupBlock(&DbEbgbTab, &DbEbgbBlock, 1, "EbgbBlock", kEbgbRecLen);
 }
 
-DbLookupResult DbNextEbgb(EbgbSatz* out, int* handle, uint16_t key1, uint32_t key2, UtDayNumber day) {
+DbLookupResult DbNextEbgb(EbgbSatz* out, int* handle, uint16_t key1, uint32_t key2,
+                          UtDayNumber day) {
   if (!out || !handle || *handle < -1) return kDbBadArgs;
   if (!DbIsLoaded(&DbEbgbTab)) return kDbNotLoaded;
   auto open = [&] {

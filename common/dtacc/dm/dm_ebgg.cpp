@@ -28,9 +28,7 @@ namespace {
 
 constexpr std::size_t kVf = 4;
 
-bool SameKey1(const unsigned char* a, const unsigned char* b) {
-  return LeGetU16(a) == LeGetU16(b);
-}
+bool SameKey1(const unsigned char* a, const unsigned char* b) { return LeGetU16(a) == LeGetU16(b); }
 bool SameGroup(const unsigned char* a, const unsigned char* b) {
   return SameKey1(a, b) && LeGetU16(a + 2) == LeGetU16(b + 2);
 }
@@ -77,15 +75,16 @@ void DbInitEbgg() {
 
 DbLookupResult DbNextEbgg(EbggSatz* out, int* handle, uint16_t key1, UtDayNumber day) {
   auto open = [&] {
-    return DbSearchFirst(&DbEbggBlock, [&](const unsigned char* r) { return DbCmp(key1, LeGetU16(r)); });
+    return DbSearchFirst(&DbEbggBlock,
+                         [&](const unsigned char* r) { return DbCmp(key1, LeGetU16(r)); });
   };
   return Step(out, handle, day, open, SameKey1);
 }
 
 DbLookupResult DbNextEbggFrom(EbggSatz* out, int* handle, uint16_t key1, UtDayNumber day) {
   auto open = [&] {
-    int32_t i =
-        DbLowerBound(&DbEbggBlock, [&](const unsigned char* r) { return DbCmp(key1, LeGetU16(r)); });
+    int32_t i = DbLowerBound(&DbEbggBlock,
+                             [&](const unsigned char* r) { return DbCmp(key1, LeGetU16(r)); });
     return i < DbEbggBlock.count ? i : -1;
   };
   return Step(out, handle, day, open, AnyRange);

@@ -75,7 +75,6 @@ void DbEbhfDecode(const unsigned char* r, EbhfSatz* o) {
   s.u16At128 = LeGetU16(r + 128);
 }
 
-
 void DbInitEbhf() {
   DbSetupTab(&DbEbhfTab, 200, "EBHF", 3, 3, nullptr);
   DbSetupBlock(&DbEbhfTab, &DbEbhfBlock, 1, "EbhfBlock", kEbhfRecLen);
@@ -91,8 +90,8 @@ DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDa
   return r;
 }
 
-const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station,
-                             UtDayNumber day, DbLookupResult* result) {
+const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
+                             DbLookupResult* result) {
   if (!DbIsLoaded(&DbEbhfTab)) {
     *result = kDbNotLoaded;
     return nullptr;

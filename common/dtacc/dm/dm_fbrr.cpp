@@ -45,7 +45,8 @@ struct BhfKey {
 /* The FBRR rule: from the key's first record, the first record of the key
 ** with valid-from <= day <= valid-to (whole unsigned 16-bit fields). */
 template <class Cmp>
-int32_t FindInInterval(const DbBlockDesc* b, std::size_t vfOffset, UtDayNumber day, const Cmp& cmp) {
+int32_t FindInInterval(const DbBlockDesc* b, std::size_t vfOffset, UtDayNumber day,
+                       const Cmp& cmp) {
   for (int32_t i = DbSearchFirst(b, cmp); i >= 0 && i < b->count; ++i) {
     const unsigned char* r = DbRec(b, i);
     if (cmp(r) != 0) break;

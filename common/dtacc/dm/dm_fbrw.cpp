@@ -39,7 +39,8 @@ void DbInitFbrw() {
   DbSetupBlock(&DbFbrwTab, &DbFbrwBlock, 1, "FbrwBlock", kFbrwRecLen);
 }
 
-DbLookupResult DbNextFbrw(FbrwSatz* out, int* handle, uint32_t key1, uint16_t key2, UtDayNumber day) {
+DbLookupResult DbNextFbrw(FbrwSatz* out, int* handle, uint32_t key1, uint16_t key2,
+                          UtDayNumber day) {
   if (!out || !handle || *handle < -1) return kDbBadArgs;
   if (!DbIsLoaded(&DbFbrwTab)) return kDbNotLoaded;
   auto open = [&] {

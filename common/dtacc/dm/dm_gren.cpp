@@ -87,8 +87,7 @@ void grenFill(GrenSatz* out, uint32_t a, uint32_t b, const unsigned char* ent,
 }
 
 /* Relation index of an entry: -1 or a GrenFrelBlock record. */
-bool grenCheckRelation(const unsigned char* ent, const char* block, int32_t rec,
-                       DbFault* fault) {
+bool grenCheckRelation(const unsigned char* ent, const char* block, int32_t rec, DbFault* fault) {
   int16_t rel = LeGetI16(ent + kEntFrel);
   if (rel == -1 || (rel >= 0 && rel < DbGrenFrelBlock.count)) return true;
   DbFaultSet(fault, block, "Satz %ld: Relationsindex %d ausserhalb 0..%ld", static_cast<long>(rec),
@@ -130,14 +129,16 @@ bool grenCheck(const DbTabDesc*, DbFault* fault) {
   }
   if (km1Bad)
     for (int32_t k = 0; k < DbGrenKm1Block.count; ++k)
-      if (!grenCheckRelation(DbRec(&DbGrenKm1Block, k), DbGrenKm1Block.name, k, fault)) return false;
+      if (!grenCheckRelation(DbRec(&DbGrenKm1Block, k), DbGrenKm1Block.name, k, fault))
+        return false;
   for (int32_t k = 0; k < DbGrenKm2Block.count; ++k) {
     const unsigned char* r = DbRec(&DbGrenKm2Block, k);
     int16_t i = LeGetI16(r + kHistI);
     int16_t j = LeGetI16(r + kHistJ);
     if (i < 0 || j <= i || j >= n) {
-      DbFaultSet(fault, DbGrenKm2Block.name, "Satz %ld: Knotenpaar (%d,%d) ungueltig bei %lld Knoten",
-                 static_cast<long>(k), i, j, static_cast<long long>(n));
+      DbFaultSet(fault, DbGrenKm2Block.name,
+                 "Satz %ld: Knotenpaar (%d,%d) ungueltig bei %lld Knoten", static_cast<long>(k), i,
+                 j, static_cast<long long>(n));
       return false;
     }
     if (!grenCheckRelation(r + kHistEntry, DbGrenKm2Block.name, k, fault)) return false;
@@ -169,8 +170,9 @@ int32_t DbFindGrenIbnr(uint32_t station) {
   if (!DbIsLoaded(&DbGrenTab)) return -1;
   const int32_t node = DbGrenIndexNode(station);
   if (node != kDbNoIndex) return node;
-  return DbSearchAny(&DbGrenIbnrBlock,
-                     [station](const unsigned char* r) { return DbCmp<uint32_t>(station, LeGetU32(r)); });
+  return DbSearchAny(&DbGrenIbnrBlock, [station](const unsigned char* r) {
+    return DbCmp<uint32_t>(station, LeGetU32(r));
+  });
 }
 
 DbLookupResult DbGetGren(uint32_t stationA, GrenSatz* out, uint32_t stationB) {

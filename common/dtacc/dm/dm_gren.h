@@ -20,9 +20,9 @@
 
 /* Caller record of DbGetGren. */
 struct GrenSatz {
-  uint32_t stationA;            /* lower node station number */
-  uint32_t stationB;            /* higher node station number */
-  uint16_t validFrom;           /* as stored, bit 15 = withdrawn */
+  uint32_t stationA;  /* lower node station number */
+  uint32_t stationB;  /* higher node station number */
+  uint16_t validFrom; /* as stored, bit 15 = withdrawn */
   uint16_t kmPart1;
   uint16_t kmPart2;
   int32_t routeTextNo;          /* RBGT number of the pair's route text, 0 = none */
@@ -45,7 +45,7 @@ enum {
 /* The GREN descriptors (table code "GREN", table number 211, version 2,
 ** highest sub-version 1). */
 extern DbTabDesc DbGrenTab;
-extern DbBlockDesc DbGrenIbnrBlock;  /* the station index reads it at load */
+extern DbBlockDesc DbGrenIbnrBlock; /* the station index reads it at load */
 extern DbBlockDesc DbGrenKm1Block;
 extern DbBlockDesc DbGrenKm2Block;
 

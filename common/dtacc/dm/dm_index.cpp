@@ -49,12 +49,12 @@ T* NewArray(std::size_t n) {
 struct EbhfIndex {
   uint32_t generation = 0; /* of the load it was built from; 0 = none */
   uint16_t country = 0;
-  uint32_t size = 0;       /* entries of first */
-  bool whole = false;      /* every station of the country lies below size */
+  uint32_t size = 0;  /* entries of first */
+  bool whole = false; /* every station of the country lies below size */
   int32_t* first = nullptr;
-  EbhfSatz* decoded = nullptr; /* the records of EbhfBlock, decoded; may be null */
+  EbhfSatz* decoded = nullptr;    /* the records of EbhfBlock, decoded; may be null */
   unsigned char* ready = nullptr; /* by record: 1 once decoded holds it */
-  int32_t count = 0;           /* entries of decoded and ready */
+  int32_t count = 0;              /* entries of decoded and ready */
 };
 EbhfIndex g_ebhf;
 
@@ -137,8 +137,8 @@ struct StenRange {
 struct StenIndex {
   uint32_t generation = 0;
   uint32_t size = 0;
-  bool whole = false; /* every station a lies below size */
-  StenRange* range = nullptr; /* by station number of a */
+  bool whole = false;           /* every station a lies below size */
+  StenRange* range = nullptr;   /* by station number of a */
   uint32_t* stationB = nullptr; /* by record */
 };
 StenIndex g_sten;

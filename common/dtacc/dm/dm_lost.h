@@ -21,7 +21,7 @@ struct LostSatz {
   uint32_t key2;
   uint32_t key3;
   uint32_t key4;
-  uint16_t validFrom;  /* as stored, bit 15 = withdrawn */
+  uint16_t validFrom;        /* as stored, bit 15 = withdrawn */
   char text1[kLostText1Len]; /* blank-padded, no terminator */
   char text2[kLostText2Len];
   char text3[kLostText3Len];

@@ -14,7 +14,7 @@
 struct NesrSatz {
   uint32_t key1;
   uint32_t key2;
-  uint16_t validFrom;  /* as stored, bit 15 = withdrawn */
+  uint16_t validFrom; /* as stored, bit 15 = withdrawn */
   uint16_t value1;
   uint16_t value2;
   uint32_t value3;

@@ -31,8 +31,8 @@ void DbInitNgat() {
   DbSetupBlock(&DbNgatTab, &DbNgatBlock, 1, "NgatBlock", kNgatRecLen);
 }
 
-DbLookupResult DbGetNgat(NgatSatz* out, uint16_t key1, uint16_t key2, uint16_t key3,
-                         uint16_t key4, UtDayNumber day) {
+DbLookupResult DbGetNgat(NgatSatz* out, uint16_t key1, uint16_t key2, uint16_t key3, uint16_t key4,
+                         UtDayNumber day) {
   if (!DbIsLoaded(&DbNgatTab)) return kDbNotLoaded;
   if (!out) return kDbBadArgs;
   /* Key parts 1 and 2 are stored in 32 bits and compared zero-extended. */

@@ -16,7 +16,7 @@ struct NgatSatz {
   uint32_t key2;
   uint16_t key3;
   uint16_t key4;
-  uint16_t validFrom;  /* as stored, bit 15 = withdrawn */
+  uint16_t validFrom; /* as stored, bit 15 = withdrawn */
   uint16_t value;
   uint16_t validUntil;
 };
@@ -31,7 +31,7 @@ void DbInitNgat();
 
 /* Keyed lookup; key parts 1 and 2 are 16-bit and compared zero-extended
 ** with the stored 32-bit parts. 0 found, 1 not loaded, 2 not found. */
-DbLookupResult DbGetNgat(NgatSatz* out, uint16_t key1, uint16_t key2, uint16_t key3,
-                         uint16_t key4, UtDayNumber day);
+DbLookupResult DbGetNgat(NgatSatz* out, uint16_t key1, uint16_t key2, uint16_t key3, uint16_t key4,
+                         UtDayNumber day);
 
 #endif

@@ -25,9 +25,7 @@ constexpr std::size_t kVf = 20;
 bool g_setUp = false;
 
 /* Prefix length: the text up to its NUL, cut to the name width. */
-int PrefixLen(const char* text) {
-  return text ? static_cast<int>(strnlen(text, kPbhfNameLen)) : 0;
-}
+int PrefixLen(const char* text) { return text ? static_cast<int>(strnlen(text, kPbhfNameLen)) : 0; }
 
 bool SameName(const unsigned char* a, const unsigned char* b) {
   return DbCmpBytes(a, b, kPbhfNameLen) == 0;
@@ -72,7 +70,9 @@ int32_t WalkPrefix(int32_t i, int n, const char* text, UtDayNumber day) {
 ** name that the rule turns away. */
 int32_t FirstMatch(int n, const char* text) {
   const DbBlockDesc* b = &DbPbhfBlock;
-  auto plain = [&](const unsigned char* r) { return DbCmpBytes(text, r, static_cast<std::size_t>(n)); };
+  auto plain = [&](const unsigned char* r) {
+    return DbCmpBytes(text, r, static_cast<std::size_t>(n));
+  };
   for (int32_t i = DbLowerBound(b, plain); i < b->count && plain(DbRec(b, i)) == 0; ++i)
     if (DbCmpPbhfPrefix(n, text, reinterpret_cast<const char*>(DbRec(b, i))) == 0) return i;
   return -1;
@@ -142,7 +142,9 @@ int32_t DbCountPbhfPrefix(const char* text, UtDayNumber day) {
   }
   /* A plain n-byte comparison: a text ending in a blank also counts the
   ** names that end there. */
-  auto cmp = [&](const unsigned char* r) { return DbCmpBytes(text, r, static_cast<std::size_t>(n)); };
+  auto cmp = [&](const unsigned char* r) {
+    return DbCmpBytes(text, r, static_cast<std::size_t>(n));
+  };
   for (int32_t i = DbSearchFirst(b, cmp); i >= 0 && i < b->count && cmp(DbRec(b, i)) == 0; ++i)
     if (InForceOwn(b, i, day)) ++count;
   return count;

@@ -19,7 +19,7 @@ enum { kRbgtNameLen = 40 };
 /* Caller record of DbGetRbgt. */
 struct RbgtSatz {
   uint32_t routeTextNo;
-  uint16_t validFrom;  /* as stored, bit 15 = withdrawn */
+  uint16_t validFrom; /* as stored, bit 15 = withdrawn */
   uint32_t station1;
   uint32_t station2;
   char name[kRbgtNameLen]; /* blank-padded, no terminator */

@@ -121,9 +121,8 @@ DbLookupResult DbGetSten(StenSatz* out, uint32_t stationA, uint32_t stationB) {
     }
     return kDbNotFound;
   }
-  int32_t k = first == kDbNoIndex
-                  ? DbFindInForce(&DbStenKmBlock, kKmValidFrom, EbKmStichtag, cmp)
-                  : -1;
+  int32_t k =
+      first == kDbNoIndex ? DbFindInForce(&DbStenKmBlock, kKmValidFrom, EbKmStichtag, cmp) : -1;
   if (k < 0) return kDbNotFound;
   const unsigned char* r = DbRec(&DbStenKmBlock, k);
   const uint16_t flags = LeGetU16(r + kKmFlags);

@@ -16,14 +16,14 @@
 
 /* Caller record of DbGetSten. */
 struct StenSatz {
-  uint32_t stationA;   /* lower station number */
-  uint32_t stationB;   /* higher station number */
-  uint16_t validFrom;  /* as stored, bit 15 = withdrawn */
+  uint32_t stationA;  /* lower station number */
+  uint32_t stationB;  /* higher station number */
+  uint16_t validFrom; /* as stored, bit 15 = withdrawn */
   uint16_t kmPart1;
   uint16_t kmPart2;
-  char flag1;          /* 'J' bit 0, else 'N' */
-  char flag2;          /* 'J' bit 2, 'A' bit 3, 'U' bit 4, else 'N' */
-  char flag3;          /* 'J' bit 1, else 'N' */
+  char flag1; /* 'J' bit 0, else 'N' */
+  char flag2; /* 'J' bit 2, 'A' bit 3, 'U' bit 4, else 'N' */
+  char flag3; /* 'J' bit 1, else 'N' */
   uint16_t validUntil;
 };
 static_assert(sizeof(StenSatz) == 20, "StenSatz keeps its natural layout");
@@ -34,7 +34,7 @@ enum { kStenKmRecLen = 12, kStenIbnrRecLen = 4 };
 ** highest sub-version 1). */
 extern DbTabDesc DbStenTab;
 extern DbBlockDesc DbStenIbnrBlock;
-extern DbBlockDesc DbStenKmBlock;  /* the station indexes decode it in place */
+extern DbBlockDesc DbStenKmBlock; /* the station indexes decode it in place */
 
 void DbInitSten();
 

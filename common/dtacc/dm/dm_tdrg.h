@@ -19,8 +19,8 @@
 /* Caller record of DbNextTdrg. */
 struct TdrgSatz {
   uint16_t area;
-  uint32_t station;    /* node station number from TdrgIbBlock */
-  uint16_t validFrom;  /* as stored, bit 15 = withdrawn */
+  uint32_t station;   /* node station number from TdrgIbBlock */
+  uint16_t validFrom; /* as stored, bit 15 = withdrawn */
   uint16_t validUntil;
 };
 

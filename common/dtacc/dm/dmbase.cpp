@@ -272,8 +272,8 @@ void LoadTab(DbTabDesc* tab, bool keepStamp) {
   const char* code = tab->code ? tab->code : "";
   const char* phys = UtQueryName(kUtRegisterGroup, code);
   if (!phys) {
-    std::fprintf(stderr, "%s ERROR: dmbase %s: %s(%s)\n", UtSecondsText(UtNowSeconds()), "DbLoadTab",
-                 "Fehler bei Aufruf von UtQueryName", code);
+    std::fprintf(stderr, "%s ERROR: dmbase %s: %s(%s)\n", UtSecondsText(UtNowSeconds()),
+                 "DbLoadTab", "Fehler bei Aufruf von UtQueryName", code);
     MsgRaise(1, kMsgSsTable, kDzNotRegistered, kMsgModeNumbered, "s", code);
   }
   if (std::strcmp(phys, kDbNoFileName) == 0) return;
@@ -412,7 +412,8 @@ bool DbCheckIndexField(const DbBlockDesc* recs, std::size_t fieldOffset, DbIndex
                                  : static_cast<long>(LeGetI16(r + fieldOffset));
     if (allowNone && v == -1) continue;
     if (v < 0 || v >= target->count) {
-      DbFaultSet(fault, recs->name, "Satz %ld: Index %ld bei Offset %zu ausserhalb von %s (%ld Saetze)",
+      DbFaultSet(fault, recs->name,
+                 "Satz %ld: Index %ld bei Offset %zu ausserhalb von %s (%ld Saetze)",
                  static_cast<long>(i), v, fieldOffset, target->name ? target->name : "",
                  static_cast<long>(target->count));
       return false;
@@ -427,7 +428,8 @@ bool DbCheckTextField(const DbBlockDesc* recs, std::size_t fieldOffset, int text
     DbFaultSet(fault, recs->name, "Feld bei Offset %zu ausserhalb des Satzes", fieldOffset);
     return false;
   }
-  const std::size_t size = text->records && text->count > 0 ? static_cast<std::size_t>(text->count) : 0;
+  const std::size_t size =
+      text->records && text->count > 0 ? static_cast<std::size_t>(text->count) : 0;
   for (int32_t i = 0; i < recs->count; ++i) {
     const unsigned char* r =
         recs->records + static_cast<std::size_t>(i) * static_cast<std::size_t>(recs->recLen);
@@ -453,6 +455,5 @@ bool DbCheckTextField(const DbBlockDesc* recs, std::size_t fieldOffset, int text
 }
 
 /* ---- test hooks --------------------------------------------------------------------- */
-
 
 int DbTestLiveBlocks() { return g_liveBlocks; }

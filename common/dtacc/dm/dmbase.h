@@ -36,12 +36,12 @@
 
 /* One record block of a table, chained in file order. */
 struct DbBlockDesc {
-  DbBlockDesc* next;        /* next block of the table, null at the end */
-  int16_t blockNo;          /* 1, 2, 3 ... in chain order; -1 before set-up */
-  const char* name;         /* block name used in messages ("EbhfBlock") */
-  int32_t recLen;           /* bytes of one stored record; 1 for a text block */
-  unsigned char* records;   /* the stored records (allocated at load), or null */
-  int32_t count;            /* number of records; lookups search 0 .. count-1 */
+  DbBlockDesc* next;      /* next block of the table, null at the end */
+  int16_t blockNo;        /* 1, 2, 3 ... in chain order; -1 before set-up */
+  const char* name;       /* block name used in messages ("EbhfBlock") */
+  int32_t recLen;         /* bytes of one stored record; 1 for a text block */
+  unsigned char* records; /* the stored records (allocated at load), or null */
+  int32_t count;          /* number of records; lookups search 0 .. count-1 */
 };
 
 struct DbTabDesc;
@@ -60,23 +60,24 @@ typedef bool (*DbTabCheck)(const DbTabDesc* tab, DbFault* fault);
 
 /* One table. */
 struct DbTabDesc {
-  int16_t tabNo;            /* must equal the file header's table number */
-  const char* code;         /* table code = logical name ("EBHF") */
-  int16_t version;          /* must equal the file header's version */
-  int16_t maxSubVersion;    /* the file's sub-version must not exceed it */
-  int16_t loadCount;        /* 0 = not loaded */
-  DbBlockDesc* firstBlock;  /* chain of record blocks */
-  unsigned char* fileInfo;  /* block 0 (Dateiinfoblock), or null */
-  int32_t fileInfoLen;      /* its byte count */
+  int16_t tabNo;           /* must equal the file header's table number */
+  const char* code;        /* table code = logical name ("EBHF") */
+  int16_t version;         /* must equal the file header's version */
+  int16_t maxSubVersion;   /* the file's sub-version must not exceed it */
+  int16_t loadCount;       /* 0 = not loaded */
+  DbBlockDesc* firstBlock; /* chain of record blocks */
+  unsigned char* fileInfo; /* block 0 (Dateiinfoblock), or null */
+  int32_t fileInfoLen;     /* its byte count */
   /* Beyond the stored identity: */
-  DbTabCheck check;         /* load-time check of the blocks, or null */
-  uint32_t generation;      /* unique per load, 0 while not loaded; cursor
-                               slots remember it to detect a stale position */
+  DbTabCheck check;    /* load-time check of the blocks, or null */
+  uint32_t generation; /* unique per load, 0 while not loaded; cursor
+                          slots remember it to detect a stale position */
 };
 
 /* Initial values of the static descriptors (what DbResetTabDesc and
 ** DbResetBlockDesc write). */
-inline constexpr DbTabDesc kDbTabDescInit = {-1, nullptr, -1, -1, 0, nullptr, nullptr, 0, nullptr, 0};
+inline constexpr DbTabDesc kDbTabDescInit = {-1,      nullptr, -1, -1,      0,
+                                             nullptr, nullptr, 0,  nullptr, 0};
 inline constexpr DbBlockDesc kDbBlockDescInit = {nullptr, -1, nullptr, 0, nullptr, 0};
 
 /* Resets a descriptor to its initial values (table number, version and
@@ -136,16 +137,16 @@ extern int32_t DbDatenZeitstempel;
 
 /* "DZ" message numbers of the loader (raise code always 1). */
 enum : uint16_t {
-  kDzNotRegistered = 1010,  /* "s"  table code */
-  kDzOpen = 1011,           /* "ss" physical name, file-layer error text */
-  kDzRead = 1013,           /* "ss" physical name, file-layer error text */
-  kDzNoMemory = 1015,       /* ""   */
-  kDzFormat = 1021,         /* "s"  physical name */
-  kDzTableNo = 1022,        /* "s"  physical name */
-  kDzVersion = 1023,        /* "s"  physical name */
-  kDzBlockNo = 1024,        /* "ss" physical name, block name */
-  kDzMalformed = 1025,      /* "sss" physical name, block name, what is wrong */
-  kDzVersionLog = 1050      /* "sss" table code, version info, time text */
+  kDzNotRegistered = 1010, /* "s"  table code */
+  kDzOpen = 1011,          /* "ss" physical name, file-layer error text */
+  kDzRead = 1013,          /* "ss" physical name, file-layer error text */
+  kDzNoMemory = 1015,      /* ""   */
+  kDzFormat = 1021,        /* "s"  physical name */
+  kDzTableNo = 1022,       /* "s"  physical name */
+  kDzVersion = 1023,       /* "s"  physical name */
+  kDzBlockNo = 1024,       /* "ss" physical name, block name */
+  kDzMalformed = 1025,     /* "sss" physical name, block name, what is wrong */
+  kDzVersionLog = 1050     /* "sss" table code, version info, time text */
 };
 
 /* Fills a fault: block name and a printf-formatted text (cut to fit). */
