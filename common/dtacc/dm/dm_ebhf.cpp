@@ -90,19 +90,14 @@ DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDa
   return r;
 }
 
-const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
-                             DbLookupResult* result) {
-  if (!DbIsLoaded(&DbEbhfTab)) {
-    *result = kDbNotLoaded;
-    return nullptr;
-  }
-  *result = kDbNotFound;
-  Zuletzt& z = g_zuletzt[station & (kZuletzt - 1)];
-  if (z.generation != 0 && z.generation == DbEbhfTab.generation && z.station == station &&
-      z.country == country && z.day == day && DbFastPathsOn()) {
-    *result = kDbFound;
-    return z.satz;
-  }
+namespace {
+
+/* The search behind DbGetEbhfRef when the kept pointer does not answer:
+** the direct index or the binary search, then the record kept decoded or
+** decoded into puffer. Out of line, so that the kept pointer's check stays
+** a small function. */
+[[gnu::noinline]] const EbhfSatz* EbhfSuchen(EbhfSatz* puffer, uint16_t country, uint32_t station,
+                                             UtDayNumber day, DbLookupResult* result, Zuletzt& z) {
   const Key key{country, station};
   const int32_t first = DbEbhfIndexFirst(country, station);
   int32_t i;
@@ -124,4 +119,22 @@ const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t statio
   }
   DbEbhfDecode(DbRec(&DbEbhfBlock, i), puffer);
   return puffer;
+}
+
+}  // namespace
+
+const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
+                             DbLookupResult* result) {
+  if (!DbIsLoaded(&DbEbhfTab)) {
+    *result = kDbNotLoaded;
+    return nullptr;
+  }
+  *result = kDbNotFound;
+  Zuletzt& z = g_zuletzt[station & (kZuletzt - 1)];
+  if (z.generation != 0 && z.generation == DbEbhfTab.generation && z.station == station &&
+      z.country == country && z.day == day && DbFastPathsOn()) {
+    *result = kDbFound;
+    return z.satz;
+  }
+  return EbhfSuchen(puffer, country, station, day, result, z);
 }
