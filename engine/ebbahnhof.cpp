@@ -12,16 +12,7 @@ void EbBahnhofHolen(EbhfSatz* out, std::int32_t bahnhof, UtDayNumber tag, std::u
              static_cast<int>(kDbLand), bahnhof, UtDayText(tag));
 }
 
-const EbhfSatz& EbBahnhofLesen(EbhfSatz* puffer, std::int32_t bahnhof, UtDayNumber tag,
-                               std::uint16_t code) {
-  DbLookupResult r = kDbNotFound;
-  const EbhfSatz* s = DbGetEbhfRef(puffer, kDbLand, static_cast<std::uint32_t>(bahnhof), tag, &r);
-  if (s == nullptr || r != kDbFound)
-    MsgRaise(code, kMsgSsEngine, static_cast<std::uint16_t>(code + 1), kMsgModeNumbered, "dls",
-             static_cast<int>(kDbLand), bahnhof, UtDayText(tag));
-  return *s;
+void EbBahnhofFehlt(std::int32_t bahnhof, UtDayNumber tag, std::uint16_t code) {
+  MsgRaise(code, kMsgSsEngine, static_cast<std::uint16_t>(code + 1), kMsgModeNumbered, "dls",
+           static_cast<int>(kDbLand), bahnhof, UtDayText(tag));
 }
-
-char EbBahnhofArt(const EbhfSatz& s) { return s.letters[5]; }
-
-std::int32_t EbBahnhofGebiet(const EbhfSatz& s) { return static_cast<std::int32_t>(s.tariffArea); }

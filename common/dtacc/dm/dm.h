@@ -352,6 +352,43 @@ DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDa
 ** is what DbGetEbhf returns (puffer must not be null). */
 const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
                              DbLookupResult* result);
+
+/* The last stations found through the index, by station number: a
+** request looks its own few stations up again and again. An entry names
+** a record kept decoded by the index of the load it names (a load
+** generation is never handed out twice, and the index of a load lives as
+** long as the load) and holds, with the fast paths on, for the same key
+** and day. DbGetEbhfRef reads them first (inline, so that a request's
+** repeated lookups cost no call into the table manager), then searches. */
+struct DbEbhfGemerkt {
+  uint32_t generation; /* 0 = empty */
+  uint16_t country;
+  uint32_t station;
+  UtDayNumber day;
+  const EbhfSatz* satz;
+};
+inline constexpr uint32_t kDbEbhfGemerkt = 64;
+extern DbEbhfGemerkt DbEbhfGemerktTab[kDbEbhfGemerkt];
+extern bool DbFastPaths;
+/* The search behind DbGetEbhfRef: the index or the binary search; enters
+** the record found through the index in DbEbhfGemerktTab. */
+const EbhfSatz* DbEbhfSuchen(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
+                             DbLookupResult* result);
+
+inline const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station,
+                                    UtDayNumber day, DbLookupResult* result) {
+  if (!DbIsLoaded(&DbEbhfTab)) {
+    *result = kDbNotLoaded;
+    return nullptr;
+  }
+  const DbEbhfGemerkt& z = DbEbhfGemerktTab[station & (kDbEbhfGemerkt - 1)];
+  if (z.generation != 0 && z.generation == DbEbhfTab.generation && z.station == station &&
+      z.country == country && z.day == day && DbFastPaths) {
+    *result = kDbFound;
+    return z.satz;
+  }
+  return DbEbhfSuchen(puffer, country, station, day, result);
+}
 /* Decodes one stored EbhfBlock record (kEbhfRecLen bytes). */
 void DbEbhfDecode(const unsigned char* r, EbhfSatz* out);
 

@@ -31,22 +31,6 @@ struct Key {
   }
 };
 
-/* The last stations found through the index, by station number: a
-** request looks its own few stations up again and again. An entry names
-** a record kept decoded by the index of the load it names (a load
-** generation is never handed out twice, and the index of a load lives as
-** long as the load) and holds, with the switch on, for the same key and
-** day. */
-struct Zuletzt {
-  uint32_t generation; /* 0 = empty */
-  uint16_t country;
-  uint32_t station;
-  UtDayNumber day;
-  const EbhfSatz* satz;
-};
-constexpr uint32_t kZuletzt = 64;
-Zuletzt g_zuletzt[kZuletzt];
-
 }  // namespace
 
 /* Decodes straight into the caller record (written only on a find). */
@@ -90,19 +74,11 @@ DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDa
   return r;
 }
 
-const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
+DbEbhfGemerkt DbEbhfGemerktTab[kDbEbhfGemerkt];
+
+const EbhfSatz* DbEbhfSuchen(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
                              DbLookupResult* result) {
-  if (!DbIsLoaded(&DbEbhfTab)) {
-    *result = kDbNotLoaded;
-    return nullptr;
-  }
   *result = kDbNotFound;
-  Zuletzt& z = g_zuletzt[station & (kZuletzt - 1)];
-  if (z.generation != 0 && z.generation == DbEbhfTab.generation && z.station == station &&
-      z.country == country && z.day == day && DbFastPathsOn()) {
-    *result = kDbFound;
-    return z.satz;
-  }
   const Key key{country, station};
   const int32_t first = DbEbhfIndexFirst(country, station);
   int32_t i;
@@ -118,7 +94,8 @@ const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t statio
   /* With the index current, the record kept decoded is read in place. */
   if (first != kDbNoIndex) {
     if (const EbhfSatz* d = DbEbhfIndexRecord(i)) {
-      z = Zuletzt{DbEbhfTab.generation, country, station, day, d};
+      DbEbhfGemerktTab[station & (kDbEbhfGemerkt - 1)] =
+          DbEbhfGemerkt{DbEbhfTab.generation, country, station, day, d};
       return d;
     }
   }
