@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/zolmaapp.h"
+#include "platform/print/winprint.h"
 #include "platform/ui/cursesui.h"
 
 CZOLMAApp theApp;
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   int code = 0;
   try {
     CursesHost host;
+    host.setNoteSource(PrTakeDocumentNote);  // the status line names a printout's place
     code = AfxWinMain();
   } catch (const std::exception& e) {
     // The terminal is restored (the host is gone) before the reason is shown.

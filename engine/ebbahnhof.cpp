@@ -8,8 +8,7 @@
 
 void EbBahnhofHolen(EbhfSatz* out, std::int32_t bahnhof, UtDayNumber tag, std::uint16_t code) {
   if (DbGetEbhf(out, kDbLand, static_cast<std::uint32_t>(bahnhof), tag) != kDbFound)
-    MsgRaise(code, kMsgSsEngine, static_cast<std::uint16_t>(code + 1), kMsgModeNumbered, "dls",
-             static_cast<int>(kDbLand), bahnhof, UtDayText(tag));
+    EbBahnhofFehlt(bahnhof, tag, code);
 }
 
 void EbBahnhofFehlt(std::int32_t bahnhof, UtDayNumber tag, std::uint16_t code) {

@@ -60,13 +60,6 @@ bool CursorFrei() {
 
 /* ---- kilometre rows ---------------------------------------------------------- */
 
-/* GREN node index of a station: from the direct index when it answers,
-** else by the search (both give the same index). */
-int32_t GrenIndex(int32_t station) {
-  const int32_t m = DbGrenIndexNode(static_cast<uint32_t>(station));
-  return m != kDbNoIndex ? m : DbFindGrenIbnr(static_cast<uint32_t>(station));
-}
-
 constexpr int kZeilen = 16;
 constexpr int32_t kZeilenKnoten = 4096;
 constexpr uint32_t kKeinPaar = 0xFFFFFFFFu;
@@ -148,7 +141,7 @@ bool ZeileGilt(const Zeile& z, int32_t n) {
 
 /* Makes the row of origin node n reachable through its node index. */
 void ZeileSetzen(int32_t n) {
-  const int32_t m = GrenIndex(n);
+  const int32_t m = DbFindGrenIbnr(static_cast<uint32_t>(n));
   if (m < 0 || m >= kZeilenKnoten || g_zeileVon[m] >= 0) return;
   const int k = ZeileVon(n);
   if (k < 0) return;
@@ -192,7 +185,7 @@ bool BestesFuer(int32_t a, const EbKnotenEintrag& e) {
   int zeile[EbKnotenMax];
   int32_t index[EbKnotenMax];
   for (int32_t i = 0; i < e.anzahl; ++i) {
-    index[i] = GrenIndex(e.knoten[i].knoten);
+    index[i] = DbFindGrenIbnr(static_cast<uint32_t>(e.knoten[i].knoten));
     zeile[i] = ZeileVon(e.knoten[i].knoten);
     if (zeile[i] < 0) return false;
   }
@@ -312,8 +305,7 @@ int32_t KnotenIndex(int32_t station) {
   static int32_t letzterIndex = -1;
   static uint32_t letzteGeneration = 0;
   if (station == letzteStation && letzteGeneration == DbGrenTab.generation) return letzterIndex;
-  int32_t m = DbGrenIndexNode(static_cast<uint32_t>(station));
-  if (m == kDbNoIndex) m = DbFindGrenIbnr(static_cast<uint32_t>(station));
+  const int32_t m = DbFindGrenIbnr(static_cast<uint32_t>(station));
   letzteStation = station;
   letzterIndex = m;
   letzteGeneration = DbGrenTab.generation;
@@ -322,7 +314,7 @@ int32_t KnotenIndex(int32_t station) {
 
 bool EbKmZeileKm(int32_t p, int32_t q, uint32_t* km) {
   if (g_gesetztAnzahl == 0 || !DbFastPathsOn()) return false;
-  const int32_t mp = GrenIndex(p);
+  const int32_t mp = DbFindGrenIbnr(static_cast<uint32_t>(p));
   const int32_t mq = KnotenIndex(q);
   if (mp < 0 || mq < 0 || mp >= kZeilenKnoten || mq >= kZeilenKnoten || mp == mq) return false;
   int k = g_zeileVon[mp];
@@ -349,7 +341,7 @@ bool EbKmPaarAusZeilen(int32_t a, EbKnotenEintrag& abgang, EbKnotenEintrag& ziel
   uint32_t summe[EbKnotenMax];
   int8_t erster[EbKnotenMax];
   for (int32_t j = 0; j < ziel.anzahl; ++j) {
-    const int32_t m = GrenIndex(ziel.knoten[j].knoten);
+    const int32_t m = DbFindGrenIbnr(static_cast<uint32_t>(ziel.knoten[j].knoten));
     if (m < 0 || m >= kZeilenKnoten || g_bestes.km[m] == kKeinPaar) return false;
     summe[j] = static_cast<uint32_t>(ziel.knoten[j].km) + g_bestes.km[m];
     erster[j] = g_bestes.erster[m];
@@ -384,8 +376,7 @@ bool EbKmKnotenAusZeile(int32_t n, EbKnotenEintrag& e, uint32_t* min) {
   int32_t best = -1;
   for (int32_t i = 0; i < e.anzahl; ++i) {
     if (e.knoten[i].knoten == n) continue;
-    int32_t k = DbGrenIndexNode(static_cast<uint32_t>(e.knoten[i].knoten));
-    if (k == kDbNoIndex) k = DbFindGrenIbnr(static_cast<uint32_t>(e.knoten[i].knoten));
+    const int32_t k = DbFindGrenIbnr(static_cast<uint32_t>(e.knoten[i].knoten));
     if (k < 0 || k >= kZeilenKnoten || zeile[k] == kKeinPaar) return false;
     const uint32_t summe = static_cast<uint32_t>(e.knoten[i].km) + zeile[k];
     if (summe < m) {

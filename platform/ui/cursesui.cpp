@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/print/winprint.h"
 #include "platform/ui/cp1252.h"
 #include "platform/ui/termkeys.h"
 #include "platform/ui/termtext.h"
@@ -689,9 +688,9 @@ void CursesHost::RunModalLoop(CDialog& dlg) {
 }
 
 void CursesHost::takeNote() {
-  // The printing layer says where a document went that the event printed.
+  // For example, where a document went that the event printed.
   std::string note;
-  if (PrTakeDocumentNote(note) && !note.empty()) note_ = note;
+  if (noteSource_ && noteSource_(note) && !note.empty()) note_ = note;
 }
 
 bool CursesHost::inputLost() {

@@ -30,17 +30,24 @@ class CursesHost : public UiHost {
   int MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
                  UINT type) override;
 
+  // Where a note for the status line comes from after each event: a
+  // function that gives a note once (true) or nothing (false). The program
+  // sets the printing layer's note on a finished document here.
+  using NoteSource = bool (*)(std::string& note);
+  void setNoteSource(NoteSource source) { noteSource_ = source; }
+
  private:
   // Counts failed reads in a row; after kLostInputReads the input is
   // taken as gone.
   bool inputLost();
-  // Takes the printing layer's note on a finished document, if any.
+  // Takes the note of the note source, if any.
   void takeNote();
   static constexpr int kLostInputReads = 50;
   UiHost* previous_;
   unsigned stickyMods_ = 0;
   int readErrors_ = 0;
   std::string note_;  // shown on the status line until the next key
+  NoteSource noteSource_ = nullptr;
 };
 
 #endif  // ZOLMA_PLATFORM_UI_CURSESUI_H

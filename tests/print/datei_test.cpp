@@ -25,37 +25,18 @@ namespace fs = std::filesystem;
 
 const char kCaption[] = "Fehler beim Drucken";
 
-class PrintDatei : public ::testing::Test {
+class PrintDatei : public RealFilePrinterTest {
  protected:
   void SetUp() override {
-    ZolmaRegisterResources();
-    PrTestUninstall();  // the real backend
-    char tmpl[] = "/tmp/zolma-datei-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    folder_ = tmpl;
-    ASSERT_NE(getcwd(saved_, sizeof saved_), nullptr);
+    RealFilePrinterTest::SetUp();
     ASSERT_EQ(chdir(folder_.c_str()), 0);
-    setFolder("druck");
+    fileFolder("druck");
     std::string ignored;
     PrTakeDocumentNote(ignored);
   }
   void TearDown() override {
     PrTestLimitFileWrites(-1);
-    PrSetSettings(PrSettings());
-    PrTestUninstall();
-    if (saved_[0]) {
-      EXPECT_EQ(chdir(saved_), 0);
-    }
-    std::error_code ec;
-    if (!folder_.empty()) fs::remove_all(folder_, ec);
-  }
-
-  // The file printer only, writing into `folder`.
-  static void setFolder(const std::string& folder) {
-    PrSettings s;
-    s.useSystemQueue = false;
-    s.fileFolder = folder;
-    PrSetSettings(s);
+    RealFilePrinterTest::TearDown();
   }
 
   // Prints the result page from the main dialog; `box` is the message
@@ -89,9 +70,6 @@ class PrintDatei : public ::testing::Test {
     std::sort(out.begin(), out.end());
     return out;
   }
-
-  std::string folder_;
-  char saved_[4096] = {0};
 };
 
 TEST_F(PrintDatei, NoteNamesTheFileOnceAsTheUserFindsIt) {
@@ -108,7 +86,7 @@ TEST_F(PrintDatei, NoteNamesTheFileOnceAsTheUserFindsIt) {
 
   // An absolute folder setting: the note gives the whole path.
   const std::string absolut = folder_ + "/ausgabe";
-  setFolder(absolut);
+  fileFolder(absolut);
   drucke();
   files = names(absolut);
   ASSERT_EQ(files.size(), 1u);
@@ -149,7 +127,7 @@ TEST_F(PrintDatei, FolderThatCannotBeMadeFailsAtStartDoc) {
   EXPECT_FALSE(PrTakeDocumentNote(note));
 
   // Below it, too.
-  setFolder("druck/unten");
+  fileFolder("druck/unten");
   drucke(
       "Kann Drucker nicht \xF6"
       "ffnen: StartDoc " +

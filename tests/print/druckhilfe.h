@@ -5,13 +5,17 @@
 #define ZOLMA_TESTS_PRINT_DRUCKHILFE_H
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/resource.h"
 #include "platform/print/printtest.h"
+#include "platform/print/winprint.h"
 #include "platform/ui/scripthost.h"
 
 // The standard output of a shell command ("" when it cannot be started).
@@ -35,6 +39,40 @@ inline bool HaveTool(const char* tool) {
 inline std::string PdfLayoutText(const std::string& pdf) {
   return CommandOutput("pdftotext -layout '" + pdf + "' -");
 }
+
+// A test of the real backend's file printer: a temporary folder of its own
+// (folder_), CUPS switched off by fileFolder(), and afterwards the default
+// settings, the current folder and the real backend put back and the folder
+// removed.
+class RealFilePrinterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ZolmaRegisterResources();
+    PrTestUninstall();  // the real backend
+    char tmpl[] = "/tmp/zolma-druck-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    folder_ = tmpl;
+    ASSERT_NE(getcwd(saved_, sizeof saved_), nullptr);
+  }
+  void TearDown() override {
+    PrSetSettings(PrSettings());
+    PrTestUninstall();
+    if (saved_[0]) {
+      EXPECT_EQ(chdir(saved_), 0);
+    }
+    std::error_code ec;
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+  }
+  // The file printer only, writing into `folder`.
+  static void fileFolder(const std::string& folder) {
+    PrSettings s;
+    s.useSystemQueue = false;  // never print on a real queue from a test
+    s.fileFolder = folder;
+    PrSetSettings(s);
+  }
+  std::string folder_;
+  char saved_[4096] = {0};
+};
 
 // A ScriptHost that also remembers which window owned each message box.
 class OwnerHost : public ScriptHost {

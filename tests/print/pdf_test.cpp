@@ -19,27 +19,14 @@
 
 namespace {
 
-class PrintPdf : public ::testing::Test {
+class PrintPdf : public RealFilePrinterTest {
  protected:
   void SetUp() override {
     if (!HaveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-    ZolmaRegisterResources();
-    PrTestUninstall();  // the real backend
-    char tmpl[] = "/tmp/zolma-druck-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    folder_ = tmpl;
-    PrSettings s;
-    s.useSystemQueue = false;  // never print on a real queue from a test
-    s.fileFolder = folder_ + "/ausgabe";
-    PrSetSettings(s);
-  }
-  void TearDown() override {
-    PrSetSettings(PrSettings());
-    std::error_code ec;
-    if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+    RealFilePrinterTest::SetUp();
+    fileFolder(folder_ + "/ausgabe");
   }
   std::string text(const std::string& pdf) { return PdfLayoutText(pdf); }
-  std::string folder_;
 };
 
 TEST_F(PrintPdf, ResultPageBecomesAPdfWithItsTexts) {

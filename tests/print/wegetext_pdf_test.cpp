@@ -52,29 +52,13 @@ std::string trimmed(const std::string& s) {
   return s.substr(a, s.find_last_not_of(' ') - a + 1);
 }
 
-class PrintWegetextPdf : public ::testing::Test {
+class PrintWegetextPdf : public RealFilePrinterTest {
  protected:
   void SetUp() override {
     if (!HaveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-    ZolmaRegisterResources();
-    PrTestUninstall();  // the real backend
-    char tmpl[] = "/tmp/zolma-wegetext-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    folder_ = tmpl;
-    PrSettings s;
-    s.useSystemQueue = false;  // never print on a real queue from a test
-    s.fileFolder = folder_;
-    PrSetSettings(s);
-    ASSERT_NE(getcwd(saved_, sizeof saved_), nullptr);
+    RealFilePrinterTest::SetUp();
+    fileFolder(folder_);
     ASSERT_EQ(chdir(ZOLMA_SAMPLE_DIR), 0) << ZOLMA_SAMPLE_DIR;
-  }
-  void TearDown() override {
-    PrSetSettings(PrSettings());
-    if (saved_[0]) {
-      EXPECT_EQ(chdir(saved_), 0);
-    }
-    std::error_code ec;
-    if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
   }
 
   // The printed page's lines (UTF-8) after the result page was printed
@@ -127,9 +111,6 @@ class PrintWegetextPdf : public ::testing::Test {
     EXPECT_EQ(spalte(dazwischen[0], dazwischen[0].find(zweite)), spalte(l, at)) << l << "\n"
                                                                                 << dazwischen[0];
   }
-
-  std::string folder_;
-  char saved_[4096] = {0};
 };
 
 TEST_F(PrintWegetextPdf, ThirtyCharactersStayOnOneLine) {

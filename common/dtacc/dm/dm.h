@@ -27,6 +27,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dmbase.h"
 #include "support/le.h"
 #include "support/utday.h"
@@ -369,7 +370,6 @@ struct DbEbhfGemerkt {
 };
 inline constexpr uint32_t kDbEbhfGemerkt = 64;
 extern DbEbhfGemerkt DbEbhfGemerktTab[kDbEbhfGemerkt];
-extern bool DbFastPaths;
 /* The search behind DbGetEbhfRef: the index or the binary search; enters
 ** the record found through the index in DbEbhfGemerktTab. */
 const EbhfSatz* DbEbhfSuchen(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
@@ -383,7 +383,7 @@ inline const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t
   }
   const DbEbhfGemerkt& z = DbEbhfGemerktTab[station & (kDbEbhfGemerkt - 1)];
   if (z.generation != 0 && z.generation == DbEbhfTab.generation && z.station == station &&
-      z.country == country && z.day == day && DbFastPaths) {
+      z.country == country && z.day == day && DbFastPathsOn()) {
     *result = kDbFound;
     return z.satz;
   }
