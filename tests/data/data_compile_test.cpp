@@ -419,6 +419,33 @@ TEST(DataCompile, BrokenDescriptionsNameFileAndLine) {
   }
 }
 
+// One station more than the data files' station index holds is refused at
+// a station's line, before anything is derived.
+TEST(DataCompile, MoreStationsThanTheDataFilesHoldAreRefusedAtALine) {
+  // Node station 1 and 65536 more, on lines of 9999 stations each out from it
+  // (a line's kilometre positions end at 9999).
+  std::string text =
+      "netz versionsinfo=\"Gross\" gueltig_ab=2020-01-01\nbahnhof 1 \"Knoten\" art=H\n";
+  std::string strecken;
+  for (int nr = 2; nr <= 65537; ++nr) {
+    text += "bahnhof " + std::to_string(nr) + " \"B" + std::to_string(nr) + "\" gebiet=1\n";
+    const int km = (nr - 2) % 9999 + 1;
+    if (km == 1)
+      strecken += (nr > 2 ? "ende\n" : "") + std::string("strecke \"L") + std::to_string(nr) +
+                  "\"\n  0 1\n";
+    strecken += "  " + std::to_string(km) + " " + std::to_string(nr) + "\n";
+  }
+  text += "gebiet 1 \"Eins\" knoten=1\n" + strecken + "ende\n";
+  std::string got = "(compiled without error)";
+  try {
+    CompileText(text);
+  } catch (const CompileError& e) {
+    got = e.what();
+  }
+  EXPECT_EQ(got.rfind("t.net:", 0), 0u) << got;
+  EXPECT_NE(got.find("65537 stations; at most 65536 fit the data files"), std::string::npos) << got;
+}
+
 class TempDir {
  public:
   TempDir() {
@@ -467,6 +494,13 @@ TEST(DataCompile, WritesEveryTableAndNothingHalfWrittenOnFailure) {
   g_failWriteOf = nullptr;
   EXPECT_EQ(Files(dir2.path()), std::vector<std::string>{"DMEBHF"});
   EXPECT_EQ(std::filesystem::file_size(dir2.path() / "DMEBHF"), 3u);
+
+  // An output folder that the failed run made is gone again.
+  const std::filesystem::path neu = dir2.path() / "neu";
+  g_failWriteOf = "DMSTEN";
+  EXPECT_THROW(WriteDataFiles(c, neu.string()), CompileError);
+  g_failWriteOf = nullptr;
+  EXPECT_FALSE(std::filesystem::exists(neu));
 }
 
 std::string Slurp(const std::filesystem::path& p) {

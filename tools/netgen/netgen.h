@@ -15,6 +15,7 @@
 
 #include <cstdint>
 
+#include "tools/zolmanet/netcompile.h"
 #include "tools/zolmanet/netmodel.h"
 
 namespace netgen {
@@ -29,8 +30,8 @@ struct Options {
 ** stations, and the compiler takes at most 4096 node stations. A grid of n
 ** holds n x n node stations and n x n + 2 x n x (n - 1) x between stations
 ** in all. */
-constexpr long kMaxStations = 65536;
-constexpr long kMaxNodeStations = 4096;
+constexpr long kMaxStations = static_cast<long>(zolmanet::kMaxStations);
+constexpr long kMaxNodeStations = static_cast<long>(zolmanet::kMaxNodeStations);
 
 /* The largest grid that fits these limits with `between` stations on each
 ** stretch (59 with the default 9). */

@@ -63,7 +63,6 @@ struct PairValue {
   }
 };
 
-constexpr size_t kMaxNodeStations = 4096;
 constexpr size_t kMaxNodesForDerivedTexts = 2000;
 
 /* A node station that an ordinary station reaches without passing another
@@ -339,6 +338,11 @@ class Compiler {
       const Station& s = net_.stations[order_[i]];
       if (!onAnyLine[i]) Fail(s.pos, "station " + std::to_string(s.number) + " lies on no line");
     }
+    if (order_.size() > kMaxStations) {
+      Fail(St(static_cast<uint32_t>(kMaxStations)).pos,
+           std::to_string(order_.size()) + " stations; at most " + std::to_string(kMaxStations) +
+               " fit the data files");
+    }
     epochs_.insert(net_.firstDay);
   }
 
@@ -502,12 +506,14 @@ class Compiler {
     /* The matrix holds n(n-1)/2 pairs; beyond a few thousand node stations
     ** neither it nor the GREN file stays of a sensible size. */
     if (nn > kMaxNodeStations) {
-      Fail(net_.headerPos, std::to_string(nn) + " node stations; at most " +
-                               std::to_string(kMaxNodeStations) + " are supported");
+      Fail(net_.headerPos.line ? net_.headerPos : St(lay.nodes[kMaxNodeStations]).pos,
+           std::to_string(nn) + " node stations; at most " + std::to_string(kMaxNodeStations) +
+               " are supported");
     }
     if (net_.deriveRouteTexts && nn > kMaxNodesForDerivedTexts) {
-      Fail(net_.headerPos, "wegetexte_ableiten=ja is for networks of at most " +
-                               std::to_string(kMaxNodesForDerivedTexts) + " node stations");
+      Fail(net_.headerPos.line ? net_.headerPos : St(lay.nodes[kMaxNodesForDerivedTexts]).pos,
+           "wegetexte_ableiten=ja is for networks of at most " +
+               std::to_string(kMaxNodesForDerivedTexts) + " node stations");
     }
     lay.servedBy.resize(nn);
     for (const Area* a : areas_) {

@@ -15,6 +15,7 @@
 #ifndef ZOLMA_ZOLMANET_NETCOMPILE_H
 #define ZOLMA_ZOLMANET_NETCOMPILE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,6 +23,11 @@
 #include "tools/zolmanet/netmodel.h"
 
 namespace zolmanet {
+
+/* Limits of the data files: the station index of STEN holds at most 65536
+** stations; the node matrix of GREN is kept to 4096 node stations. */
+constexpr size_t kMaxStations = 65536;
+constexpr size_t kMaxNodeStations = 4096;
 
 constexpr uint16_t kWithdrawn = 0x8000;
 constexpr uint16_t kOpenEnd = 43829; /* 31.12.2099 */

@@ -211,6 +211,8 @@ void WriteDataFiles(const CompiledNet& net, const std::string& dir) {
   namespace fs = std::filesystem;
   auto files = BuildDataFiles(net);
   std::error_code ec;
+  // A folder made for this run goes again when the run fails.
+  const bool madeDir = !fs::exists(dir, ec);
   fs::create_directories(dir, ec);
   if (ec) throw CompileError(dir + ": cannot create the output folder: " + ec.message());
   const size_t n = files.size();
@@ -234,6 +236,10 @@ void WriteDataFiles(const CompiledNet& net, const std::string& dir) {
                   backups[k].string();
       }
       fs::remove(temps[k], ignored);
+    }
+    if (madeDir) {
+      std::error_code ignored;
+      fs::remove(dir, ignored);  // only when empty
     }
     throw CompileError(failed.string() + ": " + what + lost);
   };
