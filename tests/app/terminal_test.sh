@@ -25,6 +25,14 @@ shows() {  # pattern: on the screen now
   grep -q -- "$1" <<<"$(screen)" || { echo "not on the screen: $1"; screen; return 1; }
 }
 ms() { date +%s%3N; }
+# Types a text one key at a time, as a person does (about 80 ms a key).
+typed() {
+  local t="$1" i
+  for ((i = 0; i < ${#t}; i++)); do
+    keys -l "${t:i:1}"
+    sleep 0.08
+  done
+}
 
 # Starts the program with the locale given (the terminal itself is UTF-8)
 # in a terminal of 80 columns or the width given, in the data folder or the
@@ -105,6 +113,25 @@ case_c_locale() {
   shows "Von: *Nuernberg Hbf"
   ! grep -q '?' <<<"$(screen)" || { echo "a '?' on the screen"; screen; return 1; }
   finish
+}
+
+case_human_speed_in_both_locales() {
+  # Key by key, with Esc, a pause and b for Alt+B, in the C locale and in
+  # a UTF-8 locale.
+  for loc in C C.UTF-8; do
+    start "$loc"
+    typed 'Nuernberg Hbf'
+    keys Enter
+    wait_for "Abgang: *N.*rnberg Hbf"
+    typed 'Bamberg'
+    keys Enter
+    sleep 0.2
+    keys Escape
+    sleep 0.3
+    keys b
+    wait_for "61 km"
+    finish
+  done
 }
 
 case_utf8_locale() {
@@ -251,6 +278,7 @@ cases=(
   alt_prefix_at_machine_speed
   c_locale
   utf8_locale
+  human_speed_in_both_locales
   stray_byte_is_dropped
   enter_then_typing_replaces_the_next_field
   layout_of_route_text_distance_and_prompt
