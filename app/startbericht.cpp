@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_fehl.h"
 #include "msgtext/msgformat.h"
 #include "support/utday.h"
 

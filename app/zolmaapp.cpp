@@ -5,6 +5,8 @@
 #include "app/startbericht.h"
 #include "app/zolmadlg.h"
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_fehl.h"
+#include "common/dtacc/dm/dm_pbhf.h"
 #include "engine/eb.h"
 #include "support/msg.h"
 #include "support/utname.h"

@@ -19,6 +19,7 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebgg.h"
 #include "engine/ebsuche.h"
 #include "engine/ebvar.h"
 

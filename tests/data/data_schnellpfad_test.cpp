@@ -22,6 +22,7 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dm_sten.h"

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "engine/eb.h"
 #include "support/utname.h"
 

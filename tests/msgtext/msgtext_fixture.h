@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_fehl.h"
 #include "msgtext/msgfile.h"
 #include "msgtext/msgformat.h"
 #include "support/msg.h"

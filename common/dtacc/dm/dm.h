@@ -11,10 +11,11 @@
 **   - cursors: five DbCursorSlot per cursor table and one cursor step;
 **   - the engine's kilometre reference day EbKmStichtag, which GREN, STEN
 **     and TDRG read instead of a day argument (the engine sets it).
-** and it declares the tables of this module group: EBHF, PBHF, FEHL, FBRR,
-** EBGG, FBRW and EBGB with their caller records (names ending in Satz).
-** GREN, NGAT, TDRG, RBGT, STEN, LOST, NESR and the station master have
-** headers of their own (dm_gren.h ...).
+** Every table has a header of its own, named after its module (dm_ebhf.h,
+** dm_pbhf.h, dm_fehl.h, dm_fbrr.h, dm_ebgg.h, dm_fbrw.h, dm_ebgb.h,
+** dm_gren.h, dm_ngat.h, dm_tdrg.h, dm_rbgt.h, dm_sten.h, dm_lost.h,
+** dm_nesr.h; the station master dm_stamm.h), which declares the table's
+** descriptors, its caller record (name ending in Satz) and its lookups.
 **
 ** Stored records are read in place with explicit little-endian reads
 ** (support/le.h); a lookup never allocates and never reads outside its
@@ -27,10 +28,22 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dmbase.h"
 #include "support/le.h"
 #include "support/utday.h"
+
+/* ---- the fast-path switch ------------------------------------------------- */
+
+/* True (the default) while the fast paths are on: the table manager's
+** indexes (dm_index) and the engine's node-list store and kilometre rows.
+** With the switch off every lookup searches, so that tests can compare
+** both ways. */
+extern bool DbFastPaths;
+inline bool DbFastPathsOn() { return DbFastPaths; }
+/* Turns every fast path on or off. The engine's stores are keyed so that
+** nothing kept while the switch was on is used after it is turned off and
+** on again unless it still matches. */
+void DbSetFastPaths(bool on);
 
 /* ---- results ------------------------------------------------------------- */
 
@@ -298,280 +311,5 @@ DbLookupResult DbCursorStep(const DbCursorTable& ct, int* handle, UtDayNumber da
   return DbCursorWalk(
       ct, slot, from, [&](const unsigned char* r) { return inRange(ref, r); }, sameGroup, found);
 }
-
-/* ---- EBHF: stations ------------------------------------------------------- */
-
-enum { kEbhfRecLen = 130, kEbhfGzpktRecLen = 14 };
-/* Indexes into EbhfSatz::flags3 and EbhfSatz::letters. */
-enum {
-  kEbhfFlagList = 1,    /* 'N' keeps the station off the 50 km list */
-  kEbhfLetterKind = 5,  /* station kind: 'A'/'H' node station */
-  kEbhfLetterList1 = 8, /* both 'N' for the 50 km list */
-  kEbhfLetterList2 = 9,
-  kEbhfLetterKmPart = 11 /* 'A' km part 1, 'B' km part 2 */
-};
-
-/* Caller record of DbGetEbhf: the stored fields at natural alignment, named
-** after their stored offset where they carry no meaning of their own here.
-** No valid-until. The record is 136 bytes, the size result chains copy. */
-struct EbhfSatz {
-  uint16_t country;   /* stored at 0 */
-  uint32_t station;   /* 2 */
-  uint16_t validFrom; /* 6, bit 15 = withdrawn */
-  char name[20];      /* 8, station name, blank-padded, no terminator */
-  char name2[20];     /* 28, second name */
-  char name3[9];      /* 48 */
-  uint16_t u16At58;
-  uint16_t tariffArea; /* 60 */
-  uint32_t u32At62;    /* overwritten by the engine with a relation station */
-  uint8_t u8At66;
-  uint16_t u16At68;
-  uint32_t u32At70[6];
-  uint16_t u16At94;
-  uint8_t u8At96;
-  uint32_t u32At98;
-  uint32_t u32At102;
-  char flags3[3]; /* 106 */
-  uint32_t u32At110;
-  char letters[14]; /* 114 */
-  uint16_t u16At128;
-  uint8_t reserved[4]; /* zero; keeps the record at 136 bytes */
-};
-static_assert(sizeof(EbhfSatz) == 136, "EbhfSatz keeps its 136-byte layout");
-
-extern DbTabDesc DbEbhfTab;
-extern DbBlockDesc DbEbhfBlock;
-extern DbBlockDesc DbEbhfGzpktBlock;
-
-/* Fills the EBHF descriptors (code "EBHF", 200, version 3, sub-version 3). */
-void DbInitEbhf();
-/* Keyed lookup on (country, station): 0, 1, 2 (5 for a null out). */
-DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDayNumber day);
-/* The same lookup without the copy: the record found, either read in place
-** from the records kept decoded (valid until the table is released or
-** loaded anew) or decoded into puffer; null when there is none. *result
-** is what DbGetEbhf returns (puffer must not be null). */
-const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
-                             DbLookupResult* result);
-
-/* The last stations found through the index, by station number: a
-** request looks its own few stations up again and again. An entry names
-** a record kept decoded by the index of the load it names (a load
-** generation is never handed out twice, and the index of a load lives as
-** long as the load) and holds, with the fast paths on, for the same key
-** and day. DbGetEbhfRef reads them first (inline, so that a request's
-** repeated lookups cost no call into the table manager), then searches. */
-struct DbEbhfGemerkt {
-  uint32_t generation; /* 0 = empty */
-  uint16_t country;
-  uint32_t station;
-  UtDayNumber day;
-  const EbhfSatz* satz;
-};
-inline constexpr uint32_t kDbEbhfGemerkt = 64;
-extern DbEbhfGemerkt DbEbhfGemerktTab[kDbEbhfGemerkt];
-/* The search behind DbGetEbhfRef: the index or the binary search; enters
-** the record found through the index in DbEbhfGemerktTab. */
-const EbhfSatz* DbEbhfSuchen(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
-                             DbLookupResult* result);
-
-inline const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t station,
-                                    UtDayNumber day, DbLookupResult* result) {
-  if (!DbIsLoaded(&DbEbhfTab)) {
-    *result = kDbNotLoaded;
-    return nullptr;
-  }
-  const DbEbhfGemerkt& z = DbEbhfGemerktTab[station & (kDbEbhfGemerkt - 1)];
-  if (z.generation != 0 && z.generation == DbEbhfTab.generation && z.station == station &&
-      z.country == country && z.day == day && DbFastPathsOn()) {
-    *result = kDbFound;
-    return z.satz;
-  }
-  return DbEbhfSuchen(puffer, country, station, day, result);
-}
-/* Decodes one stored EbhfBlock record (kEbhfRecLen bytes). */
-void DbEbhfDecode(const unsigned char* r, EbhfSatz* out);
-
-/* ---- PBHF: station names -------------------------------------------------- */
-
-enum { kPbhfRecLen = 28, kPbhfNameLen = 20 };
-
-struct PbhfSatz {
-  char name[20]; /* blank-padded, no terminator */
-  uint16_t validFrom;
-  uint32_t station; /* the number under which EBHF knows the station */
-  uint8_t u8At26;
-  uint16_t validUntil;
-};
-static_assert(sizeof(PbhfSatz) == 32, "PbhfSatz keeps its natural layout");
-
-extern DbTabDesc DbPbhfTab;
-extern DbBlockDesc DbPbhfBlock;
-
-void DbInitPbhf(); /* code "PBHF", 974, version 1, sub-version 1 */
-void DbLoadPbhf(); /* set-up the first time, then DbLoadTab */
-void DbUnloadPbhf();
-/* Exact lookup of a 20-character blank-padded name: 0, 1, 2. */
-DbLookupResult DbGetPbhf(PbhfSatz* out, const char name[20], UtDayNumber day);
-/* Records whose name begins with text and that are in force on day; -1 when
-** PBHF is not loaded. */
-int32_t DbCountPbhfPrefix(const char* text, UtDayNumber day);
-/* The first such record in table order: 0, 1, 2. */
-DbLookupResult DbFindPbhfPrefix(PbhfSatz* out, const char* text, UtDayNumber day);
-/* Iterator: *index -1 starts, else continues after *index; on 0 *index is
-** the returned record's index, on 2 it is left unchanged. */
-DbLookupResult DbFindNextPbhfPrefix(PbhfSatz* out, int* index, const char* text, UtDayNumber day);
-/* Two 20-byte names as unsigned bytes: -1, 0, 1. */
-int DbCmpPbhfKey(const char* a, const char* b);
-/* The prefix comparison of the first n characters of text with a stored
-** name (a trailing blank in text asks for a further word): -1, 0, 1. */
-int DbCmpPbhfPrefix(int n, const char* text, const char* name);
-
-/* ---- FEHL: message texts -------------------------------------------------- */
-
-enum { kFehlRecLen = 80, kFehlPatternLen = 70 };
-
-struct FehlSatz {
-  char variant;
-  char ssId[2];
-  uint16_t number;
-  uint16_t validFrom;
-  char c8;          /* the character stored at offset 8 */
-  char pattern[70]; /* Meldungstextmuster, blank-padded, no terminator */
-  uint16_t validUntil;
-};
-static_assert(sizeof(FehlSatz) == 82, "FehlSatz keeps its natural layout");
-
-extern DbTabDesc DbFehlTab;
-
-void DbInitFehl(); /* code "FEHL", 300, version 5, sub-version 2 */
-/* Set-up the first time (the flag is shared with DbLoadFehlKeepStamp), then
-** DbLoadTab. */
-void DbLoadFehl();
-/* The message formatter's own load: the same set-up flag, and the data-time
-** stamp stays as it was. */
-void DbLoadFehlKeepStamp();
-void DbUnloadFehl();
-/* Keyed lookup on (variant, id 1, id 2, number): 0, 1, 2 (5 for null
-** arguments). */
-DbLookupResult DbGetFehl(const char* variant, const char ssId[2], FehlSatz* out, uint16_t number,
-                         UtDayNumber day);
-
-/* ---- FBRR: relations ------------------------------------------------------- */
-
-enum { kFbrrRecLen = 36 };
-
-struct FbrrSatz {
-  uint16_t keyNo;
-  uint32_t relationNo;
-  uint16_t validFrom;
-  uint16_t u16At8;
-  uint32_t stations[4]; /* full form: country * 100000 + local number */
-  uint16_t numbers[4];  /* numbers[0]: the relation's kilometres */
-  uint16_t validTo;
-};
-static_assert(sizeof(FbrrSatz) == 40, "FbrrSatz keeps its natural layout");
-
-extern DbTabDesc DbFbrrTab;
-
-void DbInitFbrr(); /* code "FBRR", 230, version 2, sub-version 2 */
-/* By (key number, relation number), valid-from <= day <= valid-to: 0, 1, 2. */
-DbLookupResult DbGetFbrr(FbrrSatz* out, uint16_t keyNo, uint32_t relationNo, UtDayNumber day);
-/* By (key number, a, b, c, d) after normalising a > b (then also c, d when
-** d is not 0): 0, 1, 2. */
-DbLookupResult DbGetFbrrBhf(FbrrSatz* out, uint16_t keyNo, uint32_t a, uint32_t b, uint32_t c,
-                            uint32_t d, UtDayNumber day);
-
-/* ---- EBGG: route profiles (cursor) ---------------------------------------- */
-
-enum { kEbggRecLen = 92 };
-
-struct EbggSatz {
-  uint32_t key1; /* profile key */
-  uint32_t key2; /* entry key */
-  uint16_t validFrom;
-  char text8[8];
-  char text2a[2];
-  char text40[40];
-  uint32_t rank;
-  uint32_t profileFlags;
-  char text4[4];
-  char text2b[2];
-  char text20[20];
-  uint32_t u16At86; /* widened */
-  uint32_t u32At88;
-  uint16_t validUntil;
-};
-static_assert(sizeof(EbggSatz) == 108, "EbggSatz keeps its natural layout");
-
-extern DbTabDesc DbEbggTab;
-/* No release operation: the engine resets a slot it is done with. */
-extern DbCursorSlot DbEbggSlots[kDbCursorSlots];
-
-void DbInitEbgg(); /* code "EBGG", 893, version 1, sub-version 1 */
-/* Cursor over the (key1, key2) groups of one key1: 0 .. 5. */
-DbLookupResult DbNextEbgg(EbggSatz* out, int* handle, uint16_t key1, UtDayNumber day);
-/* Cursor over the groups from key1 on to the end of the table: 0 .. 5. */
-DbLookupResult DbNextEbggFrom(EbggSatz* out, int* handle, uint16_t key1, UtDayNumber day);
-/* Writes the reset value over slot 0 .. 4 (others are ignored). */
-void DbResetEbggSlot(int slot);
-
-/* ---- FBRW: points along a relation (cursor) -------------------------------- */
-
-enum { kFbrwRecLen = 22 };
-
-struct FbrwSatz {
-  uint32_t key1;  /* FBRR key number */
-  uint16_t key2;  /* FBRR relation number, low 16 bits */
-  uint16_t group; /* the point's place along the relation */
-  uint16_t validFrom;
-  uint32_t station; /* full form */
-  uint16_t u16At14;
-  uint8_t u8At16;
-  uint8_t u8At17;
-  uint16_t u16At18;
-  uint16_t u16At20;
-  uint16_t validUntil;
-};
-static_assert(sizeof(FbrwSatz) == 28, "FbrwSatz keeps its natural layout");
-
-extern DbTabDesc DbFbrwTab;
-extern DbCursorSlot DbFbrwSlots[kDbCursorSlots];
-
-void DbInitFbrw(); /* code "FBRW", 233, version 2, sub-version 2 */
-/* Cursor over the (key1, key2, group) groups of one (key1, key2): 0 .. 5. */
-DbLookupResult DbNextFbrw(FbrwSatz* out, int* handle, uint32_t key1, uint16_t key2,
-                          UtDayNumber day);
-void DbResetFbrwSlot(int slot);
-
-/* ---- EBGB: route points per profile entry (cursor) ------------------------- */
-
-enum { kEbgbRecLen = 100 };
-
-struct EbgbSatz {
-  uint32_t key1;  /* EBGG entry key, widened */
-  uint32_t key2;  /* local station number of the point */
-  uint32_t group; /* local station number that stands for it */
-  uint16_t validFrom;
-  char text48[48]; /* the last 24 characters are the point's name */
-  uint32_t kmThreshold;
-  uint32_t u32At64;
-  char text26[26];
-  uint32_t u16At94; /* widened */
-  uint32_t u32At96;
-  uint16_t validUntil;
-};
-static_assert(sizeof(EbgbSatz) == 112, "EbgbSatz keeps its natural layout");
-
-extern DbTabDesc DbEbgbTab;
-extern DbCursorSlot DbEbgbSlots[kDbCursorSlots];
-
-void DbInitEbgb(); /* code "EBGB", 895, version 1, sub-version 1 */
-/* Cursor over the (key1, key2, group) groups of one (key1, key2): 0 .. 5. */
-DbLookupResult DbNextEbgb(EbgbSatz* out, int* handle, uint16_t key1, uint32_t key2,
-                          UtDayNumber day);
-/* *handle := -1; a former handle 0 .. 4 gets its slot reset. */
-void DbReleaseEbgbCursor(int* handle);
-void DbResetEbgbSlot(int slot);
 
 #endif

@@ -25,12 +25,9 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_sten.h"
-
-bool DbFastPaths = true;
-
-void DbSetFastPaths(bool on) { DbFastPaths = on; }
 
 namespace {
 
@@ -257,25 +254,14 @@ void BuildGren() {
 
 }  // namespace
 
-/* ---- loader hooks -------------------------------------------------------------- */
+/* ---- table hooks --------------------------------------------------------------- */
 
-void DbIndexAfterLoad(const DbTabDesc* tab) {
-  if (tab == &DbEbhfTab)
-    BuildEbhf();
-  else if (tab == &DbStenTab)
-    BuildSten();
-  else if (tab == &DbGrenTab)
-    BuildGren();
-}
-
-void DbIndexBeforeUnload(const DbTabDesc* tab) {
-  if (tab == &DbEbhfTab)
-    DropEbhf();
-  else if (tab == &DbStenTab)
-    DropSten();
-  else if (tab == &DbGrenTab)
-    DropGren();
-}
+void DbEbhfIndexBuild(const DbTabDesc*) { BuildEbhf(); }
+void DbEbhfIndexDrop(const DbTabDesc*) { DropEbhf(); }
+void DbStenIndexBuild(const DbTabDesc*) { BuildSten(); }
+void DbStenIndexDrop(const DbTabDesc*) { DropSten(); }
+void DbGrenIndexBuild(const DbTabDesc*) { BuildGren(); }
+void DbGrenIndexDrop(const DbTabDesc*) { DropGren(); }
 
 /* ---- index lookups ---------------------------------------------------------- */
 
