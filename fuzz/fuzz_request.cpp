@@ -50,7 +50,7 @@ int32_t Ask(int32_t from, int32_t to, int32_t via, char textFlag, EbErgebnis* ou
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  for (const char* code : {"EBGG", "EBGB", "LOST", "NESR", "NGAT"}) UtSetName(code, kDbNoFileName);
+  for (const char* code : zfuzz::kRequestTablesWithoutFile) UtSetName(code, kDbNoFileName);
   return 0;
 }
 
