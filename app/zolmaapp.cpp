@@ -11,6 +11,7 @@
 #include "common/dtacc/dm/dm_pbhf.h"
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
+#include "msgtext/msgfile.h"
 #include "support/msg.h"
 #include "support/utname.h"
 
@@ -52,6 +53,7 @@ std::string ZolmaDatendateien() {
 }
 
 BOOL CZOLMAApp::InitInstance() {
+  MsgFileInstall();
   ZolmaRegisterResources();
   m_nExitCode = 0;
   m_bericht.clear();

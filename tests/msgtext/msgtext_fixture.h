@@ -114,6 +114,7 @@ class MsgTextTest : public ::testing::Test {
     f.write(fehlPath_);
     UtSetName("FEHL", fehlPath_.c_str());
     MsgFormatTestReset();
+    MsgFileInstall();
   }
 
   void TearDown() override {

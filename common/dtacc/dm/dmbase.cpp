@@ -300,6 +300,10 @@ void LoadTab(DbTabDesc* tab, bool keepStamp) {
 
 /* ---- descriptors ---------------------------------------------------------- */
 
+namespace {
+
+/* Resets a descriptor to its initial values (table number, version and
+** highest sub-version -1, code and pointers null, counts 0). */
 void DbResetTabDesc(DbTabDesc* tab) {
   if (!tab) return;
   *tab = kDbTabDescInit;
@@ -309,6 +313,8 @@ void DbResetBlockDesc(DbBlockDesc* block) {
   if (!block) return;
   *block = kDbBlockDescInit;
 }
+
+}  // namespace
 
 void DbSetupTab(DbTabDesc* tab, int16_t tabNo, const char* code, int16_t version,
                 int16_t maxSubVersion, DbTabCheck check, DbTabHook afterLoad,

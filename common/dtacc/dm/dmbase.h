@@ -82,16 +82,11 @@ struct DbTabDesc {
                              slots remember it to detect a stale position */
 };
 
-/* Initial values of the static descriptors (what DbResetTabDesc and
-** DbResetBlockDesc write). */
+/* Initial values of the static descriptors (what the set-up helpers below
+** write before they fill a descriptor). */
 inline constexpr DbTabDesc kDbTabDescInit = {-1,      nullptr, -1,      -1,      0,       nullptr,
                                              nullptr, 0,       nullptr, nullptr, nullptr, 0};
 inline constexpr DbBlockDesc kDbBlockDescInit = {nullptr, -1, nullptr, 0, nullptr, 0};
-
-/* Resets a descriptor to its initial values (table number, version and
-** highest sub-version -1, code and pointers null, counts 0). */
-void DbResetTabDesc(DbTabDesc* tab);
-void DbResetBlockDesc(DbBlockDesc* block);
 
 /* The set-up helpers of the per-table modules. DbSetupTab resets the table
 ** descriptor and fills its identity and hooks; DbSetupBlock resets a block
