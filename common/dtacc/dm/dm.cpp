@@ -1,7 +1,7 @@
 /*
 ** dm: the shared state and the non-template helpers of the common lookup
-** rules (see dm.h): the engine's kilometre reference day, the fast-path
-** switch, the unsigned byte comparison of stored texts and the cursor
+** rules (see dm.h): the engine's kilometre reference day,, the unsigned byte comparison of stored
+*texts and the cursor
 ** release operation.
 */
 #include "common/dtacc/dm/dm.h"
@@ -9,10 +9,6 @@
 #include <cstring>
 
 UtDayNumber EbKmStichtag = 0;
-
-bool DbFastPaths = true;
-
-void DbSetFastPaths(bool on) { DbFastPaths = on; }
 
 int DbCmpBytes(const void* a, const void* b, std::size_t n) {
   /* memcmp compares as unsigned char, which is the order of stored texts. */

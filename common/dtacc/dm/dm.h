@@ -32,19 +32,6 @@
 #include "support/le.h"
 #include "support/utday.h"
 
-/* ---- the fast-path switch ------------------------------------------------- */
-
-/* True (the default) while the fast paths are on: the table manager's
-** indexes (dm_index) and the engine's node-list store and kilometre rows.
-** With the switch off every lookup searches, so that tests can compare
-** both ways. */
-extern bool DbFastPaths;
-inline bool DbFastPathsOn() { return DbFastPaths; }
-/* Turns every fast path on or off. The engine's stores are keyed so that
-** nothing kept while the switch was on is used after it is turned off and
-** on again unless it still matches. */
-void DbSetFastPaths(bool on);
-
 /* ---- results ------------------------------------------------------------- */
 
 typedef int32_t DbLookupResult;

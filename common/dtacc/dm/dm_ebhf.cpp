@@ -77,6 +77,10 @@ DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDa
 
 DbEbhfGemerkt DbEbhfGemerktTab[kDbEbhfGemerkt];
 
+void DbEbhfGemerktVergessen() {
+  for (DbEbhfGemerkt& z : DbEbhfGemerktTab) z = DbEbhfGemerkt{};
+}
+
 const EbhfSatz* DbEbhfSuchen(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
                              DbLookupResult* result) {
   *result = kDbNotFound;

@@ -69,8 +69,9 @@ const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t statio
 ** request looks its own few stations up again and again. An entry names
 ** a record kept decoded by the index of the load it names (a load
 ** generation is never handed out twice, and the index of a load lives as
-** long as the load) and holds, with the fast paths on, for the same key
-** and day. DbGetEbhfRef reads them first (inline, so that a request's
+** long as the load) and holds for the same key and day. Entries are made
+** only with the fast paths on, and turning them off empties the table.
+** DbGetEbhfRef reads them first (inline, so that a request's
 ** repeated lookups cost no call into the table manager), then searches. */
 struct DbEbhfGemerkt {
   uint32_t generation; /* 0 = empty */
@@ -81,6 +82,9 @@ struct DbEbhfGemerkt {
 };
 inline constexpr uint32_t kDbEbhfGemerkt = 64;
 extern DbEbhfGemerkt DbEbhfGemerktTab[kDbEbhfGemerkt];
+/* Empties DbEbhfGemerktTab: the fast-path switch does so when it turns
+** off, so that the kept stations need no test of the switch. */
+void DbEbhfGemerktVergessen();
 /* The search behind DbGetEbhfRef: the index or the binary search; enters
 ** the record found through the index in DbEbhfGemerktTab. */
 const EbhfSatz* DbEbhfSuchen(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
@@ -94,7 +98,7 @@ inline const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t
   }
   const DbEbhfGemerkt& z = DbEbhfGemerktTab[station & (kDbEbhfGemerkt - 1)];
   if (z.generation != 0 && z.generation == DbEbhfTab.generation && z.station == station &&
-      z.country == country && z.day == day && DbFastPathsOn()) {
+      z.country == country && z.day == day) {
     *result = kDbFound;
     return z.satz;
   }

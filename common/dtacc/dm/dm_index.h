@@ -19,8 +19,8 @@
 ** records from an anonymous mapping), apart from the loader's block
 ** accounting and its fault injection.
 **
-** The one switch for every fast path (DbSetFastPaths, declared with the
-** common lookup rules in dm.h) turns these indexes off with the rest.
+** The module also holds the one switch for every fast path of the table
+** manager and the engine (DbSetFastPaths).
 */
 #ifndef ZOLMA_DM_INDEX_H
 #define ZOLMA_DM_INDEX_H
@@ -31,6 +31,19 @@
 #include "common/dtacc/dm/dm_ebhf.h"
 
 struct EbhfSatz;
+
+/* ---- the switch ------------------------------------------------------------ */
+
+/* True (the default) while the fast paths are on: these indexes, the
+** stations kept by the EBHF and STEN lookups, and the engine's node-list
+** store and kilometre rows. With the switch off every lookup searches, so
+** that tests can compare both ways. */
+bool DbFastPathsOn();
+/* Turns every fast path on or off; turning it off forgets the stations the
+** EBHF lookup kept. The engine's stores are keyed so that nothing kept
+** while the switch was on is used after it is turned off and on again
+** unless it still matches. */
+void DbSetFastPaths(bool on);
 
 /* ---- table hooks --------------------------------------------------------------- */
 
