@@ -6,6 +6,8 @@
 #include "app/bhfsuche.h"
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_pbhf.h"
 #include "support/utday.h"
 
 namespace {

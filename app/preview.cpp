@@ -9,6 +9,7 @@
 #include "app/zolmadlg.h"
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "engine/eb.h"
 #include "support/msg.h"
 #include "support/utday.h"

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/zolmaapp.h"
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_fehl.h"
 #include "msgtext/msgformat.h"
 #include "support/utday.h"
 
@@ -17,10 +19,6 @@ namespace {
 // The file layer's error text after a read that met the end of the file.
 constexpr char kBiKeinFehler[] = "BI: kein Fehler";
 constexpr char kDateiZuKurz[] = "Datei zu kurz";
-
-// The data files the program loads, in the order of loading.
-constexpr char kDatendateien[] =
-    "DMFEHL, DMEBHF, DMTDRG, DMFBRR, DMGREN, DMSTEN, DMRBGT, DMFBRW, DMPBHF";
 
 // The last message written while watching.
 Meldungskontext g_ursache;
@@ -178,7 +176,7 @@ std::vector<std::string> ZolmaStartBericht(const Meldungskontext* empfangen,
     std::error_code ec;
     std::filesystem::path ordner = std::filesystem::current_path(ec);
     std::string zeile = "Das Programm liest seine Datendateien (";
-    zeile += kDatendateien;
+    zeile += ZolmaDatendateien();
     zeile += ") aus dem aktuellen Ordner";
     if (!ec) {
       zeile += ": ";

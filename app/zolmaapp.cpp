@@ -1,41 +1,59 @@
 // zolmaapp.cpp - start-up and shut-down of the application.
 #include "app/zolmaapp.h"
 
+#include <span>
+
 #include "app/resource.h"
 #include "app/startbericht.h"
 #include "app/zolmadlg.h"
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_fehl.h"
+#include "common/dtacc/dm/dm_pbhf.h"
+#include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
+#include "msgtext/msgfile.h"
 #include "support/msg.h"
 #include "support/utname.h"
 
 namespace {
 
-// The table names registered after FEHL, in registration order.
-struct TabName {
-  const char* name;
-  const char* datei;
-};
-const TabName kTabellen[] = {
-    {"EBBA", kZolmaOhneDatei}, {"EBGB", kZolmaOhneDatei}, {"EBGG", kZolmaOhneDatei},
-    {"EBGM", kZolmaOhneDatei}, {"EBHF", "DMEBHF"},        {"EBHN", "DMEBHN"},
-    {"FBRR", "DMFBRR"},        {"FBRW", "DMFBRW"},        {"GREN", "DMGREN"},
-    {"LOST", kZolmaOhneDatei}, {"NESR", kZolmaOhneDatei}, {"NGAT", kZolmaOhneDatei},
-    {"RBGT", "DMRBGT"},        {"RELA", "DMRELA"},        {"STEN", "DMSTEN"},
-    {"TDRG", "DMTDRG"},        {"PBHF", "DMPBHF"},
-};
+// FEHL, and the names registered after it.
+const ZolmaTabName& kFehl = kZolmaTabNamen[0];
+const std::span<const ZolmaTabName> kTabellen{kZolmaTabNamen + 1, kZolmaTabNamenAnzahl - 1};
 
 // Removes the 19 names in the order of shut-down, then the group.
 void namenEntfernen() {
   for (const auto& t : kTabellen) UtRemoveName(kUtRegisterGroup, t.name);
-  UtRemoveName(kUtRegisterGroup, "FEHL");
+  UtRemoveName(kUtRegisterGroup, kFehl.name);
   UtRemoveName(kUtRegisterGroup, "Absender");
   UtRemoveGroup(kUtRegisterGroup);
 }
 
 }  // namespace
 
+const ZolmaTabName kZolmaTabNamen[kZolmaTabNamenAnzahl] = {
+    {"FEHL", "DMFEHL", 1},      {"EBBA", kDbNoFileName, 0}, {"EBGB", kDbNoFileName, 0},
+    {"EBGG", kDbNoFileName, 0}, {"EBGM", kDbNoFileName, 0}, {"EBHF", "DMEBHF", 2},
+    {"EBHN", "DMEBHN", 0},      {"FBRR", "DMFBRR", 4},      {"FBRW", "DMFBRW", 8},
+    {"GREN", "DMGREN", 5},      {"LOST", kDbNoFileName, 0}, {"NESR", kDbNoFileName, 0},
+    {"NGAT", kDbNoFileName, 0}, {"RBGT", "DMRBGT", 7},      {"RELA", "DMRELA", 0},
+    {"STEN", "DMSTEN", 6},      {"TDRG", "DMTDRG", 3},      {"PBHF", "DMPBHF", 9},
+};
+
+std::string ZolmaDatendateien() {
+  std::string text;
+  for (int folge = 1; folge <= kZolmaTabNamenAnzahl; ++folge) {
+    for (const ZolmaTabName& t : kZolmaTabNamen) {
+      if (t.lesefolge != folge) continue;
+      if (!text.empty()) text += ", ";
+      text += t.datei;
+    }
+  }
+  return text;
+}
+
 BOOL CZOLMAApp::InitInstance() {
+  MsgFileInstall();
   ZolmaRegisterResources();
   m_nExitCode = 0;
   m_bericht.clear();
@@ -46,7 +64,7 @@ BOOL CZOLMAApp::InitInstance() {
   ZolmaUrsacheBeobachten(true);
   int code = MsgTry(frame, [&] {
     UtRegisterName("Absender", m_pszAppName ? m_pszAppName : "");
-    UtRegisterName("FEHL", "DMFEHL");
+    UtRegisterName(kFehl.name, kFehl.datei);
     DbLoadFehl();
     for (const auto& t : kTabellen) UtRegisterName(t.name, t.datei);
     int r = EbGfInitEntfernungsBerechnung();

@@ -4,6 +4,7 @@
 #include "engine/ebbahnhof.h"
 
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "support/msg.h"
 
 void EbBahnhofHolen(EbhfSatz* out, std::int32_t bahnhof, UtDayNumber tag, std::uint16_t code) {

@@ -14,6 +14,7 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "engine/ebint.h"
 #include "support/utday.h"
 

@@ -15,6 +15,11 @@
 #include <cstdint>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebgb.h"
+#include "common/dtacc/dm/dm_ebgg.h"
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fbrr.h"
+#include "common/dtacc/dm/dm_fbrw.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_lost.h"
 #include "common/dtacc/dm/dm_nesr.h"

@@ -11,6 +11,7 @@
 */
 #include "engine/ebkm.h"
 
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "common/dtacc/dm/dm_tdrg.h"

@@ -13,6 +13,8 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fbrr.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_nesr.h"
 #include "common/dtacc/dm/dm_sten.h"

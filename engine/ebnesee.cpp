@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "common/dtacc/dm/dm_lost.h"
 #include "engine/ebbahnhof.h"
 #include "engine/ebbahnweg.h"

@@ -17,6 +17,8 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_fbrr.h"
+#include "common/dtacc/dm/dm_fbrw.h"
 #include "common/dtacc/dm/dm_stamm.h"
 #include "engine/ebwegetext.h"
 

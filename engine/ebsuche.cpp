@@ -11,6 +11,8 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fbrr.h"
 #include "common/dtacc/dm/dm_lost.h"
 #include "engine/ebbahnhof.h"
 #include "engine/ebinit.h"

@@ -26,6 +26,7 @@
 #include <cstdint>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebgb.h"
 #include "engine/ebint.h"
 #include "engine/ebliste.h"
 #include "support/utday.h"

@@ -19,6 +19,7 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_fbrr.h"
 #include "engine/ebvar.h"
 
 namespace {

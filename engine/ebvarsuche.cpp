@@ -19,6 +19,7 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebgg.h"
 #include "engine/ebsuche.h"
 #include "engine/ebvar.h"
 
@@ -110,113 +111,145 @@ struct VerteilungGlobal {
   std::uint32_t vorigerProfilKey = 0;
 };
 
-}  // namespace
+/* The profile entry being distributed: its entry key K, and whether it is
+** the first entry of profile key 2, which also defers its default
+** variants. */
+struct Eintrag {
+  std::int32_t K;
+  bool key2Erster;
+};
 
-namespace {
+/* Selects a copy of v under the entry. */
+void fuerEintragWaehlen(Verteilung* d, const Eintrag& e, EbWegeVar v) {
+  v.gewaehlterEintrag = e.K;
+  d->waehlen(v);
+}
+
+/* Selects a copy of v under the entry as a default variant. */
+void standardWaehlen(Verteilung* d, const Eintrag& e, EbWegeVar v) {
+  v.gewaehlterEintrag = e.K;
+  v.standard = 'J';
+  d->waehlen(v);
+  if (e.key2Erster) d->zurueckstellen(v);
+}
+
+/* A new group closes the selection of the previous one. */
+void gruppeAbschliessen(Verteilung* d, VerteilungGlobal* g, const EbGlstProfil& p) {
+  UtList* s = &d->w->wegeVarS;
+  if (g->vorigerEintrag && g->vorigerProfilKey != p.profilKey && s->count > 0)
+    d->waehlen(abschluss(*varAt(s, s->count - 1)));
+  g->vorigerEintrag = true;
+  g->vorigerProfilKey = p.profilKey;
+}
+
+/* This entry's origin towards keyed destinations, up to the first variant
+** of another origin. */
+void zuGeschluesseltenZielen(Verteilung* d, const Eintrag& e) {
+  EbWegeVar* c;
+  while ((c = d->aktuell()) != nullptr && c->ziel.eintragKey != 0) {
+    fuerEintragWaehlen(d, e, *c);
+    d->weiter();
+    if ((c = d->aktuell()) != nullptr && c->abgang.eintragKey != e.K) break;
+  }
+}
+
+/* This entry's origin towards the plain destination, and a second such
+** variant, wait until the other origins are through. */
+struct Gehalten {
+  EbWegeVar a{}, b{};
+  bool mitA = false, mitB = false;
+};
+
+Gehalten abgangZurueckhalten(Verteilung* d, const Eintrag& e) {
+  Gehalten h;
+  EbWegeVar* c = d->aktuell();
+  if (c == nullptr || c->abgang.eintragKey != e.K) return h;
+  h.a = *c;
+  h.mitA = true;
+  d->weiter();
+  if ((c = d->aktuell()) != nullptr && c->abgang.eintragKey == e.K && c->ziel.eintragKey == 0) {
+    h.b = *c;
+    h.mitB = true;
+    d->weiter();
+  }
+  return h;
+}
+
+/* Other origins: towards this entry's destination now, else later. */
+void andereAbgaenge(Verteilung* d, const Eintrag& e) {
+  EbWegeVar* c;
+  while ((c = d->aktuell()) != nullptr && c->abgang.eintragKey != 0) {
+    if (c->ziel.eintragKey == e.K)
+      fuerEintragWaehlen(d, e, *c);
+    else
+      d->zurueckstellen(*c);
+    d->weiter();
+  }
+}
+
+/* The plain origin, the variants towards this entry's destination, and
+** the rest: defaults selected, everything else deferred. */
+void eintragAbschliessen(Verteilung* d, const Eintrag& e) {
+  EbWegeVar* c;
+  if ((c = d->aktuell()) != nullptr && ohneKeys(c) && d->zurueck == 0) {
+    standardWaehlen(d, e, *c);
+    d->weiter();
+  }
+  if ((c = d->aktuell()) != nullptr && !ohneKeys(c) && c->ziel.eintragKey == e.K) {
+    while ((c = d->aktuell()) != nullptr && c->ziel.eintragKey == e.K) {
+      fuerEintragWaehlen(d, e, *c);
+      d->weiter();
+    }
+  }
+  while ((c = d->aktuell()) != nullptr) {
+    if (ohneKeys(c))
+      standardWaehlen(d, e, *c);
+    else
+      d->zurueckstellen(*c);
+    d->weiter();
+  }
+}
+
+/* The next entry works on the deferred variants. */
+void zurueckgestellteUebernehmen(Verteilung* d) {
+  if (d->zurueck == 0 || d->fehler) return;
+  EbLaufwegListen* w = d->w;
+  w->wegeVar.count = 0;
+  for (std::uint32_t i = 0; i < d->zurueck && !d->fehler; ++i)
+    if (UtListInsert(&w->wegeVar, w->wegeVar.count, varAt(&w->wegeVarN, i)) < 0) d->fehler = true;
+  w->wegeVarN.count = 0;
+  d->verbraucht = 0;
+  d->zurueck = 0;
+}
+
+/* Distributes the current work variants over one profile entry. */
+void eintragVerteilen(Verteilung* d, VerteilungGlobal* g, const EbGlstProfil& p, bool erster) {
+  const Eintrag e{static_cast<std::int32_t>(p.eintragKey), p.profilKey == 2 && erster};
+  gruppeAbschliessen(d, g, p);
+  /* a variant without entry keys at the front */
+  if (EbWegeVar* c = d->aktuell(); c != nullptr && ohneKeys(c)) {
+    standardWaehlen(d, e, *c);
+    d->weiter();
+  }
+  /* only the variants that start at this entry's origin go on */
+  EbWegeVar* c = d->aktuell();
+  if (c == nullptr || c->abgang.eintragKey != e.K) return;
+  zuGeschluesseltenZielen(d, e);
+  Gehalten h = abgangZurueckhalten(d, e);
+  andereAbgaenge(d, e);
+  if (h.mitA) fuerEintragWaehlen(d, e, h.a);
+  if (h.mitB) fuerEintragWaehlen(d, e, h.b);
+  eintragAbschliessen(d, e);
+}
 
 /* Distributes the work variants of one group over its profile entries. */
 void verteilen(EbLaufwegListen* w, VerteilungGlobal* g, bool* fehler) {
   Verteilung d{w};
   for (std::uint32_t ei = 0; ei < w->glstProfil.count && !d.fehler; ++ei) {
-    EbGlstProfil e;
-    std::memcpy(&e, UtListAt(&w->glstProfil, ei), sizeof e);
-    const std::int32_t K = static_cast<std::int32_t>(e.eintragKey);
-    const bool key2Erster = e.profilKey == 2 && ei == 0;
-
-    /* a new group closes the selection of the previous one */
-    if (g->vorigerEintrag && g->vorigerProfilKey != e.profilKey && w->wegeVarS.count > 0)
-      d.waehlen(abschluss(*varAt(&w->wegeVarS, w->wegeVarS.count - 1)));
-    g->vorigerEintrag = true;
-    g->vorigerProfilKey = e.profilKey;
-
-    auto standardWaehlen = [&](EbWegeVar v) {
-      v.gewaehlterEintrag = K;
-      v.standard = 'J';
-      d.waehlen(v);
-      if (key2Erster) d.zurueckstellen(v);
-    };
-
-    /* a variant without entry keys at the front */
-    if (EbWegeVar* c = d.aktuell(); c != nullptr && ohneKeys(c)) {
-      standardWaehlen(*c);
-      d.weiter();
-    }
-    EbWegeVar* c = d.aktuell();
-    /* the variants that start at this entry's origin */
-    if (c != nullptr && c->abgang.eintragKey == K) {
-      /* this entry's origin towards keyed destinations */
-      while ((c = d.aktuell()) != nullptr && c->ziel.eintragKey != 0) {
-        EbWegeVar v = *c;
-        v.gewaehlterEintrag = K;
-        d.waehlen(v);
-        d.weiter();
-        if ((c = d.aktuell()) != nullptr && c->abgang.eintragKey != K) break;
-      }
-      /* this entry's origin towards the plain destination (and its
-      ** second variant) waits until the other origins are through */
-      EbWegeVar holdA{}, holdB{};
-      bool mitA = false, mitB = false;
-      if ((c = d.aktuell()) != nullptr && c->abgang.eintragKey == K) {
-        holdA = *c;
-        mitA = true;
-        d.weiter();
-        if ((c = d.aktuell()) != nullptr && c->abgang.eintragKey == K && c->ziel.eintragKey == 0) {
-          holdB = *c;
-          mitB = true;
-          d.weiter();
-        }
-      }
-      /* other origins: towards this entry's destination now, else later */
-      while ((c = d.aktuell()) != nullptr && c->abgang.eintragKey != 0) {
-        if (c->ziel.eintragKey == K) {
-          EbWegeVar v = *c;
-          v.gewaehlterEintrag = K;
-          d.waehlen(v);
-        } else {
-          d.zurueckstellen(*c);
-        }
-        d.weiter();
-      }
-      /* the held variants of this entry's origin */
-      if (mitA) {
-        holdA.gewaehlterEintrag = K;
-        d.waehlen(holdA);
-      }
-      if (mitB) {
-        holdB.gewaehlterEintrag = K;
-        d.waehlen(holdB);
-      }
-      /* the plain origin */
-      if ((c = d.aktuell()) != nullptr && ohneKeys(c) && d.zurueck == 0) {
-        standardWaehlen(*c);
-        d.weiter();
-      }
-      if ((c = d.aktuell()) != nullptr && !ohneKeys(c) && c->ziel.eintragKey == K) {
-        while ((c = d.aktuell()) != nullptr && c->ziel.eintragKey == K) {
-          EbWegeVar v = *c;
-          v.gewaehlterEintrag = K;
-          d.waehlen(v);
-          d.weiter();
-        }
-      }
-      while ((c = d.aktuell()) != nullptr) {
-        if (ohneKeys(c))
-          standardWaehlen(*c);
-        else
-          d.zurueckstellen(*c);
-        d.weiter();
-      }
-    }
-    /* the next entry works on the deferred variants */
-    if (d.zurueck != 0 && !d.fehler) {
-      w->wegeVar.count = 0;
-      for (std::uint32_t i = 0; i < d.zurueck && !d.fehler; ++i)
-        if (UtListInsert(&w->wegeVar, w->wegeVar.count, varAt(&w->wegeVarN, i)) < 0)
-          d.fehler = true;
-      w->wegeVarN.count = 0;
-      d.verbraucht = 0;
-      d.zurueck = 0;
-    }
+    EbGlstProfil p;
+    std::memcpy(&p, UtListAt(&w->glstProfil, ei), sizeof p);
+    eintragVerteilen(&d, g, p, ei == 0);
+    zurueckgestellteUebernehmen(&d);
   }
   /* What no entry took follows the group's selection. */
   while (!d.fehler && d.aktuell() != nullptr) {
@@ -282,126 +315,159 @@ void auswaehlen(UtList* s) {
 
 }  // namespace
 
-void EbWegeVariantenSuchen(UtList* bhfErgebnis, const EbPunkt* punkte, UtList* varErgebnis,
-                           EbSuchStatus* status, std::int32_t profilKey, std::uint16_t anzahl) {
-  const UtDayNumber tag = EbSucheTag;
+namespace {
+
+/* One search: its day, profile key and EBGG cursor, the caller's status
+** block and the code so far. */
+struct Suche {
+  UtDayNumber tag;
+  std::int32_t profilKey;
+  EbSuchStatus* status;
+  int handle = -1;
+  std::uint16_t code = 0;
+
+  /* The next profile record: the entries of the profile key, or with key 0
+  ** every profile from key k on in key order. */
+  DbLookupResult lesen(EbggSatz* s, std::uint16_t k) {
+    return profilKey != 0 ? DbNextEbgg(s, &handle, k, tag) : DbNextEbggFrom(s, &handle, k, tag);
+  }
+  /* Early returns give the cursor back and leave the work lists as they
+  ** are; the status value stays as it was. */
+  void frueh(std::uint16_t c) {
+    DbResetEbggSlot(handle);
+    status->code = c;
+  }
+  void listenFehler() {
+    status->id[0] = 'T';
+    status->id[1] = 'T';
+    code = EB_VAR_LISTENFEHLER;
+  }
+  void warnen(std::int32_t key) {
+    MsgSend(kMsgSsEngine, EB_MSG_WARN_EBGG, kMsgModeNumbered, "ls", key, UtDayText(tag));
+  }
+};
+
+/* The work lists set up once, emptied on every later search. */
+void arbeitBereitstellen() {
   if (!arbeitEingerichtet) {
     arbeitEinrichten();
     arbeitEingerichtet = true;
   } else {
     EbLaufwegListenFreigeben(&arbeit);
   }
+}
+
+/* A group's first entry at the front of "listeEbGlstProfil". */
+void gruppeBeginnen(Suche* su, const EbggSatz& satz) {
+  EbGlstProfil p = profilAus(satz);
+  if (UtListInsert(&arbeit.glstProfil, 0, &p) < 0) su->listenFehler();
+}
+
+/* Reads the rest of the group `gruppe` into "listeEbGlstProfil"; the
+** first record of the next group goes to *naechster (*weitere true).
+** Returns the result of the last read. */
+DbLookupResult gruppeLesen(Suche* su, std::uint32_t gruppe, EbggSatz* naechster, bool* weitere) {
+  std::uint32_t letzte = 0;
+  *weitere = false;
+  EbggSatz satz{};
+  for (;;) {
+    const DbLookupResult r = su->lesen(&satz, static_cast<std::uint16_t>(gruppe));
+    if (r != kDbFound) return r;
+    if (satz.key1 != gruppe) {
+      *naechster = satz;
+      *weitere = true;
+      return r;
+    }
+    if (!profilEinordnen(&arbeit.glstProfil, profilAus(satz), &letzte)) {
+      su->listenFehler();
+      return r;
+    }
+  }
+}
+
+/* The route assembly and the distribution of one group; false when the
+** search ends with this group. */
+bool gruppeVerarbeiten(Suche* su, std::uint32_t gruppe, VerteilungGlobal* global,
+                       const EbPunkt* punkte, std::uint16_t anzahl) {
+  *su->status = EbWegeZusammenstellen(&arbeit, gruppe, punkte, anzahl, su->tag);
+  su->code = su->status->code;
+  if (su->code != 0) return false;
+  bool fehler = false;
+  verteilen(&arbeit, global, &fehler);
+  if (fehler) {
+    su->listenFehler();
+    return false;
+  }
+  return true;
+}
+
+/* The end of a search without failure: the selection with its closing copy
+** and the point sequences into the caller's result lists. */
+void ergebnisAbgeben(Suche* su, UtList* bhfErgebnis, UtList* varErgebnis) {
+  if (bhfErgebnis->elements != nullptr) bhfErgebnis->count = 0;
+  if (varErgebnis->elements != nullptr) varErgebnis->count = 0;
+  if (arbeit.wegeVarS.count > 0) {
+    EbWegeVar c = abschluss(*varAt(&arbeit.wegeVarS, arbeit.wegeVarS.count - 1));
+    if (UtListInsert(&arbeit.wegeVarS, arbeit.wegeVarS.count, &c) < 0) {
+      su->listenFehler();
+      return;
+    }
+  }
+  const int a = UtListCopy(varErgebnis, &arbeit.wegeVarS);
+  const int b = UtListCopy(bhfErgebnis, &arbeit.wegeBhf);
+  su->code = static_cast<std::uint16_t>(static_cast<unsigned>(a | b) & 0xFFFFu);
+  su->status->id[0] = 'T';
+  su->status->id[1] = 'T';
+}
+
+}  // namespace
+
+void EbWegeVariantenSuchen(UtList* bhfErgebnis, const EbPunkt* punkte, UtList* varErgebnis,
+                           EbSuchStatus* status, std::int32_t profilKey, std::uint16_t anzahl) {
+  arbeitBereitstellen();
   status->id[0] = 'E';
   status->id[1] = 'B';
-  std::uint16_t code = 0;
-
-  const std::uint16_t key = static_cast<std::uint16_t>(profilKey);
-  int handle = -1;
-  auto lesen = [&](EbggSatz* s, std::uint16_t k) {
-    return profilKey != 0 ? DbNextEbgg(s, &handle, k, tag) : DbNextEbggFrom(s, &handle, k, tag);
-  };
-  /* Early returns give the cursor back and leave the work lists as they
-  ** are; the status value stays as it was. */
-  auto frueh = [&](std::uint16_t c) {
-    DbResetEbggSlot(handle);
-    status->code = c;
-  };
+  Suche su{EbSucheTag, profilKey, status};
 
   EbggSatz satz{};
-  DbLookupResult r = lesen(&satz, profilKey != 0 ? key : 0);
+  const std::uint16_t key = static_cast<std::uint16_t>(profilKey);
+  DbLookupResult r = su.lesen(&satz, profilKey != 0 ? key : 0);
   if (r != kDbFound || (profilKey != 0 && satz.key1 != static_cast<std::uint32_t>(profilKey))) {
-    MsgSend(kMsgSsEngine, EB_MSG_WARN_EBGG, kMsgModeNumbered, "ls", profilKey, UtDayText(tag));
-    frueh(EB_MSG_WARN_EBGG);
+    su.warnen(profilKey);
+    su.frueh(EB_MSG_WARN_EBGG);
     return;
   }
-
-  auto listenFehler = [&]() {
-    status->id[0] = 'T';
-    status->id[1] = 'T';
-    code = EB_VAR_LISTENFEHLER;
-  };
-
   std::uint32_t gruppe = satz.key1;
-  EbGlstProfil erstes = profilAus(satz);
-  if (UtListInsert(&arbeit.glstProfil, 0, &erstes) < 0) listenFehler();
+  gruppeBeginnen(&su, satz);
 
   VerteilungGlobal global;
-  while (code == 0) {
-    /* Reading one group. */
-    std::uint32_t letzte = 0;
-    bool naechsteGruppe = false;
+  while (su.code == 0) {
     EbggSatz naechster{};
-    for (;;) {
-      r = lesen(&satz, static_cast<std::uint16_t>(gruppe));
-      if (r != kDbFound) break;
-      if (satz.key1 == gruppe) {
-        if (!profilEinordnen(&arbeit.glstProfil, profilAus(satz), &letzte)) {
-          listenFehler();
-          break;
-        }
-      } else {
-        naechster = satz;
-        naechsteGruppe = true;
-        break;
-      }
-    }
-    if (code != 0) break;
+    bool weitere = false;
+    r = gruppeLesen(&su, gruppe, &naechster, &weitere);
+    if (su.code != 0) break;
     if (r == kDbBadArgs) {
-      MsgSend(kMsgSsEngine, EB_MSG_WARN_EBGG, kMsgModeNumbered, "ls",
-              static_cast<std::int32_t>(gruppe), UtDayText(tag));
-      frueh(static_cast<std::uint16_t>(r));
+      su.warnen(static_cast<std::int32_t>(gruppe));
+      su.frueh(static_cast<std::uint16_t>(r));
       return;
     }
     if (r != kDbFound && r != kDbNotFound) {
-      frueh(static_cast<std::uint16_t>(r));
+      su.frueh(static_cast<std::uint16_t>(r));
       return;
     }
-
-    /* Processing the group. */
-    EbSuchStatus st = EbWegeZusammenstellen(&arbeit, gruppe, punkte, anzahl, tag);
-    *status = st;
-    code = st.code;
-    if (code != 0) break;
-    bool fehler = false;
-    verteilen(&arbeit, &global, &fehler);
-    if (fehler) {
-      listenFehler();
-      break;
-    }
-    if (!naechsteGruppe) break;
+    if (!gruppeVerarbeiten(&su, gruppe, &global, punkte, anzahl) || !weitere) break;
     leerenGenullt(&arbeit.glst);
     leerenGenullt(&arbeit.glstProfil);
-    EbGlstProfil p = profilAus(naechster);
-    if (UtListInsert(&arbeit.glstProfil, 0, &p) < 0) {
-      listenFehler();
-      break;
-    }
+    gruppeBeginnen(&su, naechster);
+    if (su.code != 0) break;
     gruppe = naechster.key1;
   }
 
   auswaehlen(&arbeit.wegeVarS);
+  if (su.code == 0) ergebnisAbgeben(&su, bhfErgebnis, varErgebnis);
 
-  if (code == 0) {
-    if (bhfErgebnis->elements != nullptr) bhfErgebnis->count = 0;
-    if (varErgebnis->elements != nullptr) varErgebnis->count = 0;
-    bool ok = true;
-    if (arbeit.wegeVarS.count > 0) {
-      EbWegeVar c = abschluss(*varAt(&arbeit.wegeVarS, arbeit.wegeVarS.count - 1));
-      ok = UtListInsert(&arbeit.wegeVarS, arbeit.wegeVarS.count, &c) >= 0;
-    }
-    if (!ok) {
-      listenFehler();
-    } else {
-      const int a = UtListCopy(varErgebnis, &arbeit.wegeVarS);
-      const int b = UtListCopy(bhfErgebnis, &arbeit.wegeBhf);
-      code = static_cast<std::uint16_t>(static_cast<unsigned>(a | b) & 0xFFFFu);
-      status->id[0] = 'T';
-      status->id[1] = 'T';
-    }
-  }
-
-  DbResetEbggSlot(handle);
+  DbResetEbggSlot(su.handle);
   EbLaufwegListenFreigeben(&arbeit);
-  status->code = code;
+  status->code = su.code;
   status->wert = 0;
 }

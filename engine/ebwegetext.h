@@ -33,6 +33,7 @@
 #include <cstdint>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_fbrr.h"
 #include "common/dtacc/dm/dm_stamm.h"
 #include "engine/ebint.h"
 

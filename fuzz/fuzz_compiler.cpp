@@ -14,7 +14,12 @@
 #include <string>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fbrr.h"
+#include "common/dtacc/dm/dm_fbrw.h"
+#include "common/dtacc/dm/dm_fehl.h"
 #include "common/dtacc/dm/dm_gren.h"
+#include "common/dtacc/dm/dm_pbhf.h"
 #include "common/dtacc/dm/dm_rbgt.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "common/dtacc/dm/dm_tdrg.h"

@@ -17,6 +17,8 @@
 
 #include "app/bhfsuche.h"
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_pbhf.h"
 #include "fuzz/fuzz_common.h"
 #include "support/utday.h"
 #include "support/utname.h"

@@ -20,6 +20,9 @@
 #include "app/zolmadlg.h"
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fbrr.h"
+#include "common/dtacc/dm/dm_fbrw.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_rbgt.h"
 #include "common/dtacc/dm/dm_sten.h"
@@ -47,7 +50,7 @@ int32_t Ask(int32_t from, int32_t to, int32_t via, char textFlag, EbErgebnis* ou
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  for (const char* code : {"EBGG", "EBGB", "LOST", "NESR", "NGAT"}) UtSetName(code, kDbNoFileName);
+  for (const char* code : zfuzz::kRequestTablesWithoutFile) UtSetName(code, kDbNoFileName);
   return 0;
 }
 

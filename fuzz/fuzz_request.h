@@ -15,6 +15,8 @@ namespace zfuzz {
 
 inline constexpr const char* kRequestTables[] = {"EBHF", "FBRR", "FBRW", "GREN",
                                                  "RBGT", "STEN", "TDRG"};
+/* The engine's tables that the request target registers without a file. */
+inline constexpr const char* kRequestTablesWithoutFile[] = {"EBGG", "EBGB", "LOST", "NESR", "NGAT"};
 inline constexpr size_t kRequestTableCount = sizeof kRequestTables / sizeof kRequestTables[0];
 
 inline std::string PackRequestInput(const std::vector<std::string>& files) {

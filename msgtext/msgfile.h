@@ -58,8 +58,9 @@ const BuiltinMessage* MsgFindBuiltin(const char* ssid, std::uint16_t number);
 void MsgFileWriteEntry(const Meldungskontext* message);
 
 // Installs MsgFileWriteEntry as the support runtime's message-file writer.
-// The switch stays as it is. Every program that links the formatter has it
-// installed at start-up already; calling it again does no harm.
+// The switch stays as it is. A program calls it where it starts its message
+// layer (the application at the start of InitInstance); calling it again
+// does no harm.
 void MsgFileInstall();
 
 // The file name the writer appends to, built at the first write while the

@@ -458,6 +458,11 @@ void MsgSwapContext(Meldungskontext* m) {
   }
 }
 
+namespace {
+
+// Expands the pattern (its first len characters, trailing blanks already
+// dropped) into buffer with room size; message must be in this host's byte
+// order with at most 10 parameters. Returns 0 or the failing result.
 int MsgExpandPattern(char* buffer, int size, const Meldungskontext* message, const char* pattern,
                      int len, char patternVariant) {
   Expansion x{buffer,
@@ -493,6 +498,8 @@ int MsgExpandPattern(char* buffer, int size, const Meldungskontext* message, con
   }
   return kMsgFmtOk;
 }
+
+}  // namespace
 
 int MsgFormatText(char* buffer, std::int16_t size, const Meldungskontext* message, int lookupResult,
                   const char* pattern, char patternVariant) {
@@ -554,10 +561,6 @@ int MsgFormatContext(char* buffer, std::int16_t size, char variant,
   int lookup = MsgLookupPatternText(variant, named->SS_id, named->Meldungsnummer, pattern, &found);
   return MsgFormatText(buffer, size, message, lookup, pattern, found) == kMsgFmtOk ? 0 : 1;
 }
-
-// Every program that formats messages also writes them through this
-// library's message-file writer (still only while the switch is on).
-[[maybe_unused]] const bool gWriterInstalled = (MsgFileInstall(), true);
 
 int MsgFormatList(char* buffer, std::int16_t size, char variant, const char* ssid,
                   std::uint16_t number, std::uint16_t mode, const char* types,

@@ -123,12 +123,6 @@ int MsgFormatText(char* buffer, std::int16_t size, const Meldungskontext* messag
 // lie inside the data area are left alone.
 void MsgSwapContext(Meldungskontext* message);
 
-// Expands the pattern (its first len characters, trailing blanks already
-// dropped) into buffer with room size; message must be in this host's byte
-// order with at most 10 parameters. Returns 0 or the failing result.
-int MsgExpandPattern(char* buffer, int size, const Meldungskontext* message, const char* pattern,
-                     int len, char patternVariant);
-
 // ---- test hooks -------------------------------------------------------------------------
 
 // Forgets the first call: gives back the formatter's own FEHL load (if it

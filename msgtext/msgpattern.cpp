@@ -6,6 +6,7 @@
 // released. That load leaves the data-time stamp DbDatenZeitstempel exactly
 // as it was, also when it raises. Later lookups read the loaded table only.
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_fehl.h"
 #include "msgtext/msgformat.h"
 #include "msgtext/msgtext_int.h"
 

@@ -8,6 +8,7 @@
 #include "common/dtacc/dm/dm.h"
 #include "engine/eb.h"
 #include "support/utname.h"
+#include "tests/data/data_tabellen.h"
 
 namespace {
 
@@ -43,13 +44,12 @@ class DataEngine : public ::testing::Test {
     const std::string dir = ZOLMA_SAMPLE_DATA;
     static std::string paths[8];
     int k = 0;
-    for (const char* code : {"EBHF", "FBRR", "FBRW", "GREN", "RBGT", "STEN", "TDRG"}) {
+    for (const char* code : kDatenTabellen) {
       paths[k] = dir + "/DM" + code;
       ASSERT_EQ(UtSetName(code, paths[k].c_str()), 0);
       ++k;
     }
-    for (const char* code : {"EBGG", "EBGB", "LOST", "NESR", "NGAT"})
-      ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
+    for (const char* code : kTabellenOhneDatei) ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
     ASSERT_EQ(EbGfInitEntfernungsBerechnung(), 0);
   }
   static void TearDownTestSuite() { EbGfEndeEntfernungsBerechnung(); }

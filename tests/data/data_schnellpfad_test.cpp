@@ -22,12 +22,14 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "engine/eb.h"
 #include "engine/ebknotenspeicher.h"
 #include "support/utname.h"
+#include "tests/data/data_tabellen.h"
 
 namespace {
 
@@ -52,13 +54,12 @@ constexpr UtDayNumber kTag = 16816;  // 2026-01-15
 void Hochfahren(const std::string& dir) {
   static std::string paths[7];
   int k = 0;
-  for (const char* code : {"EBHF", "FBRR", "FBRW", "GREN", "RBGT", "STEN", "TDRG"}) {
+  for (const char* code : kDatenTabellen) {
     paths[k] = dir + "/DM" + code;
     ASSERT_EQ(UtSetName(code, paths[k].c_str()), 0);
     ++k;
   }
-  for (const char* code : {"EBGG", "EBGB", "LOST", "NESR", "NGAT"})
-    ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
+  for (const char* code : kTabellenOhneDatei) ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
   ASSERT_EQ(EbGfInitEntfernungsBerechnung(), 0);
 }
 

@@ -7,8 +7,10 @@
 #include <string>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "engine/eb.h"
 #include "support/utname.h"
+#include "tests/data/data_tabellen.h"
 
 namespace {
 
@@ -24,13 +26,12 @@ TEST(DataSynth, HundredsOfStationsWithinFiftyKilometres) {
   const std::string dir = ZOLMA_SYNTH_DATA;
   static std::string paths[7];
   int k = 0;
-  for (const char* code : {"EBHF", "FBRR", "FBRW", "GREN", "RBGT", "STEN", "TDRG"}) {
+  for (const char* code : kDatenTabellen) {
     paths[k] = dir + "/DM" + code;
     ASSERT_EQ(UtSetName(code, paths[k].c_str()), 0);
     ++k;
   }
-  for (const char* code : {"EBGG", "EBGB", "LOST", "NESR", "NGAT"})
-    ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
+  for (const char* code : kTabellenOhneDatei) ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
   ASSERT_EQ(EbGfInitEntfernungsBerechnung(), 0);
 
   // The node in the middle of the 33 x 33 grid (numbered row by row from 1).

@@ -17,6 +17,13 @@
 #include <vector>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebgb.h"
+#include "common/dtacc/dm/dm_ebgg.h"
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fbrr.h"
+#include "common/dtacc/dm/dm_fbrw.h"
+#include "common/dtacc/dm/dm_fehl.h"
+#include "common/dtacc/dm/dm_pbhf.h"
 #include "support/msg.h"
 #include "support/utfault.h"
 #include "support/utname.h"

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dm_sten.h"

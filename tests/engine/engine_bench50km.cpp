@@ -27,7 +27,10 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fehl.h"
 #include "common/dtacc/dm/dm_index.h"
+#include "common/dtacc/dm/dm_pbhf.h"
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
 #include "engine/ebanfrage.h"

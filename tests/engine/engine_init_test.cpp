@@ -9,6 +9,8 @@
 #include <new>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fbrr.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_lost.h"
 #include "common/dtacc/dm/dm_nesr.h"

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fbrr.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "engine/ebinit.h"
 #include "engine/ebkette.h"

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dm_tdrg.h"
 #include "engine/ebkm.h"

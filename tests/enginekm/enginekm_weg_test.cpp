@@ -9,6 +9,8 @@
 #include <memory>
 #include <new>
 
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fbrr.h"
 #include "common/dtacc/dm/dm_nesr.h"
 #include "engine/ebinit.h"
 #include "engine/ebkette.h"

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_fehl.h"
 #include "msgtext/msgfile.h"
 #include "msgtext/msgformat.h"
 #include "support/msg.h"
@@ -113,6 +114,7 @@ class MsgTextTest : public ::testing::Test {
     f.write(fehlPath_);
     UtSetName("FEHL", fehlPath_.c_str());
     MsgFormatTestReset();
+    MsgFileInstall();
   }
 
   void TearDown() override {

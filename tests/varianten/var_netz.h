@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebgg.h"
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
 #include "engine/ebint.h"

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fbrr.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "engine/ebinit.h"
 #include "engine/ebkette.h"

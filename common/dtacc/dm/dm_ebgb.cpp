@@ -7,9 +7,9 @@
 ** 10 u16 valid-from, 12 text 48, 60 u32 kilometre threshold, 64 u32,
 ** 68 text 26, 94 u16, 96 u32.
 */
-#include <cstring>
+#include "common/dtacc/dm/dm_ebgb.h"
 
-#include "common/dtacc/dm/dm.h"
+#include <cstring>
 
 DbTabDesc DbEbgbTab = kDbTabDescInit;
 

@@ -9,9 +9,9 @@
 ** 4 u16 valid-from, 6 text 8, 14 text 2, 16 text 40, 56 u16 rank,
 ** 58 u16 profile flags, 60 text 4, 64 text 2, 66 text 20, 86 u16, 88 u32.
 */
-#include <cstring>
+#include "common/dtacc/dm/dm_ebgg.h"
 
-#include "common/dtacc/dm/dm.h"
+#include <cstring>
 
 DbTabDesc DbEbggTab = kDbTabDescInit;
 

@@ -9,9 +9,10 @@
 ** 106 three flag characters, 109 not read, 110 u32, 114 fourteen flag
 ** letters, 128 u16. EbhfGzpktBlock (14 bytes) is loaded and never read.
 */
+#include "common/dtacc/dm/dm_ebhf.h"
+
 #include <cstring>
 
-#include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_index.h"
 
 DbTabDesc DbEbhfTab = kDbTabDescInit;
@@ -60,7 +61,7 @@ void DbEbhfDecode(const unsigned char* r, EbhfSatz* o) {
 }
 
 void DbInitEbhf() {
-  DbSetupTab(&DbEbhfTab, 200, "EBHF", 3, 3, nullptr);
+  DbSetupTab(&DbEbhfTab, 200, "EBHF", 3, 3, nullptr, DbEbhfIndexBuild, DbEbhfIndexDrop);
   DbSetupBlock(&DbEbhfTab, &DbEbhfBlock, 1, "EbhfBlock", kEbhfRecLen);
   DbSetupBlock(&DbEbhfTab, &DbEbhfGzpktBlock, 2, "EbhfGzpktBlock", kEbhfGzpktRecLen);
 }
@@ -75,6 +76,10 @@ DbLookupResult DbGetEbhf(EbhfSatz* out, uint16_t country, uint32_t station, UtDa
 }
 
 DbEbhfGemerkt DbEbhfGemerktTab[kDbEbhfGemerkt];
+
+void DbEbhfGemerktVergessen() {
+  for (DbEbhfGemerkt& z : DbEbhfGemerktTab) z = DbEbhfGemerkt{};
+}
 
 const EbhfSatz* DbEbhfSuchen(EbhfSatz* puffer, uint16_t country, uint32_t station, UtDayNumber day,
                              DbLookupResult* result) {

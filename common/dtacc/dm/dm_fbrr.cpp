@@ -11,9 +11,9 @@
 ** 18 u16 valid-from, 20 u16, 22 u32 relation number, 26 four u16,
 ** 34 u16 valid-to.
 */
-#include <utility>
+#include "common/dtacc/dm/dm_fbrr.h"
 
-#include "common/dtacc/dm/dm.h"
+#include <utility>
 
 DbTabDesc DbFbrrTab = kDbTabDescInit;
 

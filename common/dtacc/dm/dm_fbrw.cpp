@@ -8,7 +8,7 @@
 ** Stored FbrwBlock record (22 bytes): 0 u32 key1, 4 u16 key2, 6 u16 group,
 ** 8 u16 valid-from, 10 u32 station, 14 u16, 16 u8, 17 u8, 18 u16, 20 u16.
 */
-#include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_fbrw.h"
 
 DbTabDesc DbFbrwTab = kDbTabDescInit;
 

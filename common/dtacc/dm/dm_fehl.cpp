@@ -7,9 +7,9 @@
 ** characters), 3 not read, 4 u16 message number, 6 u16 valid-from,
 ** 8 one character, 9 the 70-character text pattern, 79 not read.
 */
-#include <cstring>
+#include "common/dtacc/dm/dm_fehl.h"
 
-#include "common/dtacc/dm/dm.h"
+#include <cstring>
 
 DbTabDesc DbFehlTab = kDbTabDescInit;
 

@@ -158,7 +158,7 @@ int grenHistCmp(int16_t i, int16_t j, const unsigned char* r) {
 }  // namespace
 
 void DbInitGren() {
-  DbSetupTab(&DbGrenTab, 211, "GREN", 2, 1, grenCheck);
+  DbSetupTab(&DbGrenTab, 211, "GREN", 2, 1, grenCheck, DbGrenIndexBuild, DbGrenIndexDrop);
   DbSetupBlock(&DbGrenTab, &DbGrenKm1Block, 1, "GrenKm1Block", kGrenKm1RecLen);
   DbSetupBlock(&DbGrenTab, &DbGrenIbnrBlock, 2, "GrenIbnrBlock", kGrenIbnrRecLen);
   DbSetupBlock(&DbGrenTab, &DbGrenFrelBlock, 3, "GrenFrelBlock", kGrenFrelRecLen);

@@ -25,14 +25,13 @@
 #include <cstring>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_sten.h"
 
-bool DbFastPaths = true;
-
-void DbSetFastPaths(bool on) { DbFastPaths = on; }
-
 namespace {
+
+bool g_fastPaths = true;
 
 constexpr uint32_t kMaxDirect = 1u << 20;
 
@@ -257,30 +256,28 @@ void BuildGren() {
 
 }  // namespace
 
-/* ---- loader hooks -------------------------------------------------------------- */
+/* ---- the switch ------------------------------------------------------------ */
 
-void DbIndexAfterLoad(const DbTabDesc* tab) {
-  if (tab == &DbEbhfTab)
-    BuildEbhf();
-  else if (tab == &DbStenTab)
-    BuildSten();
-  else if (tab == &DbGrenTab)
-    BuildGren();
+bool DbFastPathsOn() { return g_fastPaths; }
+
+void DbSetFastPaths(bool on) {
+  g_fastPaths = on;
+  if (!on) DbEbhfGemerktVergessen();
 }
 
-void DbIndexBeforeUnload(const DbTabDesc* tab) {
-  if (tab == &DbEbhfTab)
-    DropEbhf();
-  else if (tab == &DbStenTab)
-    DropSten();
-  else if (tab == &DbGrenTab)
-    DropGren();
-}
+/* ---- table hooks --------------------------------------------------------------- */
+
+void DbEbhfIndexBuild(const DbTabDesc*) { BuildEbhf(); }
+void DbEbhfIndexDrop(const DbTabDesc*) { DropEbhf(); }
+void DbStenIndexBuild(const DbTabDesc*) { BuildSten(); }
+void DbStenIndexDrop(const DbTabDesc*) { DropSten(); }
+void DbGrenIndexBuild(const DbTabDesc*) { BuildGren(); }
+void DbGrenIndexDrop(const DbTabDesc*) { DropGren(); }
 
 /* ---- index lookups ---------------------------------------------------------- */
 
 int32_t DbEbhfIndexFirst(uint16_t country, uint32_t station) {
-  if (!DbFastPaths || g_ebhf.generation == 0 || g_ebhf.generation != DbEbhfTab.generation ||
+  if (!g_fastPaths || g_ebhf.generation == 0 || g_ebhf.generation != DbEbhfTab.generation ||
       country != g_ebhf.country)
     return kDbNoIndex;
   if (station >= g_ebhf.size) return g_ebhf.whole ? -1 : kDbNoIndex;
@@ -288,7 +285,7 @@ int32_t DbEbhfIndexFirst(uint16_t country, uint32_t station) {
 }
 
 const EbhfSatz* DbEbhfIndexRecord(int32_t i) {
-  if (!DbFastPaths || g_ebhf.generation == 0 || g_ebhf.generation != DbEbhfTab.generation ||
+  if (!g_fastPaths || g_ebhf.generation == 0 || g_ebhf.generation != DbEbhfTab.generation ||
       i < 0 || i >= g_ebhf.count)
     return nullptr;
   if (!g_ebhf.ready[i]) {
@@ -328,7 +325,7 @@ constexpr int32_t kStenKurz = 32;
 }  // namespace
 
 int32_t DbStenIndexFirst(uint32_t a, uint32_t b) {
-  if (!DbFastPaths || g_sten.generation == 0 || g_sten.generation != DbStenTab.generation)
+  if (!g_fastPaths || g_sten.generation == 0 || g_sten.generation != DbStenTab.generation)
     return kDbNoIndex;
   if (a >= g_sten.size) return g_sten.whole ? -1 : kDbNoIndex;
   const StenRange r = g_sten.range[a];
@@ -379,7 +376,7 @@ int32_t DbStenIndexEnd(uint32_t a, uint32_t b, int32_t first) {
 }
 
 int32_t DbGrenIndexNode(uint32_t station) {
-  if (!DbFastPaths || g_gren.generation == 0 || g_gren.generation != DbGrenTab.generation)
+  if (!g_fastPaths || g_gren.generation == 0 || g_gren.generation != DbGrenTab.generation)
     return kDbNoIndex;
   if (station >= g_gren.size) return g_gren.whole ? -1 : kDbNoIndex;
   return g_gren.node[station];

@@ -1,10 +1,10 @@
 /*
-** dm_index: direct indexes over the tables keyed by station number, and the
-** one switch for every fast path of the table manager and the engine.
+** dm_index: direct indexes over the tables keyed by station number.
 **
-** When a table is loaded, the loader hands it here (DbIndexAfterLoad). For
-** the station table EBHF, the line-kilometre table STEN and the node index
-** of GREN this module then checks the order of the loaded records and, only
+** When a table is loaded, its own load hook (DbTabDesc::afterLoad, set by
+** the table's set-up) calls the build here. For the station table EBHF,
+** the line-kilometre table STEN and the node index of GREN this module then checks the order of the
+*loaded records and, only
 ** when the order holds, builds an array addressed by station number that
 ** gives the first record of a key at once. A lookup asks the index first;
 ** when the index answers kDbNoIndex (switch off, table loaded anew since,
@@ -13,42 +13,49 @@
 ** record: the first record of the key.
 **
 ** The indexes are built from the records in memory and never change them;
-** they are freed when the table is unloaded (DbIndexBeforeUnload) and
+** they are freed when the table is unloaded (DbTabDesc::beforeUnload) and
 ** remember the table's load generation, so that a stale index is never
 ** consulted. Memory comes from the standard allocator (the decoded EBHF
 ** records from an anonymous mapping), apart from the loader's block
 ** accounting and its fault injection.
 **
-** The switch (DbSetFastPaths) turns every fast path off at once: these
-** indexes, and the engine's node-list store and kilometre rows. With the
-** switch off every lookup searches, so that tests can compare both ways.
+** The module also holds the one switch for every fast path of the table
+** manager and the engine (DbSetFastPaths).
 */
 #ifndef ZOLMA_DM_INDEX_H
 #define ZOLMA_DM_INDEX_H
 
 #include <cstdint>
 
-#include "common/dtacc/dm/dmbase.h"
+#include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 
 struct EbhfSatz;
 
 /* ---- the switch ------------------------------------------------------------ */
 
-/* True (the default) while the fast paths are on. */
-extern bool DbFastPaths;
-inline bool DbFastPathsOn() { return DbFastPaths; }
-/* Turns every fast path on or off. The engine's stores are keyed so that
-** nothing kept while the switch was on is used after it is turned off and
-** on again unless it still matches. */
+/* True (the default) while the fast paths are on: these indexes, the
+** stations kept by the EBHF and STEN lookups, and the engine's node-list
+** store and kilometre rows. With the switch off every lookup searches, so
+** that tests can compare both ways. */
+bool DbFastPathsOn();
+/* Turns every fast path on or off; turning it off forgets the stations the
+** EBHF lookup kept. The engine's stores are keyed so that nothing kept
+** while the switch was on is used after it is turned off and on again
+** unless it still matches. */
 void DbSetFastPaths(bool on);
 
-/* ---- loader hooks -------------------------------------------------------------- */
+/* ---- table hooks --------------------------------------------------------------- */
 
-/* After a successful load: builds the table's index, when it has one. A
-** failure to build leaves the table without index (the lookups search). */
-void DbIndexAfterLoad(const DbTabDesc* tab);
-/* Before the table's blocks are freed at its last release. */
-void DbIndexBeforeUnload(const DbTabDesc* tab);
+/* Installed by each table's set-up as its DbTabDesc hooks: build the index
+** after a successful load (a failure to build leaves the table without
+** index, and the lookups search), drop it before the blocks are freed. */
+void DbEbhfIndexBuild(const DbTabDesc* tab);
+void DbEbhfIndexDrop(const DbTabDesc* tab);
+void DbStenIndexBuild(const DbTabDesc* tab);
+void DbStenIndexDrop(const DbTabDesc* tab);
+void DbGrenIndexBuild(const DbTabDesc* tab);
+void DbGrenIndexDrop(const DbTabDesc* tab);
 
 /* ---- index lookups ---------------------------------------------------------- */
 

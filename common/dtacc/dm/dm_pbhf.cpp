@@ -12,9 +12,9 @@
 ** it has begun by the day, is not withdrawn, and the next newer record of
 ** the same name (record i - 1) has not begun yet.
 */
-#include <cstring>
+#include "common/dtacc/dm/dm_pbhf.h"
 
-#include "common/dtacc/dm/dm.h"
+#include <cstring>
 
 DbTabDesc DbPbhfTab = kDbTabDescInit;
 DbBlockDesc DbPbhfBlock = kDbBlockDescInit;

@@ -69,7 +69,7 @@ char stenSecondLetter(uint16_t flags) {
 }  // namespace
 
 void DbInitSten() {
-  DbSetupTab(&DbStenTab, 220, "STEN", 2, 1, stenCheck);
+  DbSetupTab(&DbStenTab, 220, "STEN", 2, 1, stenCheck, DbStenIndexBuild, DbStenIndexDrop);
   DbSetupBlock(&DbStenTab, &DbStenKmBlock, 1, "StenKmBlock", kStenKmRecLen);
   DbSetupBlock(&DbStenTab, &DbStenIbnrBlock, 2, "StenIbnrBlock", kStenIbnrRecLen);
 }

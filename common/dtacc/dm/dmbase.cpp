@@ -20,7 +20,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "common/dtacc/dm/dm_index.h"
 #include "support/bifile.h"
 #include "support/le.h"
 #include "support/msg.h"
@@ -294,13 +293,17 @@ void LoadTab(DbTabDesc* tab, bool keepStamp) {
   tab->loadCount = 1;
   if (++g_generation == 0) ++g_generation;
   tab->generation = g_generation;
-  DbIndexAfterLoad(tab);
+  if (tab->afterLoad) tab->afterLoad(tab);
 }
 
 }  // namespace
 
 /* ---- descriptors ---------------------------------------------------------- */
 
+namespace {
+
+/* Resets a descriptor to its initial values (table number, version and
+** highest sub-version -1, code and pointers null, counts 0). */
 void DbResetTabDesc(DbTabDesc* tab) {
   if (!tab) return;
   *tab = kDbTabDescInit;
@@ -311,14 +314,19 @@ void DbResetBlockDesc(DbBlockDesc* block) {
   *block = kDbBlockDescInit;
 }
 
+}  // namespace
+
 void DbSetupTab(DbTabDesc* tab, int16_t tabNo, const char* code, int16_t version,
-                int16_t maxSubVersion, DbTabCheck check) {
+                int16_t maxSubVersion, DbTabCheck check, DbTabHook afterLoad,
+                DbTabHook beforeUnload) {
   DbResetTabDesc(tab);
   tab->tabNo = tabNo;
   tab->code = code;
   tab->version = version;
   tab->maxSubVersion = maxSubVersion;
   tab->check = check;
+  tab->afterLoad = afterLoad;
+  tab->beforeUnload = beforeUnload;
 }
 
 void DbSetupBlock(DbTabDesc* tab, DbBlockDesc* block, int16_t blockNo, const char* name,
@@ -342,7 +350,7 @@ void DbUnloadTab(DbTabDesc* tab) {
   if (!tab || tab->loadCount <= 0) return;
   --tab->loadCount;
   if (tab->loadCount > 0) return;
-  DbIndexBeforeUnload(tab);
+  if (tab->beforeUnload) tab->beforeUnload(tab);
   FreeTabBlocks(tab);
   tab->generation = 0;
 }

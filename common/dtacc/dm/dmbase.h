@@ -58,6 +58,12 @@ struct DbFault {
 ** loader then frees everything and raises "DZ" 1025). */
 typedef bool (*DbTabCheck)(const DbTabDesc* tab, DbFault* fault);
 
+/* Table-specific step around the loaded blocks: run after a successful
+** load (the load count is 1 and the generation new), and before the blocks
+** are freed at the last release. A table builds and drops its indexes
+** here; the loader itself knows no table. */
+typedef void (*DbTabHook)(const DbTabDesc* tab);
+
 /* One table. */
 struct DbTabDesc {
   int16_t tabNo;           /* must equal the file header's table number */
@@ -69,28 +75,26 @@ struct DbTabDesc {
   unsigned char* fileInfo; /* block 0 (Dateiinfoblock), or null */
   int32_t fileInfoLen;     /* its byte count */
   /* Beyond the stored identity: */
-  DbTabCheck check;    /* load-time check of the blocks, or null */
-  uint32_t generation; /* unique per load, 0 while not loaded; cursor
-                          slots remember it to detect a stale position */
+  DbTabCheck check;       /* load-time check of the blocks, or null */
+  DbTabHook afterLoad;    /* after a successful load, or null */
+  DbTabHook beforeUnload; /* before the blocks are freed, or null */
+  uint32_t generation;    /* unique per load, 0 while not loaded; cursor
+                             slots remember it to detect a stale position */
 };
 
-/* Initial values of the static descriptors (what DbResetTabDesc and
-** DbResetBlockDesc write). */
-inline constexpr DbTabDesc kDbTabDescInit = {-1,      nullptr, -1, -1,      0,
-                                             nullptr, nullptr, 0,  nullptr, 0};
+/* Initial values of the static descriptors (what the set-up helpers below
+** write before they fill a descriptor). */
+inline constexpr DbTabDesc kDbTabDescInit = {-1,      nullptr, -1,      -1,      0,       nullptr,
+                                             nullptr, 0,       nullptr, nullptr, nullptr, 0};
 inline constexpr DbBlockDesc kDbBlockDescInit = {nullptr, -1, nullptr, 0, nullptr, 0};
 
-/* Resets a descriptor to its initial values (table number, version and
-** highest sub-version -1, code and pointers null, counts 0). */
-void DbResetTabDesc(DbTabDesc* tab);
-void DbResetBlockDesc(DbBlockDesc* block);
-
 /* The set-up helpers of the per-table modules. DbSetupTab resets the table
-** descriptor and fills its identity and check; DbSetupBlock resets a block
+** descriptor and fills its identity and hooks; DbSetupBlock resets a block
 ** descriptor, fills it and appends it to the table's chain (call in file
 ** order). Never run while the table is loaded. */
 void DbSetupTab(DbTabDesc* tab, int16_t tabNo, const char* code, int16_t version,
-                int16_t maxSubVersion, DbTabCheck check);
+                int16_t maxSubVersion, DbTabCheck check, DbTabHook afterLoad = nullptr,
+                DbTabHook beforeUnload = nullptr);
 void DbSetupBlock(DbTabDesc* tab, DbBlockDesc* block, int16_t blockNo, const char* name,
                   int32_t recLen);
 
