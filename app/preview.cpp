@@ -11,18 +11,32 @@
 #include "common/dtacc/dm/dm_bhfnr.h"
 #include "common/dtacc/dm/dm_ebhf.h"
 #include "engine/eb.h"
+#include "engine/ebfuenfzig.h"
 #include "support/msg.h"
 #include "support/utday.h"
 
 namespace {
-constexpr int kMaxKm = 50;
-constexpr int kLetzteNummer = 99999;
-}  // namespace
 
-bool ZolmaListenTauglich(const EbhfSatz& e) {
-  return e.letters[kEbhfLetterList1] == 'N' && e.letters[kEbhfLetterList2] == 'N' &&
-         e.flags3[kEbhfFlagList] != 'N';
+// The list view and the row counter, the requested position of each row.
+struct Zeilen {
+  CListCtrl* liste;
+  int anzahl;
+};
+
+// One row of the list: the name, then the distance in the row's column 1.
+void ZeileEinfuegen(void* kontext, std::int32_t, const EbhfSatz& e, std::int32_t km) {
+  Zeilen& z = *static_cast<Zeilen*>(kontext);
+  char name[21];
+  BhfKanonischerName(e.name, name);
+  LVITEM item{LVIF_TEXT, z.anzahl, 0, name};
+  int at = z.liste->InsertItem(&item);
+  char kmText[16];
+  std::snprintf(kmText, sizeof kmText, "%d", static_cast<int>(km));
+  z.liste->SetItemText(at, 1, kmText);
+  ++z.anzahl;
 }
+
+}  // namespace
 
 void CZOLMADlg::On50kmListe() {
   UpdateData(TRUE);
@@ -80,42 +94,12 @@ BOOL CPreviewDialog::OnInitDialog() {
   m_Liste.ModifyStyle(LVS_TYPEMASK, LVS_REPORT);
   m_Liste.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
 
-  EbAbschnitte abschnitte;
-  std::memset(&abschnitte, 0, sizeof abschnitte);
-  EbErgebnis ergebnis;
-  std::memset(&ergebnis, 0, sizeof ergebnis);
-  EbAnfrage anfrage;
-  std::memset(&anfrage, 0, sizeof anfrage);
-  int zeilen = 0;
-
+  // One day for the whole list: the stations are tested on the day their
+  // requests are computed on, even when the list runs across midnight.
+  Zeilen zeilen{&m_Liste, 0};
+  EbFuenfzigKmAuftrag auftrag{m_nAbgang, UtToday(), ZolmaEngine(), &ZeileEinfuegen, &zeilen};
   MsgTrapFrame frame;
-  int raised = MsgTry(frame, [&] {
-    // The calculation's request with the list's differences: no route
-    // text, no vias, and the destination set per station below.
-    // One day for the whole list: the stations are tested on the day their
-    // requests are computed on, even when the list runs across midnight.
-    const UtDayNumber tag = UtToday();
-    EbAnfrageFuellen(&anfrage, tag, m_nAbgang, 0, 0, 0, '0');
-
-    for (int n = 0; n <= kLetzteNummer; ++n) {
-      if (n == m_nAbgang) continue;
-      EbhfSatz e;
-      if (DbGetEbhf(&e, kDbLand, static_cast<uint32_t>(n), tag) != kDbFound) continue;
-      if (!ZolmaListenTauglich(e)) continue;
-      anfrage.hin.ibn = n;
-      if (ZolmaEntfernung(&ergebnis, &abschnitte, &anfrage, 0) != 0) continue;
-      std::int32_t km = ZolmaKmSumme(ergebnis.hin);
-      if (km > kMaxKm) continue;
-      char name[21];
-      BhfKanonischerName(e.name, name);
-      LVITEM item{LVIF_TEXT, zeilen, 0, name};
-      int at = m_Liste.InsertItem(&item);
-      char kmText[16];
-      std::snprintf(kmText, sizeof kmText, "%d", static_cast<int>(km));
-      m_Liste.SetItemText(at, 1, kmText);
-      ++zeilen;
-    }
-  });
+  int raised = MsgTry(frame, [&] { EbFuenfzigKmListe(auftrag); });
   if (raised != 0) {
     // The raise has taken the frame off the chain; the rows found so far
     // stay in the list.

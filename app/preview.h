@@ -1,8 +1,9 @@
 // preview.h - the 50 km list's preview dialog.
 //
 // CPreviewDialog computes, when it opens, every station that passes the
-// list's tests and lies within 50 km of the origin, one engine request a
-// station, and shows them in a list view sorted by name. "Drucken" prints
+// list's tests and lies within 50 km of the origin (the engine's list
+// operation, EbFuenfzigKmListe), and shows them in a list view sorted by
+// name. "Drucken" prints
 // the list, "Abbruch" closes it. Nothing survives the dialog.
 #ifndef ZOLMA_APP_PREVIEW_H
 #define ZOLMA_APP_PREVIEW_H
@@ -29,10 +30,5 @@ class CPreviewDialog : public CDialog {
 
   DECLARE_MESSAGE_MAP()
 };
-
-// Whether station record `e` may appear on a 50 km list at all: its list
-// letters 8 and 9 are both 'N' and its second flag is not 'N'.
-struct EbhfSatz;
-bool ZolmaListenTauglich(const EbhfSatz& e);
 
 #endif  // ZOLMA_APP_PREVIEW_H

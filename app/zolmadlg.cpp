@@ -75,6 +75,10 @@ std::int32_t ZolmaEntfernung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte, EbA
 
 void ZolmaTestSetEngine(ZolmaEngineFn fn) { g_engineStandIn = fn; }
 
+ZolmaEngineFn ZolmaEngine() {
+  return g_engineStandIn ? g_engineStandIn : &EbGfEntfernungsBerechnung;
+}
+
 std::int32_t ZolmaKmSumme(const EbWeg& weg) {
   // The four fields are added as 32-bit numbers; unsigned arithmetic wraps
   // where a signed sum of absurd values would overflow.

@@ -94,6 +94,8 @@ using ZolmaEngineFn = std::int32_t (*)(EbErgebnis*, EbAbschnitte*, EbAnfrage*, s
 std::int32_t ZolmaEntfernung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte, EbAnfrage* anfrage,
                              std::uint32_t flags);
 void ZolmaTestSetEngine(ZolmaEngineFn fn);
+// The request function in use: the stand-in, else the engine's.
+ZolmaEngineFn ZolmaEngine();
 
 // The caption of the message boxes about station input that cannot be used.
 inline constexpr char kZolmaUnvollstaendig[] =

@@ -176,7 +176,11 @@ void EbKnotenCacheWaehlen(int32_t a, int32_t b, int32_t gebietA, int32_t gebietB
 }
 
 void EbKnotenLaden(int32_t bahnhof, int32_t gebiet, int32_t k) {
-  EbKnotenEintrag& e = eintrag(k);
+  EbKnotenListeBauen(bahnhof, gebiet, &eintrag(k));
+}
+
+void EbKnotenListeBauen(int32_t bahnhof, int32_t gebiet, EbKnotenEintrag* ziel) {
+  EbKnotenEintrag& e = *ziel;
   if (EbKnotenSpeicherHolen(bahnhof, gebiet, &e)) {
     ++EbKnotenLadeZaehler;
     return;
@@ -321,8 +325,7 @@ uint32_t EbKmKnotenKnoten(int32_t a, int32_t b, int32_t slot) {
 
 /* ---- one leg ---------------------------------------------------------- */
 
-uint32_t EbAbschnittKm(uint32_t mode, const EbKmStrecke* strecke) {
-  EbKmStichtag = strecke->tag;
+void EbKmModusSetzen(uint32_t mode) {
   if (mode != EbKmModus) {
     for (EbKnotenEintrag& e : EbKnotenCache) {
       e.bahnhof = 0;
@@ -330,6 +333,11 @@ uint32_t EbAbschnittKm(uint32_t mode, const EbKmStrecke* strecke) {
     }
   }
   EbKmModus = mode;
+}
+
+uint32_t EbAbschnittKm(uint32_t mode, const EbKmStrecke* strecke) {
+  EbKmStichtag = strecke->tag;
+  EbKmModusSetzen(mode);
 
   int32_t slot = EbSucheScratchSlot;
   EbListeFreigeben(static_cast<uint32_t>(slot));

@@ -71,6 +71,13 @@ uint32_t EbStenDirektKm(int32_t a, int32_t b, int32_t* vergleichen);
 void EbKnotenCacheWaehlen(int32_t a, int32_t b, int32_t gebietA, int32_t gebietB);
 /* Builds the node list of one entry. */
 void EbKnotenLaden(int32_t bahnhof, int32_t gebiet, int32_t eintrag);
+/* The same build into any entry (the cache's or a caller's own): the list
+** of bahnhof in tariff area gebiet on EbKmStichtag under the current mode,
+** from the node-list store when it holds it; raises as EbKnotenLaden. */
+void EbKnotenListeBauen(int32_t bahnhof, int32_t gebiet, EbKnotenEintrag* e);
+/* The mode of a call: a mode other than the previous one empties every
+** cache entry; then it becomes the previous mode. */
+void EbKmModusSetzen(uint32_t mode);
 /* Node routes: neither station a node, exactly one (aIstKnoten says which),
 ** both. Each appends its segments to slot. */
 uint32_t EbKmUeberKnotenpaar(int32_t a, int32_t b, int32_t slot);

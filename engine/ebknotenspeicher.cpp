@@ -298,19 +298,23 @@ void EbKmZeilenAbgang(int32_t a, bool aIstKnoten, const EbKnotenEintrag* listeA)
   }
 }
 
+namespace {
+
 /* GREN node index of a station, the one asked last kept (the node route of
 ** a node-station origin asks for the origin with every pair). */
+int32_t g_indexStation = -1;
+int32_t g_indexWert = -1;
+uint32_t g_indexGeneration = 0;
+
 int32_t KnotenIndex(int32_t station) {
-  static int32_t letzteStation = -1;
-  static int32_t letzterIndex = -1;
-  static uint32_t letzteGeneration = 0;
-  if (station == letzteStation && letzteGeneration == DbGrenTab.generation) return letzterIndex;
-  const int32_t m = DbFindGrenIbnr(static_cast<uint32_t>(station));
-  letzteStation = station;
-  letzterIndex = m;
-  letzteGeneration = DbGrenTab.generation;
-  return m;
+  if (station == g_indexStation && g_indexGeneration == DbGrenTab.generation) return g_indexWert;
+  g_indexWert = DbFindGrenIbnr(static_cast<uint32_t>(station));
+  g_indexStation = station;
+  g_indexGeneration = DbGrenTab.generation;
+  return g_indexWert;
 }
+
+}  // namespace
 
 bool EbKmZeileKm(int32_t p, int32_t q, uint32_t* km) {
   if (g_gesetztAnzahl == 0 || !DbFastPathsOn()) return false;

@@ -3,20 +3,20 @@
 **
 ** The input packs the engine's seven data files (fuzz_request.h). Each run
 ** writes them, initialises the engine, asks a few distance requests as the
-** main dialog does, computes a 50 km list as the preview does, and ends the
+** main dialog does, computes the 50 km list with the preview's list operation, and ends the
 ** engine. What must hold:
 **   - initialisation either succeeds or ends with a raise code, and the end
 **     releases every table and block in both cases;
 **   - a request answers with a code and, asked again, with the same answer
 **     (nothing of one request leaks into the next);
-**   - a row of the 50 km list (a request without route texts) gives the
-**     kilometres that the calculation (with route texts) gives.
+**   - the 50 km list has the same rows with the fast paths off and on, and
+**     a row (a request without route texts) gives the kilometres that the
+**     calculation (with route texts) gives.
 */
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/preview.h"
 #include "app/zolmadlg.h"
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_bhfnr.h"
@@ -24,17 +24,19 @@
 #include "common/dtacc/dm/dm_fbrr.h"
 #include "common/dtacc/dm/dm_fbrw.h"
 #include "common/dtacc/dm/dm_gren.h"
+#include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dm_rbgt.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "common/dtacc/dm/dm_tdrg.h"
 #include "engine/eb.h"
+#include "engine/ebfuenfzig.h"
 #include "fuzz/fuzz_common.h"
 #include "fuzz/fuzz_request.h"
 #include "support/utname.h"
 
 namespace {
 
-constexpr int kListStations = 120; /* destinations of the list, at most */
+constexpr int kListStations = 120; /* stations of the requests, at most */
 
 int32_t Ask(int32_t from, int32_t to, int32_t via, char textFlag, EbErgebnis* out) {
   EbAnfrage a;
@@ -45,6 +47,21 @@ int32_t Ask(int32_t from, int32_t to, int32_t via, char textFlag, EbErgebnis* ou
   int32_t code = 0;
   int raised = zfuzz::Protected([&] { code = EbGfEntfernungsBerechnung(out, &seg, &a, 0); });
   return raised != 0 ? -raised : code;
+}
+
+struct Row {
+  int32_t station;
+  int32_t km;
+  bool operator==(const Row&) const = default;
+};
+
+void AddRow(void* rows, int32_t station, const EbhfSatz&, int32_t km) {
+  static_cast<std::vector<Row>*>(rows)->push_back({station, km});
+}
+
+void List(int32_t origin, std::vector<Row>* rows) {
+  const EbFuenfzigKmAuftrag job{origin, UtToday(), nullptr, &AddRow, rows};
+  EbFuenfzigKmListe(job);
 }
 
 }  // namespace
@@ -90,28 +107,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                       p[0], p[1], p[2]);
         }
       }
-      /* The 50 km list from the first station. */
+      /* The 50 km list from the first station, with the fast paths off and
+      ** on: the same rows, each with the distance the calculation gives. */
       const int32_t origin = stations[0];
-      int rows = 0;
-      for (int32_t to : stations) {
-        if (to == origin) continue;
-        EbhfSatz e;
-        if (DbGetEbhf(&e, kDbLand, static_cast<uint32_t>(to), UtToday()) != kDbFound) continue;
-        if (!ZolmaListenTauglich(e)) continue;
-        EbErgebnis res;
-        if (Ask(origin, to, 0, '0', &res) != 0) continue;
-        const int32_t km = ZolmaKmSumme(res.hin);
-        if (km > 50) continue;
-        ++rows;
-        /* A row of the list gives the distance the calculation gives. */
+      std::vector<Row> plain, fast;
+      DbSetFastPaths(false);
+      zfuzz::Protected([&] { List(origin, &plain); });
+      DbSetFastPaths(true);
+      zfuzz::Protected([&] { List(origin, &fast); });
+      ZFUZZ_CHECK(plain == fast, "origin %d: %zu rows plain, %zu fast", origin, plain.size(),
+                  fast.size());
+      for (const Row& row : fast) {
         EbErgebnis calc;
-        int32_t c = Ask(origin, to, 0, '1', &calc);
+        int32_t c = Ask(origin, row.station, 0, '1', &calc);
         if (c == 0) {
-          ZFUZZ_CHECK(ZolmaKmSumme(calc.hin) == km, "%d-%d: %d km in the list, %d km calculated",
-                      origin, to, km, ZolmaKmSumme(calc.hin));
+          ZFUZZ_CHECK(ZolmaKmSumme(calc.hin) == row.km, "%d-%d: %d km in the list, %d km calculated",
+                      origin, row.station, row.km, ZolmaKmSumme(calc.hin));
         }
       }
-      ZFUZZ_CHECK(rows <= static_cast<int>(n), "%d rows from %zu stations", rows, n);
+      const int rows = static_cast<int>(fast.size());
+      ZFUZZ_CHECK(rows <= DbEbhfBlock.count, "%d rows from %d station records", rows,
+                  DbEbhfBlock.count);
     }
   }
   zfuzz::Protected([] { EbGfEndeEntfernungsBerechnung(); });

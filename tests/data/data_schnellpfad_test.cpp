@@ -6,8 +6,9 @@
 //
 //   - the sample network: every request between all pairs of stations, with
 //     route text, on days before and after its versions change;
-//   - the synthetic network: the 50 km lists of random origins, then random
-//     requests with vias.
+//   - the synthetic network: the 50 km lists of 545, 12345 and random
+//     origins, whole (with the stations the fast list leaves out) and every
+//     answer of their requests, then random requests with vias.
 //
 // Under the sanitizer build (every request there runs many times slower)
 // the synthetic network is walked from fewer origins and the sample network
@@ -27,7 +28,7 @@
 #include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "engine/eb.h"
-#include "engine/ebknotenspeicher.h"
+#include "engine/ebfuenfzig.h"
 #include "support/utname.h"
 #include "tests/data/data_tabellen.h"
 
@@ -145,37 +146,37 @@ TEST(DataSchnellpfad, SampleAllePaareGleich) {
 
 // ---- the synthetic network -------------------------------------------------
 
-// The 50 km list's loop: every station that passes the list's tests gets a
-// request; the digest of each answer, and the rows within 50 km.
+// The 50 km list, the engine's list operation: its rows in the order they
+// are handed over, and, when every answer is wanted, the digest of every
+// request's answer (a request function in the engine's place that notes
+// each answer makes every station get its full request).
 struct Liste {
   std::vector<uint64_t> antworten;
   std::vector<std::pair<int32_t, int32_t>> zeilen;
 };
 
-Liste FuenfzigKm(int32_t abgang) {
+std::vector<uint64_t>* g_antworten = nullptr;
+
+int32_t AntwortMerken(EbErgebnis* erg, EbAbschnitte* abs, EbAnfrage* a, uint32_t flags) {
+  Antwort r;
+  r.code = EbGfEntfernungsBerechnung(erg, abs, a, flags);
+  const auto* b = reinterpret_cast<const unsigned char*>(erg);
+  r.bytes.assign(b, b + sizeof *erg);
+  g_antworten->push_back(Digest(r));
+  return r.code;
+}
+
+void ZeileMerken(void* liste, int32_t bahnhof, const EbhfSatz&, int32_t km) {
+  static_cast<Liste*>(liste)->zeilen.emplace_back(bahnhof, km);
+}
+
+Liste FuenfzigKm(int32_t abgang, bool antworten) {
   Liste l;
-  for (int32_t n = 0; n <= 99999; ++n) {
-    if (n == abgang) continue;
-    EbhfSatz e;
-    if (DbGetEbhf(&e, kDbLand, static_cast<uint32_t>(n), kTag) != kDbFound) continue;
-    if (e.letters[kEbhfLetterList1] != 'N' || e.letters[kEbhfLetterList2] != 'N' ||
-        e.flags3[kEbhfFlagList] == 'N')
-      continue;
-    EbErgebnis erg;
-    EbAbschnitte abs;
-    std::memset(&erg, 0, sizeof erg);
-    std::memset(&abs, 0, sizeof abs);
-    EbAnfrage a = Anfrage(abgang, n, 0, 0, kTag, '0');
-    Antwort r;
-    r.code = EbGfEntfernungsBerechnung(&erg, &abs, &a, 0);
-    const auto* b = reinterpret_cast<const unsigned char*>(&erg);
-    r.bytes.assign(b, b + sizeof erg);
-    l.antworten.push_back(Digest(r));
-    if (r.code != 0) continue;
-    const int32_t km =
-        static_cast<int32_t>(erg.hin.kmWzVxt + erg.hin.kmDrVxt + erg.hin.kmWz + erg.hin.kmDr);
-    if (km <= 50) l.zeilen.emplace_back(n, km);
-  }
+  g_antworten = &l.antworten;
+  const EbFuenfzigKmAuftrag auftrag{abgang, kTag, antworten ? &AntwortMerken : nullptr,
+                                    &ZeileMerken, &l};
+  EbFuenfzigKmListe(auftrag);
+  g_antworten = nullptr;
   return l;
 }
 
@@ -207,9 +208,12 @@ TEST(DataSchnellpfad, SynthFuenfzigKmListenUndViasGleich) {
     Liste ohne;
     {
       Schalter aus(false);
-      ohne = FuenfzigKm(abgang);
+      ohne = FuenfzigKm(abgang, true);
     }
-    Liste mit = FuenfzigKm(abgang);
+    // The whole list, with and without the fast paths, and every answer.
+    Liste mit = FuenfzigKm(abgang, false);
+    EXPECT_EQ(mit.zeilen, ohne.zeilen);
+    mit = FuenfzigKm(abgang, true);
     ASSERT_EQ(mit.antworten.size(), ohne.antworten.size());
     for (std::size_t k = 0; k < mit.antworten.size(); ++k)
       if (mit.antworten[k] != ohne.antworten[k]) {

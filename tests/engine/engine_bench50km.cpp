@@ -1,10 +1,10 @@
 // Benchmarks of the distance engine on a data folder (by default the
 // synthetic network generated with the build):
 //
-//   - the 50 km list's loop: every station number 0 to 99999 whose EBHF
-//     record passes the list's tests gets one distance request against one
-//     origin, as the preview dialog runs it; the rows (stations within
-//     50 km), the requests made and the origin are reported as counters;
+//   - the 50 km list, the engine's list operation that the preview dialog
+//     calls (EbFuenfzigKmListe); the rows (stations within 50 km), the full
+//     requests made, the stations left out without a request and the origin
+//     are reported as counters;
 //   - one request, hot, from an ordinary station to an ordinary station;
 //   - the start-up: every table the program loads, loaded and released.
 //
@@ -15,7 +15,8 @@
 // ordinary station (545 and 12345 on the synthetic network, else the first
 // node station and the first ordinary station that the list itself would
 // show). With --abgang=N it runs from N alone. --ohne-schnellpfade turns
-// the fast paths off (DbSetFastPaths): every lookup searches.
+// the fast paths off (DbSetFastPaths): every lookup searches and every
+// station of the list gets its full request.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -34,6 +35,7 @@
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
 #include "engine/ebanfrage.h"
+#include "engine/ebfuenfzig.h"
 #include "support/utday.h"
 #include "support/utname.h"
 
@@ -47,12 +49,6 @@ std::int32_t gAbgang = -1;
 std::vector<std::int32_t> gAbgaenge;
 UtDayNumber gTag = 0;
 
-// The list's tests of a station record.
-bool Listenfaehig(const EbhfSatz& s) {
-  return s.letters[kEbhfLetterList1] == 'N' && s.letters[kEbhfLetterList2] == 'N' &&
-         s.flags3[kEbhfFlagList] != 'N';
-}
-
 bool IstKnoten(const EbhfSatz& s) {
   return s.letters[kEbhfLetterKind] == 'A' || s.letters[kEbhfLetterKind] == 'H';
 }
@@ -63,39 +59,15 @@ EbAnfrage Anfrage(std::int32_t von, std::int32_t nach) {
   return a;
 }
 
-// One pass of the list's loop; returns the number of rows.
-int ListeRechnen(std::int32_t abgang) {
-  EbAnfrage a = Anfrage(abgang, 0);
-  EbErgebnis erg;
-  EbAbschnitte abschnitte;
-  std::memset(&abschnitte, 0, sizeof abschnitte);
-
-  int zeilen = 0;
-  for (std::int32_t n = 0; n <= 99999; ++n) {
-    if (n == abgang) continue;
-    EbhfSatz s;
-    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(n), gTag) != kDbFound) continue;
-    if (!Listenfaehig(s)) continue;
-    a.hin.ibn = n;
-    if (EbGfEntfernungsBerechnung(&erg, &abschnitte, &a, 0) != 0) continue;
-    const std::int32_t km =
-        static_cast<std::int32_t>(erg.hin.kmWzVxt + erg.hin.kmDrVxt + erg.hin.kmWz + erg.hin.kmDr);
-    if (km <= 50) ++zeilen;
-  }
-  return zeilen;
-}
-
 void BM_FuenfzigKmListe(benchmark::State& state, std::int32_t abgang) {
-  int zeilen = 0;
-  std::int32_t anfragen = 0;
+  EbFuenfzigKmBericht bericht{0, 0, 0};
+  const EbFuenfzigKmAuftrag auftrag{abgang, gTag, nullptr, nullptr, nullptr};
   for (auto _ : state) {
-    const std::int32_t vorher = EbAnfrageZaehler;
-    zeilen = ListeRechnen(abgang);
-    anfragen = EbAnfrageZaehler - vorher;
-    benchmark::DoNotOptimize(zeilen);
+    benchmark::DoNotOptimize(EbFuenfzigKmListe(auftrag, &bericht));
   }
-  state.counters["zeilen"] = zeilen;
-  state.counters["anfragen"] = anfragen;
+  state.counters["zeilen"] = bericht.zeilen;
+  state.counters["anfragen"] = bericht.anfragen;
+  state.counters["ausgelassen"] = bericht.ausgelassen;
   state.counters["abgang"] = abgang;
 }
 
@@ -141,11 +113,11 @@ std::int32_t ErsterAbgang(bool knoten, std::int32_t bevorzugt) {
   EbhfSatz s;
   if (bevorzugt >= 0 &&
       DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(bevorzugt), gTag) == kDbFound &&
-      Listenfaehig(s) && IstKnoten(s) == knoten)
+      EbListenTauglich(s) && IstKnoten(s) == knoten)
     return bevorzugt;
   for (std::int32_t n = 0; n <= 99999; ++n)
     if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(n), gTag) == kDbFound &&
-        Listenfaehig(s) && IstKnoten(s) == knoten)
+        EbListenTauglich(s) && IstKnoten(s) == knoten)
       return n;
   return -1;
 }
@@ -192,7 +164,7 @@ bool Einrichten(const std::string& daten) {
   for (std::int32_t n = gAnfrageVon + 1; n <= 99999 && gAnfrageNach < 0; ++n) {
     EbhfSatz s;
     if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(n), gTag) != kDbFound || IstKnoten(s) ||
-        !Listenfaehig(s))
+        !EbListenTauglich(s))
       continue;
     probe.hin.ibn = n;
     if (EbGfEntfernungsBerechnung(&erg, &abschnitte, &probe, 0) == 0) gAnfrageNach = n;

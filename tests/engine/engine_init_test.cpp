@@ -19,6 +19,8 @@
 #include "common/dtacc/dm/dm_sten.h"
 #include "common/dtacc/dm/dm_tdrg.h"
 #include "engine/eb.h"
+#include "common/dtacc/dm/dm_index.h"
+#include "engine/ebfuenfzig.h"
 #include "engine/ebint.h"
 #include "engine/ebkette.h"
 #include "engine/ebliste.h"
@@ -180,6 +182,22 @@ TEST(EngineInit, NoAllocationPerRequestOnceRunning) {
   EXPECT_EQ(EbListenPoolAllokiert(), knoten);
   EXPECT_EQ(listeEbWegeVar.elements, nullptr);
   EXPECT_EQ(listeEbWegeBhf.elements, nullptr);
+
+  // The 50 km list, with and without its fast path: nothing allocated per
+  // row or per list once the first list has run.
+  const EbFuenfzigKmAuftrag liste{11, anfragen[0].datum, nullptr, nullptr, nullptr};
+  ASSERT_GT(EbFuenfzigKmListe(liste), 0);
+  std::int32_t zeilen = 0;
+  gAllokationen = 0;
+  gZaehlen = true;
+  for (bool schnell : {true, false, true}) {
+    DbSetFastPaths(schnell);
+    zeilen += EbFuenfzigKmListe(liste);
+  }
+  gZaehlen = false;
+  DbSetFastPaths(true);
+  EXPECT_GT(zeilen, 3);
+  EXPECT_EQ(gAllokationen, 0);
   EbGfEndeEntfernungsBerechnung();
 }
 

@@ -15,6 +15,7 @@
 #include "common/dtacc/dm/dm_ebhf.h"
 #include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dm_tdrg.h"
+#include "engine/ebfuenfzig.h"
 #include "engine/ebkm.h"
 #include "engine/ebknotenspeicher.h"
 #include "engine/ebsuche.h"
@@ -239,6 +240,88 @@ TEST(EnginekmSchnellpfad, VolleCursorSchlitzeGleich) {
   EXPECT_EQ(b.aus.code, 1109);
   for (int& x : h) DbReleaseTdrgCursor(&x);
   EXPECT_EQ(bein(11, 21, 0, kTag).aus.code, 0);
+}
+
+// ---- the 50 km list --------------------------------------------------------
+
+using Zeilen = std::vector<std::pair<std::int32_t, std::int32_t>>;
+
+void zeileMerken(void* zeilen, std::int32_t bahnhof, const EbhfSatz&, std::int32_t km) {
+  static_cast<Zeilen*>(zeilen)->emplace_back(bahnhof, km);
+}
+
+Zeilen fuenfzigKm(std::int32_t abgang, UtDayNumber tag, EbFuenfzigKmBericht* bericht) {
+  Zeilen z;
+  EbFuenfzigKmListe({abgang, tag, nullptr, &zeileMerken, &z}, bericht);
+  return z;
+}
+
+// The failure network with stations beyond 50 km: 41 and 42 of area 1 far
+// out on their lines, node K9 far from K1 and K2 (and without GREN pairs to
+// K7 and K8), and 31, an ordinary station without an area (1310).
+constexpr std::int32_t K9 = 9000;
+Netz listenNetz(std::uint16_t kmZuschlag) {
+  Netz n = fehlerNetz(kmZuschlag);
+  n.station(31, 0);
+  n.linie(31, K1, 3);
+  for (std::uint32_t s : {41u, 42u}) n.station(s, 1);
+  n.linie(41, K1, 60);
+  n.linie(41, K2, 45, 20);
+  n.linie(42, K1, 30, 30);
+  n.linie(42, K2, 90);
+  n.linie(41, 42, 51, 0, 'N', 'A');
+  n.knotenStation(K9);
+  n.grenPaar(K1, K9, 70);
+  n.grenPaar(K2, K9, 40, 15);
+  return n;
+}
+
+// Every station's list on both days, with the switch off and on, over the
+// network with all files and with STEN, TDRG (1109) or GREN without one:
+// the same rows in the same order, while the fast list leaves stations out
+// without their requests.
+TEST(EnginekmSchnellpfad, FuenfzigKmListenGleich) {
+  const Dateien varianten[] = {{},
+                               {true, false, true, true, true},
+                               {true, true, true, false, true},
+                               {true, true, false, true, true}};
+  std::vector<std::int32_t> abgaenge = kStationen;
+  for (std::int32_t s : {31, 41, 42, K9}) abgaenge.push_back(s);
+  std::int32_t ausgelassen = 0, zeilen = 0;
+  for (std::uint16_t zuschlag : {0, 40}) {
+    for (const Dateien& d : varianten) {
+      SCOPED_TRACE(testing::Message() << "km + " << zuschlag << ", STEN " << d.sten << ", TDRG "
+                                      << d.tdrg << ", GREN " << d.gren);
+      Umgebung u(listenNetz(zuschlag), d);
+      ASSERT_EQ(u.initCode, 0);
+      if (d.sten && d.tdrg && d.gren) {
+        // The failures the lists meet.
+        EXPECT_EQ(bein(11, 71, 0, kTag).aus.code, 1105);
+        EXPECT_EQ(bein(81, 11, 0, kTag).aus.code, 1107);
+        EXPECT_EQ(bein(31, 11, 0, kTag).aus.code, 1310);
+        EXPECT_EQ(bein(91, 11, 0, kTag).aus.code, 1406);
+        EXPECT_EQ(bein(11, 101, 0, kTag).aus.code, 1408);
+      } else if (!d.tdrg) {
+        EXPECT_EQ(bein(11, 12, 0, kTag).aus.code, 1109);
+      }
+      for (UtDayNumber tag : {kTag, static_cast<UtDayNumber>(kTag + 1)}) {
+        for (std::int32_t abgang : abgaenge) {
+          SCOPED_TRACE(testing::Message() << "origin " << abgang << " on day " << tag);
+          EbFuenfzigKmBericht ohne{}, mit{};
+          DbSetFastPaths(false);
+          const Zeilen erwartet = fuenfzigKm(abgang, tag, &ohne);
+          DbSetFastPaths(true);
+          EXPECT_EQ(ohne.ausgelassen, 0);
+          EXPECT_EQ(fuenfzigKm(abgang, tag, &mit), erwartet);
+          EXPECT_EQ(mit.anfragen + mit.ausgelassen, ohne.anfragen);
+          ausgelassen += mit.ausgelassen;
+          zeilen += mit.zeilen;
+        }
+      }
+    }
+  }
+  EXPECT_GT(ausgelassen, 20);
+  EXPECT_GT(zeilen, 100);
 }
 
 }  // namespace
