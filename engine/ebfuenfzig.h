@@ -32,6 +32,7 @@
 #include <cstdint>
 
 #include "common/dtacc/dm/dm.h"
+#include "common/dtacc/dm/dm_ebhf.h"
 #include "engine/eb.h"
 
 /* The distance of a list row, at most. */
