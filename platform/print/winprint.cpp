@@ -1296,10 +1296,7 @@ void PrTestInjectFault(const std::string& name, int occurrence, long long result
   g_faults[name].push_back(Fault{occurrence, result, lastError});
 }
 
-void PrTestClearFaults() { g_faults.clear(); }
-
 const std::vector<PrCall>& PrTestCalls() { return g_calls; }
-void PrTestClearCalls() { g_calls.clear(); }
 
 std::vector<std::string> PrTestLive() {
   std::vector<std::string> out;
