@@ -17,8 +17,8 @@
 // A finished document is rendered to PDF with cairo, page by page, the
 // device dots (600 an inch from the printable area's top left) mapped to
 // the sheet, scaled down when the sheet's printable area is smaller than
-// that of A4 portrait, for which the program lays its pages out, and then handed to the print service (with its copies and
-// sides) or written into the file printer's folder.
+// that of A4 portrait, for which the program lays its pages out, and then handed to the print
+// service (with its copies and sides) or written into the file printer's folder.
 //
 // Each document is asked for at its start: a queue must exist and accept
 // jobs; the file printer creates its file then, under a temporary name in

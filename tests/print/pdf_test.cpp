@@ -119,8 +119,8 @@ std::string WordsOffThePage(const std::string& pdf) {
 TEST_F(PrintPdf, ListFitsEveryPaperAndOrientation) {
   struct Papier {
     const char* name;
-    int ausrichtung;  // list index: 0 portrait, 1 landscape
-    int papier;       // list index: A4, A5, A3, Letter
+    int ausrichtung;       // list index: 0 portrait, 1 landscape
+    int papier;            // list index: A4, A5, A3, Letter
     double breite, hoehe;  // the sheet in points
   };
   const Papier papiere[] = {
