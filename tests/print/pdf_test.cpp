@@ -64,14 +64,19 @@ TEST_F(PrintPdf, ResultPageBecomesAPdfWithItsTexts) {
   }
 }
 
+// 43 list rows, "Ziel 100" to "Ziel 142": one more than a page holds.
+std::vector<std::vector<std::string>> ZweiSeiten() {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 43; ++i)
+    rows.push_back({"Ziel " + std::to_string(100 + i), std::to_string(i % 50)});
+  return rows;
+}
+
 TEST_F(PrintPdf, FortyThreeRowListBecomesTwoPages) {
   ScriptHost host;
   char abgang[21] = "Hamburg";
   CPreviewDialog preview("50km Liste Vorschau f\xFCr Hamburg", abgang, 21, 4711, nullptr);
-  std::vector<std::vector<std::string>> rows;
-  for (int i = 0; i < 43; ++i)
-    rows.push_back({"Ziel " + std::to_string(100 + i), std::to_string(i % 50)});
-  host.check([rows](CDialog& d) { d.control(IDC_LISTE)->rows = rows; }).click(IDOK);
+  host.check([](CDialog& d) { d.control(IDC_LISTE)->rows = ZweiSeiten(); }).click(IDOK);
   EXPECT_EQ(preview.DoModal(), IDOK);
   std::string t = text(PrLastFileWritten());
   EXPECT_NE(t.find("Liste der von Hamburg innerhalb von 50 km erreichbaren Ziele"),
@@ -133,10 +138,7 @@ TEST_F(PrintPdf, ListFitsEveryPaperAndOrientation) {
     ScriptHost host;
     char abgang[21] = "Hamburg";
     CPreviewDialog preview("50km Liste Vorschau f\xFCr Hamburg", abgang, 21, 4711, nullptr);
-    std::vector<std::vector<std::string>> rows;
-    for (int i = 0; i < 43; ++i)
-      rows.push_back({"Ziel " + std::to_string(100 + i), std::to_string(i % 50)});
-    host.check([rows](CDialog& d) { d.control(IDC_LISTE)->rows = rows; })
+    host.check([](CDialog& d) { d.control(IDC_LISTE)->rows = ZweiSeiten(); })
         .click(IDOK, MOD_SHIFT_KEY)
         .expectDialog(IDD_PR_EINSTELLUNGEN)
         .select(IDC_PR_AUSRICHTUNG, p.ausrichtung)
