@@ -214,6 +214,11 @@ void CDruckAuftrag::Freigeben() {
 }
 
 bool CDruckAuftrag::Einrichten() {
+  return DruckerOeffnen() && EinstellungenSetzen() && DokumentBeginnen() && SchriftenEinrichten();
+}
+
+// S1 to S4: the default printer, opened, and its level-2 information.
+bool CDruckAuftrag::DruckerOeffnen() {
   const bool trace = art_.trace;
 
   // S1: the default printer.
@@ -241,6 +246,12 @@ bool CDruckAuftrag::Einrichten() {
   if (!GetPrinterA(printer_, 2, reinterpret_cast<BYTE*>(info_), groesse, &groesse))
     return Fehler(OEFFNEN "GetPrinter (2) %ld", letzterFehler());
   if (trace) DebugTrace("DoDrucken: GetPrinter erfolgreich\n");
+  return true;
+}
+
+// S5 to S8: the device settings, read, written and merged by the printer.
+bool CDruckAuftrag::EinstellungenSetzen() {
+  const bool trace = art_.trace;
 
   // S5: the size of the device settings.
   LONG dmGroesse = DocumentPropertiesA(nullptr, printer_, name_, nullptr, nullptr, 0);
@@ -281,6 +292,12 @@ bool CDruckAuftrag::Einrichten() {
     DebugTrace("DoDrucken: DocumentProperties liefert:\n");
     traceEinstellungen(*einstellungen_);
   }
+  return true;
+}
+
+// S9 to S12: the device context, the document and the mapping mode.
+bool CDruckAuftrag::DokumentBeginnen() {
+  const bool trace = art_.trace;
 
   // S9: the device context; the level-2 information is done with.
   dc_ = CreateDCA("WINSPOOL", info_->pPrinterName, nullptr, einstellungen_);
@@ -315,6 +332,12 @@ bool CDruckAuftrag::Einrichten() {
       DebugTrace("DoDrucken: GetViewportOrgEx erfolgreich %d %d\n", static_cast<int>(p.x),
                  static_cast<int>(p.y));
   }
+  return true;
+}
+
+// S13 and S14: the three fonts, their metrics and the starting font.
+bool CDruckAuftrag::SchriftenEinrichten() {
+  const bool trace = art_.trace;
 
   // S13: the fonts.
   struct Def {

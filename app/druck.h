@@ -85,6 +85,11 @@ class CDruckAuftrag {
   bool Fehler(const char* format, ...);
 
  private:
+  // The steps of the set-up, in their order; each false when printing ends.
+  bool DruckerOeffnen();
+  bool EinstellungenSetzen();
+  bool DokumentBeginnen();
+  bool SchriftenEinrichten();
   void Freigeben();
 
   Art art_;

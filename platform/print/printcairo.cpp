@@ -3,7 +3,9 @@
 // Printers: the built-in file printer "PDF-Datei", and, unless the layer's
 // settings switch it off, every destination of the system print service.
 // The print service's default destination is the default printer when it
-// has one; otherwise the file printer is.
+// has one; otherwise the file printer is. When the service cannot be
+// reached, the file printer stands in for it, and the note of a document
+// it prints says so: "Drucksystem nicht erreichbar - gedruckt: FILE".
 //
 // Fonts are resolved through fontconfig: the face named ("Courier New"
 // becomes a metric-compatible face such as Liberation Mono), its weight and
@@ -14,8 +16,9 @@
 //
 // A finished document is rendered to PDF with cairo, page by page, the
 // device dots (600 an inch from the printable area's top left) mapped to
-// the sheet, and then handed to the print service (with its copies and
-// sides) or written into the file printer's folder.
+// the sheet, scaled down when the sheet's printable area is smaller than
+// that of A4 portrait, for which the program lays its pages out, and then handed to the print
+// service (with its copies and sides) or written into the file printer's folder.
 //
 // Each document is asked for at its start: a queue must exist and accept
 // jobs; the file printer creates its file then, under a temporary name in
@@ -112,7 +115,7 @@ class CairoBackend : public PrBackend {
                                 "PDF-Dateien im Ordner " + PrGetSettings().fileFolder, ""});
     if (!PrGetSettings().useSystemQueue) return out;
     cups_dest_t* dests = nullptr;
-    int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    int n = askDests(&dests);
     for (int i = 0; i < n; ++i) {
       PrPrinterInfo p;
       p.name = destName(dests[i]);
@@ -131,7 +134,7 @@ class CairoBackend : public PrBackend {
   std::string defaultPrinter() override {
     if (PrGetSettings().useSystemQueue) {
       cups_dest_t* dests = nullptr;
-      int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+      int n = askDests(&dests);
       std::string name;
       for (int i = 0; i < n; ++i)
         if (dests[i].is_default) name = destName(dests[i]);
@@ -154,6 +157,7 @@ class CairoBackend : public PrBackend {
 
   bool begin(PrDocument& doc, DWORD* error) override {
     if (doc.port == "CUPS:") return queueAccepts(doc, error);
+    doc.serviceGone = PrGetSettings().useSystemQueue && serviceGone_;
     return createSpoolFile(doc, error);
   }
 
@@ -174,6 +178,14 @@ class CairoBackend : public PrBackend {
   }
 
  private:
+  // The print service's destinations; remembers whether the service could
+  // be reached. The caller frees them.
+  int askDests(cups_dest_t** dests) {
+    int n = cupsGetDests2(CUPS_HTTP_DEFAULT, dests);
+    serviceGone_ = n == 0 && cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+    return n;
+  }
+
   static std::string destName(const cups_dest_t& d) {
     std::string name = d.name ? d.name : "";
     if (d.instance) name += std::string("/") + d.instance;
@@ -330,6 +342,7 @@ class CairoBackend : public PrBackend {
       cairo_save(cr);
       cairo_scale(cr, scale, scale);
       cairo_translate(cr, kPrMarginDots, kPrMarginDots);
+      cairo_scale(cr, doc.fit, doc.fit);
       for (const PrOp& op : page.ops) {
         if (auto* t = std::get_if<PrTextOp>(&op)) drawText(cr, *t);
         if (auto* l = std::get_if<PrLineOp>(&op)) drawLine(cr, *l);
@@ -581,7 +594,8 @@ class CairoBackend : public PrBackend {
       }
       doc.spoolFile.clear();
       g_lastFile = path.string();
-      *note = "Gedruckt: " + Utf8ToCp1252(path.string());
+      *note = (doc.serviceGone ? "Drucksystem nicht erreichbar - gedruckt: " : "Gedruckt: ") +
+              Utf8ToCp1252(path.string());
       return true;
     }
     discard(doc);
@@ -618,6 +632,7 @@ class CairoBackend : public PrBackend {
   }
 
   std::map<std::string, Face> faces_;
+  bool serviceGone_ = false;  // the print service was not reached when last asked
 };
 
 }  // namespace

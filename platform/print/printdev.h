@@ -94,10 +94,17 @@ struct PrDocument {
   std::string port;
   DEVMODEA settings{};
   int paperWidthDots = 0, paperHeightDots = 0;  // the whole sheet, oriented
+  // The scale at which the pages reach the sheet: 1, or less when the
+  // printable area of an A4 portrait sheet, for which the program lays its
+  // pages out, does not fit the printable area of this sheet.
+  double fit = 1.0;
   std::vector<PrPage> pages;
   // The backend's own state between begin and submit or discard: the
   // file printer's temporary file ("" when it holds none).
   std::string spoolFile;
+  // The file printer stands in for the print service, which could not be
+  // reached when the printers were last asked.
+  bool serviceGone = false;
 };
 
 class PrBackend {
@@ -132,5 +139,9 @@ std::unique_ptr<PrBackend> PrMakeRealBackend();
 int PrRunSettingsPrompt(HWND owner, const std::string& printer, DEVMODEA& dm);
 // Paper size in device dots for a paper code, portrait; false if unknown.
 bool PrPaperDots(short paper, int* width, int* height);
+// The scale, at most 1, that fits the printable area of an A4 portrait
+// sheet into that of a sheet of the given size (dots, oriented), aspect
+// kept.
+double PrFitScale(int paperWidthDots, int paperHeightDots);
 
 #endif  // ZOLMA_PLATFORM_PRINT_PRINTDEV_H

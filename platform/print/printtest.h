@@ -41,10 +41,8 @@ void PrTestUninstall();
 // Call `name` number `occurrence` (1 = the first after the install, 0 =
 // every one) returns `result` (handles: 0 = null) and sets `lastError`.
 void PrTestInjectFault(const std::string& name, int occurrence, long long result, DWORD lastError);
-void PrTestClearFaults();
 
 const std::vector<PrCall>& PrTestCalls();
-void PrTestClearCalls();
 // Documents the recording backend was handed.
 const std::vector<PrDocument>& PrTestSubmitted();
 // Objects, contexts, printer handles and memory blocks still alive, as

@@ -395,6 +395,14 @@ bool PrPaperDots(short paper, int* width, int* height) {
   return true;
 }
 
+double PrFitScale(int paperWidthDots, int paperHeightDots) {
+  int a4w, a4h;
+  PrPaperDots(DMPAPER_A4, &a4w, &a4h);
+  double sx = static_cast<double>(paperWidthDots - 2 * kPrMarginDots) / (a4w - 2 * kPrMarginDots);
+  double sy = static_cast<double>(paperHeightDots - 2 * kPrMarginDots) / (a4h - 2 * kPrMarginDots);
+  return std::clamp(std::min(sx, sy), 0.0, 1.0);
+}
+
 void PrRegisterBitmap(int id, int width, int height, const std::uint32_t* pixels) {
   auto b = std::make_shared<PrBitmapData>();
   if (width > 0 && height > 0 && pixels) {
@@ -749,6 +757,7 @@ int StartDocA(HDC h, const DOCINFOA* doc) {
   dc->doc->settings = dc->settings;
   dc->doc->paperWidthDots = dc->paperW;
   dc->doc->paperHeightDots = dc->paperH;
+  dc->doc->fit = PrFitScale(dc->paperW, dc->paperH);
   dc->inPage = false;
   forgetNote();
   DWORD err = 0;
@@ -1287,10 +1296,7 @@ void PrTestInjectFault(const std::string& name, int occurrence, long long result
   g_faults[name].push_back(Fault{occurrence, result, lastError});
 }
 
-void PrTestClearFaults() { g_faults.clear(); }
-
 const std::vector<PrCall>& PrTestCalls() { return g_calls; }
-void PrTestClearCalls() { g_calls.clear(); }
 
 std::vector<std::string> PrTestLive() {
   std::vector<std::string> out;

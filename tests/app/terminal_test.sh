@@ -238,15 +238,17 @@ case_cut_file_fails_naming_file_and_fault() {
   fails "$(copy_data DMGREN 200)" 'Meldung D DZ1025, Parameter: "DMGREN"' 'groesser als der Rest der Datei'
 }
 
-# Printing to the file printer names the file on the status line; the file
-# is there, and nothing else is in druck/.
+# With the print server out of reach, printing falls back to the file
+# printer, and the status line says both: the server is gone, and where the
+# page went (the line is wide enough for the whole file name at 120
+# columns); the file is there, and nothing else is in druck/.
 case_print_names_its_file() {
   local d; d=$(copy_data)
-  start C.UTF-8 80 "$d"
+  start C.UTF-8 120 "$d"
   keys 'Nürnberg Hbf' Enter 'Bamberg' Enter M-b
   wait_for "61 km"
   keys M-d
-  wait_for "Gedruckt: druck/KRV_Entfernungsberechnung-.*\.pdf"
+  wait_for "Drucksystem nicht erreichbar - gedruckt: druck/KRV_Entfernungsberechnung-.*\.pdf"
   local name
   name=$(screen | grep -o "druck/KRV_Entfernungsberechnung-[0-9-]*\.pdf")
   [ -f "$d/$name" ] || { echo "no file $name"; ls -la "$d/druck"; return 1; }

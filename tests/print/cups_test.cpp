@@ -219,7 +219,8 @@ TEST_F(PrintCups, ServerGoneBetweenTwoPrintsFallsBackToTheFilePrinter) {
   ASSERT_FALSE(einzigesPdf().empty());
 
   // The server goes away (CUPS_SERVER still names its socket): the default
-  // printer is the file printer again, and the note names its file.
+  // printer is the file printer again, and the note says both that the
+  // print service is gone and where the page went.
   cups_.stop();
   char name[100];
   ASSERT_EQ(GetDefaultPrinterName(name, sizeof name), 0);
@@ -228,7 +229,7 @@ TEST_F(PrintCups, ServerGoneBetweenTwoPrintsFallsBackToTheFilePrinter) {
   std::vector<std::string> d = dateien();
   ASSERT_EQ(d.size(), 1u);
   ASSERT_TRUE(PrTakeDocumentNote(note));
-  EXPECT_EQ(note, "Gedruckt: " + d[0]);
+  EXPECT_EQ(note, "Drucksystem nicht erreichbar - gedruckt: " + d[0]);
   EXPECT_NE(pdfText(d[0]).find("61 km"), std::string::npos);
 }
 
