@@ -244,8 +244,6 @@ UiHost* AfxSetHost(UiHost* h) {
   return old;
 }
 
-UiHost* AfxGetHost() { return g_host; }
-
 const std::vector<CDialog*>& AfxModalStack() { return g_modal; }
 
 int AfxMessageBox(const char* text, UINT type, const char* caption) {
