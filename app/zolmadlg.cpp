@@ -20,25 +20,6 @@ namespace {
 constexpr int kNameBuf = 21;
 constexpr int kMsgBuf = 199;
 
-// The station fields, in the order Enter moves through them.
-struct FeldInfo {
-  int id;
-  const char* pickerCaption;
-  int next;
-};
-const FeldInfo kFelder[] = {
-    {IDC_ABGANG, "Abgangsbahnhof eingeben", IDC_ZIEL},
-    {IDC_ZIEL, "Zielbahnhof eingeben", IDC_UEBER1},
-    {IDC_UEBER1,
-     "1. \xDC"
-     "ber-Bahnhof eingeben",
-     IDC_UEBER2},
-    {IDC_UEBER2,
-     "2. \xDC"
-     "ber-Bahnhof eingeben",
-     IDC_BERECHNEN},
-};
-
 const char kKrv[] = "KRV Entfernungsberechnung";
 
 bool isStationField(int id) { return id >= IDC_ABGANG && id <= IDC_UEBER2; }
@@ -195,7 +176,7 @@ void CZOLMADlg::OnOK() {
   int id = focus->GetDlgCtrlID();
   UpdateData(TRUE);
 
-  const FeldInfo* feld = nullptr;
+  const ZolmaFeld* feld = nullptr;
   for (const auto& f : kFelder)
     if (f.id == id) feld = &f;
   if (!feld) return;

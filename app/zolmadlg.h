@@ -97,6 +97,26 @@ void ZolmaTestSetEngine(ZolmaEngineFn fn);
 // The request function in use: the stand-in, else the engine's.
 ZolmaEngineFn ZolmaEngine();
 
+// The station fields, in the order Enter moves through them: the
+// caption of the picker each opens and the control the focus moves to.
+struct ZolmaFeld {
+  int id;
+  const char* pickerCaption;
+  int next;
+};
+inline constexpr ZolmaFeld kFelder[] = {
+    {IDC_ABGANG, "Abgangsbahnhof eingeben", IDC_ZIEL},
+    {IDC_ZIEL, "Zielbahnhof eingeben", IDC_UEBER1},
+    {IDC_UEBER1,
+     "1. \xDC"
+     "ber-Bahnhof eingeben",
+     IDC_UEBER2},
+    {IDC_UEBER2,
+     "2. \xDC"
+     "ber-Bahnhof eingeben",
+     IDC_BERECHNEN},
+};
+
 // The caption of the message boxes about station input that cannot be used.
 inline constexpr char kZolmaUnvollstaendig[] =
     "Unvollst\xE4"

@@ -95,6 +95,52 @@ bool isTabStop(const ControlState& c) {
   }
 }
 
+bool isList(const ControlState& c) {
+  return c.cls == CtlClass::ListBox || c.cls == CtlClass::ListView;
+}
+
+int listCount(const ControlState& c) {
+  return static_cast<int>(c.cls == CtlClass::ListView ? c.rows.size() : c.items.size());
+}
+
+// The text an entry of a list begins with: a list box's entry, the first
+// column of a list view's row.
+const std::string& listEntry(const ControlState& c, int i) {
+  static const std::string none;
+  size_t k = static_cast<size_t>(i);
+  if (c.cls == CtlClass::ListView) return c.rows[k].empty() ? none : c.rows[k][0];
+  return c.items[k];
+}
+
+// The entries a page of the list shows: as the host last drew it, else
+// from the template's height (a list view's heading takes one row).
+int listPage(const ControlState& c) {
+  if (c.pageRows > 0) return c.pageRows;
+  return std::max(1, c.cy / 8 - (c.cls == CtlClass::ListView ? 1 : 0));
+}
+
+// Scrolls the list so that entry i is in view, the page filled as far as
+// the entries reach.
+void showEntry(ControlState& c, int i) {
+  int page = listPage(c);
+  if (i >= 0 && i < c.topIndex) c.topIndex = i;
+  if (i >= c.topIndex + page) c.topIndex = i - page + 1;
+  c.topIndex = std::clamp(c.topIndex, 0, std::max(0, listCount(c) - page));
+}
+
+// The next entry after the selection, going round, that begins with the
+// letter typed (letters as the sorted list orders them: without regard to
+// case, umlauts with their base letter); -1 when none does.
+int nextEntryWith(const ControlState& c, unsigned char letter) {
+  int n = listCount(c);
+  for (int k = 1; k <= n; ++k) {
+    int i = ((c.curSel < 0 ? -1 : c.curSel) + k) % n;
+    const std::string& e = listEntry(c, i);
+    if (!e.empty() && sortBase(static_cast<unsigned char>(e[0])) == sortBase(letter)) return i;
+  }
+  return -1;
+}
+
 UiHost& host() {
   if (!g_host) throw UiError("no user interface host is installed");
   return *g_host;
@@ -197,8 +243,6 @@ UiHost* AfxSetHost(UiHost* h) {
   g_host = h;
   return old;
 }
-
-UiHost* AfxGetHost() { return g_host; }
 
 const std::vector<CDialog*>& AfxModalStack() { return g_modal; }
 
@@ -366,7 +410,11 @@ LRESULT CWnd::SendMessage(UINT msg, WPARAM w, LPARAM l) {
       if (c) c->limitText = static_cast<int>(w);
       return 0;
     case LVM_DELETEALLITEMS:
-      if (c) c->rows.clear();
+      if (c) {
+        c->rows.clear();
+        c->curSel = -1;
+        c->topIndex = 0;
+      }
       return 1;
     case LVM_SETEXTENDEDLISTVIEWSTYLE:
       if (c) {
@@ -449,6 +497,7 @@ void CListBox::ResetContent() {
   if (!c) return;
   c->items.clear();
   c->curSel = -1;
+  c->topIndex = 0;
 }
 
 int CListBox::GetCount() const {
@@ -469,6 +518,7 @@ int CListBox::SetCurSel(int i) {
     return i == -1 ? 0 : LB_ERR;
   }
   c->curSel = i;
+  showEntry(*c, i);
   return i;
 }
 
@@ -490,6 +540,7 @@ int CListBox::SelectString(int after, const char* prefix) {
     const std::string& item = c->items[static_cast<size_t>(i)];
     if (item.size() >= p.size() && compareNoCase(item.substr(0, p.size()), p) == 0) {
       c->curSel = i;
+      showEntry(*c, i);
       return i;
     }
   }
@@ -850,15 +901,15 @@ void CDialog::KeyDown(int vk, unsigned mods) {
       break;
   }
   if (!f) return;
-  if (f->cls == CtlClass::ListBox && (vk == VK_UP || vk == VK_DOWN)) {
-    int n = static_cast<int>(f->items.size());
-    if (n == 0) return;
-    int next = f->curSel < 0 ? 0 : f->curSel + (vk == VK_DOWN ? 1 : -1);
-    next = std::clamp(next, 0, n - 1);
-    if (next != f->curSel) {
-      f->curSel = next;
-      notify(Notify::SelChange, f->id);
-    }
+  if (isList(*f) && listKey(*f, vk)) return;
+  if (vk == VK_UP || vk == VK_DOWN) {
+    // Outside a list the arrows move through the dialog as Tab does; Down
+    // into a list box that has no selection yet selects its first entry.
+    moveFocus(vk == VK_UP);
+    ControlState* nf = focused();
+    if (vk == VK_DOWN && nf && nf != f && nf->cls == CtlClass::ListBox && nf->curSel < 0 &&
+        !nf->items.empty())
+      listSelect(*nf, 0);
     return;
   }
   if (f->cls != CtlClass::Edit) return;
@@ -897,9 +948,51 @@ void CDialog::KeyDown(int vk, unsigned mods) {
   }
 }
 
+bool CDialog::listKey(ControlState& list, int vk) {
+  int n = listCount(list);
+  int sel = list.curSel, page = listPage(list);
+  int next;
+  switch (vk) {
+    case VK_UP:
+      next = sel < 0 ? 0 : sel - 1;
+      break;
+    case VK_DOWN:
+      next = sel < 0 ? 0 : sel + 1;
+      break;
+    case VK_HOME:
+      next = 0;
+      break;
+    case VK_END:
+      next = n - 1;
+      break;
+    case VK_PRIOR:
+      next = std::max(sel, 0) - page;
+      break;
+    case VK_NEXT:
+      next = std::max(sel, 0) + page;
+      break;
+    default:
+      return false;
+  }
+  if (n > 0) listSelect(list, std::clamp(next, 0, n - 1));
+  return true;
+}
+
+void CDialog::listSelect(ControlState& list, int index) {
+  bool changed = list.curSel != index;
+  list.curSel = index;
+  showEntry(list, index);
+  if (changed && list.cls == CtlClass::ListBox) notify(Notify::SelChange, list.id);
+}
+
 void CDialog::Char(unsigned char ch, unsigned mods) {
   ModScope scope(mods);
   ControlState* f = focused();
+  if (f && isList(*f) && ch > 0x20) {
+    int i = nextEntryWith(*f, ch);
+    if (i >= 0) listSelect(*f, i);
+    return;
+  }
   if (!f || f->cls != CtlClass::Edit || ch < 0x20) return;
   CEdit e;
   e.Attach(this, f->id);
@@ -948,11 +1041,19 @@ void CDialog::Click(int id, unsigned mods) {
 
 void CDialog::SelectListItem(int id, int index) {
   ControlState* c = control(id);
-  if (!c || c->cls != CtlClass::ListBox || !c->visible || !c->enabled) return;
-  if (index < 0 || index >= static_cast<int>(c->items.size())) return;
+  if (!c || !isList(*c) || !c->visible || !c->enabled) return;
+  if (index < 0 || index >= listCount(*c)) return;
   setFocusIndex(indexOf(c));
   c->curSel = index;
+  showEntry(*c, index);
   notify(Notify::SelChange, id);
+}
+
+void CDialog::ScrollList(int id, int lines) {
+  ControlState* c = control(id);
+  if (!c || !isList(*c) || !c->visible || !c->enabled) return;
+  c->topIndex = std::clamp(c->topIndex + lines, 0, std::max(0, listCount(*c) - listPage(*c)));
+  if (g_host) g_host->Invalidate();
 }
 
 void CDialog::CancelListSelection(int id) {

@@ -55,6 +55,8 @@ enum : int {
   VK_CONTROL = 0x11,
   VK_MENU = 0x12,
   VK_ESCAPE = 0x1B,
+  VK_PRIOR = 0x21,
+  VK_NEXT = 0x22,
   VK_END = 0x23,
   VK_HOME = 0x24,
   VK_LEFT = 0x25,
@@ -193,6 +195,11 @@ struct ControlState {
   bool caretScrolled = false;      // edit: caret scrolled into view after a selection
   std::vector<std::string> items;  // list box entries (sorted when LBS_SORT)
   int curSel = -1;
+  // Lists: the first entry shown, and how many entries a page shows (set
+  // by the host that draws the list; 0 until then, when the height of the
+  // template counts, 8 dialog units an entry).
+  int topIndex = 0;
+  int pageRows = 0;
   // List view.
   std::vector<ListViewColumn> columns;
   std::vector<std::vector<std::string>> rows;
@@ -392,7 +399,8 @@ class CDialog : public CWnd {
   void Char(unsigned char ch, unsigned mods = 0);  // typed character, cp1252
   void AccessKey(char letter, unsigned mods = 0);  // Alt + letter (+ mods)
   void Click(int id, unsigned mods = 0);           // mouse click on a control
-  void SelectListItem(int id, int index);          // user selection in a list box
+  void SelectListItem(int id, int index);          // user selection in a list
+  void ScrollList(int id, int lines);              // mouse wheel over a list
   void CancelListSelection(int id);
   void SysCommand(UINT id);
   void TypeText(int id, const std::string& text);  // focus id, replace its text as typed
@@ -426,6 +434,12 @@ class CDialog : public CWnd {
  private:
   void buildControls();
   void moveFocus(bool backwards);
+  // The keys of a focused list box or list view; false for a key a list
+  // does not take.
+  bool listKey(ControlState& list, int vk);
+  // Selects an entry of a list, scrolls it into view and tells a list box's
+  // handler when the selection changed.
+  void listSelect(ControlState& list, int index);
   void pressButton(int id);
   void onCommand(int id);
 

@@ -20,28 +20,85 @@ namespace {
 // decoder, set up by the host.
 std::unique_ptr<TermOutput> g_out;
 
-// Placement of a dialog on the screen. Columns are 4 dialog units; rows
-// are 8 units, or up to 10 when the terminal is too short for 8.
+// Placement of a dialog on the screen. Columns are 4 dialog units, with
+// one blank column inside the border at either side. Rows follow the
+// lines of the template (see layoutLines): 8 units a row, or up to 10
+// when the terminal is too short for 8.
+constexpr int kPad = 1;
+constexpr int kMaxVUnit = 10;
+
+// The middle of a control's first text line (a line is at most
+// kLineUnits high), in dialog units from the dialog's top.
+constexpr int kLineUnits = 14;
+int anchorOf(const ControlState& c) { return c.y + std::min(c.cy, kLineUnits) / 2; }
+
+// One line of the template: the anchor of its first control, and its row.
+struct Line {
+  int anchor, row;
+};
+
 struct Frame {
   int top = 0, left = 0;   // of the box, border included
   int rows = 0, cols = 0;  // inside the border
   int vunit = 8;
   bool fits = true;
   int needRows = 0, needCols = 0;
+  std::vector<Line> lines;
 };
 
-constexpr int kMaxVUnit = 10;
+// Controls whose anchors lie at most kSameLine units apart stand on one
+// line of the template; a line at most kNextLine units below the one
+// before it (the next line of a text, 10 units in the templates) takes the
+// row right below that one's row.
+constexpr int kSameLine = 5;
+constexpr int kNextLine = 10;
 
-Frame place(const CDialog& dlg) {
+int scaledRow(int units, int vunit) { return (2 * units + vunit) / (2 * vunit); }
+
+// The one rule for every terminal size: each line of the template gets a
+// row of its own, in the template's order; a line close below the one
+// before it follows that row directly, any other line takes the row its
+// distance from the top scales to, or the next free one. Hidden controls
+// count too, so that showing one never moves the others.
+std::vector<Line> layoutLines(CDialog& dlg, int vunit) {
+  std::vector<int> anchors;
+  for (const auto& c : dlg.controls()) anchors.push_back(anchorOf(c));
+  std::sort(anchors.begin(), anchors.end());
+  std::vector<Line> lines;
+  for (int a : anchors) {
+    if (!lines.empty() && a - lines.back().anchor <= kSameLine) continue;
+    int row = scaledRow(a, vunit);
+    if (!lines.empty()) {
+      int after = lines.back().row + 1;
+      row = a - lines.back().anchor <= kNextLine ? after : std::max(row, after);
+    }
+    lines.push_back(Line{a, row});
+  }
+  return lines;
+}
+
+// The rows inside the border: the template's height, or as many as its
+// lines need.
+int frameRows(int cy, int vunit, const std::vector<Line>& lines) {
+  int rows = (cy + vunit - 1) / vunit;
+  if (!lines.empty()) rows = std::max(rows, lines.back().row + 1);
+  return rows;
+}
+
+Frame place(CDialog& dlg) {
   const DlgTemplate* t = dlg.dlgTemplate();
   Frame f;
   int cx = t ? t->cx : 40, cy = t ? t->cy : 20;
-  f.cols = (cx + 3) / 4;
+  f.cols = (cx + 3) / 4 + 2 * kPad;
   int avail = LINES - 3;  // border and the status line
-  f.vunit = 8;
-  while (f.vunit < kMaxVUnit && (cy + f.vunit - 1) / f.vunit > avail) ++f.vunit;
-  f.rows = (cy + f.vunit - 1) / f.vunit;
-  f.needRows = (cy + kMaxVUnit - 1) / kMaxVUnit + 3;
+  for (f.vunit = 8;; ++f.vunit) {
+    f.lines = layoutLines(dlg, f.vunit);
+    f.rows = frameRows(cy, f.vunit, f.lines);
+    if (f.rows <= avail || f.vunit == kMaxVUnit) break;
+  }
+  f.needRows = (f.vunit == kMaxVUnit ? f.rows
+                                     : frameRows(cy, kMaxVUnit, layoutLines(dlg, kMaxVUnit))) +
+               3;
   f.needCols = f.cols + 2;
   f.fits = f.rows + 3 <= LINES && f.cols + 2 <= COLS;
   f.top = std::max(0, (LINES - 1 - (f.rows + 2)) / 2);
@@ -49,28 +106,45 @@ Frame place(const CDialog& dlg) {
   return f;
 }
 
+// True when every dialog of the stack fits the terminal.
+bool stackFits(const std::vector<CDialog*>& stack, Frame* tooSmall = nullptr) {
+  for (CDialog* d : stack) {
+    Frame f = place(*d);
+    if (!f.fits) {
+      if (tooSmall) *tooSmall = f;
+      return false;
+    }
+  }
+  return true;
+}
+
+// The first and the last column inside the padding.
+int innerLeft(const Frame& f) { return f.left + 1 + kPad; }
+int innerRight(const Frame& f) { return f.left + f.cols - kPad; }
+
 struct Cell {
   int row, col, width, height;
 };
 
-// One rule for every control: it stands on the row of the middle of its
-// first text line (a line is at most kLineUnits high), rounded to the
-// nearest row, so a label and the field beside it share a row; columns
-// start at x / 4. Lists reach down over the rows their height covers.
-constexpr int kLineUnits = 14;
+// The row of the template line a control stands on.
+int rowOf(const Frame& f, const ControlState& c) {
+  int a = anchorOf(c);
+  auto it = std::upper_bound(f.lines.begin(), f.lines.end(), a,
+                             [](int x, const Line& l) { return x < l.anchor; });
+  return it == f.lines.begin() ? scaledRow(a, f.vunit) : std::prev(it)->row;
+}
 
-int rowOf(const Frame& f, int units) { return (2 * units + f.vunit) / (2 * f.vunit); }
-
+// A control's cells: its line's row, columns from x / 4; lists reach down
+// over the rows their height covers.
 Cell cellOf(const Frame& f, const ControlState& c) {
   Cell r;
-  r.col = f.left + 1 + c.x / 4;
+  r.col = innerLeft(f) + c.x / 4;
   r.width = std::max(1, (c.cx + 2) / 4);
-  r.row = f.top + 1 + rowOf(f, c.y + std::min(c.cy, kLineUnits) / 2);
-  r.row = std::min(r.row, f.top + f.rows);
+  r.row = std::min(f.top + 1 + rowOf(f, c), f.top + f.rows);
   r.height = 1;
   if (c.cls == CtlClass::ListBox || c.cls == CtlClass::ListView)
     r.height = std::min(std::max(2, c.cy / f.vunit), f.top + f.rows + 1 - r.row);
-  r.width = std::min(r.width, f.left + f.cols + 1 - r.col);
+  r.width = std::max(1, std::min(r.width, innerRight(f) + 1 - r.col));
   return r;
 }
 
@@ -133,9 +207,16 @@ void box(int top, int left, int rows, int cols, const std::string& title) {
   }
 }
 
-int listTop(const ControlState& c, int height) {
-  if (c.curSel < height) return 0;
-  return c.curSel - height + 1;
+// The first entry a list shows on `page` rows. The host tells the model
+// the page it draws; when that changes (the terminal was resized), the
+// selection is scrolled back into view.
+int shownTop(ControlState& c, int page, int count) {
+  if (c.pageRows != page) {
+    c.pageRows = page;
+    if (c.curSel >= 0 && c.curSel >= c.topIndex + page) c.topIndex = c.curSel - page + 1;
+  }
+  c.topIndex = std::clamp(c.topIndex, 0, std::max(0, count - page));
+  return c.topIndex;
 }
 
 // The first column, right of a label, where another visible control
@@ -175,149 +256,186 @@ std::vector<int> continuationRows(const Frame& f, CDialog& dlg, const ControlSta
   return rows;
 }
 
-std::vector<std::string> wrapText(const std::string& text, int width, size_t lines) {
-  return TermWrap(*g_out, text, width, lines);
+// Where the terminal's cursor goes: the focused control's caret.
+struct Caret {
+  int row = -1, col = -1;
+};
+
+// A label. Dialog units are narrower than terminal cells: a label may run
+// past its rectangle up to the dialog's padding (controls drawn later
+// win). A label that would touch the control to its right on its row
+// moves left, as far as the padding, to keep a blank before it, and is
+// cut where even that leaves no blank. A text without access key spread
+// over continuation lines is wrapped onto their rows.
+void drawLabel(const Frame& f, CDialog& dlg, const ControlState& c, Cell r) {
+  bool right = (c.style & SS_RIGHT) != 0;
+  bool prefix = (c.style & SS_NOPREFIX) == 0;
+  int room = innerRight(f) + 1 - r.col;
+  int w = right ? r.width : std::max(r.width, room);
+  if (!right) {
+    int pos = -1;
+    std::string shown = prefix ? stripAmp(c.text, pos) : c.text;
+    int next = nextColumnRight(f, dlg, c, r);
+    if (next > 0) {
+      int over = r.col + cells(shown) - (next - 1);
+      if (over > 0) r.col -= std::min(over, r.col - innerLeft(f));
+      w = std::min(w, next - 1 - r.col);
+    }
+  }
+  std::vector<int> rows = continuationRows(f, dlg, c, r);
+  if (rows.size() > 1 && cells(c.text) > w) {
+    std::vector<std::string> lines = TermWrap(*g_out, c.text, w, rows.size());
+    for (size_t i = 0; i < lines.size(); ++i) put(rows[i], r.col, lines[i], w);
+    return;
+  }
+  putCaption(r.row, r.col, c.text, w, prefix, right);
 }
 
-void drawControl(const Frame& f, CDialog& dlg, const ControlState& c, bool active, int& caretRow,
-                 int& caretCol) {
+// An edit field, scrolled so that the caret stands inside it; the
+// selection shown reversed while it has the focus.
+void drawEdit(const ControlState& c, const Cell& r, bool focus, Caret& caret) {
+  int w = r.width;
+  size_t scroll = 0;
+  size_t at = static_cast<size_t>(std::clamp(c.selEnd, 0, static_cast<int>(c.text.size())));
+  while (scroll < at && cells(c.text.substr(scroll, at - scroll)) > w - 1) ++scroll;
+  std::string shown = c.text.substr(std::min(scroll, c.text.size()));
+  attron(A_UNDERLINE);
+  mvhline(r.row, r.col, ' ', w);
+  put(r.row, r.col, shown, w);
+  attroff(A_UNDERLINE);
+  auto colOf = [&](int index) {
+    size_t i = static_cast<size_t>(std::max(index, static_cast<int>(scroll)));
+    return cells(c.text.substr(scroll, i - scroll));
+  };
+  if (!focus) return;
+  if (c.selEnd > c.selStart) {
+    attron(A_REVERSE);
+    size_t from = static_cast<size_t>(std::max(c.selStart, static_cast<int>(scroll)));
+    int s = colOf(c.selStart);
+    if (s < w && from < c.text.size() && from < static_cast<size_t>(c.selEnd))
+      put(r.row, r.col + s, c.text.substr(from, static_cast<size_t>(c.selEnd) - from), w - s);
+    attroff(A_REVERSE);
+  }
+  caret.row = r.row;
+  caret.col = r.col + std::min(colOf(static_cast<int>(at)), w - 1);
+}
+
+// A push button: its caption in brackets, centred, the access letter
+// underlined; reversed with the focus, bold as the default button.
+void drawButton(const ControlState& c, const Cell& r, bool focus) {
+  int pos = -1;
+  std::string t = stripAmp(c.text, pos);
+  std::string label = "[" + t + "]";
+  int w = std::min(cells(label), r.width);
+  int col = r.col + (r.width - w) / 2;
+  if (focus) attron(A_REVERSE);
+  if (c.isDefault) attron(A_BOLD);
+  put(r.row, col, label, w);
+  if (pos >= 0 && cells(t.substr(0, static_cast<size_t>(pos) + 1)) + 1 < w) {
+    std::string letter = t.substr(static_cast<size_t>(pos), 1);
+    attron(A_UNDERLINE);
+    put(r.row, col + 1 + cells(t.substr(0, static_cast<size_t>(pos))), letter, cells(letter));
+    attroff(A_UNDERLINE);
+  }
+  attroff(A_REVERSE | A_BOLD);
+}
+
+// A list box: a page of entries from the first one shown, the selection
+// reversed with the focus (bold without), a line at its right edge.
+void drawListBox(ControlState& c, const Cell& r, bool focus, Caret& caret) {
+  int n = static_cast<int>(c.items.size());
+  int top = shownTop(c, r.height, n);
+  for (int i = 0; i < r.height; ++i) {
+    int idx = top + i;
+    mvhline(r.row + i, r.col, ' ', r.width);
+    if (idx >= n) continue;
+    if (idx == c.curSel) attron(focus ? A_REVERSE : A_BOLD);
+    put(r.row + i, r.col, c.items[static_cast<size_t>(idx)], r.width);
+    attroff(A_REVERSE | A_BOLD);
+  }
+  mvvline(r.row, r.col + r.width, ACS_VLINE, r.height);
+  if (focus) {
+    caret.row = c.curSel >= top && c.curSel < top + r.height ? r.row + c.curSel - top : r.row;
+    caret.col = r.col;
+  }
+}
+
+// A list view in report view: the column headings on the first row, then
+// a page of rows, each column cut to its width (8 pixels a cell).
+void drawListView(ControlState& c, const Cell& r, bool focus, Caret& caret) {
+  int col = r.col;
+  attron(A_BOLD | A_UNDERLINE);
+  mvhline(r.row, r.col, ' ', r.width);
+  std::vector<int> widths;
+  for (const auto& h : c.columns) {
+    int w = std::max(3, h.width / 8);
+    widths.push_back(w);
+    put(r.row, col, h.text, std::min(w, r.col + r.width - col));
+    col += w + 1;
+    if (col >= r.col + r.width) break;
+  }
+  attroff(A_BOLD | A_UNDERLINE);
+  int body = r.height - 1;
+  int n = static_cast<int>(c.rows.size());
+  int top = shownTop(c, body, n);
+  for (int i = 0; i < body; ++i) {
+    int idx = top + i;
+    mvhline(r.row + 1 + i, r.col, ' ', r.width);
+    if (idx >= n) continue;
+    if (idx == c.curSel) attron(focus ? A_REVERSE : A_BOLD);
+    col = r.col;
+    const auto& row = c.rows[static_cast<size_t>(idx)];
+    for (size_t k = 0; k < row.size() && k < widths.size(); ++k) {
+      put(r.row + 1 + i, col, row[k], std::min(widths[k], r.col + r.width - col));
+      col += widths[k] + 1;
+      if (col >= r.col + r.width) break;
+    }
+    attroff(A_REVERSE | A_BOLD);
+  }
+  if (focus) {
+    caret.row = r.row + 1 + (c.curSel >= top && c.curSel < top + body ? c.curSel - top : 0);
+    caret.col = r.col;
+  }
+}
+
+// The logo bitmap and the icon, as text.
+void drawPicture(const ControlState& c, const Cell& r) {
+  if (c.cls == CtlClass::Bitmap) {
+    attron(A_BOLD | A_REVERSE);
+    put(r.row, r.col + std::max(0, (r.width - 7) / 2), " ZOLMA ", r.width);
+    attroff(A_BOLD | A_REVERSE);
+  } else {
+    attron(A_BOLD);
+    put(r.row, r.col, "[Z]", r.width);
+    attroff(A_BOLD);
+  }
+}
+
+// One control at its cells, dimmed while disabled.
+void drawControl(const Frame& f, CDialog& dlg, ControlState& c, bool active, Caret& caret) {
   if (!c.visible) return;
   Cell r = cellOf(f, c);
   bool focus = active && dlg.focusId() == c.id && c.id > 0;
   if (!c.enabled) attron(A_DIM);
   switch (c.cls) {
-    case CtlClass::Static: {
-      // Dialog units are narrower than terminal cells: a label may run past
-      // its rectangle up to the dialog's border (controls drawn later win).
-      // A label that would touch the control to its right on its row moves
-      // left, as far as the dialog's inner edge, to keep a blank before it.
-      if (!(c.style & SS_RIGHT)) {
-        int pos = -1;
-        std::string shown = (c.style & SS_NOPREFIX) ? c.text : stripAmp(c.text, pos);
-        int next = nextColumnRight(f, dlg, c, r);
-        int over = r.col + cells(shown) - (next - 1);
-        if (next > 0 && over > 0) r.col -= std::min(over, r.col - (f.left + 1));
-      }
-      int room = f.left + f.cols + 1 - r.col;
-      int w = (c.style & SS_RIGHT) ? r.width : std::max(r.width, room);
-      std::vector<int> rows = continuationRows(f, dlg, c, r);
-      if (rows.size() > 1 && cells(c.text) > w) {
-        std::vector<std::string> lines = wrapText(c.text, w, rows.size());
-        for (size_t i = 0; i < lines.size(); ++i) put(rows[i], r.col, lines[i], w);
-        break;
-      }
-      putCaption(r.row, r.col, c.text, w, (c.style & SS_NOPREFIX) == 0, (c.style & SS_RIGHT) != 0);
+    case CtlClass::Static:
+      drawLabel(f, dlg, c, r);
       break;
-    }
-    case CtlClass::Edit: {
-      // Scrolled so that the caret stands inside the field.
-      int w = r.width;
-      size_t scroll = 0;
-      size_t caret = static_cast<size_t>(std::clamp(c.selEnd, 0, static_cast<int>(c.text.size())));
-      while (scroll < caret && cells(c.text.substr(scroll, caret - scroll)) > w - 1) ++scroll;
-      std::string shown = c.text.substr(std::min(scroll, c.text.size()));
-      attron(A_UNDERLINE);
-      mvhline(r.row, r.col, ' ', w);
-      put(r.row, r.col, shown, w);
-      attroff(A_UNDERLINE);
-      auto colOf = [&](int index) {
-        size_t i = static_cast<size_t>(std::max(index, static_cast<int>(scroll)));
-        return cells(c.text.substr(scroll, i - scroll));
-      };
-      if (focus && c.selEnd > c.selStart) {
-        attron(A_REVERSE);
-        size_t from = static_cast<size_t>(std::max(c.selStart, static_cast<int>(scroll)));
-        int s = colOf(c.selStart);
-        if (s < w && from < c.text.size() && from < static_cast<size_t>(c.selEnd))
-          put(r.row, r.col + s, c.text.substr(from, static_cast<size_t>(c.selEnd) - from), w - s);
-        attroff(A_REVERSE);
-      }
-      if (focus) {
-        caretRow = r.row;
-        caretCol = r.col + std::min(colOf(static_cast<int>(caret)), w - 1);
-      }
+    case CtlClass::Edit:
+      drawEdit(c, r, focus, caret);
       break;
-    }
-    case CtlClass::Button: {
-      int pos = -1;
-      std::string t = stripAmp(c.text, pos);
-      std::string label = "[" + t + "]";
-      int w = std::min(cells(label), r.width);
-      int col = r.col + (r.width - w) / 2;
-      if (focus) attron(A_REVERSE);
-      if (c.isDefault) attron(A_BOLD);
-      put(r.row, col, label, w);
-      if (pos >= 0 && cells(t.substr(0, static_cast<size_t>(pos) + 1)) + 1 < w) {
-        std::string letter = t.substr(static_cast<size_t>(pos), 1);
-        attron(A_UNDERLINE);
-        put(r.row, col + 1 + cells(t.substr(0, static_cast<size_t>(pos))), letter, cells(letter));
-        attroff(A_UNDERLINE);
-      }
-      attroff(A_REVERSE | A_BOLD);
+    case CtlClass::Button:
+      drawButton(c, r, focus);
       break;
-    }
-    case CtlClass::ListBox: {
-      int top = listTop(c, r.height);
-      for (int i = 0; i < r.height; ++i) {
-        int idx = top + i;
-        mvhline(r.row + i, r.col, ' ', r.width);
-        if (idx < static_cast<int>(c.items.size())) {
-          if (idx == c.curSel) attron(focus ? A_REVERSE : A_BOLD);
-          put(r.row + i, r.col, c.items[static_cast<size_t>(idx)], r.width);
-          attroff(A_REVERSE | A_BOLD);
-        }
-      }
-      mvvline(r.row, r.col + r.width, ACS_VLINE, r.height);
-      if (focus) {
-        caretRow = r.row + std::max(0, c.curSel - top);
-        caretCol = r.col;
-      }
+    case CtlClass::ListBox:
+      drawListBox(c, r, focus, caret);
       break;
-    }
-    case CtlClass::ListView: {
-      int col = r.col;
-      attron(A_BOLD | A_UNDERLINE);
-      mvhline(r.row, r.col, ' ', r.width);
-      std::vector<int> widths;
-      for (const auto& h : c.columns) {
-        int w = std::max(3, h.width / 8);
-        widths.push_back(w);
-        put(r.row, col, h.text, std::min(w, r.col + r.width - col));
-        col += w + 1;
-        if (col >= r.col + r.width) break;
-      }
-      attroff(A_BOLD | A_UNDERLINE);
-      int body = r.height - 1;
-      int top = listTop(c, body);
-      for (int i = 0; i < body; ++i) {
-        int idx = top + i;
-        mvhline(r.row + 1 + i, r.col, ' ', r.width);
-        if (idx >= static_cast<int>(c.rows.size())) continue;
-        if (idx == c.curSel) attron(focus ? A_REVERSE : A_BOLD);
-        col = r.col;
-        const auto& row = c.rows[static_cast<size_t>(idx)];
-        for (size_t k = 0; k < row.size() && k < widths.size(); ++k) {
-          put(r.row + 1 + i, col, row[k], std::min(widths[k], r.col + r.width - col));
-          col += widths[k] + 1;
-          if (col >= r.col + r.width) break;
-        }
-        attroff(A_REVERSE | A_BOLD);
-      }
-      if (focus) {
-        caretRow = r.row + 1 + std::max(0, c.curSel - top);
-        caretCol = r.col;
-      }
+    case CtlClass::ListView:
+      drawListView(c, r, focus, caret);
       break;
-    }
     case CtlClass::Bitmap:
-      attron(A_BOLD | A_REVERSE);
-      put(r.row, r.col + std::max(0, (r.width - 7) / 2), " ZOLMA ", r.width);
-      attroff(A_BOLD | A_REVERSE);
-      break;
     case CtlClass::Icon:
-      attron(A_BOLD);
-      put(r.row, r.col, "[Z]", r.width);
-      attroff(A_BOLD);
+      drawPicture(c, r);
       break;
   }
   attroff(A_DIM);
@@ -386,30 +504,50 @@ std::string hintLine(const std::vector<CDialog*>& stack, const Popup* popup, uns
   return line;
 }
 
-void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mods,
-             const std::string& note = "") {
+// The message shown in place of dialogs that do not fit, spread over the
+// rows at word ends (the sizes stay whole) and centred; rows the terminal
+// lacks are left out.
+void drawTooSmall(const Frame& f) {
+  std::vector<std::string> words = {
+      "Das", "Terminal", "ist", "zu", "klein:",
+      std::to_string(f.needCols) + " x " + std::to_string(f.needRows), "Zeichen", "werden",
+      "gebraucht,", std::to_string(COLS) + " x " + std::to_string(LINES), "sind", "da.",
+      "Bitte", Utf8ToCp1252("vergrößern.")};
+  std::vector<std::string> lines;
+  for (const auto& w : words) {
+    if (!lines.empty() && cells(lines.back()) + 1 + cells(w) <= COLS)
+      lines.back() += " " + w;
+    else
+      lines.push_back(w);
+  }
+  int top = std::max(0, (LINES - static_cast<int>(lines.size())) / 2);
+  for (size_t i = 0; i < lines.size() && top + static_cast<int>(i) < LINES; ++i) {
+    int w = std::min(cells(lines[i]), COLS);
+    put(top + static_cast<int>(i), (COLS - w) / 2, lines[i], w);
+  }
+}
+
+// Draws the dialogs of the stack, the innermost last, and a message box
+// over them; returns where the caret stands (row -1: nowhere). Nothing is
+// sent to the terminal yet.
+Caret drawScreen(const std::vector<CDialog*>& stack, const Popup* popup) {
   erase();
-  int caretRow = -1, caretCol = -1;
+  Caret caret;
+  Frame small;
+  if (!stackFits(stack, &small)) {
+    drawTooSmall(small);
+    return caret;
+  }
   for (size_t i = 0; i < stack.size(); ++i) {
     CDialog& d = *stack[i];
     Frame f = place(d);
     bool active = i + 1 == stack.size() && !popup;
-    if (!f.fits) {
-      erase();
-      std::string msg = "Das Terminal ist zu klein: " + std::to_string(f.needCols) + " x " +
-                        std::to_string(f.needRows) + " Zeichen werden gebraucht, " +
-                        std::to_string(COLS) + " x " + std::to_string(LINES) +
-                        " sind da. Bitte vergrößern.";
-      mvaddstr(0, 0, g_out->Convert(Utf8ToCp1252(msg)).c_str());
-      refresh();
-      return;
-    }
     box(f.top, f.left, f.rows, f.cols, d.title());
     // Labels first, so that a long label never covers a field or a button.
-    for (const auto& c : d.controls())
-      if (c.cls == CtlClass::Static) drawControl(f, d, c, active, caretRow, caretCol);
-    for (const auto& c : d.controls())
-      if (c.cls != CtlClass::Static) drawControl(f, d, c, active, caretRow, caretCol);
+    for (auto& c : d.controls())
+      if (c.cls == CtlClass::Static) drawControl(f, d, c, active, caret);
+    for (auto& c : d.controls())
+      if (c.cls != CtlClass::Static) drawControl(f, d, c, active, caret);
   }
   if (popup) {
     std::vector<std::string> lines;
@@ -432,20 +570,34 @@ void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mo
     attron(A_REVERSE);
     put(top + h, left + 1 + (w - 6) / 2, "[ OK ]", 6);
     attroff(A_REVERSE);
-    caretRow = -1;
+    caret = Caret{};
   }
-  std::string status = note.empty() ? hintLine(stack, popup, mods) : " " + note;
+  return caret;
+}
+
+void drawStatus(const std::string& text) {
   attron(A_REVERSE);
   mvhline(LINES - 1, 0, ' ', COLS);
-  put(LINES - 1, 0, status, COLS);
+  put(LINES - 1, 0, text, COLS);
   attroff(A_REVERSE);
-  if (caretRow >= 0) {
+}
+
+// Shows the cursor at the caret, or hides it, and sends the screen.
+void show(const Caret& caret) {
+  if (caret.row >= 0) {
     curs_set(1);
-    move(caretRow, caretCol);
+    move(caret.row, caret.col);
   } else {
     curs_set(0);
   }
   refresh();
+}
+
+void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mods,
+             const std::string& note = "") {
+  Caret caret = drawScreen(stack, popup);
+  if (stackFits(stack)) drawStatus(note.empty() ? hintLine(stack, popup, mods) : " " + note);
+  show(caret);
 }
 
 // The control of the dialog under a screen cell, with the list row hit.
@@ -457,9 +609,9 @@ ControlState* hit(CDialog& d, int row, int col, int& listIndex) {
     if (!it->visible || it->id <= 0) continue;
     Cell r = cellOf(f, *it);
     if (row >= r.row && row < r.row + r.height && col >= r.col && col < r.col + r.width) {
-      if (it->cls == CtlClass::ListBox) listIndex = listTop(*it, r.height) + (row - r.row);
+      if (it->cls == CtlClass::ListBox) listIndex = it->topIndex + (row - r.row);
       if (it->cls == CtlClass::ListView && row > r.row)
-        listIndex = listTop(*it, r.height - 1) + (row - r.row - 1);
+        listIndex = it->topIndex + (row - r.row - 1);
       return &*it;
     }
   }
@@ -486,6 +638,13 @@ Key readKey() {
   return k;
 }
 
+bool isEnter(const Key& k) {
+  return (!k.isKey && (k.code == '\n' || k.code == '\r')) || (k.isKey && k.code == KEY_ENTER);
+}
+
+// The system menu of the dialog on top, over the screen as it stands. F10
+// closes it as it opened it, and so does Escape; Enter runs the entry
+// chosen. While the terminal is too small for the dialogs, no key acts.
 void systemMenu(CDialog& d) {
   std::vector<CMenu::Item> items;
   for (const auto& it : d.systemMenu().items())
@@ -496,98 +655,83 @@ void systemMenu(CDialog& d) {
     if (it.id == SC_CLOSE) it.text = Utf8ToCp1252(it.text);
   int sel = 0;
   for (;;) {
-    Frame f = place(d);
-    int w = 8;
-    for (const auto& it : items) w = std::max(w, cells(it.text) + 2);
-    int top = f.top + 1, left = f.left + 1;
-    box(top, left, static_cast<int>(items.size()), w, "");
-    for (size_t i = 0; i < items.size(); ++i) {
-      if (static_cast<int>(i) == sel) attron(A_REVERSE);
-      mvhline(top + 1 + static_cast<int>(i), left + 1, ' ', w);
-      int pos = -1;
-      put(top + 1 + static_cast<int>(i), left + 2, stripAmp(items[i].text, pos), w - 1);
-      attroff(A_REVERSE);
+    drawScreen(AfxModalStack(), nullptr);
+    bool fits = stackFits(AfxModalStack());
+    if (fits) {
+      Frame f = place(d);
+      int w = 8;
+      for (const auto& it : items) w = std::max(w, cells(it.text) + 2);
+      int top = f.top + 1, left = f.left + 1;
+      box(top, left, static_cast<int>(items.size()), w, "");
+      for (size_t i = 0; i < items.size(); ++i) {
+        if (static_cast<int>(i) == sel) attron(A_REVERSE);
+        mvhline(top + 1 + static_cast<int>(i), left + 1, ' ', w);
+        int pos = -1;
+        put(top + 1 + static_cast<int>(i), left + 2, stripAmp(items[i].text, pos), w - 1);
+        attroff(A_REVERSE);
+      }
+      drawStatus(Utf8ToCp1252(" Pfeile=wählen  Enter=ausführen  F10/Esc Esc=zurück"));
     }
-    std::string hint = Utf8ToCp1252(" Pfeile=wählen  Enter=ausführen  Esc Esc=zurück");
-    attron(A_REVERSE);
-    mvhline(LINES - 1, 0, ' ', COLS);
-    put(LINES - 1, 0, hint, COLS);
-    attroff(A_REVERSE);
-    refresh();
+    show(Caret{});
     Key k = readKey();
     if (k.none()) return;  // the input is gone: the dialog's loop sees it too
+    if (!fits) continue;
     if (k.isKey && k.code == KEY_UP)
       sel = std::max(0, sel - 1);
     else if (k.isKey && k.code == KEY_DOWN)
       sel = std::min(static_cast<int>(items.size()) - 1, sel + 1);
-    else if ((!k.isKey && (k.code == '\n' || k.code == '\r')) || (k.isKey && k.code == KEY_ENTER)) {
+    else if (isEnter(k)) {
       d.SysCommand(items[static_cast<size_t>(sel)].id);
       return;
-    } else if (!k.isKey && k.code == 27) {
+    } else if ((k.isKey && k.code == KEY_F(10)) || (!k.isKey && k.code == 27)) {
       return;
     }
   }
 }
 
+// Keys of the curses library that the dialog model takes as they are.
+int virtualKey(int code) {
+  switch (code) {
+    case KEY_ENTER:
+      return VK_RETURN;
+    case KEY_BACKSPACE:
+      return VK_BACK;
+    case KEY_DC:
+      return VK_DELETE;
+    case KEY_LEFT:
+      return VK_LEFT;
+    case KEY_RIGHT:
+      return VK_RIGHT;
+    case KEY_UP:
+      return VK_UP;
+    case KEY_DOWN:
+      return VK_DOWN;
+    case KEY_HOME:
+      return VK_HOME;
+    case KEY_END:
+      return VK_END;
+    case KEY_PPAGE:
+      return VK_PRIOR;
+    case KEY_NPAGE:
+      return VK_NEXT;
+    default:
+      return 0;
+  }
+}
+
 void handleKey(CDialog& d, const Key& k, unsigned mods) {
-  ControlState* f = d.focused();
   if (k.alt) {
     d.AccessKey(static_cast<char>(k.code), mods);
     return;
   }
   if (k.isKey) {
-    switch (k.code) {
-      case KEY_ENTER:
-        d.KeyDown(VK_RETURN, mods);
-        return;
-      case KEY_F(2):
-        d.KeyDown(VK_RETURN, mods | MOD_CONTROL_KEY);
-        return;
-      case KEY_BTAB:
-        d.KeyDown(VK_TAB, MOD_SHIFT_KEY);
-        return;
-      case KEY_BACKSPACE:
-        d.KeyDown(VK_BACK, mods);
-        return;
-      case KEY_DC:
-        d.KeyDown(VK_DELETE, mods);
-        return;
-      case KEY_LEFT:
-        d.KeyDown(VK_LEFT, mods);
-        return;
-      case KEY_RIGHT:
-        d.KeyDown(VK_RIGHT, mods);
-        return;
-      case KEY_HOME:
-        d.KeyDown(VK_HOME, mods);
-        return;
-      case KEY_END:
-        d.KeyDown(VK_END, mods);
-        return;
-      case KEY_UP:
-      case KEY_DOWN: {
-        bool down = k.code == KEY_DOWN;
-        if (f && f->cls == CtlClass::ListBox) {
-          d.KeyDown(down ? VK_DOWN : VK_UP, mods);
-        } else if (f && f->cls == CtlClass::ListView) {
-          int n = static_cast<int>(f->rows.size());
-          if (n) f->curSel = std::clamp(f->curSel + (down ? 1 : -1), 0, n - 1);
-        } else {
-          d.KeyDown(VK_TAB, down ? 0u : static_cast<unsigned>(MOD_SHIFT_KEY));
-        }
-        return;
-      }
-      case KEY_NPAGE:
-      case KEY_PPAGE:
-        if (f && (f->cls == CtlClass::ListView || f->cls == CtlClass::ListBox)) {
-          int n = static_cast<int>(f->cls == CtlClass::ListView ? f->rows.size() : f->items.size());
-          if (n) f->curSel = std::clamp(f->curSel + (k.code == KEY_NPAGE ? 10 : -10), 0, n - 1);
-          if (f->cls == CtlClass::ListBox) d.notify(Notify::SelChange, f->id);
-        }
-        return;
-      default:
-        return;
-    }
+    if (k.code == KEY_F(2))
+      d.KeyDown(VK_RETURN, mods | MOD_CONTROL_KEY);
+    else if (k.code == KEY_BTAB)
+      d.KeyDown(VK_TAB, MOD_SHIFT_KEY);
+    else if (int vk = virtualKey(k.code))
+      d.KeyDown(vk, mods);
+    return;
   }
   switch (k.code) {
     case '\n':
@@ -611,6 +755,27 @@ void handleKey(CDialog& d, const Key& k, unsigned mods) {
     d.Char(static_cast<unsigned char>(k.code), mods);
 }
 
+// Entries the mouse wheel scrolls a list by, one notch.
+constexpr int kWheelLines = 3;
+
+// A mouse event: the wheel scrolls the list under it; a click selects the
+// list entry under it, or clicks the control.
+void handleMouse(CDialog& d, const MEVENT& ev, unsigned mods) {
+  int idx = -1;
+  ControlState* c = hit(d, ev.y, ev.x, idx);
+  if (!c) return;
+  bool list = c->cls == CtlClass::ListBox || c->cls == CtlClass::ListView;
+  if (ev.bstate & (BUTTON4_PRESSED | BUTTON5_PRESSED)) {
+    if (list) d.ScrollList(c->id, ev.bstate & BUTTON4_PRESSED ? -kWheelLines : kWheelLines);
+    return;
+  }
+  int n = static_cast<int>(c->cls == CtlClass::ListView ? c->rows.size() : c->items.size());
+  if (list && idx >= 0 && idx < n)
+    d.SelectListItem(c->id, idx);
+  else
+    d.Click(c->id, mods);
+}
+
 }  // namespace
 
 CursesHost::CursesHost() : previous_(AfxSetHost(this)) {
@@ -623,8 +788,17 @@ CursesHost::CursesHost() : previous_(AfxSetHost(this)) {
   raw();
   noecho();
   keypad(stdscr, TRUE);
+  // Home and End as terminals send them whatever their terminfo entry
+  // says (the VT220 and the xterm forms), so that the lists' keys work in
+  // a terminal that names itself after another.
+  define_key("\033[1~", KEY_HOME);
+  define_key("\033[4~", KEY_END);
+  define_key("\033[H", KEY_HOME);
+  define_key("\033[F", KEY_END);
+  define_key("\033OH", KEY_HOME);
+  define_key("\033OF", KEY_END);
   set_escdelay(25);
-  mousemask(BUTTON1_CLICKED | BUTTON1_PRESSED, nullptr);
+  mousemask(BUTTON1_CLICKED | BUTTON1_PRESSED | BUTTON4_PRESSED | BUTTON5_PRESSED, nullptr);
   mouseinterval(0);
 }
 
@@ -648,12 +822,9 @@ void CursesHost::RunModalLoop(CDialog& dlg) {
     }
     readErrors_ = 0;
     if (k.isKey && k.code == KEY_RESIZE) continue;
+    // While the dialogs cannot be shown, no key reaches them unseen.
+    if (!stackFits(AfxModalStack())) continue;
     note_.clear();  // a note stays until the next key
-    if (!place(dlg).fits) {
-      // Only Escape works while the dialog cannot be shown.
-      if (!k.isKey && k.code == 27) dlg.KeyDown(VK_ESCAPE);
-      continue;
-    }
     if (k.isKey && k.code == KEY_F(3)) {
       stickyMods_ ^= MOD_SHIFT_KEY;
       continue;
@@ -669,15 +840,7 @@ void CursesHost::RunModalLoop(CDialog& dlg) {
       if (getmouse(&ev) != OK) continue;
       if (ev.bstate & BUTTON_SHIFT) mods |= MOD_SHIFT_KEY;
       if (ev.bstate & BUTTON_CTRL) mods |= MOD_CONTROL_KEY;
-      int idx = -1;
-      ControlState* c = hit(dlg, ev.y, ev.x, idx);
-      if (!c) continue;
-      if (c->cls == CtlClass::ListBox && idx >= 0 && idx < static_cast<int>(c->items.size()))
-        dlg.SelectListItem(c->id, idx);
-      else if (c->cls == CtlClass::ListView && idx >= 0 && idx < static_cast<int>(c->rows.size()))
-        c->curSel = idx, dlg.Click(c->id, mods);
-      else
-        dlg.Click(c->id, mods);
+      handleMouse(dlg, ev, mods);
       takeNote();
       continue;
     }
@@ -709,10 +872,11 @@ int CursesHost::MessageBox(CWnd*, const std::string& text, const std::string& ca
     }
     readErrors_ = 0;
     if (k.isKey && k.code == KEY_RESIZE) continue;
+    if (!stackFits(AfxModalStack())) continue;
     if (k.isKey && (k.code == KEY_ENTER || k.code == KEY_F(2))) break;
     if (k.isKey && k.code == KEY_MOUSE) {
       MEVENT ev;
-      if (getmouse(&ev) == OK) break;
+      if (getmouse(&ev) == OK && (ev.bstate & (BUTTON1_CLICKED | BUTTON1_PRESSED))) break;
       continue;
     }
     if (!k.isKey && (k.code == '\n' || k.code == '\r' || k.code == ' ' || k.code == 27)) break;

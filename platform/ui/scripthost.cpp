@@ -78,6 +78,15 @@ ScriptHost& ScriptHost::select(int id, int index) {
                }});
 }
 
+ScriptHost& ScriptHost::wheel(int id, int lines) {
+  return push({Kind::Act, "wheel " + std::to_string(lines) + " over " + std::to_string(id),
+               [id, lines](CDialog& d) {
+                 if (!d.control(id))
+                   throw UiError("wheel: " + describe(d) + " has no control " + std::to_string(id));
+                 d.ScrollList(id, lines);
+               }});
+}
+
 ScriptHost& ScriptHost::cancelSelection(int id) {
   return push({Kind::Act, "cancel selection " + std::to_string(id),
                [id](CDialog& d) { d.CancelListSelection(id); }});

@@ -36,6 +36,7 @@ class ScriptHost : public UiHost {
   ScriptHost& focus(int id);
   ScriptHost& select(int id, int index);  // user selects list entry
   ScriptHost& cancelSelection(int id);
+  ScriptHost& wheel(int id, int lines);  // mouse wheel over a list: lines down (< 0: up)
   ScriptHost& access(char letter, unsigned mods = 0);  // Alt + letter
   ScriptHost& sysCommand(UINT id);
   ScriptHost& close();  // the close box

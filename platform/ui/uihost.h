@@ -32,6 +32,5 @@ class UiHost {
 
 // Installs the host (null: none). Returns the previous one.
 UiHost* AfxSetHost(UiHost* host);
-UiHost* AfxGetHost();
 
 #endif  // ZOLMA_PLATFORM_UI_UIHOST_H

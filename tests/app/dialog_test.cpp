@@ -13,6 +13,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -192,6 +193,38 @@ TEST_F(AppDialog, EnterInAStationField) {
        "Bamberg"},
       {"picker cancelled keeps the text", "bamb", 0, [](ScriptHost& h) { h.click(IDCANCEL); },
        "bamb"},
+      {"Down from the picker's field selects the first name, Enter takes it", "bamb", 0,
+       [](ScriptHost& h) {
+         h.key(VK_DOWN)
+             .check([](CDialog& p) {
+               EXPECT_EQ(p.focusId(), IDC_BHF_LISTE);
+               EXPECT_EQ(p.control(IDC_BHF_LISTE)->curSel, 0);
+               EXPECT_EQ(text(p, IDC_BHF_EDIT), "Bamberg");
+               EXPECT_TRUE(p.control(IDOK)->enabled);
+             })
+             .key(VK_RETURN);
+       },
+       "Bamberg"},
+      {"End, Home and a letter in the picker's list", "bamb", 0,
+       [](ScriptHost& h) {
+         h.key(VK_TAB)  // into the list without selecting
+             .check([](CDialog& p) {
+               EXPECT_EQ(p.control(IDC_BHF_LISTE)->curSel, -1);
+               EXPECT_FALSE(p.control(IDOK)->enabled);
+             })
+             .key(VK_END)
+             .check([](CDialog& p) {
+               const ControlState* list = p.control(IDC_BHF_LISTE);
+               EXPECT_EQ(list->curSel, static_cast<int>(list->items.size()) - 1);
+               EXPECT_EQ(text(p, IDC_BHF_EDIT), list->items.back());
+               EXPECT_TRUE(p.control(IDOK)->enabled);
+             })
+             .key(VK_HOME)
+             .check([](CDialog& p) { EXPECT_EQ(text(p, IDC_BHF_EDIT), "Bamberg"); })
+             .chars("b")
+             .key(VK_RETURN);
+       },
+       "Bamberg Gbf"},
       {"a second name of a station resolves to its canonical name", "f\xFCrth", 0, nullptr,
        "F\xFCrth (Bay) Hbf"},
       {"the field takes 20 characters of a longer text", "Hochstadt-Marktzeuln und mehr", 0,
@@ -668,36 +701,33 @@ TEST_F(AppDialog, ARaiseDuringTheDialogEndsWithExitCodeOne) {
 }
 
 // Enter moves through the four fields; each opens the picker with its own
-// caption, and the last hands the focus to "&Berechnen".
+// caption, and the last hands the focus to "&Berechnen". The dialog's own
+// field table is checked, then the dialog is run through every entry.
 TEST_F(AppDialog, EnterInEachFieldUsesItsCaptionAndNextControl) {
-  const struct {
-    int field;
-    const char* caption;
-    int next;
-  } cases[] = {
-      {IDC_ABGANG, "Abgangsbahnhof eingeben", IDC_ZIEL},
-      {IDC_ZIEL, "Zielbahnhof eingeben", IDC_UEBER1},
-      {IDC_UEBER1,
-       "1. \xDC"
-       "ber-Bahnhof eingeben",
-       IDC_UEBER2},
-      {IDC_UEBER2,
-       "2. \xDC"
-       "ber-Bahnhof eingeben",
-       IDC_BERECHNEN},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.caption);
+  const int order[] = {IDC_ABGANG, IDC_ZIEL, IDC_UEBER1, IDC_UEBER2, IDC_BERECHNEN};
+  const std::string captions[] = {"Abgangsbahnhof eingeben", "Zielbahnhof eingeben",
+                                  "1. \xDC"
+                                  "ber-Bahnhof eingeben",
+                                  "2. \xDC"
+                                  "ber-Bahnhof eingeben"};
+  ASSERT_EQ(std::size(kFelder), std::size(captions));
+  for (size_t i = 0; i < std::size(kFelder); ++i) {
+    EXPECT_EQ(kFelder[i].id, order[i]);
+    EXPECT_EQ(kFelder[i].pickerCaption, captions[i]);
+    EXPECT_EQ(kFelder[i].next, order[i + 1]);
+  }
+  for (const auto& f : kFelder) {
+    SCOPED_TRACE(f.pickerCaption);
     ScriptHost host;
-    host.type(c.field, "bamb")
+    host.type(f.id, "bamb")
         .key(VK_RETURN)
         .expectDialog(IDD_BAHNHOF)
-        .check([&](CDialog& p) { EXPECT_EQ(p.title(), c.caption); })
+        .check([&](CDialog& p) { EXPECT_EQ(p.title(), f.pickerCaption); })
         .key(VK_ESCAPE)
         .check([&](CDialog& d) {
           EXPECT_EQ(d.templateId(), IDD_ZOLMA_DIALOG);
-          EXPECT_EQ(d.focusId(), c.next);
-          EXPECT_EQ(text(d, c.field), "bamb");
+          EXPECT_EQ(d.focusId(), f.next);
+          EXPECT_EQ(text(d, f.id), "bamb");
         })
         .key(VK_ESCAPE);
     run(host);
@@ -1039,6 +1069,28 @@ TEST_F(AppDialog, FiftyKmListOfAnOrigin) {
         EXPECT_EQ(rows.count("Bamberg"), 0u);             // 62 km
         EXPECT_EQ(rows.count("F\xFCrth (Bay) Hbf"), 1u);  // DOS umlauts converted
         EXPECT_TRUE(p.control(IDOK)->enabled);
+      })
+      // The list's keys: End, Home, a page down, a letter.
+      .focus(IDC_LISTE)
+      .key(VK_END)
+      .check([](CDialog& p) {
+        const ControlState* list = p.control(IDC_LISTE);
+        EXPECT_EQ(list->curSel, static_cast<int>(list->rows.size()) - 1);
+        EXPECT_EQ(list->topIndex, static_cast<int>(list->rows.size()) - list->cy / 8 + 1);
+      })
+      .key(VK_HOME)
+      .chars("e")  // the first name with E, after those with A to D
+      .check([](CDialog& p) {
+        const ControlState* list = p.control(IDC_LISTE);
+        ASSERT_GE(list->curSel, 0);
+        EXPECT_EQ(list->rows[static_cast<size_t>(list->curSel)][0], "Eckersm\xFChlen");
+      })
+      .key(VK_HOME)
+      .key(VK_NEXT)
+      .check([](CDialog& p) {
+        const ControlState* list = p.control(IDC_LISTE);
+        EXPECT_EQ(list->curSel, list->cy / 8 - 1);  // a page of the list view's rows
+        EXPECT_EQ(list->topIndex, 1);
       })
       .key(VK_ESCAPE)
       .check([](CDialog& d) {

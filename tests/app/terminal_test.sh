@@ -35,21 +35,26 @@ typed() {
 }
 
 # Starts the program with the locale given (the terminal itself is UTF-8)
-# in a terminal of 80 columns or the width given, in the data folder or the
-# folder given, and waits for the main dialog. Print jobs never reach a
-# print server: CUPS_SERVER names a socket that does not exist.
-launch() {  # locale, width, folder
+# in a terminal of 80 columns or the width given, 24 rows or the height
+# given, in the data folder or the folder given, and waits for the main
+# dialog. Print jobs never reach a print server: CUPS_SERVER names a socket
+# that does not exist.
+launch() {  # locale, width, folder, height
   cleanup
   sock="zolma-test-$$-$RANDOM"
   : >"$work/stderr"
-  LANG=C.UTF-8 tmux -L "$sock" new-session -d -s "$session" -x "$2" -y 24 \
+  LANG=C.UTF-8 tmux -L "$sock" new-session -d -s "$session" -x "$2" -y "${4:-24}" \
     "cd '$3' && env -u LC_ALL -u LC_CTYPE -u LC_MESSAGES LANG=$1 TERM=xterm-256color \
        CUPS_SERVER='$work/kein-cups.sock' '$zolma' 2>'$work/stderr'; echo ENDE=\$?; sleep 5"
 }
-start() {
-  launch "$1" "${2:-80}" "${3:-$data}"
+start() {  # locale, width, folder, height
+  launch "$1" "${2:-80}" "${3:-$data}" "${4:-24}"
   wait_for "Daten vom"
 }
+# The screen row (from 1) of the first line matching a pattern.
+row_of() { screen | grep -n -m1 -- "$1" | cut -d: -f1; }
+# The cursor: "column,row visible" (from 0; visible is 1 or 0).
+cursor() { tmux -L "$sock" display -p -t "$session" '#{cursor_x},#{cursor_y} #{cursor_flag}'; }
 on_stderr() {  # fixed text
   grep -qF -- "$1" "$work/stderr" && return 0
   echo "not on standard error: $1"; cat "$work/stderr"; return 1
@@ -165,30 +170,119 @@ case_enter_then_typing_replaces_the_next_field() {
 }
 
 case_layout_of_route_text_distance_and_prompt() {
-  start C.UTF-8
-  keys 'Nürnberg Hbf' Enter 'Kronach' Enter 'Bamberg' Enter 'Lichtenfels' Enter M-b
-  wait_for "117 km"
-  # The route text's rows: the label's row and the three below it, inside
-  # the border, without the label, joined.
-  local shown
-  shown=$(screen | grep -A3 "Wegetext:" | sed -e 's/^ *x//' -e 's/x *$//' -e 's/Wegetext://' \
-          -e 's/^ *//' -e 's/ *$//' | tr -d '\n')
-  local want="Fürth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*(Hochstadt-M.)"
-  [ "$shown" = "$want" ] || { echo "route text shown: '$shown'"; screen; return 1; }
-  # The distance stands right below its label.
-  local label km
-  label=$(screen | grep -n "Entfernung:" | cut -d: -f1)
-  km=$(screen | grep -n "117 km" | cut -d: -f1)
-  [ "$km" -eq $((label + 1)) ] || { echo "Entfernung: on row $label, 117 km on row $km"; return 1; }
+  # At every size: the route text's rows follow one another, inside the
+  # border; "Von:" and "Entfernung:" share a row, the distance stands right
+  # below its label.
+  local size
+  for size in 80x24 100x30 200x60; do
+    echo "-- $size"
+    start C.UTF-8 "${size%x*}" "$data" "${size#*x}"
+    keys 'Nürnberg Hbf' Enter 'Kronach' Enter 'Bamberg' Enter 'Lichtenfels' Enter M-b
+    wait_for "117 km"
+    local shown
+    shown=$(screen | grep -A3 "Wegetext:" | sed -e 's/^ *x//' -e 's/x *$//' -e 's/Wegetext://' \
+            -e 's/^ *//' -e 's/ *$//' | tr -d '\n')
+    local want="Fürth*Forchheim*Bamberg*Bad Staffelstein*Lichtenfels*(Hochstadt-M.)"
+    [ "$shown" = "$want" ] || { echo "route text shown: '$shown'"; screen; return 1; }
+    local first last
+    first=$(row_of "Wegetext:")
+    last=$(row_of "(Hochstadt-M.)")
+    [ "$last" -le $((first + 1)) ] || { echo "route text on rows $first to $last"; screen; return 1; }
+    shows "Von: *Nürnberg Hbf *Entfernung:"
+    local label km
+    label=$(row_of "Entfernung:")
+    km=$(row_of "117 km")
+    [ "$km" -eq $((label + 1)) ] || { echo "Entfernung: on row $label, 117 km on row $km"; return 1; }
+    # No label touches the frame: a blank between the border and the text.
+    ! screen | grep -Eq "^ *x[^ ]|[^ ]x *$" || { echo "a text touches the border"; screen; return 1; }
+    finish
+  done
   # The printer's settings prompt (Shift held while printing): each label
-  # on its value's row, with a blank between them; Esc Esc cancels it.
+  # on its value's row, with a blank between them and one before the
+  # border; Esc Esc cancels it.
+  start C.UTF-8
+  keys 'Nürnberg Hbf' Enter 'Bamberg' Enter M-b
+  wait_for "61 km"
   keys F3 M-d
   wait_for "Druckeinstellungen"
-  shows "Ausrichtung: Hochformat"
+  shows "x Ausrichtung: Hochformat"
   shows "Kopien: *1"
   shows "Duplex: *Aus"
   keys Escape Escape
   wait_for "Tab=Feld"
+  finish
+}
+
+# While the terminal is too small, the message fits it word by word and no
+# key reaches the dialog; enlarged, the dialog is as it was.
+case_too_small_holds_the_keys() {
+  start C.UTF-8
+  keys Lauf
+  wait_for "Abgang: *Lauf"
+  tmux -L "$sock" resize-window -t "$session" -x 30 -y 8
+  wait_for "Das Terminal ist zu klein:"
+  shows "Bitte vergrößern."
+  shows "76 x 24 Zeichen"
+  keys x Escape Escape
+  sleep 0.3
+  shows "Bitte vergrößern."
+  tmux -L "$sock" resize-window -t "$session" -x 80 -y 24
+  wait_for "Abgang: *Lauf  "
+  finish
+}
+
+# F10 opens the system menu and closes it again; no cursor is shown while
+# it is open, and afterwards the cursor is back in the field.
+case_system_menu_closes_on_f10() {
+  start C.UTF-8
+  local before; before=$(cursor)
+  keys F10
+  wait_for "Schließen"
+  [ "$(cursor | cut -d' ' -f2)" = 0 ] || { echo "a cursor in the menu: $(cursor)"; return 1; }
+  keys F10
+  sleep 0.3
+  ! grep -q "Schließen" <<<"$(screen)" || { echo "the menu stays"; screen; return 1; }
+  [ "$(cursor)" = "$before" ] || { echo "cursor $(cursor), was $before"; return 1; }
+  shows "Esc Esc=Ende"
+  finish
+}
+
+# The lists' keys as a terminal sends them: Down from the picker's field
+# selects the first name, End the last; the 50 km list takes End, Home,
+# PgDn, a letter and the mouse wheel.
+case_list_keys() {
+  start C.UTF-8 100 "$data" 30
+  keys bamb F2
+  wait_for "Abgangsbahnhof eingeben"
+  keys Down
+  wait_for "x  Bamberg  *\[OK\]"
+  keys End
+  wait_for "x  Bamberg Gbf  *\[OK\]"
+  keys Escape Escape
+  wait_for "Esc Esc=Ende"
+  # The cancelled picker moved the focus on; back to the origin field.
+  keys BTab 'Nürnberg Hbf' Enter M-s
+  wait_for "Vorschau"
+  keys Tab Tab
+  wait_for "Enter=Abbruch"
+  keys End
+  wait_for "Zirndorf"
+  ! grep -q "Altdorf West" <<<"$(screen)" || { echo "End did not scroll"; screen; return 1; }
+  keys Home
+  wait_for "Altdorf West"
+  keys PgDn PgDn PgDn PgDn PgDn PgDn
+  wait_for "Zirndorf"
+  keys Home
+  wait_for "Altdorf West"
+  # The wheel over the list scrolls it (an xterm mouse report, wheel down).
+  local row; row=$(row_of "Altdorf West")
+  keys -l $'\e[<65;30;'"$row"'M'
+  sleep 0.3
+  ! grep -q "Altdorf West" <<<"$(screen)" || { echo "the wheel did not scroll"; screen; return 1; }
+  keys Home w
+  wait_for "Weißenburg"
+  keys Escape Escape
+  wait_for "Esc Esc=Ende"
   finish
 }
 
@@ -284,6 +378,9 @@ cases=(
   stray_byte_is_dropped
   enter_then_typing_replaces_the_next_field
   layout_of_route_text_distance_and_prompt
+  too_small_holds_the_keys
+  system_menu_closes_on_f10
+  list_keys
   hint_line_fits_80_columns
   stations_by_number
   empty_folder_fails_naming_dmfehl

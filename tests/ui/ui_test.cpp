@@ -2,6 +2,8 @@
 // nested modals and the scripted host's failure reports.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/ui/afxwin.h"
 #include "platform/ui/scripthost.h"
 
@@ -167,6 +169,152 @@ TEST_F(UiFramework, FocusIntoAFieldSelectsItsTextButAnOpeningDialogDoesNot) {
       })
       .chars("Xy")
       .check([](CDialog& d) { EXPECT_EQ(d.control(kEdit2)->text, "Xy"); })
+      .close();
+  dlg.DoModal();
+}
+
+// A dialog with an edit, a list box and a list view, each list 5 entries
+// a page (40 units high; the list view's heading takes a row of its 48).
+enum { kListTmpl = 902, kLvEdit = 20, kLb = 21, kLv = 22, kEmptyLb = 23 };
+
+class ListDlg : public CDialog {
+ public:
+  ListDlg() : CDialog(kListTmpl) {}
+  CListBox lb;
+  CListCtrl lv;
+  int selChanges = 0;
+  void DoDataExchange(CDataExchange* dx) override {
+    DDX_Control(dx, kLb, lb);
+    DDX_Control(dx, kLv, lv);
+  }
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    for (const char* s : {"Ulm", "Aachen", "Bamberg", "Berlin", "Bonn", "Dresden", "Erfurt",
+                          "Essen", "Hamburg", "Kiel",
+                          "K\xF6"
+                          "ln",
+                          "Mainz"}) {
+      lb.AddString(s);
+      lv.InsertItem(0, s);
+    }
+    return TRUE;
+  }
+  void OnSel() { ++selChanges; }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(ListDlg, CDialog)
+ON_LBN_SELCHANGE(kLb, OnSel)
+END_MESSAGE_MAP()
+
+void registerListTemplate() {
+  AfxRegisterTemplate(DlgTemplate{
+      kListTmpl,
+      "Listen",
+      200,
+      150,
+      "MS Sans Serif",
+      {{kLvEdit, CtlClass::Edit, "", 5, 5, 60, 14, 0},
+       {kLb, CtlClass::ListBox, "", 5, 25, 60, 40, LBS_SORT | LBS_NOTIFY},
+       {kLv, CtlClass::ListView, "", 70, 25, 100, 48, LVS_SORTASCENDING},
+       {kEmptyLb, CtlClass::ListBox, "", 5, 80, 60, 40, LBS_NOTIFY},
+       {IDCANCEL, CtlClass::Button, "Abbrechen", 120, 5, 40, 14, 0}}});
+}
+
+// Both kinds of list: the keys move the selection and scroll it into view,
+// a typed letter jumps to the next entry beginning with it, the wheel
+// scrolls without selecting. Entries: 0 Aachen, 1 Bamberg, 2 Berlin,
+// 3 Bonn, 4 Dresden, 5 Erfurt, 6 Essen, 7 Hamburg, 8 Kiel, 9 Köln,
+// 10 Mainz, 11 Ulm.
+TEST_F(UiFramework, ListKeysLettersAndWheel) {
+  registerListTemplate();
+  const struct {
+    const char* what;
+    std::function<void(ScriptHost&, int)> act;
+    int sel, top;
+  } steps[] = {
+      {"Down into a list without selection", [](ScriptHost& h, int) { h.key(VK_DOWN); }, 0, 0},
+      {"End", [](ScriptHost& h, int) { h.key(VK_END); }, 11, 7},
+      {"PgUp", [](ScriptHost& h, int) { h.key(VK_PRIOR); }, 6, 6},
+      {"PgUp again", [](ScriptHost& h, int) { h.key(VK_PRIOR); }, 1, 1},
+      {"PgUp at the top", [](ScriptHost& h, int) { h.key(VK_PRIOR); }, 0, 0},
+      {"PgDn", [](ScriptHost& h, int) { h.key(VK_NEXT); }, 5, 1},
+      {"Up", [](ScriptHost& h, int) { h.key(VK_UP); }, 4, 1},
+      {"Home", [](ScriptHost& h, int) { h.key(VK_HOME); }, 0, 0},
+      {"Up at the top stays", [](ScriptHost& h, int) { h.key(VK_UP); }, 0, 0},
+      {"a letter", [](ScriptHost& h, int) { h.chars("k"); }, 8, 4},
+      {"the same letter: the next entry, umlaut with its base letter",
+       [](ScriptHost& h, int) { h.chars("k"); }, 9, 5},
+      {"the letter again goes round", [](ScriptHost& h, int) { h.chars("K"); }, 8, 5},
+      {"a letter before the selection", [](ScriptHost& h, int) { h.chars("b"); }, 1, 1},
+      {"a letter no entry begins with", [](ScriptHost& h, int) { h.chars("x"); }, 1, 1},
+      {"the wheel scrolls, the selection stays",
+       [](ScriptHost& h, int id) { h.wheel(id, 3); }, 1, 4},
+      {"the wheel stops at the end", [](ScriptHost& h, int id) { h.wheel(id, 30); }, 1, 7},
+      {"and at the top", [](ScriptHost& h, int id) { h.wheel(id, -30); }, 1, 0},
+      {"PgDn at the end", [](ScriptHost& h, int) { h.key(VK_END).key(VK_NEXT); }, 11, 7},
+  };
+  for (int id : {kLb, kLv}) {
+    SCOPED_TRACE(id == kLb ? "list box" : "list view");
+    ScriptHost host;
+    ListDlg dlg;
+    if (id == kLv) host.focus(kLb).key(VK_TAB);  // the list box keeps its selection
+    for (const auto& s : steps) {
+      s.act(host, id);
+      host.check([&s, id](CDialog& d) {
+        SCOPED_TRACE(s.what);
+        const ControlState* c = d.control(id);
+        EXPECT_EQ(d.focusId(), id);
+        EXPECT_EQ(c->curSel, s.sel);
+        EXPECT_EQ(c->topIndex, s.top);
+      });
+    }
+    host.check([&](CDialog& d) {
+      // A list box tells its handler about every selection that changed,
+      // and only then.
+      EXPECT_EQ(dlg.selChanges, id == kLb ? 13 : 0);
+      EXPECT_EQ(d.control(kLb)->curSel, id == kLb ? 11 : -1);
+    });
+    host.close();
+    dlg.DoModal();
+  }
+}
+
+// Down from a field into a list box selects its first entry with that one
+// key, unless the list already has a selection or no entries; Up goes
+// back as Shift+Tab does.
+TEST_F(UiFramework, DownFromAFieldIntoAListSelectsItsFirstEntry) {
+  registerListTemplate();
+  ScriptHost host;
+  ListDlg dlg;
+  host.check([](CDialog& d) { EXPECT_EQ(d.focusId(), kLvEdit); })
+      .key(VK_DOWN)
+      .check([&](CDialog& d) {
+        EXPECT_EQ(d.focusId(), kLb);
+        EXPECT_EQ(d.control(kLb)->curSel, 0);
+        EXPECT_EQ(dlg.selChanges, 1);
+      })
+      .key(VK_DOWN)  // inside the list: the next entry
+      .key(VK_TAB, MOD_SHIFT_KEY)
+      .check([](CDialog& d) { EXPECT_EQ(d.focusId(), kLvEdit); })
+      .key(VK_DOWN)
+      .check([&](CDialog& d) {
+        EXPECT_EQ(d.control(kLb)->curSel, 1);  // kept
+        EXPECT_EQ(dlg.selChanges, 2);
+      })
+      .focus(kLv)
+      .key(VK_TAB)
+      .check([](CDialog& d) { EXPECT_EQ(d.focusId(), kEmptyLb); })
+      .key(VK_UP)  // an empty list: no entry to move to, the focus stays
+      .check([](CDialog& d) { EXPECT_EQ(d.focusId(), kEmptyLb); })
+      .focus(kLv)
+      .key(VK_HOME)
+      .focus(IDCANCEL)
+      .key(VK_UP)
+      .check([](CDialog& d) { EXPECT_EQ(d.focusId(), kEmptyLb); })
+      .key(VK_TAB, MOD_SHIFT_KEY)
+      .key(VK_TAB)
+      .check([](CDialog& d) { EXPECT_EQ(d.control(kEmptyLb)->curSel, -1); })
       .close();
   dlg.DoModal();
 }
