@@ -596,7 +596,8 @@ void show(const Caret& caret) {
 void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mods,
              const std::string& note = "") {
   Caret caret = drawScreen(stack, popup);
-  if (stackFits(stack)) drawStatus(note.empty() ? hintLine(stack, popup, mods) : " " + note);
+  if (stackFits(stack))
+    drawStatus(note.empty() ? hintLine(stack, popup, mods) : " " + TermFitNote(*g_out, note, COLS - 1));
   show(caret);
 }
 

@@ -168,6 +168,27 @@ std::vector<std::string> TermWrap(const TermOutput& out, const std::string& text
   return rows;
 }
 
+std::string TermFitNote(const TermOutput& out, const std::string& note, int width) {
+  if (out.Cells(note) <= width) return note;
+  const std::string dots = "...";
+  size_t colon = note.rfind(": ");
+  if (colon == std::string::npos) return out.Fit(note, width);
+  std::string head = note.substr(0, colon + 2);
+  int room = width - out.Cells(head) - out.Cells(dots);
+  if (room <= 0) return out.Fit(note, width);
+  // The longest end of the rest that fits the room left.
+  std::string rest = note.substr(colon + 2);
+  size_t from = rest.size();
+  int used = 0;
+  while (from > 0) {
+    int w = out.Cells(rest.substr(from - 1, 1));
+    if (used + w > room) break;
+    used += w;
+    --from;
+  }
+  return head + dots + rest.substr(from);
+}
+
 // --- Input ---------------------------------------------------------------------
 
 TermInput::TermInput(const std::string& codeset) : utf8_(isUtf8(codeset)) {

@@ -88,6 +88,13 @@ class TermInput {
 std::vector<std::string> TermWrap(const TermOutput& out, const std::string& text, int width,
                                   size_t lines);
 
+// Shortens a status note to `width` cells. A note too long for its line
+// keeps its head up to the last ": " and the end of what follows (a
+// printout's note ends in its file name, the part a user looks for), with
+// "..." between them; a note without ": ", or whose head alone is too long,
+// is cut at its end.
+std::string TermFitNote(const TermOutput& out, const std::string& note, int width);
+
 // The locale's character set as iconv names it (call after setlocale).
 std::string TermCodeset();
 

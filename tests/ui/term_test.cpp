@@ -259,4 +259,37 @@ TEST(UiTermWrap, BreaksLongTextsAtASeparatorNearTheEnd) {
   }
 }
 
+TEST(UiTermFitNote, AShortenedNoteKeepsItsFileName) {
+  TermOutput utf8(kUtf8), ascii(kAscii);
+  const std::string note =
+      "Drucksystem nicht erreichbar - gedruckt: druck/KRV_Entfernungsberechnung_Liste-20261210-093216.pdf";
+  const struct {
+    const char* what;
+    const TermOutput& out;
+    std::string note;
+    int width;
+    std::string shown;
+  } cases[] = {
+      {"fits", utf8, "Gedruckt: druck/a.pdf", 79, "Gedruckt: druck/a.pdf"},
+      {"the path's start gives way",
+       utf8,
+       note,
+       79,
+       "Drucksystem nicht erreichbar - gedruckt: ...erechnung_Liste-20261210-093216.pdf"},
+      {"cells, not bytes, in a set without umlauts",
+       ascii,
+       "An Drucker \xFC: abcdefghij",
+       20,
+       "An Drucker \xFC: ...ij"},
+      {"no colon: cut at the end", utf8, std::string(30, 'x'), 10, std::string(10, 'x')},
+      {"a head too long: cut at the end", utf8, "abcdefghijkl: xyz", 10, "abcdefghij"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string shown = TermFitNote(c.out, c.note, c.width);
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_LE(c.out.Cells(shown), c.width);
+  }
+}
+
 }  // namespace
