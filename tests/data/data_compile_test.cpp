@@ -671,4 +671,97 @@ TEST(DataCompile, CommandLineReportsTheErrorAndWritesNothing) {
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "out" / "DMSTEN"));
 }
 
+// Runs a tool's command line; returns its exit status, stdout and stderr.
+struct ToolRun {
+  int status = -1;
+  std::string out, err;
+};
+ToolRun RunTool(const std::string& args, const std::filesystem::path& scratch) {
+  std::string cmd = args + " >" + (scratch / "stdout.txt").string() + " 2>" +
+                    (scratch / "stderr.txt").string();
+  int rc = std::system(cmd.c_str());
+  ToolRun r;
+  if (WIFEXITED(rc)) r.status = WEXITSTATUS(rc);
+  r.out = Slurp(scratch / "stdout.txt");
+  r.err = Slurp(scratch / "stderr.txt");
+  return r;
+}
+
+// A description that makes no data set is refused with exit status 1 at
+// the file (and line) it lacks, and the previous data set stays untouched.
+TEST(DataCompile, RefusesADescriptionWithoutNetzLineOrStation) {
+  std::vector<std::string> stationsOnly(kBase.begin() + 1, kBase.end());
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"an empty file", "", "d.net: the description has no 'netz' line"},
+      {"no 'netz' line", Join(stationsOnly), "d.net: the description has no 'netz' line"},
+      {"a 'netz' line and no station", "# only the header\n" + kBase[0] + "\n",
+       "d.net:2: the description has no station ('bahnhof' line)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "in");
+    std::filesystem::create_directories(dir.path() / "ok");
+    std::ofstream(dir.path() / "ok" / "d.net") << Join(kBase);
+    const std::string out = (dir.path() / "out").string();
+    ToolRun first = RunTool(std::string(ZOLMANET_EXE) + " -o " + out + " " +
+                                (dir.path() / "ok").string(), dir.path());
+    ASSERT_EQ(first.status, 0) << first.err;
+    const auto before = Contents(dir.path() / "out");
+    std::ofstream(dir.path() / "in" / "d.net") << c.text;
+    for (const char* mode : {"", " --check"}) {
+      ToolRun r = RunTool(std::string(ZOLMANET_EXE) + mode + " -o " + out + " " +
+                              (dir.path() / "in").string(), dir.path());
+      EXPECT_EQ(r.status, 1) << mode;
+      EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(Contents(dir.path() / "out"), before);
+    }
+  }
+}
+
+// --help goes to standard output with exit status 0; a usage error to
+// standard error with exit status 2; a grid below 3 names the smallest.
+TEST(DataCompile, ToolsHelpAndUsageErrors) {
+  TempDir dir;
+  struct Case {
+    std::string args;
+    int status;
+    std::string out, err;
+  };
+  const std::string zusage = "usage: zolmanet [--check] [-o OUTPUT-FOLDER] DESCRIPTION-FOLDER\n";
+  const std::string gusage =
+      "usage: netgen [--seed N] [--grid N] [--between N] [--meldungen FILE] [--description] -o "
+      "FOLDER\n";
+  const std::string z = ZOLMANET_EXE, g = NETGEN_EXE;
+  const std::string o = " -o " + (dir.path() / "out").string();
+  const Case cases[] = {
+      {z + " --help", 0, zusage, ""},
+      {z + " --check --help", 0, zusage, ""},
+      {z, 2, "", zusage},
+      {z + " --nope x", 2, "", zusage},
+      {z + " a b", 2, "", zusage},
+      {g + " --help", 0, gusage, ""},
+      {g, 2, "", gusage},
+      {g + " --seed x" + o, 2, "", gusage},
+      {g + " --grid 2" + o, 2, "", "netgen: --grid 2 is too small: the smallest grid is 3\n" + gusage},
+      {g + " --grid 1" + o, 2, "", "netgen: --grid 1 is too small: the smallest grid is 3\n" + gusage},
+      {g + " --grid 0" + o, 2, "", "netgen: --grid 0 is too small: the smallest grid is 3\n" + gusage},
+      {g + " --grid -4" + o, 2, "", "netgen: --grid -4 is too small: the smallest grid is 3\n" + gusage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    ToolRun r = RunTool(c.args, dir.path());
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, c.err);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "out"));
+}
+
 }  // namespace
