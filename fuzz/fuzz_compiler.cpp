@@ -92,11 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               DbFbrwTab.firstBlock->count, c.fbrw.size());
   /* Every station of the compiled network is found by its number on the
   ** day its record begins, unless that record is a withdrawal. */
-  for (const EbhfRecord& r : c.ebhf) {
-    if (r.validFrom & 0x8000) continue;
+  for (const dmw::EbhfRecord& r : c.ebhf) {
+    if (r.withdrawn) continue;
     EbhfSatz s;
-    ZFUZZ_CHECK(DbGetEbhf(&s, 80, r.station, r.validFrom) == kDbFound,
-                "station %u not found on day %u", r.station, r.validFrom);
+    ZFUZZ_CHECK(DbGetEbhf(&s, 80, r.station_number, r.valid_from) == kDbFound,
+                "station %u not found on day %u", r.station_number, r.valid_from);
   }
   for (const Table& t : kTables) DbUnloadTab(t.tab);
   ZFUZZ_CHECK(DbTestLiveBlocks() == 0, "%d blocks left after the unload", DbTestLiveBlocks());

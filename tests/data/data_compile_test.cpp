@@ -77,10 +77,11 @@ uint16_t D(const char* date) {
   return *ParseDay(date, &err);
 }
 
-const StenRecord* FindSten(const CompiledNet& c, uint32_t a, uint32_t b, size_t version = 0) {
+const dmw::StenPair* FindSten(const CompiledNet& c, uint32_t a, uint32_t b, size_t version = 0) {
   for (size_t i = 0; i < c.sten.size(); ++i) {
-    if (c.sten[i].a == a && c.sten[i].b == b) {
-      if (i + version < c.sten.size() && c.sten[i + version].a == a && c.sten[i + version].b == b) {
+    if (c.sten[i].station_a == a && c.sten[i].station_b == b) {
+      if (i + version < c.sten.size() && c.sten[i + version].station_a == a &&
+          c.sten[i + version].station_b == b) {
         return &c.sten[i + version];
       }
       return nullptr;
@@ -99,30 +100,32 @@ TEST(DataCompile, DerivesStenFromNeighboursAndNodesAlongTheShortestWay) {
   };
   const Want wants[] = {
       {11, 100, 5, 0, 0},  {11, 200, 14, 0, 0},  // newest version first
-      {12, 100, 11, 0, 0}, {12, 200, 8, 0, 0},  {11, 12, 6, 0, kStenSecondA},
+      {12, 100, 11, 0, 0}, {12, 200, 8, 0, 0},  {11, 12, 6, 0, dmw::stenFlags('N', 'A', 'N')},
       {21, 200, 0, 9, 0},  {21, 300, 0, 6, 0},
   };
   for (const Want& w : wants) {
-    const StenRecord* r = FindSten(c, w.a, w.b);
+    const dmw::StenPair* r = FindSten(c, w.a, w.b);
     ASSERT_NE(r, nullptr) << w.a << "-" << w.b;
-    EXPECT_EQ(r->km1, w.km1) << w.a << "-" << w.b;
-    EXPECT_EQ(r->km2, w.km2) << w.a << "-" << w.b;
+    EXPECT_EQ(r->km_part1, w.km1) << w.a << "-" << w.b;
+    EXPECT_EQ(r->km_part2, w.km2) << w.a << "-" << w.b;
     EXPECT_EQ(r->flags, w.flags) << w.a << "-" << w.b;
   }
   // The kilometre change gives the affected pairs a second, older version.
-  const StenRecord* newer = FindSten(c, 11, 200, 0);
-  const StenRecord* older = FindSten(c, 11, 200, 1);
+  const dmw::StenPair* newer = FindSten(c, 11, 200, 0);
+  const dmw::StenPair* older = FindSten(c, 11, 200, 1);
   ASSERT_NE(older, nullptr);
-  EXPECT_EQ(newer->validFrom, D("2024-01-01"));
-  EXPECT_EQ(older->validFrom, D("2020-01-01"));
-  EXPECT_EQ(older->km1, 15);
+  EXPECT_EQ(newer->valid_from, D("2024-01-01"));
+  EXPECT_EQ(older->valid_from, D("2020-01-01"));
+  EXPECT_EQ(older->km_part1, 15);
   EXPECT_EQ(FindSten(c, 11, 100, 1), nullptr);  // untouched: one version
   // Sorted by (a, b), newest first.
   for (size_t i = 1; i < c.sten.size(); ++i) {
-    const StenRecord& p = c.sten[i - 1];
-    const StenRecord& q = c.sten[i];
-    ASSERT_TRUE(p.a < q.a || (p.a == q.a && p.b < q.b) ||
-                (p.a == q.a && p.b == q.b && (p.validFrom & 0x7FFF) > (q.validFrom & 0x7FFF)));
+    const dmw::StenPair& p = c.sten[i - 1];
+    const dmw::StenPair& q = c.sten[i];
+    ASSERT_TRUE(p.station_a < q.station_a ||
+                (p.station_a == q.station_a && p.station_b < q.station_b) ||
+                (p.station_a == q.station_a && p.station_b == q.station_b &&
+                 p.valid_from > q.valid_from));
   }
 }
 
@@ -136,10 +139,10 @@ TEST(DataCompile, PairsTheStationsOfOneStretchWithinAnArea) {
       "gebiet 1 \"Eins\" knoten=100,200\ngebiet 2 \"Zwei\" knoten=200,300\n"
       "strecke \"L\"\n 0 100\n 3 11\n 5 12\n 9 13\n 12 200\n 17 15\n 21 300\nende\n";
   CompiledNet c = CompileText(text);
-  const StenRecord* r = FindSten(c, 11, 13);
+  const dmw::StenPair* r = FindSten(c, 11, 13);
   ASSERT_NE(r, nullptr);
-  EXPECT_EQ(r->km1, 6);
-  EXPECT_EQ(r->flags, kStenSecondA);
+  EXPECT_EQ(r->km_part1, 6);
+  EXPECT_EQ(r->flags, dmw::stenFlags('N', 'A', 'N'));
   EXPECT_EQ(FindSten(c, 11, 15), nullptr);  // another area, and a node between
   EXPECT_EQ(FindSten(c, 13, 15), nullptr);
   ASSERT_NE(FindSten(c, 13, 200), nullptr);
@@ -153,31 +156,31 @@ TEST(DataCompile, DerivesTheGrenMatrixWithHistoryAndRouteTexts) {
   CompiledNet c = CompileText(Join(kBase));
   ASSERT_EQ(c.grenNodes, (std::vector<uint32_t>{100, 200, 300}));
   ASSERT_EQ(c.gren.size(), 3u);
-  const GrenEntry& ab = c.gren[GrenIndex(0, 1, 3)];
-  const GrenEntry& ac = c.gren[GrenIndex(0, 2, 3)];
-  const GrenEntry& bc = c.gren[GrenIndex(1, 2, 3)];
-  EXPECT_EQ(ab.km1, 19);
-  EXPECT_EQ(ab.validFrom, D("2024-01-01"));
-  EXPECT_EQ(ac.km1, 19);
-  EXPECT_EQ(ac.km2, 15);
-  EXPECT_EQ(bc.km1, 0);
-  EXPECT_EQ(bc.km2, 15);
-  EXPECT_EQ(bc.validFrom, D("2020-01-01"));
+  const dmw::GrenPair& ab = c.gren[dmw::grenMatrixIndex(0, 1, 3)];
+  const dmw::GrenPair& ac = c.gren[dmw::grenMatrixIndex(0, 2, 3)];
+  const dmw::GrenPair& bc = c.gren[dmw::grenMatrixIndex(1, 2, 3)];
+  EXPECT_EQ(ab.km_part1, 19);
+  EXPECT_EQ(ab.valid_from, D("2024-01-01"));
+  EXPECT_EQ(ac.km_part1, 19);
+  EXPECT_EQ(ac.km_part2, 15);
+  EXPECT_EQ(bc.km_part1, 0);
+  EXPECT_EQ(bc.km_part2, 15);
+  EXPECT_EQ(bc.valid_from, D("2020-01-01"));
   // The older versions of 100-200 and 100-300 went to the history.
   ASSERT_EQ(c.grenHistory.size(), 2u);
-  EXPECT_EQ(c.grenHistory[0].i, 0);
-  EXPECT_EQ(c.grenHistory[0].j, 1);
-  EXPECT_EQ(c.grenHistory[0].entry.km1, 20);
-  EXPECT_EQ(c.grenHistory[0].entry.validFrom, D("2020-01-01"));
+  EXPECT_EQ(c.grenHistory[0].station_a, 100u);
+  EXPECT_EQ(c.grenHistory[0].station_b, 200u);
+  EXPECT_EQ(c.grenHistory[0].km_part1, 20);
+  EXPECT_EQ(c.grenHistory[0].valid_from, D("2020-01-01"));
   // Route texts: 100->200 written along the pair order, 300->200 against it.
-  EXPECT_EQ(ab.routeText, 1);
+  EXPECT_EQ(ab.route_text_number, 1);
   EXPECT_EQ(ab.flags, 0);
-  EXPECT_EQ(bc.routeText, 2);
+  EXPECT_EQ(bc.route_text_number, 2);
   EXPECT_EQ(bc.flags, 1);
   ASSERT_EQ(c.rbgt.size(), 2u);
   EXPECT_EQ(c.rbgt[1].station1, 300u);
   EXPECT_EQ(c.rbgt[1].station2, 200u);
-  EXPECT_EQ(c.rbgt[0].text,
+  EXPECT_EQ(c.rbgt[0].name,
             "Anstadt#Ahof#B\x94"
             "dorf");
 }
@@ -188,17 +191,17 @@ TEST(DataCompile, DerivesRouteTextsForNodePairsOverFurtherNodes) {
   CompiledNet c = CompileText(Join(lines));
   // 100-300 runs over 200: the typed stretches joined, the second one
   // turned round to run along the way.
-  const GrenEntry& ac = c.gren[GrenIndex(0, 2, 3)];
-  ASSERT_EQ(ac.routeText, 3);
+  const dmw::GrenPair& ac = c.gren[dmw::grenMatrixIndex(0, 2, 3)];
+  ASSERT_EQ(ac.route_text_number, 3);
   EXPECT_EQ(ac.flags, 0);
   ASSERT_EQ(c.rbgt.size(), 3u);
   EXPECT_EQ(c.rbgt[2].station1, 100u);
   EXPECT_EQ(c.rbgt[2].station2, 300u);
-  EXPECT_EQ(c.rbgt[2].text,
+  EXPECT_EQ(c.rbgt[2].name,
             "Anstadt#Ahof#B\x94"
             "dorf#Cehausen");
   // Without the switch the pair has no route text.
-  EXPECT_EQ(CompileText(Join(kBase)).gren[GrenIndex(0, 2, 3)].routeText, 0);
+  EXPECT_EQ(CompileText(Join(kBase)).gren[dmw::grenMatrixIndex(0, 2, 3)].route_text_number, 0);
 }
 
 TEST(DataCompile, StationsNamesAndMessages) {
@@ -206,26 +209,28 @@ TEST(DataCompile, StationsNamesAndMessages) {
   // EBHF: numbers ascending; the withdrawn station has its withdrawn record
   // first; names in the DOS code page; node stations carry area 0.
   ASSERT_EQ(c.ebhf.size(), 7u);
-  EXPECT_EQ(c.ebhf[0].station, 11u);
-  EXPECT_EQ(c.ebhf[0].name2, "Ahof Ort            ");
-  EXPECT_EQ(c.ebhf[1].name, "B\x81hl                ");
-  EXPECT_EQ(c.ebhf[1].flagChars[1], 'N');
-  EXPECT_EQ(c.ebhf[2].station, 21u);
-  EXPECT_EQ(c.ebhf[2].validFrom, D("2025-06-01") | kWithdrawn);
-  EXPECT_EQ(c.ebhf[3].validFrom, D("2020-01-01"));
-  EXPECT_EQ(c.ebhf[5].flagLetters[5], 'H');
-  EXPECT_EQ(c.ebhf[5].area, 0);
+  EXPECT_EQ(c.ebhf[0].station_number, 11u);
+  EXPECT_EQ(c.ebhf[0].second_name, "Ahof Ort            ");
+  EXPECT_EQ(c.ebhf[1].station_name, "B\x81hl                ");
+  EXPECT_EQ(c.ebhf[1].flag_chars[1], 'N');
+  EXPECT_EQ(c.ebhf[2].station_number, 21u);
+  EXPECT_EQ(c.ebhf[2].valid_from, D("2025-06-01"));
+  EXPECT_TRUE(c.ebhf[2].withdrawn);
+  EXPECT_EQ(c.ebhf[3].valid_from, D("2020-01-01"));
+  EXPECT_FALSE(c.ebhf[3].withdrawn);
+  EXPECT_EQ(c.ebhf[5].flag_letters[5], 'H');
+  EXPECT_EQ(c.ebhf[5].tariff_area, 0);
   // PBHF: normalised keys in byte order, aliases included.
   std::vector<std::string> keys;
-  for (const PbhfRecord& p : c.pbhf)
-    keys.push_back(p.name.substr(0, p.name.find_last_not_of(' ') + 1));
+  for (const dmw::PbhfRecord& p : c.pbhf)
+    keys.push_back(p.station_name.substr(0, p.station_name.find_last_not_of(' ') + 1));
   EXPECT_EQ(keys, (std::vector<std::string>{"AHOF", "ANSTADT", "BOEDORF", "BOEDORF MITTE", "BUEHL",
                                             "CEFELD", "CEFELD", "CEHAUSEN"}));
   // FEHL: DIN 66003, sorted by number.
   ASSERT_EQ(c.fehl.size(), 2u);
-  EXPECT_EQ(c.fehl[0].number, 1101);
-  EXPECT_EQ(c.fehl[1].pattern.substr(0, 15), "Bahnhof %1d/%2d");
-  EXPECT_EQ(c.fehl[1].pattern.size(), 70u);
+  EXPECT_EQ(c.fehl[0].message_number, 1101);
+  EXPECT_EQ(c.fehl[1].text_pattern.substr(0, 15), "Bahnhof %1d/%2d");
+  EXPECT_EQ(c.fehl[1].text_pattern.size(), 70u);
 }
 
 TEST(DataCompile, TextConversions) {
@@ -664,6 +669,99 @@ TEST(DataCompile, CommandLineReportsTheErrorAndWritesNothing) {
   rc = std::system(cmd.c_str());
   EXPECT_EQ(WEXITSTATUS(rc), 0);
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "out" / "DMSTEN"));
+}
+
+// Runs a tool's command line; returns its exit status, stdout and stderr.
+struct ToolRun {
+  int status = -1;
+  std::string out, err;
+};
+ToolRun RunTool(const std::string& args, const std::filesystem::path& scratch) {
+  std::string cmd = args + " >" + (scratch / "stdout.txt").string() + " 2>" +
+                    (scratch / "stderr.txt").string();
+  int rc = std::system(cmd.c_str());
+  ToolRun r;
+  if (WIFEXITED(rc)) r.status = WEXITSTATUS(rc);
+  r.out = Slurp(scratch / "stdout.txt");
+  r.err = Slurp(scratch / "stderr.txt");
+  return r;
+}
+
+// A description that makes no data set is refused with exit status 1 at
+// the file (and line) it lacks, and the previous data set stays untouched.
+TEST(DataCompile, RefusesADescriptionWithoutNetzLineOrStation) {
+  std::vector<std::string> stationsOnly(kBase.begin() + 1, kBase.end());
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"an empty file", "", "d.net: the description has no 'netz' line"},
+      {"no 'netz' line", Join(stationsOnly), "d.net: the description has no 'netz' line"},
+      {"a 'netz' line and no station", "# only the header\n" + kBase[0] + "\n",
+       "d.net:2: the description has no station ('bahnhof' line)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "in");
+    std::filesystem::create_directories(dir.path() / "ok");
+    std::ofstream(dir.path() / "ok" / "d.net") << Join(kBase);
+    const std::string out = (dir.path() / "out").string();
+    ToolRun first = RunTool(std::string(ZOLMANET_EXE) + " -o " + out + " " +
+                                (dir.path() / "ok").string(), dir.path());
+    ASSERT_EQ(first.status, 0) << first.err;
+    const auto before = Contents(dir.path() / "out");
+    std::ofstream(dir.path() / "in" / "d.net") << c.text;
+    for (const char* mode : {"", " --check"}) {
+      ToolRun r = RunTool(std::string(ZOLMANET_EXE) + mode + " -o " + out + " " +
+                              (dir.path() / "in").string(), dir.path());
+      EXPECT_EQ(r.status, 1) << mode;
+      EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(Contents(dir.path() / "out"), before);
+    }
+  }
+}
+
+// --help goes to standard output with exit status 0; a usage error to
+// standard error with exit status 2; a grid below 3 names the smallest.
+TEST(DataCompile, ToolsHelpAndUsageErrors) {
+  TempDir dir;
+  struct Case {
+    std::string args;
+    int status;
+    std::string out, err;
+  };
+  const std::string zusage = "usage: zolmanet [--check] [-o OUTPUT-FOLDER] DESCRIPTION-FOLDER\n";
+  const std::string gusage =
+      "usage: netgen [--seed N] [--grid N] [--between N] [--meldungen FILE] [--description] -o "
+      "FOLDER\n";
+  const std::string z = ZOLMANET_EXE, g = NETGEN_EXE;
+  const std::string o = " -o " + (dir.path() / "out").string();
+  const Case cases[] = {
+      {z + " --help", 0, zusage, ""},
+      {z + " --check --help", 0, zusage, ""},
+      {z, 2, "", zusage},
+      {z + " --nope x", 2, "", zusage},
+      {z + " a b", 2, "", zusage},
+      {g + " --help", 0, gusage, ""},
+      {g, 2, "", gusage},
+      {g + " --seed x" + o, 2, "", gusage},
+      {g + " --grid 2" + o, 2, "", "netgen: --grid 2 is too small: the smallest grid is 3\n" + gusage},
+      {g + " --grid 1" + o, 2, "", "netgen: --grid 1 is too small: the smallest grid is 3\n" + gusage},
+      {g + " --grid 0" + o, 2, "", "netgen: --grid 0 is too small: the smallest grid is 3\n" + gusage},
+      {g + " --grid -4" + o, 2, "", "netgen: --grid -4 is too small: the smallest grid is 3\n" + gusage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    ToolRun r = RunTool(c.args, dir.path());
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, c.err);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "out"));
 }
 
 }  // namespace

@@ -114,4 +114,21 @@ TEST(DataNetgen, DefaultNetworkIsLargeEnough) {
   }
 }
 
+// Every word of a generated name begins with a capital letter.
+TEST(DataNetgen, EveryWordOfANameIsCapitalised) {
+  netgen::Options o;
+  o.seed = 1;
+  Network net = netgen::Generate(o);
+  size_t twoWords = 0;
+  for (const Station& s : net.stations) {
+    for (size_t i = 0; i < s.name.size(); ++i) {
+      if (i == 0 || s.name[i - 1] == ' ') {
+        EXPECT_FALSE(s.name[i] >= 'a' && s.name[i] <= 'z') << s.name;
+        if (i > 0) ++twoWords;
+      }
+    }
+  }
+  EXPECT_GT(twoWords, 0u) << "no name of more than one word was generated";
+}
+
 }  // namespace

@@ -6,8 +6,11 @@
 **
 ** Writes the data files (or, with --description, the description file
 ** "synth.net") into the output folder. --meldungen adds the message texts
-** of a description file, so the data set carries them too.
+** of a description file, so the data set carries them too. --help prints
+** the usage line on standard output; a usage error prints it on standard
+** error and ends with exit code 2 (a grid below 3 says the smallest grid).
 */
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,12 +26,17 @@
 
 namespace {
 
-int Usage() {
+/* The usage line: on standard output for --help (exit 0), on standard
+** error for a usage error (exit 2). */
+int Usage(FILE* to = stderr) {
   std::fprintf(
-      stderr,
+      to,
       "usage: netgen [--seed N] [--grid N] [--between N] [--meldungen FILE] [--description] -o FOLDER\n");
-  return 2;
+  return to == stderr ? 2 : 0;
 }
+
+/* The smallest grid: one tariff area of 3 x 3 node stations. */
+constexpr long kSmallestGrid = 3;
 
 bool Number(const char* s, long lo, long hi, long* out) {
   char* end = nullptr;
@@ -48,10 +56,16 @@ int main(int argc, char** argv) {
     long v;
     std::string a = argv[i];
     bool more = i + 1 < argc;
-    if (a == "--seed" && more && Number(argv[i + 1], 0, 2147483647L, &v)) {
+    if (a == "--help") {
+      return Usage(stdout);
+    } else if (a == "--grid" && more && Number(argv[i + 1], LONG_MIN, kSmallestGrid - 1, &v)) {
+      std::fprintf(stderr, "netgen: --grid %ld is too small: the smallest grid is %ld\n", v,
+                   kSmallestGrid);
+      return Usage();
+    } else if (a == "--seed" && more && Number(argv[i + 1], 0, 2147483647L, &v)) {
       opt.seed = static_cast<uint64_t>(v);
       ++i;
-    } else if (a == "--grid" && more && Number(argv[i + 1], 3, 181, &v)) {
+    } else if (a == "--grid" && more && Number(argv[i + 1], kSmallestGrid, 181, &v)) {
       opt.grid = static_cast<int>(v);
       ++i;
     } else if (a == "--between" && more && Number(argv[i + 1], 0, 50, &v)) {

@@ -42,8 +42,13 @@ const char* const kStem[] = {"bach",    "bühl",  "dorf",    "feld",  "hausen", 
                              "leiten",  "markt", "münster", "ried",  "schlag", "weiden", "winkel",
                              "kreuth",  "sülz",  "lach",    "ach",   "roda"};
 
+/* Every word of a name begins with a capital ("Bad Zell"); the stems are
+** ASCII where they begin, so only a-z needs raising. */
 std::string Capitalise(std::string s) {
-  if (!s.empty() && s[0] >= 'a' && s[0] <= 'z') s[0] = static_cast<char>(s[0] - 'a' + 'A');
+  for (size_t i = 0; i < s.size(); ++i) {
+    if ((i == 0 || s[i - 1] == ' ') && s[i] >= 'a' && s[i] <= 'z')
+      s[i] = static_cast<char>(s[i] - 'a' + 'A');
+  }
   return s;
 }
 

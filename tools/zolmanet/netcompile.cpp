@@ -53,7 +53,9 @@ std::string Dos(const std::string& text, size_t maxLen, const Pos& pos, const ch
   return *d;
 }
 
-uint16_t Base(uint16_t day) { return static_cast<uint16_t>(day & 0x7FFF); }
+/* The STEN flags of a pair whose kilometres a way over node stations may
+** undercut (second letter 'A'). */
+const uint16_t kNodeRouteCompetes = dmw::stenFlags('N', 'A', 'N');
 
 /* Kilometres of one STEN or GREN pair in one epoch. */
 struct PairValue {
@@ -131,11 +133,11 @@ class Compiler {
     for (size_t k : order_) {
       const Station& s = net_.stations[k];
       if (s.name.empty()) Fail(s.pos, "station " + std::to_string(s.number) + " has an empty name");
-      EbhfRecord r;
-      r.station = s.number;
-      r.name = Pad(Dos(s.name, 20, s.pos, "station name"), 20);
-      r.name2 = Pad(Dos(s.name2.empty() ? s.name : s.name2, 20, s.pos, "second name"), 20);
-      r.code = Pad(Dos(s.code, 9, s.pos, "short code"), 9);
+      dmw::EbhfRecord r;
+      r.station_number = s.number;
+      r.station_name = Pad(Dos(s.name, 20, s.pos, "station name"), 20);
+      r.second_name = Pad(Dos(s.name2.empty() ? s.name : s.name2, 20, s.pos, "second name"), 20);
+      r.further_name = Pad(Dos(s.code, 9, s.pos, "short code"), 9);
       if (IsNode(s)) {
         if (s.area != 0) {
           Fail(s.pos,
@@ -145,26 +147,25 @@ class Compiler {
       } else if (s.area == 0) {
         Fail(s.pos, "station " + std::to_string(s.number) + " has no tariff area (gebiet=...)");
       }
-      r.area = s.area;
-      r.flagChars[0] = 'J';
-      r.flagChars[1] = s.listFlag;
-      r.flagChars[2] = 'N';
-      std::fill(std::begin(r.flagLetters), std::end(r.flagLetters), 'N');
-      r.flagLetters[5] = s.kind;
-      r.flagLetters[8] = s.flag8;
-      r.flagLetters[9] = s.flag9;
-      r.flagLetters[11] = s.kmPart;
+      r.tariff_area = s.area;
+      r.flag_chars = {'J', s.listFlag, 'N'};
+      r.flag_letters.assign(14, 'N');
+      r.flag_letters[5] = s.kind;
+      r.flag_letters[8] = s.flag8;
+      r.flag_letters[9] = s.flag9;
+      r.flag_letters[11] = s.kmPart;
       uint16_t from = s.validFrom == kNoDay ? net_.firstDay : s.validFrom;
       if (s.withdrawn != kNoDay && s.withdrawn <= from) {
         Fail(s.pos,
              "station " + std::to_string(s.number) + " is withdrawn on or before the day it opens");
       }
       if (s.withdrawn != kNoDay) {
-        EbhfRecord w = r;
-        w.validFrom = static_cast<uint16_t>(s.withdrawn | kWithdrawn);
+        dmw::EbhfRecord w = r;
+        w.valid_from = s.withdrawn;
+        w.withdrawn = true;
         out_.ebhf.push_back(w);
       }
-      r.validFrom = from;
+      r.valid_from = from;
       out_.ebhf.push_back(r);
 
       std::vector<std::string> names{s.name};
@@ -180,23 +181,25 @@ class Compiler {
                           ") is already the name of station " + std::to_string(it->second->number) +
                           " (" + Where(it->second->pos) + ")");
         }
-        PbhfRecord p;
-        p.name = Pad(*key, 20);
-        p.station = s.number;
+        dmw::PbhfRecord p;
+        p.station_name = Pad(*key, 20);
+        p.station_number = s.number;
         if (s.withdrawn != kNoDay) {
-          p.validFrom = static_cast<uint16_t>(s.withdrawn | kWithdrawn);
+          p.valid_from = s.withdrawn;
+          p.withdrawn = true;
           out_.pbhf.push_back(p);
+          p.withdrawn = false;
         }
-        p.validFrom = from;
+        p.valid_from = from;
         out_.pbhf.push_back(p);
       }
     }
     /* EBHF is already in number order, newest first within a station. */
     std::stable_sort(out_.pbhf.begin(), out_.pbhf.end(),
-                     [](const PbhfRecord& x, const PbhfRecord& y) {
-                       int c = CompareBytes(x.name, y.name);
+                     [](const dmw::PbhfRecord& x, const dmw::PbhfRecord& y) {
+                       int c = CompareBytes(x.station_name, y.station_name);
                        if (c != 0) return c < 0;
-                       return Base(x.validFrom) > Base(y.validFrom);
+                       return x.valid_from > y.valid_from;
                      });
   }
 
@@ -255,10 +258,10 @@ class Compiler {
     for (const auto& [number, a] : seen) sorted.push_back(a);
     for (const Area* a : sorted) {
       for (uint32_t n : a->nodes) {
-        TdrgRecord t;
-        t.area = a->number;
-        t.node = n;
-        t.validFrom = net_.firstDay;
+        dmw::TdrgEntry t;
+        t.area_number = a->number;
+        t.node_station = n;
+        t.valid_from = net_.firstDay;
         out_.tdrg.push_back(t);
       }
     }
@@ -411,18 +414,19 @@ class Compiler {
         pairText_[{lo, hi}] = PairText{number, r.from > r.to, text};
         newestFrom[{lo, hi}] = from;
       }
-      RbgtRecord rec;
-      rec.number = number;
+      dmw::RbgtEntry rec;
+      rec.route_text_number = number;
       rec.station1 = r.from;
       rec.station2 = r.to;
-      rec.text = text;
-      rec.validFrom = from;
+      rec.name = text;
+      rec.valid_from = from;
       out_.rbgt.push_back(rec);
     }
     std::stable_sort(out_.rbgt.begin(), out_.rbgt.end(),
-                     [](const RbgtRecord& x, const RbgtRecord& y) {
-                       if (x.number != y.number) return x.number < y.number;
-                       return Base(x.validFrom) > Base(y.validFrom);
+                     [](const dmw::RbgtEntry& x, const dmw::RbgtEntry& y) {
+                       if (x.route_text_number != y.route_text_number)
+                         return x.route_text_number < y.route_text_number;
+                       return x.valid_from > y.valid_from;
                      });
   }
 
@@ -457,8 +461,13 @@ class Compiler {
   };
   using PairKey = std::pair<uint32_t, uint32_t>;
   using StenOn = std::map<PairKey, PairValue>;
-  using StenVersions =
-      std::map<PairKey, std::vector<std::pair<uint16_t, std::optional<PairValue>>>>;
+  /* One version of a STEN pair: from day on, value, or no pair at all. */
+  struct StenVersion {
+    uint16_t day = 0;
+    bool withdrawn = false;
+    PairValue value;
+  };
+  using StenVersions = std::map<PairKey, std::vector<StenVersion>>;
   using GrenVersions = std::vector<std::vector<std::pair<uint16_t, PairValue>>>;
 
   /* STEN and GREN: for every day on which a stretch changes, the line
@@ -541,7 +550,7 @@ class Compiler {
     for (const Stretch& sp : stretches_) {
       uint32_t km = sp.KmOn(day);
       PairValue v{static_cast<uint16_t>(sp.part == 2 ? 0 : km),
-                  static_cast<uint16_t>(sp.part == 2 ? km : 0), kStenSecondA};
+                  static_cast<uint16_t>(sp.part == 2 ? km : 0), kNodeRouteCompetes};
       auto key = std::make_pair(St(sp.a).number, St(sp.b).number);
       auto it = sten.find(key);
       if (it == sten.end() || v.km1 + v.km2 < it->second.km1 + it->second.km2) sten[key] = v;
@@ -554,7 +563,7 @@ class Compiler {
       if (lay.isNode[i]) continue;
       for (const Graph::Reached& r : g.LocalWays(i, lay.isNode)) {
         if (r.station <= i || lay.isNode[r.station] || St(r.station).area != St(i).area) continue;
-        PairValue v = KmValue(r.total, r.part2, St(r.station).pos, kStenSecondA);
+        PairValue v = KmValue(r.total, r.part2, St(r.station).pos, kNodeRouteCompetes);
         auto key = std::make_pair(St(i).number, St(r.station).number);
         auto it = sten.find(key);
         if (it == sten.end() || v.km1 + v.km2 < it->second.km1 + it->second.km2) sten[key] = v;
@@ -603,7 +612,7 @@ class Compiler {
                                           " are joined by no line");
         }
         PairValue v = KmValue(total[nj], part2[nj], St(lay.nodes[nj]).pos, 0);
-        auto& vers = (*grenVersions)[GrenIndex(ni, nj, nn)];
+        auto& vers = (*grenVersions)[dmw::grenMatrixIndex(ni, nj, nn)];
         if (vers.empty() || !(vers.back().second == v)) vers.emplace_back(day, v);
       }
       AreaWaysToNode(ni, lay, bounds, total, part2, sten);
@@ -650,12 +659,12 @@ class Compiler {
     for (const auto& [key, v] : sten) {
       auto p = prevSten.find(key);
       if (p == prevSten.end() || !(p->second == v)) {
-        (*stenVersions)[key].emplace_back(firstEpoch ? net_.firstDay : day, v);
+        (*stenVersions)[key].push_back({firstEpoch ? net_.firstDay : day, false, v});
       }
     }
     for (const auto& [key, v] : prevSten) {
       if (!sten.count(key)) {
-        (*stenVersions)[key].emplace_back(static_cast<uint16_t>(day | kWithdrawn), v);
+        (*stenVersions)[key].push_back({day, true, v});
       }
     }
   }
@@ -664,13 +673,14 @@ class Compiler {
   void EmitSten(const StenVersions& stenVersions) {
     for (const auto& [key, vers] : stenVersions) {
       for (auto it = vers.rbegin(); it != vers.rend(); ++it) {
-        StenRecord r;
-        r.a = key.first;
-        r.b = key.second;
-        r.km1 = it->second->km1;
-        r.km2 = it->second->km2;
-        r.flags = it->second->flags;
-        r.validFrom = it->first;
+        dmw::StenPair r;
+        r.station_a = key.first;
+        r.station_b = key.second;
+        r.km_part1 = it->value.km1;
+        r.km_part2 = it->value.km2;
+        r.flags = it->value.flags;
+        r.valid_from = it->day;
+        r.withdrawn = it->withdrawn;
         out_.sten.push_back(r);
       }
     }
@@ -683,35 +693,37 @@ class Compiler {
     out_.gren.resize(grenVersions.size());
     for (size_t ni = 0; ni < nn; ++ni) {
       for (size_t nj = ni + 1; nj < nn; ++nj) {
-        const auto& vers = grenVersions[GrenIndex(ni, nj, nn)];
-        GrenEntry base;
-        auto pt = pairText_.find({St(nodes[ni]).number, St(nodes[nj]).number});
+        const uint64_t at = dmw::grenMatrixIndex(ni, nj, nn);
+        const auto& vers = grenVersions[at];
+        dmw::GrenPair base;
+        base.station_a = St(nodes[ni]).number;
+        base.station_b = St(nodes[nj]).number;
+        out_.gren[at] = base;
+        auto pt = pairText_.find({base.station_a, base.station_b});
         if (pt != pairText_.end()) {
-          base.routeText = static_cast<int32_t>(pt->second.number);
+          base.route_text_number = static_cast<int32_t>(pt->second.number);
           base.flags = pt->second.against ? 1 : 0;
         }
         for (size_t k = 0; k < vers.size(); ++k) {
-          GrenEntry e = base;
-          e.km1 = vers[k].second.km1;
-          e.km2 = vers[k].second.km2;
-          e.validFrom = k == 0 ? net_.firstDay : vers[k].first;
+          dmw::GrenPair e = base;
+          e.km_part1 = vers[k].second.km1;
+          e.km_part2 = vers[k].second.km2;
+          e.valid_from = k == 0 ? net_.firstDay : vers[k].first;
           if (k + 1 == vers.size()) {
-            out_.gren[GrenIndex(ni, nj, nn)] = e;
+            out_.gren[at] = e;
           } else {
-            GrenHistory h;
-            h.i = static_cast<int16_t>(ni);
-            h.j = static_cast<int16_t>(nj);
-            h.entry = e;
-            out_.grenHistory.push_back(h);
+            out_.grenHistory.push_back(e);
           }
         }
       }
     }
+    /* The node stations stand in ascending number order, so the pairs'
+    ** stations order the history as the matrix does. */
     std::stable_sort(out_.grenHistory.begin(), out_.grenHistory.end(),
-                     [](const GrenHistory& x, const GrenHistory& y) {
-                       if (x.i != y.i) return x.i < y.i;
-                       if (x.j != y.j) return x.j < y.j;
-                       return Base(x.entry.validFrom) > Base(y.entry.validFrom);
+                     [](const dmw::GrenPair& x, const dmw::GrenPair& y) {
+                       if (x.station_a != y.station_a) return x.station_a < y.station_a;
+                       if (x.station_b != y.station_b) return x.station_b < y.station_b;
+                       return x.valid_from > y.valid_from;
                      });
   }
 
@@ -780,7 +792,7 @@ class Compiler {
       return d ? *d : std::string();
     };
     uint32_t next = 1;
-    for (const RbgtRecord& r : out_.rbgt) next = std::max(next, r.number + 1);
+    for (const dmw::RbgtEntry& r : out_.rbgt) next = std::max(next, r.route_text_number + 1);
     for (size_t ni = 0; ni < nn; ++ni) {
       for (size_t nj = ni + 1; nj < nn; ++nj) {
         const uint32_t lo = St(nodes[ni]).number, hi = St(nodes[nj]).number;
@@ -826,14 +838,14 @@ class Compiler {
           }
           if (text.size() > 40 || !Balanced(text)) continue;
         }
-        RbgtRecord rec;
-        rec.number = next++;
+        dmw::RbgtEntry rec;
+        rec.route_text_number = next++;
         rec.station1 = lo;
         rec.station2 = hi;
-        rec.text = text;
-        rec.validFrom = net_.firstDay;
+        rec.name = text;
+        rec.valid_from = net_.firstDay;
         out_.rbgt.push_back(rec);
-        pairText_[{lo, hi}] = PairText{rec.number, false, text};
+        pairText_[{lo, hi}] = PairText{rec.route_text_number, false, text};
       }
     }
   }
@@ -852,13 +864,13 @@ class Compiler {
     std::map<std::tuple<uint16_t, uint32_t, uint16_t>, const Relation*> seen;
     std::map<std::pair<uint16_t, uint16_t>, const Relation*> pointsKey;
     for (const Relation& r : net_.relations) {
-      FbrrRecord f;
-      f.key = r.key;
-      f.number = r.number;
-      f.validFrom = r.validFrom == kNoDay ? net_.firstDay : r.validFrom;
-      f.validTo = r.validTo == kNoDay ? kOpenEnd : r.validTo;
-      if (f.validTo < f.validFrom) Fail(r.pos, "relation ends before it begins");
-      auto [it, fresh] = seen.emplace(std::make_tuple(r.key, r.number, f.validFrom), &r);
+      dmw::FbrrRecord f;
+      f.key_number = r.key;
+      f.relation_number = r.number;
+      f.valid_from = r.validFrom == kNoDay ? net_.firstDay : r.validFrom;
+      f.valid_to = r.validTo == kNoDay ? dmw::kOpenEndDay : r.validTo;
+      if (f.valid_to < f.valid_from) Fail(r.pos, "relation ends before it begins");
+      auto [it, fresh] = seen.emplace(std::make_tuple(r.key, r.number, f.valid_from), &r);
       if (!fresh)
         Fail(r.pos, "relation " + std::to_string(r.key) + "/" + std::to_string(r.number) +
                         " is given twice (first at " + Where(it->second->pos) + ")");
@@ -866,7 +878,7 @@ class Compiler {
         if (r.stations[k] == 0) continue;
         if (!Find(r.stations[k]))
           Fail(r.pos, "relation names unknown station " + std::to_string(r.stations[k]));
-        f.stations[k] = DbBhfVoll(r.stations[k]);
+        f.stations[static_cast<size_t>(k)] = DbBhfVoll(r.stations[k]);
       }
       /* The station lookup puts the lower of the first two stations first
       ** (and then swaps the last two), so only such a record can be found. */
@@ -874,7 +886,7 @@ class Compiler {
         Fail(r.pos, "relation " + std::to_string(r.key) + "/" + std::to_string(r.number) +
                         ": the first station must have the lower number of the first two");
       }
-      f.km[0] = r.km;
+      f.numbers[0] = r.km;
       out_.fbrr.push_back(f);
       if (r.points.size() > 20) Fail(r.pos, "a relation has at most 20 points");
       /* FBRW keeps the points under the low 16 bits of the relation number. */
@@ -891,26 +903,27 @@ class Compiler {
       for (const RelationPoint& p : r.points) {
         if (!Find(p.station))
           Fail(r.pos, "relation point names unknown station " + std::to_string(p.station));
-        FbrwRecord w;
+        dmw::FbrwRecord w;
         w.key1 = r.key;
         w.key2 = static_cast<uint16_t>(r.number & 0xFFFF);
         w.group = group++;
-        w.validFrom = f.validFrom;
-        w.station = DbBhfVoll(p.station);
-        w.kind = p.kind;
+        w.valid_from = f.valid_from;
+        w.station_number = DbBhfVoll(p.station);
+        w.u8_16 = static_cast<uint8_t>(p.kind); /* the point's kind letter */
         out_.fbrw.push_back(w);
       }
     }
     std::stable_sort(out_.fbrr.begin(), out_.fbrr.end(),
-                     [](const FbrrRecord& x, const FbrrRecord& y) {
-                       if (x.key != y.key) return x.key < y.key;
-                       if (x.number != y.number) return x.number < y.number;
-                       return x.validFrom > y.validFrom;
+                     [](const dmw::FbrrRecord& x, const dmw::FbrrRecord& y) {
+                       if (x.key_number != y.key_number) return x.key_number < y.key_number;
+                       if (x.relation_number != y.relation_number)
+                         return x.relation_number < y.relation_number;
+                       return x.valid_from > y.valid_from;
                      });
     std::stable_sort(out_.fbrw.begin(), out_.fbrw.end(),
-                     [](const FbrwRecord& x, const FbrwRecord& y) {
-                       return std::make_tuple(x.key1, x.key2, x.group, 0xFFFF - Base(x.validFrom)) <
-                              std::make_tuple(y.key1, y.key2, y.group, 0xFFFF - Base(y.validFrom));
+                     [](const dmw::FbrwRecord& x, const dmw::FbrwRecord& y) {
+                       return std::make_tuple(x.key1, x.key2, x.group, 0xFFFF - x.valid_from) <
+                              std::make_tuple(y.key1, y.key2, y.group, 0xFFFF - y.valid_from);
                      });
   }
 
@@ -919,14 +932,13 @@ class Compiler {
   void Messages() {
     std::map<std::tuple<char, char, char, uint16_t, uint16_t>, const Message*> seen;
     for (const Message& m : net_.messages) {
-      FehlRecord f;
+      dmw::FehlRecord f;
       f.variant = m.variant;
-      f.ssid[0] = m.ssid[0];
-      f.ssid[1] = m.ssid[1];
-      f.number = m.number;
-      f.validFrom = m.validFrom == kNoDay ? net_.firstDay : m.validFrom;
-      auto [it, fresh] =
-          seen.emplace(std::make_tuple(m.variant, m.ssid[0], m.ssid[1], m.number, f.validFrom), &m);
+      f.subsystem_id = std::string{m.ssid[0], m.ssid[1]};
+      f.message_number = m.number;
+      f.valid_from = m.validFrom == kNoDay ? net_.firstDay : m.validFrom;
+      auto [it, fresh] = seen.emplace(
+          std::make_tuple(m.variant, m.ssid[0], m.ssid[1], m.number, f.valid_from), &m);
       std::string id =
           std::string(1, m.variant) + " " + m.ssid[0] + m.ssid[1] + " " + std::to_string(m.number);
       if (!fresh)
@@ -942,19 +954,19 @@ class Compiler {
         std::string bad = CheckPlaceholders(*text, e->types);
         if (!bad.empty()) Fail(m.pos, "message " + id + ": " + bad);
       }
-      f.pattern = Pad(*text, 70);
+      f.text_pattern = Pad(*text, 70);
       out_.fehl.push_back(f);
     }
     std::stable_sort(out_.fehl.begin(), out_.fehl.end(),
-                     [](const FehlRecord& x, const FehlRecord& y) {
-                       auto kx = std::make_tuple(static_cast<unsigned char>(x.variant),
-                                                 static_cast<unsigned char>(x.ssid[0]),
-                                                 static_cast<unsigned char>(x.ssid[1]), x.number);
-                       auto ky = std::make_tuple(static_cast<unsigned char>(y.variant),
-                                                 static_cast<unsigned char>(y.ssid[0]),
-                                                 static_cast<unsigned char>(y.ssid[1]), y.number);
-                       if (kx != ky) return kx < ky;
-                       return Base(x.validFrom) > Base(y.validFrom);
+                     [](const dmw::FehlRecord& x, const dmw::FehlRecord& y) {
+                       auto key = [](const dmw::FehlRecord& r) {
+                         return std::make_tuple(static_cast<unsigned char>(r.variant),
+                                                static_cast<unsigned char>(r.subsystem_id[0]),
+                                                static_cast<unsigned char>(r.subsystem_id[1]),
+                                                r.message_number);
+                       };
+                       if (key(x) != key(y)) return key(x) < key(y);
+                       return x.valid_from > y.valid_from;
                      });
   }
 

@@ -14,162 +14,19 @@ const char* g_failRenameOf = nullptr;
 
 namespace {
 
-bool Withdrawn(uint16_t day) { return (day & kWithdrawn) != 0; }
-uint16_t Day(uint16_t day) { return static_cast<uint16_t>(day & 0x7FFF); }
-
 void Stamp(dmw::DataFile* f, const CompiledNet& net) {
   f->creation_time = net.created ? static_cast<int32_t>(net.created) : dmw::kDefaultCreationTime;
   if (!net.versionInfo.empty()) f->setVersionsInfo(net.versionInfo);
 }
 
-dmw::DataFile Ebhf(const CompiledNet& net) {
-  std::vector<dmw::EbhfRecord> out;
-  out.reserve(net.ebhf.size());
-  for (const EbhfRecord& r : net.ebhf) {
-    dmw::EbhfRecord w;
-    w.station_number = r.station;
-    w.valid_from = Day(r.validFrom);
-    w.withdrawn = Withdrawn(r.validFrom);
-    w.station_name = r.name;
-    w.second_name = r.name2;
-    w.further_name = r.code;
-    w.tariff_area = r.area;
-    w.flag_chars.assign(r.flagChars, 3);
-    w.flag_letters.assign(r.flagLetters, 14);
-    out.push_back(std::move(w));
-  }
-  return dmw::ebhfFile(std::move(out));
-}
-
-dmw::DataFile Pbhf(const CompiledNet& net) {
-  std::vector<dmw::PbhfRecord> out;
-  for (const PbhfRecord& r : net.pbhf) {
-    dmw::PbhfRecord w;
-    w.station_name = r.name;
-    w.valid_from = Day(r.validFrom);
-    w.withdrawn = Withdrawn(r.validFrom);
-    w.station_number = r.station;
-    out.push_back(std::move(w));
-  }
-  return dmw::pbhfFile(std::move(out));
-}
-
-dmw::DataFile Fehl(const CompiledNet& net) {
-  std::vector<dmw::FehlRecord> out;
-  for (const FehlRecord& r : net.fehl) {
-    dmw::FehlRecord w;
-    w.variant = r.variant;
-    w.subsystem_id = std::string{r.ssid[0], r.ssid[1]};
-    w.message_number = r.number;
-    w.valid_from = Day(r.validFrom);
-    w.withdrawn = Withdrawn(r.validFrom);
-    w.text_pattern = r.pattern;
-    out.push_back(std::move(w));
-  }
-  return dmw::fehlFile(std::move(out));
-}
-
-dmw::DataFile Sten(const CompiledNet& net) {
-  std::vector<dmw::StenPair> out;
-  out.reserve(net.sten.size());
-  for (const StenRecord& r : net.sten) {
-    dmw::StenPair w;
-    w.station_a = r.a;
-    w.station_b = r.b;
-    w.valid_from = Day(r.validFrom);
-    w.withdrawn = Withdrawn(r.validFrom);
-    w.km_part1 = r.km1;
-    w.km_part2 = r.km2;
-    w.flags = r.flags;
-    out.push_back(w);
-  }
-  return dmw::stenFile(out);
-}
-
-dmw::DataFile Gren(const CompiledNet& net) {
+/* The GREN pairs: the matrix with each pair's newest version, then the
+** older versions. */
+std::vector<dmw::GrenPair> GrenPairs(const CompiledNet& net) {
   std::vector<dmw::GrenPair> out;
-  const uint64_t n = net.grenNodes.size();
   out.reserve(net.gren.size() + net.grenHistory.size());
-  auto add = [&](uint64_t i, uint64_t j, const GrenEntry& e) {
-    dmw::GrenPair w;
-    w.station_a = net.grenNodes[i];
-    w.station_b = net.grenNodes[j];
-    w.valid_from = Day(e.validFrom);
-    w.withdrawn = Withdrawn(e.validFrom);
-    w.km_part1 = e.km1;
-    w.km_part2 = e.km2;
-    w.route_text_number = e.routeText;
-    w.flags = e.flags;
-    out.push_back(w);
-  };
-  for (uint64_t i = 0; i < n; ++i) {
-    for (uint64_t j = i + 1; j < n; ++j) add(i, j, net.gren[GrenIndex(i, j, n)]);
-  }
-  for (const GrenHistory& h : net.grenHistory) {
-    add(static_cast<uint64_t>(h.i), static_cast<uint64_t>(h.j), h.entry);
-  }
-  return dmw::grenFile(net.grenNodes, out);
-}
-
-dmw::DataFile Tdrg(const CompiledNet& net) {
-  std::vector<dmw::TdrgEntry> out;
-  for (const TdrgRecord& r : net.tdrg) {
-    dmw::TdrgEntry w;
-    w.area_number = r.area;
-    w.node_station = r.node;
-    w.valid_from = Day(r.validFrom);
-    w.withdrawn = Withdrawn(r.validFrom);
-    out.push_back(w);
-  }
-  return dmw::tdrgFile(out);
-}
-
-dmw::DataFile Rbgt(const CompiledNet& net) {
-  std::vector<dmw::RbgtEntry> out;
-  for (const RbgtRecord& r : net.rbgt) {
-    dmw::RbgtEntry w;
-    w.route_text_number = r.number;
-    w.valid_from = Day(r.validFrom);
-    w.withdrawn = Withdrawn(r.validFrom);
-    w.station1 = r.station1;
-    w.station2 = r.station2;
-    w.name = r.text;
-    out.push_back(std::move(w));
-  }
-  return dmw::rbgtFile(out);
-}
-
-dmw::DataFile Fbrr(const CompiledNet& net) {
-  std::vector<dmw::FbrrRecord> out;
-  for (const FbrrRecord& r : net.fbrr) {
-    dmw::FbrrRecord w;
-    w.key_number = r.key;
-    w.relation_number = r.number;
-    w.valid_from = r.validFrom;
-    for (int k = 0; k < 4; ++k) {
-      w.stations[static_cast<size_t>(k)] = r.stations[k];
-      w.numbers[static_cast<size_t>(k)] = r.km[k];
-    }
-    w.valid_to = r.validTo;
-    out.push_back(w);
-  }
-  return dmw::fbrrFile(out);
-}
-
-dmw::DataFile Fbrw(const CompiledNet& net) {
-  std::vector<dmw::FbrwRecord> out;
-  for (const FbrwRecord& r : net.fbrw) {
-    dmw::FbrwRecord w;
-    w.key1 = r.key1;
-    w.key2 = r.key2;
-    w.group = r.group;
-    w.valid_from = Day(r.validFrom);
-    w.withdrawn = Withdrawn(r.validFrom);
-    w.station_number = r.station;
-    w.u8_16 = static_cast<uint8_t>(r.kind);
-    out.push_back(w);
-  }
-  return dmw::fbrwFile(std::move(out));
+  out.insert(out.end(), net.gren.begin(), net.gren.end());
+  out.insert(out.end(), net.grenHistory.begin(), net.grenHistory.end());
+  return out;
 }
 
 }  // namespace
@@ -177,15 +34,15 @@ dmw::DataFile Fbrw(const CompiledNet& net) {
 std::vector<std::pair<std::string, dmw::DataFile>> BuildDataFiles(const CompiledNet& net) {
   std::vector<std::pair<std::string, dmw::DataFile>> files;
   try {
-    files.emplace_back("DMFEHL", Fehl(net));
-    files.emplace_back("DMEBHF", Ebhf(net));
-    files.emplace_back("DMFBRR", Fbrr(net));
-    files.emplace_back("DMFBRW", Fbrw(net));
-    files.emplace_back("DMGREN", Gren(net));
-    files.emplace_back("DMRBGT", Rbgt(net));
-    files.emplace_back("DMSTEN", Sten(net));
-    files.emplace_back("DMTDRG", Tdrg(net));
-    files.emplace_back("DMPBHF", Pbhf(net));
+    files.emplace_back("DMFEHL", dmw::fehlFile(net.fehl));
+    files.emplace_back("DMEBHF", dmw::ebhfFile(net.ebhf));
+    files.emplace_back("DMFBRR", dmw::fbrrFile(net.fbrr));
+    files.emplace_back("DMFBRW", dmw::fbrwFile(net.fbrw));
+    files.emplace_back("DMGREN", dmw::grenFile(net.grenNodes, GrenPairs(net)));
+    files.emplace_back("DMRBGT", dmw::rbgtFile(net.rbgt));
+    files.emplace_back("DMSTEN", dmw::stenFile(net.sten));
+    files.emplace_back("DMTDRG", dmw::tdrgFile(net.tdrg));
+    files.emplace_back("DMPBHF", dmw::pbhfFile(net.pbhf));
   } catch (const std::exception& e) {
     throw CompileError(std::string("data-file writer: ") + e.what());
   }
