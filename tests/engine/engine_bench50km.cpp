@@ -6,7 +6,11 @@
 //     requests made, the stations left out without a request and the origin
 //     are reported as counters;
 //   - one request, hot, from an ordinary station to an ordinary station;
-//   - the start-up: every table the program loads, loaded and released.
+//   - the start-up: every table the program loads, loaded and released;
+//   - where the Boost Graph Library is at hand and the data folder is the
+//     generated one, a peer in the same run: Dijkstra's search from each
+//     origin over the generator's network, whole and stopped at 50 km
+//     (engine_bench_peer.h).
 //
 //   engine_50km_bench [--daten=DIR] [--abgang=N] [--ohne-schnellpfade]
 //                    [benchmark options]
@@ -38,6 +42,10 @@
 #include "engine/ebfuenfzig.h"
 #include "support/utday.h"
 #include "support/utname.h"
+
+#ifdef ZOLMA_BENCH_PEER
+#include "tests/engine/engine_bench_peer.h"
+#endif
 
 #ifndef ZOLMA_BENCH_DATEN
 #define ZOLMA_BENCH_DATEN "."
@@ -201,6 +209,18 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMicrosecond)
         ->Repetitions(9)
         ->ReportAggregatesOnly(true);
+#ifdef ZOLMA_BENCH_PEER
+  if (daten == ZOLMA_BENCH_DATEN)
+    for (std::int32_t abgang : gAbgaenge)
+      for (std::int64_t limit : {std::int64_t{-1}, std::int64_t{kEbListeMaxKm}})
+        benchmark::RegisterBenchmark(("BM_Peer/abgang:" + std::to_string(abgang) +
+                                      (limit < 0 ? "/ganz" : "/bis50km"))
+                                         .c_str(),
+                                     peer::BM_Peer, static_cast<std::uint32_t>(abgang), limit)
+            ->Unit(benchmark::kMicrosecond)
+            ->Repetitions(9)
+            ->ReportAggregatesOnly(true);
+#endif
   benchmark::RegisterBenchmark("BM_Start", BM_Start)
       ->Unit(benchmark::kMillisecond)
       ->Repetitions(9)
