@@ -1,12 +1,28 @@
 # Writes the map that scripts/check_includes.py reads: for every library and
-# executable defined in the tree, its folder, its sources (absolute paths)
-# and the targets it links, all of them (LINK_LIBRARIES) and those it hands
-# on to its consumers (INTERFACE_LINK_LIBRARIES without $<LINK_ONLY:...>).
+# executable defined in the tree, its folder, its sources (absolute paths),
+# the targets it links, all of them (LINK_LIBRARIES) and those it hands on
+# to its consumers (INTERFACE_LINK_LIBRARIES without $<LINK_ONLY:...>), the
+# headers it names public (zolma_public_headers), and whether it is a test
+# or fuzz program (defined under tests/ or fuzz/), which may include the
+# private headers of the libraries it uses.
 #
 #   target <name> <source folder>
+#   type <target type>
 #   src <absolute path>
 #   dep <linked target>
 #   pub <target handed on>
+#   public <absolute path of a public header>
+#   whitebox
+
+# Names the headers of a library that other targets may include (paths
+# relative to the calling folder); its other headers are its own.
+function(zolma_public_headers target)
+  set(files "")
+  foreach(h ${ARGN})
+    list(APPEND files ${CMAKE_CURRENT_SOURCE_DIR}/${h})
+  endforeach()
+  set_property(TARGET ${target} PROPERTY ZOLMA_PUBLIC_HEADERS ${files})
+endfunction()
 
 function(_zolma_collect_targets dir out)
   get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
@@ -28,6 +44,7 @@ function(zolma_write_include_map file)
     endif()
     get_target_property(dir ${t} SOURCE_DIR)
     string(APPEND text "target ${t} ${dir}\n")
+    string(APPEND text "type ${type}\n")
     if(NOT type STREQUAL "INTERFACE_LIBRARY")
       get_target_property(srcs ${t} SOURCES)
       foreach(s ${srcs})
@@ -42,6 +59,16 @@ function(zolma_write_include_map file)
           string(APPEND text "dep ${d}\n")
         endif()
       endforeach()
+    endif()
+    get_target_property(public ${t} ZOLMA_PUBLIC_HEADERS)
+    foreach(h ${public})
+      if(h)
+        string(APPEND text "public ${h}\n")
+      endif()
+    endforeach()
+    file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${dir})
+    if(rel MATCHES "^(tests|fuzz)(/|$)")
+      string(APPEND text "whitebox\n")
     endif()
     get_target_property(pubs ${t} INTERFACE_LINK_LIBRARIES)
     foreach(d ${pubs})

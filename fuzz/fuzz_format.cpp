@@ -55,7 +55,7 @@ void CheckLine(const char* buffer, int size, int result, const Meldungskontext* 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  UtSetName("FEHL", ZOLMA_SAMPLE_DATA "/DMFEHL");
+  UtSetName("FEHL", ZOLMA_SAMPLE_DIR "/DMFEHL");
   return 0;
 }
 

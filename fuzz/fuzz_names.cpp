@@ -34,14 +34,14 @@ void CheckName(const char* name, const char* what) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  UtSetName("EBHF", ZOLMA_SAMPLE_DATA "/DMEBHF");
-  UtSetName("PBHF", ZOLMA_SAMPLE_DATA "/DMPBHF");
+  UtSetName("EBHF", ZOLMA_SAMPLE_DIR "/DMEBHF");
+  UtSetName("PBHF", ZOLMA_SAMPLE_DIR "/DMPBHF");
   int code = zfuzz::Protected([] {
     DbInitEbhf();
     DbLoadTab(&DbEbhfTab);
     DbLoadPbhf();
   });
-  ZFUZZ_CHECK(code == 0, "the sample data set does not load from " ZOLMA_SAMPLE_DATA " (raise %d)",
+  ZFUZZ_CHECK(code == 0, "the sample data set does not load from " ZOLMA_SAMPLE_DIR " (raise %d)",
               code);
   return 0;
 }

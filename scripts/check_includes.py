@@ -2,11 +2,16 @@
 """Include check: every quoted include stays inside a target's dependencies.
 
 Reads the map that the build writes (cmake/IncludeMap.cmake): the targets
-with their folders, sources and links. For each source of each target,
-every `#include "..."` that names a file of the tree (relative to the
-repository root, or to the including file's folder) must belong to the
-target itself or to a target it may use: one it links, and what those hand
-on through their PUBLIC/INTERFACE links, transitively.
+with their folders, sources, links and public headers. For each source of
+each target, every `#include "..."` that names a file of the tree (relative
+to the repository root, or to the including file's folder) must belong to
+the target itself or to a target it may use: one it links, and what those
+hand on through their PUBLIC/INTERFACE links, transitively.
+
+Every library names its public headers; a header of another library that
+it does not name public is private to that library, and including it fails
+the check. Test and fuzz programs (and their support libraries) test the
+libraries from inside and may include their private headers.
 
 A file belongs to the targets that list it among their sources; a header
 that no target lists belongs to the targets whose sources share its folder.
@@ -33,10 +38,19 @@ def read_map(path):
             kind, _, rest = line.rstrip("\n").partition(" ")
             if kind == "target":
                 name, _, folder = rest.partition(" ")
-                current = {"dir": os.path.realpath(folder), "src": [], "dep": [], "pub": []}
+                current = {"dir": os.path.realpath(folder), "type": "", "src": [], "dep": [],
+                           "pub": [], "public": set(), "whitebox": False}
                 targets[name] = current
-            elif kind in ("src", "dep", "pub") and current is not None:
+            elif current is None:
+                continue
+            elif kind in ("src", "dep", "pub"):
                 current[kind].append(os.path.realpath(rest) if kind == "src" else rest)
+            elif kind == "public":
+                current["public"].add(os.path.realpath(rest))
+            elif kind == "type":
+                current["type"] = rest
+            elif kind == "whitebox":
+                current["whitebox"] = True
     return targets
 
 
@@ -103,7 +117,27 @@ def main():
                 if hit and hit not in listed and os.path.dirname(hit) in folders:
                     todo.append(hit)
 
+    def is_library(name):
+        return targets[name]["type"].endswith("_LIBRARY") and targets[name]["src"]
+
+    def visible(name, own, header):
+        """Whether `header`, a file of the targets `own`, is visible to target `name`."""
+        usable = own & allowed(name)
+        if not usable:
+            return False
+        if name in own or targets[name]["whitebox"]:
+            return True
+        return any(header in targets[o]["public"] for o in usable)
+
     failures = []
+    for name, t in targets.items():
+        if not is_library(name):
+            continue
+        if not t["public"]:
+            failures.append("%s names no public headers (zolma_public_headers)" % name)
+        for h in sorted(t["public"] - set(t["src"])):
+            failures.append("%s names %s public, which is not among its sources" %
+                            (name, os.path.relpath(h, root)))
     for path in sorted(files):
         if not path.startswith(root + os.sep) or not os.path.isfile(path):
             continue
@@ -120,12 +154,18 @@ def main():
                     failures.append("%s:%d: %s (of %s) is not a dependency of %s" %
                                     (os.path.relpath(path, root), number, inc,
                                      ", ".join(sorted(own)), name))
+                elif not visible(name, own, target_file):
+                    failures.append("%s:%d: %s is private to %s (not among its public headers)" %
+                                    (os.path.relpath(path, root), number, inc,
+                                     ", ".join(sorted(own & allowed(name)))))
     for f in failures:
         print(f)
     if failures:
-        print("include check: %d include(s) outside their target's dependencies" % len(failures))
+        print("include check: %d include(s) outside their target's dependencies or public headers"
+              % len(failures))
         return 1
-    print("include check: %d files, every include within its target's dependencies" % len(files))
+    print("include check: %d files, every include within its target's dependencies and their"
+          " public headers" % len(files))
     return 0
 
 

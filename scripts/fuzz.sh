@@ -15,12 +15,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=30
 if [ "${1:-}" = "-t" ]; then seconds="$2"; shift 2; fi
-all=(fuzz_loader fuzz_format fuzz_compiler fuzz_names fuzz_request)
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
+cmake --build --preset fuzz -j "$(nproc)"
+
+# The targets the build defines (fuzz/CMakeLists.txt writes their names).
+mapfile -t all < build/fuzz/fuzz/targets.txt
+[ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
+for t in "${targets[@]}"; do
+  if ! printf '%s\n' "${all[@]}" | grep -qx -- "$t"; then
+    echo "no fuzz target $t (the targets: ${all[*]})" >&2
+    exit 2
+  fi
+done
 
 bin=build/fuzz/fuzz
 failed=()

@@ -9,8 +9,8 @@ bash scripts/deps.sh
 for preset in default sanitize; do
   echo "== $preset build"
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
-  ctest --preset "$preset"
+  cmake --build --preset "$preset" -j "$(nproc)"
+  ctest --preset "$preset" -j "$(nproc)"
 done
 echo "== fuzz targets"
 bash scripts/fuzz.sh -t "${ZOLMA_FUZZ_SECONDS:-30}"

@@ -41,7 +41,7 @@ enum : int32_t {
 class DataEngine : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const std::string dir = ZOLMA_SAMPLE_DATA;
+    const std::string dir = ZOLMA_SAMPLE_DIR;
     static std::string paths[8];
     int k = 0;
     for (const char* code : kDatenTabellen) {

@@ -132,7 +132,7 @@ TEST(DataSample, HoldsATextForEveryMessageOfTheSystem) {
 class DataSampleLoaded : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const std::string dir = ZOLMA_SAMPLE_DATA;
+    const std::string dir = ZOLMA_SAMPLE_DIR;
     for (const char* code :
          {"FEHL", "EBHF", "FBRR", "FBRW", "GREN", "RBGT", "STEN", "TDRG", "PBHF"}) {
       paths_.push_back(dir + "/DM" + code);

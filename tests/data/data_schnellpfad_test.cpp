@@ -108,7 +108,7 @@ struct Schalter {
 // ---- the sample network ----------------------------------------------------
 
 TEST(DataSchnellpfad, SampleAllePaareGleich) {
-  Hochfahren(ZOLMA_SAMPLE_DATA);
+  Hochfahren(ZOLMA_SAMPLE_DIR);
   std::vector<int32_t> bahnhoefe;
   for (int32_t n = 0; n <= 99999; ++n) {
     EbhfSatz e;
