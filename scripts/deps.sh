@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the tool need, when
 # any of them is missing. Safe to run again.
 set -euo pipefail
-pkgs=(build-essential cmake googletest libgtest-dev libbenchmark-dev libboost-graph-dev
+pkgs=(build-essential cmake ninja-build googletest libgtest-dev libbenchmark-dev libboost-graph-dev
       libncurses-dev libcairo2-dev libfontconfig1-dev libfreetype-dev libcups2-dev
       fonts-liberation2 poppler-utils tmux python3
       clang libclang-rt-14-dev)
