@@ -26,7 +26,12 @@ uint32_t EbKmModus = 0xFFFF;
 int32_t EbKnotenGewaehltA = -1;
 int32_t EbKnotenGewaehltB = -1;
 int32_t EbKnotenLetzter = 0;
-uint32_t EbKnotenLadeZaehler = 0;
+
+namespace {
+uint32_t knotenLadeZaehler = 0;
+}  // namespace
+
+uint32_t EbKnotenLadeZaehler() { return knotenLadeZaehler; }
 
 /* ---- small helpers ---------------------------------------------------- */
 
@@ -182,7 +187,7 @@ void EbKnotenLaden(int32_t bahnhof, int32_t gebiet, int32_t k) {
 void EbKnotenListeBauen(int32_t bahnhof, int32_t gebiet, EbKnotenEintrag* ziel) {
   EbKnotenEintrag& e = *ziel;
   if (EbKnotenSpeicherHolen(bahnhof, gebiet, &e)) {
-    ++EbKnotenLadeZaehler;
+    ++knotenLadeZaehler;
     return;
   }
   int handle = -1;
@@ -192,7 +197,7 @@ void EbKnotenListeBauen(int32_t bahnhof, int32_t gebiet, EbKnotenEintrag* ziel) 
     e.bahnhof = 0;
     e.gebiet = 0;
     e.anzahl = 0;
-    ++EbKnotenLadeZaehler;
+    ++knotenLadeZaehler;
     int32_t anzahl = 0;
     for (;;) {
       TdrgSatz t;

@@ -95,6 +95,6 @@ void EbKnotenCacheLeeren();
 
 /* Test support: the number of node lists built since the process started
 ** (one per EbKnotenLaden that got as far as the TDRG walk). */
-extern uint32_t EbKnotenLadeZaehler;
+uint32_t EbKnotenLadeZaehler();
 
 #endif

@@ -220,10 +220,13 @@ bool BestesFuer(int32_t a, const EbKnotenEintrag& e) {
   return true;
 }
 
+uint32_t speicherTreffer = 0;
+uint32_t zeilenTreffer = 0;
+
 }  // namespace
 
-uint32_t EbKnotenSpeicherTreffer = 0;
-uint32_t EbKmZeilenTreffer = 0;
+uint32_t EbKnotenSpeicherTreffer() { return speicherTreffer; }
+uint32_t EbKmZeilenTreffer() { return zeilenTreffer; }
 
 bool EbKnotenSpeicherHolen(int32_t bahnhof, int32_t gebiet, EbKnotenEintrag* e) {
   if (!DbFastPathsOn() || DbStenTab.generation == 0 || DbTdrgTab.generation == 0) return false;
@@ -238,7 +241,7 @@ bool EbKnotenSpeicherHolen(int32_t bahnhof, int32_t gebiet, EbKnotenEintrag* e) 
     e->best = -1;
     e->tag = EbKmStichtag;
     for (int32_t i = 0; i < p.anzahl; ++i) e->knoten[i] = p.knoten[i];
-    ++EbKnotenSpeicherTreffer;
+    ++speicherTreffer;
     return true;
   }
   return false;
@@ -333,7 +336,7 @@ bool EbKmZeileKm(int32_t p, int32_t q, uint32_t* km) {
   const uint32_t v = g_zeilen[k].km[spalte];
   if (v == kKeinPaar) return false;
   *km = v;
-  ++EbKmZeilenTreffer;
+  ++zeilenTreffer;
   return true;
 }
 
@@ -363,7 +366,7 @@ bool EbKmPaarAusZeilen(int32_t a, EbKnotenEintrag& abgang, EbKnotenEintrag& ziel
     }
   }
   *min = m;
-  ++EbKmZeilenTreffer;
+  ++zeilenTreffer;
   if (bj < 0) return true; /* nothing below "no route": both stay -1 */
   abgang.best = erster[bj];
   ziel.best = bj;
@@ -390,7 +393,7 @@ bool EbKmKnotenAusZeile(int32_t n, EbKnotenEintrag& e, uint32_t* min) {
   }
   e.best = best;
   *min = m;
-  ++EbKmZeilenTreffer;
+  ++zeilenTreffer;
   return true;
 }
 

@@ -67,7 +67,7 @@ bool EbKmKnotenAusZeile(int32_t n, EbKnotenEintrag& e, uint32_t* min);
 void EbKnotenSpeicherLeeren();
 /* Test support: node lists copied from the store, and node routes whose
 ** kilometres came from the rows, since the process started. */
-extern uint32_t EbKnotenSpeicherTreffer;
-extern uint32_t EbKmZeilenTreffer;
+uint32_t EbKnotenSpeicherTreffer();
+uint32_t EbKmZeilenTreffer();
 
 #endif

@@ -10,7 +10,7 @@
 ** This module owns the separator table, the state word of the kinds, the
 ** text-element writer with its status bits, and the reading of the points
 ** (EbSucheWeg). The names of the points come from the station master,
-** through the hook EbWtStammAbfrage so that tests can give names.
+** through the hook EbWtStammAbfrageSetzen so that tests can give names.
 */
 #include <cstdint>
 #include <cstring>
@@ -22,7 +22,13 @@
 #include "common/dtacc/dm/dm_stamm.h"
 #include "engine/ebwegetext.h"
 
-WtStammAbfrage EbWtStammAbfrage = DbGetBhf;
+namespace {
+WtStammAbfrage stammAbfrage = DbGetBhf;
+}  // namespace
+
+void EbWtStammAbfrageSetzen(WtStammAbfrage abfrage) {
+  stammAbfrage = abfrage != nullptr ? abfrage : DbGetBhf;
+}
 
 /* Rows: previous kind (none, 'O', 'M', 'U'); columns: current kind (none =
 ** end of the text, 'O', 'M', 'U'). */
@@ -177,7 +183,7 @@ std::uint32_t EbSucheWeg(char* teil, std::uint32_t aktuell, const FbrrSatz* rela
     BhfSatz bhf;
     std::memset(&bhf, ' ', sizeof bhf);
     char name[sizeof bhf.routeTextName + 1] = "";
-    if (EbWtStammAbfrage(&bhf, station, datum) == kDbFound) {
+    if (stammAbfrage(&bhf, station, datum) == kDbFound) {
       if (k == 0 || k == anzahl - 1)
         feldKopieren(name, bhf.routeTextName, sizeof bhf.routeTextName);
       else

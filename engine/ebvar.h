@@ -174,10 +174,11 @@ inline bool EbPunktTraegtRelation(const EbPunkt& p) {
 
 /* Completes one point from EBGB under the first key: 0, 1126 or 1127. */
 /* Fault injection for tests: the EBGB cursor step that EbEbgbPunktLesen
-** uses (DbNextEbgb unless a test puts another one here). */
+** uses (DbNextEbgb unless a test puts another one here; nullptr puts
+** DbNextEbgb back). */
 using EbEbgbSchritt = DbLookupResult (*)(EbgbSatz* out, int* handle, std::uint16_t key1,
                                          std::uint32_t key2, UtDayNumber day);
-extern EbEbgbSchritt EbVarEbgbSchritt;
+void EbVarEbgbSchrittSetzen(EbEbgbSchritt schritt);
 
 std::int32_t EbEbgbPunktLesen(std::uint32_t bahnhof, UtDayNumber tag, EbLaufwegPunkt* punkt,
                               std::int32_t* gefunden, std::uint16_t ebgbKey);
@@ -252,7 +253,7 @@ std::int32_t EbVarWegWaehlen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA, 
 
 /* Test support: how many point sequences had their legs computed (cache
 ** misses and leg rebuilds) since the process started. */
-extern std::uint32_t EbVarLegBerechnungen;
+std::uint32_t EbVarLegBerechnungen();
 
 /* ---- ebvarianten.cpp: route over variants ------------------------------ */
 

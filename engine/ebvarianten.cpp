@@ -27,9 +27,9 @@
 #include "engine/ebsuche.h"
 #include "engine/ebvar.h"
 
-std::uint32_t EbVarLegBerechnungen = 0;
-
 namespace {
+
+std::uint32_t legBerechnungen = 0;
 
 void punktDazu(EbPunkt* punkte, std::uint16_t* n, std::int32_t bahnhof, std::uint16_t punktFlags,
                std::uint16_t seitenFlags, std::uint16_t artFlags = 0, bool vollform = true) {
@@ -44,6 +44,8 @@ void punktDazu(EbPunkt* punkte, std::uint16_t* n, std::int32_t bahnhof, std::uin
 }
 
 }  // namespace
+
+std::uint32_t EbVarLegBerechnungen() { return legBerechnungen; }
 
 std::uint16_t EbVarRoutenpunkte(const EbSuchAnfrage* a, EbPunkt punkte[EB_VAR_MAX_PUNKTE]) {
   std::uint16_t n = 0;
@@ -185,7 +187,7 @@ std::int32_t legsBerechnen(const EbSuchAnfrage* v, std::uint32_t flags) {
   const std::int32_t punkte[EB_PKT_ANZAHL] = {v->von,       v->bpVor,  v->relBhf[0],
                                               v->relBhf[1], v->bpNach, v->nach};
   const bool innen = punkte[1] != 0 || punkte[2] != 0 || punkte[3] != 0 || punkte[4] != 0;
-  ++EbVarLegBerechnungen;
+  ++legBerechnungen;
   return EbWegEntfernung(v, innen ? EB_LEG_LEEREN : (EB_LEG_LEEREN | EB_LEG_OHNE_PUNKTE), punkte,
                          flags);
 }

@@ -17,9 +17,9 @@
 #include "common/dtacc/dm/dm_ebgb.h"
 #include "engine/ebvar.h"
 
-EbEbgbSchritt EbVarEbgbSchritt = &DbNextEbgb;
-
 namespace {
+
+EbEbgbSchritt ebgbSchritt = &DbNextEbgb;
 
 /* Sends an EBGB warning "lls" (key, station, day). */
 void ebgbWarnung(std::uint16_t nummer, std::uint16_t key, std::uint32_t bahnhof, UtDayNumber tag) {
@@ -28,6 +28,10 @@ void ebgbWarnung(std::uint16_t nummer, std::uint16_t key, std::uint32_t bahnhof,
 }
 
 }  // namespace
+
+void EbVarEbgbSchrittSetzen(EbEbgbSchritt schritt) {
+  ebgbSchritt = schritt != nullptr ? schritt : &DbNextEbgb;
+}
 
 std::int32_t EbEbgbPunktLesen(std::uint32_t bahnhof, UtDayNumber tag, EbLaufwegPunkt* punkt,
                               std::int32_t* gefunden, std::uint16_t ebgbKey) {
@@ -41,7 +45,7 @@ std::int32_t EbEbgbPunktLesen(std::uint32_t bahnhof, UtDayNumber tag, EbLaufwegP
 
   int handle = -1;
   EbgbSatz satz{};
-  DbLookupResult r = EbVarEbgbSchritt(&satz, &handle, ebgbKey, lokal, tag);
+  DbLookupResult r = ebgbSchritt(&satz, &handle, ebgbKey, lokal, tag);
   if (r == kDbFound) {
     punkt->punkt.bahnhof = static_cast<std::int32_t>(kDbBhfLandBasis + satz.group);
     std::memcpy(punkt->name, satz.text48 + 24, 24);
@@ -57,7 +61,7 @@ std::int32_t EbEbgbPunktLesen(std::uint32_t bahnhof, UtDayNumber tag, EbLaufwegP
   if (handle == -1) return 0;
 
   EbgbSatz zweiter{};
-  r = EbVarEbgbSchritt(&zweiter, &handle, ebgbKey, lokal, tag);
+  r = ebgbSchritt(&zweiter, &handle, ebgbKey, lokal, tag);
   if (r == kDbFound) {
     /* Two records for one point: the point keeps the first. */
     DbResetEbgbSlot(handle);

@@ -176,8 +176,8 @@ void WtElemStatus(const WtTextElement* elem, std::int32_t umgekehrt, std::uint32
 std::uint32_t StrLenOhneBlanks(const char* s);
 
 /* The station-master lookup the relation text uses; DbGetBhf unless a test
-** puts a lookup of its own here. */
+** puts a lookup of its own here (nullptr puts DbGetBhf back). */
 using WtStammAbfrage = DbLookupResult (*)(BhfSatz* out, std::uint32_t station, UtDayNumber day);
-extern WtStammAbfrage EbWtStammAbfrage;
+void EbWtStammAbfrageSetzen(WtStammAbfrage abfrage);
 
 #endif /* ZOLMA_ENGINE_EBWEGETEXT_H */

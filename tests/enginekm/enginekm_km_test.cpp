@@ -97,14 +97,14 @@ TEST(EnginekmKm, DirektOderKnotenweg) {
     Umgebung u(n);
     ASSERT_EQ(u.initCode, 0);
 
-    const std::uint32_t geladen = EbKnotenLadeZaehler;
+    const std::uint32_t geladen = EbKnotenLadeZaehler();
     Bein b = bein(11, 12);
     ASSERT_EQ(b.aus.code, 0);
     EXPECT_EQ(b.km, f.erwartetKm);
     // A final direct route is taken before any node list is built; a
     // competing one builds the lists of both stations.
     const bool endgueltig = f.direktDa && (f.zweiter == 'N' || f.zweiter == 'J');
-    EXPECT_EQ(EbKnotenLadeZaehler - geladen, endgueltig ? 0u : 2u);
+    EXPECT_EQ(EbKnotenLadeZaehler() - geladen, endgueltig ? 0u : 2u);
     std::vector<Seg> erwartet =
         f.knotenweg ? std::vector<Seg>{S(11, K1), S(K1, 12)} : std::vector<Seg>{S(11, 12)};
     EXPECT_EQ(b.segs, erwartet);
@@ -354,18 +354,18 @@ TEST(EnginekmKm, NeuerTagUndNeuesModuswortBauenListenNeu) {
   ASSERT_EQ(u.initCode, 0);
 
   EXPECT_EQ(bein(11, 21, 0, kTag).km, 42u);
-  std::uint32_t geladen = EbKnotenLadeZaehler;
+  std::uint32_t geladen = EbKnotenLadeZaehler();
   EXPECT_EQ(bein(11, 21, 0, kTag).km, 42u);
-  EXPECT_EQ(EbKnotenLadeZaehler, geladen) << "same day and mode: lists from the cache";
+  EXPECT_EQ(EbKnotenLadeZaehler(), geladen) << "same day and mode: lists from the cache";
 
   Bein b = bein(11, 21, 0, kTag + 1);
   EXPECT_EQ(b.km, 1u + 1u + 4u);
-  EXPECT_EQ(EbKnotenLadeZaehler, geladen + 2) << "a new day rebuilds both lists";
+  EXPECT_EQ(EbKnotenLadeZaehler(), geladen + 2) << "a new day rebuilds both lists";
   EXPECT_EQ(EbKnotenCache[EbKnotenGewaehltA].tag, kTag + 1);
 
-  geladen = EbKnotenLadeZaehler;
+  geladen = EbKnotenLadeZaehler();
   EXPECT_EQ(bein(11, 21, 0x20, kTag + 1).km, 6u);
-  EXPECT_EQ(EbKnotenLadeZaehler, geladen + 2) << "a new mode word empties the cache";
+  EXPECT_EQ(EbKnotenLadeZaehler(), geladen + 2) << "a new mode word empties the cache";
   EXPECT_EQ(bein(11, 21, 0, kTag).km, 42u);
 }
 

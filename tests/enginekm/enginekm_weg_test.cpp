@@ -190,8 +190,8 @@ DbLookupResult stammMitNamen(BhfSatz* out, std::uint32_t, UtDayNumber) {
 
 TEST(EnginekmWeg, Relationsabschnitt) {
   struct StammTausch {
-    StammTausch() { EbWtStammAbfrage = stammMitNamen; }
-    ~StammTausch() { EbWtStammAbfrage = DbGetBhf; }
+    StammTausch() { EbWtStammAbfrageSetzen(stammMitNamen); }
+    ~StammTausch() { EbWtStammAbfrageSetzen(DbGetBhf); }
   } stamm;
   Umgebung u(basisNetz());
   ASSERT_EQ(u.initCode, 0);

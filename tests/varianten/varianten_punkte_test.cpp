@@ -116,11 +116,11 @@ TEST(VariantenEbgbPunkt, BadArgumentsWarn1126OnEitherReadAndReleaseTheCursor) {
     Mithoerer m;
     fehlerBei = f.fehler;
     schritte = 0;
-    EbVarEbgbSchritt = &schrittMitFehler;
+    EbVarEbgbSchrittSetzen(&schrittMitFehler);
     EbLaufwegPunkt p = lwPunkt(8000010);
     std::int32_t gef = 0;
     EXPECT_EQ(EbEbgbPunktLesen(8000010, kTag, &p, &gef, 7), 1126);
-    EbVarEbgbSchritt = &DbNextEbgb;
+    EbVarEbgbSchrittSetzen(&DbNextEbgb);
     EXPECT_TRUE(ebgbSlotsFrei());
     ASSERT_EQ(m.meldungen().size(), 1u);
     EXPECT_EQ(m.meldungen()[0].nummer, 1126);

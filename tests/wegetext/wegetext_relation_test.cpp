@@ -29,8 +29,8 @@ DbLookupResult testStamm(BhfSatz* out, std::uint32_t station, UtDayNumber) {
 }
 
 struct StammTausch {
-  explicit StammTausch(WtStammAbfrage f) { EbWtStammAbfrage = f; }
-  ~StammTausch() { EbWtStammAbfrage = DbGetBhf; }
+  explicit StammTausch(WtStammAbfrage f) { EbWtStammAbfrageSetzen(f); }
+  ~StammTausch() { EbWtStammAbfrageSetzen(DbGetBhf); }
 };
 
 TEST(WegetextElement, Trennzeichentabelle) {
