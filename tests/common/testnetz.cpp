@@ -4,6 +4,8 @@
 // of raises. See testnetz.h.
 #include "tests/common/testnetz.h"
 
+#include "tests/common/tempdir.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -13,14 +15,6 @@ namespace testnetz {
 
 const char* const kAlleTabellen[kTabellenAnzahl] = {"EBGG", "EBGB", "EBHF", "TDRG", "FBRR", "GREN",
                                                     "STEN", "RBGT", "NESR", "NGAT", "LOST", "FBRW"};
-
-std::filesystem::path neuesVerzeichnis(const std::filesystem::path& muster) {
-  std::string s = muster.string();
-  std::vector<char> buf(s.begin(), s.end());
-  buf.push_back('\0');
-  if (mkdtemp(buf.data()) == nullptr) return {};
-  return std::filesystem::path(buf.data());
-}
 
 int dateiSchreiben(const dmw::DataFile& f, const char* code, const std::filesystem::path& pfad) {
   f.write(pfad);
@@ -77,17 +71,15 @@ dmw::GrenPair grenPaar(std::uint32_t a, std::uint32_t b, std::uint16_t km1, std:
   return p;
 }
 
-Umgebung::Umgebung(const std::filesystem::path& muster) {
-  dir_ = neuesVerzeichnis(muster);
-  if (dir_.empty()) throw std::runtime_error("mkdtemp");
+Umgebung::Umgebung(const std::string& praefix) {
+  dir_ = tempdir::Make(praefix);
   alleOhneDatei();
 }
 
 Umgebung::~Umgebung() {
   EbGfEndeEntfernungsBerechnung();
   alleNamenEntfernen();
-  std::error_code ec;
-  std::filesystem::remove_all(dir_, ec);
+  tempdir::Remove(dir_);
 }
 
 void Umgebung::datei(const char* code, const dmw::DataFile& f) {

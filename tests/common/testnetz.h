@@ -42,10 +42,6 @@ namespace testnetz {
 inline constexpr int kTabellenAnzahl = 12;
 extern const char* const kAlleTabellen[kTabellenAnzahl];
 
-// Creates a fresh directory from a mkdtemp pattern (ending in "XXXXXX");
-// an empty path when that fails.
-std::filesystem::path neuesVerzeichnis(const std::filesystem::path& muster);
-
 // Writes f to pfad and registers code under that name; returns the result
 // of UtSetName (0 = registered).
 int dateiSchreiben(const dmw::DataFile& f, const char* code, const std::filesystem::path& pfad);
@@ -83,7 +79,7 @@ dmw::GrenPair grenPaar(std::uint32_t a, std::uint32_t b, std::uint16_t km1, std:
 // destructor ends the engine, removes the names and the directory.
 class Umgebung {
  public:
-  explicit Umgebung(const std::filesystem::path& muster);
+  explicit Umgebung(const std::string& praefix);
   ~Umgebung();
   Umgebung(const Umgebung&) = delete;
   Umgebung& operator=(const Umgebung&) = delete;

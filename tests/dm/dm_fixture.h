@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/tempdir.h"
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_ebgb.h"
 #include "common/dtacc/dm/dm_ebgg.h"
@@ -32,21 +33,7 @@
 namespace dmtest {
 
 // The process's data directory (created once, removed at exit).
-inline const std::filesystem::path& DataDir() {
-  static std::filesystem::path dir;
-  if (dir.empty()) {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "dmcore-XXXXXX").string();
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data())) std::abort();
-    dir = buf.data();
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(dir, ec);
-    });
-  }
-  return dir;
-}
+inline const std::filesystem::path& DataDir() { return tempdir::ForProcess("dmcore"); }
 
 // Writes the file as DM<code> in the data directory and registers the table
 // code with that path as its physical name. Returns the path.

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/tempdir.h"
 #include "common/dtacc/dm/dm.h"
 #include "support/msg.h"
 #include "support/utname.h"
@@ -24,21 +25,7 @@ namespace dmnettest {
 
 // Creates (once per process) a temporary directory and makes it the current
 // directory; it is removed at exit.
-inline void EnterDataDir() {
-  static std::string dir;
-  if (dir.empty()) {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "dmnet-XXXXXX").string();
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    ASSERT_NE(mkdtemp(buf.data()), nullptr);
-    dir = buf.data();
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(dir, ec);
-    });
-  }
-  std::filesystem::current_path(dir);
-}
+inline void EnterDataDir() { std::filesystem::current_path(tempdir::ForProcess("dmnet")); }
 
 // Writes the file under `phys` in the working directory and registers the
 // table code as its logical name.

@@ -41,6 +41,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/tempdir.h"
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
@@ -56,18 +57,7 @@ inline constexpr UtDayNumber kTag = 16000;
 // Creates (once per process) a temporary directory and makes it the
 // current directory; it is removed at exit. The files are written and
 // registered under names relative to it.
-inline void DatenVerzeichnis() {
-  static std::filesystem::path dir;
-  if (dir.empty()) {
-    dir = testnetz::neuesVerzeichnis(std::filesystem::temp_directory_path() / "engine-XXXXXX");
-    ASSERT_FALSE(dir.empty());
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(dir, ec);
-    });
-  }
-  std::filesystem::current_path(dir);
-}
+inline void DatenVerzeichnis() { std::filesystem::current_path(tempdir::ForProcess("engine")); }
 
 // Flag letters: index 5 station kind, 8 and 9 'N', 11 km-part letter, the
 // rest 'N'.

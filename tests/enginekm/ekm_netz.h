@@ -137,7 +137,7 @@ struct Dateien {
 // up over it; the destructor ends the engine and removes it all.
 class Umgebung : public testnetz::Umgebung {
  public:
-  explicit Umgebung(const Netz& n, Dateien d = {}) : testnetz::Umgebung("/tmp/enginekm_XXXXXX") {
+  explicit Umgebung(const Netz& n, Dateien d = {}) : testnetz::Umgebung("enginekm") {
     if (d.ebhf) datei("EBHF", dmw::ebhfFile(n.bhf));
     if (d.sten) datei("STEN", dmw::stenFile(n.sten));
     if (d.gren) datei("GREN", dmw::grenFile(n.knoten, n.gren));

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/common/tempdir.h"
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_fehl.h"
 #include "msgtext/msgfile.h"
@@ -103,9 +104,7 @@ inline std::string FormatWith(const Meldungskontext* m, const std::string& patte
 class MsgTextTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/msgtext_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    dir_ = tempdir::Make("msgtext");
     old_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
     fehlPath_ = (dir_ / "DMFEHL").string();

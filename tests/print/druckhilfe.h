@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/tempdir.h"
 #include "app/resource.h"
 #include "platform/print/printtest.h"
 #include "platform/print/winprint.h"
@@ -49,9 +50,7 @@ class RealFilePrinterTest : public ::testing::Test {
   void SetUp() override {
     ZolmaRegisterResources();
     PrTestUninstall();  // the real backend
-    char tmpl[] = "/tmp/zolma-druck-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    folder_ = tmpl;
+    folder_ = tempdir::Make("zolma-druck").string();
     ASSERT_NE(getcwd(saved_, sizeof saved_), nullptr);
   }
   void TearDown() override {

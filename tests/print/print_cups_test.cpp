@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/common/tempdir.h"
 #include "app/druck.h"
 #include "app/resource.h"
 #include "app/zolmaapp.h"
@@ -38,9 +39,7 @@ class PrintCups : public ::testing::Test {
     if (!why.empty()) GTEST_SKIP() << "no private CUPS server: " << why;
     ZolmaRegisterResources();
     PrTestUninstall();  // the real backend
-    char tmpl[] = "/tmp/zolma-cupsdruck-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    folder_ = tmpl;
+    folder_ = tempdir::Make("zolma-cupsdruck").string();
     PrSettings s;  // the system's queues, as a user has them
     s.fileFolder = folder_ + "/druck";
     PrSetSettings(s);

@@ -88,7 +88,7 @@ struct Dateien {
 // removes it all.
 class Umgebung : public testnetz::Umgebung {
  public:
-  explicit Umgebung(const Netz& n, Dateien d = {}) : testnetz::Umgebung("/tmp/varianten_XXXXXX") {
+  explicit Umgebung(const Netz& n, Dateien d = {}) : testnetz::Umgebung("varianten") {
     datei("EBHF", dmw::ebhfFile(n.bhf));
     datei("STEN", dmw::stenFile(n.sten));
     datei("GREN", dmw::grenFile({}, {}));

@@ -118,7 +118,7 @@ using testnetz::kAlleTabellen;
 // the engine up; the destructor ends it all again.
 class Umgebung : public testnetz::Umgebung {
  public:
-  explicit Umgebung(const Netz& n = Netz()) : testnetz::Umgebung("/tmp/wegetext_XXXXXX") {
+  explicit Umgebung(const Netz& n = Netz()) : testnetz::Umgebung("wegetext") {
     datei("EBHF", dmw::ebhfFile(n.bhf));
     datei("RBGT", dmw::rbgtFile(n.rbgt));
     if (!n.fbrw.empty()) datei("FBRW", dmw::fbrwFile(n.fbrw));
