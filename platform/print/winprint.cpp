@@ -18,6 +18,8 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <type_traits>
+#include <utility>
 
 #include "platform/print/printdev.h"
 #include "platform/print/printtest.h"
@@ -149,6 +151,61 @@ bool fail(DWORD error) {
   g_lastError = error;
   return false;
 }
+
+// One call into the layer, from its first line to its return: its name,
+// its arguments as the call log shows them and the handle it works on.
+// `open` counts the call and answers an injected fault or a handle that
+// names nothing the layer owns; every return goes through `done`, so that
+// each call is logged once, with the last error it leaves.
+template <class R>
+class Call {
+ public:
+  Call(const char* call, std::string args, std::string handle = {})
+      : call_(call), args_(std::move(args)), handle_(std::move(handle)) {}
+
+  // A call on a handle: the log shows the handle's name, then `more`.
+  static Call on(const char* call, const void* h, const std::string& more = {}) {
+    std::string name = nameOf(h);
+    return Call(call, name + more, name);
+  }
+
+  // False when a fault is armed for the call; its answer is then logged.
+  bool open() {
+    long long inj;
+    if (!injected(call_, &inj)) return true;
+    if constexpr (std::is_pointer_v<R>) {
+      answer_ = done(call_, args_, static_cast<R>(nullptr), handle_);
+    } else {
+      answer_ = done(call_, args_, static_cast<R>(inj), handle_);
+    }
+    return false;
+  }
+
+  // `found`, or null when a fault is armed or nothing stands behind the
+  // handle (the call then answers `invalid` with ERROR_INVALID_HANDLE).
+  template <class T>
+  T* open(T* found, R invalid) {
+    if (!open()) return nullptr;
+    if (!found) answer_ = fail(ERROR_INVALID_HANDLE, invalid);
+    return found;
+  }
+
+  // The answer `open` logged when it returned false or null.
+  R answer() const { return answer_; }
+
+  R fail(DWORD error, R result, const std::string& more = {}) {
+    g_lastError = error;
+    return done(call_, args_ + more, result, handle_);
+  }
+  R ok(R result, const std::string& more = {}) { return done(call_, args_ + more, result, handle_); }
+  // A call that hands out a new handle: the log names that one.
+  R made(R result, const std::string& handle) { return done(call_, args_, result, handle); }
+
+ private:
+  const char* call_;
+  std::string args_, handle_;
+  R answer_{};
+};
 
 PrPrinter* printerOf(HANDLE h) {
   auto* p = static_cast<PrPrinter*>(h);
@@ -670,28 +727,20 @@ LONG DocumentPropertiesA(HWND owner, HANDLE printer, LPSTR device, DEVMODEA* out
 // ---- contexts, documents, pages --------------------------------------------------
 
 HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA* settings) {
-  std::string args = fmt("%s, %s, %s, %s", quoted(driver).c_str(), quoted(device).c_str(),
-                         quoted(output).c_str(), settings ? "settings" : "null");
-  long long inj;
-  if (injected("CreateDCA", &inj)) return done("CreateDCA", args, static_cast<HDC>(nullptr));
-  if (!driver || !sameNoCase(driver, "WINSPOOL") || output) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("CreateDCA", args, static_cast<HDC>(nullptr));
-  }
+  Call<HDC> c("CreateDCA", fmt("%s, %s, %s, %s", quoted(driver).c_str(), quoted(device).c_str(),
+                               quoted(output).c_str(), settings ? "settings" : "null"));
+  if (!c.open()) return c.answer();
+  if (!driver || !sameNoCase(driver, "WINSPOOL") || output)
+    return c.fail(ERROR_INVALID_PARAMETER, nullptr);
   std::vector<PrPrinterInfo> all;
   const PrPrinterInfo* p = device ? findPrinter(device, all) : nullptr;
-  if (!p) {
-    fail(ERROR_INVALID_PRINTER_NAME);
-    return done("CreateDCA", args, static_cast<HDC>(nullptr));
-  }
+  if (!p) return c.fail(ERROR_INVALID_PRINTER_NAME, nullptr);
   DEVMODEA dm = defaultSettings(p->name);
   if (settings) {
     DEVMODEA given;
     std::memcpy(&given, settings, sizeof given);
-    if (given.dmSize != sizeof(DEVMODEA) || !mergeSettings(dm, given)) {
-      fail(ERROR_INVALID_PARAMETER);
-      return done("CreateDCA", args, static_cast<HDC>(nullptr));
-    }
+    if (given.dmSize != sizeof(DEVMODEA) || !mergeSettings(dm, given))
+      return c.fail(ERROR_INVALID_PARAMETER, nullptr);
   }
   auto* dc = new PrDc;
   dc->printer = p->name;
@@ -701,55 +750,40 @@ HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA* setti
   if (dm.dmOrientation == DMORIENT_LANDSCAPE) std::swap(dc->paperW, dc->paperH);
   dc->font = &g_stockFont;
   g_dcs.insert(dc);
-  return done("CreateDCA", args, dc, addLive(dc, "dc"));
+  return c.made(dc, addLive(dc, "dc"));
 }
 
 HDC CreateCompatibleDC(HDC like) {
-  std::string args = nameOf(like);
-  long long inj;
-  if (injected("CreateCompatibleDC", &inj))
-    return done("CreateCompatibleDC", args, static_cast<HDC>(nullptr));
+  Call<HDC> c("CreateCompatibleDC", nameOf(like));
+  if (!c.open()) return c.answer();
   PrDc* base = like ? dcOf(like) : nullptr;
-  if (like && !base) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("CreateCompatibleDC", args, static_cast<HDC>(nullptr));
-  }
+  if (like && !base) return c.fail(ERROR_INVALID_HANDLE, nullptr);
   auto* dc = new PrDc;
   dc->memory = true;
   dc->dpi = base ? base->dpi : 96;
   dc->font = &g_stockFont;
   dc->bitmap = &g_stockBitmap;
   g_dcs.insert(dc);
-  return done("CreateCompatibleDC", args, dc, addLive(dc, "mem"));
+  return c.made(dc, addLive(dc, "mem"));
 }
 
 BOOL DeleteDC(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("DeleteDC", &inj)) return done("DeleteDC", name, static_cast<BOOL>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) return done("DeleteDC", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  auto c = Call<BOOL>::on("DeleteDC", h);
+  PrDc* dc = c.open(dcOf(h), FALSE);
+  if (!dc) return c.answer();
   dropDocument(*dc);
   g_dcs.erase(dc);
   g_live.erase(dc);
   delete dc;
-  return done("DeleteDC", name, TRUE, name);
+  return c.ok(TRUE);
 }
 
 int StartDocA(HDC h, const DOCINFOA* doc) {
-  std::string name = nameOf(h);
-  std::string args = fmt("%s, %s", name.c_str(), doc ? quoted(doc->lpszDocName).c_str() : "null");
-  long long inj;
-  if (injected("StartDocA", &inj)) return done("StartDocA", args, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("StartDocA", args, -1, name);
-  }
-  if (dc->memory || dc->doc || !doc || doc->lpszOutput) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("StartDocA", args, -1, name);
-  }
+  auto c = Call<int>::on("StartDocA", h,
+                         fmt(", %s", doc ? quoted(doc->lpszDocName).c_str() : "null"));
+  PrDc* dc = c.open(dcOf(h), -1);
+  if (!dc) return c.answer();
+  if (dc->memory || dc->doc || !doc || doc->lpszOutput) return c.fail(ERROR_INVALID_PARAMETER, -1);
   dc->doc = std::make_unique<PrDocument>();
   dc->doc->name = doc->lpszDocName ? doc->lpszDocName : "";
   dc->doc->printer = dc->printer;
@@ -763,133 +797,79 @@ int StartDocA(HDC h, const DOCINFOA* doc) {
   DWORD err = 0;
   if (!PrCurrentBackend().begin(*dc->doc, &err)) {
     dc->doc.reset();
-    fail(err ? err : ERROR_OPEN_FAILED);
-    return done("StartDocA", args, -1, name);
+    return c.fail(err ? err : ERROR_OPEN_FAILED, -1);
   }
   g_lastError = ERROR_SUCCESS;
-  return done("StartDocA", args, ++g_jobCounter, name);
+  return c.ok(++g_jobCounter);
 }
 
 int StartPage(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("StartPage", &inj)) return done("StartPage", name, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("StartPage", name, -1, name);
-  }
-  if (!dc->doc || dc->inPage) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("StartPage", name, -1, name);
-  }
+  auto c = Call<int>::on("StartPage", h);
+  PrDc* dc = c.open(dcOf(h), -1);
+  if (!dc) return c.answer();
+  if (!dc->doc || dc->inPage) return c.fail(ERROR_INVALID_PARAMETER, -1);
   dc->doc->pages.emplace_back();
   dc->inPage = true;
-  return done("StartPage", name, 1, name);
+  return c.ok(1);
 }
 
 int EndPage(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("EndPage", &inj)) return done("EndPage", name, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("EndPage", name, -1, name);
-  }
-  if (!dc->doc || !dc->inPage) {
-    // No page was started: there is nothing to end.
-    fail(ERROR_INVALID_PARAMETER);
-    return done("EndPage", name, -1, name);
-  }
+  auto c = Call<int>::on("EndPage", h);
+  PrDc* dc = c.open(dcOf(h), -1);
+  if (!dc) return c.answer();
+  // No page was started: there is nothing to end.
+  if (!dc->doc || !dc->inPage) return c.fail(ERROR_INVALID_PARAMETER, -1);
   dc->inPage = false;
-  return done("EndPage", name, 1, name);
+  return c.ok(1);
 }
 
 int EndDoc(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("EndDoc", &inj)) return done("EndDoc", name, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("EndDoc", name, -1, name);
-  }
-  if (!dc->doc) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("EndDoc", name, -1, name);
-  }
+  auto c = Call<int>::on("EndDoc", h);
+  PrDc* dc = c.open(dcOf(h), -1);
+  if (!dc) return c.answer();
+  if (!dc->doc) return c.fail(ERROR_INVALID_PARAMETER, -1);
   std::unique_ptr<PrDocument> doc = std::move(dc->doc);
   dc->inPage = false;
   DWORD err = 0;
   std::string note;
-  if (!PrCurrentBackend().submit(*doc, &err, &note)) {
-    fail(err ? err : ERROR_WRITE_FAULT);
-    return done("EndDoc", name, -1, name);
-  }
+  if (!PrCurrentBackend().submit(*doc, &err, &note)) return c.fail(err ? err : ERROR_WRITE_FAULT, -1);
   g_note = note;
   g_noteReady = true;
   g_lastError = ERROR_SUCCESS;
-  return done("EndDoc", name, 1, name);
+  return c.ok(1);
 }
 
 int AbortDoc(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("AbortDoc", &inj)) return done("AbortDoc", name, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("AbortDoc", name, -1, name);
-  }
-  if (!dc->doc) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("AbortDoc", name, -1, name);
-  }
+  auto c = Call<int>::on("AbortDoc", h);
+  PrDc* dc = c.open(dcOf(h), -1);
+  if (!dc) return c.answer();
+  if (!dc->doc) return c.fail(ERROR_INVALID_PARAMETER, -1);
   dropDocument(*dc);
-  return done("AbortDoc", name, 1, name);
+  return c.ok(1);
 }
 
 int SetMapMode(HDC h, int mode) {
-  std::string name = nameOf(h);
-  std::string args = fmt("%s, %d", name.c_str(), mode);
-  long long inj;
-  if (injected("SetMapMode", &inj)) return done("SetMapMode", args, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("SetMapMode", args, 0, name);
-  }
-  if (mode < MM_TEXT || mode > MM_TWIPS) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("SetMapMode", args, 0, name);
-  }
+  auto c = Call<int>::on("SetMapMode", h, fmt(", %d", mode));
+  PrDc* dc = c.open(dcOf(h), 0);
+  if (!dc) return c.answer();
+  if (mode < MM_TEXT || mode > MM_TWIPS) return c.fail(ERROR_INVALID_PARAMETER, 0);
   int previous = dc->mapMode;
   dc->mapMode = mode;
-  return done("SetMapMode", args, previous, name);
+  return c.ok(previous);
 }
 
 int GetMapMode(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("GetMapMode", &inj)) return done("GetMapMode", name, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("GetMapMode", name, 0, name);
-  }
-  return done("GetMapMode", name, dc->mapMode, name);
+  auto c = Call<int>::on("GetMapMode", h);
+  PrDc* dc = c.open(dcOf(h), 0);
+  if (!dc) return c.answer();
+  return c.ok(dc->mapMode);
 }
 
 BOOL GetWindowExtEx(HDC h, SIZE* size) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("GetWindowExtEx", &inj))
-    return done("GetWindowExtEx", name, static_cast<BOOL>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) return done("GetWindowExtEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!size)
-    return done("GetWindowExtEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  auto c = Call<BOOL>::on("GetWindowExtEx", h);
+  PrDc* dc = c.open(dcOf(h), FALSE);
+  if (!dc) return c.answer();
+  if (!size) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   if (dc->mapMode == MM_TEXT || dc->memory) {
     size->cx = 1;
     size->cy = 1;
@@ -897,46 +877,37 @@ BOOL GetWindowExtEx(HDC h, SIZE* size) {
     size->cx = roundL(toLogX(*dc, dc->paperW - 2 * kPrMarginDots));
     size->cy = roundL(toLogX(*dc, dc->paperH - 2 * kPrMarginDots));
   }
-  return done("GetWindowExtEx", name + fmt(" -> %d %d", size->cx, size->cy), TRUE, name);
+  return c.ok(TRUE, fmt(" -> %d %d", size->cx, size->cy));
 }
 
-BOOL GetWindowOrgEx(HDC h, POINT* origin) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("GetWindowOrgEx", &inj))
-    return done("GetWindowOrgEx", name, static_cast<BOOL>(inj), name);
-  if (!dcOf(h))
-    return done("GetWindowOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!origin)
-    return done("GetWindowOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+namespace {
+
+// The window and the viewport keep their origin at (0, 0).
+BOOL zeroOrigin(const char* call, HDC h, POINT* origin) {
+  auto c = Call<BOOL>::on(call, h);
+  if (!c.open(dcOf(h), FALSE)) return c.answer();
+  if (!origin) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   *origin = POINT{0, 0};
-  return done("GetWindowOrgEx", name, TRUE, name);
+  return c.ok(TRUE);
+}
+
+}  // namespace
+
+BOOL GetWindowOrgEx(HDC h, POINT* origin) {
+  return zeroOrigin("GetWindowOrgEx", h, origin);
 }
 
 BOOL GetViewportOrgEx(HDC h, POINT* origin) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("GetViewportOrgEx", &inj))
-    return done("GetViewportOrgEx", name, static_cast<BOOL>(inj), name);
-  if (!dcOf(h))
-    return done("GetViewportOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!origin)
-    return done("GetViewportOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
-  *origin = POINT{0, 0};
-  return done("GetViewportOrgEx", name, TRUE, name);
+  return zeroOrigin("GetViewportOrgEx", h, origin);
 }
 
 namespace {
 
 BOOL convertPoints(const char* call, HDC h, POINT* points, int count, bool toLogical) {
-  std::string name = nameOf(h);
-  std::string args = fmt("%s, %d", name.c_str(), count);
-  long long inj;
-  if (injected(call, &inj)) return done(call, args, static_cast<BOOL>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) return done(call, args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!points || count < 0)
-    return done(call, args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  auto c = Call<BOOL>::on(call, h, fmt(", %d", count));
+  PrDc* dc = c.open(dcOf(h), FALSE);
+  if (!dc) return c.answer();
+  if (!points || count < 0) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   for (int i = 0; i < count; ++i) {
     POINT& p = points[i];
     if (toLogical) {
@@ -945,8 +916,7 @@ BOOL convertPoints(const char* call, HDC h, POINT* points, int count, bool toLog
       p = POINT{roundL(toDevX(*dc, p.x)), roundL(toDevY(*dc, p.y))};
     }
   }
-  if (count > 0) args += fmt(" -> (%d, %d)", points[0].x, points[0].y);
-  return done(call, args, TRUE, name);
+  return c.ok(TRUE, count > 0 ? fmt(" -> (%d, %d)", points[0].x, points[0].y) : std::string());
 }
 
 }  // namespace
