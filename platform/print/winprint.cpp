@@ -18,6 +18,8 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <type_traits>
+#include <utility>
 
 #include "platform/print/printdev.h"
 #include "platform/print/printtest.h"
@@ -145,10 +147,60 @@ bool injected(const char* call, long long* result) {
   return false;
 }
 
-bool fail(DWORD error) {
-  g_lastError = error;
-  return false;
-}
+// One call into the layer, from its first line to its return: its name,
+// its arguments as the call log shows them and the handle it works on.
+// `open` counts the call and answers an injected fault or a handle that
+// names nothing the layer owns; every return goes through `done`, so that
+// each call is logged once, with the last error it leaves.
+template <class R>
+class Call {
+ public:
+  Call(const char* call, std::string args, std::string handle = {})
+      : call_(call), args_(std::move(args)), handle_(std::move(handle)) {}
+
+  // A call on a handle: the log shows the handle's name, then `more`.
+  static Call on(const char* call, const void* h, const std::string& more = {}) {
+    std::string name = nameOf(h);
+    return Call(call, name + more, name);
+  }
+
+  // False when a fault is armed for the call; its answer is then logged.
+  bool open() {
+    long long inj;
+    if (!injected(call_, &inj)) return true;
+    if constexpr (std::is_pointer_v<R>) {
+      answer_ = done(call_, args_, static_cast<R>(nullptr), handle_);
+    } else {
+      answer_ = done(call_, args_, static_cast<R>(inj), handle_);
+    }
+    return false;
+  }
+
+  // `found`, or null when a fault is armed or nothing stands behind the
+  // handle (the call then answers `invalid` with ERROR_INVALID_HANDLE).
+  template <class T>
+  T* open(T* found, R invalid) {
+    if (!open()) return nullptr;
+    if (!found) answer_ = fail(ERROR_INVALID_HANDLE, invalid);
+    return found;
+  }
+
+  // The answer `open` logged when it returned false or null.
+  R answer() const { return answer_; }
+
+  R fail(DWORD error, R result, const std::string& more = {}) {
+    g_lastError = error;
+    return done(call_, args_ + more, result, handle_);
+  }
+  R ok(R result, const std::string& more = {}) { return done(call_, args_ + more, result, handle_); }
+  // A call that hands out a new handle: the log names that one.
+  R made(R result, const std::string& handle) { return done(call_, args_, result, handle); }
+
+ private:
+  const char* call_;
+  std::string args_, handle_;
+  R answer_{};
+};
 
 PrPrinter* printerOf(HANDLE h) {
   auto* p = static_cast<PrPrinter*>(h);
@@ -419,24 +471,21 @@ DWORD GetLastError() { return g_lastError; }
 void SetLastError(DWORD code) { g_lastError = code; }
 
 BOOL GetVersionExA(OSVERSIONINFOA* info) {
-  long long inj;
-  if (injected("GetVersionExA", &inj)) return done("GetVersionExA", "", static_cast<BOOL>(inj));
+  Call<BOOL> c("GetVersionExA", "");
+  if (!c.open()) return c.answer();
   if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
-    return done("GetVersionExA", "", static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)));
+    return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   *info = g_version;
-  return done("GetVersionExA",
-              fmt("platform %u, %u.%u", static_cast<unsigned>(g_version.dwPlatformId),
-                  static_cast<unsigned>(g_version.dwMajorVersion),
-                  static_cast<unsigned>(g_version.dwMinorVersion)),
-              TRUE);
+  return c.ok(TRUE, fmt("platform %u, %u.%u", static_cast<unsigned>(g_version.dwPlatformId),
+                        static_cast<unsigned>(g_version.dwMajorVersion),
+                        static_cast<unsigned>(g_version.dwMinorVersion)));
 }
 
 DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR out, DWORD size) {
-  std::string args = fmt("%s, %s, %s, %u", quoted(section).c_str(), quoted(key).c_str(),
-                         quoted(def).c_str(), static_cast<unsigned>(size));
-  long long inj;
-  if (injected("GetProfileStringA", &inj))
-    return done("GetProfileStringA", args, static_cast<DWORD>(inj));
+  Call<DWORD> c("GetProfileStringA", fmt("%s, %s, %s, %u", quoted(section).c_str(),
+                                         quoted(key).c_str(), quoted(def).c_str(),
+                                         static_cast<unsigned>(size)));
+  if (!c.open()) return c.answer();
   std::string value = def ? def : "";
   if (section && key && sameNoCase(section, "windows") && sameNoCase(key, "device")) {
     std::string name = PrCurrentBackend().defaultPrinter();
@@ -446,50 +495,46 @@ DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR out, DWORD
       value = name + ",winspool," + (p ? p->port : std::string());
     }
   }
-  if (!out || size == 0) return done("GetProfileStringA", args, static_cast<DWORD>(0));
+  if (!out || size == 0) return c.ok(0);
   size_t n = std::min<size_t>(value.size(), size - 1);
   std::memcpy(out, value.data(), n);
   out[n] = '\0';
   g_lastError = ERROR_SUCCESS;
-  return done("GetProfileStringA", args + " -> " + quoted(out), static_cast<DWORD>(n));
+  return c.ok(static_cast<DWORD>(n), " -> " + quoted(out));
 }
 
 // ---- the spooler ------------------------------------------------------------------
 
 void* PrMalloc(std::size_t size) {
-  std::string args = fmt("%zu", size);
-  long long inj;
-  if (injected("malloc", &inj)) return done("malloc", args, static_cast<void*>(nullptr));
+  Call<void*> c("malloc", fmt("%zu", size));
+  if (!c.open()) return c.answer();
   void* p = std::malloc(size ? size : 1);
-  if (!p) {
-    g_lastError = ERROR_NOT_ENOUGH_MEMORY;
-    return done("malloc", args, p);
-  }
-  return done("malloc", args, p, addLive(p, "block"));
+  if (!p) return c.fail(ERROR_NOT_ENOUGH_MEMORY, nullptr);
+  return c.made(p, addLive(p, "block"));
 }
 
 void PrFree(void* block) {
-  std::string name = nameOf(block);
   if (!block) return;
+  auto c = Call<long long>::on("free", block);
   long long inj;
+  // A failed free leaves the block alive; its log line shows 0 whatever the fault's result.
   if (injected("free", &inj)) {
-    done("free", name, 0LL, name);
+    c.ok(0);
     return;
   }
   if (g_live.erase(block)) std::free(block);
-  done("free", name, 1LL, name);
+  c.ok(1);
 }
 
 BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* needed,
                    DWORD* returned) {
-  std::string args =
-      fmt("0x%x, %s, %u, %s, %u", static_cast<unsigned>(flags), quoted(name).c_str(),
-          static_cast<unsigned>(level), buf ? "buffer" : "null", static_cast<unsigned>(cbBuf));
-  long long inj;
-  if (injected("EnumPrintersA", &inj)) return done("EnumPrintersA", args, static_cast<BOOL>(inj));
-  if (!needed || !returned)
-    return done("EnumPrintersA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)));
-  if (level != 5) return done("EnumPrintersA", args, static_cast<BOOL>(fail(ERROR_INVALID_LEVEL)));
+  Call<BOOL> c("EnumPrintersA",
+               fmt("0x%x, %s, %u, %s, %u", static_cast<unsigned>(flags), quoted(name).c_str(),
+                   static_cast<unsigned>(level), buf ? "buffer" : "null",
+                   static_cast<unsigned>(cbBuf)));
+  if (!c.open()) return c.answer();
+  if (!needed || !returned) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
+  if (level != 5) return c.fail(ERROR_INVALID_LEVEL, FALSE);
   std::vector<PrPrinterInfo> list;
   if (flags & PRINTER_ENUM_DEFAULT) {
     std::string def = PrCurrentBackend().defaultPrinter();
@@ -503,12 +548,10 @@ BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, BYTE* buf, DWORD cbBuf,
   for (const auto& p : list) size += p.name.size() + 1 + p.port.size() + 1;
   *needed = static_cast<DWORD>(size);
   *returned = 0;
-  if (size > cbBuf || (size > 0 && !buf)) {
-    g_lastError = ERROR_INSUFFICIENT_BUFFER;
-    return done("EnumPrintersA", args + fmt(" -> needs %zu", size), FALSE);
-  }
+  if (size > cbBuf || (size > 0 && !buf))
+    return c.fail(ERROR_INSUFFICIENT_BUFFER, FALSE, fmt(" -> needs %zu", size));
   if (size > 0 && reinterpret_cast<std::uintptr_t>(buf) % alignof(PRINTER_INFO_5A) != 0)
-    return done("EnumPrintersA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)));
+    return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   char* strings = reinterpret_cast<char*>(buf) + list.size() * sizeof(PRINTER_INFO_5A);
   for (size_t i = 0; i < list.size(); ++i) {
     PRINTER_INFO_5A info{};
@@ -524,54 +567,43 @@ BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, BYTE* buf, DWORD cbBuf,
   }
   *returned = static_cast<DWORD>(list.size());
   g_lastError = ERROR_SUCCESS;
-  return done("EnumPrintersA", args + fmt(" -> %zu printer(s)", list.size()), TRUE);
+  return c.ok(TRUE, fmt(" -> %zu printer(s)", list.size()));
 }
 
 BOOL OpenPrinterA(LPSTR name, HANDLE* printer, void*) {
-  std::string args = quoted(name);
-  long long inj;
-  if (injected("OpenPrinterA", &inj)) {
-    if (printer) *printer = nullptr;
-    return done("OpenPrinterA", args, static_cast<BOOL>(inj));
-  }
-  if (!printer) return done("OpenPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)));
-  *printer = nullptr;
+  Call<BOOL> c("OpenPrinterA", quoted(name));
+  if (printer) *printer = nullptr;
+  if (!c.open()) return c.answer();
+  if (!printer) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   std::vector<PrPrinterInfo> all;
   const PrPrinterInfo* p = name ? findPrinter(name, all) : nullptr;
-  if (!p) return done("OpenPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_PRINTER_NAME)));
+  if (!p) return c.fail(ERROR_INVALID_PRINTER_NAME, FALSE);
   auto* h = new PrPrinter{*p};
   g_printers.insert(h);
   *printer = h;
   // A new print job begins: a note left from an earlier one is stale.
   forgetNote();
-  return done("OpenPrinterA", args, TRUE, addLive(h, "printer"));
+  return c.made(TRUE, addLive(h, "printer"));
 }
 
 BOOL ClosePrinter(HANDLE printer) {
-  std::string name = nameOf(printer);
-  long long inj;
-  if (injected("ClosePrinter", &inj))
-    return done("ClosePrinter", name, static_cast<BOOL>(inj), name);
-  PrPrinter* p = printerOf(printer);
-  if (!p) return done("ClosePrinter", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  auto c = Call<BOOL>::on("ClosePrinter", printer);
+  PrPrinter* p = c.open(printerOf(printer), FALSE);
+  if (!p) return c.answer();
   g_printers.erase(p);
   g_live.erase(p);
   delete p;
-  return done("ClosePrinter", name, TRUE, name);
+  return c.ok(TRUE);
 }
 
 BOOL GetPrinterA(HANDLE printer, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* needed) {
-  std::string name = nameOf(printer);
-  std::string args = fmt("%s, %u, %s, %u", name.c_str(), static_cast<unsigned>(level),
-                         buf ? "buffer" : "null", static_cast<unsigned>(cbBuf));
-  long long inj;
-  if (injected("GetPrinterA", &inj)) return done("GetPrinterA", args, static_cast<BOOL>(inj), name);
-  PrPrinter* p = printerOf(printer);
-  if (!p) return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!needed)
-    return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
-  if (level != 2)
-    return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_LEVEL)), name);
+  auto c = Call<BOOL>::on("GetPrinterA", printer,
+                          fmt(", %u, %s, %u", static_cast<unsigned>(level), buf ? "buffer" : "null",
+                              static_cast<unsigned>(cbBuf)));
+  PrPrinter* p = c.open(printerOf(printer), FALSE);
+  if (!p) return c.answer();
+  if (!needed) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
+  if (level != 2) return c.fail(ERROR_INVALID_LEVEL, FALSE);
   const std::string* strs[] = {&p->info.name, &p->info.port, &p->info.driver, &p->info.comment,
                                &p->info.location};
   static const std::string kProcessor = "winprint", kDatatype = "RAW", kEmpty;
@@ -582,12 +614,9 @@ BOOL GetPrinterA(HANDLE printer, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* nee
   for (const std::string* s : strs) size += s->size() + 1;
   size += kProcessor.size() + 1 + kDatatype.size() + 1 + 3 * (kEmpty.size() + 1);
   *needed = static_cast<DWORD>(size);
-  if (!buf || cbBuf < size) {
-    g_lastError = ERROR_INSUFFICIENT_BUFFER;
-    return done("GetPrinterA", args + fmt(" -> needs %zu", size), FALSE, name);
-  }
+  if (!buf || cbBuf < size) return c.fail(ERROR_INSUFFICIENT_BUFFER, FALSE, fmt(" -> needs %zu", size));
   if (reinterpret_cast<std::uintptr_t>(buf) % alignof(PRINTER_INFO_2A) != 0)
-    return done("GetPrinterA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+    return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   char* at = reinterpret_cast<char*>(buf) + devOffset + sizeof(DEVMODEA);
   auto put = [&at](const std::string& s) {
     char* start = at;
@@ -615,83 +644,57 @@ BOOL GetPrinterA(HANDLE printer, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* nee
   info.DefaultPriority = 1;
   std::memcpy(buf, &info, sizeof info);
   g_lastError = ERROR_SUCCESS;
-  return done("GetPrinterA", args, TRUE, name);
+  return c.ok(TRUE);
 }
 
 LONG DocumentPropertiesA(HWND owner, HANDLE printer, LPSTR device, DEVMODEA* out, DEVMODEA* in,
                          DWORD mode) {
   std::string name = nameOf(printer);
-  std::string args = fmt("%s, %s, %s, %s, %s, 0x%x", owner ? "owner" : "null", name.c_str(),
-                         quoted(device).c_str(), out ? "out" : "null", in ? "in" : "null",
-                         static_cast<unsigned>(mode));
-  long long inj;
-  if (injected("DocumentPropertiesA", &inj))
-    return done("DocumentPropertiesA", args, static_cast<LONG>(inj), name);
-  PrPrinter* p = printerOf(printer);
-  if (!p) {
-    g_lastError = ERROR_INVALID_HANDLE;
-    return done("DocumentPropertiesA", args, static_cast<LONG>(-1), name);
-  }
+  Call<LONG> c("DocumentPropertiesA",
+               fmt("%s, %s, %s, %s, %s, 0x%x", owner ? "owner" : "null", name.c_str(),
+                   quoted(device).c_str(), out ? "out" : "null", in ? "in" : "null",
+                   static_cast<unsigned>(mode)),
+               name);
+  PrPrinter* p = c.open(printerOf(printer), -1);
+  if (!p) return c.answer();
   if (mode == 0) {
     g_lastError = ERROR_SUCCESS;
-    return done("DocumentPropertiesA", args, static_cast<LONG>(sizeof(DEVMODEA)), name);
+    return c.ok(static_cast<LONG>(sizeof(DEVMODEA)));
   }
   DEVMODEA work = defaultSettings(p->info.name);
   if (mode & DM_IN_BUFFER) {
     DEVMODEA given;
-    if (!in) {
-      g_lastError = ERROR_INVALID_PARAMETER;
-      return done("DocumentPropertiesA", args, static_cast<LONG>(-1), name);
-    }
+    if (!in) return c.fail(ERROR_INVALID_PARAMETER, -1);
     std::memcpy(&given, in, sizeof given);
-    if (given.dmSize != sizeof(DEVMODEA) || !mergeSettings(work, given)) {
-      g_lastError = ERROR_INVALID_PARAMETER;
-      return done("DocumentPropertiesA", args, static_cast<LONG>(-1), name);
-    }
+    if (given.dmSize != sizeof(DEVMODEA) || !mergeSettings(work, given))
+      return c.fail(ERROR_INVALID_PARAMETER, -1);
   }
-  if ((mode & DM_OUT_BUFFER) && !out) {
-    g_lastError = ERROR_INVALID_PARAMETER;
-    return done("DocumentPropertiesA", args, static_cast<LONG>(-1), name);
-  }
-  if (mode & DM_IN_PROMPT) {
-    if (PrRunSettingsPrompt(owner, p->info.name, work) != IDOK) {
-      g_lastError = ERROR_CANCELLED;
-      return done("DocumentPropertiesA", args + " -> cancelled", static_cast<LONG>(IDCANCEL), name);
-    }
-  }
+  if ((mode & DM_OUT_BUFFER) && !out) return c.fail(ERROR_INVALID_PARAMETER, -1);
+  if ((mode & DM_IN_PROMPT) && PrRunSettingsPrompt(owner, p->info.name, work) != IDOK)
+    return c.fail(ERROR_CANCELLED, IDCANCEL, " -> cancelled");
   if (mode & DM_OUT_BUFFER) std::memcpy(out, &work, sizeof work);
   g_lastError = ERROR_SUCCESS;
-  return done("DocumentPropertiesA",
-              args + fmt(" -> orientation %d, paper %d, copies %d, duplex %d", work.dmOrientation,
-                         work.dmPaperSize, work.dmCopies, work.dmDuplex),
-              static_cast<LONG>(IDOK), name);
+  return c.ok(IDOK, fmt(" -> orientation %d, paper %d, copies %d, duplex %d", work.dmOrientation,
+                        work.dmPaperSize, work.dmCopies, work.dmDuplex));
 }
 
 // ---- contexts, documents, pages --------------------------------------------------
 
 HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA* settings) {
-  std::string args = fmt("%s, %s, %s, %s", quoted(driver).c_str(), quoted(device).c_str(),
-                         quoted(output).c_str(), settings ? "settings" : "null");
-  long long inj;
-  if (injected("CreateDCA", &inj)) return done("CreateDCA", args, static_cast<HDC>(nullptr));
-  if (!driver || !sameNoCase(driver, "WINSPOOL") || output) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("CreateDCA", args, static_cast<HDC>(nullptr));
-  }
+  Call<HDC> c("CreateDCA", fmt("%s, %s, %s, %s", quoted(driver).c_str(), quoted(device).c_str(),
+                               quoted(output).c_str(), settings ? "settings" : "null"));
+  if (!c.open()) return c.answer();
+  if (!driver || !sameNoCase(driver, "WINSPOOL") || output)
+    return c.fail(ERROR_INVALID_PARAMETER, nullptr);
   std::vector<PrPrinterInfo> all;
   const PrPrinterInfo* p = device ? findPrinter(device, all) : nullptr;
-  if (!p) {
-    fail(ERROR_INVALID_PRINTER_NAME);
-    return done("CreateDCA", args, static_cast<HDC>(nullptr));
-  }
+  if (!p) return c.fail(ERROR_INVALID_PRINTER_NAME, nullptr);
   DEVMODEA dm = defaultSettings(p->name);
   if (settings) {
     DEVMODEA given;
     std::memcpy(&given, settings, sizeof given);
-    if (given.dmSize != sizeof(DEVMODEA) || !mergeSettings(dm, given)) {
-      fail(ERROR_INVALID_PARAMETER);
-      return done("CreateDCA", args, static_cast<HDC>(nullptr));
-    }
+    if (given.dmSize != sizeof(DEVMODEA) || !mergeSettings(dm, given))
+      return c.fail(ERROR_INVALID_PARAMETER, nullptr);
   }
   auto* dc = new PrDc;
   dc->printer = p->name;
@@ -701,55 +704,40 @@ HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA* setti
   if (dm.dmOrientation == DMORIENT_LANDSCAPE) std::swap(dc->paperW, dc->paperH);
   dc->font = &g_stockFont;
   g_dcs.insert(dc);
-  return done("CreateDCA", args, dc, addLive(dc, "dc"));
+  return c.made(dc, addLive(dc, "dc"));
 }
 
 HDC CreateCompatibleDC(HDC like) {
-  std::string args = nameOf(like);
-  long long inj;
-  if (injected("CreateCompatibleDC", &inj))
-    return done("CreateCompatibleDC", args, static_cast<HDC>(nullptr));
+  Call<HDC> c("CreateCompatibleDC", nameOf(like));
+  if (!c.open()) return c.answer();
   PrDc* base = like ? dcOf(like) : nullptr;
-  if (like && !base) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("CreateCompatibleDC", args, static_cast<HDC>(nullptr));
-  }
+  if (like && !base) return c.fail(ERROR_INVALID_HANDLE, nullptr);
   auto* dc = new PrDc;
   dc->memory = true;
   dc->dpi = base ? base->dpi : 96;
   dc->font = &g_stockFont;
   dc->bitmap = &g_stockBitmap;
   g_dcs.insert(dc);
-  return done("CreateCompatibleDC", args, dc, addLive(dc, "mem"));
+  return c.made(dc, addLive(dc, "mem"));
 }
 
 BOOL DeleteDC(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("DeleteDC", &inj)) return done("DeleteDC", name, static_cast<BOOL>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) return done("DeleteDC", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  auto c = Call<BOOL>::on("DeleteDC", h);
+  PrDc* dc = c.open(dcOf(h), FALSE);
+  if (!dc) return c.answer();
   dropDocument(*dc);
   g_dcs.erase(dc);
   g_live.erase(dc);
   delete dc;
-  return done("DeleteDC", name, TRUE, name);
+  return c.ok(TRUE);
 }
 
 int StartDocA(HDC h, const DOCINFOA* doc) {
-  std::string name = nameOf(h);
-  std::string args = fmt("%s, %s", name.c_str(), doc ? quoted(doc->lpszDocName).c_str() : "null");
-  long long inj;
-  if (injected("StartDocA", &inj)) return done("StartDocA", args, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("StartDocA", args, -1, name);
-  }
-  if (dc->memory || dc->doc || !doc || doc->lpszOutput) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("StartDocA", args, -1, name);
-  }
+  auto c = Call<int>::on("StartDocA", h,
+                         fmt(", %s", doc ? quoted(doc->lpszDocName).c_str() : "null"));
+  PrDc* dc = c.open(dcOf(h), -1);
+  if (!dc) return c.answer();
+  if (dc->memory || dc->doc || !doc || doc->lpszOutput) return c.fail(ERROR_INVALID_PARAMETER, -1);
   dc->doc = std::make_unique<PrDocument>();
   dc->doc->name = doc->lpszDocName ? doc->lpszDocName : "";
   dc->doc->printer = dc->printer;
@@ -763,133 +751,79 @@ int StartDocA(HDC h, const DOCINFOA* doc) {
   DWORD err = 0;
   if (!PrCurrentBackend().begin(*dc->doc, &err)) {
     dc->doc.reset();
-    fail(err ? err : ERROR_OPEN_FAILED);
-    return done("StartDocA", args, -1, name);
+    return c.fail(err ? err : ERROR_OPEN_FAILED, -1);
   }
   g_lastError = ERROR_SUCCESS;
-  return done("StartDocA", args, ++g_jobCounter, name);
+  return c.ok(++g_jobCounter);
 }
 
 int StartPage(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("StartPage", &inj)) return done("StartPage", name, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("StartPage", name, -1, name);
-  }
-  if (!dc->doc || dc->inPage) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("StartPage", name, -1, name);
-  }
+  auto c = Call<int>::on("StartPage", h);
+  PrDc* dc = c.open(dcOf(h), -1);
+  if (!dc) return c.answer();
+  if (!dc->doc || dc->inPage) return c.fail(ERROR_INVALID_PARAMETER, -1);
   dc->doc->pages.emplace_back();
   dc->inPage = true;
-  return done("StartPage", name, 1, name);
+  return c.ok(1);
 }
 
 int EndPage(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("EndPage", &inj)) return done("EndPage", name, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("EndPage", name, -1, name);
-  }
-  if (!dc->doc || !dc->inPage) {
-    // No page was started: there is nothing to end.
-    fail(ERROR_INVALID_PARAMETER);
-    return done("EndPage", name, -1, name);
-  }
+  auto c = Call<int>::on("EndPage", h);
+  PrDc* dc = c.open(dcOf(h), -1);
+  if (!dc) return c.answer();
+  // No page was started: there is nothing to end.
+  if (!dc->doc || !dc->inPage) return c.fail(ERROR_INVALID_PARAMETER, -1);
   dc->inPage = false;
-  return done("EndPage", name, 1, name);
+  return c.ok(1);
 }
 
 int EndDoc(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("EndDoc", &inj)) return done("EndDoc", name, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("EndDoc", name, -1, name);
-  }
-  if (!dc->doc) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("EndDoc", name, -1, name);
-  }
+  auto c = Call<int>::on("EndDoc", h);
+  PrDc* dc = c.open(dcOf(h), -1);
+  if (!dc) return c.answer();
+  if (!dc->doc) return c.fail(ERROR_INVALID_PARAMETER, -1);
   std::unique_ptr<PrDocument> doc = std::move(dc->doc);
   dc->inPage = false;
   DWORD err = 0;
   std::string note;
-  if (!PrCurrentBackend().submit(*doc, &err, &note)) {
-    fail(err ? err : ERROR_WRITE_FAULT);
-    return done("EndDoc", name, -1, name);
-  }
+  if (!PrCurrentBackend().submit(*doc, &err, &note)) return c.fail(err ? err : ERROR_WRITE_FAULT, -1);
   g_note = note;
   g_noteReady = true;
   g_lastError = ERROR_SUCCESS;
-  return done("EndDoc", name, 1, name);
+  return c.ok(1);
 }
 
 int AbortDoc(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("AbortDoc", &inj)) return done("AbortDoc", name, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("AbortDoc", name, -1, name);
-  }
-  if (!dc->doc) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("AbortDoc", name, -1, name);
-  }
+  auto c = Call<int>::on("AbortDoc", h);
+  PrDc* dc = c.open(dcOf(h), -1);
+  if (!dc) return c.answer();
+  if (!dc->doc) return c.fail(ERROR_INVALID_PARAMETER, -1);
   dropDocument(*dc);
-  return done("AbortDoc", name, 1, name);
+  return c.ok(1);
 }
 
 int SetMapMode(HDC h, int mode) {
-  std::string name = nameOf(h);
-  std::string args = fmt("%s, %d", name.c_str(), mode);
-  long long inj;
-  if (injected("SetMapMode", &inj)) return done("SetMapMode", args, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("SetMapMode", args, 0, name);
-  }
-  if (mode < MM_TEXT || mode > MM_TWIPS) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("SetMapMode", args, 0, name);
-  }
+  auto c = Call<int>::on("SetMapMode", h, fmt(", %d", mode));
+  PrDc* dc = c.open(dcOf(h), 0);
+  if (!dc) return c.answer();
+  if (mode < MM_TEXT || mode > MM_TWIPS) return c.fail(ERROR_INVALID_PARAMETER, 0);
   int previous = dc->mapMode;
   dc->mapMode = mode;
-  return done("SetMapMode", args, previous, name);
+  return c.ok(previous);
 }
 
 int GetMapMode(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("GetMapMode", &inj)) return done("GetMapMode", name, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("GetMapMode", name, 0, name);
-  }
-  return done("GetMapMode", name, dc->mapMode, name);
+  auto c = Call<int>::on("GetMapMode", h);
+  PrDc* dc = c.open(dcOf(h), 0);
+  if (!dc) return c.answer();
+  return c.ok(dc->mapMode);
 }
 
 BOOL GetWindowExtEx(HDC h, SIZE* size) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("GetWindowExtEx", &inj))
-    return done("GetWindowExtEx", name, static_cast<BOOL>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) return done("GetWindowExtEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!size)
-    return done("GetWindowExtEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  auto c = Call<BOOL>::on("GetWindowExtEx", h);
+  PrDc* dc = c.open(dcOf(h), FALSE);
+  if (!dc) return c.answer();
+  if (!size) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   if (dc->mapMode == MM_TEXT || dc->memory) {
     size->cx = 1;
     size->cy = 1;
@@ -897,46 +831,37 @@ BOOL GetWindowExtEx(HDC h, SIZE* size) {
     size->cx = roundL(toLogX(*dc, dc->paperW - 2 * kPrMarginDots));
     size->cy = roundL(toLogX(*dc, dc->paperH - 2 * kPrMarginDots));
   }
-  return done("GetWindowExtEx", name + fmt(" -> %d %d", size->cx, size->cy), TRUE, name);
+  return c.ok(TRUE, fmt(" -> %d %d", size->cx, size->cy));
 }
 
-BOOL GetWindowOrgEx(HDC h, POINT* origin) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("GetWindowOrgEx", &inj))
-    return done("GetWindowOrgEx", name, static_cast<BOOL>(inj), name);
-  if (!dcOf(h))
-    return done("GetWindowOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!origin)
-    return done("GetWindowOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+namespace {
+
+// The window and the viewport keep their origin at (0, 0).
+BOOL zeroOrigin(const char* call, HDC h, POINT* origin) {
+  auto c = Call<BOOL>::on(call, h);
+  if (!c.open(dcOf(h), FALSE)) return c.answer();
+  if (!origin) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   *origin = POINT{0, 0};
-  return done("GetWindowOrgEx", name, TRUE, name);
+  return c.ok(TRUE);
+}
+
+}  // namespace
+
+BOOL GetWindowOrgEx(HDC h, POINT* origin) {
+  return zeroOrigin("GetWindowOrgEx", h, origin);
 }
 
 BOOL GetViewportOrgEx(HDC h, POINT* origin) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("GetViewportOrgEx", &inj))
-    return done("GetViewportOrgEx", name, static_cast<BOOL>(inj), name);
-  if (!dcOf(h))
-    return done("GetViewportOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!origin)
-    return done("GetViewportOrgEx", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
-  *origin = POINT{0, 0};
-  return done("GetViewportOrgEx", name, TRUE, name);
+  return zeroOrigin("GetViewportOrgEx", h, origin);
 }
 
 namespace {
 
 BOOL convertPoints(const char* call, HDC h, POINT* points, int count, bool toLogical) {
-  std::string name = nameOf(h);
-  std::string args = fmt("%s, %d", name.c_str(), count);
-  long long inj;
-  if (injected(call, &inj)) return done(call, args, static_cast<BOOL>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) return done(call, args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!points || count < 0)
-    return done(call, args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  auto c = Call<BOOL>::on(call, h, fmt(", %d", count));
+  PrDc* dc = c.open(dcOf(h), FALSE);
+  if (!dc) return c.answer();
+  if (!points || count < 0) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   for (int i = 0; i < count; ++i) {
     POINT& p = points[i];
     if (toLogical) {
@@ -945,8 +870,7 @@ BOOL convertPoints(const char* call, HDC h, POINT* points, int count, bool toLog
       p = POINT{roundL(toDevX(*dc, p.x)), roundL(toDevY(*dc, p.y))};
     }
   }
-  if (count > 0) args += fmt(" -> (%d, %d)", points[0].x, points[0].y);
-  return done(call, args, TRUE, name);
+  return c.ok(TRUE, count > 0 ? fmt(" -> (%d, %d)", points[0].x, points[0].y) : std::string());
 }
 
 }  // namespace
@@ -963,38 +887,29 @@ BOOL LPtoDP(HDC h, POINT* points, int count) {
 HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                   DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
                   DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR face) {
-  std::string args = fmt("%d, %d, %d, %d, %d, %u, %u, %u, %u, %u, 0x%x, %u, 0x%x, %s", height,
-                         width, escapement, orientation, weight, static_cast<unsigned>(italic),
-                         static_cast<unsigned>(underline), static_cast<unsigned>(strikeOut),
-                         static_cast<unsigned>(charSet), static_cast<unsigned>(outPrecision),
-                         static_cast<unsigned>(clipPrecision), static_cast<unsigned>(quality),
-                         static_cast<unsigned>(pitchAndFamily), quoted(face).c_str());
-  long long inj;
-  if (injected("CreateFontA", &inj)) return done("CreateFontA", args, static_cast<HFONT>(nullptr));
-  if (weight < 0 || weight > 1000) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("CreateFontA", args, static_cast<HFONT>(nullptr));
-  }
+  Call<HFONT> c("CreateFontA",
+                fmt("%d, %d, %d, %d, %d, %u, %u, %u, %u, %u, 0x%x, %u, 0x%x, %s", height, width,
+                    escapement, orientation, weight, static_cast<unsigned>(italic),
+                    static_cast<unsigned>(underline), static_cast<unsigned>(strikeOut),
+                    static_cast<unsigned>(charSet), static_cast<unsigned>(outPrecision),
+                    static_cast<unsigned>(clipPrecision), static_cast<unsigned>(quality),
+                    static_cast<unsigned>(pitchAndFamily), quoted(face).c_str()));
+  if (!c.open()) return c.answer();
+  if (weight < 0 || weight > 1000) return c.fail(ERROR_INVALID_PARAMETER, nullptr);
   auto* f = new PrGdiObject{PrGdiObject::Kind::Font, false,
                             PrFontDesc{height, weight, italic != 0, underline != 0, strikeOut != 0,
                                        charSet, pitchAndFamily, face ? face : ""},
                             nullptr};
   g_objects.insert(f);
-  return done("CreateFontA", args, f, addLive(f, "font"));
+  return c.made(f, addLive(f, "font"));
 }
 
 HGDIOBJ SelectObject(HDC h, HGDIOBJ object) {
-  std::string name = nameOf(h);
-  std::string args = fmt("%s, %s", name.c_str(), nameOf(object).c_str());
-  long long inj;
-  if (injected("SelectObject", &inj))
-    return done("SelectObject", args, static_cast<HGDIOBJ>(nullptr));
+  Call<HGDIOBJ> c("SelectObject", fmt("%s, %s", nameOf(h).c_str(), nameOf(object).c_str()));
+  if (!c.open()) return c.answer();
   PrDc* dc = dcOf(h);
   PrGdiObject* o = objectOf(object);
-  if (!dc || !o) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("SelectObject", args, static_cast<HGDIOBJ>(nullptr));
-  }
+  if (!dc || !o) return c.fail(ERROR_INVALID_HANDLE, nullptr);
   HGDIOBJ previous;
   if (o->kind == PrGdiObject::Kind::Font) {
     previous = dc->font;
@@ -1004,24 +919,18 @@ HGDIOBJ SelectObject(HDC h, HGDIOBJ object) {
     bool elsewhere = false;
     for (PrDc* other : g_dcs)
       if (other != dc && other->bitmap == o && !o->stock) elsewhere = true;
-    if (!dc->memory || elsewhere) {
-      fail(ERROR_INVALID_PARAMETER);
-      return done("SelectObject", args, static_cast<HGDIOBJ>(nullptr));
-    }
+    if (!dc->memory || elsewhere) return c.fail(ERROR_INVALID_PARAMETER, nullptr);
     previous = dc->bitmap;
     dc->bitmap = o;
   }
-  return done("SelectObject", args, previous, nameOf(previous));
+  return c.made(previous, nameOf(previous));
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
-  std::string name = nameOf(object);
-  long long inj;
-  if (injected("DeleteObject", &inj))
-    return done("DeleteObject", name, static_cast<BOOL>(inj), name);
-  PrGdiObject* o = objectOf(object);
-  if (!o) return done("DeleteObject", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (o->stock) return done("DeleteObject", name, TRUE, name);
+  auto c = Call<BOOL>::on("DeleteObject", object);
+  PrGdiObject* o = c.open(objectOf(object), FALSE);
+  if (!o) return c.answer();
+  if (o->stock) return c.ok(TRUE);
   for (PrDc* dc : g_dcs) {
     if (dc->font == o) dc->font = &g_stockFont;
     if (dc->bitmap == o) dc->bitmap = &g_stockBitmap;
@@ -1029,93 +938,57 @@ BOOL DeleteObject(HGDIOBJ object) {
   g_objects.erase(o);
   g_live.erase(o);
   delete o;
-  return done("DeleteObject", name, TRUE, name);
+  return c.ok(TRUE);
 }
 
 BOOL GetTextMetricsA(HDC h, TEXTMETRICA* metrics) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("GetTextMetricsA", &inj))
-    return done("GetTextMetricsA", name, static_cast<BOOL>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc)
-    return done("GetTextMetricsA", name, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!metrics)
-    return done("GetTextMetricsA", name, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  auto c = Call<BOOL>::on("GetTextMetricsA", h);
+  PrDc* dc = c.open(dcOf(h), FALSE);
+  if (!dc) return c.answer();
+  if (!metrics) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   fillMetrics(realise(*dc, *dc->font), *dc->font, metrics);
-  return done("GetTextMetricsA",
-              name + fmt(" (%s) -> height %d", nameOf(dc->font).c_str(), metrics->tmHeight), TRUE,
-              name);
+  return c.ok(TRUE, fmt(" (%s) -> height %d", nameOf(dc->font).c_str(), metrics->tmHeight));
 }
 
 BOOL GetTextExtentPointA(HDC h, LPCSTR text, int count, SIZE* size) {
-  std::string name = nameOf(h);
   std::string s = textOf(text, count);
-  std::string args = fmt("%s, %s, %d", name.c_str(), quoted(s.c_str()).c_str(), count);
-  long long inj;
-  if (injected("GetTextExtentPointA", &inj))
-    return done("GetTextExtentPointA", args, static_cast<BOOL>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc)
-    return done("GetTextExtentPointA", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (!text || !size || count < 0)
-    return done("GetTextExtentPointA", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)),
-                name);
+  auto c = Call<BOOL>::on("GetTextExtentPointA", h, fmt(", %s, %d", quoted(s.c_str()).c_str(), count));
+  PrDc* dc = c.open(dcOf(h), FALSE);
+  if (!dc) return c.answer();
+  if (!text || !size || count < 0) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   Realised r = realise(*dc, *dc->font);
   TEXTMETRICA tm;
   fillMetrics(r, *dc->font, &tm);
   size->cx = roundL(r.emLog * PrCurrentBackend().advance(dc->font->font, s));
   size->cy = tm.tmHeight;
-  return done("GetTextExtentPointA", args + fmt(" -> %d %d", size->cx, size->cy), TRUE, name);
+  return c.ok(TRUE, fmt(" -> %d %d", size->cx, size->cy));
 }
 
 COLORREF SetTextColor(HDC h, COLORREF color) {
-  std::string name = nameOf(h);
-  std::string args = fmt("%s, 0x%06x", name.c_str(), static_cast<unsigned>(color));
-  long long inj;
-  if (injected("SetTextColor", &inj))
-    return done("SetTextColor", args, static_cast<COLORREF>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("SetTextColor", args, static_cast<COLORREF>(CLR_INVALID), name);
-  }
+  auto c = Call<COLORREF>::on("SetTextColor", h, fmt(", 0x%06x", static_cast<unsigned>(color)));
+  PrDc* dc = c.open(dcOf(h), CLR_INVALID);
+  if (!dc) return c.answer();
   COLORREF previous = dc->color;
   dc->color = color & 0xFFFFFFu;
-  return done("SetTextColor", args, previous, name);
+  return c.ok(previous);
 }
 
 COLORREF GetTextColor(HDC h) {
-  std::string name = nameOf(h);
-  long long inj;
-  if (injected("GetTextColor", &inj))
-    return done("GetTextColor", name, static_cast<COLORREF>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("GetTextColor", name, static_cast<COLORREF>(CLR_INVALID), name);
-  }
-  return done("GetTextColor", name, dc->color, name);
+  auto c = Call<COLORREF>::on("GetTextColor", h);
+  PrDc* dc = c.open(dcOf(h), CLR_INVALID);
+  if (!dc) return c.answer();
+  return c.ok(dc->color);
 }
 
 int DrawTextA(HDC h, LPCSTR text, int count, RECT* rect, UINT format) {
-  std::string name = nameOf(h);
   std::string s = textOf(text, count);
-  std::string args =
-      fmt("%s, %s, %d, (%d, %d, %d, %d), 0x%x", name.c_str(), quoted(s.c_str()).c_str(), count,
-          rect ? rect->left : 0, rect ? rect->top : 0, rect ? rect->right : 0,
-          rect ? rect->bottom : 0, format);
-  long long inj;
-  if (injected("DrawTextA", &inj)) return done("DrawTextA", args, static_cast<int>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("DrawTextA", args, 0, name);
-  }
-  if (!text || !rect || dc->memory || !dc->inPage) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("DrawTextA", args, 0, name);
-  }
+  auto c = Call<int>::on("DrawTextA", h,
+                         fmt(", %s, %d, (%d, %d, %d, %d), 0x%x", quoted(s.c_str()).c_str(), count,
+                             rect ? rect->left : 0, rect ? rect->top : 0, rect ? rect->right : 0,
+                             rect ? rect->bottom : 0, format));
+  PrDc* dc = c.open(dcOf(h), 0);
+  if (!dc) return c.answer();
+  if (!text || !rect || dc->memory || !dc->inPage) return c.fail(ERROR_INVALID_PARAMETER, 0);
   if (!(format & DT_NOPREFIX)) s = withoutPrefix(s);
   Realised r = realise(*dc, *dc->font);
   TEXTMETRICA tm;
@@ -1132,35 +1005,28 @@ int DrawTextA(HDC h, LPCSTR text, int count, RECT* rect, UINT format) {
   op.text = s;
   op.color = dc->color;
   dc->doc->pages.back().ops.emplace_back(std::move(op));
-  return done("DrawTextA", args, static_cast<int>(tm.tmHeight), name);
+  return c.ok(static_cast<int>(tm.tmHeight));
 }
 
 BOOL MoveToEx(HDC h, int x, int y, POINT* previous) {
-  std::string name = nameOf(h);
-  std::string args = fmt("%s, %d, %d", name.c_str(), x, y);
-  long long inj;
-  if (injected("MoveToEx", &inj)) return done("MoveToEx", args, static_cast<BOOL>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) return done("MoveToEx", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
+  auto c = Call<BOOL>::on("MoveToEx", h, fmt(", %d, %d", x, y));
+  PrDc* dc = c.open(dcOf(h), FALSE);
+  if (!dc) return c.answer();
   if (previous) *previous = dc->pos;
   dc->pos = POINT{x, y};
-  return done("MoveToEx", args, TRUE, name);
+  return c.ok(TRUE);
 }
 
 BOOL LineTo(HDC h, int x, int y) {
-  std::string name = nameOf(h);
-  std::string args = fmt("%s, %d, %d", name.c_str(), x, y);
-  long long inj;
-  if (injected("LineTo", &inj)) return done("LineTo", args, static_cast<BOOL>(inj), name);
-  PrDc* dc = dcOf(h);
-  if (!dc) return done("LineTo", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), name);
-  if (dc->memory || !dc->inPage)
-    return done("LineTo", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), name);
+  auto c = Call<BOOL>::on("LineTo", h, fmt(", %d, %d", x, y));
+  PrDc* dc = c.open(dcOf(h), FALSE);
+  if (!dc) return c.answer();
+  if (dc->memory || !dc->inPage) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   PrLineOp op{dc->pos.x,      dc->pos.y,     x, y, toDevX(*dc, dc->pos.x), toDevY(*dc, dc->pos.y),
               toDevX(*dc, x), toDevY(*dc, y)};
   dc->doc->pages.back().ops.emplace_back(op);
   dc->pos = POINT{x, y};
-  return done("LineTo", args, TRUE, name);
+  return c.ok(TRUE);
 }
 
 // ---- bitmaps -----------------------------------------------------------------------
@@ -1175,58 +1041,40 @@ HINSTANCE GetModuleHandleA(LPCSTR name) {
 
 HBITMAP LoadBitmapA(HINSTANCE module, LPCSTR name) {
   auto id = reinterpret_cast<std::uintptr_t>(name);
-  std::string args = id < 0x10000 ? fmt("module, #%u", static_cast<unsigned>(id)) : quoted(name);
-  long long inj;
-  if (injected("LoadBitmapA", &inj))
-    return done("LoadBitmapA", args, static_cast<HBITMAP>(nullptr));
-  if (module != &g_module || id >= 0x10000) {
-    fail(ERROR_RESOURCE_NAME_NOT_FOUND);
-    return done("LoadBitmapA", args, static_cast<HBITMAP>(nullptr));
-  }
+  Call<HBITMAP> c("LoadBitmapA",
+                  id < 0x10000 ? fmt("module, #%u", static_cast<unsigned>(id)) : quoted(name));
+  if (!c.open()) return c.answer();
+  if (module != &g_module || id >= 0x10000) return c.fail(ERROR_RESOURCE_NAME_NOT_FOUND, nullptr);
   auto it = g_bitmaps.find(static_cast<int>(id));
-  if (it == g_bitmaps.end() || it->second->width <= 0) {
-    fail(ERROR_RESOURCE_NAME_NOT_FOUND);
-    return done("LoadBitmapA", args, static_cast<HBITMAP>(nullptr));
-  }
+  if (it == g_bitmaps.end() || it->second->width <= 0)
+    return c.fail(ERROR_RESOURCE_NAME_NOT_FOUND, nullptr);
   auto* b = new PrGdiObject{PrGdiObject::Kind::Bitmap, false, PrFontDesc{}, it->second};
   g_objects.insert(b);
-  return done("LoadBitmapA", args, b, addLive(b, "bitmap"));
+  return c.made(b, addLive(b, "bitmap"));
 }
 
 int GetObjectA(HGDIOBJ object, int size, void* out) {
-  std::string name = nameOf(object);
-  std::string args = fmt("%s, %d", name.c_str(), size);
-  long long inj;
-  if (injected("GetObjectA", &inj)) return done("GetObjectA", args, static_cast<int>(inj), name);
-  PrGdiObject* o = objectOf(object);
-  if (!o) {
-    fail(ERROR_INVALID_HANDLE);
-    return done("GetObjectA", args, 0, name);
-  }
-  if (o->kind != PrGdiObject::Kind::Bitmap || !out || size < static_cast<int>(sizeof(BITMAP))) {
-    fail(ERROR_INVALID_PARAMETER);
-    return done("GetObjectA", args, 0, name);
-  }
+  auto c = Call<int>::on("GetObjectA", object, fmt(", %d", size));
+  PrGdiObject* o = c.open(objectOf(object), 0);
+  if (!o) return c.answer();
+  if (o->kind != PrGdiObject::Kind::Bitmap || !out || size < static_cast<int>(sizeof(BITMAP)))
+    return c.fail(ERROR_INVALID_PARAMETER, 0);
   BITMAP bm{0,  o->bitmap->width, o->bitmap->height, ((o->bitmap->width * 24 + 31) / 32) * 4, 1,
             24, nullptr};
   std::memcpy(out, &bm, sizeof bm);
-  return done("GetObjectA", args + fmt(" -> %d x %d", bm.bmWidth, bm.bmHeight),
-              static_cast<int>(sizeof bm), name);
+  return c.ok(static_cast<int>(sizeof bm), fmt(" -> %d x %d", bm.bmWidth, bm.bmHeight));
 }
 
 BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, int ws, int hs,
                 DWORD rop) {
-  std::string args = fmt("%s, %d, %d, %d, %d, %s, %d, %d, %d, %d, 0x%x", nameOf(dst).c_str(), x, y,
-                         w, h, nameOf(src).c_str(), xs, ys, ws, hs, static_cast<unsigned>(rop));
-  long long inj;
-  if (injected("StretchBlt", &inj))
-    return done("StretchBlt", args, static_cast<BOOL>(inj), nameOf(dst));
-  PrDc* d = dcOf(dst);
+  auto c = Call<BOOL>::on("StretchBlt", dst,
+                          fmt(", %d, %d, %d, %d, %s, %d, %d, %d, %d, 0x%x", x, y, w, h,
+                              nameOf(src).c_str(), xs, ys, ws, hs, static_cast<unsigned>(rop)));
   PrDc* s = dcOf(src);
-  if (!d || !s)
-    return done("StretchBlt", args, static_cast<BOOL>(fail(ERROR_INVALID_HANDLE)), nameOf(dst));
+  PrDc* d = c.open(s ? dcOf(dst) : nullptr, FALSE);
+  if (!d) return c.answer();
   if (rop != SRCCOPY || d->memory || !d->inPage || !s->memory || !s->bitmap)
-    return done("StretchBlt", args, static_cast<BOOL>(fail(ERROR_INVALID_PARAMETER)), nameOf(dst));
+    return c.fail(ERROR_INVALID_PARAMETER, FALSE);
   PrBitmapOp op;
   op.bitmap = s->bitmap->bitmap;
   op.x = x, op.y = y, op.w = w, op.h = h;
@@ -1239,7 +1087,7 @@ BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, in
   op.sw = toDevX(*s, xs + ws) - op.sx;
   op.sh = toDevY(*s, ys + hs) - op.sy;
   d->doc->pages.back().ops.emplace_back(std::move(op));
-  return done("StretchBlt", args, TRUE, nameOf(dst));
+  return c.ok(TRUE);
 }
 
 // ---- test hooks ----------------------------------------------------------------------
