@@ -9,39 +9,6 @@ using namespace dmtest;
 
 namespace {
 
-dmw::FbrwRecord Point(uint32_t key1, uint16_t key2, uint16_t group, uint16_t from, bool withdrawn,
-                      uint32_t station) {
-  dmw::FbrwRecord r;
-  r.key1 = key1;
-  r.key2 = key2;
-  r.group = group;
-  r.valid_from = from;
-  r.withdrawn = withdrawn;
-  r.station_number = station;
-  return r;
-}
-
-dmw::EbgbRecord Mapping(uint16_t key1, uint32_t key2, uint32_t group, uint16_t from,
-                        bool withdrawn) {
-  dmw::EbgbRecord r;
-  r.key1 = key1;
-  r.key2 = key2;
-  r.group = group;
-  r.valid_from = from;
-  r.withdrawn = withdrawn;
-  return r;
-}
-
-dmw::EbggRecord Entry(uint16_t key1, uint16_t key2, uint16_t from, bool withdrawn, uint16_t rank) {
-  dmw::EbggRecord r;
-  r.key1 = key1;
-  r.key2 = key2;
-  r.valid_from = from;
-  r.withdrawn = withdrawn;
-  r.rank = rank;
-  return r;
-}
-
 // The stations an FBRW cursor returns for (key1, key2) on day, until it
 // answers something other than 0; the last answer is appended as ~answer.
 std::vector<uint32_t> WalkFbrw(uint32_t key1, uint16_t key2, UtDayNumber day, int* handle) {
@@ -170,11 +137,54 @@ TEST_F(DmCursor, RecordsReadBackFieldByField) {
 // where (key1, key2) changes, and an exhausted cursor keeps answering 2.
 TEST_F(DmCursor, GroupWalk) {
   Put("FBRW", dmw::fbrwFile({
-                  Point(7, 1, 1, 100, false, 11), Point(7, 1, 2, 20000, false, 12),  // not begun
-                  Point(7, 1, 3, 16000, true, 13), Point(7, 1, 3, 100, false, 113),
-                  Point(7, 1, 4, 15000, false, 14), Point(7, 1, 4, 100, false, 114),
-                  Point(7, 2, 1, 100, false, 21),  // next pair
-                  Point(6, 1, 1, 100, false, 61),  // previous pair
+                  dmw::FbrwRecord{.key1 = 7,
+                                  .key2 = 1,
+                                  .group = 1,
+                                  .valid_from = 100,
+                                  .withdrawn = false,
+                                  .station_number = 11},
+                  dmw::FbrwRecord{.key1 = 7,
+                                  .key2 = 1,
+                                  .group = 2,
+                                  .valid_from = 20000,
+                                  .withdrawn = false,
+                                  .station_number = 12},  // not begun
+                  dmw::FbrwRecord{.key1 = 7,
+                                  .key2 = 1,
+                                  .group = 3,
+                                  .valid_from = 16000,
+                                  .withdrawn = true,
+                                  .station_number = 13},
+                  dmw::FbrwRecord{.key1 = 7,
+                                  .key2 = 1,
+                                  .group = 3,
+                                  .valid_from = 100,
+                                  .withdrawn = false,
+                                  .station_number = 113},
+                  dmw::FbrwRecord{.key1 = 7,
+                                  .key2 = 1,
+                                  .group = 4,
+                                  .valid_from = 15000,
+                                  .withdrawn = false,
+                                  .station_number = 14},
+                  dmw::FbrwRecord{.key1 = 7,
+                                  .key2 = 1,
+                                  .group = 4,
+                                  .valid_from = 100,
+                                  .withdrawn = false,
+                                  .station_number = 114},
+                  dmw::FbrwRecord{.key1 = 7,
+                                  .key2 = 2,
+                                  .group = 1,
+                                  .valid_from = 100,
+                                  .withdrawn = false,
+                                  .station_number = 21},  // next pair
+                  dmw::FbrwRecord{.key1 = 6,
+                                  .key2 = 1,
+                                  .group = 1,
+                                  .valid_from = 100,
+                                  .withdrawn = false,
+                                  .station_number = 61},  // previous pair
               }));
   ASSERT_EQ(Load(&DbFbrwTab).code, 0);
   int h = -1;
@@ -200,11 +210,16 @@ TEST_F(DmCursor, GroupWalk) {
 // continuing call passes.
 TEST_F(DmCursor, ContinuationUsesTheSlotsDay) {
   Put("EBGB", dmw::ebgbFile({
-                  Mapping(1, 500, 10, 100, false),
-                  Mapping(1, 500, 20, 15000, false),
-                  Mapping(1, 500, 20, 100, false),
-                  Mapping(1, 500, 30, 15000, true),
-                  Mapping(2, 500, 40, 100, false),
+                  dmw::EbgbRecord{
+                      .key1 = 1, .key2 = 500, .group = 10, .valid_from = 100, .withdrawn = false},
+                  dmw::EbgbRecord{
+                      .key1 = 1, .key2 = 500, .group = 20, .valid_from = 15000, .withdrawn = false},
+                  dmw::EbgbRecord{
+                      .key1 = 1, .key2 = 500, .group = 20, .valid_from = 100, .withdrawn = false},
+                  dmw::EbgbRecord{
+                      .key1 = 1, .key2 = 500, .group = 30, .valid_from = 15000, .withdrawn = true},
+                  dmw::EbgbRecord{
+                      .key1 = 2, .key2 = 500, .group = 40, .valid_from = 100, .withdrawn = false},
               }));
   ASSERT_EQ(Load(&DbEbgbTab).code, 0);
   EbgbSatz s;
@@ -229,7 +244,8 @@ TEST_F(DmCursor, ContinuationUsesTheSlotsDay) {
 // its slot; a released slot is taken by the next opening; a released or
 // out-of-range handle answers 4.
 TEST_F(DmCursor, FiveSlotsPerTable) {
-  Put("EBGB", dmw::ebgbFile({Mapping(1, 500, 10, 100, false)}));
+  Put("EBGB", dmw::ebgbFile({dmw::EbgbRecord{
+                  .key1 = 1, .key2 = 500, .group = 10, .valid_from = 100, .withdrawn = false}}));
   ASSERT_EQ(Load(&DbEbgbTab).code, 0);
   EbgbSatz s;
   std::vector<int> handles;
@@ -318,15 +334,17 @@ TEST_F(DmCursor, ArgumentsAreCheckedBeforeTheLoadCount) {
 // DbNextEbgg keeps to one key1; DbNextEbggFrom starts at the first key1 not
 // below the given one and runs on to the end of the table.
 TEST_F(DmCursor, EbggRanges) {
-  Put("EBGG", dmw::ebggFile({
-                  Entry(5, 1, 100, false, 51),
-                  Entry(5, 2, 15000, true, 52),
-                  Entry(5, 2, 100, false, 520),
-                  Entry(5, 3, 100, false, 53),
-                  Entry(7, 1, 100, false, 71),
-                  Entry(7, 2, 30000, false, 72),
-                  Entry(9, 1, 100, false, 91),
-              }));
+  Put("EBGG",
+      dmw::ebggFile({
+          dmw::EbggRecord{.key1 = 5, .key2 = 1, .valid_from = 100, .withdrawn = false, .rank = 51},
+          dmw::EbggRecord{.key1 = 5, .key2 = 2, .valid_from = 15000, .withdrawn = true, .rank = 52},
+          dmw::EbggRecord{.key1 = 5, .key2 = 2, .valid_from = 100, .withdrawn = false, .rank = 520},
+          dmw::EbggRecord{.key1 = 5, .key2 = 3, .valid_from = 100, .withdrawn = false, .rank = 53},
+          dmw::EbggRecord{.key1 = 7, .key2 = 1, .valid_from = 100, .withdrawn = false, .rank = 71},
+          dmw::EbggRecord{
+              .key1 = 7, .key2 = 2, .valid_from = 30000, .withdrawn = false, .rank = 72},
+          dmw::EbggRecord{.key1 = 9, .key2 = 1, .valid_from = 100, .withdrawn = false, .rank = 91},
+      }));
   ASSERT_EQ(Load(&DbEbggTab).code, 0);
   auto walk = [](bool from, uint16_t key1, UtDayNumber day) {
     std::vector<uint32_t> got;
@@ -362,8 +380,24 @@ TEST_F(DmCursor, EbggRanges) {
 // A cursor opened before its table was unloaded and loaded again answers 4
 // and never reads its old position; while unloaded the load check answers 1.
 TEST_F(DmCursor, CursorAcrossAReloadAnswersFour) {
-  Put("FBRW", dmw::fbrwFile({Point(7, 1, 1, 100, false, 11), Point(7, 1, 2, 100, false, 12),
-                             Point(7, 1, 3, 100, false, 13)}));
+  Put("FBRW", dmw::fbrwFile({dmw::FbrwRecord{.key1 = 7,
+                                             .key2 = 1,
+                                             .group = 1,
+                                             .valid_from = 100,
+                                             .withdrawn = false,
+                                             .station_number = 11},
+                             dmw::FbrwRecord{.key1 = 7,
+                                             .key2 = 1,
+                                             .group = 2,
+                                             .valid_from = 100,
+                                             .withdrawn = false,
+                                             .station_number = 12},
+                             dmw::FbrwRecord{.key1 = 7,
+                                             .key2 = 1,
+                                             .group = 3,
+                                             .valid_from = 100,
+                                             .withdrawn = false,
+                                             .station_number = 13}}));
   ASSERT_EQ(Load(&DbFbrwTab).code, 0);
   FbrwSatz s;
   int h = -1;
@@ -372,7 +406,12 @@ TEST_F(DmCursor, CursorAcrossAReloadAnswersFour) {
   UnloadAll(&DbFbrwTab);
   EXPECT_EQ(DbNextFbrw(&s, &h, 7, 1, 200), kDbNotLoaded);
   // Reloaded from a shorter file: the old position would lie past its end.
-  Put("FBRW", dmw::fbrwFile({Point(7, 1, 1, 100, false, 11)}));
+  Put("FBRW", dmw::fbrwFile({dmw::FbrwRecord{.key1 = 7,
+                                             .key2 = 1,
+                                             .group = 1,
+                                             .valid_from = 100,
+                                             .withdrawn = false,
+                                             .station_number = 11}}));
   ASSERT_EQ(Load(&DbFbrwTab).code, 0);
   EXPECT_EQ(DbNextFbrw(&s, &h, 7, 1, 200), kDbBadHandle);
   // Its slot stays in use until the caller frees it.

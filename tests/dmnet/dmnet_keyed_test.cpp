@@ -29,27 +29,52 @@ class DmnetKeyed : public ::testing::Test {
   }
 };
 
-dmw::NgatRecord Ngat(uint32_t k1, uint32_t k2, uint16_t k3, uint16_t k4, uint16_t from, bool wd,
-                     uint16_t value) {
-  dmw::NgatRecord r;
-  r.key_part1 = k1;
-  r.key_part2 = k2;
-  r.key_part3 = k3;
-  r.key_part4 = k4;
-  r.valid_from = from;
-  r.withdrawn = wd;
-  r.value = value;
-  return r;
-}
-
 TEST_F(DmnetKeyed, NgatFieldsKeysAndValidity) {
   NgatSatz s;
   EXPECT_EQ(DbGetNgat(&s, 1, 2, 3, 4, 100), kDbNotLoaded);
   WriteTable(dmw::ngatFile({
-                 Ngat(0xFEDC, 0x8001, 0xA5A5, 0x0F0F, 0x1234, false, 0xBEEF),
-                 Ngat(4464, 7, 1, 1, 15000, false, 11), Ngat(4464, 7, 1, 1, 14000, false, 10),
-                 Ngat(4464, 7, 1, 2, 16000, true, 21), Ngat(4464, 7, 1, 2, 12000, false, 20),
-                 Ngat(70000, 7, 1, 1, 100, false, 99),  // stored above 16 bits: never found
+                 dmw::NgatRecord{.key_part1 = 0xFEDC,
+                                 .key_part2 = 0x8001,
+                                 .key_part3 = 0xA5A5,
+                                 .key_part4 = 0x0F0F,
+                                 .valid_from = 0x1234,
+                                 .withdrawn = false,
+                                 .value = 0xBEEF},
+                 dmw::NgatRecord{.key_part1 = 4464,
+                                 .key_part2 = 7,
+                                 .key_part3 = 1,
+                                 .key_part4 = 1,
+                                 .valid_from = 15000,
+                                 .withdrawn = false,
+                                 .value = 11},
+                 dmw::NgatRecord{.key_part1 = 4464,
+                                 .key_part2 = 7,
+                                 .key_part3 = 1,
+                                 .key_part4 = 1,
+                                 .valid_from = 14000,
+                                 .withdrawn = false,
+                                 .value = 10},
+                 dmw::NgatRecord{.key_part1 = 4464,
+                                 .key_part2 = 7,
+                                 .key_part3 = 1,
+                                 .key_part4 = 2,
+                                 .valid_from = 16000,
+                                 .withdrawn = true,
+                                 .value = 21},
+                 dmw::NgatRecord{.key_part1 = 4464,
+                                 .key_part2 = 7,
+                                 .key_part3 = 1,
+                                 .key_part4 = 2,
+                                 .valid_from = 12000,
+                                 .withdrawn = false,
+                                 .value = 20},
+                 dmw::NgatRecord{.key_part1 = 70000,
+                                 .key_part2 = 7,
+                                 .key_part3 = 1,
+                                 .key_part4 = 1,
+                                 .valid_from = 100,
+                                 .withdrawn = false,
+                                 .value = 99},  // stored above 16 bits: never found
              }),
              "NGAT", "DMNGAT");
   LoadOk(&DbNgatTab);
@@ -121,29 +146,37 @@ TEST_F(DmnetKeyed, NesrFieldsAndValidity) {
   EXPECT_EQ(DbGetNesr(&s, 6, 5, 14000), kDbNotFound);
 }
 
-dmw::LostRecord Lost(uint16_t k1, uint16_t k2, uint32_t k3, uint16_t k4, uint16_t from,
-                     std::string t1, std::string t2, std::string t3, uint16_t value) {
-  dmw::LostRecord r;
-  r.key_part1 = k1;
-  r.key_part2 = k2;
-  r.key_part3 = k3;
-  r.key_part4 = k4;
-  r.valid_from = from;
-  r.text1 = std::move(t1);
-  r.text2 = std::move(t2);
-  r.text3 = std::move(t3);
-  r.value = value;
-  return r;
-}
-
 TEST_F(DmnetKeyed, LostTextsAndTheResultRecord) {
   EXPECT_EQ(DbGetLost(1, 2, 3, 4, 100), kDbNotLoaded);
   const std::string high = Raw({0x80, 0x94, 0xE1, 0xFF});
   WriteTable(dmw::lostFile({
-                 Lost(0xF001, 0x8002, 0x90000003u, 0xA004, 0x1111, high + "eins", "zwei" + high,
-                      "drei", 0xC0DE),
-                 Lost(1, 1, 1, 1, 100, std::string(50, 'a'), "B", "", 7),
-                 Lost(1, 1, 1, 1, 50, "alt", "", "", 8),
+                 dmw::LostRecord{.key_part1 = 0xF001,
+                                 .key_part2 = 0x8002,
+                                 .key_part3 = 0x90000003u,
+                                 .key_part4 = 0xA004,
+                                 .valid_from = 0x1111,
+                                 .text1 = high + "eins",
+                                 .text2 = "zwei" + high,
+                                 .text3 = "drei",
+                                 .value = 0xC0DE},
+                 dmw::LostRecord{.key_part1 = 1,
+                                 .key_part2 = 1,
+                                 .key_part3 = 1,
+                                 .key_part4 = 1,
+                                 .valid_from = 100,
+                                 .text1 = std::string(50, 'a'),
+                                 .text2 = "B",
+                                 .text3 = "",
+                                 .value = 7},
+                 dmw::LostRecord{.key_part1 = 1,
+                                 .key_part2 = 1,
+                                 .key_part3 = 1,
+                                 .key_part4 = 1,
+                                 .valid_from = 50,
+                                 .text1 = "alt",
+                                 .text2 = "",
+                                 .text3 = "",
+                                 .value = 8},
              }),
              "LOST", "DMLOST");
   LoadOk(&DbLostTab);
