@@ -468,7 +468,6 @@ void PrRegisterBitmap(int id, int width, int height, const std::uint32_t* pixels
 // ---- last error, version, profile ---------------------------------------------
 
 DWORD GetLastError() { return g_lastError; }
-void SetLastError(DWORD code) { g_lastError = code; }
 
 BOOL GetVersionExA(OSVERSIONINFOA* info) {
   Call<BOOL> c("GetVersionExA", "");

@@ -70,7 +70,6 @@ enum : DWORD {
 };
 
 DWORD GetLastError();
-void SetLastError(DWORD code);
 
 // ---- system version and profile ---------------------------------------------
 enum : DWORD { VER_PLATFORM_WIN32s = 0, VER_PLATFORM_WIN32_WINDOWS = 1, VER_PLATFORM_WIN32_NT = 2 };
