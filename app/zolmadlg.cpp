@@ -50,8 +50,7 @@ ZolmaEngineFn g_engineStandIn = nullptr;
 
 std::int32_t ZolmaEntfernung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte, EbAnfrage* anfrage,
                              std::uint32_t flags) {
-  if (g_engineStandIn) return g_engineStandIn(ergebnis, abschnitte, anfrage, flags);
-  return EbGfEntfernungsBerechnung(ergebnis, abschnitte, anfrage, flags);
+  return ZolmaEngine()(ergebnis, abschnitte, anfrage, flags);
 }
 
 void ZolmaTestSetEngine(ZolmaEngineFn fn) { g_engineStandIn = fn; }

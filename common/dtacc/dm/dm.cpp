@@ -1,8 +1,7 @@
 /*
 ** dm: the shared state and the non-template helpers of the common lookup
-** rules (see dm.h): the engine's kilometre reference day,, the unsigned byte comparison of stored
-*texts and the cursor
-** release operation.
+** rules (see dm.h): the engine's kilometre reference day, the unsigned
+** byte comparison of stored texts and the cursor release operation.
 */
 #include "common/dtacc/dm/dm.h"
 

@@ -21,7 +21,7 @@ struct FehlSatz {
   uint16_t number;
   uint16_t validFrom;
   char c8;          /* the character stored at offset 8 */
-  char pattern[70]; /* Meldungstextmuster, blank-padded, no terminator */
+  char pattern[kFehlPatternLen]; /* Meldungstextmuster, blank-padded, no terminator */
   uint16_t validUntil;
 };
 static_assert(sizeof(FehlSatz) == 82, "FehlSatz keeps its natural layout");

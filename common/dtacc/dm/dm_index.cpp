@@ -262,7 +262,10 @@ bool DbFastPathsOn() { return g_fastPaths; }
 
 void DbSetFastPaths(bool on) {
   g_fastPaths = on;
-  if (!on) DbEbhfGemerktVergessen();
+  if (!on) {
+    DbEbhfGemerktVergessen();
+    DbStenGemerktVergessen();
+  }
 }
 
 /* ---- table hooks --------------------------------------------------------------- */

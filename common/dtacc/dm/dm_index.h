@@ -3,9 +3,9 @@
 **
 ** When a table is loaded, its own load hook (DbTabDesc::afterLoad, set by
 ** the table's set-up) calls the build here. For the station table EBHF,
-** the line-kilometre table STEN and the node index of GREN this module then checks the order of the
-*loaded records and, only
-** when the order holds, builds an array addressed by station number that
+** the line-kilometre table STEN and the node index of GREN this module
+** then checks the order of the loaded records and, only when the order
+** holds, builds an array addressed by station number that
 ** gives the first record of a key at once. A lookup asks the index first;
 ** when the index answers kDbNoIndex (switch off, table loaded anew since,
 ** order not verified, station number beyond the array, no memory), it runs
@@ -40,7 +40,8 @@ struct EbhfSatz;
 ** that tests can compare both ways. */
 bool DbFastPathsOn();
 /* Turns every fast path on or off; turning it off forgets the stations the
-** EBHF lookup kept. The engine's stores are keyed so that nothing kept
+** EBHF lookup kept and the pairs the STEN lookup kept, so that their hits
+** need not test the switch. The engine's stores are keyed so that nothing kept
 ** while the switch was on is used after it is turned off and on again
 ** unless it still matches. */
 void DbSetFastPaths(bool on);

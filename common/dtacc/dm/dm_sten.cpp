@@ -74,6 +74,10 @@ void DbInitSten() {
   DbSetupBlock(&DbStenTab, &DbStenIbnrBlock, 2, "StenIbnrBlock", kStenIbnrRecLen);
 }
 
+void DbStenGemerktVergessen() {
+  for (Zuletzt& z : g_zuletzt) z = Zuletzt{};
+}
+
 DbLookupResult DbGetSten(StenSatz* out, uint32_t stationA, uint32_t stationB) {
   if (!DbIsLoaded(&DbStenTab)) return kDbNotLoaded;
   if (!out) return kDbBadArgs;
@@ -85,7 +89,7 @@ DbLookupResult DbGetSten(StenSatz* out, uint32_t stationA, uint32_t stationB) {
   };
   Zuletzt& z = g_zuletzt[(a * 31u + b) & (kZuletzt - 1)];
   if (z.generation != 0 && z.generation == DbStenTab.generation && z.a == a && z.b == b &&
-      z.day == EbKmStichtag && DbFastPathsOn()) {
+      z.day == EbKmStichtag) {
     *out = z.satz;
     return kDbFound;
   }
@@ -116,7 +120,7 @@ DbLookupResult DbGetSten(StenSatz* out, uint32_t stationA, uint32_t stationB) {
                     DbValidFromDay(LeGetU16(DbRec(&DbStenKmBlock, i - 1) + kKmValidFrom)) - 1u)
               : kDbOpenEnd;
       *out = s;
-      z = Zuletzt{DbStenTab.generation, a, b, EbKmStichtag, s};
+      if (DbFastPathsOn()) z = Zuletzt{DbStenTab.generation, a, b, EbKmStichtag, s};
       return kDbFound;
     }
     return kDbNotFound;

@@ -42,4 +42,7 @@ void DbInitSten();
 ** 0 found, 1 not loaded, 2 not found or withdrawn. */
 DbLookupResult DbGetSten(StenSatz* out, uint32_t stationA, uint32_t stationB);
 
+/* Forgets the pairs DbGetSten kept (the fast-path switch turned off). */
+void DbStenGemerktVergessen();
+
 #endif
