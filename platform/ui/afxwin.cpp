@@ -95,13 +95,6 @@ bool isTabStop(const ControlState& c) {
   }
 }
 
-bool isList(const ControlState& c) {
-  return c.cls == CtlClass::ListBox || c.cls == CtlClass::ListView;
-}
-
-int listCount(const ControlState& c) {
-  return static_cast<int>(c.cls == CtlClass::ListView ? c.rows.size() : c.items.size());
-}
 
 // The text an entry of a list begins with: a list box's entry, the first
 // column of a list view's row.
@@ -125,14 +118,14 @@ void showEntry(ControlState& c, int i) {
   int page = listPage(c);
   if (i >= 0 && i < c.topIndex) c.topIndex = i;
   if (i >= c.topIndex + page) c.topIndex = i - page + 1;
-  c.topIndex = std::clamp(c.topIndex, 0, std::max(0, listCount(c) - page));
+  c.topIndex = std::clamp(c.topIndex, 0, std::max(0, ListEntryCount(c) - page));
 }
 
 // The next entry after the selection, going round, that begins with the
 // letter typed (letters as the sorted list orders them: without regard to
 // case, umlauts with their base letter); -1 when none does.
 int nextEntryWith(const ControlState& c, unsigned char letter) {
-  int n = listCount(c);
+  int n = ListEntryCount(c);
   for (int k = 1; k <= n; ++k) {
     int i = ((c.curSel < 0 ? -1 : c.curSel) + k) % n;
     const std::string& e = listEntry(c, i);
@@ -901,7 +894,7 @@ void CDialog::KeyDown(int vk, unsigned mods) {
       break;
   }
   if (!f) return;
-  if (isList(*f) && listKey(*f, vk)) return;
+  if (IsListControl(*f) && listKey(*f, vk)) return;
   if (vk == VK_UP || vk == VK_DOWN) {
     // Outside a list the arrows move through the dialog as Tab does; Down
     // into a list box that has no selection yet selects its first entry.
@@ -949,7 +942,7 @@ void CDialog::KeyDown(int vk, unsigned mods) {
 }
 
 bool CDialog::listKey(ControlState& list, int vk) {
-  int n = listCount(list);
+  int n = ListEntryCount(list);
   int sel = list.curSel, page = listPage(list);
   int next;
   switch (vk) {
@@ -988,7 +981,7 @@ void CDialog::listSelect(ControlState& list, int index) {
 void CDialog::Char(unsigned char ch, unsigned mods) {
   ModScope scope(mods);
   ControlState* f = focused();
-  if (f && isList(*f) && ch > 0x20) {
+  if (f && IsListControl(*f) && ch > 0x20) {
     int i = nextEntryWith(*f, ch);
     if (i >= 0) listSelect(*f, i);
     return;
@@ -1041,8 +1034,8 @@ void CDialog::Click(int id, unsigned mods) {
 
 void CDialog::SelectListItem(int id, int index) {
   ControlState* c = control(id);
-  if (!c || !isList(*c) || !c->visible || !c->enabled) return;
-  if (index < 0 || index >= listCount(*c)) return;
+  if (!c || !IsListControl(*c) || !c->visible || !c->enabled) return;
+  if (index < 0 || index >= ListEntryCount(*c)) return;
   setFocusIndex(indexOf(c));
   c->curSel = index;
   showEntry(*c, index);
@@ -1051,8 +1044,8 @@ void CDialog::SelectListItem(int id, int index) {
 
 void CDialog::ScrollList(int id, int lines) {
   ControlState* c = control(id);
-  if (!c || !isList(*c) || !c->visible || !c->enabled) return;
-  c->topIndex = std::clamp(c->topIndex + lines, 0, std::max(0, listCount(*c) - listPage(*c)));
+  if (!c || !IsListControl(*c) || !c->visible || !c->enabled) return;
+  c->topIndex = std::clamp(c->topIndex + lines, 0, std::max(0, ListEntryCount(*c) - listPage(*c)));
   if (g_host) g_host->Invalidate();
 }
 

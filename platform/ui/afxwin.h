@@ -206,6 +206,14 @@ struct ControlState {
   std::uint32_t exStyle = 0;
 };
 
+// A list box or a list view, and the number of its entries.
+inline bool IsListControl(const ControlState& c) {
+  return c.cls == CtlClass::ListBox || c.cls == CtlClass::ListView;
+}
+inline int ListEntryCount(const ControlState& c) {
+  return static_cast<int>(c.cls == CtlClass::ListView ? c.rows.size() : c.items.size());
+}
+
 class CDialog;
 class CDataExchange;
 

@@ -96,11 +96,14 @@ Frame place(CDialog& dlg) {
     f.rows = frameRows(cy, f.vunit, f.lines);
     if (f.rows <= avail || f.vunit == kMaxVUnit) break;
   }
-  f.needRows = (f.vunit == kMaxVUnit ? f.rows
-                                     : frameRows(cy, kMaxVUnit, layoutLines(dlg, kMaxVUnit))) +
-               3;
   f.needCols = f.cols + 2;
   f.fits = f.rows + 3 <= LINES && f.cols + 2 <= COLS;
+  // The size to ask for, only where the message asking for it shows: the
+  // rows at the densest layout.
+  if (!f.fits)
+    f.needRows = (f.vunit == kMaxVUnit ? f.rows
+                                       : frameRows(cy, kMaxVUnit, layoutLines(dlg, kMaxVUnit))) +
+                 3;
   f.top = std::max(0, (LINES - 1 - (f.rows + 2)) / 2);
   f.left = std::max(0, (COLS - (f.cols + 2)) / 2);
   return f;
@@ -765,13 +768,12 @@ void handleMouse(CDialog& d, const MEVENT& ev, unsigned mods) {
   int idx = -1;
   ControlState* c = hit(d, ev.y, ev.x, idx);
   if (!c) return;
-  bool list = c->cls == CtlClass::ListBox || c->cls == CtlClass::ListView;
+  bool list = IsListControl(*c);
   if (ev.bstate & (BUTTON4_PRESSED | BUTTON5_PRESSED)) {
     if (list) d.ScrollList(c->id, ev.bstate & BUTTON4_PRESSED ? -kWheelLines : kWheelLines);
     return;
   }
-  int n = static_cast<int>(c->cls == CtlClass::ListView ? c->rows.size() : c->items.size());
-  if (list && idx >= 0 && idx < n)
+  if (list && idx >= 0 && idx < ListEntryCount(*c))
     d.SelectListItem(c->id, idx);
   else
     d.Click(c->id, mods);
