@@ -95,7 +95,6 @@ bool isTabStop(const ControlState& c) {
   }
 }
 
-
 // The text an entry of a list begins with: a list box's entry, the first
 // column of a list view's row.
 const std::string& listEntry(const ControlState& c, int i) {

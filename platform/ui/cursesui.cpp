@@ -101,9 +101,8 @@ Frame place(CDialog& dlg) {
   // The size to ask for, only where the message asking for it shows: the
   // rows at the densest layout.
   if (!f.fits)
-    f.needRows = (f.vunit == kMaxVUnit ? f.rows
-                                       : frameRows(cy, kMaxVUnit, layoutLines(dlg, kMaxVUnit))) +
-                 3;
+    f.needRows =
+        (f.vunit == kMaxVUnit ? f.rows : frameRows(cy, kMaxVUnit, layoutLines(dlg, kMaxVUnit))) + 3;
   f.top = std::max(0, (LINES - 1 - (f.rows + 2)) / 2);
   f.left = std::max(0, (COLS - (f.cols + 2)) / 2);
   return f;
@@ -512,10 +511,13 @@ std::string hintLine(const std::vector<CDialog*>& stack, const Popup* popup, uns
 // lacks are left out.
 void drawTooSmall(const Frame& f) {
   std::vector<std::string> words = {
-      "Das", "Terminal", "ist", "zu", "klein:",
-      std::to_string(f.needCols) + " x " + std::to_string(f.needRows), "Zeichen", "werden",
-      "gebraucht,", std::to_string(COLS) + " x " + std::to_string(LINES), "sind", "da.",
-      "Bitte", Utf8ToCp1252("vergrößern.")};
+      "Das",        "Terminal",
+      "ist",        "zu",
+      "klein:",     std::to_string(f.needCols) + " x " + std::to_string(f.needRows),
+      "Zeichen",    "werden",
+      "gebraucht,", std::to_string(COLS) + " x " + std::to_string(LINES),
+      "sind",       "da.",
+      "Bitte",      Utf8ToCp1252("vergrößern.")};
   std::vector<std::string> lines;
   for (const auto& w : words) {
     if (!lines.empty() && cells(lines.back()) + 1 + cells(w) <= COLS)
@@ -600,7 +602,8 @@ void drawAll(const std::vector<CDialog*>& stack, const Popup* popup, unsigned mo
              const std::string& note = "") {
   Caret caret = drawScreen(stack, popup);
   if (stackFits(stack))
-    drawStatus(note.empty() ? hintLine(stack, popup, mods) : " " + TermFitNote(*g_out, note, COLS - 1));
+    drawStatus(note.empty() ? hintLine(stack, popup, mods)
+                            : " " + TermFitNote(*g_out, note, COLS - 1));
   show(caret);
 }
 
