@@ -118,7 +118,8 @@ std::string WordsOffThePage(const std::string& pdf) {
 }
 
 // A list of 43 rows printed on each paper the settings prompt offers, in
-// both orientations where the A4 portrait layout does not fit: every row,
+// both orientations (the layout is A4 portrait's; A3 holds it unscaled,
+// the others are scaled down to fit): every row,
 // the title and both footers reach the PDF, on the pages they have on A4
 // portrait, and every word lies inside its page.
 TEST_F(PrintPdf, ListFitsEveryPaperAndOrientation) {
@@ -129,8 +130,9 @@ TEST_F(PrintPdf, ListFitsEveryPaperAndOrientation) {
     double breite, hoehe;  // the sheet in points
   };
   const Papier papiere[] = {
-      {"A4 quer", 1, 0, 842, 595},     {"A5 hoch", 0, 1, 420, 595},
-      {"A5 quer", 1, 1, 595, 420},     {"A3 hoch", 0, 2, 842, 1191},
+      {"A4 hoch", 0, 0, 595, 842},     {"A4 quer", 1, 0, 842, 595},
+      {"A5 hoch", 0, 1, 420, 595},     {"A5 quer", 1, 1, 595, 420},
+      {"A3 hoch", 0, 2, 842, 1191},    {"A3 quer", 1, 2, 1191, 842},
       {"Letter hoch", 0, 3, 612, 792}, {"Letter quer", 1, 3, 792, 612},
   };
   for (const Papier& p : papiere) {
