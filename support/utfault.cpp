@@ -6,6 +6,7 @@
 namespace {
 
 int g_failAfter[kUtFaultSites] = {-1, -1, -1, -1, -1, -1};
+UtFaultAnyHook g_anyHook = nullptr;
 
 }  // namespace
 
@@ -16,9 +17,11 @@ bool UtFaultAlloc(UtFaultSite site) {
     return true;
   }
   if (n > 0) --n;
-  return false;
+  return g_anyHook != nullptr && g_anyHook();
 }
 
 void UtFaultFailAllocAfter(UtFaultSite site, int n) { g_failAfter[site] = n < 0 ? -1 : n; }
+
+void UtFaultSetAnyHook(UtFaultAnyHook hook) { g_anyHook = hook; }
 
 #endif

@@ -29,6 +29,13 @@ bool UtFaultAlloc(UtFaultSite site);
 // Arms (n >= 0) or disarms (n < 0) a site.
 void UtFaultFailAllocAfter(UtFaultSite site, int n);
 
+// A hook asked by every allocation of every site (after the site's own
+// count): when it returns true, the allocation fails. The allocation-failure
+// test sets it to count every heap allocation of a run, ours and the
+// standard library's, and fail the n-th. nullptr (the default) removes it.
+using UtFaultAnyHook = bool (*)();
+void UtFaultSetAnyHook(UtFaultAnyHook hook);
+
 #else
 
 inline constexpr bool UtFaultAlloc(UtFaultSite) { return false; }
