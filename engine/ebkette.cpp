@@ -21,9 +21,9 @@
 #include "engine/ebinit.h"
 #include "support/utfault.h"
 
-EbListSlot EbListSlots[EB_ANZAHL_SLOTS];
-
 namespace {
+
+EbListSlot slotTabelle[EB_ANZAHL_SLOTS]; /* the 40 slots */
 
 EbListNode* freiListe = nullptr;  /* spare nodes */
 std::int32_t poolNutzer = 0;      /* pool users */
@@ -56,12 +56,23 @@ EbListNode* knotenAllokieren() {
 
 /* The slot of a number that is 0 .. 39 and in use; raises 1003 otherwise. */
 EbListSlot& slotInBenutzung(std::uint32_t slot) {
-  if (slot >= EB_ANZAHL_SLOTS || EbListSlots[slot].belegt == 0)
+  if (slot >= EB_ANZAHL_SLOTS || slotTabelle[slot].belegt == 0)
     EbRaiseIntern(EB_MSG_SLOT_UNGUELTIG);
-  return EbListSlots[slot];
+  return slotTabelle[slot];
 }
 
 }  // namespace
+
+EbListSlot& EbListSlotLesen(std::uint32_t slot) {
+  if (slot >= EB_ANZAHL_SLOTS) EbRaiseIntern(EB_MSG_SLOT_UNGUELTIG);
+  return slotTabelle[slot];
+}
+
+EbListSlot* EbKetteLaufBeginnen(std::uint32_t slot) {
+  EbListSlot* s = &slotInBenutzung(slot);
+  s->cursor = s->kopf;
+  return s;
+}
 
 std::size_t EbNutzlastGroesse(std::int32_t typ) {
   switch (typ) {
@@ -106,7 +117,7 @@ void EbListenInit() {
   ++poolNutzer;
   if (poolNutzer != 1) return;
   ++poolGeneration;
-  for (EbListSlot& s : EbListSlots) s = EbListSlot{};
+  for (EbListSlot& s : slotTabelle) s = EbListSlot{};
   for (std::int32_t i = 0; i < kPoolStartKnoten; ++i) {
     EbListNode* k = knotenAllokieren();
     if (k == nullptr) EbRaiseIntern(EB_MSG_KEIN_SPEICHER); /* keeps those made so far */
@@ -118,7 +129,7 @@ void EbListenInit() {
 void EbListenEnde() {
   if (poolNutzer <= 0) EbRaiseIntern(EB_MSG_POOL_FEHLT);
   if (--poolNutzer != 0) return;
-  for (EbListSlot& s : EbListSlots)
+  for (EbListSlot& s : slotTabelle)
     if (s.belegt != 0) ketteZurueck(s);
   while (freiListe != nullptr) {
     EbListNode* k = freiListe;
@@ -130,8 +141,8 @@ void EbListenEnde() {
 
 std::int32_t EbListeBelegen() {
   for (std::int32_t i = 0; i < EB_ANZAHL_SLOTS; ++i) {
-    if (EbListSlots[i].belegt == 0) {
-      EbListSlots[i].belegt = 1;
+    if (slotTabelle[i].belegt == 0) {
+      slotTabelle[i].belegt = 1;
       return i;
     }
   }
@@ -140,7 +151,7 @@ std::int32_t EbListeBelegen() {
 
 void EbListeFreigeben(std::uint32_t slot) {
   if (slot >= EB_ANZAHL_SLOTS) EbRaiseIntern(EB_MSG_SLOT_UNGUELTIG);
-  EbListSlot& s = EbListSlots[slot];
+  EbListSlot& s = slotTabelle[slot];
   if (s.belegt == 0) return;
   ketteZurueck(s);
 }
@@ -242,8 +253,8 @@ std::int32_t EbListenVergleichen() {
   std::uint32_t h = static_cast<std::uint32_t>(EbSlotHin);
   std::uint32_t r = static_cast<std::uint32_t>(EbSlotRueck);
   if (h >= EB_ANZAHL_SLOTS || r >= EB_ANZAHL_SLOTS) return 1;
-  const EbListSlot& hin = EbListSlots[h];
-  const EbListSlot& rueck = EbListSlots[r];
+  const EbListSlot& hin = slotTabelle[h];
+  const EbListSlot& rueck = slotTabelle[r];
   if (hin.belegt == 0 || rueck.belegt == 0 || hin.anzahl != rueck.anzahl) return 1;
   const EbListNode* rk = rueck.ende;
   for (const EbListNode* hk = hin.kopf; hk != nullptr; hk = hk->next, rk = rk->prev) {

@@ -33,18 +33,13 @@ std::uint32_t EbListenGeneration();
 std::int32_t EbListenPoolFrei();
 std::int32_t EbListenPoolAllokiert();
 
-/* The 40 slots. */
-extern EbListSlot EbListSlots[EB_ANZAHL_SLOTS];
+/* Test support: the slot record of a number 0 .. 39, in use or not (its
+** chain, cursor and in-use flag); a larger number raises 1999 "EB" 1003. */
+EbListSlot& EbListSlotLesen(std::uint32_t slot);
 
 /* Starts a walk over a chain: checks the slot number (0 .. 39) and that it
 ** is in use, else raises 1999 "EB" 1003; sets the cursor to the head. */
-inline EbListSlot* EbKetteLaufBeginnen(std::uint32_t slot) {
-  if (slot >= EB_ANZAHL_SLOTS || EbListSlots[slot].belegt == 0)
-    EbRaiseIntern(EB_MSG_SLOT_UNGUELTIG);
-  EbListSlot* s = &EbListSlots[slot];
-  s->cursor = s->kopf;
-  return s;
-}
+EbListSlot* EbKetteLaufBeginnen(std::uint32_t slot);
 /* The element at the cursor, advancing the cursor; null at the end of the
 ** chain or at an element of type 0. */
 inline EbListNode* EbKetteNaechstes(EbListSlot* s) {

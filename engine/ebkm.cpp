@@ -23,15 +23,23 @@
 
 EbKnotenEintrag EbKnotenCache[EbKnotenCacheGroesse];
 uint32_t EbKmModus = 0xFFFF;
-int32_t EbKnotenGewaehltA = -1;
-int32_t EbKnotenGewaehltB = -1;
-int32_t EbKnotenLetzter = 0;
 
 namespace {
+int32_t gewaehltA = -1; /* entry chosen for A in the current call */
+int32_t gewaehltB = -1;
+int32_t letzterEintrag = 0; /* entry assigned last (round robin) */
 uint32_t knotenLadeZaehler = 0;
 }  // namespace
 
 uint32_t EbKnotenLadeZaehler() { return knotenLadeZaehler; }
+
+EbKnotenWahl EbKnotenWahlLesen() { return {gewaehltA, gewaehltB, letzterEintrag}; }
+
+void EbKnotenWahlSetzen(EbKnotenWahl wahl) {
+  gewaehltA = wahl.a;
+  gewaehltB = wahl.b;
+  letzterEintrag = wahl.letzter;
+}
 
 /* ---- small helpers ---------------------------------------------------- */
 
@@ -128,19 +136,19 @@ uint32_t EbStenDirektKm(int32_t a, int32_t b, int32_t* vergleichen) {
 void EbKnotenCacheLeeren() {
   for (EbKnotenEintrag& e : EbKnotenCache) e = EbKnotenEintrag{};
   EbKmModus = 0xFFFF;
-  EbKnotenGewaehltA = EbKnotenGewaehltB = -1;
-  EbKnotenLetzter = 0;
+  gewaehltA = gewaehltB = -1;
+  letzterEintrag = 0;
 }
 
 namespace {
 
 /* Next entry of the round robin that is not `meiden`. */
 int32_t naechsterEintrag(int32_t meiden) {
-  int32_t k = EbKnotenLetzter + 1;
+  int32_t k = letzterEintrag + 1;
   if (k >= EbKnotenCacheGroesse) k = 0;
   if (k == meiden) k = k + 1;
   if (k >= EbKnotenCacheGroesse) k = 0;
-  EbKnotenLetzter = k;
+  letzterEintrag = k;
   return k;
 }
 
@@ -153,13 +161,13 @@ bool belegtFuer(const EbKnotenEintrag& e, std::int32_t bahnhof) {
 }  // namespace
 
 void EbKnotenCacheWaehlen(int32_t a, int32_t b, int32_t gebietA, int32_t gebietB) {
-  EbKnotenGewaehltA = EbKnotenGewaehltB = -1;
+  gewaehltA = gewaehltB = -1;
   bool brauchtA = gebietA != 0;
   bool brauchtB = gebietB != 0;
   if (brauchtA) {
     for (int32_t k = 0; k < EbKnotenCacheGroesse; ++k) {
       if (belegtFuer(eintrag(k), a)) {
-        EbKnotenGewaehltA = k;
+        gewaehltA = k;
         if (eintrag(k).tag == EbKmStichtag) brauchtA = false;
         break;
       }
@@ -168,16 +176,16 @@ void EbKnotenCacheWaehlen(int32_t a, int32_t b, int32_t gebietA, int32_t gebietB
   if (brauchtB) {
     for (int32_t k = 0; k < EbKnotenCacheGroesse; ++k) {
       if (belegtFuer(eintrag(k), b)) {
-        EbKnotenGewaehltB = k;
+        gewaehltB = k;
         if (eintrag(k).tag == EbKmStichtag) brauchtB = false;
         break;
       }
     }
   }
-  if (brauchtA && EbKnotenGewaehltA == -1) EbKnotenGewaehltA = naechsterEintrag(EbKnotenGewaehltB);
-  if (brauchtB && EbKnotenGewaehltB == -1) EbKnotenGewaehltB = naechsterEintrag(EbKnotenGewaehltA);
-  if (brauchtA) EbKnotenLaden(a, gebietA, EbKnotenGewaehltA);
-  if (brauchtB) EbKnotenLaden(b, gebietB, EbKnotenGewaehltB);
+  if (brauchtA && gewaehltA == -1) gewaehltA = naechsterEintrag(gewaehltB);
+  if (brauchtB && gewaehltB == -1) gewaehltB = naechsterEintrag(gewaehltA);
+  if (brauchtA) EbKnotenLaden(a, gebietA, gewaehltA);
+  if (brauchtB) EbKnotenLaden(b, gebietB, gewaehltB);
 }
 
 void EbKnotenLaden(int32_t bahnhof, int32_t gebiet, int32_t k) {
@@ -246,10 +254,10 @@ uint32_t EbKmUeberKnotenpaar(int32_t a, int32_t b, int32_t slot) {
   /* The lower station number's list is walked outside, so that the search
   ** and its tie-breaks are the same for A to B and B to A. */
   bool aUnten = static_cast<uint32_t>(a) < static_cast<uint32_t>(b);
-  EbKnotenEintrag& x = eintrag(aUnten ? EbKnotenGewaehltA : EbKnotenGewaehltB);
-  EbKnotenEintrag& y = eintrag(aUnten ? EbKnotenGewaehltB : EbKnotenGewaehltA);
+  EbKnotenEintrag& x = eintrag(aUnten ? gewaehltA : gewaehltB);
+  EbKnotenEintrag& y = eintrag(aUnten ? gewaehltB : gewaehltA);
   x.best = y.best = -1;
-  EbKmZeilenAbgang(a, false, &eintrag(EbKnotenGewaehltA));
+  EbKmZeilenAbgang(a, false, &eintrag(gewaehltA));
   uint32_t min = EbKmKeinWeg;
   /* From the rows of a repeated A the same first minimum comes without the
   ** pair loop; the loop runs when they cannot answer every pair. */
@@ -273,8 +281,8 @@ uint32_t EbKmUeberKnotenpaar(int32_t a, int32_t b, int32_t slot) {
       }
     }
   }
-  const EbKnotenEintrag& ea = eintrag(EbKnotenGewaehltA);
-  const EbKnotenEintrag& eb = eintrag(EbKnotenGewaehltB);
+  const EbKnotenEintrag& ea = eintrag(gewaehltA);
+  const EbKnotenEintrag& eb = eintrag(gewaehltB);
   if (ea.best < 0 || eb.best < 0) return min; /* no pair below "no route" */
   int32_t na = ea.knoten[ea.best].knoten;
   int32_t nb = eb.knoten[eb.best].knoten;
@@ -286,7 +294,7 @@ uint32_t EbKmUeberKnotenpaar(int32_t a, int32_t b, int32_t slot) {
 
 uint32_t EbKmUeberKnoten(int32_t a, int32_t b, int32_t aIstKnoten, int32_t slot) {
   int32_t n = aIstKnoten ? a : b;
-  EbKnotenEintrag& e = eintrag(aIstKnoten ? EbKnotenGewaehltB : EbKnotenGewaehltA);
+  EbKnotenEintrag& e = eintrag(aIstKnoten ? gewaehltB : gewaehltA);
   e.best = -1;
   EbKmZeilenAbgang(a, aIstKnoten != 0, aIstKnoten ? nullptr : &e);
   uint32_t min = EbKmKeinWeg;

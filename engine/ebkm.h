@@ -53,12 +53,22 @@ struct EbKnotenEintrag {
   EbKnotenPaar knoten[EbKnotenMax]; /* in the order TDRG returned them */
 };
 
-/* The cache and its bookkeeping (engine state, exposed for tests). */
+/* The cache and the mode of the previous call (initially 0xFFFF); the
+** node-list store reads the mode too. */
 extern EbKnotenEintrag EbKnotenCache[EbKnotenCacheGroesse];
-extern uint32_t EbKmModus;        /* mode of the previous call, initially 0xFFFF */
-extern int32_t EbKnotenGewaehltA; /* entry chosen for A in the current call */
-extern int32_t EbKnotenGewaehltB;
-extern int32_t EbKnotenLetzter; /* entry assigned last (round robin) */
+extern uint32_t EbKmModus;
+
+/* The cache's bookkeeping: the entries chosen for A and B in the current
+** call (-1 none) and the entry assigned last (round robin). */
+struct EbKnotenWahl {
+  int32_t a;
+  int32_t b;
+  int32_t letzter;
+};
+/* Test support: reads and replaces the bookkeeping (a test that saves and
+** restores the cache restores it too). */
+EbKnotenWahl EbKnotenWahlLesen();
+void EbKnotenWahlSetzen(EbKnotenWahl wahl);
 
 /* Km of one leg; appends its elements to the route step's scratch slot.
 ** Raises on every failure. */

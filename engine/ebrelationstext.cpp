@@ -30,14 +30,20 @@ void EbWtStammAbfrageSetzen(WtStammAbfrage abfrage) {
   stammAbfrage = abfrage != nullptr ? abfrage : DbGetBhf;
 }
 
+namespace {
+
 /* Rows: previous kind (none, 'O', 'M', 'U'); columns: current kind (none =
 ** end of the text, 'O', 'M', 'U'). */
-const char WtTrennzeichen[16][4] = {
+const char trennzeichen[16][4] = {
     "",   "(",   "",   "@",  /* none */
     "@)", "*",   ")*", "/",  /* 'O'  */
     "",   "*(",  "*",  "@*", /* 'M'  */
     ")",  ")*(", ")*", "*",  /* 'U'  */
 };
+
+}  // namespace
+
+const char* WtTrennzeichen(std::uint32_t zustand) { return trennzeichen[zustand & 0xFu]; }
 
 namespace {
 
@@ -106,7 +112,7 @@ std::uint32_t WtElemSchreiben(std::uint32_t* geschrieben, char* aus, std::uint32
     aus[0] = '\0';
     return status | WT_STATUS_OHNE_NAME;
   }
-  const char* trenner = WtTrennzeichen[*zustand & 0xFu];
+  const char* trenner = WtTrennzeichen(*zustand);
   if (trenner[0] == '@') {
     status |= WT_STATUS_PAAR_UNGUELTIG;
     ++trenner;

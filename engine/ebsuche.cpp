@@ -21,13 +21,15 @@
 #include "engine/ebliste.h"
 #include "engine/ebvar.h"
 
-std::int32_t EbSucheSlotErster = -1;
-std::int32_t EbSucheSlotMitte = -1;
-std::int32_t EbSucheSlotLetzter = -1;
 std::int32_t EbSucheScratchSlot = -1;
 UtDayNumber EbSucheTag = 0;
 
 namespace {
+
+/* The work slots (-1 until taken). */
+std::int32_t slotErster = -1;
+std::int32_t slotMitte = -1;
+std::int32_t slotLetzter = -1;
 
 /* The bus record; nothing in the system fills it. */
 EbBusSatz EbSucheBusSatz;
@@ -40,17 +42,19 @@ bool wegeFertigEingerichtet = false;
 
 }  // namespace
 
+EbSucheArbeitsSlots EbSucheArbeitsSlotsLesen() { return {slotErster, slotMitte, slotLetzter}; }
+
 void EbLaufwegSlotsVergessen() {
-  EbSucheSlotErster = EbSucheSlotMitte = EbSucheSlotLetzter = EbSucheScratchSlot = -1;
+  slotErster = slotMitte = slotLetzter = EbSucheScratchSlot = -1;
   arbeitGeneration = scratchGeneration = 0;
 }
 
 void EbSucheSlotsSichern(bool scratch) {
   std::uint32_t gen = EbListenGeneration();
-  if (arbeitGeneration != gen || EbSucheSlotErster < 0) {
-    EbSucheSlotErster = EbListeBelegen();
-    EbSucheSlotMitte = EbListeBelegen();
-    EbSucheSlotLetzter = EbListeBelegen();
+  if (arbeitGeneration != gen || slotErster < 0) {
+    slotErster = EbListeBelegen();
+    slotMitte = EbListeBelegen();
+    slotLetzter = EbListeBelegen();
     arbeitGeneration = gen;
   }
   if (scratch && (scratchGeneration != gen || EbSucheScratchSlot < 0)) {
@@ -101,9 +105,9 @@ std::int32_t EbLaufwegBerechnen(const EbSuchAnfrage* anfrage, EbRelBlockA* block
     km = EbWegUeberVarianten(&such, blockA, blockB, beruehrung, flags);
   }
 
-  EbListeVerketten(ergebnisSlot, alsSlot(EbSucheSlotErster));
-  EbListeVerketten(ergebnisSlot, alsSlot(EbSucheSlotMitte));
-  EbListeVerketten(ergebnisSlot, alsSlot(EbSucheSlotLetzter));
+  EbListeVerketten(ergebnisSlot, alsSlot(slotErster));
+  EbListeVerketten(ergebnisSlot, alsSlot(slotMitte));
+  EbListeVerketten(ergebnisSlot, alsSlot(slotLetzter));
   EbListeArrayFreigeben(&listeWegeFertig);
   return km;
 }
@@ -112,18 +116,16 @@ std::int32_t EbWegEntfernung(const EbSuchAnfrage* anfrage, std::uint32_t legFlag
                              const std::int32_t punkte[EB_PKT_ANZAHL], std::uint32_t flags) {
   EbSucheSlotsSichern(true);
   if (legFlags & EB_LEG_LEEREN) {
-    EbListeFreigeben(alsSlot(EbSucheSlotErster));
-    EbListeFreigeben(alsSlot(EbSucheSlotMitte));
-    EbListeFreigeben(alsSlot(EbSucheSlotLetzter));
+    EbListeFreigeben(alsSlot(slotErster));
+    EbListeFreigeben(alsSlot(slotMitte));
+    EbListeFreigeben(alsSlot(slotLetzter));
   }
 
   std::int32_t km = 0;
   int i = EB_PKT_START;
   for (int j = i + 1; j < EB_PKT_ANZAHL; ++j) {
     if (punkte[j] == 0) continue;
-    std::int32_t ziel = i == EB_PKT_START  ? EbSucheSlotErster
-                        : j == EB_PKT_ZIEL ? EbSucheSlotLetzter
-                                           : EbSucheSlotMitte;
+    std::int32_t ziel = i == EB_PKT_START ? slotErster : j == EB_PKT_ZIEL ? slotLetzter : slotMitte;
     if (i == EB_PKT_REL_START && j == EB_PKT_REL_ENDE) {
       km += EbFbrrAbschnitt(anfrage, ziel);
     } else {

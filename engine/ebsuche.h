@@ -31,11 +31,17 @@ enum {
 /* Leg flags: 0x10 empties the three work slots before the first leg. */
 enum : std::uint32_t { EB_LEG_LEEREN = 0x10, EB_LEG_OHNE_PUNKTE = 0x20 };
 
-/* Work slots and the scratch slot (-1 until taken). */
-extern std::int32_t EbSucheSlotErster;
-extern std::int32_t EbSucheSlotMitte;
-extern std::int32_t EbSucheSlotLetzter;
+/* The scratch slot that receives one leg (-1 until taken); the kilometre
+** computation appends to it. */
 extern std::int32_t EbSucheScratchSlot;
+/* Test support: the three work slots (legs leaving the origin, inner legs
+** with the relation leg, legs reaching the destination; -1 until taken). */
+struct EbSucheArbeitsSlots {
+  std::int32_t erster;
+  std::int32_t mitte;
+  std::int32_t letzter;
+};
+EbSucheArbeitsSlots EbSucheArbeitsSlotsLesen();
 /* The route day: the day of the search request being computed. */
 extern UtDayNumber EbSucheTag;
 /* The legs of one point sequence into the work slots; returns the km. */

@@ -137,9 +137,10 @@ enum : std::uint32_t {
 /* Kinds in the state word: bits 0-1 current, bits 2-3 previous. */
 enum : std::uint32_t { WT_ART_KEINE = 0, WT_ART_O = 1, WT_ART_M = 2, WT_ART_U = 3 };
 
-/* Separator written before a point, by (previous kind * 4 + current kind);
-** a leading '@' marks an invalid pair and is not written. */
-extern const char WtTrennzeichen[16][4];
+/* Separator written before a point, by the kind pair in the low four bits
+** of the state word (previous kind * 4 + current kind); a leading '@' marks
+** an invalid pair and is not written. */
+const char* WtTrennzeichen(std::uint32_t zustand);
 
 /* One point of a relation text. */
 struct WtTextElement {

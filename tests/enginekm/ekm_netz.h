@@ -53,7 +53,7 @@ inline std::ostream& operator<<(std::ostream& o, const Seg& s) {
 // {type, from, to} in travel order.
 inline std::vector<Seg> kette(std::int32_t slot) {
   std::vector<Seg> v;
-  for (const EbListNode* k = EbListSlots[slot].kopf; k != nullptr; k = k->next) {
+  for (const EbListNode* k = EbListSlotLesen(slot).kopf; k != nullptr; k = k->next) {
     Seg s{k->typ, 0, 0};
     switch (k->typ) {
       case EB_ELEM_START:

@@ -71,9 +71,9 @@ TEST_F(EnginekmPool, LeerenBehaeltDieNummer) {
   EbhfSatz b = bahnhof(11);
   anfuegen(s, &b, EB_ELEM_START);
   EbListeFreigeben(static_cast<std::uint32_t>(s));
-  EXPECT_EQ(EbListSlots[s].anzahl, 0);
-  EXPECT_EQ(EbListSlots[s].kopf, nullptr);
-  EXPECT_EQ(EbListSlots[s].belegt, 1);
+  EXPECT_EQ(EbListSlotLesen(s).anzahl, 0);
+  EXPECT_EQ(EbListSlotLesen(s).kopf, nullptr);
+  EXPECT_EQ(EbListSlotLesen(s).belegt, 1);
   EXPECT_EQ(belegen(), s + 1);
 }
 
@@ -106,7 +106,7 @@ TEST_F(EnginekmPool, LangeKetteWaechstUmEinzelneKnotenUndNutztSieWieder) {
   EXPECT_EQ(EbListenPoolFrei(), 40);
   StenSatz l = linie(1, 2);
   for (int i = 0; i < 45; ++i) anfuegen(s, &l, EB_ELEM_LINIE);
-  EXPECT_EQ(EbListSlots[s].anzahl, 45);
+  EXPECT_EQ(EbListSlotLesen(s).anzahl, 45);
   EXPECT_EQ(EbListenPoolAllokiert(), 45);
   EXPECT_EQ(EbListenPoolFrei(), 0);
   EbListeFreigeben(static_cast<std::uint32_t>(s));
@@ -121,14 +121,14 @@ TEST_F(EnginekmPool, AnfuegenKopiertNachTypUndNulltDenRest) {
   std::memset(muell, 0xAB, sizeof muell);
   anfuegen(s, muell, 13);             // no such type: all-zero payload
   anfuegen(s, muell, EB_ELEM_LINIE);  // only the StenSatz bytes are copied
-  const EbListNode* k13 = EbListSlots[s].kopf;
+  const EbListNode* k13 = EbListSlotLesen(s).kopf;
   const EbListNode* k7 = k13->next;
   EXPECT_EQ(k13->typ, 13);
   for (unsigned char c : k13->nutzlast) ASSERT_EQ(c, 0);
   for (std::size_t i = 0; i < EB_NUTZLAST; ++i)
     ASSERT_EQ(k7->nutzlast[i], i < sizeof(StenSatz) ? 0xAB : 0) << i;
   EXPECT_EQ(k7->prev, k13);
-  EXPECT_EQ(EbListSlots[s].ende, k7);
+  EXPECT_EQ(EbListSlotLesen(s).ende, k7);
 }
 
 TEST_F(EnginekmPool, Verketten) {
@@ -138,23 +138,23 @@ TEST_F(EnginekmPool, Verketten) {
   anfuegen(b, &x, EB_ELEM_VIA);
   anfuegen(b, &y, EB_ELEM_VIA);
   EbListeVerketten(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b));
-  EXPECT_EQ(EbListSlots[a].anzahl, 2);
-  EXPECT_EQ(EbNutzlastLesen<EbhfSatz>(EbListSlots[a].kopf).station, 1u);
-  EXPECT_EQ(EbListSlots[b].kopf, nullptr);
-  EXPECT_EQ(EbListSlots[b].anzahl, 0);
+  EXPECT_EQ(EbListSlotLesen(a).anzahl, 2);
+  EXPECT_EQ(EbNutzlastLesen<EbhfSatz>(EbListSlotLesen(a).kopf).station, 1u);
+  EXPECT_EQ(EbListSlotLesen(b).kopf, nullptr);
+  EXPECT_EQ(EbListSlotLesen(b).anzahl, 0);
   anfuegen(b, &z, EB_ELEM_VIA);
   EbListeVerketten(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b));
   ASSERT_EQ(kette(a), (std::vector<Seg>{V(1), V(2), V(3)}));
-  EXPECT_EQ(EbListSlots[a].ende->prev->next, EbListSlots[a].ende);
+  EXPECT_EQ(EbListSlotLesen(a).ende->prev->next, EbListSlotLesen(a).ende);
   // Moving an empty chain changes nothing but the cursor.
-  EbListSlots[a].cursor = nullptr;
+  EbListSlotLesen(a).cursor = nullptr;
   EbListeVerketten(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b));
-  EXPECT_EQ(EbListSlots[a].cursor, EbListSlots[a].kopf);
-  EXPECT_EQ(EbListSlots[a].anzahl, 3);
+  EXPECT_EQ(EbListSlotLesen(a).cursor, EbListSlotLesen(a).kopf);
+  EXPECT_EQ(EbListSlotLesen(a).anzahl, 3);
   // A chain moved onto itself stays a straight chain.
   EbListeVerketten(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(a));
   EXPECT_EQ(kette(a).size(), 3u);
-  EXPECT_EQ(EbListSlots[a].ende->next, nullptr);
+  EXPECT_EQ(EbListSlotLesen(a).ende->next, nullptr);
 }
 
 TEST_F(EnginekmPool, VergleichenSpiegeltDenHinweg) {
@@ -182,7 +182,7 @@ TEST_F(EnginekmPool, VergleichenSpiegeltDenHinweg) {
   // Another station, another count, a bad slot: unequal.
   bauen(false);
   EbhfSatz c = bahnhof(23);
-  std::memcpy(EbListSlots[EbSlotRueck].kopf->nutzlast, &c, sizeof c);
+  std::memcpy(EbListSlotLesen(EbSlotRueck).kopf->nutzlast, &c, sizeof c);
   EXPECT_EQ(EbListenVergleichen(), 1);
   bauen(false);
   anfuegen(EbSlotRueck, &a, EB_ELEM_VIA);
@@ -221,7 +221,7 @@ TEST(EnginekmKette, KeinSpeicherBeimAnfuegen) {
   UtFaultFailAllocAfter(kUtFaultEbKette, 0);
   Ausgang a = fangen([&] { anfuegen(s, &l, EB_ELEM_LINIE); });
   EXPECT_EQ(a.nummer, 1000);
-  EXPECT_EQ(EbListSlots[s].anzahl, 40);
+  EXPECT_EQ(EbListSlotLesen(s).anzahl, 40);
   UtFaultFailAllocAfter(kUtFaultEbKette, -1);
   EXPECT_EQ(fangen([] { EbListenEnde(); }).code, 0);
   EXPECT_EQ(EbListenPoolAllokiert(), 0);
@@ -234,7 +234,7 @@ TEST(EnginekmKette, NeuerPoolGibtAlleSlotsFrei) {
   ASSERT_EQ(fangen([&] { s = EbListeBelegen(); }).code, 0);
   ASSERT_EQ(fangen([] { EbListenInit(); }).code, 0);  // second user: nothing changes
   EXPECT_EQ(EbListenGeneration(), gen);
-  EXPECT_EQ(EbListSlots[s].belegt, 1);
+  EXPECT_EQ(EbListSlotLesen(s).belegt, 1);
   ASSERT_EQ(fangen([] {
               EbListenEnde();
               EbListenEnde();
@@ -242,7 +242,7 @@ TEST(EnginekmKette, NeuerPoolGibtAlleSlotsFrei) {
             }).code,
             0);
   EXPECT_EQ(EbListenGeneration(), gen + 1);
-  EXPECT_EQ(EbListSlots[s].belegt, 0);
+  EXPECT_EQ(EbListSlotLesen(s).belegt, 0);
   ASSERT_EQ(fangen([] { EbListenEnde(); }).code, 0);
 }
 

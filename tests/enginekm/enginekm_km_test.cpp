@@ -361,7 +361,7 @@ TEST(EnginekmKm, NeuerTagUndNeuesModuswortBauenListenNeu) {
   Bein b = bein(11, 21, 0, kTag + 1);
   EXPECT_EQ(b.km, 1u + 1u + 4u);
   EXPECT_EQ(EbKnotenLadeZaehler(), geladen + 2) << "a new day rebuilds both lists";
-  EXPECT_EQ(EbKnotenCache[EbKnotenGewaehltA].tag, kTag + 1);
+  EXPECT_EQ(EbKnotenCache[EbKnotenWahlLesen().a].tag, kTag + 1);
 
   geladen = EbKnotenLadeZaehler();
   EXPECT_EQ(bein(11, 21, 0x20, kTag + 1).km, 6u);
@@ -423,10 +423,10 @@ TEST(EnginekmKm, CacheGleichOhneCacheUeberZufaelligeBeine) {
     UtDayNumber tag = static_cast<UtDayNumber>(kTag + zahl(0, 1));
     SCOPED_TRACE(testing::Message() << "leg " << a << "-" << b << " day " << tag);
 
-    EbKnotenGewaehltA = EbKnotenGewaehltB = -2;
+    EbKnotenWahlSetzen({-2, -2, EbKnotenWahlLesen().letzter});
     Bein mit = bein(a, b, 0, tag);
     // When the leg used the cache, both its stations keep their lists there.
-    const bool cacheBenutzt = EbKnotenGewaehltA != -2;
+    const bool cacheBenutzt = EbKnotenWahlLesen().a != -2;
     benutzt += cacheBenutzt;
     for (std::int32_t s : {a, b}) {
       if (s >= 7000 || !cacheBenutzt || mit.aus.code != 0) continue;
@@ -437,11 +437,11 @@ TEST(EnginekmKm, CacheGleichOhneCacheUeberZufaelligeBeine) {
     // Save the cache, compute again from an empty cache, put it back.
     EbKnotenEintrag gerettet[EbKnotenCacheGroesse];
     std::memcpy(gerettet, EbKnotenCache, sizeof gerettet);
-    const std::int32_t letzter = EbKnotenLetzter;
+    const EbKnotenWahl wahl = EbKnotenWahlLesen();
     EbKnotenCacheLeeren();
     Bein ohne = bein(a, b, 0, tag);
     std::memcpy(EbKnotenCache, gerettet, sizeof gerettet);
-    EbKnotenLetzter = letzter;
+    EbKnotenWahlSetzen(wahl);
     EbKmModus = 0;
 
     ASSERT_EQ(mit.aus.code, ohne.aus.code);

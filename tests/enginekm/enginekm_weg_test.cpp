@@ -487,8 +487,8 @@ TEST(EnginekmWeg, LostUndBusAnfuegen) {
   EXPECT_EQ(a.zahlen, (std::vector<std::int64_t>{1, 2, 3, 4}));
   EbListeFreigeben(static_cast<std::uint32_t>(EbSlotHin));
   ASSERT_EQ(fangen([] { EbErgSatzAnfuegen(); }).code, 0);
-  ASSERT_EQ(EbListSlots[EbSlotHin].anzahl, 1);
-  EXPECT_EQ(EbListSlots[EbSlotHin].kopf->typ, EB_ELEM_BUS);
+  ASSERT_EQ(EbListSlotLesen(EbSlotHin).anzahl, 1);
+  EXPECT_EQ(EbListSlotLesen(EbSlotHin).kopf->typ, EB_ELEM_BUS);
 }
 
 // ---- slots after a new initialisation, and no allocation per request --------------
@@ -510,11 +510,11 @@ TEST(EnginekmWeg, NeuerPoolNimmtDieArbeitsslotsNeu) {
   Antwort r = rechnen(a);
   ASSERT_EQ(r.code, 0);
   EXPECT_EQ(r.erg.hin.kmWz + r.erg.hin.kmDr, 60u);
-  for (std::int32_t s :
-       {EbSucheSlotErster, EbSucheSlotMitte, EbSucheSlotLetzter, EbSucheScratchSlot}) {
+  const EbSucheArbeitsSlots arbeit = EbSucheArbeitsSlotsLesen();
+  for (std::int32_t s : {arbeit.erster, arbeit.mitte, arbeit.letzter, EbSucheScratchSlot}) {
     EXPECT_NE(s, EbSlotHin);
     EXPECT_NE(s, EbSlotRueck);
-    EXPECT_EQ(EbListSlots[s].belegt, 1);
+    EXPECT_EQ(EbListSlotLesen(s).belegt, 1);
   }
 }
 

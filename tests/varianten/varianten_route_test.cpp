@@ -51,7 +51,7 @@ struct Antwort {
 // elements, and line and relation segments in travel order.
 std::string kette(std::uint32_t slot) {
   std::string s;
-  for (const EbListNode* k = EbListSlots[slot].kopf; k != nullptr; k = k->next) {
+  for (const EbListNode* k = EbListSlotLesen(slot).kopf; k != nullptr; k = k->next) {
     if (!s.empty()) s += ' ';
     switch (k->typ) {
       case EB_ELEM_START:

@@ -36,7 +36,10 @@ struct StammTausch {
 TEST(WegetextElement, Trennzeichentabelle) {
   const char* erwartet[16] = {"", "(",  "",  "@",  "@)", "*",   ")*", "/",
                               "", "*(", "*", "@*", ")",  ")*(", ")*", "*"};
-  for (int i = 0; i < 16; ++i) EXPECT_STREQ(WtTrennzeichen[i], erwartet[i]) << i;
+  for (std::uint32_t i = 0; i < 16; ++i) {
+    EXPECT_STREQ(WtTrennzeichen(i), erwartet[i]) << i;
+    EXPECT_STREQ(WtTrennzeichen(0x1230 | i), erwartet[i]) << "higher bits ignored, " << i;
+  }
 }
 
 TEST(WegetextElement, Zustandswort) {
