@@ -17,6 +17,27 @@
 
 namespace {
 
+// The logical names of the tables, in the order of registration: FEHL
+// first, which is registered and loaded on its own, then the others. Each
+// with its physical name (kDbNoFileName for a table without a data file)
+// and its place in the order in which the program reads the data files,
+// 0 for a name whose file nothing reads.
+struct ZolmaTabName {
+  const char* name;
+  const char* datei;
+  int lesefolge;
+};
+constexpr int kZolmaTabNamenAnzahl = 18;
+
+const ZolmaTabName kZolmaTabNamen[kZolmaTabNamenAnzahl] = {
+    {"FEHL", "DMFEHL", 1},      {"EBBA", kDbNoFileName, 0}, {"EBGB", kDbNoFileName, 0},
+    {"EBGG", kDbNoFileName, 0}, {"EBGM", kDbNoFileName, 0}, {"EBHF", "DMEBHF", 2},
+    {"EBHN", "DMEBHN", 0},      {"FBRR", "DMFBRR", 4},      {"FBRW", "DMFBRW", 8},
+    {"GREN", "DMGREN", 5},      {"LOST", kDbNoFileName, 0}, {"NESR", kDbNoFileName, 0},
+    {"NGAT", kDbNoFileName, 0}, {"RBGT", "DMRBGT", 7},      {"RELA", "DMRELA", 0},
+    {"STEN", "DMSTEN", 6},      {"TDRG", "DMTDRG", 3},      {"PBHF", "DMPBHF", 9},
+};
+
 // FEHL, and the names registered after it.
 const ZolmaTabName& kFehl = kZolmaTabNamen[0];
 const std::span<const ZolmaTabName> kTabellen{kZolmaTabNamen + 1, kZolmaTabNamenAnzahl - 1};
@@ -30,15 +51,6 @@ void namenEntfernen() {
 }
 
 }  // namespace
-
-const ZolmaTabName kZolmaTabNamen[kZolmaTabNamenAnzahl] = {
-    {"FEHL", "DMFEHL", 1},      {"EBBA", kDbNoFileName, 0}, {"EBGB", kDbNoFileName, 0},
-    {"EBGG", kDbNoFileName, 0}, {"EBGM", kDbNoFileName, 0}, {"EBHF", "DMEBHF", 2},
-    {"EBHN", "DMEBHN", 0},      {"FBRR", "DMFBRR", 4},      {"FBRW", "DMFBRW", 8},
-    {"GREN", "DMGREN", 5},      {"LOST", kDbNoFileName, 0}, {"NESR", kDbNoFileName, 0},
-    {"NGAT", kDbNoFileName, 0}, {"RBGT", "DMRBGT", 7},      {"RELA", "DMRELA", 0},
-    {"STEN", "DMSTEN", 6},      {"TDRG", "DMTDRG", 3},      {"PBHF", "DMPBHF", 9},
-};
 
 std::string ZolmaDatendateien() {
   std::string text;

@@ -32,19 +32,6 @@ class CZOLMAApp : public CWinApp {
   std::vector<std::string> m_bericht;
 };
 
-// The logical names of the tables, in the order of registration: FEHL
-// first, which is registered and loaded on its own, then the others. Each
-// with its physical name (kDbNoFileName for a table without a data file)
-// and its place in the order in which the program reads the data files,
-// 0 for a name whose file nothing reads.
-struct ZolmaTabName {
-  const char* name;
-  const char* datei;
-  int lesefolge;
-};
-inline constexpr int kZolmaTabNamenAnzahl = 18;
-extern const ZolmaTabName kZolmaTabNamen[kZolmaTabNamenAnzahl];
-
 // The data files the program reads, in the order of reading, joined by
 // ", ": "DMFEHL, DMEBHF, ...".
 std::string ZolmaDatendateien();

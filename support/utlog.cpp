@@ -20,6 +20,7 @@ void LogV(int level, bool flush, const char* format, va_list ap) {
   if (flush) std::fflush(g_log);
 }
 
+// The German 7-bit table.
 constexpr struct German7Bit {
   unsigned char t[256];
   constexpr German7Bit() : t() {
@@ -35,17 +36,6 @@ constexpr struct German7Bit {
 } kGerman7Bit;
 
 }  // namespace
-
-const unsigned char UtGerman7BitTable[256] = {
-#define ROW(b)                                                                            \
-  kGerman7Bit.t[b + 0], kGerman7Bit.t[b + 1], kGerman7Bit.t[b + 2], kGerman7Bit.t[b + 3], \
-      kGerman7Bit.t[b + 4], kGerman7Bit.t[b + 5], kGerman7Bit.t[b + 6], kGerman7Bit.t[b + 7]
-    ROW(0x00), ROW(0x08), ROW(0x10), ROW(0x18), ROW(0x20), ROW(0x28), ROW(0x30), ROW(0x38),
-    ROW(0x40), ROW(0x48), ROW(0x50), ROW(0x58), ROW(0x60), ROW(0x68), ROW(0x70), ROW(0x78),
-    ROW(0x80), ROW(0x88), ROW(0x90), ROW(0x98), ROW(0xA0), ROW(0xA8), ROW(0xB0), ROW(0xB8),
-    ROW(0xC0), ROW(0xC8), ROW(0xD0), ROW(0xD8), ROW(0xE0), ROW(0xE8), ROW(0xF0), ROW(0xF8),
-#undef ROW
-};
 
 void UtLogSetStream(std::FILE* stream) { g_log = stream; }
 
@@ -81,8 +71,7 @@ unsigned char* StrTranslate(unsigned char* bytes, std::size_t n, const unsigned 
 
 char* UtToGerman7Bit(char* bytes, int n) {
   if (!bytes || n <= 0) return bytes;
-  StrTranslate(reinterpret_cast<unsigned char*>(bytes), static_cast<std::size_t>(n),
-               UtGerman7BitTable);
+  StrTranslate(reinterpret_cast<unsigned char*>(bytes), static_cast<std::size_t>(n), kGerman7Bit.t);
   return bytes;
 }
 

@@ -40,13 +40,11 @@ char* StrTrimRight(char* text);
 // null. Returns bytes.
 unsigned char* StrTranslate(unsigned char* bytes, std::size_t n, const unsigned char table[256]);
 
-// The DOS code page's German letters to DIN 66003 (German ISO 646): 0x00-0x7F
+// StrTranslate of n bytes with the German 7-bit table, in place: the DOS
+// code page's German letters to DIN 66003 (German ISO 646), 0x00-0x7F
 // unchanged; 0x81 '}', 0x84 '{', 0x8E '[', 0x94 '|', 0x99 '\', 0x9A ']',
-// 0xE1 '~'; every other byte from 0x80 a blank.
-extern const unsigned char UtGerman7BitTable[256];
-
-// StrTranslate of n bytes with UtGerman7BitTable, in place; n <= 0 or null
-// bytes: nothing. Returns bytes.
+// 0xE1 '~'; every other byte from 0x80 a blank. n <= 0 or null bytes:
+// nothing. Returns bytes.
 char* UtToGerman7Bit(char* bytes, int n);
 
 // Same pointers: reverses the n bytes in place; otherwise writes the n bytes

@@ -62,7 +62,11 @@ TEST(SupportText, StrToIntFeld) {
 }
 
 TEST(SupportText, German7BitTable) {
-  for (int b = 0; b < 0x80; ++b) EXPECT_EQ(UtGerman7BitTable[b], b);
+  char alle[256];
+  for (int b = 0; b < 256; ++b) alle[b] = static_cast<char>(b);
+  EXPECT_EQ(UtToGerman7Bit(alle, 256), alle);
+  auto tafel = [&alle](int b) { return static_cast<unsigned char>(alle[b]); };
+  for (int b = 0; b < 0x80; ++b) EXPECT_EQ(tafel(b), b);
   const std::pair<int, char> letters[] = {{0x81, '}'},  {0x84, '{'}, {0x8E, '['}, {0x94, '|'},
                                           {0x99, '\\'}, {0x9A, ']'}, {0xE1, '~'}};
   int special = 0;
@@ -70,7 +74,7 @@ TEST(SupportText, German7BitTable) {
     char want = ' ';
     for (auto [code, c] : letters)
       if (code == b) want = c, ++special;
-    EXPECT_EQ(UtGerman7BitTable[b], static_cast<unsigned char>(want)) << std::hex << b;
+    EXPECT_EQ(tafel(b), static_cast<unsigned char>(want)) << std::hex << b;
   }
   EXPECT_EQ(special, 7);
 
