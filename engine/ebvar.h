@@ -53,8 +53,11 @@ enum : std::uint16_t {
   EB_SF_URSPRUNG = 0x0040,
   EB_SF_ZIEL = 0x0080,
   /* kind flags */
-  EB_AF_REL_KOPF = 0x0013,  /* low five bits: the relation header point */
-  EB_AF_REL_NUMMER = 0x0024 /* station field holds an FBRR relation number */
+  EB_AF_ART_MASKE = 0x001F,    /* low five bits: the kind */
+  EB_AF_ZUSATZ_MASKE = 0x01E0, /* the bits above the kind */
+  EB_AF_REL_KOPF = 0x0013,     /* kind: the relation header point */
+  EB_AF_REL_NUMMER = 0x0024    /* kind 4 with 0x20 above it: the station field
+                                  holds an FBRR relation number */
 };
 
 /* Profile flags of an EBGG entry read by the Laufweg building. */
@@ -167,8 +170,39 @@ enum { EB_VAR_MAX_PUNKTE = 9 };
 /* True when a point's station field carries an FBRR relation number (kind
 ** flags low five bits 4 with bit 0x20) instead of a station. */
 inline bool EbPunktTraegtRelation(const EbPunkt& p) {
-  return (p.artFlags & 0x1F) == 4 && (p.artFlags & 0x1E0) == 0x20;
+  return (p.artFlags & (EB_AF_ART_MASKE | EB_AF_ZUSATZ_MASKE)) == EB_AF_REL_NUMMER;
 }
+
+/* The roles of the points of one point list ("listeEbBhf" or
+** "listeEbBhf2"); a role that no point took stays all zero. */
+struct EbRollenSatz {
+  EbPunkt start{};
+  EbPunkt ende{};
+  EbPunkt bp1{};            /* first break point */
+  EbPunkt bp2{};            /* second break point */
+  EbPunkt grenzeEinfach{};  /* side role 1 or 2 without the marked flag */
+  EbPunkt grenzeMarkiert{}; /* side role 1 or 2 with the marked flag */
+  char marke = 'N';         /* 'V' border on the origin side, 'H' on the destination side */
+  std::int32_t bp1Anzahl = 0;
+  std::int32_t bp2Anzahl = 0;
+};
+
+/* The roles that both point lists share. */
+struct EbRollenGemeinsam {
+  EbPunkt grenzeRolle3{}; /* side role 3 with the marked flag */
+  EbPunkt relation[EB_REL_ANZAHL] = {};
+  std::int32_t rolle3Position = 0; /* 1 origin side, 2 destination side */
+};
+
+/* One classification: the points of one list and the day in, the role
+** records out. */
+struct EbRollenParameter {
+  const EbPunkt* punkte;
+  std::uint16_t anzahl;
+  UtDayNumber tag;
+  EbRollenSatz* rollen;
+  EbRollenGemeinsam* gemeinsam;
+};
 
 /* ---- ebvarlaufweg.cpp --------------------------------------------------- */
 
@@ -193,13 +227,9 @@ EbSuchStatus EbLaufwegSaetzeBilden(EbLaufwegListen* arbeit, EbPunkt ursprung, Eb
 /* ---- ebvarrollen.cpp ---------------------------------------------------- */
 
 /* Gives every point its role. The role records are written only where a
-** point takes the role; the caller clears them first. */
-void EbBhfRollenErmitteln(EbPunkt* start, EbPunkt* ende, EbPunkt* bp1, EbPunkt* bp2,
-                          EbPunkt* grenzeEinfach, EbPunkt* grenzeMarkiert, EbPunkt* grenzeRolle3,
-                          EbPunkt relation[EB_REL_ANZAHL], char* marke,
-                          std::int32_t* rolle3Position, std::int32_t* bp1Anzahl,
-                          std::int32_t* bp2Anzahl, const EbPunkt* punkte, std::uint16_t anzahl,
-                          UtDayNumber tag);
+** point takes the role, and the counts only rise: the caller clears them
+** first. */
+void EbBhfRollenErmitteln(const EbRollenParameter& p);
 
 /* The route variants of one profile group into the work "listeEbWegeVar"
 ** and their point sequences into the work "listeEbWegeBhf". */

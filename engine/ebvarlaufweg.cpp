@@ -90,7 +90,8 @@ EbLaufwegPunkt lwPunkt(const EbPunkt& p) {
 }
 
 void punktErgaenzt(EbLaufwegPunkt* p) {
-  p->punkt.punktFlags = static_cast<std::uint16_t>((p->punkt.punktFlags & 0xDFFF) | EB_PF_ERSATZ);
+  p->punkt.punktFlags =
+      static_cast<std::uint16_t>((p->punkt.punktFlags & ~EB_PF_ZWEITE) | EB_PF_ERSATZ);
 }
 
 /* Completes the points of one record under the entry. Point 0 decides the

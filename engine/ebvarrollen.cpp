@@ -24,7 +24,42 @@
 
 namespace {
 
-std::uint16_t u16(unsigned v) { return static_cast<std::uint16_t>(v & 0xFFFFu); }
+constexpr std::uint16_t u16(unsigned v) { return static_cast<std::uint16_t>(v); }
+
+/* The flag bits a role record gives up, as AND masks. */
+/* Point flags: a marked border point is neither origin nor relation start;
+** a start is no relation start, an end no relation end, the relation end no
+** destination. */
+constexpr std::uint16_t kPfGrenzeMarkiert = u16(~(EB_PF_URSPRUNG | EB_PF_REL_START));
+constexpr std::uint16_t kPfStart = u16(~EB_PF_REL_START);
+constexpr std::uint16_t kPfEnde = u16(~EB_PF_REL_ENDE);
+constexpr std::uint16_t kPfRelEnde = u16(~EB_PF_ZIEL);
+/* Side flags: a marked border point belongs to neither end; start and end
+** lose the border role; a first break point is none after the relation, a
+** second none before it; the relation ends lose the border role and the
+** side flag of their own end. */
+constexpr std::uint16_t kSfGrenzeMarkiert = u16(~(EB_SF_URSPRUNG | EB_SF_ZIEL));
+constexpr std::uint16_t kSfOhneGrenze = u16(~(EB_SF_ROLLE | EB_SF_MARKIERT));
+constexpr std::uint16_t kSfBp1 = u16(~EB_SF_BP_NACH);
+constexpr std::uint16_t kSfBp2 = u16(~EB_SF_BP_VOR);
+constexpr std::uint16_t kSfRelStart = u16(~(EB_SF_ROLLE | EB_SF_MARKIERT | EB_SF_URSPRUNG));
+constexpr std::uint16_t kSfRelEnde = u16(~(EB_SF_ROLLE | EB_SF_MARKIERT | EB_SF_ZIEL));
+/* Kind flags: the kind bits that the new kind does not set are cleared
+** before it is set. */
+constexpr std::uint16_t kAfRelKopf = u16(~(EB_AF_ART_MASKE & ~EB_AF_REL_KOPF));
+constexpr std::uint16_t kAfRelNummer =
+    u16(~((EB_AF_ART_MASKE | EB_AF_ZUSATZ_MASKE) & ~EB_AF_REL_NUMMER));
+
+static_assert(kPfGrenzeMarkiert == 0xFFED && kPfStart == 0xFFEF && kPfEnde == 0xFFDF &&
+              kPfRelEnde == 0xFFFB);
+static_assert(kSfGrenzeMarkiert == 0xFF3F && kSfOhneGrenze == 0xFFF4 && kSfBp1 == 0xFFDF &&
+              kSfBp2 == 0xFFEF && kSfRelStart == 0xFFB4 && kSfRelEnde == 0xFF74);
+static_assert(kAfRelKopf == 0xFFF3 && kAfRelNummer == 0xFE24);
+
+/* Relation bits of a variant's side: which mapped border point was
+** completed from EBGB. */
+constexpr std::int32_t kRelBitEinfach = 0x01;
+constexpr std::int32_t kRelBitMarkiert = 0x02;
 
 /* P with new point and side flags. */
 EbPunkt mitFlags(const EbPunkt& p, unsigned punktFlags, unsigned seitenFlags) {
@@ -35,6 +70,15 @@ EbPunkt mitFlags(const EbPunkt& p, unsigned punktFlags, unsigned seitenFlags) {
   return r;
 }
 
+/* P taken as start or end: the start or end flags without the border
+** role, with the side flag of its end. */
+EbPunkt alsStart(const EbPunkt& p) {
+  return mitFlags(p, p.punktFlags & kPfStart, (p.seitenFlags & kSfOhneGrenze) | EB_SF_URSPRUNG);
+}
+EbPunkt alsEnde(const EbPunkt& p) {
+  return mitFlags(p, p.punktFlags & kPfEnde, (p.seitenFlags & kSfOhneGrenze) | EB_SF_ZIEL);
+}
+
 /* DbGetFbrrBhf over route points; stations as local or full form. */
 bool fbrrGefunden(FbrrSatz* out, std::int32_t key, std::int32_t a, std::int32_t b, std::int32_t c,
                   std::int32_t d, UtDayNumber tag) {
@@ -43,115 +87,126 @@ bool fbrrGefunden(FbrrSatz* out, std::int32_t key, std::int32_t a, std::int32_t 
                       tag) == kDbFound;
 }
 
+/* ---- point roles -------------------------------------------------------- */
+
+/* The walk over one point list: the records it writes and what it has
+** seen so far. */
+struct RollenLauf {
+  EbRollenSatz& r;
+  EbRollenGemeinsam& g;
+  UtDayNumber tag;
+  bool startGenommen = false;
+  int relStarts = 0;
+  bool bpGesehen = false;
+};
+
 /* Border point of side role 1/2 (or 3) with the marked flag: the role
-** record, and the point becomes start or end of the side it lies on. */
-void markierteGrenze(const EbPunkt& P, EbPunkt* rolle, bool* startGenommen, EbPunkt* start,
-                     EbPunkt* ende, bool* hinten) {
-  *rolle = mitFlags(P, P.punktFlags & 0xFFED, P.seitenFlags & 0xFF3F);
-  if (*startGenommen || (P.punktFlags & EB_PF_URSPRUNG) != 0) {
-    *hinten = true;
-    if ((P.punktFlags & EB_PF_URSPRUNG) == 0)
-      *ende = mitFlags(P, P.punktFlags & 0xFFDF, (P.seitenFlags & 0xFFF4) | EB_SF_ZIEL);
-  } else {
-    *hinten = false;
-    if ((P.punktFlags & EB_PF_ZIEL) == 0) {
-      *start = mitFlags(P, P.punktFlags & 0xFFEF, (P.seitenFlags & 0xFFF4) | EB_SF_URSPRUNG);
-      *startGenommen = true;
-    }
+** record, and the point becomes start or end of the side it lies on.
+** Returns whether it lies behind the start (on the destination side). */
+bool markierteGrenze(const EbPunkt& P, EbPunkt* rolle, RollenLauf& l) {
+  *rolle = mitFlags(P, P.punktFlags & kPfGrenzeMarkiert, P.seitenFlags & kSfGrenzeMarkiert);
+  if (l.startGenommen || (P.punktFlags & EB_PF_URSPRUNG) != 0) {
+    if ((P.punktFlags & EB_PF_URSPRUNG) == 0) l.r.ende = alsEnde(P);
+    return true;
   }
+  if ((P.punktFlags & EB_PF_ZIEL) == 0) {
+    l.r.start = alsStart(P);
+    l.startGenommen = true;
+  }
+  return false;
+}
+
+/* The border roles and the start. */
+void grenzenUndStart(const EbPunkt& P, RollenLauf& l) {
+  const unsigned seite = P.seitenFlags & EB_SF_ROLLE;
+  const bool markiert = (P.seitenFlags & EB_SF_MARKIERT) != 0;
+  if ((seite == 1 || seite == 2) && !markiert)
+    l.r.grenzeEinfach = mitFlags(P, P.punktFlags, P.seitenFlags);
+  if ((seite == 1 || seite == 2) && markiert)
+    l.r.marke = markierteGrenze(P, &l.r.grenzeMarkiert, l) ? 'H' : 'V';
+  if (seite == 3 && markiert) l.g.rolle3Position = markierteGrenze(P, &l.g.grenzeRolle3, l) ? 2 : 1;
+  if ((P.seitenFlags & EB_SF_URSPRUNG) != 0 && !l.startGenommen) {
+    l.r.start = mitFlags(P, P.punktFlags & kPfStart, P.seitenFlags & kSfOhneGrenze);
+    l.startGenommen = true;
+  }
+  if ((P.punktFlags & EB_PF_URSPRUNG) != 0 && seite == 0) {
+    l.r.start = alsStart(P);
+    l.startGenommen = true;
+  }
+}
+
+/* A break point is the second once a break point or a relation start was
+** seen, else the first. */
+void bruchpunkt(const EbPunkt& P, RollenLauf& l) {
+  if ((P.seitenFlags & (EB_SF_BP_VOR | EB_SF_BP_NACH)) == 0) return;
+  if (l.bpGesehen || l.relStarts > 0) {
+    l.r.bp2 = mitFlags(P, P.punktFlags, (P.seitenFlags & kSfBp2) | EB_SF_BP_NACH);
+    ++l.r.bp2Anzahl;
+  } else {
+    l.r.bp1 = mitFlags(P, P.punktFlags, (P.seitenFlags & kSfBp1) | EB_SF_BP_VOR);
+    ++l.r.bp1Anzahl;
+  }
+  l.bpGesehen = true;
+}
+
+/* The relation start record turned into the relation number. */
+void relationsnummerSetzen(EbPunkt* relStart, std::int32_t nummer) {
+  relStart->artFlags = u16((relStart->artFlags & kAfRelNummer) | EB_AF_REL_NUMMER);
+  relStart->bahnhof = nummer;
+}
+
+/* The relation record: header, start, third and fourth station, end. A
+** relation end whose stations FBRR knows turns the start into the
+** relation's number, unless a point gave that number already. */
+void relationsRollen(const EbPunkt& P, RollenLauf& l) {
+  EbPunkt* rel = l.g.relation;
+  if ((P.artFlags & EB_AF_ART_MASKE) == EB_AF_REL_KOPF) {
+    rel[EB_REL_KOPF].bahnhof = P.bahnhof;
+    rel[EB_REL_KOPF].artFlags = u16((rel[EB_REL_KOPF].artFlags & kAfRelKopf) | EB_AF_REL_KOPF);
+  }
+  if (EbPunktTraegtRelation(P)) relationsnummerSetzen(&rel[EB_REL_START], P.bahnhof);
+  if ((P.punktFlags & EB_PF_REL_START) != 0) {
+    rel[EB_REL_START] = mitFlags(P, P.punktFlags, P.seitenFlags & kSfRelStart);
+    ++l.relStarts;
+  }
+  if ((P.punktFlags & EB_PF_REL_WEITERE) != 0) {
+    int k = rel[EB_REL_DRITTE].bahnhof == 0 ? EB_REL_DRITTE : EB_REL_VIERTE;
+    rel[k] = mitFlags(P, P.punktFlags, P.seitenFlags);
+  }
+  if ((P.punktFlags & EB_PF_REL_ENDE) != 0) {
+    rel[EB_REL_ENDE] = mitFlags(P, P.punktFlags & kPfRelEnde, P.seitenFlags & kSfRelEnde);
+    FbrrSatz f{};
+    if (!EbPunktTraegtRelation(rel[EB_REL_START]) &&
+        fbrrGefunden(&f, rel[EB_REL_KOPF].bahnhof, rel[EB_REL_START].bahnhof, P.bahnhof,
+                     rel[EB_REL_DRITTE].bahnhof, rel[EB_REL_VIERTE].bahnhof, l.tag))
+      relationsnummerSetzen(&rel[EB_REL_START], static_cast<std::int32_t>(f.relationNo));
+  }
+}
+
+/* The end. */
+void ende(const EbPunkt& P, RollenLauf& l) {
+  if ((P.seitenFlags & EB_SF_ZIEL) != 0)
+    l.r.ende = mitFlags(P, P.punktFlags & kPfEnde, P.seitenFlags & kSfOhneGrenze);
+  if ((P.punktFlags & EB_PF_ZIEL) != 0 && (P.seitenFlags & EB_SF_ROLLE) == 0) l.r.ende = alsEnde(P);
 }
 
 }  // namespace
 
-void EbBhfRollenErmitteln(EbPunkt* start, EbPunkt* ende, EbPunkt* bp1, EbPunkt* bp2,
-                          EbPunkt* grenzeEinfach, EbPunkt* grenzeMarkiert, EbPunkt* grenzeRolle3,
-                          EbPunkt relation[EB_REL_ANZAHL], char* marke,
-                          std::int32_t* rolle3Position, std::int32_t* bp1Anzahl,
-                          std::int32_t* bp2Anzahl, const EbPunkt* punkte, std::uint16_t anzahl,
-                          UtDayNumber tag) {
-  bool startGenommen = false;
-  int relStarts = 0;
-  bool bpGesehen = false;
-  for (std::uint16_t i = 0; i < anzahl; ++i) {
-    const EbPunkt& P = punkte[i];
+void EbBhfRollenErmitteln(const EbRollenParameter& p) {
+  RollenLauf l{*p.rollen, *p.gemeinsam, p.tag};
+  for (std::uint16_t i = 0; i < p.anzahl; ++i) {
+    const EbPunkt& P = p.punkte[i];
     if ((P.punktFlags & EB_PF_UEBERGEHEN) != 0) continue;
-    const unsigned seite = P.seitenFlags & EB_SF_ROLLE;
-    const bool markiert = (P.seitenFlags & EB_SF_MARKIERT) != 0;
-
-    if ((seite == 1 || seite == 2) && !markiert)
-      *grenzeEinfach = mitFlags(P, P.punktFlags, P.seitenFlags);
-    if ((seite == 1 || seite == 2) && markiert) {
-      bool hinten = false;
-      markierteGrenze(P, grenzeMarkiert, &startGenommen, start, ende, &hinten);
-      *marke = hinten ? 'H' : 'V';
-    }
-    if (seite == 3 && markiert) {
-      bool hinten = false;
-      markierteGrenze(P, grenzeRolle3, &startGenommen, start, ende, &hinten);
-      *rolle3Position = hinten ? 2 : 1;
-    }
-    if ((P.seitenFlags & EB_SF_URSPRUNG) != 0 && !startGenommen) {
-      *start = mitFlags(P, P.punktFlags & 0xFFEF, P.seitenFlags & 0xFFF4);
-      startGenommen = true;
-    }
-    if ((P.punktFlags & EB_PF_URSPRUNG) != 0 && seite == 0) {
-      *start = mitFlags(P, P.punktFlags & 0xFFEF, (P.seitenFlags & 0xFFF4) | EB_SF_URSPRUNG);
-      startGenommen = true;
-    }
-    if ((P.seitenFlags & (EB_SF_BP_VOR | EB_SF_BP_NACH)) != 0) {
-      if (bpGesehen || relStarts > 0) {
-        *bp2 = mitFlags(P, P.punktFlags, (P.seitenFlags & 0xFFEF) | EB_SF_BP_NACH);
-        ++*bp2Anzahl;
-      } else {
-        *bp1 = mitFlags(P, P.punktFlags, (P.seitenFlags & 0xFFDF) | EB_SF_BP_VOR);
-        ++*bp1Anzahl;
-      }
-      bpGesehen = true;
-    }
-    if ((P.artFlags & 0x1F) == EB_AF_REL_KOPF) {
-      relation[EB_REL_KOPF].bahnhof = P.bahnhof;
-      relation[EB_REL_KOPF].artFlags =
-          u16((relation[EB_REL_KOPF].artFlags & 0xFFF3) | EB_AF_REL_KOPF);
-    }
-    if (EbPunktTraegtRelation(P)) {
-      relation[EB_REL_START].artFlags =
-          u16((relation[EB_REL_START].artFlags & 0xFE24) | EB_AF_REL_NUMMER);
-      relation[EB_REL_START].bahnhof = P.bahnhof;
-    }
-    if ((P.punktFlags & EB_PF_REL_START) != 0) {
-      relation[EB_REL_START] = mitFlags(P, P.punktFlags, P.seitenFlags & 0xFFB4);
-      ++relStarts;
-    }
-    if ((P.punktFlags & EB_PF_REL_WEITERE) != 0) {
-      int k = relation[EB_REL_DRITTE].bahnhof == 0 ? EB_REL_DRITTE : EB_REL_VIERTE;
-      relation[k] = mitFlags(P, P.punktFlags, P.seitenFlags);
-    }
-    if ((P.punktFlags & EB_PF_REL_ENDE) != 0) {
-      relation[EB_REL_ENDE] = mitFlags(P, P.punktFlags & 0xFFFB, P.seitenFlags & 0xFF74);
-      EbPunkt& rs = relation[EB_REL_START];
-      FbrrSatz f{};
-      if (!EbPunktTraegtRelation(rs) &&
-          fbrrGefunden(&f, relation[EB_REL_KOPF].bahnhof, rs.bahnhof, P.bahnhof,
-                       relation[EB_REL_DRITTE].bahnhof, relation[EB_REL_VIERTE].bahnhof, tag)) {
-        rs.artFlags = u16((rs.artFlags & 0xFE24) | EB_AF_REL_NUMMER);
-        rs.bahnhof = static_cast<std::int32_t>(f.relationNo);
-      }
-    }
-    if ((P.seitenFlags & EB_SF_ZIEL) != 0)
-      *ende = mitFlags(P, P.punktFlags & 0xFFDF, P.seitenFlags & 0xFFF4);
-    if ((P.punktFlags & EB_PF_ZIEL) != 0 && seite == 0)
-      *ende = mitFlags(P, P.punktFlags & 0xFFDF, (P.seitenFlags & 0xFFF4) | EB_SF_ZIEL);
+    grenzenUndStart(P, l);
+    bruchpunkt(P, l);
+    relationsRollen(P, l);
+    ende(P, l);
   }
 }
 
 namespace {
 
-/* One role set; the second set serves the points of "listeEbBhf2". */
-struct RollenSatz {
-  EbPunkt start{}, ende{}, bp1{}, bp2{}, einfach{}, markiert{};
-  char marke = 'N';
-  std::int32_t bp1Anzahl = 0, bp2Anzahl = 0;
-};
+/* ---- the point sequence of a pair --------------------------------------- */
 
 /* Builds the point sequence of one pair in "listeEbBhf". */
 struct Folge {
@@ -159,38 +214,49 @@ struct Folge {
   bool fehler = false;
   void rein(const EbPunkt& p) {
     if (p.bahnhof == 0) return;
-    EbPunkt q = p;
-    q.fuell = 0;
-    if (UtListInsert(l, l->count, &q) < 0) fehler = true;
+    reinAuch(p);
   }
   void rein(const EbLaufwegPunkt& p) { rein(p.punkt); }
   /* A border block keeps its places even for a role no point took, so
   ** that the second variant finds its entries where it looks for them. */
-  void reinAuch(const EbLaufwegPunkt& p) {
-    EbPunkt q = p.punkt;
-    q.fuell = 0;
-    if (UtListInsert(l, l->count, &q) < 0) fehler = true;
-  }
-  EbPunkt* at(std::uint32_t i) { return static_cast<EbPunkt*>(UtListAt(l, i)); }
-  void entfernen(std::uint32_t i) {
-    if (i >= l->count) return;
-    auto* e = static_cast<unsigned char*>(l->elements);
-    std::memmove(e + i * sizeof(EbPunkt), e + (i + 1) * sizeof(EbPunkt),
-                 (l->count - i - 1) * sizeof(EbPunkt));
-    --l->count;
-    std::memset(e + l->count * sizeof(EbPunkt), 0, sizeof(EbPunkt));
-  }
+  void reinAuch(const EbPunkt& p) { einfuegen(l->count, p); }
+  void reinAuch(const EbLaufwegPunkt& p) { reinAuch(p.punkt); }
   void einfuegen(std::uint32_t i, const EbPunkt& p) {
     EbPunkt q = p;
     q.fuell = 0;
     if (i > l->count) i = l->count;
     if (UtListInsert(l, i, &q) < 0) fehler = true;
   }
+  /* Entry i becomes p; nothing when there is no entry i. */
+  void ersetzen(std::uint32_t i, const EbPunkt& p) {
+    if (auto* e = static_cast<EbPunkt*>(UtListAt(l, i))) {
+      *e = p;
+      e->fuell = 0;
+    }
+  }
+  /* Removes n entries from i on, as far as there are any. */
+  void entfernen(std::uint32_t i, std::uint32_t n) {
+    for (; n > 0 && i < l->count; --n) {
+      auto* e = static_cast<unsigned char*>(l->elements);
+      std::memmove(e + i * sizeof(EbPunkt), e + (i + 1) * sizeof(EbPunkt),
+                   (l->count - i - 1) * sizeof(EbPunkt));
+      --l->count;
+      std::memset(e + l->count * sizeof(EbPunkt), 0, sizeof(EbPunkt));
+    }
+  }
+  void letztesEntfernen() {
+    if (l->count > 0) entfernen(l->count - 1, 1);
+  }
+  void letztesErsetzen(const EbPunkt& p) {
+    if (l->count > 0) ersetzen(l->count - 1, p);
+  }
 };
 
 bool erledigt(const EbLaufwegPunkt& p) {
   return (p.punkt.punktFlags & EB_PF_ART_MASKE) == EB_PF_ERSATZ;
 }
+
+std::int32_t bhf(const EbLaufwegPunkt& p) { return p.punkt.bahnhof; }
 
 /* Empties a list from its first element, its storage zeroed. */
 void leeren(UtList* l) {
@@ -200,16 +266,24 @@ void leeren(UtList* l) {
   l->count = 0;
 }
 
-EbWegeVarSeite seite(const EbLaufweg& s, std::int32_t relBits) {
-  EbWegeVarSeite v{};
-  v.eintragKey = s.eintragKey;
-  v.rang = s.rang;
-  v.relFlags = s.p[EB_LW_ENDE].relFlags;
-  v.kmSchwelle = s.p[EB_LW_ENDE].kmSchwelle;
-  v.relBits = relBits;
-  std::memcpy(v.name, s.p[EB_LW_ENDE].name, sizeof v.name);
-  return v;
-}
+/* The state of one assembly that every pair reads. */
+struct Zusammenstellung {
+  EbLaufwegListen* w;
+  std::uint32_t gruppenKey;
+  UtDayNumber tag;
+  EbRollenSatz r1;     /* roles of "listeEbBhf" */
+  EbRollenSatz r2;     /* roles of "listeEbBhf2" */
+  EbRollenGemeinsam g; /* shared by both */
+  std::int32_t relStartOrig = 0;
+  std::int32_t v = 0; /* running variant index */
+};
+
+/* What building a pair's sequence leaves for its variants. */
+struct PaarFolge {
+  bool gleicheGrenzen = false; /* the marker's side maps both borders to one station */
+  std::int32_t relBitsAbgang = 0;
+  std::int32_t relBitsZiel = 0;
+};
 
 /* The station the relation start stands at in a request: the relation
 ** start point of the request points, for a role record whose station field
@@ -236,6 +310,31 @@ void grenzPunkt(Folge& f, const EbLaufwegPunkt& p, const EbPunkt& rolle1, const 
   f.rein(rolle2);
 }
 
+/* The border block of the origin (plain border point first) or of the
+** destination (marked border point first); nothing, and the pair's
+** equal-borders flag, when the Laufweg record maps both border points to
+** one station. */
+void abgangsGrenzen(Folge& f, const Zusammenstellung& z, const EbLaufweg& O, PaarFolge* pf) {
+  if (bhf(O.p[EB_LW_GRENZE_MARK]) == bhf(O.p[EB_LW_GRENZE])) {
+    pf->gleicheGrenzen = true;
+    return;
+  }
+  grenzPunkt(f, O.p[EB_LW_GRENZE], z.r1.grenzeEinfach, z.r2.grenzeEinfach, kRelBitEinfach,
+             &pf->relBitsAbgang);
+  grenzPunkt(f, O.p[EB_LW_GRENZE_MARK], z.r1.grenzeMarkiert, z.r2.grenzeMarkiert, kRelBitMarkiert,
+             &pf->relBitsAbgang);
+}
+void zielGrenzen(Folge& f, const Zusammenstellung& z, const EbLaufweg& D, PaarFolge* pf) {
+  if (bhf(D.p[EB_LW_GRENZE_MARK]) == bhf(D.p[EB_LW_GRENZE])) {
+    pf->gleicheGrenzen = true;
+    return;
+  }
+  grenzPunkt(f, D.p[EB_LW_GRENZE_MARK], z.r1.grenzeMarkiert, z.r2.grenzeMarkiert, kRelBitMarkiert,
+             &pf->relBitsZiel);
+  grenzPunkt(f, D.p[EB_LW_GRENZE], z.r1.grenzeEinfach, z.r2.grenzeEinfach, kRelBitEinfach,
+             &pf->relBitsZiel);
+}
+
 /* The start or the end block: the first set's end point when the mapped
 ** end was completed from EBGB, the mapped end, the second set's end point;
 ** nothing without an end point in the first set. */
@@ -252,29 +351,233 @@ void endBlock(Folge& f, const EbPunkt& rolle1, const EbLaufwegPunkt& p, const Eb
 ** (and the first); a break point the first set does not have stays out. */
 void bpAbsorbiert(const EbLaufweg& O, const EbLaufweg& D, bool hatBp1, bool hatBp2, bool* skipBp1,
                   bool* skipBp2) {
-  auto st0 = [](const EbLaufwegPunkt& p) { return p.punkt.bahnhof; };
   *skipBp1 = *skipBp2 = false;
-  if (!hatBp1 || st0(O.p[EB_LW_ENDE]) == st0(O.p[EB_LW_BP1])) {
+  if (!hatBp1 || bhf(O.p[EB_LW_ENDE]) == bhf(O.p[EB_LW_BP1])) {
     *skipBp1 = true;
-    if (hatBp2 && st0(O.p[EB_LW_ENDE]) == st0(O.p[EB_LW_BP2])) *skipBp2 = true;
+    if (hatBp2 && bhf(O.p[EB_LW_ENDE]) == bhf(O.p[EB_LW_BP2])) *skipBp2 = true;
   }
-  if (!hatBp2 || st0(D.p[EB_LW_ENDE]) == st0(D.p[EB_LW_BP2])) {
+  if (!hatBp2 || bhf(D.p[EB_LW_ENDE]) == bhf(D.p[EB_LW_BP2])) {
     *skipBp2 = true;
-    if (hatBp1 && st0(D.p[EB_LW_ENDE]) == st0(D.p[EB_LW_BP1])) *skipBp1 = true;
+    if (hatBp1 && bhf(D.p[EB_LW_ENDE]) == bhf(D.p[EB_LW_BP1])) *skipBp1 = true;
   }
 }
 
+/* Relation start and end, each followed by the mapped relation point of
+** its side where that mapping stands on the side's mapped end, has taken
+** the place of the break point, and still meets the relation in FBRR. */
+void relationsBlock(Folge& f, const Zusammenstellung& z, const EbLaufweg& O, const EbLaufweg& D,
+                    bool skipBp1, bool skipBp2) {
+  const EbPunkt* rel = z.g.relation;
+  const EbPunkt& rs = rel[EB_REL_START];
+  const EbLaufwegPunkt& o5 = O.p[EB_LW_REL_START];
+  const EbLaufwegPunkt& o6 = O.p[EB_LW_REL_ENDE];
+  const EbLaufwegPunkt& d5 = D.p[EB_LW_REL_START];
+  const EbLaufwegPunkt& d6 = D.p[EB_LW_REL_ENDE];
+  auto relationGefunden = [&](std::int32_t von, std::int32_t bis) {
+    FbrrSatz fb{};
+    return fbrrGefunden(&fb, rel[EB_REL_KOPF].bahnhof, von, bis, rel[EB_REL_DRITTE].bahnhof,
+                        rel[EB_REL_VIERTE].bahnhof, z.tag);
+  };
+
+  f.rein(rs);
+  const bool o5dazu = skipBp1 && erledigt(o5) && erledigt(O.p[EB_LW_ENDE]) &&
+                      bhf(o5) == bhf(O.p[EB_LW_ENDE]) && !(erledigt(o6) && bhf(o6) == bhf(o5)) &&
+                      relationGefunden(bhf(o5), rel[EB_REL_ENDE].bahnhof);
+  if (o5dazu) f.rein(o5);
+  const std::int32_t relStartStation =
+      o5dazu ? bhf(o5) : (EbPunktTraegtRelation(rs) ? z.relStartOrig : rs.bahnhof);
+
+  f.rein(rel[EB_REL_ENDE]);
+  if (skipBp2 && erledigt(d6) && erledigt(D.p[EB_LW_ENDE]) && bhf(d6) == bhf(D.p[EB_LW_ENDE]) &&
+      !(erledigt(o5) && bhf(d5) != bhf(d6)) && relationGefunden(relStartStation, bhf(d6)))
+    f.rein(d6);
+}
+
+/* The point sequence of the pair O, D in "listeEbBhf", from the origin
+** border to the destination border. */
+PaarFolge folgeBilden(Folge& f, const Zusammenstellung& z, const EbLaufweg& O, const EbLaufweg& D) {
+  PaarFolge pf;
+  if (z.r1.marke == 'V') abgangsGrenzen(f, z, O, &pf);
+  if (z.g.rolle3Position == 1) f.rein(z.g.grenzeRolle3);
+  endBlock(f, z.r1.start, O.p[EB_LW_ENDE], z.r2.start);
+  bool skipBp1 = false, skipBp2 = false;
+  bpAbsorbiert(O, D, z.r1.bp1Anzahl != 0, z.r1.bp2Anzahl != 0, &skipBp1, &skipBp2);
+  if (!skipBp1) f.rein(z.r1.bp1);
+  if (z.r2.bp1.bahnhof != 0) {
+    f.rein(z.r2.bp1);
+    f.rein(z.r2.bp2);
+  }
+  if (z.g.relation[EB_REL_START].bahnhof != 0) relationsBlock(f, z, O, D, skipBp1, skipBp2);
+  if (!skipBp2) f.rein(z.r1.bp2);
+  endBlock(f, z.r1.ende, D.p[EB_LW_ENDE], z.r2.ende);
+  if (z.r1.marke == 'H') zielGrenzen(f, z, D, &pf);
+  if (z.g.rolle3Position == 2) f.rein(z.g.grenzeRolle3);
+  return pf;
+}
+
+/* ---- the variants of a pair --------------------------------------------- */
+
+EbWegeVarSeite seite(const EbLaufweg& s, std::int32_t relBits) {
+  EbWegeVarSeite v{};
+  v.eintragKey = s.eintragKey;
+  v.rang = s.rang;
+  v.relFlags = s.p[EB_LW_ENDE].relFlags;
+  v.kmSchwelle = s.p[EB_LW_ENDE].kmSchwelle;
+  v.relBits = relBits;
+  std::memcpy(v.name, s.p[EB_LW_ENDE].name, sizeof v.name);
+  return v;
+}
+
+/* The variant of a pair (its first index and point count are filled when
+** it is appended): the default mark when an end has an entry that EBGB did
+** not find. */
+EbWegeVar varianteBilden(std::uint32_t gruppenKey, const EbLaufweg& O, const EbLaufweg& D,
+                         const PaarFolge& pf) {
+  EbWegeVar var{};
+  var.profilKey = static_cast<std::int32_t>(gruppenKey);
+  var.gewaehlt = 'N';
+  const bool ohneFund =
+      (O.eintragKey != 0 && O.gefunden == 0) || (D.eintragKey != 0 && D.gefunden == 0);
+  var.standard = ohneFund ? 'J' : 'N';
+  var.abgang = seite(O, pf.relBitsAbgang);
+  var.ziel = seite(D, pf.relBitsZiel);
+  return var;
+}
+
 /* Appends the sequence in "listeEbBhf" to "listeEbWegeBhf" (once) and var,
-** pointing at it, to "listeEbWegeVar" at position *v; false when a list
-** operation fails. */
-bool varianteAnfuegen(EbLaufwegListen* w, EbWegeVar var, std::int32_t* v) {
+** pointing at it, to "listeEbWegeVar" at the running variant index; false
+** when a list operation fails. */
+bool varianteAnfuegen(Zusammenstellung& z, EbWegeVar var) {
+  EbLaufwegListen* w = z.w;
   std::int32_t erster = UtListFindOrAppend(&w->wegeBhf, w->bhf.elements, w->bhf.count);
   if (erster < 0) return false;
   var.ersterIndex = erster;
   var.anzahl = static_cast<std::int32_t>(w->bhf.count);
-  if (UtListInsert(&w->wegeVar, static_cast<std::uint32_t>(*v), &var) < 0) return false;
-  ++*v;
+  if (UtListInsert(&w->wegeVar, static_cast<std::uint32_t>(z.v), &var) < 0) return false;
+  ++z.v;
   return true;
+}
+
+/* Places at the head of a sequence that begins with an origin border
+** block. With the plain border point's mapping completed the block
+** ordinarily runs: plain border point, its mapping, then the marked border
+** point's two entries (the point and its mapping). Otherwise it runs: the
+** plain border point's mapping, the marked border point, its mapping. */
+constexpr std::uint32_t kStelleEinfachAbbild = 1;
+constexpr std::uint32_t kStelleMarkiertEintraege = 2;
+constexpr std::uint32_t kStelleMarkiertAbbild = 2;
+
+/* The origin side of the second variant: the border points as classified
+** in place of their mappings. */
+void abgangsGrenzenKlassifiziert(Folge& f, const EbRollenSatz& r1, const EbLaufweg& O,
+                                 bool gleicheGrenzen) {
+  if (gleicheGrenzen) {
+    f.einfuegen(0, r1.grenzeEinfach);
+    f.einfuegen(1, r1.grenzeMarkiert);
+  } else if (erledigt(O.p[EB_LW_GRENZE])) {
+    f.ersetzen(kStelleEinfachAbbild, r1.grenzeMarkiert);
+    f.entfernen(kStelleMarkiertEintraege, 2);
+  } else {
+    f.entfernen(kStelleMarkiertAbbild, 1);
+  }
+}
+
+/* The destination side of the second variant: the sequence ends in the
+** destination border block, marked border point first, so its last entries
+** are the plain border point's mapping (behind the plain border point when
+** that mapping was completed). */
+void zielGrenzenKlassifiziert(Folge& f, const EbRollenSatz& r1, const EbLaufweg& D,
+                              bool gleicheGrenzen) {
+  if (gleicheGrenzen) {
+    f.rein(r1.grenzeMarkiert);
+    f.rein(r1.grenzeEinfach);
+    return;
+  }
+  if (erledigt(D.p[EB_LW_GRENZE])) f.letztesEntfernen();
+  f.letztesEntfernen();
+  f.letztesErsetzen(r1.grenzeEinfach);
+}
+
+/* Turns the pair's sequence into the one of its second variant, on the
+** side of the marker when that side's Laufweg record was found in EBGB;
+** false when the pair has no second variant. */
+bool zweiteVarianteFolge(Folge& f, const EbRollenSatz& r1, const EbLaufweg& O, const EbLaufweg& D,
+                         bool gleicheGrenzen) {
+  if (r1.marke == 'V' && O.gefunden == 1) {
+    abgangsGrenzenKlassifiziert(f, r1, O, gleicheGrenzen);
+    return true;
+  }
+  if (r1.marke == 'H' && D.gefunden == 1) {
+    zielGrenzenKlassifiziert(f, r1, D, gleicheGrenzen);
+    return true;
+  }
+  return false;
+}
+
+/* The variants of one pair; false when a list operation fails. */
+bool paarZusammenstellen(Zusammenstellung& z, const EbLaufweg& O, const EbLaufweg& D) {
+  Folge f{&z.w->bhf};
+  const PaarFolge pf = folgeBilden(f, z, O, D);
+  if (f.fehler) return false;
+  EbWegeVar var = varianteBilden(z.gruppenKey, O, D, pf);
+  if (!varianteAnfuegen(z, var)) return false;
+  if (zweiteVarianteFolge(f, z.r1, O, D, pf.gleicheGrenzen)) {
+    if (f.fehler) return false;
+    var.abgang.relBits = 0;
+    var.ziel.relBits = 0;
+    if (!varianteAnfuegen(z, var)) return false;
+  }
+  leeren(&z.w->bhf);
+  return true;
+}
+
+/* Every origin record with every destination record, in order. */
+bool allePaare(Zusammenstellung& z) {
+  EbLaufwegListen* w = z.w;
+  for (std::uint32_t oi = 0; oi < w->abgang.count; ++oi) {
+    for (std::uint32_t di = 0; di < w->ziel.count; ++di) {
+      EbLaufweg O, D;
+      std::memcpy(&O, UtListAt(&w->abgang, oi), sizeof O);
+      std::memcpy(&D, UtListAt(&w->ziel, di), sizeof D);
+      if (!paarZusammenstellen(z, O, D)) return false;
+    }
+  }
+  return true;
+}
+
+/* ---- the assembly -------------------------------------------------------- */
+
+/* The points of the second list into "listeEbBhf2", every other point into
+** "listeEbBhf"; false when an insertion fails. */
+bool punkteAufteilen(EbLaufwegListen* w, const EbPunkt* punkte, std::uint16_t anzahl) {
+  for (std::uint16_t i = 0; i < anzahl; ++i) {
+    EbPunkt q = punkte[i];
+    q.fuell = 0;
+    UtList* ziel = (q.punktFlags & EB_PF_ART_MASKE) == EB_PF_ZWEITE ? &w->bhf2 : &w->bhf;
+    if (UtListInsert(ziel, ziel->count, &q) < 0) return false;
+  }
+  return true;
+}
+
+/* The roles of both lists (the second only when it holds points). */
+void rollenErmitteln(Zusammenstellung& z) {
+  auto punkteVon = [](const UtList& l) { return static_cast<const EbPunkt*>(l.elements); };
+  EbBhfRollenErmitteln({.punkte = punkteVon(z.w->bhf),
+                        .anzahl = static_cast<std::uint16_t>(z.w->bhf.count),
+                        .tag = z.tag,
+                        .rollen = &z.r1,
+                        .gemeinsam = &z.g});
+  if (z.w->bhf2.count > 0)
+    EbBhfRollenErmitteln({.punkte = punkteVon(z.w->bhf2),
+                          .anzahl = static_cast<std::uint16_t>(z.w->bhf2.count),
+                          .tag = z.tag,
+                          .rollen = &z.r2,
+                          .gemeinsam = &z.g});
+}
+
+EbSuchStatus listenFehler(EbSuchStatus st) {
+  st.code = EB_VAR_LISTENFEHLER;
+  return st;
 }
 
 }  // namespace
@@ -282,172 +585,18 @@ bool varianteAnfuegen(EbLaufwegListen* w, EbWegeVar var, std::int32_t* v) {
 EbSuchStatus EbWegeZusammenstellen(EbLaufwegListen* w, std::uint32_t gruppenKey,
                                    const EbPunkt* punkte, std::uint16_t anzahl, UtDayNumber tag) {
   EbSuchStatus st{{'T', 'T'}, 0, 0};
-  RollenSatz r1, r2;
-  EbPunkt rolle3{};
-  EbPunkt rel[EB_REL_ANZAHL] = {};
-  std::int32_t rolle3Pos = 0;
+  Zusammenstellung z{w, gruppenKey, tag};
+  if (!punkteAufteilen(w, punkte, anzahl)) return listenFehler(st);
+  rollenErmitteln(z);
 
-  auto fehler = [&st]() {
-    st.code = EB_VAR_LISTENFEHLER;
-    return st;
-  };
-
-  for (std::uint16_t i = 0; i < anzahl; ++i) {
-    EbPunkt q = punkte[i];
-    q.fuell = 0;
-    UtList* ziel = (q.punktFlags & EB_PF_ART_MASKE) == EB_PF_ZWEITE ? &w->bhf2 : &w->bhf;
-    if (UtListInsert(ziel, ziel->count, &q) < 0) return fehler();
-  }
-
-  EbBhfRollenErmitteln(&r1.start, &r1.ende, &r1.bp1, &r1.bp2, &r1.einfach, &r1.markiert, &rolle3,
-                       rel, &r1.marke, &rolle3Pos, &r1.bp1Anzahl, &r1.bp2Anzahl,
-                       static_cast<const EbPunkt*>(w->bhf.elements),
-                       static_cast<std::uint16_t>(w->bhf.count), tag);
-  if (w->bhf2.count > 0)
-    EbBhfRollenErmitteln(&r2.start, &r2.ende, &r2.bp1, &r2.bp2, &r2.einfach, &r2.markiert, &rolle3,
-                         rel, &r2.marke, &rolle3Pos, &r2.bp1Anzahl, &r2.bp2Anzahl,
-                         static_cast<const EbPunkt*>(w->bhf2.elements),
-                         static_cast<std::uint16_t>(w->bhf2.count), tag);
-
-  st = EbLaufwegSaetzeBilden(w, r1.start, r1.ende, rel, &r1.marke, r1.markiert, r1.einfach, r1.bp1,
-                             r1.bp2, tag);
+  const EbRollenSatz& r1 = z.r1;
+  st = EbLaufwegSaetzeBilden(w, r1.start, r1.ende, z.g.relation, &r1.marke, r1.grenzeMarkiert,
+                             r1.grenzeEinfach, r1.bp1, r1.bp2, tag);
   if (st.code != 0) return st;
 
-  const std::int32_t relStartOrig = relStartBahnhof(punkte, anzahl);
+  z.relStartOrig = relStartBahnhof(punkte, anzahl);
   leeren(&w->bhf);
-  std::int32_t v = 0;
-  const char marke = r1.marke;
-
-  for (std::uint32_t oi = 0; oi < w->abgang.count; ++oi) {
-    for (std::uint32_t di = 0; di < w->ziel.count; ++di) {
-      EbLaufweg O, D;
-      std::memcpy(&O, UtListAt(&w->abgang, oi), sizeof O);
-      std::memcpy(&D, UtListAt(&w->ziel, di), sizeof D);
-      Folge f{&w->bhf};
-      bool gleicheGrenzen = false;
-      bool skipBp1 = false, skipBp2 = false;
-      std::int32_t relBitsU = 0, relBitsZ = 0;
-      auto st0 = [](const EbLaufwegPunkt& p) { return p.punkt.bahnhof; };
-
-      /* origin border block */
-      if (marke == 'V') {
-        if (st0(O.p[EB_LW_GRENZE_MARK]) == st0(O.p[EB_LW_GRENZE])) {
-          gleicheGrenzen = true;
-        } else {
-          grenzPunkt(f, O.p[EB_LW_GRENZE], r1.einfach, r2.einfach, 0x01, &relBitsU);
-          grenzPunkt(f, O.p[EB_LW_GRENZE_MARK], r1.markiert, r2.markiert, 0x02, &relBitsU);
-        }
-      }
-      /* role-3 border on the origin side */
-      if (rolle3Pos == 1) f.rein(rolle3);
-      endBlock(f, r1.start, O.p[EB_LW_ENDE], r2.start);
-      /* break points absorbed by a mapped end */
-      bpAbsorbiert(O, D, r1.bp1Anzahl != 0, r1.bp2Anzahl != 0, &skipBp1, &skipBp2);
-      if (!skipBp1) f.rein(r1.bp1);
-      /* second set's break points */
-      if (r2.bp1.bahnhof != 0) {
-        f.rein(r2.bp1);
-        f.rein(r2.bp2);
-      }
-      /* relation start and end, with the mapped ends standing in for
-      ** them where the mapping still meets the relation in FBRR */
-      const EbPunkt& rs = rel[EB_REL_START];
-      if (rs.bahnhof != 0) {
-        FbrrSatz fb{};
-        const EbLaufwegPunkt& o5 = O.p[EB_LW_REL_START];
-        const EbLaufwegPunkt& o6 = O.p[EB_LW_REL_ENDE];
-        const EbLaufwegPunkt& d5 = D.p[EB_LW_REL_START];
-        const EbLaufwegPunkt& d6 = D.p[EB_LW_REL_ENDE];
-        const std::int32_t kopf = rel[EB_REL_KOPF].bahnhof;
-        const std::int32_t dritte = rel[EB_REL_DRITTE].bahnhof;
-        const std::int32_t vierte = rel[EB_REL_VIERTE].bahnhof;
-
-        f.rein(rs);
-        bool o5dazu = false;
-        if (skipBp1 && erledigt(o5) && erledigt(O.p[EB_LW_ENDE]) &&
-            st0(o5) == st0(O.p[EB_LW_ENDE]) && !(erledigt(o6) && st0(o6) == st0(o5)) &&
-            fbrrGefunden(&fb, kopf, st0(o5), rel[EB_REL_ENDE].bahnhof, dritte, vierte, tag)) {
-          f.rein(o5);
-          o5dazu = true;
-        }
-        const std::int32_t relStartStation =
-            o5dazu ? st0(o5) : (EbPunktTraegtRelation(rs) ? relStartOrig : rs.bahnhof);
-
-        f.rein(rel[EB_REL_ENDE]);
-        if (skipBp2 && erledigt(d6) && erledigt(D.p[EB_LW_ENDE]) &&
-            st0(d6) == st0(D.p[EB_LW_ENDE]) && !(erledigt(o5) && st0(d5) != st0(d6)) &&
-            fbrrGefunden(&fb, kopf, relStartStation, st0(d6), dritte, vierte, tag))
-          f.rein(d6);
-      }
-      /* the second break point, unless a mapped end absorbed it */
-      if (!skipBp2) f.rein(r1.bp2);
-      endBlock(f, r1.ende, D.p[EB_LW_ENDE], r2.ende);
-      /* destination border block */
-      if (marke == 'H') {
-        if (st0(D.p[EB_LW_GRENZE_MARK]) == st0(D.p[EB_LW_GRENZE])) {
-          gleicheGrenzen = true;
-        } else {
-          grenzPunkt(f, D.p[EB_LW_GRENZE_MARK], r1.markiert, r2.markiert, 0x02, &relBitsZ);
-          grenzPunkt(f, D.p[EB_LW_GRENZE], r1.einfach, r2.einfach, 0x01, &relBitsZ);
-        }
-      }
-      /* role-3 border on the destination side */
-      if (rolle3Pos == 2) f.rein(rolle3);
-      if (f.fehler) return fehler();
-
-      /* the sequence and its variant */
-      EbWegeVar var{};
-      var.profilKey = static_cast<std::int32_t>(gruppenKey);
-      var.gewaehlt = 'N';
-      var.standard =
-          ((O.eintragKey != 0 && O.gefunden == 0) || (D.eintragKey != 0 && D.gefunden == 0)) ? 'J'
-                                                                                             : 'N';
-      var.abgang = seite(O, relBitsU);
-      var.ziel = seite(D, relBitsZ);
-      if (!varianteAnfuegen(w, var, &v)) return fehler();
-
-      /* second variant over the border points as classified */
-      bool zweite = false;
-      if (marke == 'V' && O.gefunden == 1) {
-        zweite = true;
-        if (gleicheGrenzen) {
-          f.einfuegen(0, r1.einfach);
-          f.einfuegen(1, r1.markiert);
-        } else if (erledigt(O.p[EB_LW_GRENZE])) {
-          if (EbPunkt* e1 = f.at(1)) {
-            *e1 = r1.markiert;
-            e1->fuell = 0;
-          }
-          f.entfernen(2);
-          f.entfernen(2);
-        } else {
-          f.entfernen(2);
-        }
-      } else if (marke == 'H' && D.gefunden == 1) {
-        zweite = true;
-        if (gleicheGrenzen) {
-          f.rein(r1.markiert);
-          f.rein(r1.einfach);
-        } else {
-          if (erledigt(D.p[EB_LW_GRENZE]) && w->bhf.count > 0) f.entfernen(w->bhf.count - 1);
-          if (w->bhf.count > 0) f.entfernen(w->bhf.count - 1);
-          if (w->bhf.count > 0) {
-            EbPunkt* e = f.at(w->bhf.count - 1);
-            *e = r1.einfach;
-            e->fuell = 0;
-          }
-        }
-      }
-      if (zweite) {
-        if (f.fehler) return fehler();
-        EbWegeVar v2 = var;
-        v2.abgang.relBits = 0;
-        v2.ziel.relBits = 0;
-        if (!varianteAnfuegen(w, v2, &v)) return fehler();
-      }
-      leeren(&w->bhf);
-    }
-  }
+  if (!allePaare(z)) return listenFehler(st);
   leeren(&w->bhf2);
   leeren(&w->abgang);
   leeren(&w->ziel);

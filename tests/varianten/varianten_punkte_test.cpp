@@ -144,20 +144,16 @@ TEST(VariantenEbgbPunkt, WithoutEbgbFileNothingIsFound) {
 // ---- EbBhfRollenErmitteln ----------------------------------------------------
 
 struct Rollen {
-  EbPunkt start{}, ende{}, bp1{}, bp2{}, einfach{}, markiert{}, rolle3{};
-  EbPunkt rel[EB_REL_ANZAHL] = {};
-  char marke = 'N';
-  std::int32_t rolle3Pos = 0, bp1n = 0, bp2n = 0;
+  EbRollenSatz r;
+  EbRollenGemeinsam g;
   void ermitteln(const std::vector<EbPunkt>& p) {
-    EbBhfRollenErmitteln(&start, &ende, &bp1, &bp2, &einfach, &markiert, &rolle3, rel, &marke,
-                         &rolle3Pos, &bp1n, &bp2n, p.data(), static_cast<std::uint16_t>(p.size()),
-                         kTag);
+    EbBhfRollenErmitteln({p.data(), static_cast<std::uint16_t>(p.size()), kTag, &r, &g});
   }
 };
 
 struct RollenZeile {
   const char* rolle;
-  EbPunkt Rollen::*feld;
+  EbPunkt EbRollenSatz::*feld;
   int relIndex;  // -1: feld
   std::int32_t bahnhof;
   std::uint16_t punktFlags, seitenFlags, artFlags;
@@ -187,30 +183,30 @@ TEST(VariantenRollen, RoutePointsOfAFullRequestAsATable) {
   Rollen r;
   r.ermitteln(std::vector<EbPunkt>(p, p + anzahl));
   const RollenZeile tabelle[] = {
-      {"start", &Rollen::start, -1, 8000010, 0x02, 0x40, 0},
-      {"BP1", &Rollen::bp1, -1, 8000011, 0x00, 0x10, 0},
+      {"start", &EbRollenSatz::start, -1, 8000010, 0x02, 0x40, 0},
+      {"BP1", &EbRollenSatz::bp1, -1, 8000011, 0x00, 0x10, 0},
       {"relation header", nullptr, EB_REL_KOPF, 1, 0x00, 0x00, 0x13},
       {"relation start", nullptr, EB_REL_START, 4711, 0x10, 0x00, 0x24},
       {"third", nullptr, EB_REL_DRITTE, 8000014, 0x40, 0x00, 0},
       {"fourth", nullptr, EB_REL_VIERTE, 8000015, 0x40, 0x00, 0},
       {"relation end", nullptr, EB_REL_ENDE, 8000013, 0x20, 0x00, 0},
-      {"BP2", &Rollen::bp2, -1, 8000016, 0x00, 0x20, 0},
-      {"end", &Rollen::ende, -1, 8000020, 0x04, 0x80, 0},
-      {"plain border", &Rollen::einfach, -1, 0, 0, 0, 0},
-      {"marked border", &Rollen::markiert, -1, 0, 0, 0, 0},
+      {"BP2", &EbRollenSatz::bp2, -1, 8000016, 0x00, 0x20, 0},
+      {"end", &EbRollenSatz::ende, -1, 8000020, 0x04, 0x80, 0},
+      {"plain border", &EbRollenSatz::grenzeEinfach, -1, 0, 0, 0, 0},
+      {"marked border", &EbRollenSatz::grenzeMarkiert, -1, 0, 0, 0, 0},
   };
   for (const RollenZeile& z : tabelle) {
     SCOPED_TRACE(z.rolle);
-    const EbPunkt& q = z.relIndex >= 0 ? r.rel[z.relIndex] : r.*(z.feld);
+    const EbPunkt& q = z.relIndex >= 0 ? r.g.relation[z.relIndex] : r.r.*(z.feld);
     EXPECT_EQ(q.bahnhof, z.bahnhof);
     EXPECT_EQ(q.punktFlags, z.punktFlags);
     EXPECT_EQ(q.seitenFlags, z.seitenFlags);
     EXPECT_EQ(q.artFlags, z.artFlags);
   }
-  EXPECT_EQ(r.marke, 'N');
-  EXPECT_EQ(r.bp1n, 1);
-  EXPECT_EQ(r.bp2n, 1);
-  EXPECT_TRUE(EbPunktTraegtRelation(r.rel[EB_REL_START]));
+  EXPECT_EQ(r.r.marke, 'N');
+  EXPECT_EQ(r.r.bp1Anzahl, 1);
+  EXPECT_EQ(r.r.bp2Anzahl, 1);
+  EXPECT_TRUE(EbPunktTraegtRelation(r.g.relation[EB_REL_START]));
 }
 
 // Small point sets and the roles they give.
@@ -317,15 +313,15 @@ TEST(VariantenRollen, BordersBreakPointsAndRelationSlots) {
     SCOPED_TRACE(f.was);
     Rollen r;
     r.ermitteln(f.punkte);
-    EXPECT_EQ(r.marke, f.marke);
-    EXPECT_EQ(r.start.bahnhof, f.start);
-    EXPECT_EQ(r.ende.bahnhof, f.ende);
-    EXPECT_EQ(r.bp1.bahnhof, f.bp1);
-    EXPECT_EQ(r.bp2.bahnhof, f.bp2);
-    EXPECT_EQ(r.markiert.bahnhof, f.markiert);
-    EXPECT_EQ(r.einfach.bahnhof, f.einfach);
-    EXPECT_EQ(r.rel[EB_REL_DRITTE].bahnhof, f.dritte);
-    EXPECT_EQ(r.rel[EB_REL_VIERTE].bahnhof, f.vierte);
+    EXPECT_EQ(r.r.marke, f.marke);
+    EXPECT_EQ(r.r.start.bahnhof, f.start);
+    EXPECT_EQ(r.r.ende.bahnhof, f.ende);
+    EXPECT_EQ(r.r.bp1.bahnhof, f.bp1);
+    EXPECT_EQ(r.r.bp2.bahnhof, f.bp2);
+    EXPECT_EQ(r.r.grenzeMarkiert.bahnhof, f.markiert);
+    EXPECT_EQ(r.r.grenzeEinfach.bahnhof, f.einfach);
+    EXPECT_EQ(r.g.relation[EB_REL_DRITTE].bahnhof, f.dritte);
+    EXPECT_EQ(r.g.relation[EB_REL_VIERTE].bahnhof, f.vierte);
   }
 }
 
