@@ -67,7 +67,8 @@ TEST_F(DmnetGren, EveryPairOfFourAndFiveNodesInBothOrders) {
         ASSERT_FALSE(pairs[x].km_part1 == pairs[y].km_part1 &&
                      pairs[x].km_part2 == pairs[y].km_part2);
     Load(dmw::grenFile(nodes, pairs));
-    ASSERT_EQ(DbGrenKm1Block.count, static_cast<int32_t>(nodes.size() * (nodes.size() - 1) / 2));
+    ASSERT_EQ(DbTabBlock(&DbGrenTab, 1)->count,
+              static_cast<int32_t>(nodes.size() * (nodes.size() - 1) / 2));
 
     std::vector<uint32_t> sorted = nodes;
     std::sort(sorted.begin(), sorted.end());
@@ -177,7 +178,7 @@ TEST_F(DmnetGren, HistoryFallbackAndValidUntil) {
       pair(B, C, 10000, false, 300),
   };
   Load(dmw::grenFile({A, B, C, D}, pairs));
-  ASSERT_EQ(DbGrenKm2Block.count, 5);
+  ASSERT_EQ(DbTabBlock(&DbGrenTab, 4)->count, 5);
 
   struct Case {
     uint32_t x, y;

@@ -17,9 +17,10 @@
 
 DbTabDesc DbEbhfTab = kDbTabDescInit;
 DbBlockDesc DbEbhfBlock = kDbBlockDescInit;
-DbBlockDesc DbEbhfGzpktBlock = kDbBlockDescInit;
 
 namespace {
+
+DbBlockDesc DbEbhfGzpktBlock = kDbBlockDescInit;
 
 constexpr std::size_t kVf = 6;
 

@@ -52,7 +52,6 @@ static_assert(sizeof(EbhfSatz) == 136, "EbhfSatz keeps its 136-byte layout");
 
 extern DbTabDesc DbEbhfTab;
 extern DbBlockDesc DbEbhfBlock;
-extern DbBlockDesc DbEbhfGzpktBlock;
 
 /* Fills the EBHF descriptors (code "EBHF", 200, version 3, sub-version 3). */
 void DbInitEbhf();

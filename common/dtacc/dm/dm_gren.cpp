@@ -26,12 +26,12 @@
 #include "common/dtacc/dm/dm_index.h"
 
 DbTabDesc DbGrenTab = kDbTabDescInit;
-DbBlockDesc DbGrenKm1Block = kDbBlockDescInit;
-DbBlockDesc DbGrenKm2Block = kDbBlockDescInit;
-
 DbBlockDesc DbGrenIbnrBlock = kDbBlockDescInit;
 
 namespace {
+
+DbBlockDesc DbGrenKm1Block = kDbBlockDescInit;
+DbBlockDesc DbGrenKm2Block = kDbBlockDescInit;
 
 DbBlockDesc DbGrenFrelBlock = kDbBlockDescInit;
 DbBlockDesc DbGrenIb2Block = kDbBlockDescInit;

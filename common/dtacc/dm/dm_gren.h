@@ -46,8 +46,6 @@ enum {
 ** highest sub-version 1). */
 extern DbTabDesc DbGrenTab;
 extern DbBlockDesc DbGrenIbnrBlock; /* the station index reads it at load */
-extern DbBlockDesc DbGrenKm1Block;
-extern DbBlockDesc DbGrenKm2Block;
 
 /* Resets and fills the descriptors; run once before the first load. */
 void DbInitGren();

@@ -340,6 +340,13 @@ void DbSetupBlock(DbTabDesc* tab, DbBlockDesc* block, int16_t blockNo, const cha
   *link = block;
 }
 
+const DbBlockDesc* DbTabBlock(const DbTabDesc* tab, int16_t blockNo) {
+  if (!tab) return nullptr;
+  for (const DbBlockDesc* b = tab->firstBlock; b; b = b->next)
+    if (b->blockNo == blockNo) return b;
+  return nullptr;
+}
+
 /* ---- loading ---------------------------------------------------------------- */
 
 void DbLoadTab(DbTabDesc* tab) { LoadTab(tab, false); }

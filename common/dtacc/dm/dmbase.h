@@ -98,6 +98,11 @@ void DbSetupTab(DbTabDesc* tab, int16_t tabNo, const char* code, int16_t version
 void DbSetupBlock(DbTabDesc* tab, DbBlockDesc* block, int16_t blockNo, const char* name,
                   int32_t recLen);
 
+/* The block of a table's chain with the given number, or null. A table's
+** module keeps the blocks that no other module reads to itself; tests reach
+** them through here. */
+const DbBlockDesc* DbTabBlock(const DbTabDesc* tab, int16_t blockNo);
+
 /* ---- loading ---------------------------------------------------------------- */
 
 /* The physical name of a table registered without a data file. */
