@@ -314,25 +314,27 @@ void grenzPunkt(Folge& f, const EbLaufwegPunkt& p, const EbPunkt& rolle1, const 
 ** destination (marked border point first); nothing, and the pair's
 ** equal-borders flag, when the Laufweg record maps both border points to
 ** one station. */
-void abgangsGrenzen(Folge& f, const Zusammenstellung& z, const EbLaufweg& O, PaarFolge* pf) {
-  if (bhf(O.p[EB_LW_GRENZE_MARK]) == bhf(O.p[EB_LW_GRENZE])) {
-    pf->gleicheGrenzen = true;
+void grenzBlock(Folge& f, const Zusammenstellung& z, const EbLaufweg& s, bool einfachZuerst,
+                bool* gleicheGrenzen, std::int32_t* relBits) {
+  if (bhf(s.p[EB_LW_GRENZE_MARK]) == bhf(s.p[EB_LW_GRENZE])) {
+    *gleicheGrenzen = true;
     return;
   }
-  grenzPunkt(f, O.p[EB_LW_GRENZE], z.r1.grenzeEinfach, z.r2.grenzeEinfach, kRelBitEinfach,
-             &pf->relBitsAbgang);
-  grenzPunkt(f, O.p[EB_LW_GRENZE_MARK], z.r1.grenzeMarkiert, z.r2.grenzeMarkiert, kRelBitMarkiert,
-             &pf->relBitsAbgang);
-}
-void zielGrenzen(Folge& f, const Zusammenstellung& z, const EbLaufweg& D, PaarFolge* pf) {
-  if (bhf(D.p[EB_LW_GRENZE_MARK]) == bhf(D.p[EB_LW_GRENZE])) {
-    pf->gleicheGrenzen = true;
-    return;
+  auto einfach = [&] {
+    grenzPunkt(f, s.p[EB_LW_GRENZE], z.r1.grenzeEinfach, z.r2.grenzeEinfach, kRelBitEinfach,
+               relBits);
+  };
+  auto markiert = [&] {
+    grenzPunkt(f, s.p[EB_LW_GRENZE_MARK], z.r1.grenzeMarkiert, z.r2.grenzeMarkiert, kRelBitMarkiert,
+               relBits);
+  };
+  if (einfachZuerst) {
+    einfach();
+    markiert();
+  } else {
+    markiert();
+    einfach();
   }
-  grenzPunkt(f, D.p[EB_LW_GRENZE_MARK], z.r1.grenzeMarkiert, z.r2.grenzeMarkiert, kRelBitMarkiert,
-             &pf->relBitsZiel);
-  grenzPunkt(f, D.p[EB_LW_GRENZE], z.r1.grenzeEinfach, z.r2.grenzeEinfach, kRelBitEinfach,
-             &pf->relBitsZiel);
 }
 
 /* The start or the end block: the first set's end point when the mapped
@@ -397,7 +399,7 @@ void relationsBlock(Folge& f, const Zusammenstellung& z, const EbLaufweg& O, con
 ** border to the destination border. */
 PaarFolge folgeBilden(Folge& f, const Zusammenstellung& z, const EbLaufweg& O, const EbLaufweg& D) {
   PaarFolge pf;
-  if (z.r1.marke == 'V') abgangsGrenzen(f, z, O, &pf);
+  if (z.r1.marke == 'V') grenzBlock(f, z, O, true, &pf.gleicheGrenzen, &pf.relBitsAbgang);
   if (z.g.rolle3Position == 1) f.rein(z.g.grenzeRolle3);
   endBlock(f, z.r1.start, O.p[EB_LW_ENDE], z.r2.start);
   bool skipBp1 = false, skipBp2 = false;
@@ -410,7 +412,7 @@ PaarFolge folgeBilden(Folge& f, const Zusammenstellung& z, const EbLaufweg& O, c
   if (z.g.relation[EB_REL_START].bahnhof != 0) relationsBlock(f, z, O, D, skipBp1, skipBp2);
   if (!skipBp2) f.rein(z.r1.bp2);
   endBlock(f, z.r1.ende, D.p[EB_LW_ENDE], z.r2.ende);
-  if (z.r1.marke == 'H') zielGrenzen(f, z, D, &pf);
+  if (z.r1.marke == 'H') grenzBlock(f, z, D, false, &pf.gleicheGrenzen, &pf.relBitsZiel);
   if (z.g.rolle3Position == 2) f.rein(z.g.grenzeRolle3);
   return pf;
 }
