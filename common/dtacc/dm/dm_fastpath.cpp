@@ -3,18 +3,17 @@
 */
 #include "common/dtacc/dm/dm_fastpath.h"
 
+bool DbFastPathsState = true;
+
 namespace {
 
-bool g_on = true;
 DbFastPathForget g_forget[kDbFastPathForgetters];
 int g_forgetCount = 0;
 
 }  // namespace
 
-bool DbFastPathsOn() { return g_on; }
-
 void DbSetFastPaths(bool on) {
-  g_on = on;
+  DbFastPathsState = on;
   if (on) return;
   for (int k = 0; k < g_forgetCount; ++k) g_forget[k]();
 }

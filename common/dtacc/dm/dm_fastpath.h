@@ -15,8 +15,12 @@
 #ifndef ZOLMA_DM_DM_FASTPATH_H
 #define ZOLMA_DM_DM_FASTPATH_H
 
-/* True while the fast paths are on. */
-bool DbFastPathsOn();
+/* The switch itself; read it through DbFastPathsOn, set it only through
+** DbSetFastPaths. */
+extern bool DbFastPathsState;
+
+/* True while the fast paths are on (inline: every index lookup asks). */
+inline bool DbFastPathsOn() { return DbFastPathsState; }
 
 /* Turns every fast path on or off. Turning it off runs every function
 ** named with DbOnFastPathsOff, so that what the tables keep (the stations
