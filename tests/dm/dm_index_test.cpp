@@ -93,6 +93,27 @@ void EbhfGleich(const char* was) {
   EXPECT_GT(gefunden, 50);
 }
 
+// STEN pairs of odd stations below 30 with stations up to 40, some with a
+// newer version from day 100 (withdrawn for every other station a).
+std::vector<dmw::StenPair> StenGitter() {
+  std::vector<dmw::StenPair> paare;
+  for (std::uint32_t a = 1; a < 30; a += 2)
+    for (std::uint32_t b = a + 1; b < 40; b += 5) {
+      dmw::StenPair p;
+      p.station_a = a;
+      p.station_b = b;
+      p.km_part1 = static_cast<std::uint16_t>(a + b);
+      paare.push_back(p);
+      if (b % 3 == 0) {
+        p.valid_from = 100;
+        p.km_part1 = static_cast<std::uint16_t>(a * b);
+        p.withdrawn = (a % 4 == 1);
+        paare.push_back(p);
+      }
+    }
+  return paare;
+}
+
 class DmIndex : public dmtest::DmTest {
  protected:
   void TearDown() override {
@@ -150,21 +171,7 @@ TEST_F(DmIndex, EbhfNeuGeladenFolgtDerNeuenDatei) {
 TEST_F(DmIndex, StenUndGrenGleichMitUndOhneIndex) {
   // STEN pairs with versions and a withdrawn one, the index block stored in
   // descending order (the lookups go through it); GREN nodes.
-  std::vector<dmw::StenPair> paare;
-  for (std::uint32_t a = 1; a < 30; a += 2)
-    for (std::uint32_t b = a + 1; b < 40; b += 5) {
-      dmw::StenPair p;
-      p.station_a = a;
-      p.station_b = b;
-      p.km_part1 = static_cast<std::uint16_t>(a + b);
-      paare.push_back(p);
-      if (b % 3 == 0) {
-        p.valid_from = 100;
-        p.km_part1 = static_cast<std::uint16_t>(a * b);
-        p.withdrawn = (a % 4 == 1);
-        paare.push_back(p);
-      }
-    }
+  std::vector<dmw::StenPair> paare = StenGitter();
   // Station 2 with a long run of pairs, some with two versions: the search
   // that starts from where it ended before.
   for (std::uint32_t b = 50; b < 400; b += 3) {
@@ -294,20 +301,7 @@ TEST_F(DmIndex, EbhfWalkGleichDenLookups) {
 // of every node against its pair lookups on days of its history, and TDRG's
 // node stations of an area against its records.
 TEST_F(DmIndex, PartnerZeileUndGebietsknoten) {
-  std::vector<dmw::StenPair> paare;
-  for (std::uint32_t a = 1; a < 30; a += 2)
-    for (std::uint32_t b = a + 1; b < 40; b += 5) {
-      dmw::StenPair p;
-      p.station_a = a;
-      p.station_b = b;
-      p.km_part1 = static_cast<std::uint16_t>(a + b);
-      paare.push_back(p);
-      if (b % 3 == 0) {
-        p.valid_from = 100;
-        p.withdrawn = true;
-        paare.push_back(p);
-      }
-    }
+  const std::vector<dmw::StenPair> paare = StenGitter();
   Put("STEN", dmw::stenFile(paare));
   DbInitSten();
   ASSERT_EQ(dmtest::Load(&DbStenTab).code, 0);
