@@ -162,8 +162,7 @@ bool abgangEinrichten(std::int32_t abgang, UtDayNumber tag) {
 
   EbhfSatz puffer;
   DbLookupResult r = kDbNotFound;
-  const EbhfSatz* s =
-      DbGetEbhfRef(&puffer, kDbLand, static_cast<std::uint32_t>(abgang), tag, &r);
+  const EbhfSatz* s = DbGetEbhfRef(&puffer, kDbLand, static_cast<std::uint32_t>(abgang), tag, &r);
   if (s == nullptr || r != kDbFound) return false;
   Abgang& a = g_abgang;
   a.bahnhof = abgang;
@@ -363,10 +362,10 @@ bool EbListenTauglich(const EbhfSatz& e) {
 std::int32_t EbFuenfzigKmListe(const EbFuenfzigKmAuftrag& auftrag, EbFuenfzigKmBericht* bericht) {
   const EbListenAnfrageFn anfrageFn =
       auftrag.anfrage ? auftrag.anfrage : &EbGfEntfernungsBerechnung;
-  Lauf l{auftrag, anfrageFn, false, Partner{}, EbAnfrage{}, EbErgebnis{}, EbAbschnitte{},
-         EbFuenfzigKmBericht{0, 0, 0}};
-  l.abkuerzen = anfrageFn == &EbGfEntfernungsBerechnung &&
-                abgangEinrichten(auftrag.abgang, auftrag.tag);
+  Lauf l{auftrag,     anfrageFn,    false,          Partner{},
+         EbAnfrage{}, EbErgebnis{}, EbAbschnitte{}, EbFuenfzigKmBericht{0, 0, 0}};
+  l.abkuerzen =
+      anfrageFn == &EbGfEntfernungsBerechnung && abgangEinrichten(auftrag.abgang, auftrag.tag);
   if (l.abkuerzen)
     l.partner.bekannt = DbStenPartners(static_cast<std::uint32_t>(auftrag.abgang), &l.partner.p);
   EbAnfrageFuellen(&l.anfrage, auftrag.tag, auftrag.abgang, 0, 0, 0, '0');

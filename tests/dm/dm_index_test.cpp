@@ -366,14 +366,15 @@ TEST_F(DmIndex, PartnerZeileUndGebietsknoten) {
   EXPECT_FALSE(DbGrenZeile(3, km, 3, kKeine)) << "a row of another length";
 
   // TDRG: every record's node station of the area, withdrawn ones too.
-  std::vector<dmw::TdrgEntry> td = {{2, 27, 0, false}, {1, 3, 0, false}, {1, 9, 100, false},
+  std::vector<dmw::TdrgEntry> td = {{2, 27, 0, false}, {1, 3, 0, false},  {1, 9, 100, false},
                                     {1, 9, 0, true},   {1, 81, 0, false}, {4, 3, 0, false}};
   Put("TDRG", dmw::tdrgFile(td));
   DbInitTdrg();
   ASSERT_EQ(dmtest::Load(&DbTdrgTab).code, 0);
   std::uint32_t nodes[8];
   ASSERT_EQ(DbTdrgAreaNodes(1, nodes, 8), 4);
-  EXPECT_EQ(std::vector<std::uint32_t>(nodes, nodes + 4), (std::vector<std::uint32_t>{3, 9, 9, 81}));
+  EXPECT_EQ(std::vector<std::uint32_t>(nodes, nodes + 4),
+            (std::vector<std::uint32_t>{3, 9, 9, 81}));
   EXPECT_EQ(DbTdrgAreaNodes(3, nodes, 8), 0);
   EXPECT_EQ(DbTdrgAreaNodes(1, nodes, 3), -1) << "more records than room";
   UnloadAll(&DbTdrgTab);

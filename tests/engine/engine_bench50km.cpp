@@ -67,7 +67,7 @@ namespace {
 // One data set of the run.
 struct Netz {
   std::string ordner;
-  int grid = 0;  // 0: a folder given with --daten
+  int grid = 0;                   // 0: a folder given with --daten
   std::int32_t knoten = -1;       // the centre node (grid) or the first node station
   std::int32_t gewoehnlich = -1;  // an ordinary station near it
   std::vector<std::int32_t> abgaenge;
@@ -234,8 +234,8 @@ bool Einrichten(int k) {
   std::memset(&abschnitte, 0, sizeof abschnitte);
   for (std::int32_t nr = n.anfrageVon + 1; nr <= 99999 && n.anfrageNach < 0; ++nr) {
     EbhfSatz s;
-    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(nr), gTag) != kDbFound ||
-        IstKnoten(s) || !EbListenTauglich(s))
+    if (DbGetEbhf(&s, kDbLand, static_cast<std::uint32_t>(nr), gTag) != kDbFound || IstKnoten(s) ||
+        !EbListenTauglich(s))
       continue;
     probe.hin.ibn = nr;
     if (EbGfEntfernungsBerechnung(&erg, &abschnitte, &probe, 0) == 0) n.anfrageNach = nr;

@@ -25,8 +25,9 @@
 
 namespace peer {
 
-using Graph = boost::adjacency_list<boost::vecS, boost::vecS, boost::undirectedS, boost::no_property,
-                                    boost::property<boost::edge_weight_t, std::int64_t>>;
+using Graph =
+    boost::adjacency_list<boost::vecS, boost::vecS, boost::undirectedS, boost::no_property,
+                          boost::property<boost::edge_weight_t, std::int64_t>>;
 
 struct Netz {
   Graph graph;
