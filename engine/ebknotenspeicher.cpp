@@ -86,7 +86,11 @@ Platz* Plaetze() {
     return g_plaetze;
   }
   SpeicherFreigeben();
-  if (DbEbhfTab.generation == 0 || UtFaultAlloc(kUtFaultEbSpeicher)) return nullptr;
+  if (DbEbhfTab.generation == 0) return nullptr;
+  /* Without memory the load goes without a store (asked again after the
+  ** next load of the station table). */
+  g_plaetzeFuer = DbEbhfTab.generation;
+  if (UtFaultAlloc(kUtFaultEbSpeicher)) return nullptr;
   const std::size_t bytes = static_cast<std::size_t>(n) * sizeof(Platz);
   void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) return nullptr;

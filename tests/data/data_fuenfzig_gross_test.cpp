@@ -9,7 +9,8 @@
 //     origins; the list's own requests made twice, the second time with
 //     every node list from the store;
 //   - the sample network: the list of every station on the days before and
-//     after its kilometre change and after a station is withdrawn.
+//     after its kilometre change and after a station is withdrawn, and a
+//     list without memory for the node-list store.
 //
 // Under the sanitizer build (every request there runs many times slower)
 // fewer origins are listed.
@@ -29,6 +30,7 @@
 #include "engine/ebfuenfzig.h"
 #include "engine/ebkm.h"
 #include "engine/ebknotenspeicher.h"
+#include "support/utfault.h"
 #include "support/utname.h"
 #include "tests/data/data_tabellen.h"
 
@@ -152,6 +154,27 @@ TEST(DataFuenfzigGross, SampleListenAnDatiertenTagen) {
     }
   }
   EXPECT_GT(zeilen, listen * 5) << "most lists have rows";
+  EbGfEndeEntfernungsBerechnung();
+}
+
+// Without memory for the node-list store every node list is built, and the
+// lists stay the same.
+TEST(DataFuenfzigGross, OhneSpeicherDieselbenListen) {
+  Starten(ZOLMA_SAMPLE_DIR);
+  const std::int32_t abgang = 1001;
+  const Zeilen ohne = Liste(abgang, kTag, false, nullptr);
+  ASSERT_FALSE(ohne.empty());
+  EbKnotenSpeicherLeeren();
+  UtFaultFailAllocAfter(kUtFaultEbSpeicher, 0);
+  const std::uint32_t treffer = EbKnotenSpeicherTreffer();
+  EXPECT_EQ(Liste(abgang, kTag, true, &Anfrage), ohne);
+  EXPECT_EQ(Liste(abgang, kTag, true, &Anfrage), ohne);
+  EXPECT_EQ(EbKnotenSpeicherTreffer(), treffer) << "no store, no list from it";
+  UtFaultFailAllocAfter(kUtFaultEbSpeicher, -1);
+  EbKnotenSpeicherLeeren();
+  EXPECT_EQ(Liste(abgang, kTag, true, &Anfrage), ohne);
+  EXPECT_EQ(Liste(abgang, kTag, true, &Anfrage), ohne);
+  EXPECT_GT(EbKnotenSpeicherTreffer(), treffer) << "with memory the store answers again";
   EbGfEndeEntfernungsBerechnung();
 }
 
