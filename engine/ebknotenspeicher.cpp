@@ -1,10 +1,18 @@
 /*
 ** The node-list store and the kilometre rows (see ebknotenspeicher.h).
 **
-** Store: an open-addressed table of kSpeicherPlaetze lists in static
-** memory, probed from the hash of the station over kSonde places. A lookup
-** takes only a place whose whole key matches; a new list goes to the first
-** free place of the window, else over the window's first place.
+** Store: an open-addressed table of lists, probed from the station's own
+** number over kSonde places. A lookup takes only a place whose whole key
+** matches; a new list goes to the first free place of the window, else
+** over the window's first place. The table is sized from the station
+** table loaded: a power of two above its highest station number (and
+** twice its records), so that every station has a home place of its own
+** and no list of one day falls out; at most kSpeicherHoechstens places
+** (131,072 places of 104 bytes, 13.6 MB, which covers every station
+** number below 100,000). It is mapped apart from the heap, so that only
+** the pages of stations met cost memory, and mapped anew when the station
+** table is loaded with another size; without memory there is no store and
+** every list is built.
 **
 ** Rows: kZeilen rows of at most kZeilenKnoten node stations, keyed by the
 ** node station, the day and the GREN load generation, replaced round robin.
@@ -15,16 +23,21 @@
 
 #include <cstring>
 
+#include <sys/mman.h>
+
+#include "common/dtacc/dm/dm_ebhf.h"
+#include "common/dtacc/dm/dm_fastpath.h"
 #include "common/dtacc/dm/dm_gren.h"
-#include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "common/dtacc/dm/dm_tdrg.h"
+#include "support/utfault.h"
 
 namespace {
 
 /* ---- node-list store ---------------------------------------------------------- */
 
-constexpr uint32_t kSpeicherPlaetze = 1u << 15;
+constexpr uint32_t kSpeicherWenigstens = 1u << 10;
+constexpr uint32_t kSpeicherHoechstens = 1u << 17;
 constexpr uint32_t kSonde = 8;
 
 struct Platz {
@@ -38,7 +51,54 @@ struct Platz {
   EbKnotenPaar knoten[EbKnotenMax];
 };
 
-Platz g_plaetze[kSpeicherPlaetze];
+static_assert(sizeof(Platz) == 104, "the memory bound counts 104 bytes a place");
+
+/* The mapped table, its places (a power of two) and the station table load
+** it was sized for. */
+Platz* g_plaetze = nullptr;
+uint32_t g_plaetzeAnzahl = 0;
+uint32_t g_plaetzeFuer = 0;
+
+void SpeicherFreigeben() {
+  if (g_plaetze) munmap(g_plaetze, static_cast<std::size_t>(g_plaetzeAnzahl) * sizeof(Platz));
+  g_plaetze = nullptr;
+  g_plaetzeAnzahl = 0;
+  g_plaetzeFuer = 0;
+}
+
+/* The places the loaded station table needs. */
+uint32_t PlaetzeNoetig() {
+  uint64_t noetig = static_cast<uint64_t>(DbEbhfHighestStation()) + 1;
+  const uint64_t saetze = 2 * static_cast<uint64_t>(DbEbhfBlock.count > 0 ? DbEbhfBlock.count : 0);
+  if (saetze > noetig) noetig = saetze;
+  uint32_t n = kSpeicherWenigstens;
+  while (n < noetig && n < kSpeicherHoechstens) n *= 2;
+  return n;
+}
+
+/* The table for the station table loaded, mapped (anew) when it is sized
+** for another load; null without memory. */
+Platz* Plaetze() {
+  if (g_plaetzeFuer == DbEbhfTab.generation && g_plaetzeFuer != 0) return g_plaetze;
+  const uint32_t n = PlaetzeNoetig();
+  if (g_plaetze && n == g_plaetzeAnzahl) {
+    g_plaetzeFuer = DbEbhfTab.generation;
+    return g_plaetze;
+  }
+  SpeicherFreigeben();
+  if (DbEbhfTab.generation == 0) return nullptr;
+  /* Without memory the load goes without a store (asked again after the
+  ** next load of the station table). */
+  g_plaetzeFuer = DbEbhfTab.generation;
+  if (UtFaultAlloc(kUtFaultEbSpeicher)) return nullptr;
+  const std::size_t bytes = static_cast<std::size_t>(n) * sizeof(Platz);
+  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return nullptr;
+  g_plaetze = static_cast<Platz*>(p); /* zero pages: every place free */
+  g_plaetzeAnzahl = n;
+  g_plaetzeFuer = DbEbhfTab.generation;
+  return g_plaetze;
+}
 
 /* The home place of a station: its number itself, so that the stations
 ** of a list taken in ascending order meet the store in ascending order. */
@@ -119,14 +179,8 @@ int ZeileVon(int32_t n) {
   g_zeileLetzte = (g_zeileLetzte + 1) % kZeilen;
   Zeile& z = g_zeilen[g_zeileLetzte];
   z.generation = 0;
-  for (int32_t m = 0; m < anzahl; ++m) {
-    const unsigned char* r = DbRec(&DbGrenIbnrBlock, m);
-    GrenSatz g;
-    if (r && DbGetGren(static_cast<uint32_t>(n), &g, LeGetU32(r)) == kDbFound)
-      z.km[m] = static_cast<uint32_t>(g.kmPart1) + static_cast<uint32_t>(g.kmPart2);
-    else
-      z.km[m] = kKeinPaar;
-  }
+  if (!DbGrenZeile(static_cast<uint32_t>(n), z.km, anzahl, kKeinPaar))
+    for (int32_t m = 0; m < anzahl; ++m) z.km[m] = kKeinPaar;
   z.knoten = n;
   z.tag = EbKmStichtag;
   z.generation = gen;
@@ -230,9 +284,12 @@ uint32_t EbKmZeilenTreffer() { return zeilenTreffer; }
 
 bool EbKnotenSpeicherHolen(int32_t bahnhof, int32_t gebiet, EbKnotenEintrag* e) {
   if (!DbFastPathsOn() || DbStenTab.generation == 0 || DbTdrgTab.generation == 0) return false;
+  const Platz* plaetze = Plaetze();
+  if (!plaetze) return false;
+  const uint32_t maske = g_plaetzeAnzahl - 1;
   const uint32_t h = Streuung(bahnhof);
   for (uint32_t k = 0; k < kSonde; ++k) {
-    const Platz& p = g_plaetze[(h + k) & (kSpeicherPlaetze - 1)];
+    const Platz& p = plaetze[(h + k) & maske];
     if (p.stenGeneration == 0 || !Passt(p, bahnhof, gebiet)) continue;
     if (p.anzahl < 1 || p.anzahl > EbKnotenMax || !CursorFrei()) return false;
     e->bahnhof = bahnhof;
@@ -250,10 +307,13 @@ bool EbKnotenSpeicherHolen(int32_t bahnhof, int32_t gebiet, EbKnotenEintrag* e) 
 void EbKnotenSpeicherMerken(const EbKnotenEintrag& e) {
   if (!DbFastPathsOn() || DbStenTab.generation == 0 || DbTdrgTab.generation == 0) return;
   if (e.anzahl < 1 || e.anzahl > EbKnotenMax) return;
+  Platz* plaetze = Plaetze();
+  if (!plaetze) return;
+  const uint32_t maske = g_plaetzeAnzahl - 1;
   const uint32_t h = Streuung(e.bahnhof);
-  Platz* ziel = &g_plaetze[h & (kSpeicherPlaetze - 1)];
+  Platz* ziel = &plaetze[h & maske];
   for (uint32_t k = 0; k < kSonde; ++k) {
-    Platz& p = g_plaetze[(h + k) & (kSpeicherPlaetze - 1)];
+    Platz& p = plaetze[(h + k) & maske];
     if (p.stenGeneration == 0 || Passt(p, e.bahnhof, e.gebiet)) {
       ziel = &p;
       break;
@@ -399,7 +459,7 @@ bool EbKmKnotenAusZeile(int32_t n, EbKnotenEintrag& e, uint32_t* min) {
 
 void EbKnotenSpeicherLeeren() {
   g_bestes.generation = 0;
-  for (Platz& p : g_plaetze) p.stenGeneration = 0;
+  SpeicherFreigeben();
   for (Zeile& z : g_zeilen) z.generation = 0;
   g_abgang = 0;
   g_abgangFolge = 0;

@@ -9,9 +9,11 @@
 ** be filled again with a list the store holds under the same key, the list
 ** is copied from here instead of walking TDRG and STEN anew: the walk would
 ** give the same nodes in the same order. A build that fails is never kept,
-** so it fails again, with the same message, every time. The store is a
-** fixed table in static memory (nothing is allocated); when its probe
-** window is full a new list takes the place of an older one.
+** so it fails again, with the same message, every time. The store is
+** sized from the station table loaded, so that every station of a day
+** keeps its list; it is mapped on its first use after each load of the
+** station table (no allocation of a request after that), and when its
+** probe window is full a new list takes the place of an older one.
 **
 ** Kilometre rows. When the legs keep the same station A (the 50 km list
 ** asks from one origin to every station), the node-to-node kilometres from

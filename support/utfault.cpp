@@ -5,7 +5,7 @@
 
 namespace {
 
-int g_failAfter[kUtFaultSites] = {-1, -1, -1, -1, -1, -1};
+int g_failAfter[kUtFaultSites] = {-1, -1, -1, -1, -1, -1, -1, -1};
 UtFaultAnyHook g_anyHook = nullptr;
 
 }  // namespace

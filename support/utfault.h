@@ -19,6 +19,8 @@ enum UtFaultSite {
   kUtFaultName,        // name-register entries (support/utname.cpp)
   kUtFaultDbBlock,     // record blocks of the table manager (dmbase.cpp)
   kUtFaultEbKette,     // result-chain nodes of the engine (ebkette.cpp)
+  kUtFaultDbIndex,     // the tables' indexes (dm_index.cpp)
+  kUtFaultEbSpeicher,  // the engine's node-list store (ebknotenspeicher.cpp)
   kUtFaultSites
 };
 

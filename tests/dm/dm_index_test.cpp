@@ -3,7 +3,10 @@
 // result and the same record, over files with several countries, versions
 // and withdrawn records, a station number beyond the index's reach, files
 // whose stored order is broken (no index: the search answers), and a table
-// loaded anew with other contents.
+// loaded anew with other contents. Beside the lookups: the station walk of
+// EBHF against a lookup of every number, STEN's partners against every
+// pair, a GREN row against its pairs, TDRG's nodes of an area against its
+// records, and an index whose memory fails.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,6 +17,8 @@
 #include "common/dtacc/dm/dm_gren.h"
 #include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dm_sten.h"
+#include "common/dtacc/dm/dm_tdrg.h"
+#include "support/utfault.h"
 #include "tests/dm/dm_fixture.h"
 
 namespace {
@@ -88,6 +93,27 @@ void EbhfGleich(const char* was) {
   EXPECT_GT(gefunden, 50);
 }
 
+// STEN pairs of odd stations below 30 with stations up to 40, some with a
+// newer version from day 100 (withdrawn for every other station a).
+std::vector<dmw::StenPair> StenGitter() {
+  std::vector<dmw::StenPair> paare;
+  for (std::uint32_t a = 1; a < 30; a += 2)
+    for (std::uint32_t b = a + 1; b < 40; b += 5) {
+      dmw::StenPair p;
+      p.station_a = a;
+      p.station_b = b;
+      p.km_part1 = static_cast<std::uint16_t>(a + b);
+      paare.push_back(p);
+      if (b % 3 == 0) {
+        p.valid_from = 100;
+        p.km_part1 = static_cast<std::uint16_t>(a * b);
+        p.withdrawn = (a % 4 == 1);
+        paare.push_back(p);
+      }
+    }
+  return paare;
+}
+
 class DmIndex : public dmtest::DmTest {
  protected:
   void TearDown() override {
@@ -145,21 +171,7 @@ TEST_F(DmIndex, EbhfNeuGeladenFolgtDerNeuenDatei) {
 TEST_F(DmIndex, StenUndGrenGleichMitUndOhneIndex) {
   // STEN pairs with versions and a withdrawn one, the index block stored in
   // descending order (the lookups go through it); GREN nodes.
-  std::vector<dmw::StenPair> paare;
-  for (std::uint32_t a = 1; a < 30; a += 2)
-    for (std::uint32_t b = a + 1; b < 40; b += 5) {
-      dmw::StenPair p;
-      p.station_a = a;
-      p.station_b = b;
-      p.km_part1 = static_cast<std::uint16_t>(a + b);
-      paare.push_back(p);
-      if (b % 3 == 0) {
-        p.valid_from = 100;
-        p.km_part1 = static_cast<std::uint16_t>(a * b);
-        p.withdrawn = (a % 4 == 1);
-        paare.push_back(p);
-      }
-    }
+  std::vector<dmw::StenPair> paare = StenGitter();
   // Station 2 with a long run of pairs, some with two versions: the search
   // that starts from where it ended before.
   for (std::uint32_t b = 50; b < 400; b += 3) {
@@ -233,6 +245,160 @@ TEST_F(DmIndex, StenUndGrenGleichMitUndOhneIndex) {
     EXPECT_EQ(DbFindGrenIbnr(s), ohne) << s;
   }
   EXPECT_EQ(DbFindGrenIbnr(1500000), 4);
+}
+
+// The walk over country 80 on every day a version begins or ends: the
+// stations and records that a lookup of every number finds, in ascending
+// order, withdrawn and not yet valid records included.
+TEST_F(DmIndex, EbhfWalkGleichDenLookups) {
+  std::vector<dmw::EbhfRecord> v = Stationen();
+  // More versions: a station valid only from day 60, one withdrawn from 30
+  // and valid again from 70, one whose only record is withdrawn.
+  v.push_back(Station(80, 61, 60));
+  v.push_back(Station(80, 62, 70));
+  v.push_back(Station(80, 62, 30, true));
+  v.push_back(Station(80, 62, 0));
+  v.push_back(Station(80, 63, 0, true));
+  Put("EBHF", dmw::ebhfFile(v));
+  ASSERT_EQ(dmtest::Load(&DbEbhfTab).code, 0);
+  ASSERT_TRUE(DbEbhfWalkReady(80));
+  EXPECT_FALSE(DbEbhfWalkReady(79));
+  for (UtDayNumber day : {0, 9, 10, 29, 30, 49, 50, 59, 60, 69, 70, 99, 100, 500}) {
+    SCOPED_TRACE(testing::Message() << "day " << day);
+    std::vector<std::pair<std::uint32_t, std::vector<unsigned char>>> probe, walk;
+    std::vector<std::uint32_t> nummern(101);
+    for (std::uint32_t nr = 0; nr <= 100; ++nr) nummern[nr] = nr;
+    nummern.push_back(2000000);
+    for (std::uint32_t nr : nummern) {
+      EbhfSatz e;
+      if (DbGetEbhf(&e, 80, nr, day) != kDbFound) continue;
+      const auto* b = reinterpret_cast<const unsigned char*>(&e);
+      probe.emplace_back(nr, std::vector<unsigned char>(b, b + sizeof e));
+    }
+    std::int32_t pos = 0, satz = -1;
+    while (const DbEbhfKurz* k = DbEbhfWalkNext(day, &pos, &satz)) {
+      EbhfSatz puffer;
+      const EbhfSatz* e = DbEbhfRecordAt(satz, &puffer);
+      ASSERT_NE(e, nullptr);
+      EXPECT_EQ(e->station, k->station);
+      EXPECT_EQ(e->validFrom, k->validFrom);
+      EXPECT_EQ(e->tariffArea, k->tariffArea);
+      EXPECT_EQ(e->letters[kEbhfLetterKind], k->kind);
+      const auto* b = reinterpret_cast<const unsigned char*>(e);
+      walk.emplace_back(k->station, std::vector<unsigned char>(b, b + sizeof *e));
+    }
+    EXPECT_EQ(walk, probe);
+  }
+  EXPECT_EQ(DbEbhfHighestStation(), 2000000u);
+  // Switched off, or over a table out of order, there is no walk.
+  DbSetFastPaths(false);
+  EXPECT_FALSE(DbEbhfWalkReady(80));
+  DbSetFastPaths(true);
+  EXPECT_TRUE(DbEbhfWalkReady(80));
+}
+
+// STEN's partners of every station against a scan of every pair, GREN's row
+// of every node against its pair lookups on days of its history, and TDRG's
+// node stations of an area against its records.
+TEST_F(DmIndex, PartnerZeileUndGebietsknoten) {
+  const std::vector<dmw::StenPair> paare = StenGitter();
+  Put("STEN", dmw::stenFile(paare));
+  DbInitSten();
+  ASSERT_EQ(dmtest::Load(&DbStenTab).code, 0);
+  for (std::uint32_t s = 0; s < 45; ++s) {
+    std::vector<std::uint32_t> oben, unten;
+    for (const dmw::StenPair& p : paare) {
+      if (p.station_a == s) oben.push_back(p.station_b);
+      if (p.station_b == s) unten.push_back(p.station_a);
+    }
+    DbStenPartner pt;
+    ASSERT_TRUE(DbStenPartners(s, &pt));
+    EXPECT_EQ(std::vector<std::uint32_t>(pt.oben, pt.oben + pt.obenAnzahl), oben) << s;
+    EXPECT_EQ(std::vector<std::uint32_t>(pt.unten, pt.unten + pt.untenAnzahl), unten) << s;
+  }
+  DbSetFastPaths(false);
+  DbStenPartner pt;
+  EXPECT_FALSE(DbStenPartners(3, &pt));
+  DbSetFastPaths(true);
+
+  // GREN: four nodes; the pair (3, 27) with a newer version from day 100
+  // and an older one, (9, 81) withdrawn from day 50, the rest plain.
+  const std::vector<std::uint32_t> knoten = {3, 9, 27, 81};
+  std::vector<dmw::GrenPair> gp;
+  for (std::size_t i = 0; i < knoten.size(); ++i)
+    for (std::size_t j = i + 1; j < knoten.size(); ++j) {
+      dmw::GrenPair p;
+      p.station_a = knoten[i];
+      p.station_b = knoten[j];
+      p.km_part1 = static_cast<std::uint16_t>(10 * i + j);
+      p.km_part2 = 1;
+      gp.push_back(p);
+    }
+  dmw::GrenPair neu = gp[1];  // (3, 27)
+  neu.valid_from = 100;
+  neu.km_part1 = 77;
+  gp.push_back(neu);
+  dmw::GrenPair weg = gp[4];  // (9, 81)
+  weg.valid_from = 50;
+  weg.withdrawn = true;
+  gp.push_back(weg);
+  Put("GREN", dmw::grenFile(knoten, gp));
+  DbInitGren();
+  ASSERT_EQ(dmtest::Load(&DbGrenTab).code, 0);
+  constexpr std::uint32_t kKeine = 0xFFFFFFFFu;
+  for (UtDayNumber day : {0, 49, 50, 99, 100}) {
+    EbKmStichtag = day;
+    for (std::uint32_t von : knoten) {
+      std::uint32_t km[4];
+      ASSERT_TRUE(DbGrenZeile(von, km, 4, kKeine));
+      for (std::size_t m = 0; m < knoten.size(); ++m) {
+        GrenSatz g;
+        const std::uint32_t soll = DbGetGren(von, &g, knoten[m]) == kDbFound
+                                       ? static_cast<std::uint32_t>(g.kmPart1) + g.kmPart2
+                                       : kKeine;
+        EXPECT_EQ(km[m], soll) << von << "-" << knoten[m] << " day " << day;
+      }
+    }
+  }
+  EbKmStichtag = 0;
+  std::uint32_t km[4];
+  EXPECT_FALSE(DbGrenZeile(4, km, 4, kKeine)) << "no node station";
+  EXPECT_FALSE(DbGrenZeile(3, km, 3, kKeine)) << "a row of another length";
+
+  // TDRG: every record's node station of the area, withdrawn ones too.
+  std::vector<dmw::TdrgEntry> td = {{2, 27, 0, false}, {1, 3, 0, false},  {1, 9, 100, false},
+                                    {1, 9, 0, true},   {1, 81, 0, false}, {4, 3, 0, false}};
+  Put("TDRG", dmw::tdrgFile(td));
+  DbInitTdrg();
+  ASSERT_EQ(dmtest::Load(&DbTdrgTab).code, 0);
+  std::uint32_t nodes[8];
+  ASSERT_EQ(DbTdrgAreaNodes(1, nodes, 8), 4);
+  EXPECT_EQ(std::vector<std::uint32_t>(nodes, nodes + 4),
+            (std::vector<std::uint32_t>{3, 9, 9, 81}));
+  EXPECT_EQ(DbTdrgAreaNodes(3, nodes, 8), 0);
+  EXPECT_EQ(DbTdrgAreaNodes(1, nodes, 3), -1) << "more records than room";
+  UnloadAll(&DbTdrgTab);
+  EXPECT_EQ(DbTdrgAreaNodes(1, nodes, 8), -1);
+}
+
+// Memory of an index that fails, at each of its allocations in turn: the
+// table is loaded without that part of its index, and every lookup answers
+// as the search does.
+TEST_F(DmIndex, IndexOhneSpeicherSucht) {
+  Put("EBHF", dmw::ebhfFile(Stationen()));
+  int ohneIndex = 0, ohneWalk = 0;
+  for (int n = 0; n < 6; ++n) {
+    SCOPED_TRACE(testing::Message() << "allocation " << n << " fails");
+    UtFaultFailAllocAfter(kUtFaultDbIndex, n);
+    ASSERT_EQ(dmtest::Load(&DbEbhfTab).code, 0);
+    UtFaultFailAllocAfter(kUtFaultDbIndex, -1);
+    ohneIndex += !DbIndexReady(&DbEbhfTab);
+    ohneWalk += !DbEbhfWalkReady(80);
+    EbhfGleich("without memory");
+    UnloadAll(&DbEbhfTab);
+  }
+  EXPECT_EQ(ohneIndex, 1) << "the first allocation leaves the table without index";
+  EXPECT_EQ(ohneWalk, 2) << "so does the summary's: no walk";
 }
 
 }  // namespace

@@ -106,4 +106,39 @@ inline const EbhfSatz* DbGetEbhfRef(EbhfSatz* puffer, uint16_t country, uint32_t
 /* Decodes one stored EbhfBlock record (kEbhfRecLen bytes). */
 void DbEbhfDecode(const unsigned char* r, EbhfSatz* out);
 
+/* ---- the station walk ------------------------------------------------------ */
+
+/* What the walk reads of a stored record, kept by the station index. */
+struct DbEbhfKurz {
+  uint32_t station;
+  uint16_t validFrom; /* as stored, bit 15 = withdrawn */
+  uint16_t tariffArea;
+  char flagList; /* flags3[kEbhfFlagList] */
+  char kind;     /* letters[kEbhfLetterKind] */
+  char list1;    /* letters[kEbhfLetterList1] */
+  char list2;    /* letters[kEbhfLetterList2] */
+};
+static_assert(sizeof(DbEbhfKurz) == 12, "DbEbhfKurz stays small");
+
+/* True when the stations of `country` can be walked: the fast paths are on
+** and the station index of the current load covers the country. */
+bool DbEbhfWalkReady(uint16_t country);
+
+/* The walk over the stations of the country DbEbhfWalkReady accepted, in
+** ascending station number, each with the record that DbGetEbhf finds on
+** the day (a station whose record in force is withdrawn, or that has none
+** yet, is passed over): the same stations in the same order as keyed
+** lookups of every number. *pos starts at 0 and is advanced; the summary
+** of the next station's record, and in *record its index in EbhfBlock, or
+** null at the end. Valid while the table stays loaded. */
+const DbEbhfKurz* DbEbhfWalkNext(UtDayNumber day, int32_t* pos, int32_t* record);
+
+/* The caller record of EbhfBlock record `record` (from the walk): read in
+** place from the records kept decoded, or decoded into puffer; null when
+** there is no such record. */
+const EbhfSatz* DbEbhfRecordAt(int32_t record, EbhfSatz* puffer);
+
+/* The highest station number of the indexed country, 0 without index. */
+uint32_t DbEbhfHighestStation();
+
 #endif

@@ -18,6 +18,9 @@
 ** A pair of node indices i < j has its current entry at position
 ** i*(n-2) + j - i*(i-1)/2 - 1: the upper triangle without the diagonal,
 ** row by row.
+**
+** The node index, built at load (GrenIbnrBlock strictly ascending, as the
+** load check insists; see dm_index.h): node[station] = its index.
 */
 #include "common/dtacc/dm/dm_gren.h"
 
@@ -157,8 +160,62 @@ int grenHistCmp(int16_t i, int16_t j, const unsigned char* r) {
 
 }  // namespace
 
+/* ---- the node index -------------------------------------------------------- */
+
+namespace {
+
+struct GrenIndex {
+  uint32_t generation = 0;
+  uint32_t size = 0;
+  bool whole = false; /* every node station lies below size */
+  int32_t* node = nullptr;
+};
+GrenIndex g_index;
+
+void DropIndex(const DbTabDesc* = nullptr) {
+  DbIndexFree(g_index.node);
+  g_index = GrenIndex{};
+  DbIndexMarkBuilt(&DbGrenTab, false);
+}
+
+void BuildIndex(const DbTabDesc* = nullptr) {
+  DropIndex();
+  const DbBlockDesc* b = &DbGrenIbnrBlock;
+  if (!b->records || b->count <= 0 || b->recLen < 4) return;
+  uint32_t maxStation = 0;
+  for (int32_t i = 0; i < b->count; ++i) {
+    const uint32_t st = LeGetU32(DbRec(b, i));
+    if (i > 0 && LeGetU32(DbRec(b, i - 1)) >= st) return; /* not strictly ascending */
+    if (st > maxStation) maxStation = st;
+  }
+  const uint32_t size = maxStation < kDbIndexMaxDirect ? maxStation + 1 : kDbIndexMaxDirect;
+  int32_t* node = DbIndexAlloc<int32_t>(size);
+  if (!node) return;
+  for (uint32_t s = 0; s < size; ++s) node[s] = -1;
+  for (int32_t i = 0; i < b->count; ++i) {
+    const uint32_t st = LeGetU32(DbRec(b, i));
+    if (st < size) node[st] = i;
+  }
+  g_index.node = node;
+  g_index.size = size;
+  g_index.whole = maxStation < kDbIndexMaxDirect;
+  g_index.generation = DbGrenTab.generation;
+  DbIndexMarkBuilt(&DbGrenTab, true);
+}
+
+/* Index of a node station in GrenIbnrBlock, -1 when it is no node station,
+** or kDbNoIndex. */
+int32_t IndexNode(uint32_t station) {
+  if (!DbFastPathsOn() || g_index.generation == 0 || g_index.generation != DbGrenTab.generation)
+    return kDbNoIndex;
+  if (station >= g_index.size) return g_index.whole ? -1 : kDbNoIndex;
+  return g_index.node[station];
+}
+
+}  // namespace
+
 void DbInitGren() {
-  DbSetupTab(&DbGrenTab, 211, "GREN", 2, 1, grenCheck, DbGrenIndexBuild, DbGrenIndexDrop);
+  DbSetupTab(&DbGrenTab, 211, "GREN", 2, 1, grenCheck, BuildIndex, DropIndex);
   DbSetupBlock(&DbGrenTab, &DbGrenKm1Block, 1, "GrenKm1Block", kGrenKm1RecLen);
   DbSetupBlock(&DbGrenTab, &DbGrenIbnrBlock, 2, "GrenIbnrBlock", kGrenIbnrRecLen);
   DbSetupBlock(&DbGrenTab, &DbGrenFrelBlock, 3, "GrenFrelBlock", kGrenFrelRecLen);
@@ -168,7 +225,7 @@ void DbInitGren() {
 
 int32_t DbFindGrenIbnr(uint32_t station) {
   if (!DbIsLoaded(&DbGrenTab)) return -1;
-  const int32_t node = DbGrenIndexNode(station);
+  const int32_t node = IndexNode(station);
   if (node != kDbNoIndex) return node;
   return DbSearchAny(&DbGrenIbnrBlock, [station](const unsigned char* r) {
     return DbCmp<uint32_t>(station, LeGetU32(r));
@@ -213,4 +270,29 @@ DbLookupResult DbGetGren(uint32_t stationA, GrenSatz* out, uint32_t stationB) {
     until = static_cast<uint16_t>(DbValidFromDay(curFrom) - 1u);
   grenFill(out, a, b, DbRec(&DbGrenKm2Block, k) + kHistEntry, until);
   return kDbFound;
+}
+
+bool DbGrenZeile(uint32_t station, uint32_t* km, int32_t n, uint32_t keine) {
+  if (!DbIsLoaded(&DbGrenTab) || n != DbGrenIbnrBlock.count) return false;
+  const int32_t i = DbFindGrenIbnr(station);
+  if (i < 0) return false;
+  const UtDayNumber day = EbKmStichtag;
+  for (int32_t m = 0; m < n; ++m) {
+    km[m] = keine;
+    if (m == i) continue;
+    const int64_t pos = m < i ? grenMatrixPos(m, i, n) : grenMatrixPos(i, m, n);
+    const unsigned char* cur = DbRec(&DbGrenKm1Block, static_cast<int32_t>(pos));
+    if (!cur) continue; /* guarded at load */
+    const uint16_t from = LeGetU16(cur + kEntValidFrom);
+    if (DbValidFromDay(from) <= day) {
+      if (!DbIsWithdrawn(from))
+        km[m] = static_cast<uint32_t>(LeGetU16(cur + kEntKm1)) + LeGetU16(cur + kEntKm2);
+      continue;
+    }
+    /* The current entry begins after the day: the lookup reads the history. */
+    GrenSatz g;
+    if (DbGetGren(station, &g, LeGetU32(DbRec(&DbGrenIbnrBlock, m))) == kDbFound)
+      km[m] = static_cast<uint32_t>(g.kmPart1) + g.kmPart2;
+  }
+  return true;
 }

@@ -58,4 +58,12 @@ DbLookupResult DbGetGren(uint32_t stationA, GrenSatz* out, uint32_t stationB);
 ** station of the table (or the table is not loaded). */
 int32_t DbFindGrenIbnr(uint32_t station);
 
+/* The kilometres (km part 1 + part 2) from a node station to every node
+** station, as DbGetGren answers each pair on EbKmStichtag: km[m] for the
+** node station of GrenIbnrBlock index m, `keine` where DbGetGren does not
+** answer 0 (the station itself included). n must be the number of node
+** stations. False, and km untouched, when the table is not loaded, n is
+** not that number or the station is no node station. */
+bool DbGrenZeile(uint32_t station, uint32_t* km, int32_t n, uint32_t keine);
+
 #endif

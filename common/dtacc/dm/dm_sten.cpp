@@ -11,6 +11,12 @@
 ** StenKmBlock is ordered by the station numbers the indices point to (a,
 ** then b, unsigned), the versions of one pair newest first. The order of
 ** StenIbnrBlock itself is never relied on: nothing searches it.
+**
+** The station index, built at load over verified order (see dm_index.h):
+** range[a] = the records whose station a is a, and the station number of
+** every record's b decoded once, searched in a plain array; beside them,
+** for the partners of a station, the stations a of the records whose
+** station b it is (by b, ascending as the records stand).
 */
 #include "common/dtacc/dm/dm_sten.h"
 
@@ -68,10 +74,226 @@ char stenSecondLetter(uint16_t flags) {
 
 }  // namespace
 
+/* ---- the station index ----------------------------------------------------- */
+
+namespace {
+
+struct StenRange {
+  int32_t begin;
+  int32_t end; /* one past the last record of the station */
+};
+
+struct StenIndex {
+  uint32_t generation = 0;
+  uint32_t size = 0;
+  bool whole = false;           /* every station lies below size */
+  StenRange* range = nullptr;   /* by station number of a */
+  uint32_t* stationB = nullptr; /* by record */
+  /* Partners below: unten[untenBegin[b] .. untenBegin[b + 1]) are the
+  ** stations a of the records of station b; null without memory. */
+  int32_t* untenBegin = nullptr; /* size + 1 entries */
+  uint32_t* unten = nullptr;     /* one per record */
+  int32_t count = 0;             /* records */
+};
+StenIndex g_index;
+
+void DropIndex(const DbTabDesc* = nullptr) {
+  DbIndexFree(g_index.range);
+  DbIndexFree(g_index.stationB);
+  DbIndexFree(g_index.untenBegin);
+  DbIndexFree(g_index.unten);
+  g_index = StenIndex{};
+  DbIndexMarkBuilt(&DbStenTab, false);
+}
+
+/* The partners below each station, from the verified records; without
+** memory the index has none and DbStenPartners cannot answer. */
+void BuildUnten(const uint32_t* stationA, int32_t count, uint32_t size) {
+  int32_t* begin = DbIndexAlloc<int32_t>(static_cast<std::size_t>(size) + 1);
+  uint32_t* unten = DbIndexAlloc<uint32_t>(static_cast<std::size_t>(count));
+  if (!begin || !unten) {
+    DbIndexFree(begin);
+    DbIndexFree(unten);
+    return;
+  }
+  for (uint32_t s = 0; s <= size; ++s) begin[s] = 0;
+  for (int32_t i = 0; i < count; ++i)
+    if (g_index.stationB[i] < size) ++begin[g_index.stationB[i] + 1];
+  for (uint32_t s = 0; s < size; ++s) begin[s + 1] += begin[s];
+  /* Filled in record order: by a ascending within each b. begin[b] runs
+  ** up to the next station's start and is set back afterwards. */
+  for (int32_t i = 0; i < count; ++i) {
+    const uint32_t b = g_index.stationB[i];
+    if (b < size) unten[begin[b]++] = stationA[i];
+  }
+  for (uint32_t s = size; s > 0; --s) begin[s] = begin[s - 1];
+  begin[0] = 0;
+  g_index.untenBegin = begin;
+  g_index.unten = unten;
+}
+
+void BuildIndex(const DbTabDesc* = nullptr) {
+  DropIndex();
+  const DbBlockDesc* b = &DbStenKmBlock;
+  const DbBlockDesc* ib = &DbStenIbnrBlock;
+  if (!b->records || b->count <= 0 || b->recLen < 4 || !ib->records || ib->count <= 0) return;
+  /* Every station of a pair is one of StenIbnrBlock's numbers, decoded
+  ** once for the pass; their largest bounds the arrays. */
+  uint32_t* nummer = DbIndexAlloc<uint32_t>(static_cast<std::size_t>(ib->count));
+  if (!nummer) return;
+  uint32_t maxA = 0;
+  for (int32_t k = 0; k < ib->count; ++k) {
+    nummer[k] = LeGetU32(DbRec(ib, k));
+    if (nummer[k] > maxA) maxA = nummer[k];
+  }
+  const uint32_t size = maxA < kDbIndexMaxDirect ? maxA + 1 : kDbIndexMaxDirect;
+  uint32_t* stationA = DbIndexAlloc<uint32_t>(static_cast<std::size_t>(b->count));
+  uint32_t* stationB = DbIndexAlloc<uint32_t>(static_cast<std::size_t>(b->count));
+  StenRange* range = DbIndexAlloc<StenRange>(size);
+  auto fail = [&] {
+    DbIndexFree(nummer);
+    DbIndexFree(stationA);
+    DbIndexFree(stationB);
+    DbIndexFree(range);
+  };
+  if (!stationA || !stationB || !range) return fail();
+  /* Station behind an index field (checked at load; 0 as the lookups'
+  ** own decoding gives for an index outside the block). */
+  const uint16_t anzahl = ib->count < 65536 ? static_cast<uint16_t>(ib->count) : 65535;
+  auto station = [&](const unsigned char* r, std::size_t field) {
+    const uint16_t k = LeGetU16(r + field);
+    return k < anzahl ? nummer[k] : stenStation(r, field);
+  };
+  for (uint32_t s = 0; s < size; ++s) range[s] = StenRange{0, 0};
+  /* One pass: verify the order, decode a and b, and close each station's
+  ** range where the next begins. */
+  for (int32_t i = 0; i < b->count; ++i) {
+    const unsigned char* r = DbRec(b, i);
+    const uint32_t a = station(r, kKmA);
+    const uint32_t sb = station(r, kKmB);
+    if (i > 0 && (stationA[i - 1] > a || (stationA[i - 1] == a && stationB[i - 1] > sb)))
+      return fail(); /* unordered: the lookups search */
+    stationA[i] = a;
+    stationB[i] = sb;
+    if (a < size) {
+      if (i == 0 || a != stationA[i - 1]) range[a].begin = i;
+      range[a].end = i + 1;
+    }
+  }
+  DbIndexFree(nummer);
+  g_index.range = range;
+  g_index.stationB = stationB;
+  g_index.size = size;
+  g_index.count = b->count;
+  g_index.whole = maxA < kDbIndexMaxDirect;
+  BuildUnten(stationA, b->count, size);
+  DbIndexFree(stationA);
+  g_index.generation = DbStenTab.generation;
+  DbIndexMarkBuilt(&DbStenTab, true);
+}
+
+bool IndexCurrent() {
+  return DbFastPathsOn() && g_index.generation != 0 && g_index.generation == DbStenTab.generation;
+}
+
+/* First index in [lo, hi) whose station number of b is not below b, hi
+** when there is none; halving without a branch on the comparison. */
+int32_t UntereGrenze(const uint32_t* sb, int32_t lo, int32_t hi, uint32_t b) {
+  int32_t n = hi - lo;
+  if (n <= 0) return hi;
+  const uint32_t* base = sb + lo;
+  while (n > 1) {
+    const int32_t half = n / 2;
+    base = base[half] < b ? base + half : base;
+    n -= half;
+  }
+  return static_cast<int32_t>(base - sb) + (*base < b ? 1 : 0);
+}
+
+/* Where the search of a station's long range ended last time: the list
+** asks one node station for stations in ascending order, so the next
+** answer lies near. Keyed by station a and the load generation. */
+struct Hinweis {
+  uint32_t generation;
+  uint32_t a;
+  int32_t pos;
+};
+Hinweis g_hinweis[256];
+constexpr int32_t kKurz = 32;
+
+/* Index of the first StenKmBlock record of the pair (a, b) with a <= b,
+** -1 when there is none, or kDbNoIndex. */
+int32_t IndexFirst(uint32_t a, uint32_t b) {
+  if (!IndexCurrent()) return kDbNoIndex;
+  if (a >= g_index.size) return g_index.whole ? -1 : kDbNoIndex;
+  const StenRange r = g_index.range[a];
+  const uint32_t* sb = g_index.stationB;
+  if (r.end - r.begin <= 0) return -1;
+  int32_t x;
+  Hinweis& h = g_hinweis[a & 255u];
+  if (r.end - r.begin <= kKurz) {
+    x = UntereGrenze(sb, r.begin, r.end, b);
+  } else if (h.generation == g_index.generation && h.a == a && h.pos >= r.begin && h.pos < r.end) {
+    /* Galloping from the last position: the bounds double until they
+    ** hold the answer, then the plain search between them. */
+    const int32_t p = h.pos;
+    int32_t step = 1;
+    if (sb[p] < b) {
+      int32_t lo = p + 1; /* the answer is at lo or after */
+      while (lo + step - 1 < r.end && sb[lo + step - 1] < b) {
+        lo += step;
+        step *= 2;
+      }
+      const int32_t hi = lo + step - 1 < r.end ? lo + step - 1 : r.end;
+      x = UntereGrenze(sb, lo, hi, b);
+    } else {
+      int32_t hi = p; /* the answer is at hi or before; sb[hi] >= b */
+      while (hi - step >= r.begin && sb[hi - step] >= b) {
+        hi -= step;
+        step *= 2;
+      }
+      const int32_t lo = hi - step + 1 > r.begin ? hi - step + 1 : r.begin;
+      x = UntereGrenze(sb, lo, hi, b);
+    }
+  } else {
+    x = UntereGrenze(sb, r.begin, r.end, b);
+  }
+  if (r.end - r.begin > kKurz) {
+    h.generation = g_index.generation;
+    h.a = a;
+    h.pos = x < r.end ? x : r.end - 1;
+  }
+  return x < r.end && sb[x] == b ? x : -1;
+}
+
+/* One past the last record of the pair whose first record is `first` (a
+** result of IndexFirst, not -1 or kDbNoIndex). */
+int32_t IndexEnd(uint32_t a, uint32_t b, int32_t first) {
+  const int32_t end = g_index.range[a].end;
+  int32_t k = first;
+  while (k < end && g_index.stationB[k] == b) ++k;
+  return k;
+}
+
+}  // namespace
+
+bool DbStenPartners(uint32_t station, DbStenPartner* out) {
+  if (!IndexCurrent() || !g_index.unten || !g_index.whole) return false;
+  *out = DbStenPartner{nullptr, 0, nullptr, 0};
+  if (station >= g_index.size) return true;
+  const StenRange r = g_index.range[station];
+  out->oben = g_index.stationB + r.begin;
+  out->obenAnzahl = r.end - r.begin;
+  out->unten = g_index.unten + g_index.untenBegin[station];
+  out->untenAnzahl = g_index.untenBegin[station + 1] - g_index.untenBegin[station];
+  return true;
+}
+
 void DbInitSten() {
-  DbSetupTab(&DbStenTab, 220, "STEN", 2, 1, stenCheck, DbStenIndexBuild, DbStenIndexDrop);
+  DbSetupTab(&DbStenTab, 220, "STEN", 2, 1, stenCheck, BuildIndex, DropIndex);
   DbSetupBlock(&DbStenTab, &DbStenKmBlock, 1, "StenKmBlock", kStenKmRecLen);
   DbSetupBlock(&DbStenTab, &DbStenIbnrBlock, 2, "StenIbnrBlock", kStenIbnrRecLen);
+  DbOnFastPathsOff(DbStenGemerktVergessen);
 }
 
 void DbStenGemerktVergessen() {
@@ -93,11 +315,11 @@ DbLookupResult DbGetSten(StenSatz* out, uint32_t stationA, uint32_t stationB) {
     *out = z.satz;
     return kDbFound;
   }
-  const int32_t first = DbStenIndexFirst(a, b);
+  const int32_t first = IndexFirst(a, b);
   if (first >= 0) {
     /* The index names the pair's records: the same rule, decoded without
     ** following the station indices. */
-    const int32_t end = DbStenIndexEnd(a, b, first);
+    const int32_t end = IndexEnd(a, b, first);
     for (int32_t i = first; i < end; ++i) {
       const unsigned char* r = DbRec(&DbStenKmBlock, i);
       const uint16_t vf = LeGetU16(r + kKmValidFrom);

@@ -45,4 +45,19 @@ DbLookupResult DbGetSten(StenSatz* out, uint32_t stationA, uint32_t stationB);
 /* Forgets the pairs DbGetSten kept (the fast-path switch turned off). */
 void DbStenGemerktVergessen();
 
+/* Every station that a StenKmBlock record pairs with a station, in any
+** version: those above it (oben, ascending) and those below it (unten,
+** ascending), a number repeated for each version of its pair. A station
+** in neither has no pair in STEN on any day. */
+struct DbStenPartner {
+  const uint32_t* oben;
+  int32_t obenAnzahl;
+  const uint32_t* unten;
+  int32_t untenAnzahl;
+};
+/* The partners of a station from the station index; false when the index
+** cannot answer (switch off, no index of the current load, no memory for
+** the partners below, a station number beyond its reach). */
+bool DbStenPartners(uint32_t station, DbStenPartner* out);
+
 #endif

@@ -91,3 +91,17 @@ void DbReleaseTdrgCursor(int* handle) { DbReleaseCursor(DbTdrgSlots, handle); }
 void DbResetTdrgSlot(int slot) {
   if (slot >= 0 && slot < kDbCursorSlots) DbResetCursorSlot(&DbTdrgSlots[slot]);
 }
+
+int32_t DbTdrgAreaNodes(uint16_t area, uint32_t* out, int32_t max) {
+  if (!DbIsLoaded(&DbTdrgTab)) return -1;
+  int32_t i = DbSearchFirst(
+      &DbTdrgBlock, [area](const unsigned char* r) { return DbCmp<uint16_t>(area, tdrgArea(r)); });
+  int32_t n = 0;
+  for (; i >= 0 && i < DbTdrgBlock.count; ++i) {
+    const unsigned char* r = DbRec(&DbTdrgBlock, i);
+    if (tdrgArea(r) != area) break;
+    if (n == max) return -1;
+    out[n++] = tdrgStation(r);
+  }
+  return n;
+}

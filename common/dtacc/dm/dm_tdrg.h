@@ -49,4 +49,11 @@ void DbReleaseTdrgCursor(int* handle);
 ** the engine does to a cursor it abandons. */
 void DbResetTdrgSlot(int slot);
 
+/* The node station of every record of an area, in any version and on any
+** day (withdrawn ones too), in stored order: what a cursor of the area
+** can return on some day, and more. Writes at most max numbers to out and
+** returns their count (0 for an area without records); -1 when the table
+** is not loaded or the area has more than max records. */
+int32_t DbTdrgAreaNodes(uint16_t area, uint32_t* out, int32_t max);
+
 #endif

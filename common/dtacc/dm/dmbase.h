@@ -75,17 +75,19 @@ struct DbTabDesc {
   unsigned char* fileInfo; /* block 0 (Dateiinfoblock), or null */
   int32_t fileInfoLen;     /* its byte count */
   /* Beyond the stored identity: */
-  DbTabCheck check;       /* load-time check of the blocks, or null */
-  DbTabHook afterLoad;    /* after a successful load, or null */
-  DbTabHook beforeUnload; /* before the blocks are freed, or null */
-  uint32_t generation;    /* unique per load, 0 while not loaded; cursor
-                             slots remember it to detect a stale position */
+  DbTabCheck check;         /* load-time check of the blocks, or null */
+  DbTabHook afterLoad;      /* after a successful load, or null */
+  DbTabHook beforeUnload;   /* before the blocks are freed, or null */
+  uint32_t generation;      /* unique per load, 0 while not loaded; cursor
+                               slots remember it to detect a stale position */
+  uint32_t indexGeneration; /* the load the table's index was built from;
+                               0 = no index (dm_index.h) */
 };
 
 /* Initial values of the static descriptors (what the set-up helpers below
 ** write before they fill a descriptor). */
-inline constexpr DbTabDesc kDbTabDescInit = {-1,      nullptr, -1,      -1,      0,       nullptr,
-                                             nullptr, 0,       nullptr, nullptr, nullptr, 0};
+inline constexpr DbTabDesc kDbTabDescInit = {-1, nullptr, -1,      -1,      0, nullptr, nullptr,
+                                             0,  nullptr, nullptr, nullptr, 0, 0};
 inline constexpr DbBlockDesc kDbBlockDescInit = {nullptr, -1, nullptr, 0, nullptr, 0};
 
 /* The set-up helpers of the per-table modules. DbSetupTab resets the table
