@@ -31,7 +31,9 @@ namespace {
 uint32_t knotenLadeZaehler = 0;
 }  // namespace
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 uint32_t EbKnotenLadeZaehler() { return knotenLadeZaehler; }
+#endif
 
 /* ---- small helpers ---------------------------------------------------- */
 

@@ -26,9 +26,11 @@ namespace {
 WtStammAbfrage stammAbfrage = DbGetBhf;
 }  // namespace
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void EbWtStammAbfrageSetzen(WtStammAbfrage abfrage) {
   stammAbfrage = abfrage != nullptr ? abfrage : DbGetBhf;
 }
+#endif
 
 /* Rows: previous kind (none, 'O', 'M', 'U'); columns: current kind (none =
 ** end of the text, 'O', 'M', 'U'). */

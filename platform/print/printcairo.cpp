@@ -50,13 +50,14 @@
 #include <vector>
 
 #include "platform/print/printdev.h"
-#include "platform/print/printtest.h"
 #include "platform/ui/cp1252.h"
+#include "support/utfault.h"
 
 namespace {
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 std::string g_lastFile;
-long long g_writeLimit = -1;  // test hook: bytes the file printer may still write
+#endif
 
 constexpr double kProbeSize = 1000.0;  // the size at which faces are measured
 
@@ -523,18 +524,15 @@ class CairoBackend : public PrBackend {
     }
   }
 
-  // Writes the whole text; false with *error set when a write fails (the
-  // test limit stands in for a full disk).
+  // Writes the whole text; false with *error set when a write fails (a
+  // test's write budget, support/utfault.h, stands in for a full disk).
   static bool writeAll(int fd, const std::string& data, DWORD* error) {
     size_t written = 0;
     while (written < data.size()) {
-      size_t chunk = data.size() - written;
-      if (g_writeLimit >= 0) {
-        if (g_writeLimit == 0) {
-          *error = ERROR_DISK_FULL;
-          return false;
-        }
-        chunk = std::min<size_t>(chunk, static_cast<size_t>(g_writeLimit));
+      auto chunk = static_cast<size_t>(UtFaultWriteRoom(static_cast<long long>(data.size() - written)));
+      if (chunk == 0) {
+        *error = ERROR_DISK_FULL;
+        return false;
       }
       ssize_t n = ::write(fd, data.data() + written, chunk);
       if (n < 0 && errno == EINTR) continue;
@@ -544,7 +542,6 @@ class CairoBackend : public PrBackend {
         return false;
       }
       written += static_cast<size_t>(n);
-      if (g_writeLimit > 0) g_writeLimit -= n;
     }
     return true;
   }
@@ -644,7 +641,9 @@ class CairoBackend : public PrBackend {
         return false;
       }
       doc.spoolFile.clear();
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
       g_lastFile = path.string();
+#endif
       *note = (doc.serviceGone ? "Drucksystem nicht erreichbar - gedruckt: " : "Gedruckt: ") +
               Utf8ToCp1252(path.string());
       return true;
@@ -691,6 +690,6 @@ class CairoBackend : public PrBackend {
 
 std::unique_ptr<PrBackend> PrMakeRealBackend() { return std::make_unique<CairoBackend>(); }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 std::string PrLastFileWritten() { return g_lastFile; }
-
-void PrTestLimitFileWrites(long long bytes) { g_writeLimit = bytes; }
+#endif

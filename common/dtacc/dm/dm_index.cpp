@@ -385,6 +385,7 @@ int32_t DbGrenIndexNode(uint32_t station) {
   return g_gren.node[station];
 }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 bool DbIndexReady(const DbTabDesc* tab) {
   if (!tab || tab->generation == 0) return false;
   if (tab == &DbEbhfTab) return g_ebhf.generation == tab->generation;
@@ -392,3 +393,4 @@ bool DbIndexReady(const DbTabDesc* tab) {
   if (tab == &DbGrenTab) return g_gren.generation == tab->generation;
   return false;
 }
+#endif

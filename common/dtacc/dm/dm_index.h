@@ -84,7 +84,9 @@ int32_t DbStenIndexEnd(uint32_t a, uint32_t b, int32_t first);
 ** station, or kDbNoIndex. */
 int32_t DbGrenIndexNode(uint32_t station);
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 /* Test support: true when the table's index is built and current. */
 bool DbIndexReady(const DbTabDesc* tab);
+#endif
 
 #endif
