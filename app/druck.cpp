@@ -217,23 +217,23 @@ bool CDruckAuftrag::Einrichten() {
   return DruckerOeffnen() && EinstellungenSetzen() && DokumentBeginnen() && SchriftenEinrichten();
 }
 
-// S1 to S4: the default printer, opened, and its level-2 information.
+// Opens the default printer and reads its level-2 information, whose
+// printer name the device context is made for.
 bool CDruckAuftrag::DruckerOeffnen() {
   const bool trace = art_.trace;
 
-  // S1: the default printer.
   if (GetDefaultPrinterName(name_, sizeof name_) != 0)
     return Fehler(OEFFNEN "GetDefaultPrinterName");
   if (trace) DebugTrace("DoDrucken: GetDefaultPrinterName '%s'\n", name_);
 
-  // S2: the printer.
   if (!OpenPrinterA(name_, &printer_, nullptr)) {
     printer_ = nullptr;
     return Fehler(OEFFNEN "OpenPrinter %ld", letzterFehler());
   }
   if (trace) DebugTrace("DoDrucken: OpenPrinter erfolgreich\n");
 
-  // S3: the size of the level-2 information; the answer is "no room".
+  // Asked without a buffer, the spooler answers "no room" with the size it
+  // needs; any other answer is a failure.
   DWORD groesse = 0;
   if (GetPrinterA(printer_, 2, nullptr, 0, &groesse) || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
     return Fehler(OEFFNEN "GetPrinter %ld", letzterFehler());
@@ -242,18 +242,18 @@ bool CDruckAuftrag::DruckerOeffnen() {
   info_ = static_cast<PRINTER_INFO_2A*>(PrMalloc(groesse));
   if (!info_) return Fehler("Kann keinen Speicher anlegen");
 
-  // S4: the level-2 information.
   if (!GetPrinterA(printer_, 2, reinterpret_cast<BYTE*>(info_), groesse, &groesse))
     return Fehler(OEFFNEN "GetPrinter (2) %ld", letzterFehler());
   if (trace) DebugTrace("DoDrucken: GetPrinter erfolgreich\n");
   return true;
 }
 
-// S5 to S8: the device settings, read, written and merged by the printer.
+// The device settings: the printer's own, with orientation, paper, copies
+// and duplex set for the page layout and merged back by the printer.
 bool CDruckAuftrag::EinstellungenSetzen() {
   const bool trace = art_.trace;
 
-  // S5: the size of the device settings.
+  // A record shorter than the fields written below cannot be used.
   LONG dmGroesse = DocumentPropertiesA(nullptr, printer_, name_, nullptr, nullptr, 0);
   if (dmGroesse < 0) return Fehler(OEFFNEN "DocumentProperties %ld", letzterFehler());
   if (dmGroesse < kMindestGroesse)
@@ -264,21 +264,21 @@ bool CDruckAuftrag::EinstellungenSetzen() {
     DebugTrace("DoDrucken: DocumentProperties ben\xF6tigt %ld Bytes\n",
                static_cast<long>(dmGroesse));
 
-  // S6: the printer's current settings.
   LONG r = DocumentPropertiesA(nullptr, printer_, name_, einstellungen_, nullptr, DM_OUT_BUFFER);
   if (r != IDOK) {
     if (r < 0) return Fehler(OEFFNEN "DocumentProperties (2) %ld", letzterFehler());
     return Fehler(OEFFNEN "DocumentProperties (2) %ld bytes", static_cast<long>(r));
   }
 
-  // S7: portrait, A4, one copy, simplex.
+  // The pages are laid out for one copy of A4 portrait, one-sided.
   einstellungen_->dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_DUPLEX;
   einstellungen_->dmOrientation = DMORIENT_PORTRAIT;
   einstellungen_->dmPaperSize = DMPAPER_A4;
   einstellungen_->dmCopies = 1;
   einstellungen_->dmDuplex = DMDUP_SIMPLEX;
 
-  // S8: merged by the printer; with Shift held its settings prompt first.
+  // With Shift held the printer shows its settings prompt first; cancelled
+  // there, printing ends without a message.
   DWORD modus = DM_IN_BUFFER | DM_OUT_BUFFER;
   if (GetKeyState(VK_SHIFT) < 0) modus |= DM_IN_PROMPT;
   r = DocumentPropertiesA(art_.owner, printer_, name_, einstellungen_, einstellungen_, modus);
@@ -295,28 +295,27 @@ bool CDruckAuftrag::EinstellungenSetzen() {
   return true;
 }
 
-// S9 to S12: the device context, the document and the mapping mode.
+// The device context, the document and the twips mapping mode.
 bool CDruckAuftrag::DokumentBeginnen() {
   const bool trace = art_.trace;
 
-  // S9: the device context; the level-2 information is done with.
+  // The level-2 information was needed only for the printer's name.
   dc_ = CreateDCA("WINSPOOL", info_->pPrinterName, nullptr, einstellungen_);
   if (!dc_) return Fehler(OEFFNEN "CreateDC %ld", letzterFehler());
   PrFree(info_);
   info_ = nullptr;
   if (trace) DebugTrace("DoDrucken: CreateDC erfolgreich\n");
 
-  // S10: the document.
   DOCINFOA doc{sizeof(DOCINFOA), art_.dokument, nullptr, nullptr, 0};
   if (StartDocA(dc_, &doc) <= 0) return Fehler(OEFFNEN "StartDoc %ld", letzterFehler());
   dokumentOffen_ = true;
   if (trace) DebugTrace("DoDrucken: StartDoc erfolgreich\n");
 
-  // S11: twips.
   if (SetMapMode(dc_, MM_TWIPS) == 0) return Fehler(OEFFNEN "SetMapMode %ld", letzterFehler());
   if (trace) DebugTrace("DoDrucken: SetMapMode erfolgreich\n");
 
-  // S12: the extent is only a check; the page size is fixed.
+  // The window extent is only asked as a check: the page is laid out at a
+  // fixed size, whatever the device reports.
   SIZE ausdehnung;
   if (!GetWindowExtEx(dc_, &ausdehnung))
     return Fehler(OEFFNEN "GetWindowExtEx %ld", letzterFehler());
@@ -335,11 +334,11 @@ bool CDruckAuftrag::DokumentBeginnen() {
   return true;
 }
 
-// S13 and S14: the three fonts, their metrics and the starting font.
+// The three fonts and their metrics; the font they replace is kept, to be
+// selected back before they are deleted.
 bool CDruckAuftrag::SchriftenEinrichten() {
   const bool trace = art_.trace;
 
-  // S13: the fonts.
   struct Def {
     int hoehe, gewicht;
     DWORD pitch;
@@ -355,7 +354,8 @@ bool CDruckAuftrag::SchriftenEinrichten() {
     if (trace) DebugTrace("DoDrucken: CreateFont %s erfolgreich\n", kSchriftName[s]);
   }
 
-  // S14: the metrics of each font, then the first font to print with.
+  // Each font's metrics give the line steps; the previous font goes back
+  // at once, so that a failure leaves the starting font selected.
   for (int s : {Bold, Klein, Normal}) {
     HGDIOBJ vorher = SelectObject(dc_, schrift_[s]);
     if (!vorher) return Fehler(OEFFNEN "SelectObject %s %ld", kSchriftName[s], letzterFehler());
@@ -532,11 +532,15 @@ void CZOLMADlg::DoDrucken() {
   ZolmaDruckTrace = false;
   DebugTrace("DoDrucken: Begin\n");
 
-  CDruckAuftrag job(
-      CDruckAuftrag::Art{this, "KRV Entfernungsberechnung", 240, true, true, CDruckAuftrag::Bold});
+  CDruckAuftrag job(CDruckAuftrag::Art{.owner = this,
+                                       .dokument = "KRV Entfernungsberechnung",
+                                       .normalHoehe = 240,
+                                       .trace = true,
+                                       .ursprungLesen = true,
+                                       .zuletzt = CDruckAuftrag::Bold});
   if (!job.Einrichten()) return;
 
-  // P1, P2: the page and its title, underlined.
+  // The title, underlined with its own width.
   if (!job.SeiteBeginnen()) return;
   const int x = CDruckAuftrag::kRand;
   const int hoehe = job.TextHoehe(CDruckAuftrag::Bold);
@@ -548,7 +552,8 @@ void CZOLMADlg::DoDrucken() {
   int titelBreite = job.Breite(titel);
   LineTo(job.dc(), x + titelBreite, y - hoehe);
 
-  // P3: the result area as the dialog shows it.
+  // The result area as the dialog shows it: its controls' texts, read
+  // back into the members first.
   UpdateData(TRUE);
   char zeile[kPuffer];
   y -= 2 * schritt;
@@ -589,7 +594,7 @@ void CZOLMADlg::DoDrucken() {
   ZolmaDatumsZeile(zeile, sizeof zeile);
   job.Text(x, y, zeile);
 
-  // P4 to P6: the logo, the end of the page and of the document.
+  // A logo that cannot be drawn leaves the page without it, silently.
   job.Logo();
   if (!job.SeiteBeenden()) return;
   if (!job.WaehleStandard(true)) return;

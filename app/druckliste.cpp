@@ -19,8 +19,12 @@ constexpr int kPuffer = 100;
 void CPreviewDialog::DruckeListe() {
   const int n = m_Liste.GetItemCount();
 
-  CDruckAuftrag job(CDruckAuftrag::Art{this, "KRV Entfernungsberechnung Liste", 180, false, false,
-                                       CDruckAuftrag::Normal});
+  CDruckAuftrag job(CDruckAuftrag::Art{.owner = this,
+                                       .dokument = "KRV Entfernungsberechnung Liste",
+                                       .normalHoehe = 180,
+                                       .trace = false,
+                                       .ursprungLesen = false,
+                                       .zuletzt = CDruckAuftrag::Normal});
   if (!job.Einrichten()) return;
 
   char datum[kPuffer];

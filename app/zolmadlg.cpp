@@ -53,7 +53,9 @@ std::int32_t ZolmaEntfernung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte, EbA
   return ZolmaEngine()(ergebnis, abschnitte, anfrage, flags);
 }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void ZolmaTestSetEngine(ZolmaEngineFn fn) { g_engineStandIn = fn; }
+#endif
 
 ZolmaEngineFn ZolmaEngine() {
   return g_engineStandIn ? g_engineStandIn : &EbGfEntfernungsBerechnung;

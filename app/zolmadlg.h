@@ -93,7 +93,9 @@ struct EbAnfrage;
 using ZolmaEngineFn = std::int32_t (*)(EbErgebnis*, EbAbschnitte*, EbAnfrage*, std::uint32_t);
 std::int32_t ZolmaEntfernung(EbErgebnis* ergebnis, EbAbschnitte* abschnitte, EbAnfrage* anfrage,
                              std::uint32_t flags);
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void ZolmaTestSetEngine(ZolmaEngineFn fn);
+#endif
 // The request function in use: the stand-in, else the engine's.
 ZolmaEngineFn ZolmaEngine();
 

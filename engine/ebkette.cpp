@@ -271,6 +271,7 @@ std::int32_t EbListenVergleichen() {
 
 std::uint32_t EbListenGeneration() { return poolGeneration; }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 std::int32_t EbListenPoolFrei() {
   std::int32_t n = 0;
   for (const EbListNode* k = freiListe; k != nullptr; k = k->next) ++n;
@@ -278,3 +279,4 @@ std::int32_t EbListenPoolFrei() {
 }
 
 std::int32_t EbListenPoolAllokiert() { return poolAllokiert; }
+#endif

@@ -27,11 +27,13 @@ std::size_t EbNutzlastGroesse(std::int32_t typ);
 ** longer than one pool (the route step) take them again when it changes. */
 std::uint32_t EbListenGeneration();
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 /* Test support: nodes on the free list, nodes allocated and not yet freed.
 ** Node allocations fail on demand through the fault-injection site
 ** kUtFaultEbKette (support/utfault.h). */
 std::int32_t EbListenPoolFrei();
 std::int32_t EbListenPoolAllokiert();
+#endif
 
 /* Test support: the slot record of a number 0 .. 39, in use or not (its
 ** chain, cursor and in-use flag); a larger number raises 1999 "EB" 1003. */

@@ -31,7 +31,9 @@ int32_t letzterEintrag = 0; /* entry assigned last (round robin) */
 uint32_t knotenLadeZaehler = 0;
 }  // namespace
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 uint32_t EbKnotenLadeZaehler() { return knotenLadeZaehler; }
+#endif
 
 EbKnotenWahl EbKnotenWahlLesen() { return {gewaehltA, gewaehltB, letzterEintrag}; }
 

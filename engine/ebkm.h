@@ -103,8 +103,10 @@ void EbGrenAbschnittMerken(int32_t von, int32_t nach, int32_t slot);
 ** it, so that no node list outlives the tables it was built from. */
 void EbKnotenCacheLeeren();
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 /* Test support: the number of node lists built since the process started
 ** (one per EbKnotenLaden that got as far as the TDRG walk). */
 uint32_t EbKnotenLadeZaehler();
+#endif
 
 #endif

@@ -279,8 +279,10 @@ uint32_t zeilenTreffer = 0;
 
 }  // namespace
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 uint32_t EbKnotenSpeicherTreffer() { return speicherTreffer; }
 uint32_t EbKmZeilenTreffer() { return zeilenTreffer; }
+#endif
 
 bool EbKnotenSpeicherHolen(int32_t bahnhof, int32_t gebiet, EbKnotenEintrag* e) {
   if (!DbFastPathsOn() || DbStenTab.generation == 0 || DbTdrgTab.generation == 0) return false;
@@ -457,6 +459,7 @@ bool EbKmKnotenAusZeile(int32_t n, EbKnotenEintrag& e, uint32_t* min) {
   return true;
 }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void EbKnotenSpeicherLeeren() {
   g_bestes.generation = 0;
   SpeicherFreigeben();
@@ -465,3 +468,4 @@ void EbKnotenSpeicherLeeren() {
   g_abgangFolge = 0;
   ZeilenVergessen();
 }
+#endif

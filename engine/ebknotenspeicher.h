@@ -65,11 +65,13 @@ bool EbKmPaarAusZeilen(int32_t a, EbKnotenEintrag& abgang, EbKnotenEintrag& ziel
 ** must run itself (no row for n, or a pair that GREN does not answer). */
 bool EbKmKnotenAusZeile(int32_t n, EbKnotenEintrag& e, uint32_t* min);
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 /* Test support: forgets every kept list and row. */
 void EbKnotenSpeicherLeeren();
 /* Test support: node lists copied from the store, and node routes whose
 ** kilometres came from the rows, since the process started. */
 uint32_t EbKnotenSpeicherTreffer();
 uint32_t EbKmZeilenTreffer();
+#endif
 
 #endif

@@ -26,9 +26,11 @@ namespace {
 WtStammAbfrage stammAbfrage = DbGetBhf;
 }  // namespace
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void EbWtStammAbfrageSetzen(WtStammAbfrage abfrage) {
   stammAbfrage = abfrage != nullptr ? abfrage : DbGetBhf;
 }
+#endif
 
 namespace {
 

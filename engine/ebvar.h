@@ -212,7 +212,9 @@ struct EbRollenParameter {
 ** DbNextEbgb back). */
 using EbEbgbSchritt = DbLookupResult (*)(EbgbSatz* out, int* handle, std::uint16_t key1,
                                          std::uint32_t key2, UtDayNumber day);
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void EbVarEbgbSchrittSetzen(EbEbgbSchritt schritt);
+#endif
 
 std::int32_t EbEbgbPunktLesen(std::uint32_t bahnhof, UtDayNumber tag, EbLaufwegPunkt* punkt,
                               std::int32_t* gefunden, std::uint16_t ebgbKey);
@@ -281,9 +283,11 @@ EbVarFolge EbVarFolgeLesen(const EbSuchAnfrage* anfrage, const UtList* bhf, cons
 std::int32_t EbVarWegWaehlen(const EbSuchAnfrage* anfrage, EbRelBlockA* blockA, EbRelBlockB* blockB,
                              std::int32_t beruehrung[2], std::uint32_t flags);
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 /* Test support: how many point sequences had their legs computed (cache
 ** misses and leg rebuilds) since the process started. */
 std::uint32_t EbVarLegBerechnungen();
+#endif
 
 /* ---- ebvarianten.cpp: route over variants ------------------------------ */
 

@@ -45,7 +45,9 @@ void punktDazu(EbPunkt* punkte, std::uint16_t* n, std::int32_t bahnhof, std::uin
 
 }  // namespace
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 std::uint32_t EbVarLegBerechnungen() { return legBerechnungen; }
+#endif
 
 std::uint16_t EbVarRoutenpunkte(const EbSuchAnfrage* a, EbPunkt punkte[EB_VAR_MAX_PUNKTE]) {
   std::uint16_t n = 0;

@@ -29,9 +29,11 @@ void ebgbWarnung(std::uint16_t nummer, std::uint16_t key, std::uint32_t bahnhof,
 
 }  // namespace
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void EbVarEbgbSchrittSetzen(EbEbgbSchritt schritt) {
   ebgbSchritt = schritt != nullptr ? schritt : &DbNextEbgb;
 }
+#endif
 
 std::int32_t EbEbgbPunktLesen(std::uint32_t bahnhof, UtDayNumber tag, EbLaufwegPunkt* punkt,
                               std::int32_t* gefunden, std::uint16_t ebgbKey) {

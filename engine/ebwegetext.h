@@ -179,6 +179,8 @@ std::uint32_t StrLenOhneBlanks(const char* s);
 /* The station-master lookup the relation text uses; DbGetBhf unless a test
 ** puts a lookup of its own here (nullptr puts DbGetBhf back). */
 using WtStammAbfrage = DbLookupResult (*)(BhfSatz* out, std::uint32_t station, UtDayNumber day);
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void EbWtStammAbfrageSetzen(WtStammAbfrage abfrage);
+#endif
 
 #endif /* ZOLMA_ENGINE_EBWEGETEXT_H */

@@ -124,10 +124,12 @@ int MsgFormatText(char* buffer, std::int16_t size, const Meldungskontext* messag
 void MsgSwapContext(Meldungskontext* message);
 
 // ---- test hooks -------------------------------------------------------------------------
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 
 // Forgets the first call: gives back the formatter's own FEHL load (if it
-// made one), so the next lookup sets up and loads FEHL again. Not for use
-// outside tests.
+// made one), so the next lookup sets up and loads FEHL again.
 void MsgFormatTestReset();
+
+#endif
 
 #endif  // ZOLMA_MSGTEXT_MSGFORMAT_H

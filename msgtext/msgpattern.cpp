@@ -55,8 +55,10 @@ int MsgLookupPatternText(char variant, const char* ssid, std::uint16_t number,
   return r;
 }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void MsgFormatTestReset() {
   if (gOwnLoad) DbUnloadFehl();
   gOwnLoad = false;
   gFirstCallDone = false;
 }
+#endif

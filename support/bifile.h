@@ -37,6 +37,4 @@ const char* BiErrorText();
 std::int16_t BiErrorKind();
 std::int16_t BiErrorDetail();
 
-// ---- test hooks -----------------------------------------------------------
-
 #endif  // ZOLMA_SUPPORT_BIFILE_H

@@ -309,4 +309,6 @@ void MsgSendList(const char* ssid, std::uint16_t number, std::uint16_t mode, con
 
 void MsgWrite(const Meldungskontext* message) { MsgFileWrite(message); }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void MsgTestResetSender() { g_senderFixed = false; }
+#endif

@@ -291,7 +291,9 @@ MsgFileWatcher MsgFileSetWatcher(MsgFileWatcher watcher);
 // The message-file switch: 0 at start, and nothing in the system sets it.
 // Tests of the message file turn it on with MsgFileTestSetSwitch.
 int MsgFileSwitch();
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void MsgFileTestSetSwitch(int on);
+#endif
 
 // ---- the scoped helper -----------------------------------------------------------
 
@@ -321,9 +323,12 @@ int MsgTry(MsgTrapFrame& frame, F&& fn) {
 }
 
 // ---- test hooks ---------------------------------------------------------------------
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 
 // Forgets the sender fixed by the first build, so a test can observe the
-// sender rule from a fresh start. Not for use outside tests.
+// sender rule from a fresh start.
 void MsgTestResetSender();
+
+#endif
 
 #endif  // ZOLMA_SUPPORT_MSG_H

@@ -32,4 +32,6 @@ MsgFileWatcher MsgFileSetWatcher(MsgFileWatcher watcher) {
 
 int MsgFileSwitch() { return g_switch; }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void MsgFileTestSetSwitch(int on) { g_switch = on; }
+#endif

@@ -11,22 +11,28 @@
 
 namespace {
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 UtClockFn g_clock = nullptr;  // null: the system clock
 std::time_t g_fixedTime = 0;
+#endif
 
 char g_dayText[16];
 char g_secondsText[32];
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 bool g_tzSaved = false;
 bool g_tzWasSet = false;
 std::string g_tzOriginal;
 
+std::time_t FixedClock() { return g_fixedTime; }
+#endif
+
 std::time_t ReadClock() {
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
   if (g_clock) return g_clock();
+#endif
   return std::time(nullptr);
 }
-
-std::time_t FixedClock() { return g_fixedTime; }
 
 // Local calendar time of now; false when the clock or the conversion fails.
 bool LocalNow(std::tm* out) {
@@ -145,6 +151,7 @@ const char* UtSecondsText(UtTimestamp time) {
   return g_secondsText;
 }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 void UtTestSetClock(UtClockFn clock) { g_clock = clock; }
 
 void UtTestSetFixedTime(std::time_t t) {
@@ -168,3 +175,5 @@ void UtTestSetTimeZone(const char* tz) {
   }
   tzset();
 }
+
+#endif

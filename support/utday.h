@@ -67,6 +67,7 @@ const char* UtDayText(UtDayNumber day);
 const char* UtSecondsText(UtTimestamp time);
 
 // ---- test hooks -----------------------------------------------------------
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 
 // Replaces the clock: every later reading returns the result of clock()
 // (seconds since 1970, (time_t)-1 for a failing clock). Null restores the
@@ -80,5 +81,7 @@ void UtTestSetFixedTime(std::time_t t);
 // Sets the process time zone (the TZ variable, then tzset); null restores
 // the zone the process started with.
 void UtTestSetTimeZone(const char* tz);
+
+#endif
 
 #endif  // ZOLMA_SUPPORT_UTDAY_H

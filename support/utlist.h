@@ -87,6 +87,4 @@ void* UtListAt(const UtList* list, std::uint32_t index);
 // gives, unfilled). No memory: "MemLogERROR" line and exit code 153.
 void* UtMemAlloc(std::size_t bytes);
 
-// ---- test hooks -----------------------------------------------------------
-
 #endif  // ZOLMA_SUPPORT_UTLIST_H

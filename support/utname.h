@@ -41,6 +41,4 @@ using UtQueryHook = const char* (*)(const char* group, const char* name, const c
                                     int found);
 UtQueryHook UtSetQueryHook(UtQueryHook hook);
 
-// ---- test hooks -----------------------------------------------------------
-
 #endif  // ZOLMA_SUPPORT_UTNAME_H

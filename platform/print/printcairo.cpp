@@ -3,9 +3,12 @@
 // Printers: the built-in file printer "PDF-Datei", and, unless the layer's
 // settings switch it off, every destination of the system print service.
 // The print service's default destination is the default printer when it
-// has one; otherwise the file printer is. When the service cannot be
-// reached, the file printer stands in for it, and the note of a document
-// it prints says so: "Drucksystem nicht erreichbar - gedruckt: FILE".
+// has one; otherwise the file printer is. Where no print service is set up
+// (nothing names a server or a destination, and no local server answers),
+// the file printer is simply the printer. When a service that was named,
+// or that answered earlier in this run, cannot be reached, the file
+// printer stands in for it, and the note of a document it prints says so:
+// "Drucksystem nicht erreichbar - gedruckt: FILE".
 //
 // Fonts are resolved through fontconfig: the face named ("Courier New"
 // becomes a metric-compatible face such as Liberation Mono), its weight and
@@ -31,25 +34,30 @@
 #include <cups/cups.h>
 #include <fcntl.h>
 #include <fontconfig/fontconfig.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/print/printdev.h"
-#include "platform/print/printtest.h"
 #include "platform/ui/cp1252.h"
+#include "support/utfault.h"
 
 namespace {
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 std::string g_lastFile;
-long long g_writeLimit = -1;  // test hook: bytes the file printer may still write
+#endif
 
 constexpr double kProbeSize = 1000.0;  // the size at which faces are measured
 
@@ -85,6 +93,47 @@ FcPattern* match(const std::string& family, const PrFontDesc& desc) {
   FcPattern* found = FcFontMatch(nullptr, pat, &result);
   FcPatternDestroy(pat);
   return found;
+}
+
+// True when a CUPS client settings file names what `directive` names
+// ("ServerName" in client.conf, "Default" in lpoptions): a line that
+// begins with the directive, in any case, followed by a blank and a value.
+bool fileNames(const std::string& path, const char* directive) {
+  std::FILE* f = std::fopen(path.c_str(), "r");
+  if (!f) return false;
+  const size_t n = std::strlen(directive);
+  char line[1024];
+  bool named = false;
+  while (!named && std::fgets(line, sizeof line, f)) {
+    const char* p = line;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (strncasecmp(p, directive, n) != 0 || (p[n] != ' ' && p[n] != '\t')) continue;
+    for (p += n; *p == ' ' || *p == '\t'; ++p) {
+    }
+    named = *p != '\0' && *p != '\n' && *p != '\r';
+  }
+  std::fclose(f);
+  return named;
+}
+
+// True when a print service is set up for this process, as CUPS clients
+// find it: a server named by CUPS_SERVER or by a client.conf (the system's
+// in CUPS_SERVERROOT, default /etc/cups, or the user's in ~/.cups), or a
+// default destination named by LPDEST, PRINTER or an lpoptions file there.
+bool serviceNamed() {
+  for (const char* var : {"CUPS_SERVER", "LPDEST", "PRINTER"}) {
+    const char* v = std::getenv(var);
+    if (v && *v) return true;
+  }
+  std::vector<std::string> folders;
+  const char* root = std::getenv("CUPS_SERVERROOT");
+  folders.push_back(root && *root ? root : "/etc/cups");
+  const char* home = std::getenv("HOME");
+  if (home && *home) folders.push_back(std::string(home) + "/.cups");
+  for (const std::string& d : folders)
+    if (fileNames(d + "/client.conf", "ServerName") || fileNames(d + "/lpoptions", "Default"))
+      return true;
+  return false;
 }
 
 bool isFixed(FcPattern* p) {
@@ -178,11 +227,14 @@ class CairoBackend : public PrBackend {
   }
 
  private:
-  // The print service's destinations; remembers whether the service could
-  // be reached. The caller frees them.
+  // The print service's destinations; remembers whether a print service
+  // that is set up, or that answered before, could not be reached. The
+  // caller frees them.
   int askDests(cups_dest_t** dests) {
     int n = cupsGetDests2(CUPS_HTTP_DEFAULT, dests);
-    serviceGone_ = n == 0 && cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+    bool unreachable = n == 0 && cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+    if (!unreachable) reached_ = true;
+    serviceGone_ = unreachable && (reached_ || serviceNamed());
     return n;
   }
 
@@ -472,18 +524,15 @@ class CairoBackend : public PrBackend {
     }
   }
 
-  // Writes the whole text; false with *error set when a write fails (the
-  // test limit stands in for a full disk).
+  // Writes the whole text; false with *error set when a write fails (a
+  // test's write budget, support/utfault.h, stands in for a full disk).
   static bool writeAll(int fd, const std::string& data, DWORD* error) {
     size_t written = 0;
     while (written < data.size()) {
-      size_t chunk = data.size() - written;
-      if (g_writeLimit >= 0) {
-        if (g_writeLimit == 0) {
-          *error = ERROR_DISK_FULL;
-          return false;
-        }
-        chunk = std::min<size_t>(chunk, static_cast<size_t>(g_writeLimit));
+      auto chunk = static_cast<size_t>(UtFaultWriteRoom(static_cast<long long>(data.size() - written)));
+      if (chunk == 0) {
+        *error = ERROR_DISK_FULL;
+        return false;
       }
       ssize_t n = ::write(fd, data.data() + written, chunk);
       if (n < 0 && errno == EINTR) continue;
@@ -493,7 +542,6 @@ class CairoBackend : public PrBackend {
         return false;
       }
       written += static_cast<size_t>(n);
-      if (g_writeLimit > 0) g_writeLimit -= n;
     }
     return true;
   }
@@ -593,7 +641,9 @@ class CairoBackend : public PrBackend {
         return false;
       }
       doc.spoolFile.clear();
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
       g_lastFile = path.string();
+#endif
       *note = (doc.serviceGone ? "Drucksystem nicht erreichbar - gedruckt: " : "Gedruckt: ") +
               Utf8ToCp1252(path.string());
       return true;
@@ -632,13 +682,14 @@ class CairoBackend : public PrBackend {
   }
 
   std::map<std::string, Face> faces_;
-  bool serviceGone_ = false;  // the print service was not reached when last asked
+  bool serviceGone_ = false;  // a print service set up was not reached when last asked
+  bool reached_ = false;      // a print service answered in this run
 };
 
 }  // namespace
 
 std::unique_ptr<PrBackend> PrMakeRealBackend() { return std::make_unique<CairoBackend>(); }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 std::string PrLastFileWritten() { return g_lastFile; }
-
-void PrTestLimitFileWrites(long long bytes) { g_writeLimit = bytes; }
+#endif

@@ -131,8 +131,11 @@ class PrBackend {
 // The installed backend; the real one until another is installed. The
 // layer owns it.
 PrBackend& PrCurrentBackend();
-void PrInstallBackend(std::unique_ptr<PrBackend> backend);
 std::unique_ptr<PrBackend> PrMakeRealBackend();
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
+// Test hook: puts `backend` in place of the installed one.
+void PrInstallBackend(std::unique_ptr<PrBackend> backend);
+#endif
 
 // The settings prompt: shows the settings for `printer`, owned by `owner`;
 // IDOK with `dm` changed, or IDCANCEL with `dm` as it was.

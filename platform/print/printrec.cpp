@@ -7,6 +7,8 @@
 
 #include "platform/print/printtest.h"
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
+
 namespace {
 
 std::vector<PrDocument> g_documents;
@@ -60,3 +62,5 @@ std::unique_ptr<PrBackend> PrMakeRecordingBackend(const PrRecorderConfig& config
 }
 
 const std::vector<PrDocument>& PrRecordedDocuments() { return g_documents; }
+
+#endif

@@ -3,13 +3,21 @@
 // PrTestInstallRecorder puts the recording backend in place: fixed
 // printers, fixed font metrics, finished documents kept in memory. From
 // then on every call of the layer is logged with its arguments, result and
-// last error, and any call can be made to fail: PrTestInjectFault names
-// the call, which of its calls (counted from the install) and the result
-// and last error it returns instead of doing its work. PrTestUninstall
-// puts the real backend back and frees whatever the program left behind.
+// last error, and any call can be made to fail through the one fault hook,
+// support/utfault.h: UtFaultFailCall names the call (as the log does),
+// which of its calls (counted from the install) and the result and last
+// error it returns instead of doing its work. PrTestUninstall puts the
+// real backend back and frees whatever the program left behind. The file
+// printer's writes run out of room as on a full disk under
+// UtFaultLimitWrites.
+//
+// Compiled only with the build switch ZOLMA_TEST_HOOKS (see utfault.h).
 #ifndef ZOLMA_PLATFORM_PRINT_PRINTTEST_H
 #define ZOLMA_PLATFORM_PRINT_PRINTTEST_H
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,10 +46,6 @@ struct PrRecorderConfig {
 void PrTestInstallRecorder(const PrRecorderConfig& config = PrRecorderConfig());
 void PrTestUninstall();
 
-// Call `name` number `occurrence` (1 = the first after the install, 0 =
-// every one) returns `result` (handles: 0 = null) and sets `lastError`.
-void PrTestInjectFault(const std::string& name, int occurrence, long long result, DWORD lastError);
-
 const std::vector<PrCall>& PrTestCalls();
 // Documents the recording backend was handed.
 const std::vector<PrDocument>& PrTestSubmitted();
@@ -49,11 +53,13 @@ const std::vector<PrDocument>& PrTestSubmitted();
 // handle names.
 std::vector<std::string> PrTestLive();
 
-// The real backend's file printer: its writes fail as on a full disk
-// once `bytes` more bytes are written (negative: no limit).
-void PrTestLimitFileWrites(long long bytes);
-
 // The version GetVersionExA reports (both backends).
 void PrTestSetVersion(DWORD platformId, DWORD major, DWORD minor);
+
+// The recording backend (printrec.cpp) and the documents it was handed.
+std::unique_ptr<PrBackend> PrMakeRecordingBackend(const PrRecorderConfig& config);
+const std::vector<PrDocument>& PrRecordedDocuments();
+
+#endif
 
 #endif  // ZOLMA_PLATFORM_PRINT_PRINTTEST_H

@@ -1,76 +1,71 @@
-// winprint.cpp - the printing layer's state: printer handles, device
-// contexts, documents and pages, fonts and bitmaps, the last error.
+// winprint.cpp - the printing layer's state: the handle tables, the call
+// log and the fault injection, and on them the system version and profile,
+// the spooler's printers and device settings, the device contexts with
+// their documents and pages, and the layer's settings.
 //
 // Owns every handle the layer hands out (each checked on use, so a stale
-// or foreign handle fails instead of being followed), the version and
-// profile answers, the bitmap resources, the layer's settings and the test
-// hooks of printtest.h: the call log and the fault injection. Documents are
-// built here as device-independent pages (printdev.h) and handed to the
-// installed backend at EndDoc.
+// or foreign handle fails instead of being followed) and the test hooks of
+// printtest.h. Every call begins with the prologue of printstate.h, which
+// logs it and asks support/utfault whether a fault is armed for it. The
+// drawing on a context is printdraw.cpp's. Documents are built as
+// device-independent pages (printdev.h) and handed to the installed
+// backend at EndDoc.
 #include "platform/print/winprint.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <new>
 #include <set>
-#include <type_traits>
 #include <utility>
 
 #include "platform/print/printdev.h"
+#include "platform/print/printstate.h"
+#include "support/utfault.h"
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 #include "platform/print/printtest.h"
+#endif
 
-// ---- objects behind the handles ---------------------------------------------
-
-struct PrPrinter {
-  PrPrinterInfo info;
-};
-
-struct PrGdiObject {
-  enum class Kind { Font, Bitmap } kind;
-  bool stock = false;
-  PrFontDesc font;
-  std::shared_ptr<const PrBitmapData> bitmap;
-};
-
-struct PrModule {
-  int unused;
-};
-
-struct PrDc {
-  bool memory = false;
-  int dpi = kPrDotsPerInch;
-  std::string printer, port;
-  DEVMODEA settings{};
-  int paperW = 0, paperH = 0;  // dots, oriented
-  int mapMode = MM_TEXT;
-  COLORREF color = RGB(0, 0, 0);
-  POINT pos{0, 0};
-  HGDIOBJ font = nullptr;
-  HGDIOBJ bitmap = nullptr;
-  std::unique_ptr<PrDocument> doc;
-  bool inPage = false;
-};
+using prstate::Call;
+using prstate::dcOf;
+using prstate::fmt;
+using prstate::nameOf;
+using prstate::objectOf;
+using prstate::quoted;
 
 namespace {
 
+// The version the layer reports: the NT family, 6.1 build 7601.
+constexpr OSVERSIONINFOA kVersion{sizeof(OSVERSIONINFOA), 6, 1, 7601, VER_PLATFORM_WIN32_NT, ""};
+
+// The timeouts a printer's port reports (milliseconds), the spooler's own.
+constexpr DWORD kDeviceNotSelectedTimeout = 15000;
+constexpr DWORD kTransmissionRetryTimeout = 45000;
+// The level-2 attribute of a printer attached to this machine.
+constexpr DWORD kPrinterAttributeLocal = 0x40;
+// The paper source that lets the printer choose (DMBIN_AUTO).
+constexpr short kPaperSourceAuto = 7;
+// A memory context made without a device is compatible with the screen.
+constexpr int kScreenDotsPerInch = 96;
+
+// The stock objects that a context holds before the program selects its
+// own. The stock bitmap's pixels are made with the first memory context
+// (stockBitmapReady), so that nothing of the layer is allocated before
+// main and a failed allocation is a failed call.
 PrGdiObject g_stockFont{PrGdiObject::Kind::Font, true,
                         PrFontDesc{0, FW_NORMAL, false, false, false, ANSI_CHARSET,
                                    FIXED_PITCH | FF_MODERN, "Courier New"},
                         nullptr};
-PrGdiObject g_stockBitmap{PrGdiObject::Kind::Bitmap, true, PrFontDesc{},
-                          std::make_shared<PrBitmapData>(PrBitmapData{1, 1, {0xFFFFFF}})};
-PrModule g_module{0};
+PrGdiObject g_stockBitmap{PrGdiObject::Kind::Bitmap, true, PrFontDesc{}, nullptr};
 
 DWORD g_lastError = 0;
 std::unique_ptr<PrBackend> g_backend;
 PrSettings g_settings;
-OSVERSIONINFOA g_version{sizeof(OSVERSIONINFOA), 6, 1, 7601, VER_PLATFORM_WIN32_NT, ""};
-std::map<int, std::shared_ptr<const PrBitmapData>> g_bitmaps;
+OSVERSIONINFOA g_version = kVersion;
 int g_jobCounter = 0;
 // Where the last finished document went, until the front end takes it.
 std::string g_note;
@@ -83,38 +78,13 @@ std::set<PrDc*> g_dcs;
 std::set<PrGdiObject*> g_objects;
 std::map<std::string, int> g_serials;
 
-// Test hooks.
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
+// The call log, kept while the recording backend is installed. Faults are
+// asked for only then, so that their counting, which allocates, stays out
+// of prints with the real backend.
 bool g_recording = false;
 std::vector<PrCall> g_calls;
-struct Fault {
-  int occurrence;
-  long long result;
-  DWORD error;
-};
-std::map<std::string, std::vector<Fault>> g_faults;
-std::map<std::string, int> g_callCounts;
-
-std::string fmt(const char* f, ...) {
-  char buf[512];
-  va_list ap;
-  va_start(ap, f);
-  std::vsnprintf(buf, sizeof buf, f, ap);
-  va_end(ap);
-  return buf;
-}
-
-std::string quoted(const char* s) {
-  if (!s) return "null";
-  return std::string("\"") + s + "\"";
-}
-
-std::string nameOf(const void* h) {
-  if (!h) return "null";
-  if (h == &g_stockFont) return "stockfont";
-  if (h == &g_stockBitmap) return "stockbitmap";
-  auto it = g_live.find(h);
-  return it == g_live.end() ? "invalid" : it->second;
-}
+#endif
 
 std::string addLive(const void* h, const std::string& kind) {
   std::string name = kind + std::to_string(++g_serials[kind]);
@@ -122,96 +92,9 @@ std::string addLive(const void* h, const std::string& kind) {
   return name;
 }
 
-long long asNumber(long long v) { return v; }
-long long asNumber(const void* p) { return p ? 1 : 0; }
-
-template <class R>
-R done(const char* call, const std::string& args, R result, const std::string& handle = "") {
-  if (g_recording) g_calls.push_back(PrCall{call, args, asNumber(result), g_lastError, handle});
-  return result;
-}
-
-// Counts the call; true when a fault is armed for it (its last error set).
-bool injected(const char* call, long long* result) {
-  if (!g_recording) return false;
-  int n = ++g_callCounts[call];
-  auto it = g_faults.find(call);
-  if (it == g_faults.end()) return false;
-  for (const Fault& f : it->second) {
-    if (f.occurrence == 0 || f.occurrence == n) {
-      *result = f.result;
-      g_lastError = f.error;
-      return true;
-    }
-  }
-  return false;
-}
-
-// One call into the layer, from its first line to its return: its name,
-// its arguments as the call log shows them and the handle it works on.
-// `open` counts the call and answers an injected fault or a handle that
-// names nothing the layer owns; every return goes through `done`, so that
-// each call is logged once, with the last error it leaves.
-template <class R>
-class Call {
- public:
-  Call(const char* call, std::string args, std::string handle = {})
-      : call_(call), args_(std::move(args)), handle_(std::move(handle)) {}
-
-  // A call on a handle: the log shows the handle's name, then `more`.
-  static Call on(const char* call, const void* h, const std::string& more = {}) {
-    std::string name = nameOf(h);
-    return Call(call, name + more, name);
-  }
-
-  // False when a fault is armed for the call; its answer is then logged.
-  bool open() {
-    long long inj;
-    if (!injected(call_, &inj)) return true;
-    if constexpr (std::is_pointer_v<R>) {
-      answer_ = done(call_, args_, static_cast<R>(nullptr), handle_);
-    } else {
-      answer_ = done(call_, args_, static_cast<R>(inj), handle_);
-    }
-    return false;
-  }
-
-  // `found`, or null when a fault is armed or nothing stands behind the
-  // handle (the call then answers `invalid` with ERROR_INVALID_HANDLE).
-  template <class T>
-  T* open(T* found, R invalid) {
-    if (!open()) return nullptr;
-    if (!found) answer_ = fail(ERROR_INVALID_HANDLE, invalid);
-    return found;
-  }
-
-  // The answer `open` logged when it returned false or null.
-  R answer() const { return answer_; }
-
-  R fail(DWORD error, R result, const std::string& more = {}) {
-    g_lastError = error;
-    return done(call_, args_ + more, result, handle_);
-  }
-  R ok(R result, const std::string& more = {}) { return done(call_, args_ + more, result, handle_); }
-  // A call that hands out a new handle: the log names that one.
-  R made(R result, const std::string& handle) { return done(call_, args_, result, handle); }
-
- private:
-  const char* call_;
-  std::string args_, handle_;
-  R answer_{};
-};
-
 PrPrinter* printerOf(HANDLE h) {
   auto* p = static_cast<PrPrinter*>(h);
   return g_printers.count(p) ? p : nullptr;
-}
-
-PrDc* dcOf(HDC h) { return g_dcs.count(h) ? h : nullptr; }
-
-PrGdiObject* objectOf(HGDIOBJ h) {
-  if (h == &g_stockFont || h == &g_stockBitmap) return h;
-  return g_objects.count(h) ? h : nullptr;
 }
 
 bool sameNoCase(const std::string& a, const std::string& b) {
@@ -248,7 +131,7 @@ DEVMODEA defaultSettings(const std::string& printer) {
   dm.dmPaperSize = DMPAPER_A4;
   dm.dmScale = 100;
   dm.dmCopies = 1;
-  dm.dmDefaultSource = 7;  // automatic
+  dm.dmDefaultSource = kPaperSourceAuto;
   dm.dmPrintQuality = static_cast<short>(kPrDotsPerInch);
   dm.dmColor = DMCOLOR_COLOR;
   dm.dmDuplex = DMDUP_SIMPLEX;
@@ -298,105 +181,6 @@ bool mergeSettings(DEVMODEA& work, const DEVMODEA& in) {
 
 // ---- coordinates ----
 
-double unitsPerInch(const PrDc& dc) {
-  switch (dc.mapMode) {
-    case MM_LOMETRIC:
-      return 254.0;
-    case MM_HIMETRIC:
-      return 2540.0;
-    case MM_LOENGLISH:
-      return 100.0;
-    case MM_HIENGLISH:
-      return 1000.0;
-    case MM_TWIPS:
-      return 1440.0;
-    default:
-      return dc.dpi;
-  }
-}
-
-bool flipsY(const PrDc& dc) { return dc.mapMode != MM_TEXT; }
-
-double toDevX(const PrDc& dc, double x) { return x * dc.dpi / unitsPerInch(dc); }
-double toDevY(const PrDc& dc, double y) {
-  return (flipsY(dc) ? -y : y) * dc.dpi / unitsPerInch(dc);
-}
-double toLogX(const PrDc& dc, double x) { return x * unitsPerInch(dc) / dc.dpi; }
-double toLogY(const PrDc& dc, double y) {
-  return (flipsY(dc) ? -y : y) * unitsPerInch(dc) / dc.dpi;
-}
-
-// A font as realised in a context: its em in logical units and in dots.
-struct Realised {
-  PrFaceMetrics m;
-  double emLog;
-  double emDots;
-};
-
-Realised realise(const PrDc& dc, const PrGdiObject& font) {
-  Realised r;
-  r.m = PrCurrentBackend().metrics(font.font);
-  double cell = r.m.ascent + r.m.descent;
-  if (font.font.height < 0) {
-    r.emLog = -static_cast<double>(font.font.height);
-  } else if (font.font.height > 0) {
-    r.emLog = font.font.height / (cell > 0 ? cell : 1.0);
-  } else {
-    // The device's own size: 12 points.
-    r.emLog = toLogX(dc, dc.dpi / 6.0);
-  }
-  r.emDots = toDevX(dc, r.emLog);
-  return r;
-}
-
-LONG roundL(double v) { return static_cast<LONG>(std::lround(v)); }
-
-void fillMetrics(const Realised& r, const PrGdiObject& font, TEXTMETRICA* tm) {
-  std::memset(tm, 0, sizeof *tm);
-  tm->tmHeight = roundL(r.emLog * (r.m.ascent + r.m.descent));
-  tm->tmAscent = roundL(r.emLog * r.m.ascent);
-  tm->tmDescent = tm->tmHeight - tm->tmAscent;
-  tm->tmInternalLeading = tm->tmHeight - roundL(r.emLog);
-  tm->tmExternalLeading = 0;
-  tm->tmAveCharWidth = roundL(r.emLog * r.m.aveWidth);
-  tm->tmMaxCharWidth = roundL(r.emLog * r.m.maxWidth);
-  tm->tmWeight = font.font.weight ? font.font.weight : FW_NORMAL;
-  tm->tmDigitizedAspectX = kPrDotsPerInch;
-  tm->tmDigitizedAspectY = kPrDotsPerInch;
-  tm->tmFirstChar = 0x20;
-  tm->tmLastChar = 0xFF;
-  tm->tmDefaultChar = '?';
-  tm->tmBreakChar = ' ';
-  tm->tmItalic = font.font.italic;
-  tm->tmUnderlined = font.font.underline;
-  tm->tmStruckOut = font.font.strikeOut;
-  tm->tmPitchAndFamily =
-      static_cast<BYTE>((font.font.pitchAndFamily & 0xF0) | (r.m.fixedPitch ? 0 : 1) | 0x04);
-  tm->tmCharSet = static_cast<BYTE>(font.font.charSet);
-}
-
-std::string textOf(LPCSTR text, int count) {
-  if (!text) return "";
-  if (count < 0) return text;
-  return std::string(text, strnlen(text, static_cast<size_t>(count)));
-}
-
-// '&' marks an access key: it is dropped, "&&" stands for '&'.
-std::string withoutPrefix(const std::string& s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '&') {
-      if (i + 1 < s.size() && s[i + 1] == '&') {
-        out += '&';
-        ++i;
-      }
-      continue;
-    }
-    out += s[i];
-  }
-  return out;
-}
-
 // Drops an open document; the backend removes whatever it began for it.
 void dropDocument(PrDc& dc) {
   if (dc.doc) PrCurrentBackend().discard(*dc.doc);
@@ -409,7 +193,78 @@ void forgetNote() {
   g_noteReady = false;
 }
 
+// The stock bitmap's pixels, one white dot; false when they cannot be made.
+bool stockBitmapReady() {
+  if (g_stockBitmap.bitmap) return true;
+  try {
+    g_stockBitmap.bitmap = std::make_shared<PrBitmapData>(PrBitmapData{1, 1, {0xFFFFFF}});
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+// ---- what the drawing half shares (printstate.h) ------------------------------
+
+std::string prstate::fmt(const char* f, ...) {
+  char buf[512];
+  va_list ap;
+  va_start(ap, f);
+  std::vsnprintf(buf, sizeof buf, f, ap);
+  va_end(ap);
+  return buf;
+}
+
+std::string prstate::quoted(const char* s) {
+  if (!s) return "null";
+  return std::string("\"") + s + "\"";
+}
+
+void prstate::setLastError(DWORD error) { g_lastError = error; }
+
+std::string prstate::nameOf(const void* h) {
+  if (!h) return "null";
+  if (h == &g_stockFont) return "stockfont";
+  if (h == &g_stockBitmap) return "stockbitmap";
+  auto it = g_live.find(h);
+  return it == g_live.end() ? "invalid" : it->second;
+}
+
+PrDc* prstate::dcOf(HDC h) { return g_dcs.count(h) ? h : nullptr; }
+
+PrGdiObject* prstate::objectOf(HGDIOBJ h) {
+  if (h == &g_stockFont || h == &g_stockBitmap) return h;
+  return g_objects.count(h) ? h : nullptr;
+}
+
+std::string prstate::adopt(PrGdiObject* object, const char* kind) {
+  g_objects.insert(object);
+  return addLive(object, kind);
+}
+
+bool prstate::selectedElsewhere(const PrDc* dc, const PrGdiObject* bitmap) {
+  for (const PrDc* other : g_dcs)
+    if (other != dc && other->bitmap == bitmap) return true;
+  return false;
+}
+
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
+void prstate::logCall(const char* call, const std::string& args, long long result,
+                      const std::string& handle) {
+  if (g_recording) g_calls.push_back(PrCall{call, args, result, g_lastError, handle});
+}
+
+bool prstate::injected(const char* call, long long* result) {
+  if (!g_recording) return false;
+  UtFaultAnswer answer;
+  if (!UtFaultCall(call, &answer)) return false;
+  *result = answer.result;
+  g_lastError = answer.error;
+  return true;
+}
+#endif
 
 // ---- backend and settings ---------------------------------------------------
 
@@ -418,52 +273,7 @@ PrBackend& PrCurrentBackend() {
   return *g_backend;
 }
 
-void PrInstallBackend(std::unique_ptr<PrBackend> backend) { g_backend = std::move(backend); }
-
 const PrSettings& PrGetSettings() { return g_settings; }
-void PrSetSettings(const PrSettings& settings) { g_settings = settings; }
-
-bool PrPaperDots(short paper, int* width, int* height) {
-  // Sizes in millimetres, portrait.
-  double w, h;
-  switch (paper) {
-    case DMPAPER_A4:
-      w = 210, h = 297;
-      break;
-    case DMPAPER_A5:
-      w = 148, h = 210;
-      break;
-    case DMPAPER_A3:
-      w = 297, h = 420;
-      break;
-    case DMPAPER_LETTER:
-      w = 215.9, h = 279.4;
-      break;
-    default:
-      return false;
-  }
-  *width = static_cast<int>(std::lround(w * kPrDotsPerInch / 25.4));
-  *height = static_cast<int>(std::lround(h * kPrDotsPerInch / 25.4));
-  return true;
-}
-
-double PrFitScale(int paperWidthDots, int paperHeightDots) {
-  int a4w, a4h;
-  PrPaperDots(DMPAPER_A4, &a4w, &a4h);
-  double sx = static_cast<double>(paperWidthDots - 2 * kPrMarginDots) / (a4w - 2 * kPrMarginDots);
-  double sy = static_cast<double>(paperHeightDots - 2 * kPrMarginDots) / (a4h - 2 * kPrMarginDots);
-  return std::clamp(std::min(sx, sy), 0.0, 1.0);
-}
-
-void PrRegisterBitmap(int id, int width, int height, const std::uint32_t* pixels) {
-  auto b = std::make_shared<PrBitmapData>();
-  if (width > 0 && height > 0 && pixels) {
-    b->width = width;
-    b->height = height;
-    b->pixels.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
-  }
-  g_bitmaps[id] = b;
-}
 
 // ---- last error, version, profile ---------------------------------------------
 
@@ -517,7 +327,7 @@ void PrFree(void* block) {
   auto c = Call<long long>::on("free", block);
   long long inj;
   // A failed free leaves the block alive; its log line shows 0 whatever the fault's result.
-  if (injected("free", &inj)) {
+  if (prstate::injected("free", &inj)) {
     c.ok(0);
     return;
   }
@@ -560,8 +370,8 @@ BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, BYTE* buf, DWORD cbBuf,
     info.pPortName = strings;
     std::memcpy(strings, list[i].port.c_str(), list[i].port.size() + 1);
     strings += list[i].port.size() + 1;
-    info.DeviceNotSelectedTimeout = 15000;
-    info.TransmissionRetryTimeout = 45000;
+    info.DeviceNotSelectedTimeout = kDeviceNotSelectedTimeout;
+    info.TransmissionRetryTimeout = kTransmissionRetryTimeout;
     std::memcpy(buf + i * sizeof(PRINTER_INFO_5A), &info, sizeof info);
   }
   *returned = static_cast<DWORD>(list.size());
@@ -638,7 +448,7 @@ BOOL GetPrinterA(HANDLE printer, DWORD level, BYTE* buf, DWORD cbBuf, DWORD* nee
   DEVMODEA dm = defaultSettings(p->info.name);
   std::memcpy(buf + devOffset, &dm, sizeof dm);
   info.pDevMode = reinterpret_cast<DEVMODEA*>(buf + devOffset);
-  info.Attributes = 0x40;  // local
+  info.Attributes = kPrinterAttributeLocal;
   info.Priority = 1;
   info.DefaultPriority = 1;
   std::memcpy(buf, &info, sizeof info);
@@ -711,9 +521,10 @@ HDC CreateCompatibleDC(HDC like) {
   if (!c.open()) return c.answer();
   PrDc* base = like ? dcOf(like) : nullptr;
   if (like && !base) return c.fail(ERROR_INVALID_HANDLE, nullptr);
+  if (!stockBitmapReady()) return c.fail(ERROR_NOT_ENOUGH_MEMORY, nullptr);
   auto* dc = new PrDc;
   dc->memory = true;
-  dc->dpi = base ? base->dpi : 96;
+  dc->dpi = base ? base->dpi : kScreenDotsPerInch;
   dc->font = &g_stockFont;
   dc->bitmap = &g_stockBitmap;
   g_dcs.insert(dc);
@@ -801,129 +612,7 @@ int AbortDoc(HDC h) {
   return c.ok(1);
 }
 
-int SetMapMode(HDC h, int mode) {
-  auto c = Call<int>::on("SetMapMode", h, fmt(", %d", mode));
-  PrDc* dc = c.open(dcOf(h), 0);
-  if (!dc) return c.answer();
-  if (mode < MM_TEXT || mode > MM_TWIPS) return c.fail(ERROR_INVALID_PARAMETER, 0);
-  int previous = dc->mapMode;
-  dc->mapMode = mode;
-  return c.ok(previous);
-}
-
-int GetMapMode(HDC h) {
-  auto c = Call<int>::on("GetMapMode", h);
-  PrDc* dc = c.open(dcOf(h), 0);
-  if (!dc) return c.answer();
-  return c.ok(dc->mapMode);
-}
-
-BOOL GetWindowExtEx(HDC h, SIZE* size) {
-  auto c = Call<BOOL>::on("GetWindowExtEx", h);
-  PrDc* dc = c.open(dcOf(h), FALSE);
-  if (!dc) return c.answer();
-  if (!size) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
-  if (dc->mapMode == MM_TEXT || dc->memory) {
-    size->cx = 1;
-    size->cy = 1;
-  } else {
-    size->cx = roundL(toLogX(*dc, dc->paperW - 2 * kPrMarginDots));
-    size->cy = roundL(toLogX(*dc, dc->paperH - 2 * kPrMarginDots));
-  }
-  return c.ok(TRUE, fmt(" -> %d %d", size->cx, size->cy));
-}
-
-namespace {
-
-// The window and the viewport keep their origin at (0, 0).
-BOOL zeroOrigin(const char* call, HDC h, POINT* origin) {
-  auto c = Call<BOOL>::on(call, h);
-  if (!c.open(dcOf(h), FALSE)) return c.answer();
-  if (!origin) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
-  *origin = POINT{0, 0};
-  return c.ok(TRUE);
-}
-
-}  // namespace
-
-BOOL GetWindowOrgEx(HDC h, POINT* origin) {
-  return zeroOrigin("GetWindowOrgEx", h, origin);
-}
-
-BOOL GetViewportOrgEx(HDC h, POINT* origin) {
-  return zeroOrigin("GetViewportOrgEx", h, origin);
-}
-
-namespace {
-
-BOOL convertPoints(const char* call, HDC h, POINT* points, int count, bool toLogical) {
-  auto c = Call<BOOL>::on(call, h, fmt(", %d", count));
-  PrDc* dc = c.open(dcOf(h), FALSE);
-  if (!dc) return c.answer();
-  if (!points || count < 0) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
-  for (int i = 0; i < count; ++i) {
-    POINT& p = points[i];
-    if (toLogical) {
-      p = POINT{roundL(toLogX(*dc, p.x)), roundL(toLogY(*dc, p.y))};
-    } else {
-      p = POINT{roundL(toDevX(*dc, p.x)), roundL(toDevY(*dc, p.y))};
-    }
-  }
-  return c.ok(TRUE, count > 0 ? fmt(" -> (%d, %d)", points[0].x, points[0].y) : std::string());
-}
-
-}  // namespace
-
-BOOL DPtoLP(HDC h, POINT* points, int count) {
-  return convertPoints("DPtoLP", h, points, count, true);
-}
-BOOL LPtoDP(HDC h, POINT* points, int count) {
-  return convertPoints("LPtoDP", h, points, count, false);
-}
-
 // ---- fonts and text ------------------------------------------------------------------
-
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
-                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR face) {
-  Call<HFONT> c("CreateFontA",
-                fmt("%d, %d, %d, %d, %d, %u, %u, %u, %u, %u, 0x%x, %u, 0x%x, %s", height, width,
-                    escapement, orientation, weight, static_cast<unsigned>(italic),
-                    static_cast<unsigned>(underline), static_cast<unsigned>(strikeOut),
-                    static_cast<unsigned>(charSet), static_cast<unsigned>(outPrecision),
-                    static_cast<unsigned>(clipPrecision), static_cast<unsigned>(quality),
-                    static_cast<unsigned>(pitchAndFamily), quoted(face).c_str()));
-  if (!c.open()) return c.answer();
-  if (weight < 0 || weight > 1000) return c.fail(ERROR_INVALID_PARAMETER, nullptr);
-  auto* f = new PrGdiObject{PrGdiObject::Kind::Font, false,
-                            PrFontDesc{height, weight, italic != 0, underline != 0, strikeOut != 0,
-                                       charSet, pitchAndFamily, face ? face : ""},
-                            nullptr};
-  g_objects.insert(f);
-  return c.made(f, addLive(f, "font"));
-}
-
-HGDIOBJ SelectObject(HDC h, HGDIOBJ object) {
-  Call<HGDIOBJ> c("SelectObject", fmt("%s, %s", nameOf(h).c_str(), nameOf(object).c_str()));
-  if (!c.open()) return c.answer();
-  PrDc* dc = dcOf(h);
-  PrGdiObject* o = objectOf(object);
-  if (!dc || !o) return c.fail(ERROR_INVALID_HANDLE, nullptr);
-  HGDIOBJ previous;
-  if (o->kind == PrGdiObject::Kind::Font) {
-    previous = dc->font;
-    dc->font = o;
-  } else {
-    // A bitmap goes into one memory context at a time.
-    bool elsewhere = false;
-    for (PrDc* other : g_dcs)
-      if (other != dc && other->bitmap == o && !o->stock) elsewhere = true;
-    if (!dc->memory || elsewhere) return c.fail(ERROR_INVALID_PARAMETER, nullptr);
-    previous = dc->bitmap;
-    dc->bitmap = o;
-  }
-  return c.made(previous, nameOf(previous));
-}
 
 BOOL DeleteObject(HGDIOBJ object) {
   auto c = Call<BOOL>::on("DeleteObject", object);
@@ -940,156 +629,11 @@ BOOL DeleteObject(HGDIOBJ object) {
   return c.ok(TRUE);
 }
 
-BOOL GetTextMetricsA(HDC h, TEXTMETRICA* metrics) {
-  auto c = Call<BOOL>::on("GetTextMetricsA", h);
-  PrDc* dc = c.open(dcOf(h), FALSE);
-  if (!dc) return c.answer();
-  if (!metrics) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
-  fillMetrics(realise(*dc, *dc->font), *dc->font, metrics);
-  return c.ok(TRUE, fmt(" (%s) -> height %d", nameOf(dc->font).c_str(), metrics->tmHeight));
-}
-
-BOOL GetTextExtentPointA(HDC h, LPCSTR text, int count, SIZE* size) {
-  std::string s = textOf(text, count);
-  auto c = Call<BOOL>::on("GetTextExtentPointA", h, fmt(", %s, %d", quoted(s.c_str()).c_str(), count));
-  PrDc* dc = c.open(dcOf(h), FALSE);
-  if (!dc) return c.answer();
-  if (!text || !size || count < 0) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
-  Realised r = realise(*dc, *dc->font);
-  TEXTMETRICA tm;
-  fillMetrics(r, *dc->font, &tm);
-  size->cx = roundL(r.emLog * PrCurrentBackend().advance(dc->font->font, s));
-  size->cy = tm.tmHeight;
-  return c.ok(TRUE, fmt(" -> %d %d", size->cx, size->cy));
-}
-
-COLORREF SetTextColor(HDC h, COLORREF color) {
-  auto c = Call<COLORREF>::on("SetTextColor", h, fmt(", 0x%06x", static_cast<unsigned>(color)));
-  PrDc* dc = c.open(dcOf(h), CLR_INVALID);
-  if (!dc) return c.answer();
-  COLORREF previous = dc->color;
-  dc->color = color & 0xFFFFFFu;
-  return c.ok(previous);
-}
-
-COLORREF GetTextColor(HDC h) {
-  auto c = Call<COLORREF>::on("GetTextColor", h);
-  PrDc* dc = c.open(dcOf(h), CLR_INVALID);
-  if (!dc) return c.answer();
-  return c.ok(dc->color);
-}
-
-int DrawTextA(HDC h, LPCSTR text, int count, RECT* rect, UINT format) {
-  std::string s = textOf(text, count);
-  auto c = Call<int>::on("DrawTextA", h,
-                         fmt(", %s, %d, (%d, %d, %d, %d), 0x%x", quoted(s.c_str()).c_str(), count,
-                             rect ? rect->left : 0, rect ? rect->top : 0, rect ? rect->right : 0,
-                             rect ? rect->bottom : 0, format));
-  PrDc* dc = c.open(dcOf(h), 0);
-  if (!dc) return c.answer();
-  if (!text || !rect || dc->memory || !dc->inPage) return c.fail(ERROR_INVALID_PARAMETER, 0);
-  if (!(format & DT_NOPREFIX)) s = withoutPrefix(s);
-  Realised r = realise(*dc, *dc->font);
-  TEXTMETRICA tm;
-  fillMetrics(r, *dc->font, &tm);
-  PrTextOp op;
-  op.font = dc->font->font;
-  op.resolvedFamily = r.m.resolvedFamily;
-  op.x = rect->left;
-  op.y = rect->top;
-  op.dx = toDevX(*dc, rect->left);
-  op.dy = toDevY(*dc, rect->top);
-  op.emDots = r.emDots;
-  op.ascentDots = r.emDots * r.m.ascent;
-  op.text = s;
-  op.color = dc->color;
-  dc->doc->pages.back().ops.emplace_back(std::move(op));
-  return c.ok(static_cast<int>(tm.tmHeight));
-}
-
-BOOL MoveToEx(HDC h, int x, int y, POINT* previous) {
-  auto c = Call<BOOL>::on("MoveToEx", h, fmt(", %d, %d", x, y));
-  PrDc* dc = c.open(dcOf(h), FALSE);
-  if (!dc) return c.answer();
-  if (previous) *previous = dc->pos;
-  dc->pos = POINT{x, y};
-  return c.ok(TRUE);
-}
-
-BOOL LineTo(HDC h, int x, int y) {
-  auto c = Call<BOOL>::on("LineTo", h, fmt(", %d, %d", x, y));
-  PrDc* dc = c.open(dcOf(h), FALSE);
-  if (!dc) return c.answer();
-  if (dc->memory || !dc->inPage) return c.fail(ERROR_INVALID_PARAMETER, FALSE);
-  PrLineOp op{dc->pos.x,      dc->pos.y,     x, y, toDevX(*dc, dc->pos.x), toDevY(*dc, dc->pos.y),
-              toDevX(*dc, x), toDevY(*dc, y)};
-  dc->doc->pages.back().ops.emplace_back(op);
-  dc->pos = POINT{x, y};
-  return c.ok(TRUE);
-}
-
 // ---- bitmaps -----------------------------------------------------------------------
 
-HINSTANCE GetModuleHandleA(LPCSTR name) {
-  if (name) {
-    g_lastError = ERROR_INVALID_PARAMETER;
-    return nullptr;
-  }
-  return &g_module;
-}
-
-HBITMAP LoadBitmapA(HINSTANCE module, LPCSTR name) {
-  auto id = reinterpret_cast<std::uintptr_t>(name);
-  Call<HBITMAP> c("LoadBitmapA",
-                  id < 0x10000 ? fmt("module, #%u", static_cast<unsigned>(id)) : quoted(name));
-  if (!c.open()) return c.answer();
-  if (module != &g_module || id >= 0x10000) return c.fail(ERROR_RESOURCE_NAME_NOT_FOUND, nullptr);
-  auto it = g_bitmaps.find(static_cast<int>(id));
-  if (it == g_bitmaps.end() || it->second->width <= 0)
-    return c.fail(ERROR_RESOURCE_NAME_NOT_FOUND, nullptr);
-  auto* b = new PrGdiObject{PrGdiObject::Kind::Bitmap, false, PrFontDesc{}, it->second};
-  g_objects.insert(b);
-  return c.made(b, addLive(b, "bitmap"));
-}
-
-int GetObjectA(HGDIOBJ object, int size, void* out) {
-  auto c = Call<int>::on("GetObjectA", object, fmt(", %d", size));
-  PrGdiObject* o = c.open(objectOf(object), 0);
-  if (!o) return c.answer();
-  if (o->kind != PrGdiObject::Kind::Bitmap || !out || size < static_cast<int>(sizeof(BITMAP)))
-    return c.fail(ERROR_INVALID_PARAMETER, 0);
-  BITMAP bm{0,  o->bitmap->width, o->bitmap->height, ((o->bitmap->width * 24 + 31) / 32) * 4, 1,
-            24, nullptr};
-  std::memcpy(out, &bm, sizeof bm);
-  return c.ok(static_cast<int>(sizeof bm), fmt(" -> %d x %d", bm.bmWidth, bm.bmHeight));
-}
-
-BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, int ws, int hs,
-                DWORD rop) {
-  auto c = Call<BOOL>::on("StretchBlt", dst,
-                          fmt(", %d, %d, %d, %d, %s, %d, %d, %d, %d, 0x%x", x, y, w, h,
-                              nameOf(src).c_str(), xs, ys, ws, hs, static_cast<unsigned>(rop)));
-  PrDc* s = dcOf(src);
-  PrDc* d = c.open(s ? dcOf(dst) : nullptr, FALSE);
-  if (!d) return c.answer();
-  if (rop != SRCCOPY || d->memory || !d->inPage || !s->memory || !s->bitmap)
-    return c.fail(ERROR_INVALID_PARAMETER, FALSE);
-  PrBitmapOp op;
-  op.bitmap = s->bitmap->bitmap;
-  op.x = x, op.y = y, op.w = w, op.h = h;
-  op.dx = toDevX(*d, x);
-  op.dy = toDevY(*d, y);
-  op.dw = toDevX(*d, x + w) - op.dx;
-  op.dh = toDevY(*d, y + h) - op.dy;
-  op.sx = toDevX(*s, xs);
-  op.sy = toDevY(*s, ys);
-  op.sw = toDevX(*s, xs + ws) - op.sx;
-  op.sh = toDevY(*s, ys + hs) - op.sy;
-  d->doc->pages.back().ops.emplace_back(std::move(op));
-  return c.ok(TRUE);
-}
-
 // ---- test hooks ----------------------------------------------------------------------
+
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 
 namespace {
 
@@ -1109,38 +653,33 @@ void freeLeftovers() {
   g_live.clear();
 }
 
-}  // namespace
-
-std::unique_ptr<PrBackend> PrMakeRecordingBackend(const PrRecorderConfig& config);
-const std::vector<PrDocument>& PrRecordedDocuments();
-
-void PrTestInstallRecorder(const PrRecorderConfig& config) {
+// Back to the layer's state at the start, with the call log on or off:
+// nothing alive, no note, no call logged or counted, no fault armed.
+void resetLayer(bool recording) {
   freeLeftovers();
   forgetNote();
   g_serials.clear();
   g_calls.clear();
-  g_faults.clear();
-  g_callCounts.clear();
-  g_recording = true;
+  UtFaultResetCalls();
+  g_recording = recording;
   g_lastError = 0;
-  g_version = OSVERSIONINFOA{sizeof(OSVERSIONINFOA), 6, 1, 7601, VER_PLATFORM_WIN32_NT, ""};
+  g_version = kVersion;
+}
+
+}  // namespace
+
+void PrInstallBackend(std::unique_ptr<PrBackend> backend) { g_backend = std::move(backend); }
+
+void PrSetSettings(const PrSettings& settings) { g_settings = settings; }
+
+void PrTestInstallRecorder(const PrRecorderConfig& config) {
+  resetLayer(true);
   PrInstallBackend(PrMakeRecordingBackend(config));
 }
 
 void PrTestUninstall() {
-  freeLeftovers();
-  forgetNote();
-  g_serials.clear();
-  g_calls.clear();
-  g_faults.clear();
-  g_callCounts.clear();
-  g_recording = false;
-  g_version = OSVERSIONINFOA{sizeof(OSVERSIONINFOA), 6, 1, 7601, VER_PLATFORM_WIN32_NT, ""};
+  resetLayer(false);
   g_backend.reset();
-}
-
-void PrTestInjectFault(const std::string& name, int occurrence, long long result, DWORD lastError) {
-  g_faults[name].push_back(Fault{occurrence, result, lastError});
 }
 
 const std::vector<PrCall>& PrTestCalls() { return g_calls; }
@@ -1159,6 +698,8 @@ void PrTestSetVersion(DWORD platformId, DWORD major, DWORD minor) {
 }
 
 const std::vector<PrDocument>& PrTestSubmitted() { return PrRecordedDocuments(); }
+
+#endif
 
 bool PrTakeDocumentNote(std::string& note) {
   note = g_noteReady ? g_note : std::string();

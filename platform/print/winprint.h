@@ -386,11 +386,15 @@ struct PrSettings {
   std::string fileFolder = "druck";
 };
 const PrSettings& PrGetSettings();
-void PrSetSettings(const PrSettings& settings);
 // The name of the built-in file printer.
 inline constexpr char kPrFilePrinterName[] = "PDF-Datei";
-// The path of the last PDF the file printer wrote ("" before the first).
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
+// Test hooks: the layer's settings replaced (the tests switch CUPS off or
+// pick a folder of their own); the path of the last PDF the file printer
+// wrote ("" before the first).
+void PrSetSettings(const PrSettings& settings);
 std::string PrLastFileWritten();
+#endif
 // Takes the note on where the last finished document went, once: true and
 // the note (Windows-1252) when a document ended since the previous call,
 // false otherwise, also after a failed or cancelled print. The notes are

@@ -7,8 +7,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,11 +51,15 @@ class PrintCups : public ::testing::Test {
     PrTakeDocumentNote(ignored);
     ASSERT_NE(getcwd(saved_, sizeof saved_), nullptr);
     ASSERT_EQ(chdir(ZOLMA_SAMPLE_DIR), 0) << ZOLMA_SAMPLE_DIR;
+    const char* home = std::getenv("HOME");
+    home_ = home ? home : "";
   }
   void TearDown() override {
     if (saved_[0]) {
       EXPECT_EQ(chdir(saved_), 0);
     }
+    if (!home_.empty()) setenv("HOME", home_.c_str(), 1);
+    unsetenv("LPDEST");
     PrSetSettings(PrSettings());
     PrTestUninstall();
     cups_.stop();
@@ -129,6 +137,43 @@ class PrintCups : public ::testing::Test {
     return p.empty() ? "" : p[0];
   }
 
+  // The process as a user without a print service set up has it: nothing
+  // names a server or a destination (CUPS_SERVER, LPDEST, PRINTER, a
+  // client.conf, an lpoptions file; HOME is an empty folder), so CUPS asks
+  // the local server. "" when so and no local server answers, else why the
+  // case cannot be shown on this machine.
+  std::string ohneDruckdienst() {
+    for (const char* var : {"CUPS_SERVER", "LPDEST", "PRINTER"}) unsetenv(var);
+    std::string home = folder_ + "/home";
+    fs::create_directories(home);
+    setenv("HOME", home.c_str(), 1);
+    cupsSetServer(nullptr);
+    const char* root = std::getenv("CUPS_SERVERROOT");
+    std::string serverRoot = root && *root ? root : "/etc/cups";
+    for (const char* f : {"/client.conf", "/lpoptions"})
+      if (fs::exists(serverRoot + f)) return serverRoot + f + " names this machine's print service";
+    cups_dest_t* dests = nullptr;
+    int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    bool answers = n > 0 || cupsLastError() != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+    cupsFreeDests(n, dests);
+    return answers ? "a local print server answers" : "";
+  }
+
+  // Prints the result page and returns the note with the file printer's
+  // new file in place of its path ("FILE"), or "" for a note without it.
+  std::string notizDesNeuenDrucks() {
+    std::vector<std::string> vorher = dateien();
+    ergebnisDrucken();
+    std::string note;
+    EXPECT_TRUE(PrTakeDocumentNote(note));
+    for (const std::string& d : dateien()) {
+      if (std::find(vorher.begin(), vorher.end(), d) != vorher.end()) continue;
+      size_t at = note.find(d);
+      if (at != std::string::npos) note.replace(at, d.size(), "FILE");
+    }
+    return note;
+  }
+
   std::vector<std::string> dateien() const {
     std::vector<std::string> out;
     std::error_code ec;
@@ -138,7 +183,7 @@ class PrintCups : public ::testing::Test {
   }
 
   PrivateCups cups_;
-  std::string folder_;
+  std::string folder_, home_;
   char saved_[4096] = {0};
 };
 
@@ -230,6 +275,71 @@ TEST_F(PrintCups, ServerGoneBetweenTwoPrintsFallsBackToTheFilePrinter) {
   ASSERT_TRUE(PrTakeDocumentNote(note));
   EXPECT_EQ(note, "Drucksystem nicht erreichbar - gedruckt: " + d[0]);
   EXPECT_NE(pdfText(d[0]).find("61 km"), std::string::npos);
+}
+
+TEST_F(PrintCups, FallbackNoteOnlyWhereAPrintServiceIsSetUp) {
+  // With no print service set up the file printer is simply the printer;
+  // one that is named but not reached is gone, and the note says so from
+  // the first printout on. The private server runs throughout, named by
+  // nothing, as a server the program must not find.
+  std::string why = ohneDruckdienst();
+  if (!why.empty()) GTEST_SKIP() << why;
+  const std::string dead = folder_ + "/kein-server.sock";
+  const std::string cupsDir = folder_ + "/home/.cups";
+  struct Fall {
+    const char* what;
+    std::function<void()> setUp;
+    std::string note;
+  };
+  const std::string gone = "Drucksystem nicht erreichbar - gedruckt: FILE";
+  const Fall faelle[] = {
+      {"nothing set up", [] {}, "Gedruckt: FILE"},
+      {"LPDEST", [] { setenv("LPDEST", PrivateCups::kQueue, 1); }, gone},
+      {"CUPS_SERVER", [&] { setenv("CUPS_SERVER", dead.c_str(), 1); }, gone},
+      {"client.conf",
+       [&] {
+         fs::create_directories(cupsDir);
+         std::ofstream(cupsDir + "/client.conf") << "# ours\nServerName " << dead << "\n";
+       },
+       gone},
+      {"lpoptions",
+       [&] {
+         fs::create_directories(cupsDir);
+         std::ofstream(cupsDir + "/lpoptions") << "Default " << PrivateCups::kQueue << "\n";
+       },
+       gone},
+  };
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(f.what);
+    ASSERT_EQ(ohneDruckdienst(), "");
+    std::error_code ec;
+    fs::remove_all(cupsDir, ec);
+    f.setUp();
+    cupsSetServer(nullptr);
+    PrTestUninstall();  // a new run: no server reached yet
+    EXPECT_EQ(notizDesNeuenDrucks(), f.note);
+  }
+  EXPECT_EQ(dateien().size(), std::size(faelle));
+  EXPECT_TRUE(cups_.pdfs().empty());
+}
+
+TEST_F(PrintCups, ServerReachedEarlierInTheRunIsGoneThoughNothingNamesIt) {
+  std::string why = ohneDruckdienst();
+  if (!why.empty()) GTEST_SKIP() << why;
+  EXPECT_EQ(notizDesNeuenDrucks(), "Gedruckt: FILE");
+
+  // The private server, named for one printout, takes the page.
+  setenv("CUPS_SERVER", cups_.socket().c_str(), 1);
+  cupsSetServer(nullptr);
+  EXPECT_EQ(notizDesNeuenDrucks(), kUebergeben);
+  ASSERT_FALSE(einzigesPdf().empty());
+
+  // Named no more, it cannot be reached: it answered in this run, so the
+  // note says that the print service is gone.
+  unsetenv("CUPS_SERVER");
+  cupsSetServer(nullptr);
+  EXPECT_EQ(notizDesNeuenDrucks(), "Drucksystem nicht erreichbar - gedruckt: FILE");
+  EXPECT_EQ(dateien().size(), 2u);
 }
 
 }  // namespace

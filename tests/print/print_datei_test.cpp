@@ -17,6 +17,7 @@
 #include "app/zolmadlg.h"
 #include "platform/print/printtest.h"
 #include "platform/print/winprint.h"
+#include "support/utfault.h"
 #include "tests/print/druckhilfe.h"
 
 namespace {
@@ -35,7 +36,7 @@ class PrintDatei : public RealFilePrinterTest {
     PrTakeDocumentNote(ignored);
   }
   void TearDown() override {
-    PrTestLimitFileWrites(-1);
+    UtFaultLimitWrites(-1);
     RealFilePrinterTest::TearDown();
   }
 
@@ -136,7 +137,7 @@ TEST_F(PrintDatei, FolderThatCannotBeMadeFailsAtStartDoc) {
 }
 
 TEST_F(PrintDatei, FullDiskLeavesNoFileBehind) {
-  PrTestLimitFileWrites(1000);
+  UtFaultLimitWrites(1000);
   drucke(
       "Kann Drucker nicht schlie\xDF"
       "en: EndDoc " +
@@ -146,7 +147,7 @@ TEST_F(PrintDatei, FullDiskLeavesNoFileBehind) {
   EXPECT_FALSE(PrTakeDocumentNote(note));
 
   // A print that works afterwards is not held back by the failed one.
-  PrTestLimitFileWrites(-1);
+  UtFaultLimitWrites(-1);
   drucke();
   EXPECT_EQ(names("druck").size(), 1u);
   EXPECT_TRUE(PrTakeDocumentNote(note));

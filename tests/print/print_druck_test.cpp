@@ -13,6 +13,7 @@
 #include "common/dtacc/dm/dmbase.h"
 #include "platform/print/printsetup.h"
 #include "support/utday.h"
+#include "support/utfault.h"
 #include "tests/print/druckhilfe.h"
 
 namespace {
@@ -312,7 +313,7 @@ TEST_F(PrintDruck, NoteSaysWhereTheDocumentWentOnlyAfterASuccess) {
       CZOLMADlg dlg;
       drucke(ok, dlg, Ergebnis{});
     }
-    PrTestInjectFault(f.call, f.occurrence, f.result, 5);
+    UtFaultFailCall(f.call, f.occurrence, f.result, 5);
     OwnerHost host;
     CZOLMADlg dlg;
     drucke(host, dlg, Ergebnis{}, 0, [&f](OwnerHost& h) {
@@ -407,7 +408,7 @@ TEST_F(PrintDruck, EveryStepOfTheResultPageFailing) {
     SCOPED_TRACE(std::string(s.call) + " #" + std::to_string(s.occurrence) + " -> " +
                  std::to_string(s.result));
     PrTestInstallRecorder(config());
-    PrTestInjectFault(s.call, s.occurrence, s.result, e);
+    UtFaultFailCall(s.call, s.occurrence, s.result, e);
     OwnerHost host;
     CZOLMADlg dlg;
     drucke(host, dlg, Ergebnis{}, 0, [&s](OwnerHost& h) {
@@ -435,7 +436,7 @@ TEST_F(PrintDruck, LogoStepsFailQuietly) {
   for (const char* call : {"LoadBitmapA", "CreateCompatibleDC"}) {
     SCOPED_TRACE(call);
     PrTestInstallRecorder(config());
-    PrTestInjectFault(call, 1, 0, 5);
+    UtFaultFailCall(call, 1, 0, 5);
     OwnerHost host;
     CZOLMADlg dlg;
     drucke(host, dlg, Ergebnis{});
@@ -529,7 +530,7 @@ TEST_F(PrintDruck, DefaultPrinterFailuresOnThe9xFamily) {
     SCOPED_TRACE(std::string(f.call) + " #" + std::to_string(f.occurrence));
     PrTestInstallRecorder(config());
     PrTestSetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
-    PrTestInjectFault(f.call, f.occurrence, 0, f.error);
+    UtFaultFailCall(f.call, f.occurrence, 0, f.error);
     char name[100];
     EXPECT_EQ(GetDefaultPrinterName(name, sizeof name), static_cast<int>(f.error));
     EXPECT_TRUE(PrTestLive().empty());
@@ -537,7 +538,7 @@ TEST_F(PrintDruck, DefaultPrinterFailuresOnThe9xFamily) {
   // Printing then stops at its first step.
   PrTestInstallRecorder(config());
   PrTestSetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
-  PrTestInjectFault("EnumPrintersA", 2, 0, 5);
+  UtFaultFailCall("EnumPrintersA", 2, 0, 5);
   OwnerHost host;
   CZOLMADlg dlg;
   drucke(host, dlg, Ergebnis{}, 0,
@@ -744,7 +745,7 @@ TEST_F(PrintListe, EveryPageAndClosingStepFailingLeavesThePreviewOpen) {
   for (const Schritt& s : schritte) {
     SCOPED_TRACE(std::string(s.call) + " #" + std::to_string(s.occurrence));
     PrTestInstallRecorder(config());
-    PrTestInjectFault(s.call, s.occurrence, s.result, e);
+    UtFaultFailCall(s.call, s.occurrence, s.result, e);
     OwnerHost host;
     CPreviewDialog* shown = nullptr;
     bool closed = drucke(host, 1, [&s, &shown](OwnerHost& h, CPreviewDialog& p) {
@@ -764,7 +765,7 @@ TEST_F(PrintListe, EveryPageAndClosingStepFailingLeavesThePreviewOpen) {
 }
 
 TEST_F(PrintListe, FailedEndPageBetweenPagesIsAFailedPrint) {
-  PrTestInjectFault("EndPage", 1, 0, 77);
+  UtFaultFailCall("EndPage", 1, 0, 77);
   OwnerHost host;
   bool closed = drucke(host, 43, [](OwnerHost& h, CPreviewDialog&) {
     h.expectBox(schliessen("EndPage 77"), kCaption);

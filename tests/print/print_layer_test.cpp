@@ -9,6 +9,7 @@
 
 #include "platform/print/printtest.h"
 #include "platform/print/winprint.h"
+#include "support/utfault.h"
 
 namespace {
 
@@ -200,8 +201,8 @@ TEST_F(PrintLayer, TwipsMappingMetricsAndBitmaps) {
 }
 
 TEST_F(PrintLayer, FaultsHitTheCallTheyNameAndAreLogged) {
-  PrTestInjectFault("CreateFontA", 2, 0, 1234);
-  PrTestInjectFault("StartPage", 0, -5, 99);
+  UtFaultFailCall("CreateFontA", 2, 0, 1234);
+  UtFaultFailCall("StartPage", 0, -5, 99);
   HFONT a = font(-100), b = font(-100), c = font(-100);
   EXPECT_NE(a, nullptr);
   EXPECT_EQ(b, nullptr);

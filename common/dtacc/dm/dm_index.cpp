@@ -26,6 +26,8 @@ void DbIndexUnmap(void* p, std::size_t bytes) {
   if (p) munmap(p, bytes);
 }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 bool DbIndexReady(const DbTabDesc* tab) {
   return tab && tab->generation != 0 && tab->indexGeneration == tab->generation;
 }
+#endif

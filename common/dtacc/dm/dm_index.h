@@ -55,7 +55,9 @@ inline void DbIndexMarkBuilt(DbTabDesc* tab, bool built) {
   tab->indexGeneration = built ? tab->generation : 0;
 }
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 /* Test support: true when the table's index is built and current. */
 bool DbIndexReady(const DbTabDesc* tab);
+#endif
 
 #endif

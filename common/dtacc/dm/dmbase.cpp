@@ -471,4 +471,6 @@ bool DbCheckTextField(const DbBlockDesc* recs, std::size_t fieldOffset, int text
 
 /* ---- test hooks --------------------------------------------------------------------- */
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 int DbTestLiveBlocks() { return g_liveBlocks; }
+#endif

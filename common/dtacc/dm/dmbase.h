@@ -181,8 +181,11 @@ bool DbCheckTextField(const DbBlockDesc* recs, std::size_t fieldOffset, int text
                       const DbBlockDesc* text, DbFault* fault);
 
 /* ---- test hooks -------------------------------------------------------------------- */
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 
 /* Number of block allocations not yet freed (for leak checks in tests). */
 int DbTestLiveBlocks();
+
+#endif
 
 #endif
