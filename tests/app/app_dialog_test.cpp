@@ -32,6 +32,7 @@
 #include "support/msg.h"
 #include "support/utday.h"
 #include "support/utname.h"
+#include "tests/common/tempdir.h"
 #include "tools/dmwriter/dmwriter.h"
 
 namespace {
@@ -138,17 +139,13 @@ TEST(AppTitel, DayOfTheDataStampInLocalTime) {
 }
 
 TEST_F(AppDialog, StartupFailsWithoutDataFiles) {
-  fs::path empty = fs::temp_directory_path() / ("zolma-empty-" + std::to_string(getpid()));
-  fs::create_directories(empty);
-  {
-    ScriptHost host;
-    host.expectBox("Fehler bei der Initialisierung", "Fehler");
-    EXPECT_EQ(startApp(empty), FALSE);
-    ASSERT_EQ(host.boxes().size(), 1u);
-    EXPECT_FALSE(host.boxes()[0].owned);
-    EXPECT_TRUE(host.dialogsRun().empty());
-  }
-  fs::remove_all(empty);
+  const tempdir::Folder empty("zolma-empty");
+  ScriptHost host;
+  host.expectBox("Fehler bei der Initialisierung", "Fehler");
+  EXPECT_EQ(startApp(empty.path()), FALSE);
+  ASSERT_EQ(host.boxes().size(), 1u);
+  EXPECT_FALSE(host.boxes()[0].owned);
+  EXPECT_TRUE(host.dialogsRun().empty());
 }
 
 // Enter in a station field.
@@ -485,19 +482,15 @@ TEST_F(AppDialog, CalculateShowsNamesViaRowsAndDistance) {
 // folder.
 class DataCopy {
  public:
-  explicit DataCopy(const std::string& tag)
-      : dir_(fs::temp_directory_path() / ("zolma-" + tag + "-" + std::to_string(getpid()))) {
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+  explicit DataCopy(const std::string& tag) : dir_("zolma-" + tag) {
     for (const auto& e : fs::directory_iterator(ZOLMA_SAMPLE_DIR))
       if (e.is_regular_file() && e.path().filename().string().rfind("DM", 0) == 0)
-        fs::copy_file(e.path(), dir_ / e.path().filename());
+        fs::copy_file(e.path(), dir_.path() / e.path().filename());
   }
-  ~DataCopy() { fs::remove_all(dir_); }
-  const fs::path& dir() const { return dir_; }
+  const fs::path& dir() const { return dir_.path(); }
 
  private:
-  fs::path dir_;
+  tempdir::Folder dir_;
 };
 
 // An engine error reaches the user as its message text from the message
