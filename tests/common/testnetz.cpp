@@ -99,8 +99,8 @@ testing::AssertionResult datensatzHochfahren(const std::string& dir) {
       return testing::AssertionFailure() << "cannot register " << code << " without a file";
   const int code = EbGfInitEntfernungsBerechnung();
   if (code != 0)
-    return testing::AssertionFailure() << "the engine's initialisation over " << dir
-                                       << " returned " << code;
+    return testing::AssertionFailure()
+           << "the engine's initialisation over " << dir << " returned " << code;
   return testing::AssertionSuccess();
 }
 

@@ -18,9 +18,7 @@ namespace fs = std::filesystem;
 
 class SupportBifile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = tempdir::Make("zolma-bifile");
-  }
+  void SetUp() override { dir_ = tempdir::Make("zolma-bifile"); }
   void TearDown() override {
     for (std::int16_t f : open_) BiClose(f);
     UtFaultFailAllocAfter(kUtFaultBiFile, -1);
