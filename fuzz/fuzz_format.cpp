@@ -17,7 +17,11 @@
 ** (the buffer is an allocation of exactly its size, and AddressSanitizer
 ** watches its end); the text is terminated inside it; the result is one of
 ** the defined codes; a text carries no trailing blank, and a failure leaves
-** exactly the error line that names the message and the result.
+** exactly the error line that names the message and the result. A record
+** handed over in the other byte order whose mark its conversion does not
+** give (MsgSwapContext turns a record of this host only approximately into
+** the other order, so such records arise) fails with "Byteanordnung nicht
+** erkennbar" and is named as handed over: its number unconverted.
 */
 #include <cstdlib>
 #include <cstring>
@@ -34,14 +38,27 @@ namespace {
 
 long long Num(const std::string& s) { return std::strtoll(s.c_str(), nullptr, 10); }
 
-void CheckLine(const char* buffer, int size, int result, const Meldungskontext* m,
-               const char* what) {
+/* Checks one formatted line. raised is the record as the raiser built it
+** (this host's byte order), handed the record as the formatter was given
+** it. The result is 1 exactly when the handed record's mark is still not 1
+** after its conversion: such a record is not trusted, and its error line
+** names the message as handed over; any other failure's error line names
+** the message as raised. */
+void CheckLine(const char* buffer, int size, int result, const Meldungskontext* raised,
+               const Meldungskontext* handed, const char* what) {
   ZFUZZ_CHECK(result >= 0 && result <= kMsgFmtBadParamType, "%s: result %d", what, result);
   size_t len = strnlen(buffer, static_cast<size_t>(size));
   ZFUZZ_CHECK(len < static_cast<size_t>(size), "%s: text not terminated inside %d bytes", what,
               size);
   if (len > 0) ZFUZZ_CHECK(buffer[len - 1] != ' ', "%s: trailing blank", what);
+  Meldungskontext check;
+  std::memcpy(&check, handed, sizeof check);
+  if (MsgDataU16(&check, 0) != 1) MsgSwapContext(&check);
+  const bool trusted = MsgDataU16(&check, 0) == 1;
+  ZFUZZ_CHECK(trusted == (result != kMsgFmtByteOrder), "%s: result %d for a mark %s", what, result,
+              trusted ? "that converts to 1" : "that stays wrong");
   if (result != kMsgFmtOk) {
+    const Meldungskontext* m = trusted ? raised : handed;
     char id[3] = {m->SS_id[0], m->SS_id[0] ? m->SS_id[1] : '\0', '\0'};
     std::vector<char> expected(static_cast<size_t>(size));
     std::snprintf(expected.data(), expected.size(), " %2.2s%04u  %s", id,
@@ -130,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(bufSize)]);
   int r = MsgFormatText(buffer.get(), static_cast<int16_t>(bufSize), m, kMsgFmtOk, pattern.get(),
                         variant);
-  CheckLine(buffer.get(), bufSize, r, &host, "pattern");
+  CheckLine(buffer.get(), bufSize, r, &host, m, "pattern");
 
   std::unique_ptr<char[]> buffer2(new char[static_cast<size_t>(bufSize)]);
   int r2 = zfuzz::Protected([&] {

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite twice: a normal build, and a build
 # with AddressSanitizer and UndefinedBehaviorSanitizer that fails on any
-# report. Then runs every fuzz target for about 30 s (scripts/fuzz.sh); a
-# crash there fails the run too, with its reproducer in the log.
+# report. Then runs every fuzz target in the reproducible mode of
+# scripts/fuzz.sh (a fixed seed and number of runs from the seed corpora,
+# so a failure repeats); a crash there fails the run too, with its
+# reproducer in the log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -13,4 +15,4 @@ for preset in default sanitize; do
   ctest --preset "$preset" -j "$(nproc)"
 done
 echo "== fuzz targets"
-bash scripts/fuzz.sh -t "${ZOLMA_FUZZ_SECONDS:-30}"
+bash scripts/fuzz.sh -r

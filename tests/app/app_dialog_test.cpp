@@ -32,6 +32,7 @@
 #include "support/msg.h"
 #include "support/utday.h"
 #include "support/utname.h"
+#include "tests/common/tempdir.h"
 #include "tools/dmwriter/dmwriter.h"
 
 namespace {
@@ -138,17 +139,13 @@ TEST(AppTitel, DayOfTheDataStampInLocalTime) {
 }
 
 TEST_F(AppDialog, StartupFailsWithoutDataFiles) {
-  fs::path empty = fs::temp_directory_path() / ("zolma-empty-" + std::to_string(getpid()));
-  fs::create_directories(empty);
-  {
-    ScriptHost host;
-    host.expectBox("Fehler bei der Initialisierung", "Fehler");
-    EXPECT_EQ(startApp(empty), FALSE);
-    ASSERT_EQ(host.boxes().size(), 1u);
-    EXPECT_FALSE(host.boxes()[0].owned);
-    EXPECT_TRUE(host.dialogsRun().empty());
-  }
-  fs::remove_all(empty);
+  const tempdir::Folder empty("zolma-empty");
+  ScriptHost host;
+  host.expectBox("Fehler bei der Initialisierung", "Fehler");
+  EXPECT_EQ(startApp(empty.path()), FALSE);
+  ASSERT_EQ(host.boxes().size(), 1u);
+  EXPECT_FALSE(host.boxes()[0].owned);
+  EXPECT_TRUE(host.dialogsRun().empty());
 }
 
 // Enter in a station field.
@@ -452,17 +449,10 @@ TEST_F(AppDialog, CalculateShowsNamesViaRowsAndDistance) {
                   "ber 2:");
         EXPECT_EQ(text(d, IDC_U1), "Erlangen");
         EXPECT_FALSE(d.control(IDC_U2_LABEL)->visible);
-        const std::string km = text(d, IDC_ENTFERNUNG);
-        ASSERT_GE(km.size(), 4u);
-        EXPECT_EQ(km.substr(km.size() - 3), " km");
-        EXPECT_GT(std::atoi(km.c_str()), 0);
-        EXPECT_EQ(km, "62 km");  // along the line, 0 to 62
+        EXPECT_EQ(text(d, IDC_ENTFERNUNG), "62 km");  // along the line, 0 to 62
         // The route text in code page 1252, its markers shown as '*', none
         // in front.
-        const std::string weg = text(d, IDC_WEGETEXT1);
-        EXPECT_NE(weg.find("F\xFCrth"), std::string::npos) << weg;
-        EXPECT_EQ(weg.find('$'), std::string::npos) << weg;
-        EXPECT_NE(weg.front(), '*') << weg;
+        EXPECT_EQ(text(d, IDC_WEGETEXT1), "F\xFCrth*Vach*Erlangen*Forchheim");
       })
       .type(IDC_UEBER1, "Forchheim")
       .click(IDC_BERECHNEN)
@@ -485,19 +475,15 @@ TEST_F(AppDialog, CalculateShowsNamesViaRowsAndDistance) {
 // folder.
 class DataCopy {
  public:
-  explicit DataCopy(const std::string& tag)
-      : dir_(fs::temp_directory_path() / ("zolma-" + tag + "-" + std::to_string(getpid()))) {
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+  explicit DataCopy(const std::string& tag) : dir_("zolma-" + tag) {
     for (const auto& e : fs::directory_iterator(ZOLMA_SAMPLE_DIR))
       if (e.is_regular_file() && e.path().filename().string().rfind("DM", 0) == 0)
-        fs::copy_file(e.path(), dir_ / e.path().filename());
+        fs::copy_file(e.path(), dir_.path() / e.path().filename());
   }
-  ~DataCopy() { fs::remove_all(dir_); }
-  const fs::path& dir() const { return dir_; }
+  const fs::path& dir() const { return dir_.path(); }
 
  private:
-  fs::path dir_;
+  tempdir::Folder dir_;
 };
 
 // An engine error reaches the user as its message text from the message

@@ -1,6 +1,8 @@
 // Temporary folders for the tests: ctest runs test processes in parallel,
-// so every test that writes files gets a folder of its own below the
-// system's temporary folder, made with mkdtemp and removed again.
+// so a test that writes files takes a folder of its own from here, below
+// the system's temporary folder, made with mkdtemp and removed again. (The
+// private CUPS server's fixture makes its own under /tmp, open to the
+// filters that run as another user.)
 //
 //   tempdir::Make("dmcore")       a fresh folder; throws when none can be made
 //   tempdir::ForProcess("dmnet")  one folder for the whole process, removed

@@ -88,6 +88,22 @@ void Umgebung::datei(const char* code, const dmw::DataFile& f) {
 
 void Umgebung::hochfahren() { initCode = EbGfInitEntfernungsBerechnung(); }
 
+testing::AssertionResult datensatzHochfahren(const std::string& dir) {
+  for (const char* code : kDatensatzDateien) {
+    const std::string pfad = dir + "/DM" + code;
+    if (UtSetName(code, pfad.c_str()) != 0)
+      return testing::AssertionFailure() << "cannot register " << code << " as " << pfad;
+  }
+  for (const char* code : kDatensatzOhneDatei)
+    if (UtSetName(code, kDbNoFileName) != 0)
+      return testing::AssertionFailure() << "cannot register " << code << " without a file";
+  const int code = EbGfInitEntfernungsBerechnung();
+  if (code != 0)
+    return testing::AssertionFailure()
+           << "the engine's initialisation over " << dir << " returned " << code;
+  return testing::AssertionSuccess();
+}
+
 EbAnfrage dialogAnfrage(std::int32_t von, std::int32_t nach, std::int32_t via1, std::int32_t via2,
                         UtDayNumber tag) {
   EbAnfrage a;

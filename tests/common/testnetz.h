@@ -10,6 +10,8 @@
 //   - Umgebung, a network directory with the engine brought up over it
 //     (EbGfInitEntfernungsBerechnung) and ended again when it goes
 //     (EbGfEndeEntfernungsBerechnung);
+//   - the engine brought up over a compiled data set (the sample or the
+//     synthetic network);
 //   - a type '1' request as the main dialog fills it;
 //   - fangen, which runs code inside a trap frame and reports the raise,
 //     and the reading of a message record's parameters;
@@ -19,6 +21,8 @@
 // header of its own over this one.
 #ifndef ZOLMA_TESTS_COMMON_TESTNETZ_H
 #define ZOLMA_TESTS_COMMON_TESTNETZ_H
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -96,6 +100,20 @@ class Umgebung {
  private:
   std::filesystem::path dir_;
 };
+
+// ---- a compiled data set ---------------------------------------------------
+
+// The engine's tables that the network compiler writes as files "DM" + code
+// into a data folder, in the order it writes them, and those a data set
+// leaves without a file.
+inline constexpr const char* kDatensatzDateien[] = {"EBHF", "FBRR", "FBRW", "GREN",
+                                                    "RBGT", "STEN", "TDRG"};
+inline constexpr const char* kDatensatzOhneDatei[] = {"EBGG", "EBGB", "LOST", "NESR", "NGAT"};
+
+// Registers the tables of the compiled data set in `dir` (the others as
+// having no file) and initialises the engine over them. A failure names the
+// step; the caller asserts on it (ASSERT_TRUE), so that the test stops.
+testing::AssertionResult datensatzHochfahren(const std::string& dir);
 
 // ---- requests and answers ---------------------------------------------------
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/tempdir.h"
 #include "tools/zolmanet/netcatalog.h"
 #include "tools/zolmanet/netcompile.h"
 #include "tools/zolmanet/netparse.h"
@@ -451,25 +452,6 @@ TEST(DataCompile, MoreStationsThanTheDataFilesHoldAreRefusedAtALine) {
   EXPECT_NE(got.find("65537 stations; at most 65536 fit the data files"), std::string::npos) << got;
 }
 
-class TempDir {
- public:
-  TempDir() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("zolmanet-test-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
 std::vector<std::string> Files(const std::filesystem::path& dir) {
   std::vector<std::string> out;
   for (const auto& e : std::filesystem::directory_iterator(dir))
@@ -479,7 +461,7 @@ std::vector<std::string> Files(const std::filesystem::path& dir) {
 }
 
 TEST(DataCompile, WritesEveryTableAndNothingHalfWrittenOnFailure) {
-  TempDir dir;
+  tempdir::Folder dir("zolmanet-test");
   CompiledNet c = CompileText(Join(kBase));
   WriteDataFiles(c, dir.path().string());
   const std::vector<std::string> all = {"DMEBHF", "DMFBRR", "DMFBRW", "DMFEHL", "DMGREN",
@@ -492,7 +474,7 @@ TEST(DataCompile, WritesEveryTableAndNothingHalfWrittenOnFailure) {
 
   // A failing write of one file: the files of the last good run stay as
   // they were, and no temporary file is left.
-  TempDir dir2;
+  tempdir::Folder dir2("zolmanet-test");
   std::ofstream(dir2.path() / "DMEBHF") << "old";
   g_failWriteOf = "DMSTEN";
   EXPECT_THROW(WriteDataFiles(c, dir2.path().string()), CompileError);
@@ -551,7 +533,7 @@ TEST(DataCompile, ReplacesThePreviousFilesAllOrNothing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    TempDir dir;
+    tempdir::Folder dir("zolmanet-test");
     WriteDataFiles(oldNet, dir.path().string());
     if (c.folderAt) {
       std::filesystem::remove(dir.path() / c.folderAt);
@@ -574,7 +556,7 @@ TEST(DataCompile, ReplacesThePreviousFilesAllOrNothing) {
   }
 
   // The same step without a failure replaces every file and keeps no backup.
-  TempDir dir;
+  tempdir::Folder dir("zolmanet-test");
   WriteDataFiles(oldNet, dir.path().string());
   const auto before = Contents(dir.path());
   WriteDataFiles(newNet, dir.path().string());
@@ -613,7 +595,7 @@ TEST(DataCompile, HeaderLineErrorsNameFileAndLineOnTheCommandLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    TempDir dir;
+    tempdir::Folder dir("zolmanet-test");
     std::filesystem::create_directories(dir.path() / "in");
     std::vector<std::string> lines = kBase;
     for (const auto& [line, text] : c.edits) {
@@ -647,7 +629,7 @@ TEST(DataCompile, HeaderLineErrorsNameFileAndLineOnTheCommandLine) {
 }
 
 TEST(DataCompile, CommandLineReportsTheErrorAndWritesNothing) {
-  TempDir dir;
+  tempdir::Folder dir("zolmanet-test");
   std::filesystem::create_directories(dir.path() / "in");
   std::vector<std::string> lines = kBase;
   lines[18] = "  9 22";
@@ -704,7 +686,7 @@ TEST(DataCompile, RefusesADescriptionWithoutNetzLineOrStation) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    TempDir dir;
+    tempdir::Folder dir("zolmanet-test");
     std::filesystem::create_directories(dir.path() / "in");
     std::filesystem::create_directories(dir.path() / "ok");
     std::ofstream(dir.path() / "ok" / "d.net") << Join(kBase);
@@ -728,7 +710,7 @@ TEST(DataCompile, RefusesADescriptionWithoutNetzLineOrStation) {
 // --help goes to standard output with exit status 0; a usage error to
 // standard error with exit status 2; a grid below 3 names the smallest.
 TEST(DataCompile, ToolsHelpAndUsageErrors) {
-  TempDir dir;
+  tempdir::Folder dir("zolmanet-test");
   struct Case {
     std::string args;
     int status;

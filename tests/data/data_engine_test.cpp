@@ -5,10 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "common/dtacc/dm/dm.h"
 #include "engine/eb.h"
-#include "support/utname.h"
-#include "tests/data/data_tabellen.h"
+#include "tests/common/testnetz.h"
 
 namespace {
 
@@ -40,18 +38,7 @@ enum : int32_t {
 
 class DataEngine : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    const std::string dir = ZOLMA_SAMPLE_DIR;
-    static std::string paths[8];
-    int k = 0;
-    for (const char* code : kDatenTabellen) {
-      paths[k] = dir + "/DM" + code;
-      ASSERT_EQ(UtSetName(code, paths[k].c_str()), 0);
-      ++k;
-    }
-    for (const char* code : kTabellenOhneDatei) ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
-    ASSERT_EQ(EbGfInitEntfernungsBerechnung(), 0);
-  }
+  static void SetUpTestSuite() { ASSERT_TRUE(testnetz::datensatzHochfahren(ZOLMA_SAMPLE_DIR)); }
   static void TearDownTestSuite() { EbGfEndeEntfernungsBerechnung(); }
 
   // The request of the main dialog, on a given day.

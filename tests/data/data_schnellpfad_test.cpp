@@ -29,8 +29,7 @@
 #include "common/dtacc/dm/dm_sten.h"
 #include "engine/eb.h"
 #include "engine/ebfuenfzig.h"
-#include "support/utname.h"
-#include "tests/data/data_tabellen.h"
+#include "tests/common/testnetz.h"
 
 namespace {
 
@@ -50,19 +49,6 @@ constexpr bool kLangsam = false;
 // after a station is withdrawn.
 constexpr UtDayNumber kSampleTage[] = {16588, 16816, 17136};
 constexpr UtDayNumber kTag = 16816;  // 2026-01-15
-
-// Registers the seven tables of a compiled network and starts the engine.
-void Hochfahren(const std::string& dir) {
-  static std::string paths[7];
-  int k = 0;
-  for (const char* code : kDatenTabellen) {
-    paths[k] = dir + "/DM" + code;
-    ASSERT_EQ(UtSetName(code, paths[k].c_str()), 0);
-    ++k;
-  }
-  for (const char* code : kTabellenOhneDatei) ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
-  ASSERT_EQ(EbGfInitEntfernungsBerechnung(), 0);
-}
 
 EbAnfrage Anfrage(int32_t von, int32_t nach, int32_t via1, int32_t via2, UtDayNumber tag,
                   char textFlag) {
@@ -108,7 +94,7 @@ struct Schalter {
 // ---- the sample network ----------------------------------------------------
 
 TEST(DataSchnellpfad, SampleAllePaareGleich) {
-  Hochfahren(ZOLMA_SAMPLE_DIR);
+  ASSERT_TRUE(testnetz::datensatzHochfahren(ZOLMA_SAMPLE_DIR));
   std::vector<int32_t> bahnhoefe;
   for (int32_t n = 0; n <= 99999; ++n) {
     EbhfSatz e;
@@ -181,7 +167,7 @@ Liste FuenfzigKm(int32_t abgang, bool antworten) {
 }
 
 TEST(DataSchnellpfad, SynthFuenfzigKmListenUndViasGleich) {
-  Hochfahren(ZOLMA_SYNTH_DATA);
+  ASSERT_TRUE(testnetz::datensatzHochfahren(ZOLMA_SYNTH_DATA));
   // The generated files keep their stored order: every index is built.
   EXPECT_TRUE(DbIndexReady(&DbEbhfTab));
   EXPECT_TRUE(DbIndexReady(&DbStenTab));

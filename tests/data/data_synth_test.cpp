@@ -10,8 +10,7 @@
 #include "common/dtacc/dm/dm_ebhf.h"
 #include "engine/eb.h"
 #include "engine/ebfuenfzig.h"
-#include "support/utname.h"
-#include "tests/data/data_tabellen.h"
+#include "tests/common/testnetz.h"
 
 namespace {
 
@@ -39,16 +38,7 @@ void AddRow(void* rows, int32_t station, const EbhfSatz&, int32_t km) {
 }
 
 TEST(DataSynth, HundredsOfStationsWithinFiftyKilometres) {
-  const std::string dir = ZOLMA_SYNTH_DATA;
-  static std::string paths[7];
-  int k = 0;
-  for (const char* code : kDatenTabellen) {
-    paths[k] = dir + "/DM" + code;
-    ASSERT_EQ(UtSetName(code, paths[k].c_str()), 0);
-    ++k;
-  }
-  for (const char* code : kTabellenOhneDatei) ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
-  ASSERT_EQ(EbGfInitEntfernungsBerechnung(), 0);
+  ASSERT_TRUE(testnetz::datensatzHochfahren(ZOLMA_SYNTH_DATA));
 
   // The node in the middle of the 33 x 33 grid (numbered row by row from 1).
   const int32_t origin = 16 * 33 + 16 + 1;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/tabhilfe.h"
 #include "tests/common/tempdir.h"
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_ebgb.h"
@@ -84,18 +85,9 @@ inline Raised Load(DbTabDesc* tab) {
   return Catch([&] { DbLoadTab(tab); });
 }
 
-inline void UnloadAll(DbTabDesc* tab) {
-  for (int guard = 0; tab->loadCount > 0 && guard < 40000; ++guard) DbUnloadTab(tab);
-}
-
-// A text of the given bytes (names with bytes 0x80 .. 0xFF).
-inline std::string Raw(std::initializer_list<unsigned> bytes) {
-  std::string s;
-  for (unsigned b : bytes) s.push_back(static_cast<char>(b));
-  return s;
-}
-
-inline std::string Field(const char* p, std::size_t n) { return std::string(p, n); }
+using tabhilfe::Field;
+using tabhilfe::Raw;
+using tabhilfe::UnloadAll;
 
 // A 20-character blank-padded station name.
 inline std::string Name20(const std::string& s) {

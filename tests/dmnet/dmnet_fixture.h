@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/tabhilfe.h"
 #include "tests/common/tempdir.h"
 #include "common/dtacc/dm/dm.h"
 #include "support/msg.h"
@@ -68,20 +69,9 @@ inline void LoadOk(DbTabDesc* tab) {
   ASSERT_TRUE(DbIsLoaded(tab));
 }
 
-// Releases every outstanding load of the table.
-inline void UnloadAll(DbTabDesc* tab) {
-  for (int guard = 0; tab->loadCount > 0 && guard < 40000; ++guard) DbUnloadTab(tab);
-}
-
-// A text of the given bytes (for names with bytes 0x80 .. 0xFF).
-inline std::string Raw(std::initializer_list<unsigned> bytes) {
-  std::string s;
-  for (unsigned b : bytes) s.push_back(static_cast<char>(b));
-  return s;
-}
-
-// The n characters of a fixed-width field as a string.
-inline std::string Field(const char* p, std::size_t n) { return std::string(p, n); }
+using tabhilfe::Field;
+using tabhilfe::Raw;
+using tabhilfe::UnloadAll;
 
 }  // namespace dmnettest
 

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "tests/common/tempdir.h"
 #include "tests/dmwriter/bytes_reader.h"
 #include "tools/dmwriter/dmwriter.h"
 
@@ -165,18 +166,14 @@ TEST(DmwriterFile, PutHelpersAreLittleEndianAndBoundsChecked) {
 }
 
 TEST(DmwriterFile, WritesTheBytesToAFile) {
-  std::filesystem::path dir =
-      std::filesystem::temp_directory_path() /
-      ("dmwriter_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::path p = dir / "DMEBHF";
+  const tempdir::Folder dir("dmwriter-file");
+  std::filesystem::path p = dir.path() / "DMEBHF";
   smallFile().write(p);
   std::ifstream in(p, std::ios::binary);
   Bytes back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(back, kSmallFile);
   in.close();
-  EXPECT_THROW(smallFile().write(dir / "no" / "such" / "dir" / "X"), std::runtime_error);
-  std::filesystem::remove_all(dir);
+  EXPECT_THROW(smallFile().write(dir.path() / "no" / "such" / "dir" / "X"), std::runtime_error);
 }
 
 }  // namespace

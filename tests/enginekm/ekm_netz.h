@@ -127,6 +127,30 @@ struct Netz {
   }
 };
 
+// The node stations of the base network.
+inline constexpr std::int32_t K1 = 1000, K2 = 2000;
+
+// The base network: area 1 (stations 11, 12, 13) served by node K1, area 2
+// (21, 22) by node K2; lines 11-K1 of 5 + 1 km, 12-K1 7, 13-K1 3, 21-K2 4,
+// 22-K2 6; GREN K1-K2 30 + 2. kmZuschlag lengthens the first part of
+// 11-K1 and of K1-K2.
+inline Netz basisNetz(std::uint16_t kmZuschlag = 0) {
+  Netz n;
+  n.knotenStation(K1);
+  n.knotenStation(K2);
+  for (std::uint32_t s : {11u, 12u, 13u}) n.station(s, 1);
+  for (std::uint32_t s : {21u, 22u}) n.station(s, 2);
+  n.gebietKnoten(1, K1);
+  n.gebietKnoten(2, K2);
+  n.linie(11, K1, static_cast<std::uint16_t>(5 + kmZuschlag), 1);
+  n.linie(12, K1, 7);
+  n.linie(13, K1, 3);
+  n.linie(21, K2, 4);
+  n.linie(22, K2, 6);
+  n.grenPaar(K1, K2, static_cast<std::uint16_t>(30 + kmZuschlag), 2);
+  return n;
+}
+
 // Which tables get a file; the others are registered without one.
 struct Dateien {
   bool ebhf = true, sten = true, gren = true, tdrg = true, fbrr = true;

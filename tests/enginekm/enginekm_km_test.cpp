@@ -13,27 +13,6 @@
 namespace ekm {
 namespace {
 
-// Node stations and their tariff areas of the base network.
-constexpr std::int32_t K1 = 1000, K2 = 2000;
-
-// Area 1: 11, 12, 13 served by K1; area 2: 21, 22 served by K2.
-Netz basisNetz() {
-  Netz n;
-  n.knotenStation(K1);
-  n.knotenStation(K2);
-  for (std::uint32_t s : {11u, 12u, 13u}) n.station(s, 1);
-  for (std::uint32_t s : {21u, 22u}) n.station(s, 2);
-  n.gebietKnoten(1, K1);
-  n.gebietKnoten(2, K2);
-  n.linie(11, K1, 5, 1);
-  n.linie(12, K1, 7);
-  n.linie(13, K1, 3);
-  n.linie(21, K2, 4);
-  n.linie(22, K2, 6);
-  n.grenPaar(K1, K2, 30, 2);
-  return n;
-}
-
 // Runs one leg into the route step's scratch slot.
 struct Bein {
   Ausgang aus;

@@ -24,35 +24,24 @@
 namespace ekm {
 namespace {
 
-constexpr std::int32_t K1 = 1000, K2 = 2000, K7 = 7000, K8 = 8000;
+constexpr std::int32_t K7 = 7000, K8 = 8000;
 
-// Areas 1 and 2 as in the base network, with versions from kTag + 1: a
-// second node of area 1, new kilometres 11-K1 and K1-K2. Area 7: 71 over
-// K7, which GREN does not pair with K1 or K2 (1105). Area 8: 81 over K8
-// without STEN pair (1107). Area 9 without node (1406), area 10 with eleven
-// (1408). Station 0 of area 1.
+// The base network (its kilometres 11-K1 and K1-K2 lengthened by
+// kmZuschlag), with versions from kTag + 1: a second node of area 1, new
+// kilometres 11-K1 and K1-K2. Area 7: 71 over K7, which GREN does not pair
+// with K1 or K2 (1105). Area 8: 81 over K8 without STEN pair (1107). Area 9
+// without node (1406), area 10 with eleven (1408). Station 0 of area 1.
 Netz fehlerNetz(std::uint16_t kmZuschlag = 0) {
-  Netz n;
-  n.knotenStation(K1);
-  n.knotenStation(K2);
-  for (std::uint32_t s : {0u, 11u, 12u, 13u}) n.station(s, 1);
-  for (std::uint32_t s : {21u, 22u}) n.station(s, 2);
-  n.gebietKnoten(1, K1);
+  Netz n = basisNetz(kmZuschlag);
+  n.station(0, 1);
   n.gebietKnoten(1, K2, kTag + 1);
-  n.gebietKnoten(2, K2);
   n.linie(0, K1, 2);
   n.linie(0, K2, 40);
-  n.linie(11, K1, static_cast<std::uint16_t>(5 + kmZuschlag), 1);
   n.linie(11, K1, 9, 0, 'N', 'N', 'N', kTag + 1);
   n.linie(11, K2, 31);
-  n.linie(12, K1, 7);
   n.linie(12, K2, 36);
-  n.linie(13, K1, 3);
   n.linie(13, K2, 33);
-  n.linie(21, K2, 4);
-  n.linie(22, K2, 6);
   n.linie(11, 21, 44, 0, 'N', 'A');
-  n.grenPaar(K1, K2, static_cast<std::uint16_t>(30 + kmZuschlag), 2);
   dmw::GrenPair neu = testnetz::grenPaar(K1, K2, 28);
   neu.valid_from = kTag + 1;
   n.gren.push_back(neu);

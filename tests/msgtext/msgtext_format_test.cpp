@@ -371,6 +371,32 @@ TEST_F(MsgtextLookup, ByteSwappedContextFormatsLikeTheUnswappedOne) {
   EXPECT_STREQ(a, " EB1102  Byteanordnung nicht erkennbar");
 }
 
+// A record in the other byte order whose conversion does not give the mark:
+// a "t" value stored over the mark is reversed after it. Such a record is
+// not trusted, and the error line names the message as it was handed over,
+// its number unconverted (199 reversed is 50944, all five digits shown),
+// whatever the pattern lookup or the buffer.
+TEST_F(MsgtextLookup, MarkWrongAfterConversionNamesTheNumberAsHandedOver) {
+  auto m = Ctx("EB", 199, 0, "t", 0);
+  Meldungskontext s = Swapped(*m);
+  s.params[0].offset = 0;  // 0 in either byte order
+  ASSERT_EQ(s.Meldungsnummer, 50944);
+  const Meldungskontext before = s;
+  char a[199];
+  EXPECT_EQ(MsgFormatContext(a, sizeof a, 'D', &s), 1);
+  EXPECT_STREQ(a, " EB50944  Byteanordnung nicht erkennbar");
+  EXPECT_EQ(std::memcmp(&s, &before, sizeof s), 0);
+  char pattern[kMsgPatternSize];
+  std::memset(pattern, ' ', sizeof pattern);
+  std::memcpy(pattern, "%1t", 3);
+  EXPECT_EQ(MsgFormatText(a, sizeof a, &s, kMsgFmtOk, pattern, 'D'), kMsgFmtByteOrder);
+  EXPECT_STREQ(a, " EB50944  Byteanordnung nicht erkennbar");
+  char small[10];
+  EXPECT_EQ(MsgFormatText(small, sizeof small, &s, kMsgFmtNoPattern, pattern, 'D'),
+            kMsgFmtByteOrder);
+  EXPECT_STREQ(small, " EB50944");
+}
+
 TEST_F(MsgtextLookup, SwappedRecordWithWildOffsetsIsNotReadOutside) {
   auto m = Ctx("EB", 1102, 0, "d", 1);
   m->params[0] = MsgParamDesc{511, 2, 'd'};

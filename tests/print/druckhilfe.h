@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/common/tempdir.h"
@@ -71,6 +72,24 @@ class RealFilePrinterTest : public ::testing::Test {
   }
   std::string folder_;
   char saved_[4096] = {0};
+};
+
+// A test that reads printed PDF files back with pdftotext: skipped when
+// pdftotext is not installed; otherwise a RealFilePrinterTest whose file
+// printer writes into `unterordner` of its folder ("" = the folder itself).
+// A derived SetUp calls this one first and stops when the test is skipped
+// or failed.
+class PdfFilePrinterTest : public RealFilePrinterTest {
+ protected:
+  explicit PdfFilePrinterTest(std::string unterordner = "") : unterordner_(std::move(unterordner)) {}
+  void SetUp() override {
+    if (!HaveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    RealFilePrinterTest::SetUp();
+    fileFolder(unterordner_.empty() ? folder_ : folder_ + "/" + unterordner_);
+  }
+
+ private:
+  std::string unterordner_;
 };
 
 // A ScriptHost that also remembers which window owned each message box.

@@ -22,13 +22,9 @@
 
 namespace {
 
-class PrintPdf : public RealFilePrinterTest {
+class PrintPdf : public PdfFilePrinterTest {
  protected:
-  void SetUp() override {
-    if (!HaveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-    RealFilePrinterTest::SetUp();
-    fileFolder(folder_ + "/ausgabe");
-  }
+  PrintPdf() : PdfFilePrinterTest("ausgabe") {}
   std::string text(const std::string& pdf) { return PdfLayoutText(pdf); }
 };
 

@@ -52,12 +52,11 @@ std::string trimmed(const std::string& s) {
   return s.substr(a, s.find_last_not_of(' ') - a + 1);
 }
 
-class PrintWegetextPdf : public RealFilePrinterTest {
+class PrintWegetextPdf : public PdfFilePrinterTest {
  protected:
   void SetUp() override {
-    if (!HaveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-    RealFilePrinterTest::SetUp();
-    fileFolder(folder_);
+    PdfFilePrinterTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     ASSERT_EQ(chdir(ZOLMA_SAMPLE_DIR), 0) << ZOLMA_SAMPLE_DIR;
   }
 

@@ -10,6 +10,7 @@
 
 #include "support/bifile.h"
 #include "support/utfault.h"
+#include "tests/common/tempdir.h"
 
 namespace {
 
@@ -17,17 +18,11 @@ namespace fs = std::filesystem;
 
 class SupportBifile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("zolma_bifile_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
+  void SetUp() override { dir_ = tempdir::Make("zolma-bifile"); }
   void TearDown() override {
     for (std::int16_t f : open_) BiClose(f);
     UtFaultFailAllocAfter(kUtFaultBiFile, -1);
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
+    tempdir::Remove(dir_);
   }
   std::string MakeFile(const std::string& name, const std::string& content) {
     std::string path = (dir_ / name).string();
