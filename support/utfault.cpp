@@ -7,6 +7,7 @@ namespace {
 
 int g_failAfter[kUtFaultSites] = {-1, -1, -1, -1, -1, -1};
 UtFaultAnyHook g_anyHook = nullptr;
+UtFaultSite g_asking = kUtFaultSites;
 
 }  // namespace
 
@@ -17,11 +18,17 @@ bool UtFaultAlloc(UtFaultSite site) {
     return true;
   }
   if (n > 0) --n;
-  return g_anyHook != nullptr && g_anyHook();
+  if (g_anyHook == nullptr) return false;
+  g_asking = site;
+  const bool fail = g_anyHook();
+  g_asking = kUtFaultSites;
+  return fail;
 }
 
 void UtFaultFailAllocAfter(UtFaultSite site, int n) { g_failAfter[site] = n < 0 ? -1 : n; }
 
 void UtFaultSetAnyHook(UtFaultAnyHook hook) { g_anyHook = hook; }
+
+UtFaultSite UtFaultAskingSite() { return g_asking; }
 
 #endif
