@@ -602,18 +602,11 @@ class Sitzung : public Ablauf {
   std::string vorschauAnsicht_;
 };
 
-class InDir {
- public:
-  explicit InDir(const fs::path& p) : old_(fs::current_path()) { fs::current_path(p); }
-  ~InDir() { fs::current_path(old_); }
-
- private:
-  fs::path old_;
-};
-
 TEST(AppAllocFail, StartRequestListAndEndWithEachAllocationFailing) {
   UtTestSetFixedTime(1765368000);  // 10.12.2025 12:00 UTC, inside the sample data's validity
-  InDir in(ZOLMA_SAMPLE_DIR);
+  // The program opens its data files from the current folder; this test
+  // is the only one of its process.
+  fs::current_path(ZOLMA_SAMPLE_DIR);
   allocfail::SetFailureNote(&notiereFehlschlag);
   Host host;
   Sitzung sitzung(host);
