@@ -3,8 +3,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "app/bhfsuche.h"
+#include "app/zolmaapp.h"
 #include "app/textconv.h"
 #include "app/zolmadlg.h"
 #include "common/dtacc/dm/dm.h"
@@ -39,6 +41,15 @@ void ZeileEinfuegen(void* kontext, std::int32_t, const EbhfSatz& e, std::int32_t
 }  // namespace
 
 void CZOLMADlg::On50kmListe() {
+  try {
+    liste();
+  } catch (const std::bad_alloc&) {
+    // Also from the preview, when its own handling could not catch it.
+    MessageBox(kZolmaKeinSpeicherBox, "KRV Entfernungsberechnung", MB_OK);
+  }
+}
+
+void CZOLMADlg::liste() {
   UpdateData(TRUE);
   if (m_strAbgang.IsEmpty()) {
     MessageBox("Bitte Abgang eingeben", kZolmaUnvollstaendig, MB_OK);
@@ -85,6 +96,16 @@ void CPreviewDialog::DoDataExchange(CDataExchange* dx) {
 }
 
 BOOL CPreviewDialog::OnInitDialog() {
+  try {
+    listeZeigen();
+  } catch (const std::bad_alloc&) {
+    // The rows found so far stay.
+    MessageBox(kZolmaKeinSpeicherBox, "KRV Entfernungsberechnung", MB_OK);
+  }
+  return TRUE;
+}
+
+void CPreviewDialog::listeZeigen() {
   CDialog::OnInitDialog();
   SetWindowText(m_strTitel);
 
@@ -107,10 +128,9 @@ BOOL CPreviewDialog::OnInitDialog() {
     MsgWrite(frame.received);
     MsgFree(frame.received);
     frame.received = nullptr;
-    return TRUE;
+    return;
   }
   m_Drucken.EnableWindow(TRUE);
-  return TRUE;
 }
 
 void CPreviewDialog::OnCancel() { CDialog::OnCancel(); }

@@ -29,6 +29,10 @@ class CPreviewDialog : public CDialog {
   virtual void DruckeListe();
 
   DECLARE_MESSAGE_MAP()
+
+ private:
+  // What OnInitDialog does; OnInitDialog catches a failed allocation.
+  void listeZeigen();
 };
 
 #endif  // ZOLMA_APP_PREVIEW_H

@@ -187,3 +187,7 @@ std::vector<std::string> ZolmaStartBericht(const Meldungskontext* empfangen,
   }
   return zeilen;
 }
+
+std::vector<std::string> ZolmaSpeicherBericht() {
+  return {"Fehler bei der Initialisierung", kZolmaKeinSpeicher};
+}

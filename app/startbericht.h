@@ -13,6 +13,10 @@
 //   Das Programm liest seine Datendateien (DMFEHL, DMEBHF, ...) aus dem
 //   aktuellen Ordner: /home/...
 //
+// An allocation that failed outside the trap frames' reach (a name that
+// could not be registered, a text the dialog could not build) gives the
+// report "Fehler bei der Initialisierung" / "nicht genug Speicher".
+//
 // A message is named by the variant letter, subsystem id and number under
 // which its text stands in the message-text table; its parameters follow,
 // texts quoted. The text line appears only while the message texts are
@@ -54,5 +58,9 @@ std::vector<std::string> ZolmaMeldungZeilen(const Meldungskontext* m);
 // (imStart), where the data files are read from.
 std::vector<std::string> ZolmaStartBericht(const Meldungskontext* empfangen,
                                            const Meldungskontext* ursache, bool imStart);
+
+// The report after an allocation failed where no message could tell of it:
+// the message box's text, then "nicht genug Speicher".
+std::vector<std::string> ZolmaSpeicherBericht();
 
 #endif  // ZOLMA_APP_STARTBERICHT_H

@@ -1,6 +1,7 @@
 // zolmaapp.cpp - start-up and shut-down of the application.
 #include "app/zolmaapp.h"
 
+#include <new>
 #include <span>
 
 #include "app/resource.h"
@@ -50,6 +51,12 @@ void namenEntfernen() {
   UtRemoveGroup(kUtRegisterGroup);
 }
 
+// Registers a name; a name the register cannot store means that memory
+// ran out (the register refuses nothing else at start-up).
+void anmelden(const char* name, const char* wert) {
+  if (UtRegisterName(name, wert) == 2) throw std::bad_alloc();
+}
+
 }  // namespace
 
 std::string ZolmaDatendateien() {
@@ -65,36 +72,46 @@ std::string ZolmaDatendateien() {
 }
 
 BOOL CZOLMAApp::InitInstance() {
-  MsgFileInstall();
-  ZolmaRegisterResources();
   m_nExitCode = 0;
   m_bericht.clear();
   bool imStart = true;
+  bool ohneSpeicher = false;
   MsgTrapFrame frame;
-  // Until the dialog runs, the messages written are watched: the engine's
-  // start-up writes the table manager's message and hands on only a code.
-  ZolmaUrsacheBeobachten(true);
-  int code = MsgTry(frame, [&] {
-    UtRegisterName("Absender", m_pszAppName ? m_pszAppName : "");
-    UtRegisterName(kFehl.name, kFehl.datei);
-    DbLoadFehl();
-    for (const auto& t : kTabellen) UtRegisterName(t.name, t.datei);
-    int r = EbGfInitEntfernungsBerechnung();
-    if (r != 0) MsgRaise(1004, "KB", 1004, 0, "d", r);
-    DbLoadPbhf();
-    ZolmaUrsacheBeobachten(false);
-    imStart = false;
-    {
-      CZOLMADlg dlg(nullptr);
-      m_pMainWnd = &dlg;
-      dlg.DoModal();
-      m_pMainWnd = nullptr;
-    }
-    DbUnloadPbhf();
-    EbGfEndeEntfernungsBerechnung();
-    namenEntfernen();
-  });
-  if (code == 0) {
+  int code = 0;
+  // An allocation that fails where no raise reports it (the standard
+  // library's, a name the register cannot store) ends the program the way
+  // a raise that reaches this frame does, with its own reason.
+  try {
+    MsgFileInstall();
+    ZolmaRegisterResources();
+    // Until the dialog runs, the messages written are watched: the engine's
+    // start-up writes the table manager's message and hands on only a code.
+    ZolmaUrsacheBeobachten(true);
+    code = MsgTry(frame, [&] {
+      anmelden("Absender", m_pszAppName ? m_pszAppName : "");
+      anmelden(kFehl.name, kFehl.datei);
+      DbLoadFehl();
+      for (const auto& t : kTabellen) anmelden(t.name, t.datei);
+      int r = EbGfInitEntfernungsBerechnung();
+      if (r != 0) MsgRaise(1004, "KB", 1004, 0, "d", r);
+      DbLoadPbhf();
+      ZolmaUrsacheBeobachten(false);
+      imStart = false;
+      {
+        CZOLMADlg dlg(nullptr);
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+      }
+      DbUnloadPbhf();
+      EbGfEndeEntfernungsBerechnung();
+      namenEntfernen();
+    });
+  } catch (const std::bad_alloc&) {
+    // MsgTry has taken the frame off the chain; nothing was received.
+    ohneSpeicher = true;
+  }
+  if (code == 0 && !ohneSpeicher) {
     DbUnloadFehl();
     return FALSE;
   }
@@ -104,13 +121,26 @@ BOOL CZOLMAApp::InitInstance() {
   // still loaded; the program ends with exit code 1.
   m_pMainWnd = nullptr;
   ZolmaUrsacheBeobachten(false);
-  m_bericht = ZolmaStartBericht(frame.received, imStart ? ZolmaUrsache() : nullptr, imStart);
   m_nExitCode = 1;
-  MsgWrite(frame.received);
-  MsgFree(frame.received);
-  frame.received = nullptr;
+  try {
+    m_bericht = ohneSpeicher ? ZolmaSpeicherBericht()
+                             : ZolmaStartBericht(frame.received,
+                                                 imStart ? ZolmaUrsache() : nullptr, imStart);
+  } catch (const std::bad_alloc&) {
+    // Without memory for the report, main names the reason itself.
+    m_bericht.clear();
+  }
+  if (frame.received) {
+    MsgWrite(frame.received);
+    MsgFree(frame.received);
+    frame.received = nullptr;
+  }
   EbGfEndeEntfernungsBerechnung();
-  AfxMessageBox("Fehler bei der Initialisierung", MB_OK, "Fehler");
+  try {
+    AfxMessageBox("Fehler bei der Initialisierung", MB_OK, "Fehler");
+  } catch (const std::bad_alloc&) {
+    // The box could not be built; the report still tells the reason.
+  }
   namenEntfernen();
   DbUnloadFehl();
   return FALSE;

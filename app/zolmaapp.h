@@ -9,7 +9,9 @@
 // during the dialog that no lower frame caught), it shows "Fehler bei der
 // Initialisierung", keeps a report of the reason for standard error (see
 // startbericht.h) and its ExitInstance gives 1; otherwise 0. The report is
-// written by main once the terminal is shut down.
+// written by main once the terminal is shut down. An allocation failure
+// that reaches it (std::bad_alloc, or a name the register cannot store)
+// takes the same way, with the reason "nicht genug Speicher".
 #ifndef ZOLMA_APP_ZOLMAAPP_H
 #define ZOLMA_APP_ZOLMAAPP_H
 
@@ -18,13 +20,20 @@
 
 #include "platform/ui/afxwin.h"
 
+// The reason of a failure for lack of memory: the line of the report for
+// standard error, and the dialog's message box.
+inline constexpr char kZolmaKeinSpeicher[] = "nicht genug Speicher";
+inline constexpr char kZolmaKeinSpeicherBox[] = "Nicht genug Speicher";
+
 class CZOLMAApp : public CWinApp {
  public:
   CZOLMAApp() = default;
   ~CZOLMAApp() override = default;
   BOOL InitInstance() override;
   int ExitInstance() override { return m_nExitCode; }
-  // The lines for standard error after a failure; empty after a normal end.
+  // The lines for standard error after a failure; empty after a normal end
+  // (and after a failure that left no memory for them: main then names the
+  // reason).
   const std::vector<std::string>& Bericht() const { return m_bericht; }
 
  private:

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
 
 #include "app/bahnhofdlg.h"
 #include "app/bhfsuche.h"
+#include "app/zolmaapp.h"
 #include "app/textconv.h"
 #include "common/dtacc/dm/dmbase.h"
 #include "engine/eb.h"
@@ -263,6 +265,21 @@ void CZOLMADlg::clearResult() {
 }
 
 void CZOLMADlg::OnBerechnen() {
+  try {
+    berechnen();
+  } catch (const std::bad_alloc&) {
+    speicherFehlt();
+  }
+}
+
+void CZOLMADlg::speicherFehlt() {
+  clearResult();
+  m_Drucken.EnableWindow(FALSE);
+  MessageBox(kZolmaKeinSpeicherBox, kKrv, MB_OK);
+  selectFocusedField();
+}
+
+void CZOLMADlg::berechnen() {
   UpdateData(TRUE);
   int nummer[4] = {0, 0, 0, 0};
   if (!stationenAufloesen(nummer)) return;

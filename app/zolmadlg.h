@@ -66,7 +66,14 @@ class CZOLMADlg : public CDialog {
   void selectFocusedField();
   // Empties the names, the via rows and the distance after a failure.
   void clearResult();
+  // After an allocation failed in a handler: the display emptied,
+  // "&Drucken" disabled, and the message box "Nicht genug Speicher".
+  void speicherFehlt();
 
+  // "&Berechnen" and "50 km Li&ste" themselves; their handlers catch a
+  // failed allocation.
+  void berechnen();
+  void liste();
   // The steps of "&Berechnen". Resolves the four station fields into
   // nummer (0 for an empty via) and writes each proper name back; false
   // after a message about a field that cannot be used.

@@ -12,6 +12,7 @@ namespace {
 
 int g_failAfter[kUtFaultSites] = {-1, -1, -1, -1, -1, -1, -1, -1};
 UtFaultAnyHook g_anyHook = nullptr;
+UtFaultSite g_asking = kUtFaultSites;
 
 struct CallFault {
   int occurrence;
@@ -31,7 +32,11 @@ bool UtFaultAlloc(UtFaultSite site) {
     return true;
   }
   if (n > 0) --n;
-  return g_anyHook != nullptr && g_anyHook();
+  if (g_anyHook == nullptr) return false;
+  g_asking = site;
+  const bool fail = g_anyHook();
+  g_asking = kUtFaultSites;
+  return fail;
 }
 
 void UtFaultFailAllocAfter(UtFaultSite site, int n) { g_failAfter[site] = n < 0 ? -1 : n; }
@@ -68,5 +73,7 @@ long long UtFaultWriteRoom(long long wanted) {
 }
 
 void UtFaultLimitWrites(long long bytes) { g_writeBudget = bytes < 0 ? -1 : bytes; }
+
+UtFaultSite UtFaultAskingSite() { return g_asking; }
 
 #endif

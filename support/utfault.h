@@ -57,6 +57,9 @@ void UtFaultFailAllocAfter(UtFaultSite site, int n);
 // standard library's, and fail the n-th. nullptr (the default) removes it.
 using UtFaultAnyHook = bool (*)();
 void UtFaultSetAnyHook(UtFaultAnyHook hook);
+// The site whose allocation is asking the hook while the hook runs;
+// kUtFaultSites outside such a call.
+UtFaultSite UtFaultAskingSite();
 
 // Counts a call of `call`; true with *answer filled when a fault is armed
 // for this call (the first armed one that matches).

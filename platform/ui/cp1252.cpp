@@ -9,8 +9,9 @@ std::string Cp1252ToUtf8(const std::string& text) {
 }
 
 std::string Utf8ToCp1252(const std::string& text) {
-  thread_local TermInput in("UTF-8");
-  in.Reset();
+  // A decoder of its own for each call: a thread_local one ends the
+  // process when the run-time finds no memory to register its destructor.
+  TermInput in("UTF-8");
   std::string out;
   for (unsigned char b : text) {
     bool broken = in.Pending() && (b < 0x80 || b > 0xBF);

@@ -14,12 +14,14 @@ bool g_armed = false;
 bool g_failed = false;
 long g_count = 0;
 long g_failAt = 0;
+allocfail::FailureNote g_note = nullptr;
 
 // One allocation is about to happen: true when it is the one to fail.
 bool FailThisOne() {
   if (!g_armed) return false;
   if (++g_count != g_failAt) return false;
   g_failed = true;
+  if (g_note) g_note(UtFaultAskingSite());
   return true;
 }
 
@@ -56,6 +58,8 @@ void Disarm() {
 
 bool Failed() { return g_failed; }
 long Count() { return g_count; }
+
+void SetFailureNote(FailureNote note) { g_note = note; }
 
 }  // namespace allocfail
 

@@ -32,6 +32,15 @@ bool Failed();
 // Allocations counted since the last Arm.
 long Count();
 
+// Called at the moment the armed allocation fails, before the failing code
+// sees it: with the hooked site that asked (support/utfault.h), or
+// kUtFaultSites for an operator new. A run whose failure ends the process
+// at once (the typed lists' and the message contexts' out-of-memory ends)
+// notes here what failed. Null (the default) removes it; it stays set
+// across Arm and Disarm. The callback must not allocate with operator new.
+using FailureNote = void (*)(int site);
+void SetFailureNote(FailureNote note);
+
 }  // namespace allocfail
 
 #endif  // ZOLMA_TESTS_COMMON_ALLOCFAIL_H
