@@ -40,6 +40,20 @@
 
 namespace testnetz {
 
+// True in the sanitizer build, where every request runs many times slower:
+// the long differential tests take fewer origins and days there.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kLangsam = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kLangsam = true;
+#else
+inline constexpr bool kLangsam = false;
+#endif
+#else
+inline constexpr bool kLangsam = false;
+#endif
+
 // ---- data directory and logical names -------------------------------------
 
 // The logical names of the engine's twelve tables, in registration order.

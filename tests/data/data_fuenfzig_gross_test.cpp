@@ -32,37 +32,17 @@
 #include "engine/ebknotenspeicher.h"
 #include "support/utfault.h"
 #include "support/utname.h"
-#include "tests/data/data_tabellen.h"
+#include "tests/common/testnetz.h"
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kLangsam = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kLangsam = true;
-#else
-constexpr bool kLangsam = false;
-#endif
-#else
-constexpr bool kLangsam = false;
-#endif
+using testnetz::kLangsam;
 
 constexpr UtDayNumber kTag = 16816;  // 2026-01-15
 // The sample network's days: before and after its kilometre change, and
 // after a station is withdrawn.
 constexpr UtDayNumber kSampleTage[] = {16588, 16816, 17136};
 
-// The tables of a compiled network registered and the engine started.
-void Starten(const std::string& dir) {
-  static std::vector<std::string> pfade;
-  pfade.clear();
-  for (const char* code : kDatenTabellen) pfade.push_back(dir + "/DM" + code);
-  std::size_t k = 0;
-  for (const char* code : kDatenTabellen) ASSERT_EQ(UtSetName(code, pfade[k++].c_str()), 0);
-  for (const char* code : kTabellenOhneDatei) ASSERT_EQ(UtSetName(code, kDbNoFileName), 0);
-  ASSERT_EQ(EbGfInitEntfernungsBerechnung(), 0);
-}
 
 using Zeilen = std::vector<std::pair<std::int32_t, std::int32_t>>;
 
@@ -96,7 +76,7 @@ std::vector<std::int32_t> Bahnhoefe(UtDayNumber tag) {
 }
 
 TEST(DataFuenfzigGross, Grid45ListenGleich) {
-  Starten(ZOLMA_GRID45_DATA);
+  ASSERT_TRUE(testnetz::datensatzHochfahren(ZOLMA_GRID45_DATA));
   ASSERT_TRUE(DbEbhfWalkReady(kDbLand)) << "the generated station table is in order";
   const std::vector<std::int32_t> bahnhoefe = Bahnhoefe(kTag);
   ASSERT_EQ(bahnhoefe.size(), 37665u);
@@ -139,7 +119,7 @@ TEST(DataFuenfzigGross, Grid45ListenGleich) {
 }
 
 TEST(DataFuenfzigGross, SampleListenAnDatiertenTagen) {
-  Starten(ZOLMA_SAMPLE_DIR);
+  ASSERT_TRUE(testnetz::datensatzHochfahren(ZOLMA_SAMPLE_DIR));
   int listen = 0, zeilen = 0;
   for (UtDayNumber tag : kSampleTage) {
     const std::vector<std::int32_t> bahnhoefe = Bahnhoefe(tag);
@@ -160,7 +140,7 @@ TEST(DataFuenfzigGross, SampleListenAnDatiertenTagen) {
 // Without memory for the node-list store every node list is built, and the
 // lists stay the same.
 TEST(DataFuenfzigGross, OhneSpeicherDieselbenListen) {
-  Starten(ZOLMA_SAMPLE_DIR);
+  ASSERT_TRUE(testnetz::datensatzHochfahren(ZOLMA_SAMPLE_DIR));
   const std::int32_t abgang = 1001;
   const Zeilen ohne = Liste(abgang, kTag, false, nullptr);
   ASSERT_FALSE(ohne.empty());

@@ -33,17 +33,7 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kLangsam = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kLangsam = true;
-#else
-constexpr bool kLangsam = false;
-#endif
-#else
-constexpr bool kLangsam = false;
-#endif
+using testnetz::kLangsam;
 
 // The sample network's days: before and after its kilometre change, and
 // after a station is withdrawn.
