@@ -401,10 +401,22 @@ attr_t rowAttr(const ControlState& c, int idx, bool focus) {
   return focus ? A_REVERSE : A_BOLD;
 }
 
+// True when nothing of the dialog stands left of a list on its rows, from
+// the first column inside the padding: the list stands at the dialog's
+// left, and its left border goes into the column before it. A list with
+// labels to its left (the printer's settings) keeps the blank between.
+bool leftBorderFree(const Frame& f, const Cell& r) {
+  for (int i = 0; i < r.height; ++i)
+    for (int col = innerLeft(f); col < r.col; ++col)
+      if ((mvinch(r.row + i, col) & A_CHARTEXT) != ' ') return false;
+  return innerLeft(f) < r.col;
+}
+
 // A list box: a page of entries from the first one shown, the selected
-// row highlighted across the list's width, a line at either edge and the
-// scroll bar when there are more entries than rows.
-void drawListBox(ControlState& c, const Cell& r, bool focus, Caret& caret) {
+// row highlighted across the list's width, a line at either edge (at the
+// left where the list stands at the dialog's left) and the scroll bar
+// when there are more entries than rows.
+void drawListBox(const Frame& f, ControlState& c, const Cell& r, bool focus, Caret& caret) {
   int n = static_cast<int>(c.items.size());
   int top = shownTop(c, r.height, n);
   ScrollBar bar = scrollBarOf(c, r);
@@ -418,7 +430,7 @@ void drawListBox(ControlState& c, const Cell& r, bool focus, Caret& caret) {
     attroff(a);
   }
   drawScrollBar(bar);
-  mvvline(r.row, r.col - 1, ACS_VLINE, r.height);
+  if (leftBorderFree(f, r)) mvvline(r.row, r.col - 1, ACS_VLINE, r.height);
   mvvline(r.row, r.col + r.width, ACS_VLINE, r.height);
   if (focus) {
     caret.row = c.curSel >= top && c.curSel < top + r.height ? r.row + c.curSel - top : r.row;
@@ -500,7 +512,7 @@ void drawControl(const Frame& f, CDialog& dlg, ControlState& c, bool active, Car
       drawButton(c, r, focus);
       break;
     case CtlClass::ListBox:
-      drawListBox(c, r, focus, caret);
+      drawListBox(f, c, r, focus, caret);
       break;
     case CtlClass::ListView:
       drawListView(c, r, focus, caret);
