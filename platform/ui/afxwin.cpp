@@ -1100,6 +1100,13 @@ int AfxWinMain() {
   CWinApp* app = AfxGetApp();
   if (!app) return 1;
   if (!app->m_pszAppName) app->m_pszAppName = g_appName.c_str();
-  app->InitInstance();
+  try {
+    app->InitInstance();
+  } catch (const UiInterrupt&) {
+    // Ctrl+C: the dialogs are gone; the program ends without the rest of
+    // its shut-down, which only frees what the process gives back anyway.
+    app->m_pMainWnd = nullptr;
+    return kUiInterruptExitCode;
+  }
   return app->ExitInstance();
 }

@@ -499,7 +499,8 @@ void AfxSetAppName(const char* name);
 
 // The framework's run: calls the application object's InitInstance, then
 // its ExitInstance, and returns the latter's result as the process exit
-// code.
+// code; 130 when the person at the terminal ended the program with Ctrl+C
+// (UiInterrupt, uihost.h).
 int AfxWinMain();
 
 #endif  // ZOLMA_PLATFORM_UI_AFXWIN_H

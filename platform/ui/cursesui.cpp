@@ -2,11 +2,16 @@
 #include "platform/ui/cursesui.h"
 
 #include <curses.h>
+#include <termcap.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,6 +24,7 @@ namespace {
 // The locale's character set: the screen's table and the keyboard's
 // decoder, set up by the host.
 std::unique_ptr<TermOutput> g_out;
+TermScrollGlyphs g_bar;
 
 // Placement of a dialog on the screen. Columns are 4 dialog units, with
 // one blank column inside the border at either side. Rows follow the
@@ -263,26 +269,39 @@ struct Caret {
   int row = -1, col = -1;
 };
 
+// How far a left-aligned label moves left so that a blank stays between
+// it and the control to its right on its row, as far as the padding; 0
+// when it need not move.
+int labelShift(const Frame& f, CDialog& dlg, const ControlState& c) {
+  Cell r = cellOf(f, c);
+  int next = nextColumnRight(f, dlg, c, r);
+  if (next <= 0) return 0;
+  int pos = -1;
+  std::string shown = (c.style & SS_NOPREFIX) ? c.text : stripAmp(c.text, pos);
+  return std::clamp(r.col + cells(shown) - (next - 1), 0, r.col - innerLeft(f));
+}
+
 // A label. Dialog units are narrower than terminal cells: a label may run
 // past its rectangle up to the dialog's padding (controls drawn later
 // win). A label that would touch the control to its right on its row
 // moves left, as far as the padding, to keep a blank before it, and is
-// cut where even that leaves no blank. A text without access key spread
-// over continuation lines is wrapped onto their rows.
+// cut where even that leaves no blank; the left-aligned labels that start
+// in its column of the template move with it, so that a column of labels
+// ("Abgang:" over "Ueber 1:") stays one column. A text without access key
+// spread over continuation lines is wrapped onto their rows.
 void drawLabel(const Frame& f, CDialog& dlg, const ControlState& c, Cell r) {
   bool right = (c.style & SS_RIGHT) != 0;
   bool prefix = (c.style & SS_NOPREFIX) == 0;
   int room = innerRight(f) + 1 - r.col;
   int w = right ? r.width : std::max(r.width, room);
   if (!right) {
-    int pos = -1;
-    std::string shown = prefix ? stripAmp(c.text, pos) : c.text;
+    int shift = 0;
+    for (const auto& o : dlg.controls())
+      if (o.visible && o.cls == CtlClass::Static && !(o.style & SS_RIGHT) && o.x == c.x)
+        shift = std::max(shift, labelShift(f, dlg, o));
+    r.col -= shift;
     int next = nextColumnRight(f, dlg, c, r);
-    if (next > 0) {
-      int over = r.col + cells(shown) - (next - 1);
-      if (over > 0) r.col -= std::min(over, r.col - innerLeft(f));
-      w = std::min(w, next - 1 - r.col);
-    }
+    if (next > 0) w = std::min(w, next - 1 - r.col);
   }
   std::vector<int> rows = continuationRows(f, dlg, c, r);
   if (rows.size() > 1 && cells(c.text) > w) {
@@ -342,19 +361,79 @@ void drawButton(const ControlState& c, const Cell& r, bool focus) {
   attroff(A_REVERSE | A_BOLD);
 }
 
-// A list box: a page of entries from the first one shown, the selection
-// reversed with the focus (bold without), a line at its right edge.
-void drawListBox(ControlState& c, const Cell& r, bool focus, Caret& caret) {
+// The vertical scroll bar of a list with more entries than its page
+// shows: in the list's right column beside its entry rows, an arrow at
+// either end and between them the track with the thumb (TermScrollThumb).
+struct ScrollBar {
+  bool shown = false;
+  int col = 0, top = 0, rows = 0;   // the bar's column and rows, arrows included
+  int thumbTop = 0, thumbRows = 0;  // the thumb, in rows of the track
+};
+
+// The bar as the list stands (its first entry and page as last drawn).
+ScrollBar scrollBarOf(const ControlState& c, const Cell& r) {
+  ScrollBar b;
+  int heading = c.cls == CtlClass::ListView ? 1 : 0;
+  int page = r.height - heading;
+  int n = ListEntryCount(c);
+  if (n <= page || page < 2 || r.width < 2) return b;
+  b.shown = true;
+  b.col = r.col + r.width - 1;
+  b.top = r.row + heading;
+  b.rows = page;
+  TermThumb t = TermScrollThumb(n, page, c.topIndex, page - 2);
+  b.thumbTop = t.top;
+  b.thumbRows = t.rows;
+  return b;
+}
+
+void drawScrollBar(const ScrollBar& b) {
+  if (!b.shown) return;
+  mvaddstr(b.top, b.col, g_bar.up.c_str());
+  for (int i = 0; i + 2 < b.rows; ++i) {
+    bool thumb = i >= b.thumbTop && i < b.thumbTop + b.thumbRows;
+    mvaddstr(b.top + 1 + i, b.col, (thumb ? g_bar.thumb : g_bar.track).c_str());
+  }
+  mvaddstr(b.top + b.rows - 1, b.col, g_bar.down.c_str());
+}
+
+// The attribute of a list's row: the selection reversed with the focus,
+// bold without.
+attr_t rowAttr(const ControlState& c, int idx, bool focus) {
+  if (idx != c.curSel) return A_NORMAL;
+  return focus ? A_REVERSE : A_BOLD;
+}
+
+// True when nothing of the dialog stands left of a list on its rows, from
+// the first column inside the padding: the list stands at the dialog's
+// left, and its left border goes into the column before it. A list with
+// labels to its left (the printer's settings) keeps the blank between.
+bool leftBorderFree(const Frame& f, const Cell& r) {
+  for (int i = 0; i < r.height; ++i)
+    for (int col = innerLeft(f); col < r.col; ++col)
+      if ((mvinch(r.row + i, col) & A_CHARTEXT) != ' ') return false;
+  return innerLeft(f) < r.col;
+}
+
+// A list box: a page of entries from the first one shown, the selected
+// row highlighted across the list's width, a line at either edge (at the
+// left where the list stands at the dialog's left) and the scroll bar
+// when there are more entries than rows.
+void drawListBox(const Frame& f, ControlState& c, const Cell& r, bool focus, Caret& caret) {
   int n = static_cast<int>(c.items.size());
   int top = shownTop(c, r.height, n);
+  ScrollBar bar = scrollBarOf(c, r);
+  int w = bar.shown ? r.width - 1 : r.width;
   for (int i = 0; i < r.height; ++i) {
     int idx = top + i;
-    mvhline(r.row + i, r.col, ' ', r.width);
-    if (idx >= n) continue;
-    if (idx == c.curSel) attron(focus ? A_REVERSE : A_BOLD);
-    put(r.row + i, r.col, c.items[static_cast<size_t>(idx)], r.width);
-    attroff(A_REVERSE | A_BOLD);
+    attr_t a = idx < n ? rowAttr(c, idx, focus) : A_NORMAL;
+    attron(a);
+    mvhline(r.row + i, r.col, ' ', w);
+    if (idx < n) put(r.row + i, r.col, c.items[static_cast<size_t>(idx)], w);
+    attroff(a);
   }
+  drawScrollBar(bar);
+  if (leftBorderFree(f, r)) mvvline(r.row, r.col - 1, ACS_VLINE, r.height);
   mvvline(r.row, r.col + r.width, ACS_VLINE, r.height);
   if (focus) {
     caret.row = c.curSel >= top && c.curSel < top + r.height ? r.row + c.curSel - top : r.row;
@@ -363,8 +442,15 @@ void drawListBox(ControlState& c, const Cell& r, bool focus, Caret& caret) {
 }
 
 // A list view in report view: the column headings on the first row, then
-// a page of rows, each column cut to its width (8 pixels a cell).
+// a page of rows, each column cut to its width (8 pixels a cell), the
+// selected row highlighted across the list's width, and the scroll bar
+// beside the rows when there are more than a page.
 void drawListView(ControlState& c, const Cell& r, bool focus, Caret& caret) {
+  int body = r.height - 1;
+  int n = static_cast<int>(c.rows.size());
+  int top = shownTop(c, body, n);
+  ScrollBar bar = scrollBarOf(c, r);
+  int right = r.col + (bar.shown ? r.width - 1 : r.width);  // the first column past the rows
   int col = r.col;
   attron(A_BOLD | A_UNDERLINE);
   mvhline(r.row, r.col, ' ', r.width);
@@ -377,23 +463,22 @@ void drawListView(ControlState& c, const Cell& r, bool focus, Caret& caret) {
     if (col >= r.col + r.width) break;
   }
   attroff(A_BOLD | A_UNDERLINE);
-  int body = r.height - 1;
-  int n = static_cast<int>(c.rows.size());
-  int top = shownTop(c, body, n);
   for (int i = 0; i < body; ++i) {
     int idx = top + i;
-    mvhline(r.row + 1 + i, r.col, ' ', r.width);
-    if (idx >= n) continue;
-    if (idx == c.curSel) attron(focus ? A_REVERSE : A_BOLD);
-    col = r.col;
-    const auto& row = c.rows[static_cast<size_t>(idx)];
-    for (size_t k = 0; k < row.size() && k < widths.size(); ++k) {
-      put(r.row + 1 + i, col, row[k], std::min(widths[k], r.col + r.width - col));
-      col += widths[k] + 1;
-      if (col >= r.col + r.width) break;
+    attr_t a = idx < n ? rowAttr(c, idx, focus) : A_NORMAL;
+    attron(a);
+    mvhline(r.row + 1 + i, r.col, ' ', right - r.col);
+    if (idx < n) {
+      col = r.col;
+      const auto& row = c.rows[static_cast<size_t>(idx)];
+      for (size_t k = 0; k < row.size() && k < widths.size() && col < right; ++k) {
+        put(r.row + 1 + i, col, row[k], std::min(widths[k], right - col));
+        col += widths[k] + 1;
+      }
     }
-    attroff(A_REVERSE | A_BOLD);
+    attroff(a);
   }
+  drawScrollBar(bar);
   if (focus) {
     caret.row = r.row + 1 + (c.curSel >= top && c.curSel < top + body ? c.curSel - top : 0);
     caret.col = r.col;
@@ -430,7 +515,7 @@ void drawControl(const Frame& f, CDialog& dlg, ControlState& c, bool active, Car
       drawButton(c, r, focus);
       break;
     case CtlClass::ListBox:
-      drawListBox(c, r, focus, caret);
+      drawListBox(f, c, r, focus, caret);
       break;
     case CtlClass::ListView:
       drawListView(c, r, focus, caret);
@@ -508,8 +593,10 @@ std::string hintLine(const std::vector<CDialog*>& stack, const Popup* popup, uns
 
 // The message shown in place of dialogs that do not fit, spread over the
 // rows at word ends (the sizes stay whole) and centred; rows the terminal
-// lacks are left out.
+// lacks are left out. Its last sentence starts a row of its own: Ctrl+C,
+// the one key that still acts, ends the program.
 void drawTooSmall(const Frame& f) {
+  const std::string kNewRow;  // starts a row of its own
   std::vector<std::string> words = {
       "Das",        "Terminal",
       "ist",        "zu",
@@ -517,13 +604,21 @@ void drawTooSmall(const Frame& f) {
       "Zeichen",    "werden",
       "gebraucht,", std::to_string(COLS) + " x " + std::to_string(LINES),
       "sind",       "da.",
-      "Bitte",      Utf8ToCp1252("vergrößern.")};
+      "Bitte",      Utf8ToCp1252("vergrößern."),
+      kNewRow,      "Strg+C",
+      "beendet",    "das",
+      "Programm."};
   std::vector<std::string> lines;
+  bool fresh = false;
   for (const auto& w : words) {
-    if (!lines.empty() && cells(lines.back()) + 1 + cells(w) <= COLS)
+    if (w.empty()) {
+      fresh = true;
+    } else if (!fresh && !lines.empty() && cells(lines.back()) + 1 + cells(w) <= COLS) {
       lines.back() += " " + w;
-    else
+    } else {
       lines.push_back(w);
+      fresh = false;
+    }
   }
   int top = std::max(0, (LINES - static_cast<int>(lines.size())) / 2);
   for (size_t i = 0; i < lines.size() && top + static_cast<int>(i) < LINES; ++i) {
@@ -639,9 +734,13 @@ int cursesUnit(int waitMs) {
 
 using Key = TermKey;
 
+// The next key. Ctrl+C ends the program wherever a key is awaited (a
+// dialog, a message box, the system menu, the too-small message): it is
+// thrown as UiInterrupt, never handed on.
 Key readKey() {
   Key k = g_keys->Next();
   if (k.none()) k.isKey = true;
+  if (k.is(TermKeyReader::kCtrlC)) throw UiInterrupt{};
   return k;
 }
 
@@ -765,6 +864,23 @@ void handleKey(CDialog& d, const Key& k, unsigned mods) {
 // Entries the mouse wheel scrolls a list by, one notch.
 constexpr int kWheelLines = 3;
 
+// A click on a list's scroll bar, `row` rows below its top: an arrow
+// scrolls by one entry, the track above or below the thumb by a page; the
+// selection stays.
+void barClick(CDialog& d, const ControlState& list, const ScrollBar& b, int row) {
+  int page = b.rows;
+  int lines = 0;
+  if (row == 0)
+    lines = -1;
+  else if (row == b.rows - 1)
+    lines = 1;
+  else if (row - 1 < b.thumbTop)
+    lines = -page;
+  else if (row - 1 >= b.thumbTop + b.thumbRows)
+    lines = page;
+  if (lines != 0) d.ScrollList(list.id, lines);
+}
+
 // A mouse event: the wheel scrolls the list under it; a click selects the
 // list entry under it, or clicks the control.
 void handleMouse(CDialog& d, const MEVENT& ev, unsigned mods) {
@@ -776,22 +892,93 @@ void handleMouse(CDialog& d, const MEVENT& ev, unsigned mods) {
     if (list) d.ScrollList(c->id, ev.bstate & BUTTON4_PRESSED ? -kWheelLines : kWheelLines);
     return;
   }
+  if (list) {
+    ScrollBar b = scrollBarOf(*c, cellOf(place(d), *c));
+    if (b.shown && ev.x == b.col && ev.y >= b.top && ev.y < b.top + b.rows) {
+      barClick(d, *c, b, ev.y - b.top);
+      return;
+    }
+  }
   if (list && idx >= 0 && idx < ListEntryCount(*c))
     d.SelectListItem(c->id, idx);
   else
     d.Click(c->id, mods);
 }
 
+// The locale setting that decides the character set, as "NAME=value",
+// in the order setlocale reads them; empty when none is set.
+std::string localeSetting() {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return std::string(name) + "=" + value;
+  }
+  return "";
+}
+
+// The start of every reason the front end gives for not starting; the
+// program writes it after its name, as its other start-up reports.
+const std::string kStartFailed = "Fehler bei der Initialisierung: ";
+
+// The character type of the locale the environment names; only it is
+// taken from the environment (the screen's and the keyboard's character
+// set), so messages and numbers stay as the program writes them. A locale
+// that is not installed is what most terminal programs meet with a warning:
+// the program goes on in the C locale (ASCII, umlauts spelled out) and says
+// so on standard error, where the line stays after the screen is given
+// back. Running out of memory here is a failure like any other.
+void setLocale() {
+  errno = 0;
+  if (std::setlocale(LC_CTYPE, "")) return;
+  if (errno == ENOMEM) throw std::bad_alloc();
+  std::string setting = localeSetting();
+  std::fprintf(stderr,
+               "zolma: Warnung: die Spracheinstellung %s ist auf diesem System nicht "
+               "eingerichtet (\"locale -a\" nennt die eingerichteten); das Programm schreibt "
+               "ASCII\n",
+               setting.empty() ? "der Umgebung" : setting.c_str());
+  std::setlocale(LC_CTYPE, "C");
+}
+
+// The terminal, as newterm sets it up. A terminal that cannot be set up
+// is reported in the program's words, naming the terminal type (initscr
+// would write the library's own line and end the program itself).
+SCREEN* openTerminal() {
+  const char* term = std::getenv("TERM");
+  if (!term || !*term)
+    throw UiError(kStartFailed + "kein Terminaltyp angegeben (die Umgebungsvariable TERM ist leer)");
+  if (SCREEN* sp = newterm(nullptr, stdout, stdin)) return sp;
+  // Why: the terminal description looked up once more (1 found, 0 no
+  // such type, -1 no database).
+  int err = tgetent(nullptr, term);
+  std::string type = std::string("\"") + term + "\"";
+  if (err == 0)
+    throw UiError(kStartFailed + "unbekannter Terminaltyp " + type +
+                  " (TERM): keine Beschreibung in der terminfo-Datenbank, oder der Typ kann "
+                  "keinen Bildschirm steuern");
+  if (err == -1)
+    throw UiError(kStartFailed + "die terminfo-Datenbank ist nicht zu finden (Terminaltyp " +
+                  type + ")");
+  throw UiError(kStartFailed + "das Terminal (Terminaltyp " + type +
+                ") laesst sich nicht einrichten (newterm)");
+}
+
 }  // namespace
 
-CursesHost::CursesHost() : previous_(AfxSetHost(this)) {
-  std::setlocale(LC_ALL, "");
+CursesHost::CursesHost() {
+  // Everything that may fail comes before the terminal is taken over, so
+  // that a failure leaves it as it was.
+  setLocale();
   std::string codeset = TermCodeset();
-  g_out = std::make_unique<TermOutput>(codeset);
-  g_in = std::make_unique<TermInput>(codeset);
-  g_keys = std::make_unique<TermKeyReader>(cursesUnit, *g_in);
-  initscr();
-  raw();
+  auto out = std::make_unique<TermOutput>(codeset);
+  auto in = std::make_unique<TermInput>(codeset);
+  TermScrollGlyphs bar = TermScrollBarGlyphs(codeset);
+  auto keys = std::make_unique<TermKeyReader>(cursesUnit, *in);
+  screen_ = openTerminal();
+  g_out = std::move(out);
+  g_in = std::move(in);
+  g_keys = std::move(keys);
+  g_bar = std::move(bar);
+  raw();  // Ctrl+C comes as a key (it ends the program through the dialogs)
   noecho();
   keypad(stdscr, TRUE);
   // Home and End as terminals send them whatever their terminfo entry
@@ -806,10 +993,12 @@ CursesHost::CursesHost() : previous_(AfxSetHost(this)) {
   set_escdelay(25);
   mousemask(BUTTON1_CLICKED | BUTTON1_PRESSED | BUTTON4_PRESSED | BUTTON5_PRESSED, nullptr);
   mouseinterval(0);
+  previous_ = AfxSetHost(this);
 }
 
 CursesHost::~CursesHost() {
   endwin();
+  delscreen(static_cast<SCREEN*>(screen_));
   g_keys.reset();
   g_in.reset();
   g_out.reset();

@@ -10,7 +10,8 @@
 // for the next key or click, F10 opens the system menu; Esc followed by a
 // key is Alt+key (termkeys.h). Mouse clicks are used where the terminal
 // reports them. A terminal too small for the dialog shows a message
-// instead of a garbled screen. After an event that printed, the status
+// instead of a garbled screen. Ctrl+C ends the program at every prompt
+// (UiInterrupt, uihost.h). Lists longer than their rows show a scroll bar. After an event that printed, the status
 // line says where the document went, until the next key.
 #ifndef ZOLMA_PLATFORM_UI_CURSESUI_H
 #define ZOLMA_PLATFORM_UI_CURSESUI_H
@@ -21,6 +22,10 @@
 
 class CursesHost : public UiHost {
  public:
+  // Takes over the terminal in the locale's character set. A locale, a
+  // character-set conversion or a terminal type that cannot be set up is
+  // a UiError whose text, in German, names it (std::bad_alloc when memory
+  // ran out); the terminal is then left as it was.
   CursesHost();
   ~CursesHost() override;
   CursesHost(const CursesHost&) = delete;
@@ -43,7 +48,8 @@ class CursesHost : public UiHost {
   // Takes the note of the note source, if any.
   void takeNote();
   static constexpr int kLostInputReads = 50;
-  UiHost* previous_;
+  UiHost* previous_ = nullptr;
+  void* screen_ = nullptr;  // the curses SCREEN
   unsigned stickyMods_ = 0;
   int readErrors_ = 0;
   std::string note_;  // shown on the status line until the next key

@@ -8,19 +8,25 @@ namespace {
 constexpr int kEsc = 27;
 
 bool printable(const TermKey& k) { return !k.isKey && k.code >= 0x20 && k.code != 0x7F; }
+
+long long steadyMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 }  // namespace
 
-TermKeyReader::TermKeyReader(Source source, TermInput& decoder, int escDelayMs)
-    : source_(std::move(source)), decoder_(decoder), escDelayMs_(escDelayMs) {}
+TermKeyReader::TermKeyReader(Source source, TermInput& decoder, int escDelayMs, Clock clock)
+    : source_(std::move(source)),
+      clock_(clock ? std::move(clock) : Clock(steadyMs)),
+      decoder_(decoder),
+      escDelayMs_(escDelayMs) {}
 
 TermKey TermKeyReader::readOne(int waitMs) {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs < 0 ? 0 : waitMs);
+  const long long deadline = clock_() + (waitMs < 0 ? 0 : waitMs);
   for (;;) {
     int left = -1;
     if (waitMs >= 0) {
-      auto ms =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      long long ms = deadline - clock_();
       left = ms > 0 ? static_cast<int>(ms) : 0;
     }
     int unit = source_(left);
@@ -44,6 +50,7 @@ TermKey TermKeyReader::Next() {
   TermKey next = readOne(escDelayMs_);
   escPending_ = false;
   if (next.none() || next.is(kEsc)) return k;  // lone Esc, or Esc Esc
+  if (next.is(kCtrlC)) return next;
   if (printable(next)) return TermKey{next.code, false, true};
   pending_ = next;  // Escape first, then that key
   return k;

@@ -8,7 +8,9 @@
 //   - Esc, then any other key within the delay (Tab, Enter, an arrow, a
 //     function key): Escape, then that key;
 //   - Esc Esc: Escape at once;
-//   - a lone Esc: Escape when the delay runs out.
+//   - a lone Esc: Escape when the delay runs out;
+//   - Esc, then Ctrl+C: Ctrl+C alone (it ends the program; the Escape
+//     before it does nothing first).
 // A terminal that sends Alt+key as Escape and key together is the first
 // case at machine speed.
 #ifndef ZOLMA_PLATFORM_UI_TERMKEYS_H
@@ -34,8 +36,15 @@ class TermKeyReader {
   using Source = std::function<int(int waitMs)>;
   // The time Esc waits for the key that follows it.
   static constexpr int kEscDelayMs = 1000;
+  // Ctrl+C as the terminal sends it in raw mode.
+  static constexpr int kCtrlC = 3;
 
-  TermKeyReader(Source source, TermInput& decoder, int escDelayMs = kEscDelayMs);
+  // The clock the delay is measured on, in milliseconds: the machine's
+  // steady clock, or a test's virtual one that moves with its source.
+  using Clock = std::function<long long()>;
+
+  TermKeyReader(Source source, TermInput& decoder, int escDelayMs = kEscDelayMs,
+                Clock clock = nullptr);
 
   // The next key; a key with code -1 when the input failed.
   TermKey Next();
@@ -47,6 +56,7 @@ class TermKeyReader {
   TermKey readOne(int waitMs);
 
   Source source_;
+  Clock clock_;
   TermInput& decoder_;
   int escDelayMs_;
   TermKey pending_;  // the key that came after an Escape

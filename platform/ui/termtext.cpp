@@ -4,18 +4,30 @@
 #include <iconv.h>
 #include <langinfo.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <new>
 #include <vector>
+
+#include "platform/ui/uihost.h"
 
 namespace {
 
 constexpr const char* kModelSet = "WINDOWS-1252";
 
-iconv_t openIconv(const std::string& to, const std::string& from) {
-  return iconv_open(to.c_str(), from.c_str());
-}
-
 bool valid(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }
+
+// A conversion from one set to another. One that cannot be set up is a
+// failure of the front end, never a quiet step down to ASCII: a set iconv
+// does not know is a UiError naming it, no memory for it std::bad_alloc.
+iconv_t openIconv(const std::string& to, const std::string& from) {
+  iconv_t cd = iconv_open(to.c_str(), from.c_str());
+  if (valid(cd)) return cd;
+  if (errno == ENOMEM) throw std::bad_alloc();
+  throw UiError("Zeichensatz-Umwandlung von " + from + " nach " + to +
+                " nicht moeglich (iconv_open: " + std::strerror(errno) + ")");
+}
 
 // Converts the whole input; false with errno's value in `err` (EILSEQ:
 // an invalid or unconvertible character, EINVAL: input ends inside one).
@@ -89,14 +101,7 @@ TermOutput::TermOutput(const std::string& codeset) {
     unsigned char c = static_cast<unsigned char>(b);
     std::string out;
     int err = 0;
-    bool ok = false;
-    if (valid(cd)) {
-      ok = convert(cd, std::string(1, static_cast<char>(c)), out, err) && !out.empty();
-    } else if (c < 0x80) {
-      out.assign(1, static_cast<char>(c));
-      ok = true;
-    }
-    if (ok) {
+    if (convert(cd, std::string(1, static_cast<char>(c)), out, err) && !out.empty()) {
       bytes_[c] = out;
       cells_[c] = 1;  // Windows-1252 holds no double-width characters
     } else if (const char* s = germanStandIn(c)) {
@@ -107,7 +112,7 @@ TermOutput::TermOutput(const std::string& codeset) {
       cells_[c] = 1;
     }
   }
-  if (valid(cd)) iconv_close(cd);
+  iconv_close(cd);
 }
 
 std::string TermOutput::Convert(const std::string& cp1252) const {
@@ -136,34 +141,50 @@ std::string TermOutput::Fit(const std::string& cp1252, int cells) const {
 
 // --- Wrapping ------------------------------------------------------------------
 
+namespace {
+
+// The separators between the names of a route text: a row ends after one.
+bool routeSeparator(char ch) { return ch == '*' || ch == '^' || ch == '$'; }
+
+// Word ends of other texts: a row ends after one, or before a blank.
+bool wordSeparator(char ch) {
+  return ch == ' ' || ch == '/' || ch == ',' || ch == '-' || ch == ')' || ch == '#';
+}
+
+// The length of the row that `rest` starts with, given that its first n
+// characters fit: after the last route separator among them (or before
+// one right after them: a name that fills the row exactly), so that no
+// name of a route text is torn; in a row that holds no name whole (a name longer
+// than the row, or a text without separators), after the last word end;
+// else the row is full.
+size_t rowLength(const std::string& rest, size_t n) {
+  for (size_t k = n; k > 1; --k)
+    if (routeSeparator(rest[k - 1])) return k;
+  if (n < rest.size() && routeSeparator(rest[n])) return n;
+  for (size_t k = n; k > 0; --k) {
+    if (k < rest.size() && rest[k] == ' ') return k;  // the blank is dropped
+    if (rest[k - 1] != ' ' && wordSeparator(rest[k - 1])) return k;
+  }
+  return std::max<size_t>(n, 1);
+}
+
+}  // namespace
+
 std::vector<std::string> TermWrap(const TermOutput& out, const std::string& text, int width,
                                   size_t lines) {
-  auto cellsOf = [&out](const std::string& t) { return out.Cells(t); };
-  // Separators of route texts and names: a line may end after one of them.
-  auto separator = [](char ch) {
-    return ch == ' ' || ch == '*' || ch == '^' || ch == '$' || ch == '#' || ch == '/' ||
-           ch == ',' || ch == '-' || ch == ')';
-  };
   std::vector<std::string> rows;
   std::string rest = text;
   while (!rest.empty() && rows.size() < lines) {
-    if (rows.size() + 1 == lines || cellsOf(rest) <= width) {
+    if (rows.size() + 1 == lines || out.Cells(rest) <= width) {
       rows.push_back(rest);
       break;
     }
-    size_t n = out.Fit(rest, width).size();
-    size_t cut = n;
-    // A separator in the line's last third ends it; else the line is full.
-    for (size_t k = n; k > n - n / 3 && k > 0; --k) {
-      if (separator(rest[k - 1])) {
-        cut = k;
-        break;
-      }
-    }
-    if (cut == 0) cut = 1;
+    size_t cut = rowLength(rest, out.Fit(rest, width).size());
     rows.push_back(rest.substr(0, cut));
     rest.erase(0, cut);
-    if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+    // The break takes the place of a blank, or of the '*' after a name
+    // that fills its row exactly.
+    if (!rest.empty() && (rest[0] == ' ' || routeSeparator(rest[0]))) rest.erase(0, 1);
   }
   return rows;
 }
@@ -189,31 +210,61 @@ std::string TermFitNote(const TermOutput& out, const std::string& note, int widt
   return head + dots + rest.substr(from);
 }
 
+// --- Scroll bar ---------------------------------------------------------------
+
+TermScrollGlyphs TermScrollBarGlyphs(const std::string& codeset) {
+  iconv_t cd = openIconv(codeset, "UTF-8");
+  // Both glyphs of a pair in the set, or both stand-ins: never an arrow
+  // of one kind beside one of the other.
+  auto pair = [cd](const char* a, const char* b, const char* fa, const char* fb, std::string& oa,
+                   std::string& ob) {
+    int err = 0;
+    if (convert(cd, a, oa, err) && convert(cd, b, ob, err) && !oa.empty() && !ob.empty()) return;
+    oa = fa;
+    ob = fb;
+  };
+  TermScrollGlyphs g;
+  pair("\xE2\x86\x91", "\xE2\x86\x93", "^", "v", g.up, g.down);     // arrows up, down
+  pair("\xE2\x96\x92", "\xE2\x96\x88", ":", "#", g.track, g.thumb);  // shade, full block
+  iconv_close(cd);
+  return g;
+}
+
+TermThumb TermScrollThumb(int entries, int page, int first, int track) {
+  TermThumb t;
+  if (track <= 0 || entries <= 0) return t;
+  if (page >= entries) return TermThumb{0, track};
+  t.rows = std::clamp((track * page + entries / 2) / entries, 1, track);
+  int span = entries - page;  // the last entry a page can start at
+  first = std::clamp(first, 0, span);
+  int room = track - t.rows;  // the last row the thumb can start at
+  t.top = (first * room + span / 2) / span;
+  if (room >= 2 && first > 0 && first < span) t.top = std::clamp(t.top, 1, room - 1);
+  return t;
+}
+
 // --- Input ---------------------------------------------------------------------
 
 TermInput::TermInput(const std::string& codeset) : utf8_(isUtf8(codeset)) {
   // Characters reach Windows-1252 through UTF-8: UTF-8 input is split into
   // characters here, any other set is decoded to UTF-8 by iconv first.
-  iconv_t toCp = openIconv(kModelSet, "UTF-8");
-  toCp_ = valid(toCp) ? toCp : nullptr;
+  toCp_ = openIconv(kModelSet, "UTF-8");
   if (!utf8_) {
-    iconv_t toUtf8 = openIconv("UTF-8", codeset);
-    if (!valid(toUtf8)) toUtf8 = openIconv("UTF-8", "ANSI_X3.4-1968");
-    toUtf8_ = valid(toUtf8) ? toUtf8 : nullptr;
+    try {
+      toUtf8_ = openIconv("UTF-8", codeset);
+    } catch (...) {
+      iconv_close(static_cast<iconv_t>(toCp_));
+      throw;
+    }
   }
 }
 
 TermInput::~TermInput() {
-  if (toCp_) iconv_close(static_cast<iconv_t>(toCp_));
+  iconv_close(static_cast<iconv_t>(toCp_));
   if (toUtf8_) iconv_close(static_cast<iconv_t>(toUtf8_));
 }
 
 bool TermInput::toCp1252(const std::string& character, unsigned char& out) {
-  if (!toCp_) {
-    if (character.size() != 1 || static_cast<unsigned char>(character[0]) >= 0x80) return false;
-    out = static_cast<unsigned char>(character[0]);
-    return true;
-  }
   std::string cp;
   int err = 0;
   if (!convert(static_cast<iconv_t>(toCp_), character, cp, err) || cp.size() != 1) return false;
@@ -271,14 +322,7 @@ TermInput::Result TermInput::feedOther(unsigned char b, unsigned char& out) {
   held_ += static_cast<char>(b);
   std::string utf8;
   int err = 0;
-  if (!toUtf8_) {
-    // No decoder for the set: ASCII alone.
-    if (b >= 0x80) {
-      held_.clear();
-      return kDropped;
-    }
-    utf8 = held_;
-  } else if (!convert(static_cast<iconv_t>(toUtf8_), held_, utf8, err)) {
+  if (!convert(static_cast<iconv_t>(toUtf8_), held_, utf8, err)) {
     if (err == EINVAL && held_.size() < kMaxHeld) return kMore;
     bool broke = held_.size() > 1 && err == EILSEQ;
     held_.clear();

@@ -28,8 +28,9 @@
 class TermOutput {
  public:
   // The table for a character set named as iconv names it ("UTF-8",
-  // "ISO-8859-1", "ANSI_X3.4-1968"). A set iconv does not know is taken
-  // as ASCII.
+  // "ISO-8859-1", "ANSI_X3.4-1968"). A set iconv cannot convert to is a
+  // UiError naming it (no memory for the conversion: std::bad_alloc); the
+  // screen never falls back to another set unannounced.
   explicit TermOutput(const std::string& codeset);
 
   // The screen bytes of one Windows-1252 byte, and how many cells they take.
@@ -48,6 +49,7 @@ class TermOutput {
 
 class TermInput {
  public:
+  // Fails as TermOutput's constructor does.
   explicit TermInput(const std::string& codeset);
   ~TermInput();
   TermInput(const TermInput&) = delete;
@@ -81,10 +83,14 @@ class TermInput {
   unsigned char lo_ = 0x80, hi_ = 0xBF;  // UTF-8: range of the next byte
 };
 
-// Spreads a text over at most `lines` rows of `width` cells: a row ends
-// after a separator (blank, '*', '^', '$', '#', '/', ',', '-', ')') in its
-// last third where there is one, else where it is full. The last row takes
-// the rest, whatever its length (the caller cuts it).
+// Spreads a text over at most `lines` rows of `width` cells. A row of a
+// route text ends after a separator between its names ('*', '^', '$'), so
+// that no name is torn across rows; a name that fills a row exactly ends
+// it, and the separator after it gives way to the break. A row that holds
+// no whole name (one longer than the row, or a text without such
+// separators) ends after a word end ('/', ',', '-', ')', '#') or before a
+// blank, which the break takes the place of, else where it is full. The
+// last row takes the rest, whatever its length (the caller cuts it).
 std::vector<std::string> TermWrap(const TermOutput& out, const std::string& text, int width,
                                   size_t lines);
 
@@ -94,6 +100,26 @@ std::vector<std::string> TermWrap(const TermOutput& out, const std::string& text
 // "..." between them; a note without ": ", or whose head alone is too long,
 // is cut at its end.
 std::string TermFitNote(const TermOutput& out, const std::string& note, int width);
+
+// The glyphs of a list's scroll bar as the screen writes them: the arrows
+// at its ends, its track and its thumb. Where the set holds them, the
+// arrows and block characters (U+2191, U+2193, U+2592, U+2588), else the
+// ASCII stand-ins ^ v : #. Each glyph takes one cell.
+struct TermScrollGlyphs {
+  std::string up, down, track, thumb;
+};
+TermScrollGlyphs TermScrollBarGlyphs(const std::string& codeset);
+
+// The thumb of a scroll bar with a track of `track` rows, for a list of
+// `entries` entries whose page of `page` entries starts at entry `first`:
+// its first row in the track and its rows. Its length is the page's share
+// of the entries (one row at least); it stands at the top only for the
+// first page and at the bottom only for the last, where the track has
+// room for that. A track of no rows has no thumb.
+struct TermThumb {
+  int top = 0, rows = 0;
+};
+TermThumb TermScrollThumb(int entries, int page, int first, int track);
 
 // The locale's character set as iconv names it (call after setlocale).
 std::string TermCodeset();

@@ -17,6 +17,15 @@ class UiError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The person at the terminal asked to end the program (Ctrl+C). A host
+// throws it out of whatever modal loop or message box is waiting for
+// input; the dialogs unwind (a document still open is dropped on the way)
+// and AfxWinMain ends the program with kUiInterruptExitCode, the status of
+// a program ended by SIGINT. Deliberately not derived from std::exception,
+// so that no handler for failures takes it for one.
+struct UiInterrupt {};
+inline constexpr int kUiInterruptExitCode = 130;
+
 class UiHost {
  public:
   virtual ~UiHost() = default;
