@@ -17,6 +17,7 @@
 #include "app/zolmaapp.h"
 #include "platform/print/winprint.h"
 #include "platform/ui/cursesui.h"
+#include "platform/ui/uihost.h"
 
 CZOLMAApp theApp;
 
@@ -54,8 +55,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n", kopf, e.what());
     return 1;
   }
-  // A failure whose report found no memory names its reason here.
-  if (code != 0 && theApp.Bericht().empty())
+  // A failure whose report found no memory names its reason here; Ctrl+C
+  // (exit status 130) is an end the user chose and has no report.
+  if (code != 0 && code != kUiInterruptExitCode && theApp.Bericht().empty())
     std::fprintf(stderr, "%s: %s\n", kopf, kZolmaKeinSpeicher);
   for (const std::string& line : theApp.Bericht()) std::fprintf(stderr, "%s: %s\n", kopf, line.c_str());
   return code;
