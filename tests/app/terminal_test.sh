@@ -608,6 +608,18 @@ case_unknown_terminal_type_is_reported() {
   [ "$(wc -l <"$work/stderr")" -eq 1 ] || { echo "standard error:"; cat "$work/stderr"; return 1; }
 }
 
+# A locale that is not installed: the program runs in ASCII, as in the C
+# locale, and says so on standard error; a normal end keeps exit status 0.
+case_uninstalled_locale_runs_in_ascii() {
+  start de_XX.UTF-8
+  wait_for "Ueber 1:"
+  keys 'Nuernberg Hbf' Enter 'Bamberg' Enter M-b
+  wait_for "61 km"
+  shows "Von: *Nuernberg Hbf"
+  finish
+  on_stderr 'zolma: Warnung: die Spracheinstellung LANG=de_XX.UTF-8 ist auf diesem System nicht eingerichtet'
+}
+
 cases=(
   esc_pause_then_b_computes
   esc_esc_acts_at_once
@@ -632,6 +644,7 @@ cases=(
   ctrl_c_after_printing_leaves_the_document_whole
   route_text_rows_end_between_names
   unknown_terminal_type_is_reported
+  uninstalled_locale_runs_in_ascii
 )
 # ONLY="case ..." runs the cases named.
 [ -z "${ONLY:-}" ] || read -r -a cases <<<"$ONLY"
