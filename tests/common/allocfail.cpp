@@ -14,10 +14,12 @@ bool g_armed = false;
 bool g_failed = false;
 long g_count = 0;
 long g_failAt = 0;
+void (*g_countHook)(long) = nullptr;
 
 // One allocation is about to happen: true when it is the one to fail.
 bool FailThisOne() {
   if (!g_armed) return false;
+  if (g_countHook) g_countHook(g_count + 1);  // may Arm() afresh
   if (++g_count != g_failAt) return false;
   g_failed = true;
   return true;
@@ -56,6 +58,7 @@ void Disarm() {
 
 bool Failed() { return g_failed; }
 long Count() { return g_count; }
+void SetCountHook(void (*hook)(long next)) { g_countHook = hook; }
 
 }  // namespace allocfail
 

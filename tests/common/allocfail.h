@@ -32,6 +32,13 @@ bool Failed();
 // Allocations counted since the last Arm.
 long Count();
 
+// Called while armed before each counted allocation, with the number it is
+// about to get (Count() + 1); null for none. The hook must not allocate. A
+// test that forks a child at an allocation and calls Arm(1) in the child
+// fails exactly that allocation there, without running the operation from
+// its start for every n. The hook stays set until changed.
+void SetCountHook(void (*hook)(long next));
+
 }  // namespace allocfail
 
 #endif  // ZOLMA_TESTS_COMMON_ALLOCFAIL_H

@@ -4,6 +4,7 @@
 #include "tools/zolmanet/netwrite.h"
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -232,8 +233,7 @@ class Placing {
 
   void RemoveStage() noexcept {
     if (!staged_) return;
-    std::error_code ignored;
-    fs::remove(fs::path(stageTemplate_), ignored);
+    rmdir(stageTemplate_.c_str());  // only when empty
     staged_ = false;
   }
 
