@@ -11,12 +11,20 @@
 //
 // Running the compiler from its start for each of the ~57,000 n would take
 // too long, so the runs share their beginning: a runner process compiles
-// once with every allocation counted, and at each allocation it forks a
-// child that fails just that one (allocfail's count hook; the child calls
-// Arm(1)). Each child moves into a folder of its own first, as the output
-// folder is named relative to the working folder. That holds only until
-// the run first changes the output folder: from there on (a few hundred
-// allocations) every n is run from the start in a child of the test.
+// once with every allocation counted (allocfail's count hook), and at an
+// allocation n it forks a child that fails just that one (the child calls
+// Arm(1)). Each child first moves into a folder of its own set up as the
+// scenario wants, as the output folder is named relative to the working
+// folder. That holds only until the run first changes the output folder;
+// from the allocation before that change on (about 190 allocations: the
+// writing), a second runner stops there and forks every later n from that
+// point, each child counting from it.
+//
+// The ladder tries every 199th n (every 1999th under AddressSanitizer) and
+// the writing every n (every 5th under AddressSanitizer), so that CI stays
+// fast; ZOLMA_ALLOCFAIL_STRIDE=1 and ZOLMA_ALLOCFAIL_WRITE_STRIDE=1 try
+// every n. Before the folder changes a fresh folder and one with a data
+// set see the same allocations, so the ladder runs with the data set only.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -85,7 +93,8 @@ struct Scenario {
   std::string description;            // absolute
   std::vector<char> descriptionArg;   // the same, for argv
   int pipeOut = -1;
-  long stride = 1;
+  long stride = 1;       // the ladder's
+  long writeStride = 1;  // the checkpoint's
   int jobs = 1;
 };
 
@@ -97,6 +106,8 @@ long g_pidN[kMaxJobs] = {};
 bool g_isChild = false;  // this process is one run's child
 long g_myN = 0;          // the n that fails in this child
 long g_firstChange = 0;  // the first n at which the folder had changed
+long g_checkpoint = 0;   // a checkpoint runner: the n it forks every later run at
+long g_last = 0;         // ... and the last n it runs
 struct stat g_outStat;
 bool g_outExisted = false;
 
@@ -190,29 +201,56 @@ bool OutputFolderChanged() {
          st.st_mtim.tv_nsec != g_outStat.st_mtim.tv_nsec;
 }
 
-// The runner's count hook: forks the child that fails allocation n.
+// Forks the child that fails allocation `target`, counting from allocation
+// n, the one now being made; false in the parent.
+bool ForkRun(long n, long target) {
+  Throttle();
+  pid_t pid = fork();
+  if (pid < 0) {
+    SendWrong(target, "fork failed");
+    return false;
+  }
+  if (pid > 0) {
+    Started(pid, target);
+    return false;
+  }
+  g_isChild = true;
+  g_myN = target;
+  allocfail::SetCountHook(nullptr);
+  if (!EnterOwnFolder(target)) _exit(90);
+  allocfail::Arm(target - n + 1);  // 1: this allocation, the one now being made
+  return true;
+}
+
+void SendRunnerDone(long total, long from) {
+  Report r;
+  r.kind = kRunnerDone;
+  r.n = total;
+  r.from = from;
+  Send(r);
+}
+
+// The runners' count hook. The ladder forks the child that fails
+// allocation n at n, until the output folder first changes. The checkpoint
+// runner stops at its n, forks there every run from n to the last, and ends.
 void AtAllocation(long n) {
-  if (g_isChild || g_firstChange) return;
+  if (g_isChild) return;
+  if (g_checkpoint) {
+    if (n != g_checkpoint) return;
+    for (long target = n; target <= g_last; ++target) {
+      if ((target - n) % g_sc->writeStride != 0 && target != g_last) continue;
+      if (ForkRun(n, target)) return;
+    }
+    while (g_running > 0) Reap(true);
+    SendRunnerDone(0, 0);
+    _exit(0);
+  }
+  if (g_firstChange) return;
   if (OutputFolderChanged()) {
     g_firstChange = n;
     return;
   }
-  if (n % g_sc->stride != 0) return;
-  Throttle();
-  pid_t pid = fork();
-  if (pid < 0) {
-    SendWrong(n, "fork failed");
-    return;
-  }
-  if (pid > 0) {
-    Started(pid, n);
-    return;
-  }
-  g_isChild = true;
-  g_myN = n;
-  allocfail::SetCountHook(nullptr);
-  if (!EnterOwnFolder(n)) _exit(90);
-  allocfail::Arm(1);  // this allocation, the one now being made, fails
+  if (n % g_sc->stride == 0) ForkRun(n, n);
 }
 
 std::string OneLine(std::string s) {
@@ -282,54 +320,6 @@ int RunCommandLine() {
   _exit(0);
 }
 
-// The runner: one counted run, a child forked at each allocation until the
-// output folder first changes. Reports the count and that first n.
-[[noreturn]] void Runner() {
-  if (!EnterOwnFolder(0)) _exit(91);
-  // The first exception of a process sets up the unwinder's tables, which
-  // takes far longer than any run's own unwinding: done once here, every
-  // child inherits it.
-  try {
-    throw std::bad_alloc();
-  } catch (const std::bad_alloc&) {
-  }
-  g_outExisted = stat("out", &g_outStat) == 0;
-  allocfail::SetCountHook(&AtAllocation);
-  allocfail::Arm(LONG_MAX);
-  const int rc = RunCommandLine();
-  if (g_isChild) EndChild(g_myN, rc);
-  const long total = allocfail::Count();
-  allocfail::Disarm();
-  allocfail::SetCountHook(nullptr);
-  while (g_running > 0) Reap(true);
-  Report r;
-  r.kind = kRunnerDone;
-  r.n = total;
-  r.from = g_firstChange ? g_firstChange : total + 1;
-  if (rc != 0) std::snprintf(r.msg, sizeof r.msg, "the counted run failed: exit %d", rc);
-  Send(r);
-  _exit(0);
-}
-
-// A child run from the start with the n-th allocation failing.
-void FromStart(long n) {
-  Throttle();
-  pid_t pid = fork();
-  if (pid < 0) {
-    SendWrong(n, "fork failed");
-    return;
-  }
-  if (pid > 0) {
-    Started(pid, n);
-    return;
-  }
-  g_isChild = true;
-  if (!EnterOwnFolder(n)) _exit(90);
-  allocfail::Arm(n);
-  const int rc = RunCommandLine();
-  EndChild(n, rc);
-}
-
 struct Tally {
   long refused = 0, outOfMemory = 0, complete = 0, unfailed = 0, fromStart = 0, total = 0;
   std::vector<std::string> wrong;
@@ -348,8 +338,10 @@ struct Tally {
         ++unfailed;
         return false;
       case kRunnerDone:
-        total = r.n;
-        fromStart = r.from;
+        if (r.n > 0) {  // the ladder's, not the checkpoint's
+          total = r.n;
+          fromStart = r.from;
+        }
         if (r.msg[0]) wrong.push_back(r.msg);
         return true;
       default:
@@ -373,10 +365,56 @@ struct Tally {
   }
 };
 
+// A runner: one counted run with the count hook, in a folder of its own
+// (id) set up as every child's. The ladder reports the allocations counted
+// and the first n at which the folder had changed.
+[[noreturn]] void Runner(long id) {
+  if (!EnterOwnFolder(id)) _exit(91);
+  g_outExisted = stat("out", &g_outStat) == 0;
+  allocfail::SetCountHook(&AtAllocation);
+  allocfail::Arm(LONG_MAX);
+  const int rc = RunCommandLine();
+  if (g_isChild) EndChild(g_myN, rc);
+  const long total = allocfail::Count();
+  allocfail::Disarm();
+  allocfail::SetCountHook(nullptr);
+  while (g_running > 0) Reap(true);
+  if (rc != 0 || g_checkpoint) SendWrong(0, "the counted run ended without its runs");
+  SendRunnerDone(total, g_firstChange ? g_firstChange : total + 1);
+  _exit(0);
+}
+
+// Starts a runner and reads the reports until its last.
+void StartRunner(long id, int in, Tally* t) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  pid_t runner = fork();
+  ASSERT_GE(runner, 0);
+  if (runner == 0) Runner(id);
+  t->Read(in, true);
+  int st = 0;
+  waitpid(runner, &st, 0);
+  EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << "runner status " << st;
+}
+
+// Every how many n the ladder tries; ZOLMA_ALLOCFAIL_STRIDE=1 tries every
+// n (about 57,000 runs: minutes, not for every CI run).
 long Stride() {
   if (const char* s = std::getenv("ZOLMA_ALLOCFAIL_STRIDE")) return std::max(1L, std::atol(s));
 #ifdef ZOLMA_ASAN
-  return 13;  // see the README: the sanitizer build tries every 13th n before the writing
+  return 1999;
+#else
+  return 199;
+#endif
+}
+
+// Every how many n the runs from the first change of the output folder on
+// are tried (ZOLMA_ALLOCFAIL_WRITE_STRIDE); in the sanitizer build, where
+// each run costs several times more, a share of them.
+long WriteStride() {
+  if (const char* s = std::getenv("ZOLMA_ALLOCFAIL_WRITE_STRIDE")) return std::max(1L, std::atol(s));
+#ifdef ZOLMA_ASAN
+  return 5;
 #else
   return 1;
 #endif
@@ -391,7 +429,11 @@ void RunScenario(bool existing) {
   sc.descriptionArg.assign(sc.description.begin(), sc.description.end());
   sc.descriptionArg.push_back('\0');
   sc.base = dir.str();
-  sc.stride = Stride();
+  // Before the output folder changes, a run in a fresh folder takes the
+  // same allocations as one in a folder with a data set: the ladder runs in
+  // the one with the data set, where more can go wrong.
+  sc.stride = existing ? Stride() : LONG_MAX;
+  sc.writeStride = WriteStride();
   sc.jobs = static_cast<int>(std::clamp(sysconf(_SC_NPROCESSORS_ONLN) / 2, 1L, 4L));
   static_assert(4 <= kMaxJobs);
 
@@ -420,38 +462,21 @@ void RunScenario(bool existing) {
   ASSERT_EQ(pipe(fds), 0);
   sc.pipeOut = fds[1];
   g_sc = &sc;
-  std::fflush(stdout);
-  std::fflush(stderr);
   const auto start = std::chrono::steady_clock::now();
-  pid_t runner = fork();
-  ASSERT_GE(runner, 0);
-  if (runner == 0) {
-    close(fds[0]);
-    Runner();
-  }
-  // The runner's report comes last from it; until then its children report.
+  // The ladder up to the first change of the output folder.
   Tally t;
-  t.Read(fds[0], true);
+  g_checkpoint = 0;
+  StartRunner(0, fds[0], &t);
   const double ladderSecs =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  int st = 0;
-  waitpid(runner, &st, 0);
-  EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << "runner status " << st;
-  ASSERT_GT(t.total, 0);
-  // From the first change of the output folder on, every n from the start,
-  // and one n past the last allocation: that run must see no failure.
-  // The reports are read as they come, so that no child waits on a full pipe.
-  fcntl(fds[0], F_SETFL, O_NONBLOCK);
-  for (long n = t.fromStart; n <= t.total + 1; ++n) {
-    t.Read(fds[0], false);
-    FromStart(n);
-  }
-  while (g_running > 0) {
-    t.Read(fds[0], false);
-    Reap(true);
-  }
+  // From the allocation before that change on, every n forked at that
+  // allocation, and one n past the last: that run must see no failure.
+  ASSERT_GT(t.fromStart, 1);
+  g_checkpoint = t.fromStart - 1;
+  g_last = t.total + 1;
+  StartRunner(-1, fds[0], &t);
+  g_checkpoint = 0;
   close(fds[1]);
-  fcntl(fds[0], F_SETFL, 0);
   t.Read(fds[0], false);
   close(fds[0]);
   g_sc = nullptr;
@@ -460,11 +485,12 @@ void RunScenario(bool existing) {
 
   const long runs = t.refused + t.complete + t.unfailed + static_cast<long>(t.wrong.size());
   std::printf(
-      "%s: %ld allocations, %ld runs (every %ld-th n below %ld, every n from there), %ld refused "
+      "%s: %ld allocations, %ld runs (%s below %ld, every %ld. n from there), %ld refused "
       "(%ld out of memory), %ld complete, %ld without a failure, %zu wrong, %.1f s (%.1f s before "
       "the folder changes) with %d jobs\n",
-      existing ? "existing folder" : "fresh folder", t.total, runs, sc.stride, t.fromStart,
-      t.refused, t.outOfMemory, t.complete, t.unfailed, t.wrong.size(), secs, ladderSecs, sc.jobs);
+      existing ? "existing folder" : "fresh folder", t.total, runs,
+      sc.stride == LONG_MAX ? "none" : ("every " + std::to_string(sc.stride) + ". n").c_str(),
+      t.fromStart, sc.writeStride, t.refused, t.outOfMemory, t.complete, t.unfailed, t.wrong.size(), secs, ladderSecs, sc.jobs);
   EXPECT_EQ(t.unfailed, 1) << "exactly the run past the last allocation sees no failure";
   EXPECT_GT(t.fromStart, t.total / 2) << "the output folder changes near the end";
   for (size_t i = 0; i < std::min<size_t>(t.wrong.size(), 20); ++i) ADD_FAILURE() << t.wrong[i];

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "tools/dmwriter/tables.h"
+
 namespace zolmanet {
 
 namespace {
@@ -249,7 +251,7 @@ std::optional<std::string> PbhfKey(const std::string& utf8, std::string* err) {
     else
       out.push_back(ch);
   }
-  if (out.size() > 20) out.resize(20);
+  if (out.size() > dmw::kStationNameWidth) out.resize(dmw::kStationNameWidth);
   while (!out.empty() && out.back() == ' ') out.pop_back();
   return out;
 }
