@@ -15,10 +15,12 @@ bool g_failed = false;
 long g_count = 0;
 long g_failAt = 0;
 allocfail::FailureNote g_note = nullptr;
+void (*g_countHook)(long) = nullptr;
 
 // One allocation is about to happen: true when it is the one to fail.
 bool FailThisOne() {
   if (!g_armed) return false;
+  if (g_countHook) g_countHook(g_count + 1);  // may Arm() afresh
   if (++g_count != g_failAt) return false;
   g_failed = true;
   if (g_note) g_note(UtFaultAskingSite());
@@ -58,6 +60,7 @@ void Disarm() {
 
 bool Failed() { return g_failed; }
 long Count() { return g_count; }
+void SetCountHook(void (*hook)(long next)) { g_countHook = hook; }
 
 void SetFailureNote(FailureNote note) { g_note = note; }
 

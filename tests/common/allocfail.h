@@ -40,6 +40,12 @@ long Count();
 // across Arm and Disarm. The callback must not allocate with operator new.
 using FailureNote = void (*)(int site);
 void SetFailureNote(FailureNote note);
+// Called while armed before each counted allocation, with the number it is
+// about to get (Count() + 1); null for none. The hook must not allocate. A
+// test that forks a child at an allocation and calls Arm(1) in the child
+// fails exactly that allocation there, without running the operation from
+// its start for every n. The hook stays set until changed.
+void SetCountHook(void (*hook)(long next));
 
 }  // namespace allocfail
 

@@ -579,7 +579,7 @@ TEST(DataCompile, HeaderLineErrorsNameFileAndLineOnTheCommandLine) {
   const std::vector<Case> cases = {
       {"a NUL",
        {{1, head + "Test" + std::string(1, '\0') + "1" + tail}},
-       "netz.net:1: versionsinfo: control character U+0000"},
+       "netz.net:1:24: NUL byte: a description file holds text only"},
       {"a control character",
        {{1, head + "Test\x1B[1m" + tail}},
        "netz.net:1: versionsinfo: control character U+001B"},
@@ -707,8 +707,10 @@ TEST(DataCompile, RefusesADescriptionWithoutNetzLineOrStation) {
   }
 }
 
-// --help goes to standard output with exit status 0; a usage error to
-// standard error with exit status 2; a grid below 3 names the smallest.
+// --help (or -h) goes to standard output with exit status 0; a usage error
+// to standard error with exit status 2: first one line naming the option or
+// value that is wrong and why (a grid below 3 names the smallest), then
+// the usage line.
 TEST(DataCompile, ToolsHelpAndUsageErrors) {
   tempdir::Folder dir("zolmanet-test");
   struct Case {
@@ -724,13 +726,26 @@ TEST(DataCompile, ToolsHelpAndUsageErrors) {
   const std::string o = " -o " + (dir.path() / "out").string();
   const Case cases[] = {
       {z + " --help", 0, zusage, ""},
+      {z + " -h", 0, zusage, ""},
       {z + " --check --help", 0, zusage, ""},
-      {z, 2, "", zusage},
-      {z + " --nope x", 2, "", zusage},
-      {z + " a b", 2, "", zusage},
+      {z, 2, "", "zolmanet: the description folder is missing\n" + zusage},
+      {z + " --bogus x", 2, "", "zolmanet: unknown option --bogus\n" + zusage},
+      {z + " a b", 2, "", "zolmanet: one description folder only, not also 'b'\n" + zusage},
+      {z + " x -o", 2, "", "zolmanet: -o needs the output folder\n" + zusage},
+      {z + " \"--$(printf '\\033')[1m\"", 2, "", "zolmanet: unknown option --\\x1B[1m\n" + zusage},
       {g + " --help", 0, gusage, ""},
-      {g, 2, "", gusage},
-      {g + " --seed x" + o, 2, "", gusage},
+      {g + " -h", 0, gusage, ""},
+      {g, 2, "", "netgen: the output folder (-o FOLDER) is missing\n" + gusage},
+      {g + " --bogus" + o, 2, "", "netgen: unknown option --bogus\n" + gusage},
+      {g + " --seed x" + o, 2, "", "netgen: --seed needs a whole number from 0 to 2147483647, not 'x'\n" + gusage},
+      {g + " --seed -1" + o, 2, "", "netgen: --seed needs a whole number from 0 to 2147483647, not '-1'\n" + gusage},
+      {g + o + " --seed", 2, "", "netgen: --seed needs a whole number from 0 to 2147483647\n" + gusage},
+      {g + " --grid abc" + o, 2, "", "netgen: --grid needs a whole number from 3 to 59, not 'abc'\n" + gusage},
+      {g + " --grid 99999999999999999999" + o, 2, "",
+       "netgen: --grid needs a whole number from 3 to 59, not '99999999999999999999'\n" + gusage},
+      {g + " --between 7 --grid 4x" + o, 2, "", "netgen: --grid needs a whole number from 3 to 64, not '4x'\n" + gusage},
+      {g + " --between 51" + o, 2, "", "netgen: --between needs a whole number from 0 to 50, not '51'\n" + gusage},
+      {g + " extra" + o, 2, "", "netgen: unexpected argument 'extra'\n" + gusage},
       {g + " --grid 2" + o, 2, "", "netgen: --grid 2 is too small: the smallest grid is 3\n" + gusage},
       {g + " --grid 1" + o, 2, "", "netgen: --grid 1 is too small: the smallest grid is 3\n" + gusage},
       {g + " --grid 0" + o, 2, "", "netgen: --grid 0 is too small: the smallest grid is 3\n" + gusage},

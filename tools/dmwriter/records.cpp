@@ -50,9 +50,9 @@ Bytes encodeEbhf(const EbhfRecord& r) {
   putU16(b, 0, r.country);
   putU32(b, 2, r.station_number);
   putU16(b, 6, storedValidFrom(r.valid_from, r.withdrawn));
-  putText(b, 8, r.station_name, 20, "EBHF station_name");
-  putText(b, 28, r.second_name, 20, "EBHF second_name");
-  putText(b, 48, r.further_name, 9, "EBHF further_name");
+  putText(b, 8, r.station_name, kStationNameWidth, "EBHF station_name");
+  putText(b, 28, r.second_name, kStationNameWidth, "EBHF second_name");
+  putText(b, 48, r.further_name, kShortCodeWidth, "EBHF further_name");
   putU8(b, 57, r.unread_57);
   putU16(b, 58, r.u16_58);
   putU16(b, 60, r.tariff_area);
@@ -105,7 +105,7 @@ DataFile ebhfFile(std::vector<EbhfRecord> records, const std::vector<EbhfGzpktRe
 // ---- PBHF ---------------------------------------------------------------------
 Bytes encodePbhf(const PbhfRecord& r) {
   Bytes b(kPbhfRecordSize, 0);
-  putText(b, 0, r.station_name, 20, "PBHF station_name");
+  putText(b, 0, r.station_name, kStationNameWidth, "PBHF station_name");
   putU16(b, 20, storedValidFrom(r.valid_from, r.withdrawn));
   putU32(b, 22, r.station_number);
   putU8(b, 26, r.u8_26);
@@ -116,7 +116,7 @@ Bytes encodePbhf(const PbhfRecord& r) {
 Bytes encodePbhfBlock(std::vector<PbhfRecord> records, Order order) {
   if (order == Order::Sorted) {
     detail::sortByKey(records, [](const PbhfRecord& r) {
-      return textKey(r.station_name, 20, "PBHF station_name");
+      return textKey(r.station_name, kStationNameWidth, "PBHF station_name");
     });
   }
   return joinRecords(records, kPbhfRecordSize, encodePbhf);
@@ -135,7 +135,7 @@ Bytes encodeFehl(const FehlRecord& r) {
   putU16(b, 4, r.message_number);
   putU16(b, 6, storedValidFrom(r.valid_from, r.withdrawn));
   putU8(b, 8, static_cast<std::uint8_t>(r.char_8));
-  putText(b, 9, r.text_pattern, 70, "FEHL text_pattern");
+  putText(b, 9, r.text_pattern, kMessageTextWidth, "FEHL text_pattern");
   putU8(b, 79, r.unread_79);
   return b;
 }
@@ -225,7 +225,7 @@ Bytes encodeEbgg(const EbggRecord& r) {
   putU16(b, 58, r.profile_flags);
   putText(b, 60, r.text_60, 4, "EBGG text_60");
   putText(b, 64, r.text_64, 2, "EBGG text_64");
-  putText(b, 66, r.text_66, 20, "EBGG text_66");
+  putText(b, 66, r.text_66, kStationNameWidth, "EBGG text_66");
   putU16(b, 86, r.u16_86);
   putU32(b, 88, r.u32_88);
   return b;

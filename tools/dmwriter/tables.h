@@ -105,6 +105,12 @@ inline constexpr std::size_t kNesrRecordSize = 18;
 // The stored valid-from: day | (withdrawn ? 0x8000 : 0).
 std::uint16_t storedValidFrom(std::uint16_t valid_from, bool withdrawn);
 
+// Widths of the blank-padded text fields, in characters: the one source for
+// the encoders and for every program that makes the records.
+inline constexpr std::size_t kStationNameWidth = 20;  // EBHF names, PBHF key, EBGG text_66
+inline constexpr std::size_t kShortCodeWidth = 9;     // EBHF further_name
+inline constexpr std::size_t kMessageTextWidth = 70;  // FEHL text_pattern
+
 // ---- EBHF: station table ------------------------------------------------------------
 // Key (country, station_number). Flag letter indexes that the system reads:
 // 5 station kind ('A'/'H' node station), 8 and 9 ('N' for the 50 km list),

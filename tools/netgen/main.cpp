@@ -7,80 +7,114 @@
 ** Writes the data files (or, with --description, the description file
 ** "synth.net") into the output folder. --meldungen adds the message texts
 ** of a description file, so the data set carries them too. --help prints
-** the usage line on standard output; a usage error prints it on standard
-** error and ends with exit code 2 (a grid below 3 says the smallest grid).
+** (or -h) prints the usage line on standard output; a usage error prints
+** one line saying what is wrong (a grid below 3 names the smallest grid),
+** then the usage line, on standard error and ends with exit code 2. Memory
+** running out ends it with "out of memory" and exit code 1.
 */
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <string>
 
 #include "tools/netgen/netgen.h"
 #include "tools/zolmanet/netcompile.h"
 #include "tools/zolmanet/netparse.h"
 #include "tools/zolmanet/netprint.h"
+#include "tools/zolmanet/nettext.h"
 #include "tools/zolmanet/netwrite.h"
 
 namespace {
 
-/* The usage line: on standard output for --help (exit 0), on standard
-** error for a usage error (exit 2). */
-int Usage(FILE* to = stderr) {
-  std::fprintf(
-      to,
-      "usage: netgen [--seed N] [--grid N] [--between N] [--meldungen FILE] [--description] -o FOLDER\n");
-  return to == stderr ? 2 : 0;
+const char kUsage[] =
+    "usage: netgen [--seed N] [--grid N] [--between N] [--meldungen FILE] [--description] -o "
+    "FOLDER\n";
+
+/* A usage error: what is wrong, then the usage line, on standard error. */
+int UsageError(const std::string& what) {
+  std::fprintf(stderr, "netgen: %s\n%s", zolmanet::Showable(what).c_str(), kUsage);
+  return 2;
 }
 
 /* The smallest grid: one tariff area of 3 x 3 node stations. */
 constexpr long kSmallestGrid = 3;
 
-bool Number(const char* s, long lo, long hi, long* out) {
+/* A whole number in decimal that fits a long. */
+bool Whole(const char* s, long* out) {
+  errno = 0;
   char* end = nullptr;
   long v = std::strtol(s, &end, 10);
-  if (!*s || *end || v < lo || v > hi) return false;
+  if (!*s || *end || errno == ERANGE) return false;
   *out = v;
   return true;
 }
 
-}  // namespace
+std::string Range(const char* option, long lo, long hi) {
+  return std::string(option) + " needs a whole number from " + std::to_string(lo) + " to " +
+         std::to_string(hi);
+}
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   netgen::Options opt;
   std::string out, messages;
+  const char* grid = nullptr;
   bool description = false;
   for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     long v;
-    std::string a = argv[i];
-    bool more = i + 1 < argc;
-    if (a == "--help") {
-      return Usage(stdout);
-    } else if (a == "--grid" && more && Number(argv[i + 1], LONG_MIN, kSmallestGrid - 1, &v)) {
-      std::fprintf(stderr, "netgen: --grid %ld is too small: the smallest grid is %ld\n", v,
-                   kSmallestGrid);
-      return Usage();
-    } else if (a == "--seed" && more && Number(argv[i + 1], 0, 2147483647L, &v)) {
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (a == "--seed") {
+      if (!value) return UsageError(Range("--seed", 0, 2147483647L));
+      if (!Whole(value, &v) || v < 0 || v > 2147483647L)
+        return UsageError(Range("--seed", 0, 2147483647L) + ", not '" + value + "'");
       opt.seed = static_cast<uint64_t>(v);
       ++i;
-    } else if (a == "--grid" && more && Number(argv[i + 1], kSmallestGrid, 181, &v)) {
-      opt.grid = static_cast<int>(v);
-      ++i;
-    } else if (a == "--between" && more && Number(argv[i + 1], 0, 50, &v)) {
+    } else if (a == "--between") {
+      if (!value) return UsageError(Range("--between", 0, 50));
+      if (!Whole(value, &v) || v < 0 || v > 50)
+        return UsageError(Range("--between", 0, 50) + ", not '" + value + "'");
       opt.between = static_cast<int>(v);
       ++i;
-    } else if (a == "--meldungen" && more)
-      messages = argv[++i];
-    else if (a == "--description")
+    } else if (a == "--grid") {
+      /* Checked after the loop: its largest value depends on --between. */
+      grid = value ? value : "";
+      i += value ? 1 : 0;
+    } else if (a == "--meldungen" || a == "-o") {
+      if (!value) return UsageError(a + (a == "-o" ? " needs the output folder" : " needs a file"));
+      (a == "-o" ? out : messages) = value;
+      ++i;
+    } else if (a == "--description") {
       description = true;
-    else if (a == "-o" && more)
-      out = argv[++i];
-    else
-      return Usage();
+    } else if (!a.empty() && a[0] == '-') {
+      return UsageError("unknown option " + a);
+    } else {
+      return UsageError("unexpected argument '" + a + "'");
+    }
   }
-  if (out.empty()) return Usage();
+  if (grid) {
+    /* A number above the largest grid is refused by the generator, with
+    ** the limits that make it too large. */
+    const long largest = netgen::LargestGrid(opt.between);
+    long v;
+    if (!Whole(grid, &v) || v > INT_MAX) {
+      return UsageError(Range("--grid", kSmallestGrid, largest) +
+                        (*grid ? std::string(", not '") + grid + "'" : std::string()));
+    }
+    if (v < kSmallestGrid) {
+      return UsageError("--grid " + std::to_string(v) + " is too small: the smallest grid is " +
+                        std::to_string(kSmallestGrid));
+    }
+    opt.grid = static_cast<int>(v);
+  }
+  if (out.empty()) return UsageError("the output folder (-o FOLDER) is missing");
   try {
     zolmanet::Network net = netgen::Generate(opt);
     if (!messages.empty()) zolmanet::ParseFile(messages, &net);
@@ -109,9 +143,25 @@ int main(int argc, char** argv) {
   } catch (const zolmanet::CompileError& e) {
     std::fprintf(stderr, "netgen: %s\n", e.what());
     return 1;
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "netgen: %s\n", e.what());
-    return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  /* What is left after the network's own errors: memory running out and
+  ** failures of the file system. */
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("netgen: out of memory\n", stderr);
+  } catch (const std::exception& e) {
+    try {
+      std::fprintf(stderr, "netgen: %s\n", zolmanet::Showable(e.what()).c_str());
+    } catch (const std::bad_alloc&) {
+      std::fputs("netgen: out of memory\n", stderr);
+    }
+  }
+  return 1;
 }

@@ -32,6 +32,13 @@ namespace {
   throw CompileError(At(pos, text));
 }
 
+/* The text widths: the writer's, and the longest route description the
+** compiler takes. */
+constexpr size_t kName = dmw::kStationNameWidth;
+constexpr size_t kCode = dmw::kShortCodeWidth;
+constexpr size_t kMessage = dmw::kMessageTextWidth;
+constexpr size_t kRouteText = 40;
+
 std::string Where(const Pos& pos) { return pos.file + ":" + std::to_string(pos.line); }
 
 std::string Pad(const std::string& s, size_t n) {
@@ -135,9 +142,9 @@ class Compiler {
       if (s.name.empty()) Fail(s.pos, "station " + std::to_string(s.number) + " has an empty name");
       dmw::EbhfRecord r;
       r.station_number = s.number;
-      r.station_name = Pad(Dos(s.name, 20, s.pos, "station name"), 20);
-      r.second_name = Pad(Dos(s.name2.empty() ? s.name : s.name2, 20, s.pos, "second name"), 20);
-      r.further_name = Pad(Dos(s.code, 9, s.pos, "short code"), 9);
+      r.station_name = Pad(Dos(s.name, kName, s.pos, "station name"), kName);
+      r.second_name = Pad(Dos(s.name2.empty() ? s.name : s.name2, kName, s.pos, "second name"), kName);
+      r.further_name = Pad(Dos(s.code, kCode, s.pos, "short code"), kCode);
       if (IsNode(s)) {
         if (s.area != 0) {
           Fail(s.pos,
@@ -182,7 +189,7 @@ class Compiler {
                           " (" + Where(it->second->pos) + ")");
         }
         dmw::PbhfRecord p;
-        p.station_name = Pad(*key, 20);
+        p.station_name = Pad(*key, kName);
         p.station_number = s.number;
         if (s.withdrawn != kNoDay) {
           p.valid_from = s.withdrawn;
@@ -382,7 +389,7 @@ class Compiler {
                         " already has a route description from that day (" +
                         Where(it->second->pos) + ")");
       }
-      std::string text = Dos(r.text, 40, r.pos, "route description");
+      std::string text = Dos(r.text, kRouteText, r.pos, "route description");
       CheckBrackets(text, r.pos);
       auto pt = pairText_.find({lo, hi});
       uint32_t number;
@@ -826,17 +833,17 @@ class Compiler {
           joined.insert(joined.end(), parts.begin() + (k == 0 ? 0 : 1), parts.end());
         }
         std::string text = JoinParts(joined);
-        if (!ok || text.size() > 40 || !Balanced(text)) {
+        if (!ok || text.size() > kRouteText || !Balanced(text)) {
           std::vector<std::string> names;
           for (uint32_t idx : way) names.push_back(labelOf(idx));
           text = JoinParts(names);
           // A long way names fewer of the nodes it passes: the middle ones
           // go first, the two ends always stay.
-          while ((text.size() > 40 || !Balanced(text)) && names.size() > 3) {
+          while ((text.size() > kRouteText || !Balanced(text)) && names.size() > 3) {
             names.erase(names.begin() + static_cast<std::ptrdiff_t>(names.size() / 2));
             text = JoinParts(names);
           }
-          if (text.size() > 40 || !Balanced(text)) continue;
+          if (text.size() > kRouteText || !Balanced(text)) continue;
         }
         dmw::RbgtEntry rec;
         rec.route_text_number = next++;
@@ -946,15 +953,15 @@ class Compiler {
       std::string err;
       auto text = ToDin66003(m.text, &err);
       if (!text) Fail(m.pos, "message " + id + ": " + err);
-      if (text->size() > 70) {
+      if (text->size() > kMessage) {
         Fail(m.pos, "message " + id + " is " + std::to_string(text->size()) +
-                        " characters long; at most 70 fit");
+                        " characters long; at most " + std::to_string(kMessage) + " fit");
       }
       if (const CatalogEntry* e = FindCatalogEntry(m.ssid, m.number)) {
         std::string bad = CheckPlaceholders(*text, e->types);
         if (!bad.empty()) Fail(m.pos, "message " + id + ": " + bad);
       }
-      f.text_pattern = Pad(*text, 70);
+      f.text_pattern = Pad(*text, kMessage);
       out_.fehl.push_back(f);
     }
     std::stable_sort(out_.fehl.begin(), out_.fehl.end(),

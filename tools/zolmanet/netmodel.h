@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/zolmanet/nettext.h"
+
 namespace zolmanet {
 
 constexpr uint16_t kNoDay = 0xFFFF;
@@ -29,10 +31,13 @@ struct Pos {
 /* "file:line: text" for a position (just the text when it has no file). */
 std::string At(const Pos& pos, const std::string& text);
 
-/* Every error of the compiler: the message names the file and line. */
+/* Every error of the compiler: the message names the file and line. The
+** message quotes the description's own bytes, so whatever a terminal
+** cannot show (a control character, a byte that is no UTF-8) is written
+** escaped as \xNN. */
 class CompileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit CompileError(const std::string& what) : std::runtime_error(Showable(what)) {}
 };
 
 struct Station {

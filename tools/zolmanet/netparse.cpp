@@ -8,11 +8,15 @@
 */
 #include "tools/zolmanet/netparse.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <memory>
+#include <system_error>
 
 #include "tools/zolmanet/nettext.h"
 
@@ -455,35 +459,107 @@ class Parser {
   bool inLine_ = false;
 };
 
+/* The UTF-8 byte-order mark that some editors write at the start. */
+const char kBom[] = "\xEF\xBB\xBF";
+
+/* The first NUL byte is refused at its line and column (in characters). */
+void RefuseNul(const std::string& fileName, const std::string& text, size_t from) {
+  const size_t at = text.find('\0', from);
+  if (at == std::string::npos) return;
+  size_t line = 1, lineStart = from;
+  for (size_t i = from; i < at; ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      lineStart = i + 1;
+    }
+  }
+  const size_t column = 1 + Utf8Length(text.substr(lineStart, at - lineStart));
+  throw CompileError(fileName + ":" + std::to_string(line) + ":" + std::to_string(column) +
+                     ": NUL byte: a description file holds text only");
+}
+
+/* The whole file, or an error: a read that stops short (a failing disk,
+** memory running out) never passes for the end of the file. */
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in;
+  in.exceptions(std::ios::badbit);
+  try {
+    in.open(path, std::ios::binary);
+    if (!in.is_open()) throw CompileError(path + ": cannot be read");
+    std::string text;
+    char buf[1 << 14];
+    for (;;) {
+      in.read(buf, sizeof buf);
+      text.append(buf, static_cast<size_t>(in.gcount()));
+      if (!in) break;
+    }
+    if (!in.eof()) throw CompileError(path + ": cannot be read to its end");
+    return text;
+  } catch (const std::ios_base::failure& e) {
+    throw CompileError(path + ": cannot be read: " + e.code().message());
+  }
+}
+
 }  // namespace
 
 void ParseText(const std::string& fileName, const std::string& text, Network* net) {
+  size_t pos = text.compare(0, 3, kBom) == 0 ? 3 : 0;
+  /* More than a quarter of bytes that are no text (a description has
+  ** none at all): a binary file, refused as a whole. The mark is text. */
+  const size_t nonText = NonTextBytes(text);
+  if (nonText * 4 > text.size() - pos) {
+    throw CompileError(fileName + ": is not a text file (" + std::to_string(nonText) + " of its " +
+                       std::to_string(text.size() - pos) +
+                       " bytes are no text); a description is UTF-8 text");
+  }
+  RefuseNul(fileName, text, pos);
   Parser p(fileName, net);
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) p.Line(line);
+  /* Line by line, the last one with or without its line feed. */
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    p.Line(text.substr(pos, end - pos));
+    pos = end + 1;
+  }
   p.Finish();
 }
 
-void ParseFile(const std::string& path, Network* net) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw CompileError(path + ": cannot be read");
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  ParseText(path, ss.str(), net);
+void ParseFile(const std::string& path, Network* net) { ParseText(path, ReadWhole(path), net); }
+
+std::vector<std::string> DescriptionFiles(const std::string& dir) {
+  namespace fs = std::filesystem;
+  /* The folder is read with opendir/readdir: the library's directory
+  ** iterator cannot report running out of memory and ends the program. */
+  std::unique_ptr<DIR, int (*)(DIR*)> d(opendir(dir.c_str()), &closedir);
+  if (!d) {
+    const std::error_code ec(errno, std::generic_category());
+    throw CompileError(dir + ": " + ec.message());
+  }
+  std::vector<std::string> files;
+  for (;;) {
+    errno = 0;
+    const dirent* e = readdir(d.get());
+    if (e == nullptr) {
+      if (errno != 0) {
+        const std::error_code ec(errno, std::generic_category());
+        throw CompileError(dir + ": " + ec.message());
+      }
+      break;
+    }
+    const fs::path p = fs::path(dir) / e->d_name;
+    std::error_code ec;
+    if (p.extension() == ".net" && fs::is_regular_file(p, ec)) files.push_back(p.string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 Network ParseFolder(const std::string& dir) {
   namespace fs = std::filesystem;
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) throw CompileError(dir + ": is no description folder");
-  std::vector<std::string> files;
-  for (const auto& e : fs::directory_iterator(dir, ec)) {
-    if (e.is_regular_file() && e.path().extension() == ".net") files.push_back(e.path().string());
-  }
-  if (ec) throw CompileError(dir + ": " + ec.message());
+  const std::vector<std::string> files = DescriptionFiles(dir);
   if (files.empty()) throw CompileError(dir + ": holds no .net files");
-  std::sort(files.begin(), files.end());
   Network net;
   for (const std::string& f : files) ParseFile(f, &net);
   return net;

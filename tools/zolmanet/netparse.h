@@ -28,16 +28,23 @@
 #define ZOLMA_ZOLMANET_NETPARSE_H
 
 #include <string>
+#include <vector>
 
 #include "tools/zolmanet/netmodel.h"
 
 namespace zolmanet {
 
-/* Parses the text of one description file into net. */
+/* Parses the text of one description file into net. A UTF-8 byte-order
+** mark at the start is skipped; a text of which more than a quarter is no
+** text is refused as a whole, a NUL byte anywhere at its line and column. */
 void ParseText(const std::string& fileName, const std::string& text, Network* net);
 
-/* Parses one file. */
+/* Parses one file; a read that stops short is an error. */
 void ParseFile(const std::string& path, Network* net);
+
+/* The "*.net" files of a folder (regular files, symbolic links followed),
+** in name order. */
+std::vector<std::string> DescriptionFiles(const std::string& dir);
 
 /* Parses every "*.net" file of a folder, in name order. */
 Network ParseFolder(const std::string& dir);

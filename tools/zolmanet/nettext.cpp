@@ -6,46 +6,59 @@
 #include <cstdio>
 #include <vector>
 
+#include "tools/dmwriter/tables.h"
+
 namespace zolmanet {
 
 namespace {
+
+/* The UTF-8 character at s[i]: its length in bytes with its code point in
+** *cp, or 0 for a malformed or overlong sequence. */
+size_t DecodeOne(const std::string& s, size_t i, uint32_t* cp) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  int extra;
+  if (c < 0x80) {
+    *cp = c;
+    return 1;
+  } else if ((c & 0xE0) == 0xC0) {
+    *cp = c & 0x1F;
+    extra = 1;
+  } else if ((c & 0xF0) == 0xE0) {
+    *cp = c & 0x0F;
+    extra = 2;
+  } else if ((c & 0xF8) == 0xF0) {
+    *cp = c & 0x07;
+    extra = 3;
+  } else
+    return 0;
+  if (i + static_cast<size_t>(extra) >= s.size()) return 0;
+  for (int k = 1; k <= extra; ++k) {
+    unsigned char cc = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
+    if ((cc & 0xC0) != 0x80) return 0;
+    *cp = (*cp << 6) | (cc & 0x3F);
+  }
+  if ((extra == 1 && *cp < 0x80) || (extra == 2 && *cp < 0x800) || (extra == 3 && *cp < 0x10000)) {
+    return 0; /* overlong form */
+  }
+  return static_cast<size_t>(extra) + 1;
+}
 
 /* Decodes UTF-8 into code points; false on a malformed sequence. */
 bool DecodeUtf8(const std::string& s, std::vector<uint32_t>* out) {
   out->clear();
   size_t i = 0;
   while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
     uint32_t cp;
-    int extra;
-    if (c < 0x80) {
-      cp = c;
-      extra = 0;
-    } else if ((c & 0xE0) == 0xC0) {
-      cp = c & 0x1F;
-      extra = 1;
-    } else if ((c & 0xF0) == 0xE0) {
-      cp = c & 0x0F;
-      extra = 2;
-    } else if ((c & 0xF8) == 0xF0) {
-      cp = c & 0x07;
-      extra = 3;
-    } else
-      return false;
-    if (i + static_cast<size_t>(extra) >= s.size() && extra > 0) return false;
-    for (int k = 1; k <= extra; ++k) {
-      unsigned char cc = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000)) {
-      return false; /* overlong form */
-    }
+    size_t len = DecodeOne(s, i, &cp);
+    if (len == 0) return false;
     out->push_back(cp);
-    i += static_cast<size_t>(extra) + 1;
+    i += len;
   }
   return true;
 }
+
+/* A control character: C0, DEL and C1. */
+bool IsControl(uint32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp < 0xA0); }
 
 std::string CharName(uint32_t cp) {
   char buf[32];
@@ -67,6 +80,46 @@ const DosPair kDos[] = {
 };
 
 }  // namespace
+
+std::string Showable(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    uint32_t cp = 0;
+    size_t len = DecodeOne(text, i, &cp);
+    if (len > 0 && !IsControl(cp)) {
+      out.append(text, i, len);
+      i += len;
+      continue;
+    }
+    /* A control character or a byte that is no UTF-8: each byte as \xNN. */
+    for (size_t k = 0; k < (len > 0 ? len : 1); ++k) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned char>(text[i + k]));
+      out += buf;
+    }
+    i += len > 0 ? len : 1;
+  }
+  return out;
+}
+
+size_t NonTextBytes(const std::string& text) {
+  size_t n = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    uint32_t cp = 0;
+    size_t len = DecodeOne(text, i, &cp);
+    if (len == 0) {
+      ++n;
+      ++i;
+      continue;
+    }
+    if (IsControl(cp) && cp != '\t' && cp != '\n' && cp != '\r' && cp != '\f') n += len;
+    i += len;
+  }
+  return n;
+}
 
 size_t Utf8Length(const std::string& utf8) {
   size_t n = 0;
@@ -198,7 +251,7 @@ std::optional<std::string> PbhfKey(const std::string& utf8, std::string* err) {
     else
       out.push_back(ch);
   }
-  if (out.size() > 20) out.resize(20);
+  if (out.size() > dmw::kStationNameWidth) out.resize(dmw::kStationNameWidth);
   while (!out.empty() && out.back() == ' ') out.pop_back();
   return out;
 }

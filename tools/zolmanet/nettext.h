@@ -36,6 +36,15 @@ std::optional<std::string> ToWin1252(const std::string& utf8, std::string* err);
 ** trailing blanks removed. */
 std::optional<std::string> PbhfKey(const std::string& utf8, std::string* err);
 
+/* A text fit for a terminal: every control character (C0, DEL, C1) and
+** every byte that is no part of a UTF-8 character written as \xNN. */
+std::string Showable(const std::string& text);
+
+/* Number of bytes of a text that are not text: control characters other
+** than tab, line feed, carriage return and form feed, and bytes that are
+** no part of a UTF-8 character. */
+size_t NonTextBytes(const std::string& text);
+
 /* Number of characters (code points) of a UTF-8 text. */
 size_t Utf8Length(const std::string& utf8);
 

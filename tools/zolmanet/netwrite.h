@@ -4,10 +4,13 @@
 ** Every table goes through the data-file writer (tools/dmwriter) under the
 ** physical name the application registers for it (DMFEHL, DMEBHF, DMFBRR,
 ** DMFBRW, DMGREN, DMRBGT, DMSTEN, DMTDRG, DMPBHF). All files are first
-** written under temporary names in the output folder; only when every one
-** of them was written whole do they replace the previous files, all or
-** nothing: the previous files wait under backup names until the last new
-** one is in place and come back when any step fails.
+** written into a working folder of this run's own inside the output folder
+** (".zolmanet-" and six random characters); only when every one of them
+** was written whole do they replace the previous files, all or nothing:
+** the previous files wait in the working folder until the last new one is
+** in place and come back when any step fails. No other file of the output
+** folder is touched, and an output folder the run made goes again when it
+** fails.
 */
 #ifndef ZOLMA_ZOLMANET_NETWRITE_H
 #define ZOLMA_ZOLMANET_NETWRITE_H
