@@ -205,6 +205,24 @@ TEST(DataCompile, DerivesRouteTextsForNodePairsOverFurtherNodes) {
   EXPECT_EQ(CompileText(Join(kBase)).gren[dmw::grenMatrixIndex(0, 2, 3)].route_text_number, 0);
 }
 
+// The records of a block in the order its data file keeps them: the block
+// as the writer encodes it, each record found again by its own encoding.
+template <class R>
+std::vector<R> WrittenOrder(const std::vector<R>& records, dmw::Bytes (*block)(std::vector<R>, dmw::Order),
+                            dmw::Bytes (*one)(const R&), std::size_t size) {
+  const dmw::Bytes b = block(records, dmw::Order::Sorted);
+  std::vector<R> out;
+  for (std::size_t at = 0; at + size <= b.size(); at += size) {
+    const dmw::Bytes rec(b.begin() + static_cast<std::ptrdiff_t>(at),
+                         b.begin() + static_cast<std::ptrdiff_t>(at + size));
+    auto it = std::find_if(records.begin(), records.end(), [&](const R& r) { return one(r) == rec; });
+    EXPECT_NE(it, records.end()) << "a written record that was not compiled";
+    if (it != records.end()) out.push_back(*it);
+  }
+  EXPECT_EQ(out.size(), records.size());
+  return out;
+}
+
 TEST(DataCompile, StationsNamesAndMessages) {
   CompiledNet c = CompileText(Join(kBase));
   // EBHF: numbers ascending; the withdrawn station has its withdrawn record
@@ -221,17 +239,21 @@ TEST(DataCompile, StationsNamesAndMessages) {
   EXPECT_FALSE(c.ebhf[3].withdrawn);
   EXPECT_EQ(c.ebhf[5].flag_letters[5], 'H');
   EXPECT_EQ(c.ebhf[5].tariff_area, 0);
-  // PBHF: normalised keys in byte order, aliases included.
+  // PBHF, as written: normalised keys in byte order, aliases included.
   std::vector<std::string> keys;
-  for (const dmw::PbhfRecord& p : c.pbhf)
+  for (const dmw::PbhfRecord& p :
+       WrittenOrder(c.pbhf, &dmw::encodePbhfBlock, &dmw::encodePbhf, dmw::kPbhfRecordSize))
     keys.push_back(p.station_name.substr(0, p.station_name.find_last_not_of(' ') + 1));
   EXPECT_EQ(keys, (std::vector<std::string>{"AHOF", "ANSTADT", "BOEDORF", "BOEDORF MITTE", "BUEHL",
                                             "CEFELD", "CEFELD", "CEHAUSEN"}));
-  // FEHL: DIN 66003, sorted by number.
+  // FEHL, as written: DIN 66003, sorted by number.
   ASSERT_EQ(c.fehl.size(), 2u);
-  EXPECT_EQ(c.fehl[0].message_number, 1101);
-  EXPECT_EQ(c.fehl[1].text_pattern.substr(0, 15), "Bahnhof %1d/%2d");
-  EXPECT_EQ(c.fehl[1].text_pattern.size(), 70u);
+  const std::vector<dmw::FehlRecord> fehl =
+      WrittenOrder(c.fehl, &dmw::encodeFehlBlock, &dmw::encodeFehl, dmw::kFehlRecordSize);
+  ASSERT_EQ(fehl.size(), 2u);
+  EXPECT_EQ(fehl[0].message_number, 1101);
+  EXPECT_EQ(fehl[1].text_pattern.substr(0, 15), "Bahnhof %1d/%2d");
+  EXPECT_EQ(fehl[1].text_pattern.size(), 70u);
 }
 
 TEST(DataCompile, TextConversions) {

@@ -201,23 +201,8 @@ class Compiler {
         out_.pbhf.push_back(p);
       }
     }
-    /* EBHF is already in number order, newest first within a station. */
-    std::stable_sort(out_.pbhf.begin(), out_.pbhf.end(),
-                     [](const dmw::PbhfRecord& x, const dmw::PbhfRecord& y) {
-                       int c = CompareBytes(x.station_name, y.station_name);
-                       if (c != 0) return c < 0;
-                       return x.valid_from > y.valid_from;
-                     });
   }
 
-  static int CompareBytes(const std::string& x, const std::string& y) {
-    size_t n = std::min(x.size(), y.size());
-    for (size_t i = 0; i < n; ++i) {
-      unsigned char a = static_cast<unsigned char>(x[i]), b = static_cast<unsigned char>(y[i]);
-      if (a != b) return a < b ? -1 : 1;
-    }
-    return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
-  }
 
   const Station* Find(uint32_t number) const {
     auto it = index_.find(number);
@@ -429,12 +414,6 @@ class Compiler {
       rec.valid_from = from;
       out_.rbgt.push_back(rec);
     }
-    std::stable_sort(out_.rbgt.begin(), out_.rbgt.end(),
-                     [](const dmw::RbgtEntry& x, const dmw::RbgtEntry& y) {
-                       if (x.route_text_number != y.route_text_number)
-                         return x.route_text_number < y.route_text_number;
-                       return x.valid_from > y.valid_from;
-                     });
   }
 
   static void CheckBrackets(const std::string& text, const Pos& pos) {
@@ -920,18 +899,6 @@ class Compiler {
         out_.fbrw.push_back(w);
       }
     }
-    std::stable_sort(out_.fbrr.begin(), out_.fbrr.end(),
-                     [](const dmw::FbrrRecord& x, const dmw::FbrrRecord& y) {
-                       if (x.key_number != y.key_number) return x.key_number < y.key_number;
-                       if (x.relation_number != y.relation_number)
-                         return x.relation_number < y.relation_number;
-                       return x.valid_from > y.valid_from;
-                     });
-    std::stable_sort(out_.fbrw.begin(), out_.fbrw.end(),
-                     [](const dmw::FbrwRecord& x, const dmw::FbrwRecord& y) {
-                       return std::make_tuple(x.key1, x.key2, x.group, 0xFFFF - x.valid_from) <
-                              std::make_tuple(y.key1, y.key2, y.group, 0xFFFF - y.valid_from);
-                     });
   }
 
   /* Messages ------------------------------------------------------------ */
@@ -964,17 +931,6 @@ class Compiler {
       f.text_pattern = Pad(*text, kMessage);
       out_.fehl.push_back(f);
     }
-    std::stable_sort(out_.fehl.begin(), out_.fehl.end(),
-                     [](const dmw::FehlRecord& x, const dmw::FehlRecord& y) {
-                       auto key = [](const dmw::FehlRecord& r) {
-                         return std::make_tuple(static_cast<unsigned char>(r.variant),
-                                                static_cast<unsigned char>(r.subsystem_id[0]),
-                                                static_cast<unsigned char>(r.subsystem_id[1]),
-                                                r.message_number);
-                       };
-                       if (key(x) != key(y)) return key(x) < key(y);
-                       return x.valid_from > y.valid_from;
-                     });
   }
 
   const Network& net_;

@@ -31,7 +31,9 @@ namespace zolmanet {
 constexpr size_t kMaxStations = 65536;
 constexpr size_t kMaxNodeStations = 4096;
 
-/* Every table, each sorted as its data file keeps it. */
+/* Every table's records. The lists marked with an order are kept in it by
+** the compiler; the others are in description order, and the data-file
+** writer sorts every block into its file's order. */
 struct CompiledNet {
   std::string versionInfo;
   Pos headerPos; /* the 'netz' line that gave versionInfo */
@@ -44,9 +46,9 @@ struct CompiledNet {
   std::vector<dmw::GrenPair> gren;         /* every node pair, in matrix order */
   std::vector<dmw::GrenPair> grenHistory;  /* older versions, by pair, newest first */
   std::vector<dmw::TdrgEntry> tdrg;        /* by area, groups in description order */
-  std::vector<dmw::RbgtEntry> rbgt;        /* by number, newest first */
-  std::vector<dmw::FbrrRecord> fbrr;       /* by (key, number) */
-  std::vector<dmw::FbrwRecord> fbrw;       /* by (key1, key2, group) */
+  std::vector<dmw::RbgtEntry> rbgt;
+  std::vector<dmw::FbrrRecord> fbrr;
+  std::vector<dmw::FbrwRecord> fbrw;
 };
 
 /* Checks and compiles a description; throws CompileError "file:line: ...". */
