@@ -30,6 +30,7 @@ std::vector<std::pair<std::string, dmw::DataFile>> BuildDataFiles(const Compiled
 /* Writes them into dir (created when missing); throws CompileError. */
 void WriteDataFiles(const CompiledNet& net, const std::string& dir);
 
+#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
 /* Test hook: when set, writing the file of this physical name fails as if
 ** the disk were full. */
 extern const char* g_failWriteOf;
@@ -37,6 +38,7 @@ extern const char* g_failWriteOf;
 /* Test hook: when set, renaming the new file of this physical name into
 ** place fails as if the file system refused it. */
 extern const char* g_failRenameOf;
+#endif
 
 }  // namespace zolmanet
 
