@@ -14,6 +14,11 @@ void* DbIndexAllocBytes(std::size_t bytes) {
   return std::malloc(bytes);
 }
 
+void* DbIndexAllocZeroBytes(std::size_t bytes) {
+  if (bytes == 0 || UtFaultAlloc(kUtFaultDbIndex)) return nullptr;
+  return std::calloc(1, bytes);
+}
+
 void DbIndexFree(void* p) { std::free(p); }
 
 void* DbIndexMap(std::size_t bytes) {

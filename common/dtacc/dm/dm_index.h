@@ -41,6 +41,13 @@ template <class T>
 T* DbIndexAlloc(std::size_t n) {
   return n == 0 ? nullptr : static_cast<T*>(DbIndexAllocBytes(n * sizeof(T)));
 }
+/* The same, zeroed: a large array that the index fills sparsely costs only
+** the pages it touches (calloc takes fresh pages for it). */
+void* DbIndexAllocZeroBytes(std::size_t bytes);
+template <class T>
+T* DbIndexAllocZero(std::size_t n) {
+  return n == 0 ? nullptr : static_cast<T*>(DbIndexAllocZeroBytes(n * sizeof(T)));
+}
 void DbIndexFree(void* p);
 
 /* bytes of zeroed memory mapped apart from the heap (its pages cost only

@@ -109,14 +109,13 @@ void DropIndex(const DbTabDesc* = nullptr) {
 /* The partners below each station, from the verified records; without
 ** memory the index has none and DbStenPartners cannot answer. */
 void BuildUnten(const uint32_t* stationA, int32_t count, uint32_t size) {
-  int32_t* begin = DbIndexAlloc<int32_t>(static_cast<std::size_t>(size) + 1);
+  int32_t* begin = DbIndexAllocZero<int32_t>(static_cast<std::size_t>(size) + 1);
   uint32_t* unten = DbIndexAlloc<uint32_t>(static_cast<std::size_t>(count));
   if (!begin || !unten) {
     DbIndexFree(begin);
     DbIndexFree(unten);
     return;
   }
-  for (uint32_t s = 0; s <= size; ++s) begin[s] = 0;
   for (int32_t i = 0; i < count; ++i)
     if (g_index.stationB[i] < size) ++begin[g_index.stationB[i] + 1];
   for (uint32_t s = 0; s < size; ++s) begin[s + 1] += begin[s];
@@ -149,7 +148,7 @@ void BuildIndex(const DbTabDesc* = nullptr) {
   const uint32_t size = maxA < kDbIndexMaxDirect ? maxA + 1 : kDbIndexMaxDirect;
   uint32_t* stationA = DbIndexAlloc<uint32_t>(static_cast<std::size_t>(b->count));
   uint32_t* stationB = DbIndexAlloc<uint32_t>(static_cast<std::size_t>(b->count));
-  StenRange* range = DbIndexAlloc<StenRange>(size);
+  StenRange* range = DbIndexAllocZero<StenRange>(size); /* {0, 0}: no records */
   auto fail = [&] {
     DbIndexFree(nummer);
     DbIndexFree(stationA);
@@ -164,7 +163,6 @@ void BuildIndex(const DbTabDesc* = nullptr) {
     const uint16_t k = LeGetU16(r + field);
     return k < anzahl ? nummer[k] : stenStation(r, field);
   };
-  for (uint32_t s = 0; s < size; ++s) range[s] = StenRange{0, 0};
   /* One pass: verify the order, decode a and b, and close each station's
   ** range where the next begins. */
   for (int32_t i = 0; i < b->count; ++i) {
