@@ -149,19 +149,4 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  /* What is left after the network's own errors: memory running out and
-  ** failures of the file system. */
-  try {
-    return Run(argc, argv);
-  } catch (const std::bad_alloc&) {
-    std::fputs("netgen: out of memory\n", stderr);
-  } catch (const std::exception& e) {
-    try {
-      std::fprintf(stderr, "netgen: %s\n", zolmanet::Showable(e.what()).c_str());
-    } catch (const std::bad_alloc&) {
-      std::fputs("netgen: out of memory\n", stderr);
-    }
-  }
-  return 1;
-}
+int main(int argc, char** argv) { return zolmanet::RunReportingFailures("netgen", &Run, argc, argv); }

@@ -83,21 +83,6 @@ int Run(int argc, char** argv) {
 
 namespace zolmanet {
 
-int CommandLine(int argc, char** argv) {
-  /* What is left after the description's own errors: memory running out
-  ** (anywhere, the arguments included) and failures of the file system. */
-  try {
-    return Run(argc, argv);
-  } catch (const std::bad_alloc&) {
-    std::fputs("zolmanet: out of memory\n", stderr);
-  } catch (const std::exception& e) {
-    try {
-      std::fprintf(stderr, "zolmanet: %s\n", Showable(e.what()).c_str());
-    } catch (const std::bad_alloc&) {
-      std::fputs("zolmanet: out of memory\n", stderr);
-    }
-  }
-  return 1;
-}
+int CommandLine(int argc, char** argv) { return RunReportingFailures("zolmanet", &Run, argc, argv); }
 
 }  // namespace zolmanet
