@@ -9,9 +9,13 @@ std::string Cp1252ToUtf8(const std::string& text) {
 }
 
 std::string Utf8ToCp1252(const std::string& text) {
-  // A decoder of its own for each call: a thread_local one ends the
-  // process when the run-time finds no memory to register its destructor.
-  TermInput in("UTF-8");
+  // One decoder for the process, set up at the first call and never freed
+  // (the hint line converts on every redraw): it needs no destructor, whose
+  // registration could fail for want of memory and end the process. A
+  // failed set-up throws, and the next call tries again.
+  static TermInput* decoder = new TermInput("UTF-8");
+  TermInput& in = *decoder;
+  in.Reset();
   std::string out;
   for (unsigned char b : text) {
     bool broken = in.Pending() && (b < 0x80 || b > 0xBF);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tests/common/tempdir.h"
+#include "tests/data/toolrun.h"
 #include "tools/zolmanet/netcatalog.h"
 #include "tools/zolmanet/netcompile.h"
 #include "tools/zolmanet/netparse.h"
@@ -512,21 +513,8 @@ TEST(DataCompile, WritesEveryTableAndNothingHalfWrittenOnFailure) {
   EXPECT_FALSE(std::filesystem::exists(neu));
 }
 
-std::string Slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-// Every regular file of a folder with its bytes.
-std::map<std::string, std::string> Contents(const std::filesystem::path& dir) {
-  std::map<std::string, std::string> out;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) {
-    out[e.path().filename().string()] = e.is_regular_file() ? Slurp(e.path()) : "(folder)";
-  }
-  return out;
-}
+using toolrun::Contents;
+using toolrun::Slurp;
 
 // A failure while the new files replace the old ones, at the first, a
 // middle or the last file, or at a folder in a file's place: the folder
@@ -675,20 +663,9 @@ TEST(DataCompile, CommandLineReportsTheErrorAndWritesNothing) {
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "out" / "DMSTEN"));
 }
 
-// Runs a tool's command line; returns its exit status, stdout and stderr.
-struct ToolRun {
-  int status = -1;
-  std::string out, err;
-};
-ToolRun RunTool(const std::string& args, const std::filesystem::path& scratch) {
-  std::string cmd = args + " >" + (scratch / "stdout.txt").string() + " 2>" +
-                    (scratch / "stderr.txt").string();
-  int rc = std::system(cmd.c_str());
-  ToolRun r;
-  if (WIFEXITED(rc)) r.status = WEXITSTATUS(rc);
-  r.out = Slurp(scratch / "stdout.txt");
-  r.err = Slurp(scratch / "stderr.txt");
-  return r;
+using ToolRun = toolrun::Run;
+inline ToolRun RunTool(const std::string& args, const std::filesystem::path& scratch) {
+  return toolrun::Shell(args, scratch);
 }
 
 // A description that makes no data set is refused with exit status 1 at

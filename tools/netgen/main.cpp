@@ -23,6 +23,7 @@
 #include <string>
 
 #include "tools/netgen/netgen.h"
+#include "tools/zolmanet/netcli.h"
 #include "tools/zolmanet/netcompile.h"
 #include "tools/zolmanet/netparse.h"
 #include "tools/zolmanet/netprint.h"

@@ -83,6 +83,21 @@ int Run(int argc, char** argv) {
 
 namespace zolmanet {
 
+int RunReportingFailures(const char* tool, int (*run)(int, char**), int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "%s: out of memory\n", tool);
+  } catch (const std::exception& e) {
+    try {
+      std::fprintf(stderr, "%s: %s\n", tool, Showable(e.what()).c_str());
+    } catch (const std::bad_alloc&) {
+      std::fprintf(stderr, "%s: out of memory\n", tool);
+    }
+  }
+  return 1;
+}
+
 int CommandLine(int argc, char** argv) { return RunReportingFailures("zolmanet", &Run, argc, argv); }
 
 }  // namespace zolmanet

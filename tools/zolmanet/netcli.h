@@ -26,6 +26,12 @@ namespace zolmanet {
 /* Runs the command line; returns the exit code. Throws nothing. */
 int CommandLine(int argc, char** argv);
 
+/* The top of a tool: runs run(argc, argv) and reports what is left after
+** the tool's own errors, memory running out (anywhere, the arguments
+** included) and failures of the file system, as "TOOL: reason" on
+** standard error with exit code 1. */
+int RunReportingFailures(const char* tool, int (*run)(int, char**), int argc, char** argv);
+
 }  // namespace zolmanet
 
 #endif

@@ -4,8 +4,6 @@
 #include "tools/zolmanet/nettext.h"
 
 #include <cstdio>
-#include <exception>
-#include <new>
 #include <vector>
 
 #include "tools/dmwriter/tables.h"
@@ -365,21 +363,6 @@ std::string TimeText(int64_t seconds) {
   std::snprintf(buf, sizeof buf, "%sT%02d:%02d:%02d", date.c_str(), static_cast<int>(rest / 3600),
                 static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
   return buf;
-}
-
-int RunReportingFailures(const char* tool, int (*run)(int, char**), int argc, char** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "%s: out of memory\n", tool);
-  } catch (const std::exception& e) {
-    try {
-      std::fprintf(stderr, "%s: %s\n", tool, Showable(e.what()).c_str());
-    } catch (const std::bad_alloc&) {
-      std::fprintf(stderr, "%s: out of memory\n", tool);
-    }
-  }
-  return 1;
 }
 
 }  // namespace zolmanet

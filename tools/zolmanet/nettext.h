@@ -40,12 +40,6 @@ std::optional<std::string> PbhfKey(const std::string& utf8, std::string* err);
 ** every byte that is no part of a UTF-8 character written as \xNN. */
 std::string Showable(const std::string& text);
 
-/* The top of a tool: runs run(argc, argv) and reports what is left after
-** the tool's own errors, memory running out (anywhere, the arguments
-** included) and failures of the file system, as "TOOL: reason" on
-** standard error with exit code 1. */
-int RunReportingFailures(const char* tool, int (*run)(int, char**), int argc, char** argv);
-
 /* Number of bytes of a text that are not text: control characters other
 ** than tab, line feed, carriage return and form feed, and bytes that are
 ** no part of a UTF-8 character. */

@@ -23,21 +23,14 @@ const char* g_failRenameOf = nullptr;
 
 namespace {
 
-/* Whether a test has the write or the rename of this file fail. */
-bool FailsWriteOf([[maybe_unused]] const std::string& name) {
+/* Whether a test hook (g_failWriteOf, g_failRenameOf) names this file. */
 #if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
-  return g_failWriteOf && name == g_failWriteOf;
+bool Hooked(const char* hook, const std::string& name) { return hook && name == hook; }
 #else
-  return false;
+constexpr bool Hooked(const char*, const std::string&) { return false; }
+constexpr const char* g_failWriteOf = nullptr;
+constexpr const char* g_failRenameOf = nullptr;
 #endif
-}
-bool FailsRenameOf([[maybe_unused]] const std::string& name) {
-#if defined(ZOLMA_TEST_HOOKS) && ZOLMA_TEST_HOOKS
-  return g_failRenameOf && name == g_failRenameOf;
-#else
-  return false;
-#endif
-}
 
 void Stamp(dmw::DataFile* f, const CompiledNet& net) {
   f->creation_time = net.created ? static_cast<int32_t>(net.created) : dmw::kDefaultCreationTime;
@@ -184,7 +177,7 @@ class Placing {
   void WriteNew() {
     for (size_t k = 0; k < files_.size(); ++k) {
       try {
-        if (FailsWriteOf(files_[k].first))
+        if (Hooked(g_failWriteOf, files_[k].first))
           throw std::runtime_error("no space left on device");
         files_[k].second.write(temps_[k]);
       } catch (const std::bad_alloc&) {
@@ -213,7 +206,7 @@ class Placing {
   void PutNewInPlace() {
     for (size_t k = 0; k < files_.size(); ++k) {
       std::error_code ec;
-      if (FailsRenameOf(files_[k].first))
+      if (Hooked(g_failRenameOf, files_[k].first))
         ec = std::make_error_code(std::errc::io_error);
       else
         fs::rename(temps_[k], targets_[k], ec);
