@@ -23,11 +23,11 @@
 
 #include <cstring>
 
-#include <sys/mman.h>
 
 #include "common/dtacc/dm/dm_ebhf.h"
 #include "common/dtacc/dm/dm_fastpath.h"
 #include "common/dtacc/dm/dm_gren.h"
+#include "common/dtacc/dm/dm_index.h"
 #include "common/dtacc/dm/dm_sten.h"
 #include "common/dtacc/dm/dm_tdrg.h"
 #include "support/utfault.h"
@@ -60,7 +60,7 @@ uint32_t g_plaetzeAnzahl = 0;
 uint32_t g_plaetzeFuer = 0;
 
 void SpeicherFreigeben() {
-  if (g_plaetze) munmap(g_plaetze, static_cast<std::size_t>(g_plaetzeAnzahl) * sizeof(Platz));
+  DbIndexUnmap(g_plaetze, static_cast<std::size_t>(g_plaetzeAnzahl) * sizeof(Platz));
   g_plaetze = nullptr;
   g_plaetzeAnzahl = 0;
   g_plaetzeFuer = 0;
@@ -90,10 +90,8 @@ Platz* Plaetze() {
   /* Without memory the load goes without a store (asked again after the
   ** next load of the station table). */
   g_plaetzeFuer = DbEbhfTab.generation;
-  if (UtFaultAlloc(kUtFaultEbSpeicher)) return nullptr;
-  const std::size_t bytes = static_cast<std::size_t>(n) * sizeof(Platz);
-  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED) return nullptr;
+  void* p = DbIndexMap(static_cast<std::size_t>(n) * sizeof(Platz), kUtFaultEbSpeicher);
+  if (!p) return nullptr;
   g_plaetze = static_cast<Platz*>(p); /* zero pages: every place free */
   g_plaetzeAnzahl = n;
   g_plaetzeFuer = DbEbhfTab.generation;

@@ -21,8 +21,8 @@ void* DbIndexAllocZeroBytes(std::size_t bytes) {
 
 void DbIndexFree(void* p) { std::free(p); }
 
-void* DbIndexMap(std::size_t bytes) {
-  if (bytes == 0 || UtFaultAlloc(kUtFaultDbIndex)) return nullptr;
+void* DbIndexMap(std::size_t bytes, UtFaultSite site) {
+  if (bytes == 0 || UtFaultAlloc(site)) return nullptr;
   void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   return p == MAP_FAILED ? nullptr : p;
 }

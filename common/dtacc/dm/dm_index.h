@@ -26,6 +26,7 @@
 
 #include "common/dtacc/dm/dm.h"
 #include "common/dtacc/dm/dm_fastpath.h"
+#include "support/utfault.h"
 
 /* The index cannot answer: search. */
 inline constexpr int32_t kDbNoIndex = -2;
@@ -53,7 +54,9 @@ void DbIndexFree(void* p);
 /* bytes of zeroed memory mapped apart from the heap (its pages cost only
 ** when touched), or null (0 bytes, no memory, or an injected failure);
 ** released with DbIndexUnmap and the same byte count. */
-void* DbIndexMap(std::size_t bytes);
+/* The fault site asked is the index's own unless a caller names its own
+** (the engine's node-list store maps its table here too). */
+void* DbIndexMap(std::size_t bytes, UtFaultSite site = kUtFaultDbIndex);
 void DbIndexUnmap(void* p, std::size_t bytes);
 
 /* Marks the index of a table as built from its current load; a table whose

@@ -60,6 +60,16 @@ void DbInitTdrg() {
   for (DbCursorSlot& s : DbTdrgSlots) DbResetCursorSlot(&s);
 }
 
+namespace {
+
+/* The first record of an area, or a negative result when it has none. */
+int32_t firstOfArea(uint16_t area) {
+  return DbSearchFirst(&DbTdrgBlock,
+                       [area](const unsigned char* r) { return DbCmp<uint16_t>(area, tdrgArea(r)); });
+}
+
+}  // namespace
+
 DbLookupResult DbNextTdrg(uint16_t area, TdrgSatz* out, int* handle) {
   if (!DbIsLoaded(&DbTdrgTab)) return kDbNotLoaded;
   if (!out || !handle) return kDbBadArgs; /* callers always pass both */
@@ -67,11 +77,7 @@ DbLookupResult DbNextTdrg(uint16_t area, TdrgSatz* out, int* handle) {
   int32_t found = -1;
   DbLookupResult res = DbCursorStep(
       ct, handle, EbKmStichtag,
-      [area]() {
-        return DbSearchFirst(&DbTdrgBlock, [area](const unsigned char* r) {
-          return DbCmp<uint16_t>(area, tdrgArea(r));
-        });
-      },
+      [area]() { return firstOfArea(area); },
       [](const unsigned char* ref, const unsigned char* r) { return tdrgArea(ref) == tdrgArea(r); },
       tdrgSameGroup, &found);
   if (res != kDbFound) return res;
@@ -94,8 +100,7 @@ void DbResetTdrgSlot(int slot) {
 
 int32_t DbTdrgAreaNodes(uint16_t area, uint32_t* out, int32_t max) {
   if (!DbIsLoaded(&DbTdrgTab)) return -1;
-  int32_t i = DbSearchFirst(
-      &DbTdrgBlock, [area](const unsigned char* r) { return DbCmp<uint16_t>(area, tdrgArea(r)); });
+  int32_t i = firstOfArea(area);
   int32_t n = 0;
   for (; i >= 0 && i < DbTdrgBlock.count; ++i) {
     const unsigned char* r = DbRec(&DbTdrgBlock, i);
